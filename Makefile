@@ -1,0 +1,45 @@
+# The two commands a new user needs: `make demo` and `make test`.
+# Both install the Debian packages that are missing, configure and build.
+
+BUILD ?= build
+SAN_BUILD ?= build-sanitize
+JOBS ?= $(shell nproc)
+PACKAGES := cmake g++ make pkg-config libpugixml-dev libutf8proc-dev nlohmann-json3-dev \
+            libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: deps configure build demo test sanitize clean
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing missing packages:$$missing"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	@echo; echo "== pipedex info (the shipped sample catalogue) =="; \
+	$(BUILD)/bin/pipedex info
+	@echo; echo "== pipedex skey ELBW =="; $(BUILD)/bin/pipedex skey ELBW || true
+	@echo; echo "== pipedex elbow 50 --skey ELBW =="; $(BUILD)/bin/pipedex elbow 50 --skey ELBW || true
+	@echo; echo "== one batch request =="; \
+	echo '{"call": "GetSKEYData", "args": ["ELBW"]}' | $(BUILD)/bin/pipedex batch
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+sanitize: deps
+	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPIPEDEX_SANITIZE=ON
+	cmake --build $(SAN_BUILD) -j $(JOBS)
+	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD) $(SAN_BUILD)

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace pipedex {
+
+// The two short codes of a locale: ISO 639 language ("de") and ISO 3166 country ("AT").
+struct LocaleNames {
+  std::string language;
+  std::string country;
+};
+
+// Registry handles follow the Windows convention: the predefined root keys
+// below, 0 for "no key", anything else a key opened by OpenRegistryKey.
+using RegistryHandle = std::uint64_t;
+inline constexpr RegistryHandle kClassesRoot = 0x80000000u;
+inline constexpr RegistryHandle kCurrentUser = 0x80000001u;
+inline constexpr RegistryHandle kLocalMachine = 0x80000002u;
+inline constexpr RegistryHandle kUsers = 0x80000003u;
+
+// Registry value types, as the Windows registry numbers them.
+inline constexpr std::uint32_t kRegString = 1;  // text, stored with its terminating zero
+inline constexpr std::uint32_t kRegDword = 4;   // 32-bit number, little-endian
+
+// Status codes, as the Windows registry functions return them.
+inline constexpr std::int32_t kStatusSuccess = 0;
+inline constexpr std::int32_t kStatusNotFound = 2;
+inline constexpr std::int32_t kStatusInvalidHandle = 6;
+inline constexpr std::int32_t kStatusMoreData = 234;
+
+// What the component needs from its host system. Pipedex() uses the system
+// implementation (SystemPlatform); embedding applications and tests may
+// supply their own through Pipedex(std::shared_ptr<Platform>).
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Whether a regular file exists at the path.
+  virtual bool FileExists(const std::string& path) = 0;
+  // The parent folder of a path, without a trailing separator ("" when there is none).
+  virtual std::string ParentFolder(const std::string& path) = 0;
+  // The folder that holds the component's own module file, without a trailing separator.
+  virtual std::string ComponentFolder() = 0;
+  // The calling thread's locale.
+  virtual LocaleNames ThreadLocale() = 0;
+
+  // Opens a key below a root key for reading. Returns a status code.
+  virtual std::int32_t OpenRegistryKey(RegistryHandle root, const std::string& subKey,
+                                       RegistryHandle& key) = 0;
+  // Reads a value of an open key: its type and its bytes. When data is null only
+  // the type and the byte size are returned; otherwise at most `size` bytes are
+  // copied into data and size is set to the byte size. Returns a status code.
+  virtual std::int32_t QueryRegistryValue(RegistryHandle key, const std::string& name,
+                                          std::uint32_t& type, std::string* data,
+                                          std::uint32_t& size) = 0;
+  virtual void CloseRegistryKey(RegistryHandle key) = 0;
+};
+
+// Settings of the Linux system platform.
+struct SystemPlatformOptions {
+  std::string componentFolder;  // "" = the folder of the library file
+  std::string registryFile;     // "" = $PIPEDEX_REGISTRY, else /etc/pipedex/registry.reg
+  std::string locale;           // "" = LC_ALL, else LC_MESSAGES, else LANG
+};
+
+// The platform of this system: the real file system, the folder of the loaded
+// library, the POSIX locale variables and a registry kept in a text file in the
+// registry export format.
+std::shared_ptr<Platform> MakeSystemPlatform(SystemPlatformOptions options = {});
+
+}  // namespace pipedex

@@ -1,0 +1,122 @@
+#pragma once
+
+// The catalogue's XML format: every element name, attribute name and default
+// the component reads, defined once. Names are matched exactly, with case.
+
+namespace pipedex::format {
+
+// Root element and sections (direct children of the root).
+inline constexpr const char* kRoot = "ZENROD-ISOMETRICS-DATA";
+inline constexpr const char* kCptSection = "A_CPT";
+inline constexpr const char* kSKEYSection = "A_SKEY";
+inline constexpr const char* kEndPrepSection = "A_ENDPREP";
+inline constexpr const char* kOperationSection = "A_OPERATION";
+inline constexpr const char* kConfigurationSection = "A_CONFIGURATION";
+inline constexpr const char* kPCFIDFSection = "A_PCFIDF";
+inline constexpr const char* kDefaultEndPrepSection = "A_DEFAULT_ENDPREP";
+inline constexpr const char* kPlotraAttributes = "PLOTRA-ATTRIBUTES";
+inline constexpr const char* kWeldExclusionList = "WELD-EXCLUSION-LIST";
+inline constexpr const char* kBoreTable = "BORE-CONVERSION-TABLE";
+inline constexpr const char* kDefaultConnectionTable = "DefaultConnectionTable";
+inline constexpr const char* kSymbols = "SYMBOLS";
+
+// Overlay sections of project and user files.
+inline constexpr const char* kOverlayCpt = "U_CPT";
+inline constexpr const char* kOverlayChangeGroups = "CHANGE_GROUPS";
+inline constexpr const char* kOverlaySKEY = "U_SKEY";
+inline constexpr const char* kOverlayBoreTable = "U_BORE-CONVERSION-TABLE";
+
+// Elements inside the sections.
+inline constexpr const char* kSKEY = "SKEY";
+inline constexpr const char* kOperation = "Operation";
+inline constexpr const char* kFlag = "Flag";
+inline constexpr const char* kEndPrep = "ENDPREP";
+inline constexpr const char* kConfig = "Config";
+inline constexpr const char* kDefaultConfiguration = "Default-Configuration";
+inline constexpr const char* kDefaultDataEntry = "Default-DataEntry";
+inline constexpr const char* kPlacement = "Placement";
+inline constexpr const char* kComponentType = "ComponentType";
+inline constexpr const char* kSKEYDefaultMarker = "SKEY_DEFAULT";
+inline constexpr const char* kPCFTYPEDefaultMarker = "PCFTYPE_DEFAULT";
+inline constexpr const char* kIDF = "IDF";
+inline constexpr const char* kDEFAULT = "DEFAULT";
+inline constexpr const char* kSKEYList = "SKEYLIST";
+inline constexpr const char* kATT = "ATT";
+inline constexpr const char* kSuppressList = "PODFILE-SUPPRESS-LIST";
+inline constexpr const char* kExclude = "EXCLUDE";
+inline constexpr const char* kBore = "BORE";
+inline constexpr const char* kLeg = "Leg";
+inline constexpr const char* kKeypoint = "Keypoint";
+
+// Component type element attributes.
+inline constexpr const char* kAttrPCFTYPE = "PCFTYPE";
+inline constexpr const char* kAttrConfiguration = "Configuration";
+inline constexpr const char* kAttrDescription = "Description";
+// A_SKEY/SKEY attributes.
+inline constexpr const char* kAttrCategory = "Category";
+inline constexpr const char* kAttrIsoPriority = "IsoPriority";
+// A_ENDPREP/ENDPREP attributes.
+inline constexpr const char* kAttrPlotra = "Plotra";
+inline constexpr const char* kAttrTrimmable = "Trimmable";
+inline constexpr const char* kAttrAttribute = "Attribute";
+// A_OPERATION/Operation attribute.
+inline constexpr const char* kAttrEnum = "Enum";
+// Geometry attributes.
+inline constexpr const char* kAttrKeypointA = "KeypointA";
+inline constexpr const char* kAttrKeypointB = "KeypointB";
+inline constexpr const char* kAttrName = "Name";
+inline constexpr const char* kAttrCoords = "Coords";
+// PLOTRA-ATTRIBUTES/ATT attributes.
+inline constexpr const char* kAttrPCF = "PCF";
+inline constexpr const char* kAttrPCFBASE = "PCFBASE";
+inline constexpr const char* kAttrIDF = "IDF";
+inline constexpr const char* kAttrNUMBER = "NUMBER";
+inline constexpr const char* kAttrBASE = "BASE";
+inline constexpr const char* kAttrEXPORTUSING = "EXPORTUSING";
+inline constexpr const char* kAttrSUPPRESS = "SUPPRESS";
+// Other sections' attributes.
+inline constexpr const char* kAttrSKEY = "SKEY";
+inline constexpr const char* kAttrMM = "MM";
+inline constexpr const char* kAttrIN = "IN";
+inline constexpr const char* kAttrAllow = "Allow";
+
+// Defaults of absent attributes.
+inline constexpr const char* kDefaultCategory = "FABRICATION";
+inline constexpr const char* kDefaultIsoPriority = "0";
+inline constexpr const char* kDefaultPlotra = "-";
+inline constexpr const char* kDefaultEnum = "0";
+inline constexpr const char* kDefaultCoords = "0,0,0";
+inline constexpr const char* kDefaultPCF = "-";
+inline constexpr const char* kDefaultPCFBASE = "-";
+inline constexpr const char* kDefaultIDF = "-1";
+inline constexpr const char* kDefaultNUMBER = "-1";
+inline constexpr const char* kDefaultBASE = "-1";
+inline constexpr const char* kDefaultEXPORTUSING = "*";
+inline constexpr const char* kDefaultExcludeSKEY = "XXXXXX";
+
+// Values with a meaning of their own.
+inline constexpr const char* kPlotraYes = "Y";
+inline constexpr const char* kPCFTYPEElbow = "ELBOW";
+inline constexpr const char* kConfigReturn2D = "Return_2D";
+inline constexpr const char* kConfigNonStandard = "NonStandard";
+inline constexpr const char* kElbowNonStandard = "Elbow-NonStandard";
+inline constexpr const char* kDisplayName = "DISPLAYNAME";
+inline constexpr const char* kWeldsGroup = "Welds";
+inline constexpr const char* kDerivedEndPrep = "**--";
+inline constexpr const char* kUnknownEndPrep = "XX--";
+inline constexpr const char* kRun1 = "Run_1";
+inline constexpr const char* kRun2 = "Run_2";
+
+// Files.
+inline constexpr const char* kSystemFileName = "SystemPipedex.xml";
+inline constexpr const char* kProjectFileName = "ProjectPipedex.xml";
+inline constexpr const char* kDataFolder = "Data";
+inline constexpr const char* kLanguageBaseName = "SystemPipedex";
+inline constexpr char kPathSeparator = '/';
+
+// Registry location of the data path.
+inline constexpr int kRegistryHive = 3;  // local machine
+inline constexpr const char* kRegistryKey = "Software/Zenrod/Pipedex/Settings";
+inline constexpr const char* kRegistryValue = "DataPath";
+
+}  // namespace pipedex::format

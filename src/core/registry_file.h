@@ -1,0 +1,45 @@
+#pragma once
+
+// The registry of this system: a text file in the registry export format.
+//
+//   Windows Registry Editor Version 5.00        (or REGEDIT4; optional)
+//   ; a comment
+//   [HKEY_LOCAL_MACHINE\Software\Zenrod\Pipedex\Settings]
+//   "DataPath"="/opt/pipedex/SystemPipedex.xml"  (escapes \\ and \")
+//   "Count"=dword:0000002a
+//
+// Key and value names compare without regard to letter case. A key exists
+// when a section names it or any key below it. Any other value form is kept
+// as a value of another type. Lines that fit none of these forms are ignored.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace pipedex::registry {
+
+struct FileValue {
+  std::uint32_t type = 0;  // 1 text, 4 number, anything else another type
+  std::string text;
+  std::uint32_t number = 0;
+};
+
+class RegistryFile {
+ public:
+  // Parses the text of a registry file (UTF-8, or UTF-16 with a byte order mark).
+  static RegistryFile Parse(std::string_view content);
+  // Reads and parses a file; a missing or unreadable file gives an empty registry.
+  static RegistryFile Load(const std::string& path);
+
+  // Whether the key "HIVE\path" exists (a section names it or a key below it).
+  bool KeyExists(const std::string& fullKey) const;
+  // The value of a key, or null when the key or the value does not exist.
+  const FileValue* FindValue(const std::string& fullKey, const std::string& valueName) const;
+
+ private:
+  static std::string Normalise(std::string_view key);
+  std::map<std::string, std::map<std::string, FileValue>> keys_;
+};
+
+}  // namespace pipedex::registry

@@ -1,0 +1,58 @@
+#pragma once
+
+// The XML document service: a thin layer over pugixml for what the component
+// needs beyond pugixml's own API (loading with a parser report, an element's
+// text, replacing content by one text, saving, evaluating XPath).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <pugixml.hpp>
+
+namespace pipedex::xml {
+
+// What the parser reports about a file that could not be loaded.
+struct ParseError {
+  std::string reason;   // ends with its own line break
+  std::int32_t line = 0;
+  std::string srcText;  // the source text of the failing line
+};
+
+// Loads a file. Files in encodings pugixml does not decode itself (such as
+// windows-1252) are converted to UTF-8 first. DTD entities are never expanded
+// and no external resource is ever loaded. Returns false and fills error on failure.
+bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& error);
+// Loads a document from text in memory, with the same rules as LoadFile.
+bool LoadText(pugi::xml_document& doc, std::string_view bytes, ParseError& error);
+
+// The description frame of a file that does not parse: the leading text, a line
+// break, the reason, "Line   : ", the line number, a line break, "Source : ", the source line.
+std::string ParseErrorFrame(std::string_view leading, const ParseError& error);
+
+// The character data of a node and all its descendants, concatenated
+// (an attribute's value for an attribute).
+std::string Text(pugi::xml_node node);
+std::string Text(const pugi::xpath_node& node);
+// Replaces the content of an element by one text node.
+void SetText(pugi::xml_node node, std::string_view text);
+
+// Writes the whole document to a file (UTF-8, indented). Throws pipedex::Error
+// when the file cannot be written; an existing file is then left untouched.
+void SaveFile(const pugi::xml_document& doc, const std::string& path);
+// The XML text of a node without indentation.
+std::string OuterXml(pugi::xml_node node);
+
+// Evaluates an XPath expression relative to a node: the nodes it selects in
+// document order. Throws pipedex::Error when the expression is invalid.
+std::vector<pugi::xml_node> SelectNodes(pugi::xml_node context, const std::string& xpath);
+// The first node an XPath expression selects, or an empty node.
+pugi::xml_node SelectSingleNode(pugi::xml_node context, const std::string& xpath);
+
+// The element children of a node, in document order.
+std::vector<pugi::xml_node> ChildElements(pugi::xml_node node);
+// The first element child with the given name (exact), or an empty node.
+pugi::xml_node FirstChildElement(pugi::xml_node node, std::string_view name);
+
+}  // namespace pipedex::xml

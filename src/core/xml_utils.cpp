@@ -1,0 +1,85 @@
+#include "core/xml_utils.h"
+
+#include <utf8proc.h>
+
+#include "core/errors.h"
+#include "core/text.h"
+#include "core/xml_document.h"
+
+namespace pipedex::xml {
+namespace {
+
+bool IsNameStartChar(utf8proc_int32_t c) {
+  return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c <= 0xD6) ||
+         (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D) ||
+         (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
+         (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) ||
+         (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
+}
+
+bool IsNameChar(utf8proc_int32_t c) {
+  return IsNameStartChar(c) || c == '-' || c == '.' || (c >= '0' && c <= '9') || c == 0xB7 ||
+         (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
+}
+
+bool IsXmlName(std::string_view name) {
+  if (name.empty()) return false;
+  std::size_t pos = 0;
+  bool first = true;
+  while (pos < name.size()) {
+    utf8proc_int32_t cp = -1;
+    auto n = utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(name.data() + pos),
+                              static_cast<utf8proc_ssize_t>(name.size() - pos), &cp);
+    if (n <= 0) return false;
+    if (first ? !IsNameStartChar(cp) : !IsNameChar(cp)) return false;
+    first = false;
+    pos += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string GetAttributeText(pugi::xml_node node, std::string_view name, std::string_view fallback) {
+  if (!node || node.type() != pugi::node_element) return std::string(fallback);
+  for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute())
+    if (name == a.name()) return a.value();
+  return std::string(fallback);
+}
+
+std::string NoCaseEquals(std::string_view expression, std::string_view value) {
+  return "normalize-space ( translate (" + std::string(expression) +
+         ",'abcdefghijklmnopqrstuvwxyz','ABCDEFGHIJKLMNOPQRSTUVWXYZ') ) = '" + Quoted(text::UpperTrim(value)) + "'";
+}
+
+std::string NodePath(pugi::xml_node node, bool useText) {
+  if (!node) RaiseObjectNotSet();
+  std::string path = node.name();
+  if (useText) {
+    std::string t = Text(node);
+    if (!t.empty()) path += "[contains(., '" + Quoted(t) + "')]";
+  }
+  for (pugi::xml_node p = node.parent(); p && p.type() != pugi::node_document; p = p.parent())
+    path = std::string(p.name()) + "/" + path;
+  return "//" + path;
+}
+
+std::string NodePath(pugi::xml_attribute attribute) {
+  if (!attribute) RaiseObjectNotSet();
+  // The attribute's owner is not part of the chain: only the attribute step.
+  return "//@" + std::string(attribute.name());
+}
+
+std::string Quoted(std::string_view value, char quote) {
+  if (value.find(quote) != std::string_view::npos)
+    RaiseInvalidXPath(std::string(value), "The value contains the quote character of its XPath literal.");
+  return std::string(value);
+}
+
+std::string ElementName(std::string_view name) {
+  if (name != "*" && !IsXmlName(name))
+    RaiseInvalidXPath(std::string(name), "The value is not a valid element name for an XPath step.");
+  return std::string(name);
+}
+
+}  // namespace pipedex::xml

@@ -1,0 +1,40 @@
+#pragma once
+
+// Reading attributes with a fallback, and writing the XPath texts that the
+// queries paste together. Caller values are pasted into XPath texts only
+// through Quoted() and ElementName() (directly or through NoCaseEquals and
+// NodePath): a value that would change the structure of the expression makes
+// it count as invalid, and the operation applies its failure rule without the
+// expression ever being evaluated.
+
+#include <string>
+#include <string_view>
+
+#include <pugixml.hpp>
+
+namespace pipedex::xml {
+
+// The value of the attribute named exactly `name`, or `fallback` when the node
+// or the attribute does not exist. A present but empty attribute gives "".
+std::string GetAttributeText(pugi::xml_node node, std::string_view name, std::string_view fallback);
+
+// The XPath predicate body that compares the value of `expression` with
+// `value` regardless of letter case:
+//   normalize-space ( translate (EXPR,'abc...z','ABC...Z') ) = 'VALUE'
+// where VALUE is `value` upper-cased and trimmed.
+std::string NoCaseEquals(std::string_view expression, std::string_view value);
+
+// An XPath expression that finds, in another document, the node at the same
+// place: "//" + the chain of element names from the root element down, with
+// [contains(., 'TEXT')] on the last step when useText is set and the node has text.
+std::string NodePath(pugi::xml_node node, bool useText);
+std::string NodePath(pugi::xml_attribute attribute);
+
+// `value` for pasting between two `quote` characters of an XPath text. A value
+// that contains the quote character makes the expression invalid.
+std::string Quoted(std::string_view value, char quote = '\'');
+// `name` for pasting as an element name step: "*" or a valid XML name;
+// anything else makes the expression invalid.
+std::string ElementName(std::string_view name);
+
+}  // namespace pipedex::xml

@@ -1,0 +1,48 @@
+#pragma once
+
+// AttList: the PCF attribute map. Single attributes and suppressed attributes
+// are filed under their names; a numbered family (BASE1, BASE2, ...) is filed
+// once under its base name and found for every member number in its range.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "model/keyed_list.h"
+
+namespace pipedex::model {
+
+struct AttLookup {
+  std::string PCFAttribute;    // the attribute name, or a family's base name
+  std::string IDFAttribute;    // record number text, or a ";"-separated list
+  std::int32_t Number = 0;     // 1 single, family size, -1 suppressed
+  std::int32_t AttBase = 0;    // 0 single, first member number, -1 suppressed
+  bool UseDisplayName = false;
+};
+
+class AttList {
+ public:
+  // Files a new entry under the key SKEY (without a key when SKEY is "").
+  // Throws pipedex::Error (457) when the key is taken; the first entry stays.
+  const AttLookup& Add(const std::string& PCFAttribute, const std::string& IDFAttribute, std::int32_t Number,
+                       std::int32_t AttBase, bool UseDisplayName, std::string_view SKEY = "");
+  // The entry for a name: the name filed in full, else a family member by base
+  // name and number range. A name that passes the numeric test is only looked
+  // up as a key. Null when there is none; never throws.
+  const AttLookup* Item(std::string_view name) const;
+  // The entry at a position from 1, or null.
+  const AttLookup* Item(std::int64_t position) const;
+  // Splits a trailing number off a name: ("ATTRIBUTE10") gives ATTRIBUTE and 10;
+  // a name without one gives the name and -1. Throws on a number outside the Long range.
+  static void ParseAttribute(std::string_view strAtt, std::string& strPart, std::int32_t& numPart);
+
+  std::int32_t Count() const { return items_.Count(); }
+  void Remove(std::string_view key);
+  template <typename F>
+  void ForEach(F&& f) const { items_.ForEach(std::forward<F>(f)); }
+
+ private:
+  KeyedList<AttLookup> items_;
+};
+
+}  // namespace pipedex::model

@@ -1,0 +1,38 @@
+#include "model/tag_list.h"
+
+namespace pipedex::model {
+namespace {
+const TagXREF& EmptyTag() {
+  static const TagXREF empty;
+  return empty;
+}
+}  // namespace
+
+void TagList::Add(const std::string& Tag, pugi::xml_node Node, std::string_view SKEY) {
+  if (TagXREF* existing = items_.Find(SKEY)) {
+    existing->Tag = Tag;
+    existing->Node = Node;
+    return;
+  }
+  items_.Append(TagXREF{Tag, Node}, SKEY);
+}
+
+const TagXREF& TagList::Item(std::string_view key) const {
+  const TagXREF* e = items_.Find(key);
+  return e ? *e : EmptyTag();
+}
+
+const TagXREF& TagList::Item(std::int64_t position) const {
+  const TagXREF* e = items_.At(position);
+  return e ? *e : EmptyTag();
+}
+
+void TagList::Remove(std::string_view key) {
+  if (!items_.Remove(key)) RaiseInvalidCollectionItem();
+}
+
+void TagList::Remove(std::int64_t position) {
+  if (!items_.RemoveAt(position)) RaiseInvalidCollectionItem();
+}
+
+}  // namespace pipedex::model

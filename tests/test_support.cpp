@@ -1,0 +1,93 @@
+#include "test_support.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "core/text.h"
+
+namespace pipedex::testing {
+
+TempDir::TempDir() {
+  std::string tmpl = (std::filesystem::temp_directory_path() / "pipedex-test-XXXXXX").string();
+  path_ = ::mkdtemp(tmpl.data()) ? tmpl : std::string();
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string TempDir::Write(const std::string& relative, const std::string& content) const {
+  std::filesystem::path full = std::filesystem::path(path_) / relative;
+  std::filesystem::create_directories(full.parent_path());
+  std::ofstream out(full, std::ios::binary);
+  out << content;
+  return full.string();
+}
+
+TestPlatform::TestPlatform(std::string folder, LocaleNames loc)
+    : componentFolder(std::move(folder)), locale(std::move(loc)) {}
+
+void TestPlatform::SetRegistryString(const std::string& key, const std::string& name, const std::string& value) {
+  keys_[text::Upper(key)][text::Upper(name)] = {kRegString, value + '\0'};
+}
+
+void TestPlatform::SetRegistryDword(const std::string& key, const std::string& name, std::uint32_t value) {
+  std::string bytes;
+  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+  keys_[text::Upper(key)][text::Upper(name)] = {kRegDword, bytes};
+}
+
+void TestPlatform::AddRegistryKey(const std::string& key) { keys_[text::Upper(key)]; }
+
+bool TestPlatform::FileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string TestPlatform::ParentFolder(const std::string& path) {
+  auto slash = path.rfind('/');
+  return slash == std::string::npos ? "" : path.substr(0, slash);
+}
+
+std::int32_t TestPlatform::OpenRegistryKey(RegistryHandle root, const std::string& subKey, RegistryHandle& key) {
+  ++registryOpens;
+  std::string rootName = root == kLocalMachine ? "HKEY_LOCAL_MACHINE" : root == kCurrentUser ? "HKEY_CURRENT_USER"
+                         : root == kClassesRoot ? "HKEY_CLASSES_ROOT" : root == kUsers ? "HKEY_USERS" : "";
+  if (rootName.empty()) return kStatusInvalidHandle;
+  std::string full = text::Upper(rootName + "\\" + subKey);
+  if (!keys_.count(full)) return kStatusNotFound;
+  key = next_++;
+  open_[key] = full;
+  return kStatusSuccess;
+}
+
+std::int32_t TestPlatform::QueryRegistryValue(RegistryHandle key, const std::string& name, std::uint32_t& type,
+                                              std::string* data, std::uint32_t& size) {
+  auto k = open_.find(key);
+  if (k == open_.end()) return kStatusInvalidHandle;
+  auto& values = keys_[k->second];
+  auto v = values.find(text::Upper(name));
+  if (v == values.end()) return kStatusNotFound;
+  type = v->second.type;
+  if (data) *data = v->second.bytes;
+  size = static_cast<std::uint32_t>(v->second.bytes.size());
+  return kStatusSuccess;
+}
+
+std::string Catalogue(const std::string& sections) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ZENROD-ISOMETRICS-DATA>\n" + sections +
+         "\n</ZENROD-ISOMETRICS-DATA>\n";
+}
+
+Fixture::Fixture(const std::string& systemXml, LocaleNames locale)
+    : platform(std::make_shared<TestPlatform>(dir.path(), std::move(locale))), pipedex(platform) {
+  dir.Write("SystemPipedex.xml", systemXml);
+}
+
+std::string SampleDataDir() { return PIPEDEX_SAMPLE_DATA; }
+std::string TestDataDir() { return PIPEDEX_TEST_DATA; }
+
+}  // namespace pipedex::testing

@@ -1,0 +1,80 @@
+#pragma once
+
+// Shared test helpers: a temporary folder, a platform whose component folder,
+// locale and registry the test chooses, and small catalogue texts.
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "pipedex/pipedex.h"
+
+namespace pipedex::testing {
+
+// A fresh folder under the system's temporary folder, removed afterwards.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  // Writes a file (creating folders) and returns its full path.
+  std::string Write(const std::string& relative, const std::string& content) const;
+
+ private:
+  std::string path_;
+};
+
+// Real files, a chosen component folder and locale, and an in-memory registry.
+class TestPlatform : public Platform {
+ public:
+  explicit TestPlatform(std::string componentFolder, LocaleNames locale = {"en", "US"});
+
+  // Registry keys are "HKEY_LOCAL_MACHINE\Software\..." (letter case ignored).
+  void SetRegistryString(const std::string& key, const std::string& name, const std::string& value);
+  void SetRegistryDword(const std::string& key, const std::string& name, std::uint32_t value);
+  void AddRegistryKey(const std::string& key);
+
+  int registryOpens = 0;  // how often a key was opened
+  std::string componentFolder;
+  LocaleNames locale;
+
+  bool FileExists(const std::string& path) override;
+  std::string ParentFolder(const std::string& path) override;
+  std::string ComponentFolder() override { return componentFolder; }
+  LocaleNames ThreadLocale() override { return locale; }
+  std::int32_t OpenRegistryKey(RegistryHandle root, const std::string& subKey, RegistryHandle& key) override;
+  std::int32_t QueryRegistryValue(RegistryHandle key, const std::string& name, std::uint32_t& type, std::string* data,
+                                  std::uint32_t& size) override;
+  void CloseRegistryKey(RegistryHandle) override {}
+
+ private:
+  struct Value {
+    std::uint32_t type;
+    std::string bytes;
+  };
+  std::map<std::string, std::map<std::string, Value>> keys_;  // upper-cased names
+  std::map<RegistryHandle, std::string> open_;
+  RegistryHandle next_ = 1;
+};
+
+// A catalogue document: the root element around the given sections.
+std::string Catalogue(const std::string& sections);
+
+// A Pipedex instance over a folder holding SystemPipedex.xml with the given text.
+struct Fixture {
+  explicit Fixture(const std::string& systemXml, LocaleNames locale = {"en", "US"});
+  TempDir dir;
+  std::shared_ptr<TestPlatform> platform;
+  Pipedex pipedex;
+};
+
+// The shipped sample catalogue folder (data/).
+std::string SampleDataDir();
+// tests/data.
+std::string TestDataDir();
+
+}  // namespace pipedex::testing
