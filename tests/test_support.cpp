@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sys/wait.h>
+
+#include <cstdio>
 #include <fstream>
 
 #include "core/text.h"
@@ -85,6 +88,54 @@ std::string Catalogue(const std::string& sections) {
 Fixture::Fixture(const std::string& systemXml, LocaleNames locale)
     : platform(std::make_shared<TestPlatform>(dir.path(), std::move(locale))), pipedex(platform) {
   dir.Write("SystemPipedex.xml", systemXml);
+}
+
+namespace {
+
+std::string ShellQuote(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+std::string Execute(const std::string& command, int* exitCode) {
+  std::string output;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return output;
+  char buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
+  int status = ::pclose(pipe);
+  if (exitCode) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return output;
+}
+
+}  // namespace
+
+std::vector<std::string> RunBatch(const std::vector<std::string>& globalArgs, const std::vector<std::string>& requests) {
+  TempDir dir;
+  std::string input;
+  for (const auto& r : requests) input += r + "\n";
+  std::string inputFile = dir.Write("requests.jsonl", input);
+  std::string command = ShellQuote(PIPEDEX_CLI_PATH);
+  for (const auto& a : globalArgs) command += " " + ShellQuote(a);
+  command += " batch < " + ShellQuote(inputFile);
+  std::string output = Execute(command, nullptr);
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < output.size()) {
+    std::size_t end = output.find('\n', start);
+    if (end == std::string::npos) end = output.size();
+    lines.push_back(output.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+std::string RunCli(const std::vector<std::string>& args, int* exitCode) {
+  std::string command = ShellQuote(PIPEDEX_CLI_PATH);
+  for (const auto& a : args) command += " " + ShellQuote(a);
+  return Execute(command + " 2>/dev/null", exitCode);
 }
 
 std::string SampleDataDir() { return PIPEDEX_SAMPLE_DATA; }

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "pipedex/pipedex.h"
 
@@ -71,6 +72,13 @@ struct Fixture {
   std::shared_ptr<TestPlatform> platform;
   Pipedex pipedex;
 };
+
+// Runs `pipedex [globalArgs] batch` with the requests as standard input and
+// returns its output lines. Example:
+//   RunBatch({"--component-dir", dir.path()}, {R"({"call": "GroupCount"})"})
+std::vector<std::string> RunBatch(const std::vector<std::string>& globalArgs, const std::vector<std::string>& requests);
+// Runs `pipedex ARGS...` and returns its standard output; exitCode receives the exit status.
+std::string RunCli(const std::vector<std::string>& args, int* exitCode = nullptr);
 
 // The shipped sample catalogue folder (data/).
 std::string SampleDataDir();
