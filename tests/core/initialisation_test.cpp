@@ -1,0 +1,144 @@
+// Finding, loading and checking the system file on first use.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "test_support.h"
+
+namespace pipedex::testing {
+namespace {
+
+const char* kRegistryKey = "HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings";
+const std::string kMinimal = Catalogue("<A_CPT><Pipes><Pipe PCFTYPE=\"PIPE\"/></Pipes></A_CPT>");
+
+// Runs an operation that initialises and returns the error it raised.
+template <typename F>
+Error ErrorOf(F&& operation) {
+  try {
+    operation();
+  } catch (const Error& e) {
+    return e;
+  }
+  ADD_FAILURE() << "no error raised";
+  return Error(0, "", "");
+}
+
+struct Bare {
+  TempDir dir;
+  std::shared_ptr<TestPlatform> platform = std::make_shared<TestPlatform>(dir.path());
+  Pipedex pipedex{platform};
+};
+
+TEST(Initialisation, FileBesideTheComponentWinsAndTheRegistryIsNotRead) {
+  Bare b;
+  std::string beside = b.dir.Write("SystemPipedex.xml", kMinimal);
+  b.dir.Write("Data/SystemPipedex.xml", kMinimal);
+  EXPECT_EQ(b.pipedex.SystemXMLPath(), beside);
+  EXPECT_EQ(b.pipedex.GroupCount(), 1);
+  EXPECT_EQ(b.platform->registryOpens, 0);
+  EXPECT_EQ(b.pipedex.ProjectXMLPath(), "");
+  EXPECT_EQ(b.pipedex.UserXMLPath(), "");
+}
+
+TEST(Initialisation, DataFolderIsTheSecondPlace) {
+  Bare b;
+  std::string inData = b.dir.Write("Data/SystemPipedex.xml", kMinimal);
+  EXPECT_EQ(b.pipedex.SystemXMLPath(), inData);
+}
+
+TEST(Initialisation, NoFileAndNoRegistryKeyRaisesAndEveryAttemptSearchesAgain) {
+  Bare b;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    Error e = ErrorOf([&] { b.pipedex.GroupCount(); });
+    EXPECT_EQ(e.number(), -2147220991);
+    EXPECT_EQ(e.source(), "Pipedex");
+    EXPECT_EQ(e.description(),
+              "Path to Pipedex file not specified in registry and it does not exist in application directory");
+  }
+  EXPECT_EQ(b.platform->registryOpens, 2);
+  std::string inData = b.dir.Write("Data/SystemPipedex.xml", kMinimal);
+  EXPECT_EQ(b.pipedex.GroupCount(), 1);
+  EXPECT_EQ(b.pipedex.SystemXMLPath(), inData);
+}
+
+TEST(Initialisation, RegistryValueNamesTheFile) {
+  Bare b;
+  TempDir elsewhere;
+  std::string file = elsewhere.Write("catalogue/SystemPipedex.xml", kMinimal);
+  b.platform->SetRegistryString(kRegistryKey, "DataPath", file);
+  EXPECT_EQ(b.pipedex.SystemXMLPath(), file);
+  EXPECT_EQ(b.pipedex.GroupCount(), 1);
+  EXPECT_EQ(b.platform->registryOpens, 1);  // a second operation does not consult the registry again
+}
+
+TEST(Initialisation, RegistryValueNamingAMissingFileRaisesWithThePath) {
+  Bare b;
+  b.platform->SetRegistryString(kRegistryKey, "DataPath", "/no/such/SystemPipedex.xml");
+  Error e = ErrorOf([&] { b.pipedex.SystemXMLPath(); });
+  EXPECT_EQ(e.number(), -2147220990);
+  EXPECT_EQ(e.description(),
+            "Data file specified in registry ( /no/such/SystemPipedex.xml )not found . Reinstall the Zenrod Pipedex "
+            "component");
+}
+
+TEST(Initialisation, EmptyRegistryValueIsLikeNoValue) {
+  Bare b;
+  b.platform->SetRegistryString(kRegistryKey, "DataPath", "");
+  EXPECT_EQ(ErrorOf([&] { b.pipedex.GroupCount(); }).number(), -2147220991);
+  b.platform->AddRegistryKey(kRegistryKey);  // key without the value
+  EXPECT_EQ(ErrorOf([&] { b.pipedex.GroupCount(); }).number(), -2147220991);
+}
+
+TEST(Initialisation, SyntaxErrorRaisesTheParseFrameEveryTime) {
+  Bare b;
+  b.dir.Write("SystemPipedex.xml", "<?xml version=\"1.0\"?>\n<ZENROD-ISOMETRICS-DATA>\n  <A_CPT>\n</ZENROD-ISOMETRICS-DATA>\n");
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    Error e = ErrorOf([&] { b.pipedex.SystemXMLPath(); });
+    EXPECT_EQ(e.number(), -2147220989);
+    const std::string& d = e.description();
+    EXPECT_EQ(d.rfind("Error parsing Zenrod XML Data\r\n", 0), 0u) << d;
+    EXPECT_NE(d.find("\r\nLine   : 4\r\nSource : </ZENROD-ISOMETRICS-DATA>"), std::string::npos) << d;
+  }
+}
+
+TEST(Initialisation, OtherRootElementFailsAndLeavesTheInstanceUninitialised) {
+  Bare b;
+  b.dir.Write("SystemPipedex.xml", "<CATALOGUE/>");
+  Error e = ErrorOf([&] { b.pipedex.GroupCount(); });
+  EXPECT_EQ(e.number(), -2147220987);
+  EXPECT_EQ(e.description().rfind("Unexpected initialisation error : ", 0), 0u);
+  b.dir.Write("SystemPipedex.xml", kMinimal);  // the next call starts again from the search
+  EXPECT_EQ(b.pipedex.GroupCount(), 1);
+}
+
+TEST(Initialisation, EmptyAndNonXmlFilesRaiseParseErrors) {
+  for (const char* content : {"", "not xml at all", "<ZENROD-ISOMETRICS-DATA><A_CPT>"}) {
+    Bare b;
+    b.dir.Write("SystemPipedex.xml", content);
+    EXPECT_EQ(ErrorOf([&] { b.pipedex.GroupCount(); }).number(), -2147220989) << content;
+  }
+}
+
+TEST(Initialisation, DumpXmlWritesTheDocumentAndAFailingSaveKeepsTheOldFile) {
+  Fixture f(kMinimal);
+  std::string target = f.dir.path() + "/out.xml";
+  f.pipedex.DumpXML(target);
+  std::ifstream in(target);
+  std::string written((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_NE(written.find("<Pipe PCFTYPE=\"PIPE\""), std::string::npos);
+
+  EXPECT_THROW(f.pipedex.DumpXML("/proc/pipedex-cannot-write/out.xml"), Error);
+  EXPECT_THROW(f.pipedex.DumpXML(f.dir.path()), Error);  // a folder is not a file
+  std::ifstream again(target);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), {}), written);
+}
+
+TEST(Initialisation, InstancesAreMovable) {
+  Fixture f(kMinimal);
+  Pipedex moved = std::move(f.pipedex);
+  EXPECT_EQ(moved.GroupCount(), 1);
+}
+
+}  // namespace
+}  // namespace pipedex::testing

@@ -1,0 +1,107 @@
+// The XML document service and the XPath texts built from caller values.
+
+#include <gtest/gtest.h>
+
+#include "core/errors.h"
+#include "core/xml_document.h"
+#include "core/xml_utils.h"
+#include "test_support.h"
+
+namespace pipedex::testing {
+namespace {
+
+pugi::xml_document Load(const std::string& text) {
+  pugi::xml_document doc;
+  xml::ParseError error;
+  EXPECT_TRUE(xml::LoadText(doc, text, error)) << error.reason;
+  return doc;
+}
+
+TEST(XmlDocument, ParseErrorsGiveReasonLineAndSourceText) {
+  pugi::xml_document doc;
+  xml::ParseError error;
+  ASSERT_FALSE(xml::LoadText(doc, "<a>\r\n  <b>\r\n  <c></b>\r\n</a>", error));
+  EXPECT_EQ(error.line, 3);
+  EXPECT_EQ(error.srcText, "  <c></b>");
+  EXPECT_EQ(error.reason.substr(error.reason.size() - 2), "\r\n");
+  EXPECT_EQ(xml::ParseErrorFrame("Lead", error), "Lead\r\n" + error.reason + "Line   : 3\r\nSource :   <c></b>");
+  ASSERT_FALSE(xml::LoadFile(doc, "/no/such/file.xml", error));
+  EXPECT_EQ(error.line, 0);
+}
+
+TEST(XmlDocument, DecodesWindows1252AndUtf16) {
+  auto doc = Load("<?xml version=\"1.0\" encoding=\"windows-1252\"?><a d=\"\x80 \x96 \xE4\"/>");
+  EXPECT_STREQ(doc.child("a").attribute("d").value(), "\u20AC \u2013 \u00E4");
+  EXPECT_STREQ(doc.first_child().attribute("encoding").value(), "UTF-8");  // saved as UTF-8
+  std::string utf16 = "\xFF\xFE";
+  for (char c : std::string("<a>x</a>")) utf16 += std::string(1, c) + '\0';
+  EXPECT_EQ(xml::Text(Load(utf16).child("a")), "x");
+  pugi::xml_document bad;
+  xml::ParseError error;
+  EXPECT_FALSE(xml::LoadText(bad, "<?xml version=\"1.0\" encoding=\"no-such-charset\"?><a/>", error));
+}
+
+TEST(XmlDocument, EntitiesAreNeverExpanded) {
+  auto doc = Load(
+      "<!DOCTYPE a [<!ENTITY x \"expanded\"><!ENTITY file SYSTEM \"/etc/passwd\">]><a>&x;&file;</a>");
+  std::string text = xml::Text(doc.child("a"));
+  EXPECT_EQ(text.find("expanded"), std::string::npos);
+  EXPECT_EQ(text.find("root:"), std::string::npos);
+}
+
+TEST(XmlDocument, TextConcatenatesAllDescendants) {
+  auto doc = Load("<Config>Angle_90<Default-Configuration><Leg>a</Leg><!-- c --><Leg><![CDATA[b]]></Leg></Default-Configuration></Config>");
+  EXPECT_EQ(xml::Text(doc.child("Config")), "Angle_90ab");
+  xml::SetText(doc.child("Config"), "new");
+  EXPECT_EQ(xml::OuterXml(doc.child("Config")), "<Config>new</Config>");
+}
+
+TEST(XmlUtils, GetAttributeTextFallsBackOnlyWhenAbsent) {
+  auto doc = Load("<SKEY Description=\"\" Category=\"ERECTION\">BW</SKEY>");
+  pugi::xml_node skey = doc.child("SKEY");
+  EXPECT_EQ(xml::GetAttributeText(skey, "Description", "d"), "");
+  EXPECT_EQ(xml::GetAttributeText(skey, "Category", "d"), "ERECTION");
+  EXPECT_EQ(xml::GetAttributeText(skey, "category", "d"), "d");
+  EXPECT_EQ(xml::GetAttributeText(pugi::xml_node(), "Category", "d"), "d");
+  EXPECT_EQ(xml::GetAttributeText(skey.first_child(), "Category", "d"), "d");  // a text node has no attributes
+}
+
+TEST(XmlUtils, NoCaseEqualsAndNodePathTexts) {
+  EXPECT_EQ(xml::NoCaseEquals(".", " Branch"),
+            "normalize-space ( translate (.,'abcdefghijklmnopqrstuvwxyz','ABCDEFGHIJKLMNOPQRSTUVWXYZ') ) = 'BRANCH'");
+  auto doc = Load("<ZENROD-ISOMETRICS-DATA><A_SKEY><SKEY>AB</SKEY><SKEY>BW</SKEY><SKEY/></A_SKEY></ZENROD-ISOMETRICS-DATA>");
+  pugi::xml_node root = doc.document_element();
+  auto skeys = xml::ChildElements(root.child("A_SKEY"));
+  EXPECT_EQ(xml::NodePath(skeys[1], true), "//ZENROD-ISOMETRICS-DATA/A_SKEY/SKEY[contains(., 'BW')]");
+  EXPECT_EQ(xml::NodePath(skeys[1], false), "//ZENROD-ISOMETRICS-DATA/A_SKEY/SKEY");
+  EXPECT_EQ(xml::NodePath(skeys[2], true), "//ZENROD-ISOMETRICS-DATA/A_SKEY/SKEY");
+  EXPECT_EQ(xml::NodePath(root, false), "//ZENROD-ISOMETRICS-DATA");
+  EXPECT_THROW(xml::NodePath(pugi::xml_node(), true), Error);
+}
+
+TEST(XmlUtils, NoCaseEqualsMatchesByTheAsymmetricRule) {
+  auto doc = Load("<r><Operation>Tap</Operation><Operation> tap </Operation><Operation>Tap more</Operation>"
+                  "<Operation>a  b</Operation></r>");
+  pugi::xml_node r = doc.child("r");
+  EXPECT_EQ(xml::SelectNodes(r, "Operation[" + xml::NoCaseEquals(".", "tAP ") + "]").size(), 2u);
+  EXPECT_EQ(xml::SelectNodes(r, "Operation[" + xml::NoCaseEquals(".", "a b") + "]").size(), 1u);
+  EXPECT_EQ(xml::SelectNodes(r, "Operation[" + xml::NoCaseEquals(".", "a  b") + "]").size(), 0u);
+}
+
+TEST(XmlUtils, CallerValuesCannotChangeAnExpression) {
+  auto doc = Load("<r><ENDPREP Name=\"BW\"/><ENDPREP Name=\"SW\"/></r>");
+  pugi::xml_node r = doc.child("r");
+  for (const char* hostile : {"x' or '1'='1", "BW']|//*['"}) {
+    EXPECT_THROW(xml::SelectNodes(r, "ENDPREP[@Name='" + xml::Quoted(hostile) + "']"), Error) << hostile;
+    EXPECT_THROW(xml::NoCaseEquals(".", hostile), Error) << hostile;
+  }
+  EXPECT_EQ(xml::SelectNodes(r, "ENDPREP[@Name=\"" + xml::Quoted("x' or '1'='1", '"') + "\"]").size(), 0u);
+  for (const char* name : {"", "a b", "*|//x", "1abc", "a/b", "x[1]"}) EXPECT_THROW(xml::ElementName(name), Error) << name;
+  EXPECT_EQ(xml::ElementName("*"), "*");
+  EXPECT_EQ(xml::ElementName("Rohr-Gruppe_1.ä"), "Rohr-Gruppe_1.ä");
+  EXPECT_THROW(xml::SelectNodes(r, "ENDPREP[@Name="), Error);  // invalid expressions raise
+  EXPECT_THROW(xml::SelectNodes(pugi::xml_node(), "ENDPREP"), Error);  // no context node
+}
+
+}  // namespace
+}  // namespace pipedex::testing
