@@ -226,7 +226,11 @@ Json AnswerRequest(Pipedex& instance, const OperationTable& table, const std::st
     const std::string name = request["call"].get<std::string>();
     const Operation* op = table.Find(name);
     if (!op) throw UsageError("unknown operation: " + name);
-    Args args = ArgsFromJson(*op, request.contains("args") ? request["args"] : Json::array());
+    // The arguments are read in place: copying a deeply nested value would
+    // recurse once per level and could exhaust the stack.
+    const Json noArgs = Json::array();
+    auto given = request.find("args");
+    Args args = ArgsFromJson(*op, given != request.end() ? *given : noArgs);
     bool componentError = false;
     return Run(instance, *op, args, componentError);
   } catch (const Json::exception& e) {

@@ -1,0 +1,105 @@
+// `pipedex batch` keeps answering whatever arrives on its standard input.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "test_support.h"
+
+namespace pipedex::testing {
+namespace {
+
+using nlohmann::json;
+
+struct BatchRun {
+  std::vector<std::string> lines;
+  int status = -1;  // the raw wait status
+};
+
+// Runs `pipedex --component-dir DIR batch` with exactly these bytes as input.
+BatchRun RunRawBatch(const TempDir& dir, const std::string& input) {
+  std::string in = dir.Write("input.bin", input);
+  std::string out = dir.path() + "/output.txt";
+  std::string command = std::string("'") + PIPEDEX_CLI_PATH + "' --component-dir '" + dir.path() + "' batch < '" + in +
+                        "' > '" + out + "' 2>/dev/null";
+  BatchRun run;
+  run.status = std::system(command.c_str());
+  std::ifstream file(out, std::ios::binary);
+  for (std::string line; std::getline(file, line);) run.lines.push_back(line);
+  return run;
+}
+
+void ExpectCliError(const std::string& line) {
+  json answer = json::parse(line);  // every answer is valid JSON, even for invalid input
+  ASSERT_TRUE(answer.contains("error")) << line.substr(0, 200);
+  EXPECT_EQ(answer["error"]["source"], "pipedex-cli");
+  EXPECT_TRUE(answer["error"]["number"].is_number_integer());
+}
+
+TEST(BatchRobustness, EveryBadLineGetsAnErrorLineAndTheSessionGoesOn) {
+  TempDir dir;
+  dir.Write("SystemPipedex.xml", Catalogue("<A_CPT><Pipes/></A_CPT>"));
+  std::string deep(200000, '[');
+  deep += std::string(200000, ']');
+  const std::vector<std::string> bad = {
+      R"({"call": "SystemXMLPath",)",                               // malformed JSON
+      R"({"call": "NoSuchOperation"})",                             // unknown operation
+      R"({"call": "DumpXML", "args": [42]})",                       // wrong argument type
+      R"({"call": "DumpXML", "args": ["a", "b"]})",                 // too many arguments
+      R"({"call": "DumpXML"})",                                     // too few arguments
+      R"({"call": 7})",                                             // operation name of the wrong type
+      "{\"call\": \"DumpXML\", \"args\": [\"\xFF\xFE\"]}",          // invalid UTF-8 inside a string
+      "{\"call\": \"SystemXMLPath\", \"args\": " + deep + "}",      // nesting 200 000 levels deep
+      "{\"call\": \"DumpXML\", \"args\": [" + deep + "]}",          // the same as an argument value
+      std::string("{\"call\": \"Sys") + '\0' + "temXMLPath\"}",     // a zero byte
+      R"({"set": "NoSuchProperty", "value": [[[]]]})",
+      R"("just a string")",
+  };
+  std::string input;
+  for (const auto& line : bad) input += line + "\n";
+  input += R"({"call": "SystemXMLPath"})" "\n";
+  input += R"({"call": "SystemXMLPa)";  // the input ends in the middle of a line
+
+  BatchRun run = RunRawBatch(dir, input);
+  ASSERT_TRUE(WIFEXITED(run.status)) << "the batch did not end by itself";
+  EXPECT_EQ(WEXITSTATUS(run.status), 0);
+  ASSERT_EQ(run.lines.size(), bad.size() + 2);
+  for (std::size_t i = 0; i < bad.size(); ++i) {
+    SCOPED_TRACE("request " + std::to_string(i));
+    ExpectCliError(run.lines[i]);
+  }
+  EXPECT_EQ(json::parse(run.lines[bad.size()])["result"], dir.path() + "/SystemPipedex.xml");
+  ExpectCliError(run.lines.back());
+}
+
+TEST(BatchRobustness, TenMegabyteLinesAreAnswered) {
+  TempDir dir;
+  dir.Write("SystemPipedex.xml", Catalogue(""));
+  const std::string huge(10 * 1024 * 1024, 'A');
+  std::string input = "{\"call\": \"SystemXMLPath\", \"args\": [\"" + huge + "\"]}\n" + huge + "\n" +
+                      "{\"call\": \"ProjectXMLPath\"}\n";
+  BatchRun run = RunRawBatch(dir, input);
+  ASSERT_TRUE(WIFEXITED(run.status));
+  ASSERT_EQ(run.lines.size(), 3u);
+  ExpectCliError(run.lines[0]);
+  ExpectCliError(run.lines[1]);
+  EXPECT_EQ(json::parse(run.lines[2])["result"], "");
+}
+
+TEST(BatchRobustness, EmptyInputEndsCleanly) {
+  TempDir dir;
+  dir.Write("SystemPipedex.xml", Catalogue(""));
+  BatchRun run = RunRawBatch(dir, "");
+  ASSERT_TRUE(WIFEXITED(run.status));
+  EXPECT_EQ(WEXITSTATUS(run.status), 0);
+  EXPECT_TRUE(run.lines.empty());
+}
+
+}  // namespace
+}  // namespace pipedex::testing
