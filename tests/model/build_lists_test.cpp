@@ -37,6 +37,7 @@ const char* kMessyCatalogue = R"(
 <A_ENDPREP>
   <ENDPREP Plotra="Y">BW--</ENDPREP><ENDPREP Plotra="Y">BWXX</ENDPREP><ENDPREP Plotra="y">SW--</ENDPREP>
   <ENDPREP Plotra="Y">S</ENDPREP><ENDPREP>FL--</ENDPREP><Other Plotra="Y">CP--</Other>
+  <ENDPREP Plotra="Y">~S</ENDPREP><ENDPREP Plotra="Y">ÄÖ--</ENDPREP><ENDPREP Plotra="Y">ÄÖ</ENDPREP>
 </A_ENDPREP>
 <A_SKEY><SKEY Description="first"> ELBW </SKEY><!-- c --><SKEY Description="last">elbw</SKEY><NOTSKEY/></A_SKEY>
 <A_PCFIDF>
@@ -62,8 +63,8 @@ TEST(BuildInternalLists, IndexesAMessyCatalogueWithoutFailing) {
   const Pipedex::Impl& s = b.impl;
   EXPECT_EQ(s.GroupNodes->size(), 3u);
   EXPECT_EQ(s.CptTypeNodes->size(), 6u);
-  EXPECT_EQ(s.EndPrepNodes->size(), 6u);
-  EXPECT_EQ(s.PlotraEndPreps, "~BW~~S~");
+  EXPECT_EQ(s.EndPrepNodes->size(), 9u);
+  EXPECT_EQ(s.PlotraEndPreps, "~BW~~S~~ÄÖ~");  // "~~S~" already occurs in the text
 
   // Both Elbow-90 elements file their SKEYs; the name resolves to the later one.
   const model::CTypeLookup& elbw = s.SKEYIndex.Item("ELBW");

@@ -51,6 +51,11 @@ TEST(CTypeIndex, ALaterKeyInAnotherCaseJoinsTheFirstEntry) {
   EXPECT_EQ(index.Item("").GetCptType(1), "Pipe");
   EXPECT_EQ(index.Item("TEE").nCpts(), 0);
   EXPECT_EQ(index.Item(std::int64_t{2}).KEY, "");
+  index.Remove(std::int64_t{1});  // later entries move up and stay reachable by key
+  EXPECT_EQ(index.Item("").GetCptType(1), "Pipe");
+  EXPECT_EQ(index.Item(std::int64_t{1}).GetCptType(1), "Pipe");
+  EXPECT_EQ(index.Item("ELBW").nCpts(), 0);
+  EXPECT_THROW(index.Remove(std::int64_t{2}), Error);
 }
 
 TEST(AttList, FirstFiledKeyStaysAndFamiliesAnswerForTheirMemberRange) {
