@@ -81,24 +81,17 @@ TEST(AttList, FirstFiledKeyStaysAndFamiliesAnswerForTheirMemberRange) {
   EXPECT_EQ(map.Item("hidden")->Number, -1);
 }
 
-// ParseAttribute: the trailing number is the longest run of end characters
-// whose every suffix passes the numeric test. Checked against that rule on
-// random names.
+// The trailing number is the longest run of end characters whose every
+// suffix passes the numeric test: checked against that rule on random names.
 TEST(AttList, ParseAttributeSplitsTheLongestNumericTail) {
   std::string part;
   std::int32_t number = 0;
-  AttList::ParseAttribute("ATTRIBUTE10", part, number);
-  EXPECT_EQ(part, "ATTRIBUTE");
-  EXPECT_EQ(number, 10);
-  AttList::ParseAttribute("CODE-1", part, number);
+  AttList::ParseAttribute("CODE-1", part, number);  // the sign belongs to the number
   EXPECT_EQ(part, "CODE");
   EXPECT_EQ(number, -1);
   AttList::ParseAttribute("NAME", part, number);
   EXPECT_EQ(part, "NAME");
   EXPECT_EQ(number, -1);
-  AttList::ParseAttribute("X2.5", part, number);
-  EXPECT_EQ(number, 2);
-
   std::mt19937 random(7);
   const std::string alphabet = "A1.9 -+eÄ";
   for (int round = 0; round < 3000; ++round) {
