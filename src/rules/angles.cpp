@@ -94,12 +94,11 @@ void Pipedex::GetAngleComponentData(const std::string& ComponentType, double Ang
 void Pipedex::GetAngleComponentData2(const std::string& ComponentType, const std::string& EndPrep_1,
                                      const std::string& EndPrep_2, double Angle, bool& Trimmed,
                                      double& StandardAngle, std::string& StandardComponentType) {
+  // Initialisation errors reach the caller; every later failure answers the
+  // 90 degree component of the type asked for, untrimmed.
+  impl_->Initialise();
   std::string componentType = ComponentType;
-  // Every failure, a failing catalogue load included, answers the 90 degree
-  // component of the type asked for, untrimmed.
   try {
-    impl_->Initialise();
-
     // Bends are made to any angle from a 90 degree bend.
     if (Impl::IsBendComponentType(componentType)) {
       StandardAngle = 90;

@@ -6,26 +6,6 @@
 namespace pipedex::cli {
 namespace {
 
-// The counts and indexed getters that read the result lists.
-void RegisterCountOperations(OperationTable& t) {
-  using enum ArgType;
-  t.Add("GroupCount", {}, [](Pipedex& p, Args&) { return Json(p.GroupCount()); });
-  t.Add("ComponentTypeCount", {}, [](Pipedex& p, Args&) { return Json(p.ComponentTypeCount()); });
-  t.Add("SKEYCount", {}, [](Pipedex& p, Args&) { return Json(p.SKEYCount()); });
-  t.Add("ConfigurationCount", {}, [](Pipedex& p, Args&) { return Json(p.ConfigurationCount()); });
-  t.Add("EndPrepCount", {}, [](Pipedex& p, Args&) { return Json(p.EndPrepCount()); });
-  t.Add("OperationCount", {}, [](Pipedex& p, Args&) { return Json(p.OperationCount()); });
-  t.Add("PCFTYPECount", {}, [](Pipedex& p, Args&) { return Json(p.PCFTYPECount()); });
-  t.Add("GetGroup", {In("index", Long)}, [](Pipedex& p, Args& a) { return Json(p.GetGroup(a.Long(0))); });
-  t.Add("GetComponentType", {In("index", Long)},
-        [](Pipedex& p, Args& a) { return Json(p.GetComponentType(a.Long(0))); });
-  t.Add("GetSKEY", {In("index", Long)}, [](Pipedex& p, Args& a) { return Json(p.GetSKEY(a.Long(0))); });
-  t.Add("GetConfiguration", {In("index", Long)},
-        [](Pipedex& p, Args& a) { return Json(p.GetConfiguration(a.Long(0))); });
-  t.Add("GetEndPrep", {In("index", Long)}, [](Pipedex& p, Args& a) { return Json(p.GetEndPrep(a.Long(0))); });
-  t.Add("GetOperation", {In("index", Long)}, [](Pipedex& p, Args& a) { return Json(p.GetOperation(a.Long(0))); });
-}
-
 void RegisterComponentTypeOperations(OperationTable& t) {
   using enum ArgType;
   t.Add("FindComponentTypes", {In("Group", String), In("SearchBy", String), In("SearchText", String)},
@@ -109,7 +89,6 @@ void RegisterEndPrepOperations(OperationTable& t) {
 }  // namespace
 
 void RegisterQueryOperations(OperationTable& t) {
-  RegisterCountOperations(t);
   RegisterComponentTypeOperations(t);
   RegisterSKEYOperations(t);
   RegisterOperationAndFlagOperations(t);
