@@ -57,6 +57,20 @@ TEST(AddSKEY, CopiesTheGenericReferenceAndFilesTheNewSKEYWhereTheReferenceIsList
   EXPECT_EQ(Select(*doc, "//Valve-Gate/SKEY"), Strings{"VGFL"});
 }
 
+TEST(AddSKEY, NewSKEYAnswersTheSKEYQueries) {
+  Fixture f(kSystem);
+  f.pipedex.AddSKEY("ELXX", "", "ELBW");
+  std::string description, cp1, cp2, cp3, cp4;
+  EXPECT_TRUE(f.pipedex.GetSKEYData("ELXX", description, cp1, cp2, cp3, cp4));
+  EXPECT_EQ(description, "Based on ELBW");
+  EXPECT_EQ(cp1, "XX--");  // from ELBW's default list, derived from the SKEY itself
+  EXPECT_EQ(f.pipedex.GetIsoPriority("ELXX"), 30);
+  EXPECT_EQ(f.pipedex.GetSKEYAttribute("ELXX", "Description"), "Based on ELBW");
+  EXPECT_EQ(f.pipedex.FindSKEYs("Elbow-45"), 2);
+  EXPECT_EQ(f.pipedex.GetSKEY(2), "ELXX");
+  EXPECT_EQ(f.pipedex.FindSKEYs(""), 5);
+}
+
 TEST(AddSKEY, FallsBackToTheReferenceItselfAndOverwritesItsDescription) {
   Fixture f(kSystem);
   // TE** is not defined: the copy is made from TESW, which nothing lists.

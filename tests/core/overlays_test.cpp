@@ -189,6 +189,31 @@ TEST(ProjectOverlay, SectionWhoseTargetIsMissingFromTheSystemRefusesTheWholeFile
   EXPECT_EQ(noCpt.pipedex.SKEYCount(), 0);
 }
 
+TEST(ProjectOverlay, ProjectSymbolsComeFromTheLastFileThatMerged) {
+  Fixture f(kSystem);
+  EXPECT_FALSE(f.pipedex.GetProjectSymbols());
+  ASSERT_TRUE(f.pipedex.LoadProjectXML(Project(f, "a.xml", R"(
+    <U_BORE-CONVERSION-TABLE><BORE MM="51" IN="2"/></U_BORE-CONVERSION-TABLE>
+    <SYMBOLS Units="A"><Symbol Name="STRAINER"/></SYMBOLS>)")));
+  const pugi::xml_node symbols = f.pipedex.GetProjectSymbols();
+  EXPECT_EQ(std::string(symbols.attribute("Units").value()), "A");
+  // The bore queries see the merged table.
+  EXPECT_DOUBLE_EQ(f.pipedex.GetConvertedBore("IN", "MM", 51), 2.0);
+
+  // A file without overlay sections, one that does not parse or one that is
+  // refused leaves the symbols (and the node handed out) as they were.
+  EXPECT_FALSE(f.pipedex.LoadProjectXML(Project(f, "b.xml", R"(<SYMBOLS Units="B"/>)")));
+  EXPECT_THROW(f.pipedex.LoadProjectXML(f.dir.Write("c.xml", "<ZENROD-ISOMETRICS-DATA>")), Error);
+  EXPECT_FALSE(f.pipedex.LoadProjectXML(Project(f, "d.xml", R"(
+    <U_BORE-CONVERSION-TABLE><BORE/></U_BORE-CONVERSION-TABLE><SYMBOLS Units="D"/>)")));
+  EXPECT_EQ(f.pipedex.GetProjectSymbols(), symbols);
+  EXPECT_EQ(std::string(symbols.attribute("Units").value()), "A");
+
+  // A file that merges without SYMBOLS leaves none.
+  EXPECT_TRUE(f.pipedex.LoadProjectXML(Project(f, "e.xml", "<U_SKEY/>")));
+  EXPECT_FALSE(f.pipedex.GetProjectSymbols());
+}
+
 TEST(ProjectOverlay, MissingOrUnparsableFilesRaiseAndChangeNothing) {
   Fixture f(kSystem);
   const std::string good = Project(f, "good.xml", "<U_SKEY><SKEY>ST**</SKEY></U_SKEY>");
