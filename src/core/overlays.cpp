@@ -176,10 +176,9 @@ bool Pipedex::Impl::MergeProjectDocument() {
   try {
     if (!ProjectDoc) return false;
     const pugi::xml_node root = ProjectDoc->document_element();
-    const Overlay overlay{xml::FirstChildElement(root, format::kOverlayCpt),
-                          xml::FirstChildElement(root, format::kOverlayChangeGroups),
-                          xml::FirstChildElement(root, format::kOverlaySKEY),
-                          xml::FirstChildElement(root, format::kOverlayBoreTable)};
+    const Overlay overlay{
+        xml::FirstChildElement(root, format::kOverlayCpt), xml::FirstChildElement(root, format::kOverlayChangeGroups),
+        xml::FirstChildElement(root, format::kOverlaySKEY), xml::FirstChildElement(root, format::kOverlayBoreTable)};
     if (overlay.Empty()) return false;
 
     std::vector<BoreRow> bores;

@@ -3,11 +3,10 @@
 // Reading back the merged catalogue as DumpXML writes it.
 
 #include <memory>
+#include <pugixml.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <pugixml.hpp>
 
 #include "test_support.h"
 

@@ -115,7 +115,8 @@ TEST(ProjectOverlay, MissingOrUnparsableFilesRaiseAndChangeNothing) {
 
   e = Raised([&] { f.pipedex.LoadProjectXML(f.dir.Write("empty.xml", "")); });
   EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x80040213));
-  e = Raised([&] { f.pipedex.LoadProjectXML(f.dir.Write("bad.xml", "<ZENROD-ISOMETRICS-DATA>\n<U_SKEY>\n<SKEY></U_SKEY>")); });
+  e = Raised(
+      [&] { f.pipedex.LoadProjectXML(f.dir.Write("bad.xml", "<ZENROD-ISOMETRICS-DATA>\n<U_SKEY>\n<SKEY></U_SKEY>")); });
   EXPECT_EQ(e.description().rfind("Error parsing Project XML Data\r\n", 0), 0u);
   EXPECT_NE(e.description().find("Line   : 3\r\nSource : <SKEY></U_SKEY>"), std::string::npos) << e.description();
   EXPECT_EQ(MergedText(f.pipedex, f.dir), before);
@@ -140,7 +141,8 @@ TEST(AutomaticProject, MergedBeforeTheLanguageTextsAndReportedAsWritten) {
 
   // A file whose merge reports false: "Error parsing User XML" after the first list build.
   Fixture refused(kSystem);
-  refused.dir.Write("ProjectPipedex.xml", Catalogue("<U_CPT><X/></U_CPT><U_BORE-CONVERSION-TABLE><BORE/></U_BORE-CONVERSION-TABLE>"));
+  refused.dir.Write("ProjectPipedex.xml",
+                    Catalogue("<U_CPT><X/></U_CPT><U_BORE-CONVERSION-TABLE><BORE/></U_BORE-CONVERSION-TABLE>"));
   e = Raised([&] { refused.pipedex.SKEYCount(); });
   EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x80040204));
   EXPECT_EQ(e.description(), "Error parsing User XML");
@@ -151,11 +153,11 @@ TEST(AutomaticProject, MergedBeforeTheLanguageTextsAndReportedAsWritten) {
 TEST(OverlayCli, BatchProjectOptionAndCommands) {
   Fixture f(kSystem);
   const std::string project = f.dir.Write("p.xml", Catalogue("<U_SKEY><SKEY>ST**</SKEY></U_SKEY>"));
-  auto lines = RunBatch({"--component-dir", f.dir.path(), "--project", project},
-                        {R"({"call": "ProjectXMLPath"})", R"({"call": "LoadUserXML", "args": [")" + project + R"("]})",
-                         R"({"call": "LoadProjectXML", "args": ["/nonexistent.xml"]})",
-                         R"({"call": "AddSKEY", "args": ["TESW", "", "TEBW"]})",
-                         R"({"call": "AddSKEY", "args": ["TESW", "", "ZZZZ"]})"});
+  auto lines = RunBatch(
+      {"--component-dir", f.dir.path(), "--project", project},
+      {R"({"call": "ProjectXMLPath"})", R"({"call": "LoadUserXML", "args": [")" + project + R"("]})",
+       R"({"call": "LoadProjectXML", "args": ["/nonexistent.xml"]})",
+       R"({"call": "AddSKEY", "args": ["TESW", "", "TEBW"]})", R"({"call": "AddSKEY", "args": ["TESW", "", "ZZZZ"]})"});
   ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines[0], R"({"result":")" + project + R"("})");
   EXPECT_EQ(lines[1], R"({"result":true})");
@@ -168,7 +170,8 @@ TEST(OverlayCli, BatchProjectOptionAndCommands) {
   const std::string out = f.dir.path() + "/out.xml";
   int exitCode = -1;
   RunCli({"--component-dir", f.dir.path(), "--project", project, "add-skey", "TESW", "TEBW", "--description", "Tee",
-          "--dump", out, "--json"}, &exitCode);
+          "--dump", out, "--json"},
+         &exitCode);
   EXPECT_EQ(exitCode, 0);
   pugi::xml_document doc;
   ASSERT_TRUE(doc.load_file(out.c_str()));

@@ -15,13 +15,15 @@ void AddAddSKEYCommand(CLI::App& app, Session& session) {
   auto o = std::make_shared<Options>();
   auto* cmd = app.add_subcommand("add-skey", "Add an SKEY as a copy of an existing one and write the merged document");
   cmd->add_option("NEW", o->newSKEY, "The SKEY to create")->required();
-  cmd->add_option("REF", o->refSKEY, "The existing SKEY to copy (its generic form is used when there is one)")
+  cmd->add_option("REF", o->refSKEY,
+                  "The existing SKEY to copy (its generic form first when it ends in a Plotra end preparation)")
       ->required();
   cmd->add_option("--description", o->description, "Description of the new SKEY (default: Based on REF)");
   cmd->add_option("--dump", o->dumpFile, "File to write the merged document to")->required();
   cmd->add_flag("--json", o->json, "Print the same data as JSON");
-  cmd->footer("Example: pipedex add-skey ELXX ELBW --description \"Elbow, special end\" --dump merged.xml\n"
-              "         pipedex --project ProjectPipedex.xml add-skey VPFL VP** --dump merged.xml --json");
+  cmd->footer(
+      "Example: pipedex add-skey ELXX ELBW --description \"Elbow, special end\" --dump merged.xml\n"
+      "         pipedex --project ProjectPipedex.xml add-skey VPSW VPBW --dump merged.xml --json");
   cmd->callback([&session, o] {
     RunCommand(session, [&] {
       Pipedex& p = session.Instance();
@@ -42,8 +44,9 @@ void AddDumpCommand(CLI::App& app, Session& session) {
   auto* cmd = app.add_subcommand("dump", "Write the merged catalogue document to a file");
   cmd->add_option("FILE", *file, "File to write")->required();
   cmd->add_flag("--json", *json, "Print the same data as JSON");
-  cmd->footer("Example: pipedex dump merged.xml\n"
-              "         pipedex --project ProjectPipedex.xml dump merged.xml --json");
+  cmd->footer(
+      "Example: pipedex dump merged.xml\n"
+      "         pipedex --project ProjectPipedex.xml dump merged.xml --json");
   cmd->callback([&session, file, json] {
     RunCommand(session, [&] {
       Pipedex& p = session.Instance();

@@ -9,11 +9,10 @@ void RegisterOverlayOperations(OperationTable& t) {
   t.Add("LoadProjectXML", {In("ProjectXML", String)},
         [](Pipedex& p, Args& a) { return Json(p.LoadProjectXML(a.Str(0))); });
   t.Add("LoadUserXML", {In("UserXML", String)}, [](Pipedex& p, Args& a) { return Json(p.LoadUserXML(a.Str(0))); });
-  t.Add("AddSKEY", {In("newSKEY", String), In("Description", String), In("RefSKEY", String)},
-        [](Pipedex& p, Args& a) {
-          p.AddSKEY(a.Str(0), a.Str(1), a.Str(2));
-          return Json(nullptr);
-        });
+  t.Add("AddSKEY", {In("newSKEY", String), In("Description", String), In("RefSKEY", String)}, [](Pipedex& p, Args& a) {
+    p.AddSKEY(a.Str(0), a.Str(1), a.Str(2));
+    return Json(nullptr);
+  });
 }
 
 }  // namespace pipedex::cli
