@@ -40,14 +40,16 @@ TEST(ProjectOverlay, MergesEachSectionByItsRuleAndASecondLoadAgain) {
       <!-- skipped --> skipped
       <Extra Note="project"><Strainer><SKEY>ST**</SKEY></Strainer></Extra>
       <Valves><Valve-Ball/><Valve-Gate PCFTYPE="CHANGED"><SKEY>VG**</SKEY><Operation/></Valve-Gate></Valves>
+      <valves><Valve-Gate/></valves>
     </U_CPT>
-    <CHANGE_GROUPS><Extra><Valve-Ball/><Cap/><Unknown/></Extra><Nowhere><Tee/></Nowhere></CHANGE_GROUPS>
+    <CHANGE_GROUPS><Extra><Valve-Ball/><Cap/><Unknown/><tee/></Extra><Nowhere><Tee/></Nowhere></CHANGE_GROUPS>
     <U_SKEY><SKEY>ST**</SKEY><!-- copied too --></U_SKEY>
     <U_BORE-CONVERSION-TABLE><BORE MM="50" IN="3"/><BORE MM=" 25" IN="1.0"/></U_BORE-CONVERSION-TABLE>
     <SYMBOLS Units="A"/>)"));
   ASSERT_EQ(f.pipedex.GroupCount(), 3);
   EXPECT_TRUE(f.pipedex.LoadProjectXML(path));
   EXPECT_EQ(f.pipedex.GetGroup(4), "Extra");
+  EXPECT_EQ(f.pipedex.GetGroup(5), "valves");  // names are compared with their letter case
   EXPECT_EQ(f.pipedex.UserXMLPath(), path);
   EXPECT_EQ(std::string(f.pipedex.GetProjectSymbols().attribute("Units").value()), "A");
   EXPECT_DOUBLE_EQ(f.pipedex.GetConvertedBore("IN", "MM", 50), 3.0);
