@@ -17,7 +17,7 @@ void RegisterModelOperations(OperationTable& t) {
       {"PCFTYPECount", &Pipedex::PCFTYPECount},
   };
   for (const auto& [name, count] : counts)
-    t.Add(name, {}, [count](Pipedex& p, Args&) { return Json((p.*count)()); });
+    t.Add(name, {}, [count = count](Pipedex& p, Args&) { return Json((p.*count)()); });
 
   const std::pair<const char*, Getter> getters[] = {
       {"GetGroup", &Pipedex::GetGroup},       {"GetComponentType", &Pipedex::GetComponentType},
@@ -25,7 +25,7 @@ void RegisterModelOperations(OperationTable& t) {
       {"GetEndPrep", &Pipedex::GetEndPrep},   {"GetOperation", &Pipedex::GetOperation},
   };
   for (const auto& [name, getter] : getters)
-    t.Add(name, {In("index", Long)}, [getter](Pipedex& p, Args& a) { return Json((p.*getter)(a.Long(0))); });
+    t.Add(name, {In("index", Long)}, [getter = getter](Pipedex& p, Args& a) { return Json((p.*getter)(a.Long(0))); });
 
   t.Add("PCFAttributeCheck", {In("strAttribute", String)},
         [](Pipedex& p, Args& a) { return Json(static_cast<std::int32_t>(p.PCFAttributeCheck(a.Str(0)))); });
