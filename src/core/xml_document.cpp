@@ -228,12 +228,13 @@ bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& erro
     return false;
   }
   // Read straight into one buffer: a large catalogue is held once, not twice.
-  std::string content;
-  // The size a special file reports may be far from what it holds: it only sizes the buffer up to 1 GiB.
-  content.reserve(static_cast<std::size_t>(std::clamp<off_t>(st.st_size, 0, off_t{1} << 30)));
-  char chunk[1 << 16];
+  // The size a special file reports may be far from what it holds, so it only
+  // sizes the buffer up to 1 GiB, and the buffer grows as long as data comes.
+  std::string content(static_cast<std::size_t>(std::clamp<off_t>(st.st_size, 0, off_t{1} << 30)) + 1, '\0');
+  std::size_t used = 0;
   while (true) {
-    ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (used == content.size()) content.resize(content.size() * 2);
+    ssize_t n = ::read(fd, content.data() + used, content.size() - used);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       ::close(fd);
@@ -241,8 +242,9 @@ bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& erro
       return false;
     }
     if (n == 0) break;
-    content.append(chunk, static_cast<std::size_t>(n));
+    used += static_cast<std::size_t>(n);
   }
+  content.resize(used);
   ::close(fd);
   return LoadText(doc, content, error);
 }

@@ -182,6 +182,50 @@ TEST(HostileFiles, TruncatedAndEmptyFilesAreParseErrors) {
   }
 }
 
+TEST(HostileFiles, ProjectFilesAndLanguageVariantsAreReadTheSameWay) {
+  TempDir secretDir;
+  std::string secret = secretDir.Write("secret.txt", "TOP-SECRET-CONTENT");
+  Fixture f(Catalogue("<A_CPT><Pipes><Pipe PCFTYPE=\"PIPE\"><SKEY>PIPE</SKEY></Pipe></Pipes></A_CPT><A_SKEY/>"));
+  auto projectError = [&](const std::string& text) {
+    try {
+      f.pipedex.LoadProjectXML(f.dir.Write("project.xml", text));
+    } catch (const Error& e) {
+      return e;
+    }
+    return Error(0, "", "");
+  };
+  for (const std::string& bad : {std::string("<ZENROD-ISOMETRICS-DATA>\xFF</ZENROD-ISOMETRICS-DATA>"),
+                                std::string("<ZENROD-ISOMETRICS-DATA/>") + '\0', std::string(""),
+                                std::string("<ZENROD-ISOMETRICS-DATA><U_SKEY>")}) {
+    Error e = projectError(bad);
+    EXPECT_EQ(e.number(), -2147220973);  // 0x80040213
+    EXPECT_EQ(e.description().rfind("Error parsing Project XML Data\r\n", 0), 0u) << e.description();
+  }
+  EXPECT_EQ(f.pipedex.GroupCount(), 1);
+
+  // Deep nesting and entities inside overlay sections are merged as they are.
+  std::string open, close;
+  for (int i = 0; i < 100000; ++i) open += "<n>", close += "</n>";
+  EXPECT_TRUE(f.pipedex.LoadProjectXML(f.dir.Write(
+      "deep.xml", "<!DOCTYPE ZENROD-ISOMETRICS-DATA [<!ENTITY file SYSTEM \"" + secret +
+                      "\">]><ZENROD-ISOMETRICS-DATA><U_CPT><Deep Note=\"&file;\"><Bend>" + open + close +
+                      "<SKEY>&file;</SKEY></Bend></Deep></U_CPT><U_SKEY><SKEY>" + open + "DE" + close +
+                      "</SKEY></U_SKEY></ZENROD-ISOMETRICS-DATA>")));
+  EXPECT_EQ(f.pipedex.GroupCount(), 2);
+  EXPECT_EQ(f.pipedex.GetSKEY(1), "DE");
+  EXPECT_EQ(f.pipedex.FindSKEYs("Bend"), 1);
+  EXPECT_EQ(f.pipedex.GetSKEYAttribute("&file;", "Description"), "");
+  f.pipedex.DumpXML(f.dir.path() + "/merged.xml");
+  EXPECT_EQ(ReadFile(f.dir.path() + "/merged.xml").find("TOP-SECRET"), std::string::npos);
+
+  // A language variant that is not text fails the initialisation as a whole.
+  Fixture german(Catalogue("<A_CPT><Pipes/></A_CPT>"), {"de", "AT"});
+  german.dir.Write("SystemPipedex.de.xml", Catalogue("<A_CPT><Pipes Description=\"R\xF6hren\"/></A_CPT>"));
+  Error e = InitialisationError(german.pipedex);
+  EXPECT_EQ(e.number(), -2147220987);  // 0x80040205
+  EXPECT_NE(e.description().find("Error parsing Zenrod XML Data\r\nAn invalid character"), std::string::npos);
+}
+
 // Peak memory (kB) and exit status of a child process running body.
 template <typename F>
 std::pair<long, int> InChild(F&& body) {
@@ -218,9 +262,14 @@ TEST(HostileFiles, AHundredMegabyteFileLoadsInBoundedTimeAndMemory) {
   });
   EXPECT_EQ(exitCode, 0);
   EXPECT_LT(SecondsSince(start), 60.0);
-  // The file, its parsed form and the test's own memory; under the sanitizers
-  // every allocation carries extra bookkeeping.
-  EXPECT_LT(peakKb, 2L * 1024 * 1024) << peakKb << " kB";
+  // The file, its parsed form and the test's own memory, about 6 times the
+  // file's size; the sanitizers add their shadow memory and bookkeeping.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  constexpr long kLimitKb = 4L * 1024 * 1024;
+#else
+  constexpr long kLimitKb = 1L * 1024 * 1024;
+#endif
+  EXPECT_LT(peakKb, kLimitKb) << peakKb << " kB";
   std::cout << "[ measure  ] 100 MB file: " << SecondsSince(start) << " s, peak " << peakKb / 1024 << " MB\n";
 
   // A file truncated in the middle of that size is reported like any other.
