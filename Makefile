@@ -3,12 +3,13 @@
 
 BUILD ?= build
 SAN_BUILD ?= build-sanitize
+BENCH_BUILD ?= build-bench
 JOBS ?= $(shell nproc)
 PACKAGES := cmake g++ make pkg-config libpugixml-dev libutf8proc-dev nlohmann-json3-dev \
             libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build demo test sanitize clean
+.PHONY: deps configure build demo test sanitize bench clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -41,5 +42,13 @@ sanitize: deps
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
+# Performance benchmarks: an optimised build of the library and the benchmark
+# program, then the run, which ends with the summary table of ratios.
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
+	  -DPIPEDEX_BENCH=ON -DPIPEDEX_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target pipedex_bench
+	$(BENCH_BUILD)/bin/pipedex-bench --data-dir $(BENCH_BUILD)/bench-data $(BENCH_ARGS)
+
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(BENCH_BUILD)

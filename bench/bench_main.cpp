@@ -1,0 +1,227 @@
+// pipedex-bench: the performance benchmarks of the component (`make bench`).
+//
+// Writes the synthetic catalogues (about 1 MB, 10 MB and 50 MB, plus the
+// sample), measures the raw parse against a full initialisation with its
+// peak memory, every public operation on warm instances with the direct-XPath
+// baseline beside the keyed questions, adding SKEYs, saving, and loading a
+// 100 KB project overlay; then prints one summary table of the ratios.
+//
+//   pipedex-bench [--data-dir DIR] [--sizes sample,1,10,50] [Google Benchmark flags]
+
+#include <algorithm>
+#include <iostream>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+#include <pugixml.hpp>
+
+#include "bench_support.h"
+#include "catalogue_generator.h"
+#include "operation_cases.h"
+#include "summary.h"
+
+namespace pipedex::bench {
+namespace {
+
+struct Options {
+  std::string dataDir = "bench-data";
+  std::set<std::string> sizes = {"sample", "1", "10", "50"};
+};
+
+// Everything one catalogue size needs during the run.
+struct SizeContext {
+  CatalogueFile catalogue;
+  std::unique_ptr<Pipedex> warm;     // read-only operations
+  std::unique_ptr<Pipedex> writer;   // AddSKEY
+  std::unique_ptr<Pipedex> loader;   // LoadProjectXML
+  pugi::xml_document document;       // the direct-XPath baseline's own copy
+  std::string overlayPath, emptyProjectPath, dumpPath;
+};
+
+std::vector<std::string> Split(const std::string& s) {
+  std::vector<std::string> out;
+  std::stringstream in(s);
+  std::string part;
+  while (std::getline(in, part, ',')) out.push_back(part);
+  return out;
+}
+
+void RegisterInitialisation(const CatalogueFile& c) {
+  const int iterations = c.bytes > 20e6 ? 1 : c.bytes > 5e6 ? 3 : 10;
+  const int repetitions = c.bytes > 20e6 ? 1 : 3;
+  const std::string path = c.path;
+  benchmark::RegisterBenchmark(("init/parse/" + c.label).c_str(),
+                               [path](benchmark::State& state) {
+                                 for (auto _ : state) {
+                                   state.PauseTiming();
+                                   auto doc = std::make_unique<pugi::xml_document>();
+                                   state.ResumeTiming();
+                                   if (!doc->load_file(path.c_str())) state.SkipWithError("parse failed");
+                                   state.PauseTiming();
+                                   doc.reset();
+                                   state.ResumeTiming();
+                                 }
+                               })
+      ->Iterations(iterations)
+      ->Repetitions(repetitions)
+      ->ReportAggregatesOnly(true)
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark(("init/pipedex/" + c.label).c_str(),
+                               [c](benchmark::State& state) {
+                                 for (auto _ : state) {
+                                   state.PauseTiming();
+                                   auto p = OpenCatalogue(c);
+                                   state.ResumeTiming();
+                                   benchmark::DoNotOptimize(p->GroupCount());
+                                   state.PauseTiming();
+                                   p.reset();
+                                   state.ResumeTiming();
+                                 }
+                               })
+      ->Iterations(iterations)
+      ->Repetitions(repetitions)
+      ->ReportAggregatesOnly(true)
+      ->Unit(benchmark::kMillisecond);
+}
+
+void RegisterOperations(SizeContext& s, const std::vector<OperationCase>& cases) {
+  const std::string& label = s.catalogue.label;
+  for (const OperationCase& c : cases) {
+    Pipedex* p = s.warm.get();
+    auto call = c.call;
+    benchmark::RegisterBenchmark(("op/" + c.name + "/" + label).c_str(),
+                                 [p, call](benchmark::State& state) {
+                                   ResetResultLists(*p);
+                                   for (auto _ : state) call(*p);
+                                 })
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true)
+        ->MinTime(0.01);
+    if (!c.baseline) continue;
+    pugi::xml_node root = s.document.document_element();
+    auto baseline = c.baseline;
+    benchmark::RegisterBenchmark(("xpath/" + c.name + "/" + label).c_str(),
+                                 [root, baseline](benchmark::State& state) {
+                                   for (auto _ : state) baseline(root);
+                                 })
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true)
+        ->MinTime(0.01);
+  }
+}
+
+void RegisterChanges(SizeContext& s) {
+  const std::string& label = s.catalogue.label;
+  const bool large = s.catalogue.bytes > 5e6;
+  Pipedex* writer = s.writer.get();
+  benchmark::RegisterBenchmark(("op/AddSKEY/" + label).c_str(),
+                               [writer](benchmark::State& state) {
+                                 for (auto _ : state) writer->AddSKEY("ELXX", "", "ELBW");
+                               })
+      ->Iterations(200)
+      ->Repetitions(3)
+      ->ReportAggregatesOnly(true);
+  Pipedex* warm = s.warm.get();
+  const std::string dump = s.dumpPath;
+  benchmark::RegisterBenchmark(("op/DumpXML/" + label).c_str(),
+                               [warm, dump](benchmark::State& state) {
+                                 for (auto _ : state) warm->DumpXML(dump);
+                               })
+      ->Iterations(large ? 2 : 5)
+      ->UseRealTime()
+      ->Unit(benchmark::kMillisecond);
+  if (label == "sample") return;
+  Pipedex* loader = s.loader.get();
+  for (const auto& [name, path] : {std::pair<std::string, std::string>{"empty", s.emptyProjectPath},
+                                   std::pair<std::string, std::string>{"overlay 100KB", s.overlayPath}}) {
+    const std::string file = path;
+    benchmark::RegisterBenchmark(("op/LoadProjectXML[" + name + "]/" + label).c_str(),
+                                 [loader, file](benchmark::State& state) {
+                                   for (auto _ : state) benchmark::DoNotOptimize(loader->LoadProjectXML(file));
+                                 })
+        ->Iterations(large ? 3 : 10)
+        ->Repetitions(3)
+        ->ReportAggregatesOnly(true)
+        ->Unit(benchmark::kMillisecond);
+  }
+}
+
+int Run(int argc, char** argv) {
+  Options options;
+  std::vector<char*> rest = {argv[0]};
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--data-dir" && i + 1 < argc) options.dataDir = argv[++i];
+    else if (arg == "--sizes" && i + 1 < argc) {
+      auto list = Split(argv[++i]);
+      options.sizes = std::set<std::string>(list.begin(), list.end());
+    } else rest.push_back(argv[i]);
+  }
+  int restCount = static_cast<int>(rest.size());
+  benchmark::Initialize(&restCount, rest.data());
+
+  BenchResults results;
+  std::vector<std::unique_ptr<SizeContext>> sizes;
+  const std::vector<std::pair<std::string, std::size_t>> all = {
+      {"sample", 0}, {"1", 1'000'000}, {"10", 10'000'000}, {"50", 50'000'000}};
+  for (const auto& [key, target] : all) {
+    if (!options.sizes.count(key)) continue;
+    const std::string label = key == "sample" ? key : key + "MB";
+    std::cerr << "Writing the " << label << " catalogue ...\n";
+    auto s = std::make_unique<SizeContext>();
+    s->catalogue = WriteCatalogue(options.dataDir, label, target);
+    results.catalogues.push_back(s->catalogue);
+    sizes.push_back(std::move(s));
+  }
+
+  const auto cases = ReadOperationCases();
+  for (auto& s : sizes) {
+    const CatalogueFile& c = s->catalogue;
+    if (c.label != "sample") {
+      std::cerr << "Measuring peak memory for " << c.label << " ...\n";
+      results.peakBytes["parse/" + c.label] = MeasurePeakMemory("parse", c);
+      results.peakBytes["init/" + c.label] = MeasurePeakMemory("init", c);
+      RegisterInitialisation(c);
+    }
+    if (c.bytes > 20e6) continue;  // operations are measured up to 10 MB
+    std::cerr << "Preparing warm instances for " << c.label << " ...\n";
+    s->warm = OpenCatalogue(c);
+    s->warm->GroupCount();
+    s->writer = OpenCatalogue(c);
+    s->writer->GroupCount();
+    s->loader = OpenCatalogue(c);
+    s->loader->GroupCount();
+    s->document.load_file(c.path.c_str());
+    s->overlayPath = WriteFile(options.dataDir + "/overlay-" + c.label + ".xml",
+                               GenerateOverlay(c.replicas, 100'000));
+    s->emptyProjectPath = WriteFile(options.dataDir + "/empty-project.xml",
+                                    "<?xml version=\"1.0\"?>\n<ZENROD-ISOMETRICS-DATA/>\n");
+    s->dumpPath = options.dataDir + "/dump-" + c.label + ".xml";
+    RegisterOperations(*s, cases);
+    RegisterChanges(*s);
+  }
+
+  CollectingReporter reporter(results);
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  PrintSummary(std::cout, results, cases);
+  return 0;
+}
+
+}  // namespace
+}  // namespace pipedex::bench
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--measure-memory")
+    return pipedex::bench::MeasureMemoryChild(argv[2], argv[3]);
+  try {
+    return pipedex::bench::Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::cerr << "pipedex-bench: " << e.what() << "\n";
+    return 1;
+  }
+}
