@@ -63,6 +63,12 @@ std::string Upper(std::string_view s) {
   out.reserve(s.size());
   std::size_t pos = 0;
   while (pos < s.size()) {
+    const char ascii = s[pos];
+    if (static_cast<unsigned char>(ascii) < 0x80) {  // the common case, without decoding
+      out.push_back(ascii >= 'a' && ascii <= 'z' ? static_cast<char>(ascii - 'a' + 'A') : ascii);
+      ++pos;
+      continue;
+    }
     utf8proc_int32_t cp = 0;
     auto n = utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(s.data() + pos),
                               static_cast<utf8proc_ssize_t>(s.size() - pos), &cp);

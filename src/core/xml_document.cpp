@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -79,28 +80,44 @@ void SetDeclaredEncodingUtf8(pugi::xml_document& doc) {
   if (decl.type() == pugi::node_declaration && decl.attribute("encoding")) decl.attribute("encoding").set_value("UTF-8");
 }
 
+// How a text can be handed to the parser as it is: the encoding to parse it
+// in, or nothing when it must be converted to UTF-8 first (an 8-bit encoding
+// named in its declaration).
+std::optional<pugi::xml_encoding> DirectEncoding(std::string_view bytes) {
+  if (HasUnicodeBom(bytes)) return pugi::encoding_auto;
+  const std::string declared = AsciiLower(DeclaredEncoding(bytes));
+  if (declared.empty() || declared == "utf-8" || declared == "utf8" || declared == "us-ascii" || declared == "ascii")
+    return pugi::encoding_utf8;
+  if (declared.rfind("utf-16", 0) == 0 || declared.rfind("utf-32", 0) == 0 || declared == "ucs-2")
+    return pugi::encoding_auto;
+  return std::nullopt;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream content;
+  content << in.rdbuf();
+  out = content.str();
+  return true;
+}
+
 }  // namespace
 
 bool LoadText(pugi::xml_document& doc, std::string_view bytes, ParseError& error) {
   doc.reset();
-  pugi::xml_encoding encoding = pugi::encoding_auto;
   std::string converted;
   std::string_view buffer = bytes;
-  if (!HasUnicodeBom(bytes)) {
-    std::string declared = AsciiLower(DeclaredEncoding(bytes));
-    if (declared.empty() || declared == "utf-8" || declared == "utf8" || declared == "us-ascii" || declared == "ascii") {
-      encoding = pugi::encoding_utf8;
-    } else if (declared.rfind("utf-16", 0) == 0 || declared.rfind("utf-32", 0) == 0 || declared == "ucs-2") {
-      encoding = pugi::encoding_auto;
-    } else {
-      if (!Convert(bytes, declared, converted)) {
-        error.reason = "The encoding '" + DeclaredEncoding(bytes) + "' is not supported or the text is not in it.\r\n";
-        LocateLine(bytes, 0, error);
-        return false;
-      }
-      buffer = converted;
-      encoding = pugi::encoding_utf8;
+  pugi::xml_encoding encoding = pugi::encoding_utf8;
+  if (auto direct = DirectEncoding(bytes)) {
+    encoding = *direct;
+  } else {
+    if (!Convert(bytes, AsciiLower(DeclaredEncoding(bytes)), converted)) {
+      error.reason = "The encoding '" + DeclaredEncoding(bytes) + "' is not supported or the text is not in it.\r\n";
+      LocateLine(bytes, 0, error);
+      return false;
     }
+    buffer = converted;
   }
   pugi::xml_parse_result result = doc.load_buffer(buffer.data(), buffer.size(), kParseOptions, encoding);
   if (!result) {
@@ -120,14 +137,54 @@ bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& erro
     error = {"The system cannot locate the object specified.\r\n", 0, ""};
     return false;
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  // The file is read once into a buffer that the document takes over and
+  // parses in place, so a large catalogue is never copied.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
     error = {"Access is denied.\r\n", 0, ""};
     return false;
   }
-  std::ostringstream content;
-  content << in.rdbuf();
-  return LoadText(doc, content.str(), error);
+  const std::size_t capacity = static_cast<std::size_t>(st.st_size) + 1;
+  char* buffer = static_cast<char*>(pugi::get_memory_allocation_function()(capacity));
+  std::size_t size = 0;
+  bool readOk = buffer != nullptr;
+  while (readOk && size < capacity) {
+    ssize_t n = ::read(fd, buffer + size, capacity - size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) readOk = false;
+    if (n <= 0) break;
+    size += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  if (!readOk || size == capacity) {
+    // Unreadable, or the file grew while it was read: read it the plain way.
+    if (buffer) pugi::get_memory_deallocation_function()(buffer);
+    std::string content;
+    if (!ReadWholeFile(path, content)) {
+      error = {"Access is denied.\r\n", 0, ""};
+      return false;
+    }
+    return LoadText(doc, content, error);
+  }
+
+  const auto encoding = DirectEncoding(std::string_view(buffer, size));
+  if (!encoding) {  // an 8-bit encoding: converted to UTF-8 first
+    std::string content(buffer, size);
+    pugi::get_memory_deallocation_function()(buffer);
+    return LoadText(doc, content, error);
+  }
+  pugi::xml_parse_result result = doc.load_buffer_inplace_own(buffer, size, kParseOptions, *encoding);
+  if (!result) {
+    // The parser has changed the buffer: the failing line is read from the file again.
+    error.reason = std::string(result.description()) + "\r\n";
+    std::string original;
+    ReadWholeFile(path, original);
+    LocateLine(original, result.offset, error);
+    doc.reset();
+    return false;
+  }
+  SetDeclaredEncodingUtf8(doc);
+  return true;
 }
 
 std::string ParseErrorFrame(std::string_view leading, const ParseError& error) {
@@ -226,6 +283,22 @@ std::vector<pugi::xml_node> SelectNodes(pugi::xml_node context, const std::strin
 pugi::xml_node SelectSingleNode(pugi::xml_node context, const std::string& xpath) {
   auto nodes = SelectNodes(context, xpath);
   return nodes.empty() ? pugi::xml_node() : nodes.front();
+}
+
+std::vector<pugi::xml_node> SelectChildPath(pugi::xml_node context, std::initializer_list<std::string_view> steps) {
+  if (!context) RaiseObjectNotSet();
+  std::vector<pugi::xml_node> current{context}, next;
+  for (std::string_view step : steps) {
+    next.clear();
+    const bool any = step == "*";
+    // Every node of a step is at the same depth, so the children of earlier
+    // nodes come before those of later ones: the result stays in document order.
+    for (pugi::xml_node n : current)
+      for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element && (any || step == c.name())) next.push_back(c);
+    current.swap(next);
+  }
+  return current;
 }
 
 std::vector<pugi::xml_node> ChildElements(pugi::xml_node node) {

@@ -66,13 +66,13 @@ bool Pipedex::Impl::BuildInternalLists() {
     PCFIDFSection = xml::FirstChildElement(DataRoot, format::kPCFIDFSection);
     PlotraAttSection = xml::FirstChildElement(DataRoot, format::kPlotraAttributes);
 
-    GroupNodes = xml::SelectNodes(DataRoot, "A_CPT/*");
-    CptTypeNodes = xml::SelectNodes(DataRoot, "A_CPT/*/*");
-    ConfigurationNodes = xml::SelectNodes(DataRoot, "A_CONFIGURATION/*");
-    EndPrepNodes = xml::SelectNodes(DataRoot, "A_ENDPREP/*");
-    OperationNodes = xml::SelectNodes(DataRoot, "A_OPERATION/*");
-    SKEYNodes = xml::SelectNodes(DataRoot, "A_SKEY/SKEY");
-    PCFIDFNodes = xml::SelectNodes(DataRoot, "A_PCFIDF/*");
+    GroupNodes = xml::SelectChildPath(DataRoot, {format::kCptSection, "*"});
+    CptTypeNodes = xml::SelectChildPath(DataRoot, {format::kCptSection, "*", "*"});
+    ConfigurationNodes = xml::SelectChildPath(DataRoot, {format::kConfigurationSection, "*"});
+    EndPrepNodes = xml::SelectChildPath(DataRoot, {format::kEndPrepSection, "*"});
+    OperationNodes = xml::SelectChildPath(DataRoot, {format::kOperationSection, "*"});
+    SKEYNodes = xml::SelectChildPath(DataRoot, {format::kSKEYSection, format::kSKEY});
+    PCFIDFNodes = xml::SelectChildPath(DataRoot, {format::kPCFIDFSection, "*"});
 
     TokenText plotra(PlotraEndPreps);
     for (pugi::xml_node n : *EndPrepNodes) {
@@ -152,7 +152,8 @@ bool Pipedex::Impl::BuildInternalLists() {
 
   // 9. Default end preparation lists.
   Skippable([&] {
-    for (pugi::xml_node skey : xml::SelectNodes(DataRoot, "A_DEFAULT_ENDPREP/SKEYLIST/SKEY")) {
+    for (pugi::xml_node skey :
+         xml::SelectChildPath(DataRoot, {format::kDefaultEndPrepSection, format::kSKEYList, format::kSKEY})) {
       const std::string tag = text::Trim(xml::Text(skey));
       Skippable([&] { DefaultEndPrepTags.Add(tag, skey, tag); });
     }
@@ -161,7 +162,7 @@ bool Pipedex::Impl::BuildInternalLists() {
   // 10. Attribute mappings: single attributes and numbered families.
   if (PlotraAttSection) {
     Skippable([&] {
-      for (pugi::xml_node att : xml::SelectNodes(PlotraAttSection, "ATT")) {
+      for (pugi::xml_node att : xml::SelectChildPath(PlotraAttSection, {format::kATT})) {
         const std::string pcf = GetAttributeText(att, format::kAttrPCF, format::kDefaultPCF);
         const bool useDisplay = text::UpperTrim(GetAttributeText(att, format::kAttrEXPORTUSING,
                                                                  format::kDefaultEXPORTUSING)) == format::kDisplayName;
@@ -184,7 +185,7 @@ bool Pipedex::Impl::BuildInternalLists() {
   // 11. Suppressed attributes: a name mapped in step 10 keeps its mapping.
   if (PlotraAttSection) {
     Skippable([&] {
-      for (pugi::xml_node att : xml::SelectNodes(PlotraAttSection, "PODFILE-SUPPRESS-LIST/ATT")) {
+      for (pugi::xml_node att : xml::SelectChildPath(PlotraAttSection, {format::kSuppressList, format::kATT})) {
         const std::string s = GetAttributeText(att, format::kAttrSUPPRESS, "");
         Skippable([&] { AttMap.Add(s, "", -1, -1, false, s); });
       }

@@ -40,6 +40,21 @@ class KeyedList {
     entries_.push_back({std::move(entry), std::move(k), true});
     return true;
   }
+  // The entry filed under key; when there is none, make() is appended under
+  // key first. The key is upper-cased and hashed once.
+  template <typename Make>
+  Entry& FindOrAppend(std::string_view key, Make&& make) {
+    std::string k = text::Upper(key);
+    auto [it, inserted] = index_.try_emplace(k, entries_.size());
+    if (!inserted) return entries_[it->second].entry;
+    try {
+      entries_.push_back({make(), std::move(k), true});
+    } catch (...) {
+      index_.erase(it);
+      throw;
+    }
+    return entries_.back().entry;
+  }
   // Appends an entry without a key.
   void AppendUnkeyed(Entry entry) { entries_.push_back({std::move(entry), std::string(), false}); }
 

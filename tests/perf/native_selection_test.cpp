@@ -1,0 +1,114 @@
+// The fast paths give the same answers as the slow ones they replace: child
+// paths walked natively against the XPath engine, configuration look-ups
+// against the written expression, and files parsed in place against the
+// same text parsed from memory.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/errors.h"
+#include "core/xml_document.h"
+#include "core/xml_utils.h"
+#include "model/configuration_lookup.h"
+#include "test_support.h"
+
+namespace pipedex::testing {
+namespace {
+
+pugi::xml_document Load(const std::string& text) {
+  pugi::xml_document doc;
+  xml::ParseError error;
+  EXPECT_TRUE(xml::LoadText(doc, text, error)) << error.reason;
+  return doc;
+}
+
+// Configuration names that differ in letter case, white space, non-ASCII
+// letters and quotes, and Config texts that contain them in various ways.
+const std::vector<std::string> kNames = {"",         "Tee",      "tee",  " Tee", "Tee ",     "Te e", "Angle_90",
+                                         "Angle_9",  "ngle_90 ", "Ä",    "ä",    "Straße",   "STRASSE", "x'y",
+                                         "\"q\"",    "Run",      "Δ",    "\t",   "Config"};
+
+std::string ConfigCatalogue() {
+  return Catalogue(
+      "<A_CONFIGURATION>"
+      "<Config>Angle_90<!-- c --><Default-DataEntry/></Config>"
+      "<Config>Angle_90<Default-Configuration n='1'/></Config>"
+      "<Config>  tee <![CDATA[Te e]]><Default-Configuration n='2'/><Default-Configuration n='3'/></Config>"
+      "<Other>Tee<Default-Configuration n='x'/></Other>"
+      "<Config><Inner>Straße</Inner><Default-DataEntry n='4'/></Config>"
+      "<Config>\"q\" Ä \tRun<Default-Configuration n='5'/><Default-DataEntry n='6'/></Config>"
+      "</A_CONFIGURATION>"
+      "<A_CPT/>"
+      "<A_CONFIGURATION><Config>Tee Δ<Default-Configuration n='7'/><Default-DataEntry n='8'/></Config>"
+      "<Config>ä<Default-DataEntry n='9'/></Config></A_CONFIGURATION>");
+}
+
+TEST(NativeSelection, ChildPathsSelectWhatTheXPathSelects) {
+  auto doc = Load(Catalogue(
+      "<A_CPT><!-- g --><G1 a='1'><T1><SKEY>A</SKEY></T1>text<T2/></G1><G2/>"
+      "<G3><T3><SKEY>B</SKEY><SKEY>C</SKEY><X><SKEY>no</SKEY></X></T3></G3></A_CPT>"
+      "<A_SKEY><SKEY>1</SKEY><Other/><SKEY>2</SKEY></A_SKEY><A_CPT><G4><T4/></G4></A_CPT>"));
+  pugi::xml_node root = doc.document_element();
+  auto same = [&](const std::string& xpath, std::initializer_list<std::string_view> steps) {
+    EXPECT_EQ(xml::SelectChildPath(root, steps), xml::SelectNodes(root, xpath)) << xpath;
+  };
+  same("A_CPT/*", {"A_CPT", "*"});
+  same("A_CPT/*/*", {"A_CPT", "*", "*"});
+  same("A_CPT/*/*/SKEY", {"A_CPT", "*", "*", "SKEY"});
+  same("A_SKEY/SKEY", {"A_SKEY", "SKEY"});
+  same("A_SKEY/*", {"A_SKEY", "*"});
+  same("Missing/*", {"Missing", "*"});
+  EXPECT_THROW(xml::SelectChildPath(pugi::xml_node(), {"A_CPT"}), Error);
+}
+
+TEST(NativeSelection, ConfigurationLookupAnswersAsTheWrittenExpression) {
+  auto doc = Load(ConfigCatalogue());
+  pugi::xml_node root = doc.document_element();
+  for (const char* child : {"Default-Configuration", "Default-DataEntry"}) {
+    for (const std::string& name : kNames) {
+      const std::string xpath = "A_CONFIGURATION/Config[contains(.,'" + name + "')]/" + child;
+      pugi::xml_node expected;
+      bool invalid = false;
+      try {
+        expected = pugi::xml_node(root.select_node(xpath.c_str()).node());
+      } catch (const pugi::xpath_exception&) {
+        invalid = true;
+      }
+      if (invalid) {
+        EXPECT_THROW(model::FindConfigurationChild(root, name, child), Error) << name;
+      } else {
+        EXPECT_EQ(model::FindConfigurationChild(root, name, child), expected) << name << " / " << child;
+      }
+    }
+  }
+}
+
+TEST(NativeSelection, FilesParsedInPlaceMatchTheTextParsedFromMemory) {
+  TempDir dir;
+  std::string utf16 = "\xFF\xFE";
+  for (char c : std::string("<a>x</a>")) utf16 += std::string(1, c) + '\0';
+  const std::vector<std::string> texts = {
+      Catalogue("<A_SKEY><SKEY Description='&amp;x'>ELBW</SKEY></A_SKEY>"),
+      "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a d=\"\x80 \xE4\"/>",
+      utf16,
+      "<a>\r\n  <b>\r\n  <c></b>\r\n</a>",
+      "<?xml version=\"1.0\"?>\n<a>\n<b attr='1\n</a>",
+      ""};
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const std::string path = dir.Write("f" + std::to_string(i) + ".xml", texts[i]);
+    pugi::xml_document fromFile, fromText;
+    xml::ParseError fileError, textError;
+    const bool fileOk = xml::LoadFile(fromFile, path, fileError);
+    ASSERT_EQ(fileOk, xml::LoadText(fromText, texts[i], textError)) << i;
+    EXPECT_EQ(fileError.reason, textError.reason) << i;
+    EXPECT_EQ(fileError.line, textError.line) << i;
+    EXPECT_EQ(fileError.srcText, textError.srcText) << i;
+    if (fileOk) {
+      EXPECT_EQ(xml::OuterXml(fromFile), xml::OuterXml(fromText)) << i;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pipedex::testing
