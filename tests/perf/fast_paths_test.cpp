@@ -5,12 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "core/errors.h"
+#include "core/text.h"
 #include "core/xml_document.h"
 #include "core/xml_utils.h"
 #include "model/configuration_lookup.h"
+#include "model/keyed_list.h"
+#include "model/token_index.h"
 #include "test_support.h"
 
 namespace pipedex::testing {
@@ -44,7 +48,7 @@ std::string ConfigCatalogue() {
       "<Config>ä<Default-DataEntry n='9'/></Config></A_CONFIGURATION>");
 }
 
-TEST(NativeSelection, ChildPathsSelectWhatTheXPathSelects) {
+TEST(FastPaths, ChildPathsSelectWhatTheXPathSelects) {
   auto doc = Load(Catalogue(
       "<A_CPT><!-- g --><G1 a='1'><T1><SKEY>A</SKEY></T1>text<T2/></G1><G2/>"
       "<G3><T3><SKEY>B</SKEY><SKEY>C</SKEY><X><SKEY>no</SKEY></X></T3></G3></A_CPT>"
@@ -62,7 +66,7 @@ TEST(NativeSelection, ChildPathsSelectWhatTheXPathSelects) {
   EXPECT_THROW(xml::SelectChildPath(pugi::xml_node(), {"A_CPT"}), Error);
 }
 
-TEST(NativeSelection, ConfigurationLookupAnswersAsTheWrittenExpression) {
+TEST(FastPaths, ConfigurationLookupAnswersAsTheWrittenExpression) {
   auto doc = Load(ConfigCatalogue());
   pugi::xml_node root = doc.document_element();
   for (const char* child : {"Default-Configuration", "Default-DataEntry"}) {
@@ -84,7 +88,7 @@ TEST(NativeSelection, ConfigurationLookupAnswersAsTheWrittenExpression) {
   }
 }
 
-TEST(NativeSelection, FilesParsedInPlaceMatchTheTextParsedFromMemory) {
+TEST(FastPaths, FilesParsedInPlaceMatchTheTextParsedFromMemory) {
   TempDir dir;
   std::string utf16 = "\xFF\xFE";
   for (char c : std::string("<a>x</a>")) utf16 += std::string(1, c) + '\0';
@@ -106,6 +110,51 @@ TEST(NativeSelection, FilesParsedInPlaceMatchTheTextParsedFromMemory) {
     EXPECT_EQ(fileError.srcText, textError.srcText) << i;
     if (fileOk) {
       EXPECT_EQ(xml::OuterXml(fromFile), xml::OuterXml(fromText)) << i;
+    }
+  }
+}
+
+TEST(FastPaths, KeyedLookUpMatchesComparingUpperCasedKeys) {
+  const std::vector<std::string> keys = {"ELBW", "elbw ", "Ä-Tee", "ä-tee", "ı", "i", "I", "ß", "SS", "ǅ",
+                                         "A-rather-long-component-type-name", "a-RATHER-long-component-type-NAME",
+                                         "", " ", "Straße", "STRASSE", "ΔΞBW", "δξbw"};
+  model::KeyedList<std::string> list;
+  std::vector<std::string> filed;
+  for (std::size_t i = 0; i < keys.size(); i += 2) {
+    list.Append(keys[i], keys[i]);
+    filed.push_back(text::Upper(keys[i]));
+  }
+  for (const std::string& probe : keys) {
+    const std::string* found = list.Find(probe);
+    const auto expected = std::find(filed.begin(), filed.end(), text::Upper(probe));
+    ASSERT_EQ(found != nullptr, expected != filed.end()) << probe;
+    if (found) {
+      EXPECT_EQ(text::Upper(*found), *expected) << probe;
+    }
+  }
+  EXPECT_TRUE(list.RemoveAt(1));
+  EXPECT_EQ(list.Find("elbw"), nullptr);
+  ASSERT_NE(list.Find("Ä-TEE"), nullptr);
+  EXPECT_EQ(*list.Find("Ä-TEE"), "Ä-Tee");
+}
+
+TEST(FastPaths, TokenLookUpAnswersAsASearchThroughTheText) {
+  // Codes of one or two characters, with "~", blanks, letter case and non-ASCII letters.
+  const std::vector<std::string> codes = {"BW", "S", "", "~", "~~", "W~", "Ä", "ÄÖ", "bw", " B", "B ", "€x", "x€", "SW"};
+  model::TokenIndex index;
+  std::string text;
+  for (std::size_t round = 0; round < 3; ++round) {
+    index.Clear();
+    text.clear();
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+      const std::string token = "~" + codes[(i * (round + 3)) % codes.size()] + "~";
+      if (!index.Contains(text, token)) index.Append(text, token);
+      for (const std::string& a : codes) {
+        for (const std::string& probe : {"~" + a + "~", a, "~" + a, a + "~", "~" + a + a + "~"}) {
+          EXPECT_EQ(index.Contains(text, probe), text.find(probe) != std::string::npos)
+              << "text " << text << " probe " << probe;
+        }
+      }
     }
   }
 }
