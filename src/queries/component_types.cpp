@@ -6,6 +6,7 @@
 #include "core/text.h"
 #include "core/xml_document.h"
 #include "core/xml_utils.h"
+#include "model/configuration_lookup.h"
 
 namespace pipedex {
 namespace {
@@ -15,7 +16,7 @@ constexpr const char* kComponentTypeKind = "ComponentType";
 // The first node of a configuration default ("Default-Configuration" or
 // "Default-DataEntry") among all Config elements whose text contains cfg.
 pugi::xml_node ConfigDefault(pugi::xml_node root, const std::string& cfg, const char* child) {
-  return xml::SelectSingleNode(root, "A_CONFIGURATION/Config[contains(.,'" + xml::Quoted(cfg) + "')]/" + child);
+  return model::FindConfigurationChild(root, cfg, child);
 }
 
 }  // namespace

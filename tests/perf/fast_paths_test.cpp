@@ -114,6 +114,47 @@ TEST(FastPaths, FilesParsedInPlaceMatchTheTextParsedFromMemory) {
   }
 }
 
+// Values as callers pass them and texts as catalogues hold them: letter case,
+// inner and outer white space of every kind, non-ASCII letters, quotes.
+const std::vector<std::string> kValues = {"Trim",  "trim",     " TRIM ",  "Tr im", "Tr  im",  "\tTrim", "Trim\n",
+                                          "",      " ",        "Äpfel",   "äpfel", "ÄPFEL",   "straße", "STRASSE",
+                                          "x'y",   "\"Trim\"", "Tr\tim",  "ǅ",     "ǆ",       "tr",     "TrimX",
+                                          std::string("Tr\0im", 6)};
+
+TEST(FastPaths, NoCaseChildLookUpAnswersAsTheWrittenPredicate) {
+  std::string children;
+  for (const char* t : {"Trim", " trim ", "Tr im", "Tr\t\n im", "Äpfel", "äpfel", "STRASSE", "\"Trim\"",
+                        "", "  ", "ǅ", "x&apos;y", "Tr<b>i</b>m", "<![CDATA[ tRiM ]]>", "TrimX", "tr"}) {
+    children += "<Operation>" + std::string(t) + "</Operation><Other>" + t + "</Other>";
+  }
+  auto doc = Load("<Type>" + children + "</Type>");
+  pugi::xml_node type = doc.document_element();
+  for (const std::string& value : kValues) {
+    for (const char* step : {"Operation", "Other", "Missing"}) {
+      pugi::xml_node expected;
+      bool invalid = false;
+      try {
+        expected = xml::SelectSingleNode(type, std::string(step) + "[" + xml::NoCaseEquals(".", value) + "]");
+      } catch (const Error&) {
+        invalid = true;
+      }
+      if (invalid) {
+        EXPECT_THROW(xml::FirstChildNoCase(type, step, value), Error) << value;
+      } else {
+        EXPECT_EQ(xml::FirstChildNoCase(type, step, value), expected) << "[" << value << "] " << step;
+      }
+    }
+    // Each child text on its own, through the matcher.
+    if (value.find('\'') != std::string::npos || value.find('\0') != std::string::npos) continue;
+    const xml::NoCaseValue wanted(value);
+    for (pugi::xml_node child : type.children()) {
+      const bool matches = !child.select_nodes(("self::*[" + xml::NoCaseEquals(".", value) + "]").c_str()).empty();
+      EXPECT_EQ(wanted.Matches(xml::Text(child)), matches) << "[" << value << "] [" << xml::Text(child) << "]";
+    }
+  }
+  EXPECT_THROW(xml::FirstChildNoCase(pugi::xml_node(), "Operation", "Trim"), Error);
+}
+
 TEST(FastPaths, KeyedLookUpMatchesComparingUpperCasedKeys) {
   const std::vector<std::string> keys = {"ELBW", "elbw ", "Ä-Tee", "ä-tee", "ı", "i", "I", "ß", "SS", "ǅ",
                                          "A-rather-long-component-type-name", "a-RATHER-long-component-type-NAME",
