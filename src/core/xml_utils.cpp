@@ -83,8 +83,14 @@ bool NoCaseValue::Matches(std::string_view nodeText) const {
 pugi::xml_node FirstChildNoCase(pugi::xml_node parent, std::string_view step, std::string_view value) {
   const NoCaseValue wanted(value);  // an invalid value fails before the missing node, as when written out
   if (!parent) RaiseObjectNotSet();
-  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
-    if (c.type() == pugi::node_element && step == c.name() && wanted.Matches(Text(c))) return c;
+  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element || step != c.name()) continue;
+    // Most elements hold one text node: its value is the text, without concatenating.
+    pugi::xml_node only = c.first_child();
+    const bool single = only && !only.next_sibling() &&
+                        (only.type() == pugi::node_pcdata || only.type() == pugi::node_cdata);
+    if (single ? wanted.Matches(only.value()) : wanted.Matches(Text(c))) return c;
+  }
   return {};
 }
 
