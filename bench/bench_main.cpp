@@ -2,7 +2,7 @@
 //
 // Writes the synthetic catalogues (about 1 MB, 10 MB and 50 MB, plus the
 // sample), measures the raw parse against a full initialisation with its
-// peak memory, every public operation on warm instances with the direct-XPath
+// peak memory (each in fresh processes), every public operation on warm instances with the direct-XPath
 // baseline beside the keyed questions, adding SKEYs, saving, and loading a
 // 100 KB project overlay; then prints one summary table of the ratios.
 //
@@ -50,42 +50,26 @@ std::vector<std::string> Split(const std::string& s) {
   return out;
 }
 
-void RegisterInitialisation(const CatalogueFile& c) {
-  const int iterations = c.bytes > 20e6 ? 1 : c.bytes > 5e6 ? 3 : 10;
-  const int repetitions = c.bytes > 20e6 ? 1 : 3;
-  const std::string path = c.path;
-  benchmark::RegisterBenchmark(("init/parse/" + c.label).c_str(),
-                               [path](benchmark::State& state) {
-                                 for (auto _ : state) {
-                                   state.PauseTiming();
-                                   auto doc = std::make_unique<pugi::xml_document>();
-                                   state.ResumeTiming();
-                                   if (!doc->load_file(path.c_str())) state.SkipWithError("parse failed");
-                                   state.PauseTiming();
-                                   doc.reset();
-                                   state.ResumeTiming();
-                                 }
-                               })
-      ->Iterations(iterations)
-      ->Repetitions(repetitions)
-      ->ReportAggregatesOnly(true)
-      ->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark(("init/pipedex/" + c.label).c_str(),
-                               [c](benchmark::State& state) {
-                                 for (auto _ : state) {
-                                   state.PauseTiming();
-                                   auto p = OpenCatalogue(c);
-                                   state.ResumeTiming();
-                                   benchmark::DoNotOptimize(p->GroupCount());
-                                   state.PauseTiming();
-                                   p.reset();
-                                   state.ResumeTiming();
-                                 }
-                               })
-      ->Iterations(iterations)
-      ->Repetitions(repetitions)
-      ->ReportAggregatesOnly(true)
-      ->Unit(benchmark::kMillisecond);
+// Parse and initialisation, each in fresh processes: the medians of a few runs.
+void MeasureLoads(const CatalogueFile& c, BenchResults& results) {
+  const int runs = c.bytes > 20e6 ? 3 : 5;
+  for (const std::string mode : {"parse", "init"}) {
+    std::vector<double> seconds, peaks;
+    for (int i = 0; i < runs; ++i) {
+      const LoadMeasure m = MeasureLoad(mode, c);
+      if (m.seconds < 0) continue;
+      seconds.push_back(m.seconds);
+      peaks.push_back(m.peakBytes);
+    }
+    if (seconds.empty()) continue;
+    std::sort(seconds.begin(), seconds.end());
+    std::sort(peaks.begin(), peaks.end());
+    const std::string name = mode == "parse" ? "init/parse/" : "init/pipedex/";
+    results.nanoseconds[name + c.label] = seconds[seconds.size() / 2] * 1e9;
+    results.peakBytes[mode + "/" + c.label] = peaks[peaks.size() / 2];
+    std::cerr << "  " << mode << " " << c.label << ": " << seconds[seconds.size() / 2] * 1e3 << " ms, "
+              << peaks[peaks.size() / 2] / 1e6 << " MB\n";
+  }
 }
 
 void RegisterOperations(SizeContext& s, const std::vector<OperationCase>& cases) {
@@ -182,10 +166,8 @@ int Run(int argc, char** argv) {
   for (auto& s : sizes) {
     const CatalogueFile& c = s->catalogue;
     if (c.label != "sample") {
-      std::cerr << "Measuring peak memory for " << c.label << " ...\n";
-      results.peakBytes["parse/" + c.label] = MeasurePeakMemory("parse", c);
-      results.peakBytes["init/" + c.label] = MeasurePeakMemory("init", c);
-      RegisterInitialisation(c);
+      std::cerr << "Measuring the raw parse and the initialisation of " << c.label << " ...\n";
+      MeasureLoads(c, results);
     }
     if (c.bytes > 20e6) continue;  // operations are measured up to 10 MB
     std::cerr << "Preparing warm instances for " << c.label << " ...\n";
@@ -216,8 +198,7 @@ int Run(int argc, char** argv) {
 }  // namespace pipedex::bench
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::string(argv[1]) == "--measure-memory")
-    return pipedex::bench::MeasureMemoryChild(argv[2], argv[3]);
+  if (argc == 4 && std::string(argv[1]) == "--measure-load") return pipedex::bench::MeasureLoadChild(argv[2], argv[3]);
   try {
     return pipedex::bench::Run(argc, argv);
   } catch (const std::exception& e) {

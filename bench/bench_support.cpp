@@ -1,5 +1,6 @@
 #include "bench_support.h"
 
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -64,33 +65,43 @@ std::unique_ptr<Pipedex> OpenCatalogue(const CatalogueFile& catalogue) {
   return std::make_unique<Pipedex>(MakeSystemPlatform(options));
 }
 
-double MeasurePeakMemory(const std::string& mode, const CatalogueFile& catalogue) {
-  const std::string command = "/proc/" + std::to_string(::getpid()) + "/exe --measure-memory " + mode + " '" +
+LoadMeasure MeasureLoad(const std::string& mode, const CatalogueFile& catalogue) {
+  const std::string command = "/proc/" + std::to_string(::getpid()) + "/exe --measure-load " + mode + " '" +
                               catalogue.folder + "'";
+  LoadMeasure m;
   FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return -1;
+  if (!pipe) return m;
   char buffer[128] = {};
   std::string out;
   while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
-  int status = ::pclose(pipe);
-  if (status != 0 || out.empty()) return -1;
-  return std::stod(out);
+  if (::pclose(pipe) != 0) return m;
+  std::istringstream in(out);
+  in >> m.seconds >> m.peakBytes;
+  return m;
 }
 
-int MeasureMemoryChild(const std::string& mode, const std::string& folder) {
+int MeasureLoadChild(const std::string& mode, const std::string& folder) {
   CatalogueFile c;
   c.folder = folder;
   c.path = folder + "/SystemPipedex.xml";
+  auto cpu = [] {
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+  };
   const double before = StatusBytes("VmRSS");
+  const double start = cpu();
+  double seconds = 0;
   if (mode == "parse") {
     pugi::xml_document doc;
     if (!doc.load_file(c.path.c_str())) return 1;
-    std::cout << StatusBytes("VmHWM") - before << "\n";
+    seconds = cpu() - start;
   } else {
     auto p = OpenCatalogue(c);
     p->GroupCount();
-    std::cout << StatusBytes("VmHWM") - before << "\n";
+    seconds = cpu() - start;
   }
+  std::cout << seconds << " " << StatusBytes("VmHWM") - before << "\n";
   return 0;
 }
 

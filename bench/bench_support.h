@@ -30,11 +30,15 @@ std::string WriteFile(const std::string& path, const std::string& text);
 // registry, English locale, so no language variant).
 std::unique_ptr<Pipedex> OpenCatalogue(const CatalogueFile& catalogue);
 
-// Peak resident memory that one load of the file adds to a fresh process, in
-// bytes: "parse" loads it with pugixml alone, "init" initialises a Pipedex
-// instance over its folder. Runs this program again with --measure-memory.
-double MeasurePeakMemory(const std::string& mode, const CatalogueFile& catalogue);
-// The child side of MeasurePeakMemory: prints the bytes added and returns 0.
-int MeasureMemoryChild(const std::string& mode, const std::string& folder);
+// One load of a catalogue in a fresh process: "parse" loads the file with
+// pugixml alone, "init" initialises a Pipedex instance over its folder.
+struct LoadMeasure {
+  double seconds = -1;    // CPU time of the load (user and system, page faults included)
+  double peakBytes = -1;  // peak resident memory the load added to the process
+};
+// Runs this program again with --measure-load; negative figures when it failed.
+LoadMeasure MeasureLoad(const std::string& mode, const CatalogueFile& catalogue);
+// The child side of MeasureLoad: prints "seconds peakBytes" and returns 0.
+int MeasureLoadChild(const std::string& mode, const std::string& folder);
 
 }  // namespace pipedex::bench

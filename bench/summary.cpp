@@ -109,7 +109,7 @@ void PrintSummary(std::ostream& out, const BenchResults& r, const std::vector<Op
   for (const auto& c : r.catalogues)
     out << "  " << c.label << " = " << Fixed(static_cast<double>(c.bytes) / 1e6, 2) << " MB (" << c.replicas
         << (c.replicas == 1 ? " copy)" : " copies)");
-  out << "\nTimes are medians of CPU time per call.\n";
+  out << "\nTimes are medians of CPU time per call; parse and initialisation run in fresh processes.\n";
 
   // 1. Initialisation against the raw parse, and memory.
   out << "\n1. Initialisation: a full Pipedex initialisation against the raw pugixml parse of the same file\n"
