@@ -99,38 +99,48 @@ bool CanMergeWhole(pugi::xml_node projectRoot, pugi::xml_node dataRoot, const Ov
   return true;
 }
 
-// The first element, in document order, of each name at "A_CPT/GROUP" and at
-// "A_CPT/GROUP/TYPE", as FirstElementAt would find it. The merge only adds an
-// element under a name that has none yet, so a name's first element never
-// changes while U_CPT is merged.
+// The first element, in document order, at "A_CPT/GROUP" and at
+// "A_CPT/GROUP/TYPE", as FirstElementAt would find it. Groups are mapped by
+// name at once; the component types of a group name only when the overlay
+// first asks for one of them. The merge only adds an element under a name
+// that has none yet, so a name's first element never changes while U_CPT is merged.
 class CptNames {
  public:
   explicit CptNames(pugi::xml_node dataRoot) {
-    for (pugi::xml_node group : xml::SelectChildPath(dataRoot, {format::kCptSection, "*"})) AddGroup(group);
+    for (pugi::xml_node group : xml::SelectChildPath(dataRoot, {format::kCptSection, "*"}))
+      groups_[group.name()].push_back(group);
   }
-  pugi::xml_node Group(std::string_view name) const { return Find(groups_, std::string(name)); }
-  pugi::xml_node Type(std::string_view group, std::string_view type) const { return Find(types_, Key(group, type)); }
-  void AddGroup(pugi::xml_node group) {
-    groups_.try_emplace(group.name(), group);
-    for (pugi::xml_node c = group.first_child(); c; c = c.next_sibling())
-      if (c.type() == pugi::node_element) AddType(group.name(), c);
+  pugi::xml_node Group(const std::string& name) const {
+    auto it = groups_.find(name);
+    return it == groups_.end() ? pugi::xml_node() : it->second.front();
   }
-  void AddType(std::string_view group, pugi::xml_node type) { types_.try_emplace(Key(group, type.name()), type); }
+  pugi::xml_node Type(const std::string& group, const std::string& type) {
+    const auto& types = TypesOf(group);
+    auto it = types.find(type);
+    return it == types.end() ? pugi::xml_node() : it->second;
+  }
+  void AddGroup(pugi::xml_node group) { groups_[group.name()].push_back(group); }
+  void AddType(const std::string& group, pugi::xml_node type) {
+    auto it = types_.find(group);
+    if (it != types_.end()) it->second.try_emplace(type.name(), type);
+  }
 
  private:
-  using Map = std::unordered_map<std::string, pugi::xml_node>;
-  // Element names hold no zero character, so it separates the two names.
-  static std::string Key(std::string_view group, std::string_view type) {
-    std::string key(group);
-    key += '\0';
-    key += type;
-    return key;
+  using Types = std::unordered_map<std::string, pugi::xml_node>;
+  // The children of every group of the name, in document order; the first of a name wins.
+  const Types& TypesOf(const std::string& group) {
+    auto [it, added] = types_.try_emplace(group);
+    if (added) {
+      auto groups = groups_.find(group);
+      if (groups != groups_.end())
+        for (pugi::xml_node g : groups->second)
+          for (pugi::xml_node c = g.first_child(); c; c = c.next_sibling())
+            if (c.type() == pugi::node_element) it->second.try_emplace(c.name(), c);
+    }
+    return it->second;
   }
-  static pugi::xml_node Find(const Map& map, const std::string& key) {
-    auto it = map.find(key);
-    return it == map.end() ? pugi::xml_node() : it->second;
-  }
-  Map groups_, types_;
+  std::unordered_map<std::string, std::vector<pugi::xml_node>> groups_;
+  std::unordered_map<std::string, Types> types_;
 };
 
 // U_CPT: new groups whole; new component types into existing groups; the
@@ -140,7 +150,7 @@ void MergeComponentTypes(pugi::xml_node dataRoot, pugi::xml_node section) {
   if (groups.empty()) return;
   CptNames names(dataRoot);
   for (pugi::xml_node group : groups) {
-    const std::string_view groupName = group.name();
+    const std::string groupName = group.name();
     pugi::xml_node existingGroup = names.Group(groupName);
     if (!existingGroup) {
       names.AddGroup(xml::FirstChildElement(dataRoot, format::kCptSection).append_copy(group));
@@ -165,25 +175,26 @@ void MergeComponentTypes(pugi::xml_node dataRoot, pugi::xml_node section) {
 void MergeGroupChanges(pugi::xml_node dataRoot, pugi::xml_node section) {
   const std::vector<pugi::xml_node> changes = ChildElements(section);
   if (changes.empty()) return;
-  std::unordered_map<std::string, pugi::xml_node> groups, types;
-  std::unordered_map<std::string, int> typeCount;
+  // How many component types hold each name the section asks for, and the first of them.
+  std::unordered_map<std::string, std::pair<int, pugi::xml_node>> wanted;
+  for (pugi::xml_node group : changes)
+    for (pugi::xml_node named : ChildElements(group)) wanted.try_emplace(named.name(), 0, pugi::xml_node());
+  std::unordered_map<std::string, pugi::xml_node> groups;
   for (pugi::xml_node group : xml::SelectChildPath(dataRoot, {format::kCptSection, "*"})) {
     groups.try_emplace(group.name(), group);
     for (pugi::xml_node c = group.first_child(); c; c = c.next_sibling()) {
       if (c.type() != pugi::node_element) continue;
-      types.try_emplace(c.name(), c);
-      ++typeCount[c.name()];
+      auto it = wanted.find(c.name());
+      if (it != wanted.end() && it->second.first++ == 0) it->second.second = c;
     }
   }
   for (pugi::xml_node group : changes) {
     auto target = groups.find(group.name());
     if (target == groups.end() || !group.first_child()) continue;
     for (pugi::xml_node named : ChildElements(group)) {
-      const std::string name = named.name();
-      auto count = typeCount.find(name);
-      if (count == typeCount.end()) continue;
-      pugi::xml_node cptType =
-          count->second == 1 ? types[name] : FirstElementAt(dataRoot, {format::kCptSection, "*", name});
+      const auto& [count, only] = wanted[named.name()];
+      if (count == 0) continue;
+      pugi::xml_node cptType = count == 1 ? only : FirstElementAt(dataRoot, {format::kCptSection, "*", named.name()});
       if (cptType) target->second.append_move(cptType);
     }
   }
