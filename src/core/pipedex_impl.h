@@ -52,6 +52,8 @@ struct Pipedex::Impl {
   NodeList GroupNodes, CptTypeNodes, ConfigurationNodes, EndPrepNodes, OperationNodes, SKEYNodes, PCFIDFNodes;
   std::string PlotraEndPreps;
   model::TokenIndex PlotraTokens;  // answers "does a token occur in PlotraEndPreps" in constant time
+  std::string PlotraEndPrepsUpper;  // PlotraEndPreps upper-cased, with its own token index
+  model::TokenIndex PlotraUpperTokens;
   model::CTypeIndex SKEYIndex, PCFTYPEIndex, IDFIndex;
   model::TagList CptTypeTags, SKEYTags, DefaultEndPrepTags;
   model::AttList AttMap;

@@ -48,11 +48,17 @@ bool Pipedex::Impl::BuildInternalLists() {
 
     PlotraEndPreps.clear();
     PlotraTokens.Clear();
+    PlotraEndPrepsUpper.clear();
+    PlotraUpperTokens.Clear();
     for (pugi::xml_node n : *EndPrepNodes) {
       if (n.type() != pugi::node_element || std::string_view(n.name()) != format::kEndPrep) continue;
       if (GetAttributeText(n, format::kAttrPlotra, format::kDefaultPlotra) != format::kPlotraYes) continue;
       std::string token = "~" + text::Left(xml::Text(n), 2) + "~";
-      if (!PlotraTokens.Contains(PlotraEndPreps, token)) PlotraTokens.Append(PlotraEndPreps, token);
+      if (PlotraTokens.Contains(PlotraEndPreps, token)) continue;
+      PlotraTokens.Append(PlotraEndPreps, token);
+      // Tokens are whole characters between two "~", so the upper-cased text is
+      // the upper-cased tokens one after another.
+      PlotraUpperTokens.Append(PlotraEndPrepsUpper, text::Upper(token));
     }
 
     SKEYIndex = {};

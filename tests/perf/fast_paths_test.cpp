@@ -201,6 +201,21 @@ TEST(FastPaths, TokenLookUpAnswersAsASearchThroughTheText) {
   }
 }
 
+// IsPlotraEndPrep answers from the token index of the upper-cased text as a
+// search through Upper(PlotraEndPreps) would.
+TEST(FastPaths, PlotraEndPrepAnswersAsASearchOfTheUpperCasedText) {
+  std::string endPreps;
+  for (const char* code : {"bw--", "äö--", "SW--", "ß-", "x", "~a", "Δδ--"})
+    endPreps += std::string("<ENDPREP Plotra=\"Y\">") + code + "</ENDPREP>";
+  Fixture f(Catalogue("<A_ENDPREP>" + endPreps + "<ENDPREP>CP--</ENDPREP></A_ENDPREP>"));
+  const std::string upper = text::Upper("~bw~~äö~~SW~~ß-~~x~~~a~~Δδ~");
+  for (const char* ep : {"BW--", "bw", " bw", "ÄÖ--", "äÖ", "sw--", "SS", "ß-", "ẞ-", "X", "x-", "~A", "A~", "ΔΔ",
+                         "CP--", "", "W~", "~", "~~", "-~"}) {
+    const std::string token = "~" + text::UpperTrim(text::Left(ep, 2)) + "~";
+    EXPECT_EQ(f.pipedex.IsPlotraEndPrep(ep), upper.find(token) != std::string::npos) << ep;
+  }
+}
+
 // The overlay merge finds groups, component types and bore rows through maps:
 // names held twice, a type found in the second group of a name, bore values
 // held by several rows and rows of another name behave as the document order says.
