@@ -182,6 +182,9 @@ std::vector<OperationCase> ReadOperationCases() {
   });
   add("DefaultElbows", K::Other, [](Pipedex& p) { Use(p.DefaultElbows()); });
   add("FindPCFTYPEs", K::Other, [](Pipedex& p) { Use(p.FindPCFTYPEs("ELBW", 105)); });
+  add("FindPCFTYPEs[all]", K::Other, [](Pipedex& p) { Use(p.FindPCFTYPEs("", 999)); });
+  add("FindPCFTYPEs[every SKEY]", K::Other, [](Pipedex& p) { Use(p.FindPCFTYPEs("*", 999)); });
+  add("FindPCFTYPEs[every SKEY, record]", K::Other, [](Pipedex& p) { Use(p.FindPCFTYPEs("*", 150)); });
   add("GetPCFTYPE", K::Other, [](Pipedex& p) { Use(p.GetPCFTYPE(1)); });
   add("WeldAttributesAllowed", K::Other, [](Pipedex& p) { Use(p.WeldAttributesAllowed(150, "VTSC")); });
   add("GetValidData[PCFTYPE master]", K::Other, [](Pipedex& p) {

@@ -216,6 +216,36 @@ TEST(FastPaths, PlotraEndPrepAnswersAsASearchOfTheUpperCasedText) {
   }
 }
 
+// FindPCFTYPEs on long candidate lists (grouped and de-duplicated through
+// maps) answers as the plain pairwise comparison does.
+TEST(FastPaths, LongPCFTypeListsFilterAndDropDuplicatesAsPairwise) {
+  std::vector<std::string> types;
+  std::string cpts;
+  for (int i = 0; i < 60; ++i) {
+    types.push_back(i % 7 == 3 ? " p" + std::to_string(i % 20) : "P" + std::to_string(i % 20));
+    cpts += "<T" + std::to_string(i) + " PCFTYPE='" + types.back() + "'><SKEY>XX**</SKEY></T" + std::to_string(i) + ">";
+  }
+  Fixture f(Catalogue("<A_CPT><G>" + cpts + "</G></A_CPT><A_PCFIDF><P3><IDF>7</IDF></P3><p1><IDF>7</IDF></p1>"
+                      "<Q><IDF>7</IDF></Q><P3><IDF>7</IDF></P3></A_PCFIDF>"));
+  auto unique = [](const std::vector<std::string>& names) {
+    std::vector<std::string> out;
+    for (const auto& n : names)
+      if (std::find(out.begin(), out.end(), n) == out.end()) out.push_back(n);
+    return out;
+  };
+  auto found = [&](std::int32_t count) {
+    std::vector<std::string> out;
+    for (std::int32_t i = 1; i <= count; ++i) out.push_back(f.pipedex.GetPCFTYPE(i));
+    return out;
+  };
+  EXPECT_EQ(found(f.pipedex.FindPCFTYPEs("XX**", 999)), unique(types));
+  std::vector<std::string> filtered;
+  for (const char* wanted : {"P3", "P1", "Q", "P3"})
+    for (const auto& t : types)
+      if (text::UpperTrim(t) == wanted) filtered.push_back(t);
+  EXPECT_EQ(found(f.pipedex.FindPCFTYPEs("XX**", 7)), unique(filtered));
+}
+
 // The overlay merge finds groups, component types and bore rows through maps:
 // names held twice, a type found in the second group of a name, bore values
 // held by several rows and rows of another name behave as the document order says.
