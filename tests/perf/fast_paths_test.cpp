@@ -246,6 +246,21 @@ TEST(FastPaths, LongPCFTypeListsFilterAndDropDuplicatesAsPairwise) {
   EXPECT_EQ(found(f.pipedex.FindPCFTYPEs("XX**", 7)), unique(filtered));
 }
 
+// GetValidData on long lists: the first component type of the outer list that
+// the other list holds (letter case aside) is still the one reported.
+TEST(FastPaths, LongValidationListsReportTheFirstSharedComponentType) {
+  std::string cpts;
+  for (int i = 0; i < 10; ++i) cpts += "<A" + std::to_string(i) + " PCFTYPE='X'/>";
+  for (int i = 1; i < 10; ++i) cpts += "<B" + std::to_string(i) + " PCFTYPE='Y'><SKEY>S</SKEY></B" + std::to_string(i) + ">";
+  cpts += "<a9 PCFTYPE='Z'><SKEY>S</SKEY></a9>";
+  Fixture f(Catalogue("<A_CPT><G>" + cpts + "</G></A_CPT>"));
+  std::string data, type;
+  EXPECT_EQ(f.pipedex.GetValidData("X", "S", vdM_SKEY, data, type), vdR_OK);
+  EXPECT_EQ(type, "A9");
+  EXPECT_EQ(f.pipedex.GetValidData("X", "S", vdM_PCFTYPE, data, type), vdR_OK);
+  EXPECT_EQ(type, "a9");
+}
+
 // The overlay merge finds groups, component types and bore rows through maps:
 // names held twice, a type found in the second group of a name, bore values
 // held by several rows and rows of another name behave as the document order says.
