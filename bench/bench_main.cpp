@@ -32,6 +32,11 @@ struct Options {
   std::set<std::string> sizes = {"sample", "1", "10", "50"};
 };
 
+// Each operation runs in this many batches of at least this long; its figure
+// is the median batch.
+constexpr int kRepetitions = 9;
+constexpr double kMinSeconds = 0.02;
+
 // Everything one catalogue size needs during the run.
 struct SizeContext {
   CatalogueFile catalogue;
@@ -82,9 +87,9 @@ void RegisterOperations(SizeContext& s, const std::vector<OperationCase>& cases)
                                    ResetResultLists(*p);
                                    for (auto _ : state) call(*p);
                                  })
-        ->Repetitions(5)
+        ->Repetitions(kRepetitions)
         ->ReportAggregatesOnly(true)
-        ->MinTime(0.01);
+        ->MinTime(kMinSeconds);
     if (!c.baseline) continue;
     pugi::xml_node root = s.document.document_element();
     auto baseline = c.baseline;
@@ -92,9 +97,9 @@ void RegisterOperations(SizeContext& s, const std::vector<OperationCase>& cases)
                                  [root, baseline](benchmark::State& state) {
                                    for (auto _ : state) baseline(root);
                                  })
-        ->Repetitions(5)
+        ->Repetitions(kRepetitions)
         ->ReportAggregatesOnly(true)
-        ->MinTime(0.01);
+        ->MinTime(kMinSeconds);
   }
 }
 
