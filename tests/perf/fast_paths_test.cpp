@@ -201,6 +201,52 @@ TEST(FastPaths, TokenLookUpAnswersAsASearchThroughTheText) {
   }
 }
 
+// The configuration search and the whole-group listing walk the groups and
+// test the attribute natively: the same hits, in the same order, as the
+// written expressions evaluated on the same catalogue.
+TEST(FastPaths, ConfigurationSearchFindsWhatTheWrittenExpressionFinds) {
+  const std::string catalogue = Catalogue(
+      "<A_CPT><G><T1 Configuration='Angle_90'/><T2 Configuration=' angle_90 '/><T3/><T4 Configuration=''/>"
+      "<T5 Configuration='ANGLE  90'/><T6 Configuration='Äpfel'/></G><g><T7 Configuration='angle_90'/></g>"
+      "<!-- c --><H><T8 Configuration='\tAngle_90\n'/><T9 Configuration='äpfel'/></H></A_CPT>");
+  Fixture f(catalogue);
+  auto doc = Load(catalogue);
+  pugi::xml_node cpt = doc.document_element().child("A_CPT");
+  for (const char* group : {"", "*", "G", "g", "H", "Missing", "a b"}) {
+    for (const std::string value : {"Angle_90", " ANGLE_90 ", "angle 90", "angle  90", "", "äpfel", "ÄPFEL",
+                                    "x'y", "Angle_9"}) {
+      std::vector<std::string> expected;
+      bool invalid = false;
+      try {
+        const std::string scope = *group ? group : "*";
+        for (pugi::xml_node n : xml::SelectNodes(cpt, xml::ElementName(scope) + "/*[" +
+                                                          xml::NoCaseEquals("@Configuration", value) + "]"))
+          expected.push_back(n.name());
+      } catch (const Error&) {
+        invalid = true;
+      }
+      const std::int32_t found = f.pipedex.FindComponentTypes(group, "Configuration", value);
+      std::vector<std::string> names;
+      for (std::int32_t i = 1; i <= f.pipedex.ComponentTypeCount(); ++i) names.push_back(f.pipedex.GetComponentType(i));
+      if (invalid) {
+        EXPECT_EQ(found, 0) << group << " [" << value << "]";
+      } else {
+        EXPECT_EQ(names, expected) << group << " [" << value << "]";
+      }
+    }
+    // Every component type of the group, as "GROUP/*" selects them; "a b" is no element name.
+    const std::string scope = *group ? group : "*";
+    if (scope == "a b") {
+      EXPECT_EQ(f.pipedex.FindComponentTypes(group, "SKEY", "*"), 0);
+      continue;
+    }
+    std::vector<std::string> all;
+    for (pugi::xml_node n : xml::SelectNodes(cpt, scope + "/*")) all.push_back(n.name());
+    ASSERT_EQ(f.pipedex.FindComponentTypes(group, "SKEY", "*"), static_cast<std::int32_t>(all.size())) << group;
+    for (std::size_t i = 0; i < all.size(); ++i) EXPECT_EQ(f.pipedex.GetComponentType(static_cast<std::int32_t>(i + 1)), all[i]);
+  }
+}
+
 // IsPlotraEndPrep answers from the token index of the upper-cased text as a
 // search through Upper(PlotraEndPreps) would.
 TEST(FastPaths, PlotraEndPrepAnswersAsASearchOfTheUpperCasedText) {
