@@ -8,7 +8,7 @@ PACKAGES := cmake g++ make pkg-config libpugixml-dev libutf8proc-dev nlohmann-js
             libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build demo test sanitize clean
+.PHONY: deps configure build demo test sanitize check-install clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -40,6 +40,11 @@ sanitize: deps
 	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPIPEDEX_SANITIZE=ON
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# Installs into a temporary prefix and builds and runs examples/consumer
+# against the installed package (find_package and pkg-config).
+check-install: build
+	tools/check-install.sh
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD)
