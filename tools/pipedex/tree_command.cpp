@@ -92,8 +92,9 @@ void PrintTreeJson(const std::vector<GroupBranch>& tree) {
 void PrintTreeText(const std::vector<GroupBranch>& tree) {
   const std::string headers[] = {"Group / component type", "PCF type", "Configuration", "SKEYs"};
   std::size_t nameWidth = Width(headers[0]), pcfWidth = Width(headers[1]), configWidth = Width(headers[2]);
+  const std::string none = "└─ (no component types)";
   for (const auto& g : tree) {
-    nameWidth = std::max(nameWidth, Width(g.name));
+    nameWidth = std::max({nameWidth, Width(g.name), g.componentTypes.empty() ? Width(none) : 0});
     for (const auto& c : g.componentTypes) {
       nameWidth = std::max(nameWidth, Width(c.name) + 3);
       pcfWidth = std::max(pcfWidth, Width(c.pcfType));
@@ -110,7 +111,7 @@ void PrintTreeText(const std::vector<GroupBranch>& tree) {
   line(std::string(nameWidth, '-'), std::string(pcfWidth, '-'), std::string(configWidth, '-'), "-----");
   for (const auto& g : tree) {
     line(g.name, "", "", "");
-    if (g.componentTypes.empty()) line("└─ (no component types)", "", "", "");
+    if (g.componentTypes.empty()) line(none, "", "", "");
     for (std::size_t i = 0; i < g.componentTypes.size(); ++i) {
       const auto& c = g.componentTypes[i];
       std::string branch = i + 1 < g.componentTypes.size() ? "├─ " : "└─ ";
