@@ -5,6 +5,7 @@
 
 #include "core/errors.h"
 #include "core/format.h"
+#include "core/path_index.h"
 #include "core/pipedex_impl.h"
 #include "core/xml_utils.h"
 
@@ -40,8 +41,12 @@ std::unique_ptr<pugi::xml_document> Pipedex::Impl::LoadLanguageDocument(const st
 }
 
 void Pipedex::Impl::ApplyLanguageText(const std::vector<pugi::xml_node>& nodes) {
+  if (!SystemDoc) RaiseObjectNotSet();
+  // Each variant element goes to the system element its NodePath selects; the
+  // index answers that selection without searching the document every time.
+  xml::PathIndex systemElements(*SystemDoc);
   for (pugi::xml_node n : nodes) {
-    pugi::xml_node target = xml::SelectSingleNode(*SystemDoc, xml::NodePath(n, true));
+    pugi::xml_node target = systemElements.FirstMatch(n);
     if (!target) continue;
     for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
       pugi::xml_attribute existing = target.attribute(a.name());

@@ -77,4 +77,8 @@ void AttList::Remove(std::string_view key) {
   if (!items_.Remove(key)) RaiseInvalidCollectionItem();
 }
 
+void AttList::Remove(std::int64_t position) {
+  if (!items_.RemoveAt(position)) RaiseInvalidCollectionItem();
+}
+
 }  // namespace pipedex::model

@@ -1,6 +1,8 @@
 // Building the index lists from the merged catalogue document, once per
 // initialisation and again after every project or user file.
 
+#include <unordered_set>
+
 #include "core/errors.h"
 #include "core/format.h"
 #include "core/pipedex_impl.h"
@@ -20,6 +22,32 @@ void Skippable(F&& step) {
   } catch (...) {
   }
 }
+
+// PlotraEndPreps only ever grows by short tokens, each appended unless it
+// already occurs anywhere in the text. Every piece of the text up to the
+// longest token's length is remembered, so that test is a hash look-up and
+// the build stays linear in the number of end preparations.
+class TokenText {
+ public:
+  explicit TokenText(std::string& text) : text_(text) { text_.clear(); }
+  bool Contains(const std::string& token) const {
+    if (token.size() > kLongest) return text_.find(token) != std::string::npos;
+    return pieces_.count(token) > 0;
+  }
+  void Append(const std::string& token) {
+    const std::size_t old = text_.size();
+    text_ += token;
+    // Only the pieces that end inside the appended token are new.
+    for (std::size_t begin = old >= kLongest ? old - kLongest + 1 : 0; begin < text_.size(); ++begin)
+      for (std::size_t length = 1; length <= kLongest && begin + length <= text_.size(); ++length)
+        if (begin + length > old) pieces_.insert(text_.substr(begin, length));
+  }
+
+ private:
+  static constexpr std::size_t kLongest = 10;  // "~", two characters of up to four bytes, "~"
+  std::string& text_;
+  std::unordered_set<std::string> pieces_;
+};
 
 std::int32_t WholeNumber(const std::string& textValue) {
   auto value = text::ToLong(text::LeadingNumber(textValue));
@@ -46,12 +74,12 @@ bool Pipedex::Impl::BuildInternalLists() {
     SKEYNodes = xml::SelectNodes(DataRoot, "A_SKEY/SKEY");
     PCFIDFNodes = xml::SelectNodes(DataRoot, "A_PCFIDF/*");
 
-    PlotraEndPreps.clear();
+    TokenText plotra(PlotraEndPreps);
     for (pugi::xml_node n : *EndPrepNodes) {
       if (n.type() != pugi::node_element || std::string_view(n.name()) != format::kEndPrep) continue;
       if (GetAttributeText(n, format::kAttrPlotra, format::kDefaultPlotra) != format::kPlotraYes) continue;
       std::string token = "~" + text::Left(xml::Text(n), 2) + "~";
-      if (PlotraEndPreps.find(token) == std::string::npos) PlotraEndPreps += token;
+      if (!plotra.Contains(token)) plotra.Append(token);
     }
 
     SKEYIndex = {};

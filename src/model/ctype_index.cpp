@@ -51,4 +51,8 @@ void CTypeIndex::Remove(std::string_view key) {
   if (!items_.Remove(key)) RaiseInvalidCollectionItem();
 }
 
+void CTypeIndex::Remove(std::int64_t position) {
+  if (!items_.RemoveAt(position)) RaiseInvalidCollectionItem();
+}
+
 }  // namespace pipedex::model

@@ -37,6 +37,7 @@ class CTypeIndex {
   const CTypeLookup& Item(std::int64_t position) const;
   std::int32_t Count() const { return items_.Count(); }
   void Remove(std::string_view key);
+  void Remove(std::int64_t position);
   template <typename F>
   void ForEach(F&& f) const { items_.ForEach(std::forward<F>(f)); }
 

@@ -1,0 +1,91 @@
+#include "core/path_index.h"
+
+#include "core/errors.h"
+#include "core/xml_document.h"
+#include "core/xml_utils.h"
+
+namespace pipedex::xml {
+namespace {
+
+// The names of a node and of up to depth - 1 of its nearest element ancestors,
+// joined by "/" from the top down; "" when the chain is shorter than depth.
+std::string ChainKey(pugi::xml_node node, std::size_t depth) {
+  std::vector<const char*> names;
+  for (pugi::xml_node n = node; names.size() < depth; n = n.parent()) {
+    if (!n || n.type() != pugi::node_element) return "";
+    names.push_back(n.name());
+  }
+  std::string key;
+  for (auto it = names.rbegin(); it != names.rend(); ++it) {
+    if (it != names.rbegin()) key += '/';
+    key += *it;
+  }
+  return key;
+}
+
+// The number of names in a node's chain: itself and its element ancestors.
+std::size_t ChainDepth(pugi::xml_node node) {
+  std::size_t depth = 0;
+  for (pugi::xml_node n = node; n && n.type() == pugi::node_element; n = n.parent()) ++depth;
+  return depth;
+}
+
+}  // namespace
+
+void PathIndex::FileChains(std::size_t depth) {
+  if (!filedDepths_.insert(depth).second) return;
+  // Document order: a pre-order walk over the elements.
+  pugi::xml_node cur = document_.first_child();
+  while (cur && cur != document_) {
+    if (cur.type() == pugi::node_element) {
+      std::string key = ChainKey(cur, depth);
+      if (!key.empty()) byChain_[key].nodes.push_back(cur);
+      if (cur.first_child()) {
+        cur = cur.first_child();
+        continue;
+      }
+    }
+    while (cur && cur != document_ && !cur.next_sibling()) cur = cur.parent();
+    if (cur && cur != document_) cur = cur.next_sibling();
+  }
+}
+
+void PathIndex::ReadTexts(Candidates& c) {
+  if (c.textsRead) return;
+  c.textsRead = true;
+  c.texts.reserve(c.nodes.size());
+  for (std::size_t i = 0; i < c.nodes.size(); ++i) {
+    c.texts.push_back(Text(c.nodes[i]));
+    c.firstByText.emplace(c.texts.back(), i);
+    c.positionsByLength[c.texts.back().size()].push_back(i);
+  }
+}
+
+pugi::xml_node PathIndex::FirstMatch(pugi::xml_node node) {
+  if (!node) RaiseObjectNotSet();
+  const std::string text = Text(node);
+  if (!text.empty()) Quoted(text);  // an apostrophe makes the path invalid
+  const std::size_t depth = ChainDepth(node);
+  FileChains(depth);
+  auto found = byChain_.find(ChainKey(node, depth));
+  if (found == byChain_.end() || found->second.nodes.empty()) return {};
+  Candidates& c = found->second;
+  if (text.empty()) return c.nodes.front();
+
+  // The first text that contains `text` is either equal to it or longer.
+  ReadTexts(c);
+  std::size_t best = c.nodes.size();
+  if (auto equal = c.firstByText.find(text); equal != c.firstByText.end()) best = equal->second;
+  for (auto group = c.positionsByLength.upper_bound(text.size()); group != c.positionsByLength.end(); ++group) {
+    for (std::size_t position : group->second) {
+      if (position >= best) break;
+      if (c.texts[position].find(text) != std::string::npos) {
+        best = position;
+        break;
+      }
+    }
+  }
+  return best < c.nodes.size() ? c.nodes[best] : pugi::xml_node();
+}
+
+}  // namespace pipedex::xml
