@@ -26,6 +26,7 @@ TEST(DocExamples, CppProgramsPrintWhatTheGuideShows) {
   for (const char* name : {"quick_start", "enumerate", "look_up", "validate", "threads"})
     ExpectOutput(name, Quote(BuiltProgram(std::string("docs-example-") + name)));
   ExpectOutput("platform", Quote(BuiltProgram("docs-example-platform")) + " data");
+  ExpectOutput("tree-elbows", "pipedex --component-dir data tree --group Elbows");
 
   TempDir dir;
   std::string saved = dir.path() + "/merged.xml";
