@@ -29,6 +29,7 @@ Point ParseCoords(const std::string& coords) {
     std::string part = coords.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
     auto value = text::ParseNumber(part);
     if (!value) RaiseTypeMismatch();
+    if (!std::isfinite(*value)) RaiseOverflow();  // beyond the range of a double
     p[i] = *value;
     start = comma == std::string::npos ? coords.size() + 1 : comma + 1;
   }
@@ -90,8 +91,11 @@ void CDefaultElbow::Initialize(pugi::xml_node& Node) {
   const Point u{f1[0] - r1[0], f1[1] - r1[1], f1[2] - r1[2]};
   const Point v{r2[0] - f2[0], r2[1] - f2[1], r2[2] - f2[2]};
   const double lengths = Length(u) * Length(v);
+  const double dot = u[0] * v[0] + u[1] * v[1] + u[2] * v[2];
+  // Coordinates so large that the products leave the range of a double.
+  if (!std::isfinite(lengths) || !std::isfinite(dot)) RaiseOverflow();
   if (lengths == 0) RaiseGeometry(11, "Division by zero");
-  const double k = (u[0] * v[0] + u[1] * v[1] + u[2] * v[2]) / lengths;
+  const double k = dot / lengths;
   const double rest = 1 - k * k;
   if (rest < 0) RaiseGeometry(5, "Invalid procedure call or argument");
   if (rest == 0) RaiseGeometry(11, "Division by zero");

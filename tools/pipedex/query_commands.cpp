@@ -1,7 +1,150 @@
+// `pipedex types`, `pipedex type NAME`, `pipedex skey SKEY` and
+// `pipedex endprep CODE`: the catalogue as a person reads it.
+
+#include <iostream>
+
 #include "session.h"
 
 namespace pipedex::cli {
+namespace {
 
-void AddQueryCommands(CLI::App& /*app*/, Session& /*session*/) {}
+std::string YesNo(bool value) { return value ? "yes" : "no"; }
+
+// "a, b, c", or "(none)".
+std::string Joined(const std::vector<std::string>& items) {
+  if (items.empty()) return "(none)";
+  std::string out;
+  for (const auto& item : items) out += (out.empty() ? "" : ", ") + item;
+  return out;
+}
+
+void AddTypesCommand(CLI::App& app, Session& session) {
+  auto* cmd = app.add_subcommand("types", "List component types, optionally of one group or by SKEY, PCF type or configuration");
+  struct Options {
+    std::string group, skey, pcftype, configuration;
+    bool json = false;
+  };
+  auto o = std::make_shared<Options>();
+  cmd->add_option("--group", o->group, "Only component types of this group (letter case matters in a configuration search)");
+  auto* skey = cmd->add_option("--skey", o->skey, "Component types drawn with this SKEY (a generic SKEY such as EL** too)");
+  auto* pcf = cmd->add_option("--pcftype", o->pcftype, "Component types of this PCF type");
+  auto* cfg = cmd->add_option("--configuration", o->configuration, "Component types of this configuration (any letter case)");
+  skey->excludes(pcf, cfg);
+  pcf->excludes(cfg);
+  cmd->add_flag("--json", o->json, "Print the same data as JSON");
+  cmd->footer("Example: pipedex types --group Elbows\n         pipedex types --skey ELBW --json");
+  cmd->callback([&session, o, pcf, cfg] {
+    RunCommand(session, [&] {
+      Pipedex& p = session.Instance();
+      std::string by = "SKEY", text = o->skey;
+      if (*pcf) by = "PCFTYPE", text = o->pcftype;
+      if (*cfg) by = "CONFIGURATION", text = o->configuration;
+      const std::int32_t count = p.FindComponentTypes(o->group, by, text);
+      std::vector<std::vector<std::string>> rows;
+      for (std::int32_t i = 1; i <= count; ++i) {
+        std::string name = p.GetComponentType(i), group, pcfType, configuration, description;
+        p.GetComponentTypeData(name, group, pcfType, configuration, description);
+        rows.push_back({name, group, pcfType, configuration, description});
+      }
+      PrintTable({"Component type", "Group", "PCF type", "Configuration", "Description"}, rows, o->json);
+    });
+  });
+}
+
+void AddTypeCommand(CLI::App& app, Session& session) {
+  auto* cmd = app.add_subcommand("type", "Show one component type: its data, operations, flags and SKEYs");
+  auto name = std::make_shared<std::string>();
+  auto json = std::make_shared<bool>(false);
+  cmd->add_option("name", *name, "Component type name (any letter case)")->required();
+  cmd->add_flag("--json", *json, "Print the same data as JSON");
+  cmd->footer("Example: pipedex type Elbow-90-V");
+  cmd->callback([&session, name, json] {
+    RunCommand(session, [&] {
+      Pipedex& p = session.Instance();
+      std::string group, pcfType, configuration, description;
+      if (!p.GetComponentTypeData(*name, group, pcfType, configuration, description)) {
+        std::cerr << "no component type named " << *name << "\n";
+        session.exitCode = 1;
+        return;
+      }
+      std::vector<std::string> operations, flags, skeys;
+      for (std::int32_t i = 1, n = p.FindOperations(*name); i <= n; ++i) operations.push_back(p.GetOperation(i));
+      for (Flags flag : {flVariable, flArtificial, flIndeterminate})
+        if (p.HasFlag(*name, flag)) flags.push_back(p.FlagEnumToString(flag));
+      for (std::int32_t i = 1, n = p.FindSKEYs(*name); i <= n; ++i) skeys.push_back(p.GetSKEY(i));
+      PrintFields({{"Component type", *name},
+                   {"Group", group},
+                   {"PCF type", pcfType},
+                   {"Configuration", configuration},
+                   {"Description", description},
+                   {"Operations", Joined(operations)},
+                   {"Flags", Joined(flags)},
+                   {"SKEYs", Joined(skeys)}},
+                  *json);
+    });
+  });
+}
+
+void AddSKEYCommand(CLI::App& app, Session& session) {
+  auto* cmd = app.add_subcommand("skey", "Show one SKEY: description, category, priority, end preparations, trimmable");
+  auto skey = std::make_shared<std::string>();
+  auto json = std::make_shared<bool>(false);
+  cmd->add_option("skey", *skey, "The SKEY, e.g. ELBW (falls back to its generic form EL** where that applies)")
+      ->required();
+  cmd->add_flag("--json", *json, "Print the same data as JSON");
+  cmd->footer("Example: pipedex skey ELBW\n         pipedex skey PB3D --json");
+  cmd->callback([&session, skey, json] {
+    RunCommand(session, [&] {
+      Pipedex& p = session.Instance();
+      std::string description, cp1, cp2, cp3, cp4;
+      if (!p.GetSKEYData(*skey, description, cp1, cp2, cp3, cp4)) {
+        std::cerr << "no SKEY " << *skey << " in the catalogue\n";
+        session.exitCode = 1;
+        return;
+      }
+      PrintFields({{"SKEY", *skey},
+                   {"Description", description},
+                   {"Category", p.GetDefaultCategory(*skey)},
+                   {"Iso priority", std::to_string(p.GetIsoPriority(*skey))},
+                   {"End prep 1", cp1},
+                   {"End prep 2", cp2},
+                   {"End prep 3", cp3},
+                   {"End prep 4", cp4},
+                   {"Trimmable", YesNo(p.IsTrimmableSKEY(*skey))}},
+                  *json);
+    });
+  });
+}
+
+void AddEndPrepCommand(CLI::App& app, Session& session) {
+  auto* cmd = app.add_subcommand("endprep", "Show one end preparation: description, flags and default connection");
+  auto code = std::make_shared<std::string>();
+  auto json = std::make_shared<bool>(false);
+  cmd->add_option("code", *code, "The end preparation code exactly as in the catalogue, e.g. BW--")->required();
+  cmd->add_flag("--json", *json, "Print the same data as JSON");
+  cmd->footer("Example: pipedex endprep BW--");
+  cmd->callback([&session, code, json] {
+    RunCommand(session, [&] {
+      Pipedex& p = session.Instance();
+      std::string endPrep = *code;
+      PrintFields({{"End preparation", *code},
+                   {"Description", p.GetEndPrepDescription(*code)},
+                   {"Plotra", YesNo(p.IsPlotraEndPrep(*code))},
+                   {"Trimmable", p.GetEndPrepAttribute(*code, "Trimmable")},
+                   {"Attribute", p.GetEndPrepAttribute(*code, "Attribute")},
+                   {"Default connection", p.GetDefaultAllowedConnection(endPrep)}},
+                  *json);
+    });
+  });
+}
+
+}  // namespace
+
+void AddQueryCommands(CLI::App& app, Session& session) {
+  AddTypesCommand(app, session);
+  AddTypeCommand(app, session);
+  AddSKEYCommand(app, session);
+  AddEndPrepCommand(app, session);
+}
 
 }  // namespace pipedex::cli

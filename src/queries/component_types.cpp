@@ -1,0 +1,153 @@
+// Component type queries: the search that fills the component type result
+// list, and the lookups of one component type or one group.
+
+#include "core/format.h"
+#include "core/pipedex_impl.h"
+#include "core/text.h"
+#include "core/xml_document.h"
+#include "core/xml_utils.h"
+
+namespace pipedex {
+namespace {
+
+constexpr const char* kComponentTypeKind = "ComponentType";
+
+// The first node of a configuration default ("Default-Configuration" or
+// "Default-DataEntry") among all Config elements whose text contains cfg.
+pugi::xml_node ConfigDefault(pugi::xml_node root, const std::string& cfg, const char* child) {
+  return xml::SelectSingleNode(root, "A_CONFIGURATION/Config[contains(.,'" + xml::Quoted(cfg) + "')]/" + child);
+}
+
+}  // namespace
+
+std::int32_t Pipedex::FindComponentTypes(const std::string& Group, const std::string& SearchBy,
+                                         const std::string& SearchText) {
+  impl_->Initialise();
+  try {
+    Impl& s = *impl_;
+    // The group scope: "" and "*" both mean every group.
+    const std::string scope = Group.empty() ? "*" : Group;
+    const std::string searchBy = text::Upper(SearchBy);
+
+    if (searchBy.empty() || searchBy == "SKEY") {
+      if (SearchText.empty() || SearchText == "*") {
+        // Every component type of the scope, the group matched as an element name.
+        auto nodes = xml::SelectNodes(s.CptSection, xml::ElementName(scope) + "/*");
+        NameList names;
+        Impl::AppendNamesToList(kComponentTypeKind, names, nodes, false);
+        s.CptTypeNodes = std::move(nodes);
+        s.FoundCptTypes = std::move(names);
+        return ComponentTypeCount();
+      }
+      NameList names;
+      if (s.SKEYHasEndPrepSuffix(SearchText)) {
+        // The generic SKEY's component types first, then the SKEY's own.
+        const std::string generic = GenericSKEY(SearchText);
+        Impl::AppendNamesToList(kComponentTypeKind, names, s.SKEYIndex.Item(generic), false);
+        if (text::UpperTrim(SearchText) != text::UpperTrim(generic))
+          Impl::AppendNamesToList(kComponentTypeKind, names, s.SKEYIndex.Item(SearchText), true);
+      } else {
+        Impl::AppendNamesToList(kComponentTypeKind, names, s.SKEYIndex.Item(SearchText), false);
+      }
+      s.FoundCptTypes = std::move(names);
+    } else if (searchBy == "PCFTYPE") {
+      NameList names;
+      Impl::AppendNamesToList(kComponentTypeKind, names, s.PCFTYPEIndex.Item(SearchText), false);
+      s.FoundCptTypes = std::move(names);
+    } else if (searchBy == "CONFIGURATION") {
+      auto nodes = xml::SelectNodes(s.CptSection, xml::ElementName(scope) + "/*" + "[" +
+                                                      xml::NoCaseEquals("@Configuration", SearchText) + "]");
+      NameList names;
+      Impl::AppendNamesToList(kComponentTypeKind, names, nodes, false);
+      s.CptTypeNodes = std::move(nodes);
+      s.FoundCptTypes = std::move(names);
+      return ComponentTypeCount();
+    } else {
+      // Not a search this component knows: the previous hits stay.
+      return ComponentTypeCount();
+    }
+
+    // The index searches know no groups: keep the hits of the group asked for.
+    if (scope != "*") s.FilterCptTypesByGroup("Group", Group);
+    return ComponentTypeCount();
+  } catch (...) {
+    return 0;
+  }
+}
+
+bool Pipedex::GetComponentTypeData(const std::string& ComponentType, std::string& Group, std::string& PCFTYPE,
+                                   std::string& Configuration, std::string& Description) {
+  impl_->Initialise();
+  try {
+    Group.clear();
+    PCFTYPE.clear();
+    Configuration.clear();
+    Description.clear();
+    if (ComponentType.empty()) return false;
+    pugi::xml_node node = impl_->CptTypeTags.Item(ComponentType).Node;
+    if (!node) return false;
+    Description = xml::GetAttributeText(node, format::kAttrDescription, "");
+    Configuration = xml::GetAttributeText(node, format::kAttrConfiguration, "");
+    PCFTYPE = xml::GetAttributeText(node, format::kAttrPCFTYPE, "");
+    Group = node.parent().name();
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+std::string Pipedex::GetComponentTypeAttribute(const std::string& ComponentType, const std::string& AttReq) {
+  impl_->Initialise();
+  try {
+    if (ComponentType.empty() || AttReq.empty()) return "";
+    return xml::GetAttributeText(impl_->CptTypeTags.Item(ComponentType).Node, AttReq, "");
+  } catch (...) {
+    return "";
+  }
+}
+
+pugi::xml_node Pipedex::GetComponentTypeDefaultConfiguration(const std::string& ComponentType) {
+  impl_->Initialise();
+  try {
+    if (ComponentType.empty()) return {};
+    pugi::xml_node node = impl_->CptTypeTags.Item(ComponentType).Node;
+    if (!node) return {};
+    const std::string cfg = xml::GetAttributeText(node, format::kAttrConfiguration, "");
+    // A non-standard component type carries its own geometry, and only that counts.
+    if (cfg == format::kConfigNonStandard) return xml::FirstChildElement(node, format::kDefaultConfiguration);
+    return ConfigDefault(impl_->DataRoot, cfg, format::kDefaultConfiguration);
+  } catch (...) {
+    return {};
+  }
+}
+
+pugi::xml_node Pipedex::GetComponentTypeDefaultDataEntry(const std::string& ComponentType) {
+  impl_->Initialise();
+  try {
+    if (ComponentType.empty()) return {};
+    pugi::xml_node node = impl_->CptTypeTags.Item(ComponentType).Node;
+    if (!node) return {};
+    // The component type's own data entry wins over its configuration's.
+    if (pugi::xml_node own = xml::FirstChildElement(node, format::kDefaultDataEntry)) return own;
+    const std::string cfg = xml::GetAttributeText(node, format::kAttrConfiguration, "");
+    return ConfigDefault(impl_->DataRoot, cfg, format::kDefaultDataEntry);
+  } catch (...) {
+    return {};
+  }
+}
+
+std::string Pipedex::GetGroupAttribute(const std::string& Group, const std::string& AttReq) {
+  impl_->Initialise();
+  try {
+    if (Group.empty() || AttReq.empty() || !impl_->GroupNodes) return "";
+    // Of several groups with the name, the last one counts.
+    pugi::xml_node group;
+    for (pugi::xml_node n : *impl_->GroupNodes)
+      if (Group == n.name()) group = n;
+    return xml::GetAttributeText(group, AttReq, "");
+  } catch (...) {
+    return "";
+  }
+}
+
+}  // namespace pipedex

@@ -1,0 +1,132 @@
+// Operations and flags: the names of the Operations and Flags values, the
+// operation search, and whether a component type supports an operation or
+// carries a flag.
+
+#include <span>
+
+#include "core/format.h"
+#include "core/pipedex_impl.h"
+#include "core/text.h"
+#include "core/xml_document.h"
+#include "core/xml_utils.h"
+
+namespace pipedex {
+namespace {
+
+// One value with the name it converts to and the name it is recognised by.
+template <typename E>
+struct EnumName {
+  E value;
+  const char* name;     // what the value converts to
+  const char* accepts;  // compared in upper case with the upper-cased, trimmed input
+};
+
+// Note "Formtap" with a lower-case t, and value 0 converting to "".
+constexpr EnumName<Operations> kOperationNames[] = {
+    {opUnknown, "", "UNKNOWN"},          {opFormBranch, "FormBranch", "FORMBRANCH"},
+    {opFormtap, "Formtap", "FORMTAP"},   {opBranch, "Branch", "BRANCH"},
+    {opTap, "Tap", "Tap"},               {opBendPipe, "BendPipe", "BendPipe"},
+    {opCurvePipe, "CurvePipe", "CurvePipe"}, {opTrim, "Trim", "Trim"},
+    {opPlaceOn, "PlaceOn", "PlaceOn"},   {opPlaceIn, "PlaceIn", "PlaceIn"},
+    {opShorten, "Shorten", "Shorten"},
+};
+
+constexpr EnumName<Flags> kFlagNames[] = {
+    {flUnknown, "", nullptr},
+    {flVariable, "Variable", "VARIABLE"},
+    {flArtificial, "Artificial", "ARTIFICIAL"},
+    {flIndeterminate, "Indeterminate", "INDETERMINATE"},
+};
+
+template <typename E>
+std::string NameOf(std::span<const EnumName<E>> table, E value) {
+  for (const auto& entry : table)
+    if (entry.value == value) return entry.name;
+  return "";
+}
+
+template <typename E>
+E ValueOf(std::span<const EnumName<E>> table, const std::string& name) {
+  const std::string wanted = text::UpperTrim(name);
+  for (const auto& entry : table)
+    if (entry.accepts && wanted == text::Upper(entry.accepts)) return entry.value;
+  return static_cast<E>(0);
+}
+
+// Whether the component type has a child element step (Operation or Flag)
+// whose text, ASCII letters upper-cased and blanks normalised, is the name.
+bool HasNamedChild(const model::TagList& cptTypeTags, const std::string& ComponentType, const char* step,
+                   const std::string& name) {
+  pugi::xml_node node = cptTypeTags.Item(ComponentType).Node;
+  return static_cast<bool>(
+      xml::SelectSingleNode(node, std::string(step) + "[" + xml::NoCaseEquals(".", name) + "]"));
+}
+
+}  // namespace
+
+std::string Pipedex::OperationEnumToString(Operations op) {
+  impl_->Initialise();
+  return NameOf<Operations>(kOperationNames, op);
+}
+
+Operations Pipedex::OperationStringToEnum(const std::string& strOp) {
+  impl_->Initialise();
+  return ValueOf<Operations>(kOperationNames, strOp);
+}
+
+std::string Pipedex::FlagEnumToString(Flags flag) {
+  impl_->Initialise();
+  return NameOf<Flags>(kFlagNames, flag);
+}
+
+Flags Pipedex::FlagStringToEnum(const std::string& strFlag) {
+  impl_->Initialise();
+  return ValueOf<Flags>(kFlagNames, strFlag);
+}
+
+std::int32_t Pipedex::FindOperations(const std::string& ComponentType) {
+  impl_->Initialise();
+  Impl& s = *impl_;
+  // An unknown component type is reported to the caller (error 91): its
+  // element does not exist, and the previous list stays.
+  auto nodes = ComponentType.empty()
+                   ? xml::SelectNodes(s.DataRoot, "A_OPERATION/Operation")
+                   : xml::SelectNodes(s.CptTypeTags.Item(ComponentType).Node, format::kOperation);
+  s.OperationNodes = std::move(nodes);
+  return static_cast<std::int32_t>(s.OperationNodes->size());
+}
+
+Operations Pipedex::GetOperationEnum(std::int32_t index) {
+  impl_->Initialise();
+  try {
+    const NodeList& list = impl_->OperationNodes;
+    if (!list) return opUnknown;
+    pugi::xml_node node;
+    if (index >= 1 && index <= static_cast<std::int32_t>(list->size())) node = (*list)[static_cast<std::size_t>(index - 1)];
+    auto number = text::ParseNumber(xml::GetAttributeText(node, format::kAttrEnum, format::kDefaultEnum));
+    if (!number) return opUnknown;
+    return static_cast<Operations>(text::ToLong(*number).value_or(0));
+  } catch (...) {
+    return opUnknown;
+  }
+}
+
+bool Pipedex::IsOperationSupported(const std::string& ComponentType, Operations op) {
+  impl_->Initialise();
+  try {
+    return HasNamedChild(impl_->CptTypeTags, ComponentType, format::kOperation, OperationEnumToString(op));
+  } catch (...) {
+    return false;
+  }
+}
+
+bool Pipedex::HasFlag(const std::string& ComponentType, Flags flag) {
+  impl_->Initialise();
+  try {
+    return HasNamedChild(impl_->CptTypeTags, ComponentType, format::kFlag, FlagEnumToString(flag));
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace pipedex

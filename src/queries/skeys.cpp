@@ -1,0 +1,189 @@
+// SKEY queries: the SKEY search, an SKEY's description, default end
+// preparations and attributes, its category, iso priority and weld count, and
+// the trimming predicates.
+
+#include "core/format.h"
+#include "core/pipedex_impl.h"
+#include "core/text.h"
+#include "core/xml_document.h"
+#include "core/xml_utils.h"
+
+namespace pipedex {
+namespace {
+
+// The SKEY's own end preparation: its last two characters, upper-cased, with "--".
+std::string OwnEndPrep(const std::string& SKEY) { return text::Upper(text::Right(SKEY, 2)) + "--"; }
+
+// Which out-parameter (0 to 3) a CP_n_PREP element fills, or -1.
+int ConnectionPointOf(pugi::xml_node child) {
+  const std::string name = text::Upper(child.name());
+  for (int i = 0; i < 4; ++i)
+    if (name == "CP_" + std::to_string(i + 1) + "_PREP") return i;
+  return -1;
+}
+
+struct SKEYData {
+  std::string Description;
+  std::string CP[4];
+};
+
+}  // namespace
+
+std::int32_t Pipedex::FindSKEYs(const std::string& ComponentType) {
+  impl_->Initialise();
+  try {
+    pugi::xml_node owner =
+        ComponentType.empty() ? impl_->SKEYSection : impl_->CptTypeTags.Item(ComponentType).Node;
+    // An unknown component type has no element: the selection fails and the previous list stays.
+    auto nodes = xml::SelectNodes(owner, format::kSKEY);
+    impl_->SKEYNodes = std::move(nodes);
+    return static_cast<std::int32_t>(impl_->SKEYNodes->size());
+  } catch (...) {
+    return 0;
+  }
+}
+
+bool Pipedex::GetSKEYData(const std::string& SKEY, std::string& Description, std::string& CP_1_Prep,
+                          std::string& CP_2_Prep, std::string& CP_3_Prep, std::string& CP_4_Prep) {
+  impl_->Initialise();
+  std::string* cp[4] = {&CP_1_Prep, &CP_2_Prep, &CP_3_Prep, &CP_4_Prep};
+  auto reset = [&] {
+    Description.clear();
+    for (std::string* p : cp) *p = format::kUnknownEndPrep;
+  };
+  reset();
+  try {
+    const Impl& s = *impl_;
+    const bool suffix = s.SKEYHasEndPrepSuffix(SKEY);
+
+    // The SKEY's own definition, else (for a suffix SKEY) its generic one.
+    pugi::xml_node node = s.SKEYTags.Item(SKEY).Node;
+    if (!node && suffix) node = s.SKEYTags.Item(GenericSKEY(SKEY)).Node;
+    if (!node) throw Error(520, "GetSKEYData", "Could not find SKEY");
+    Description = xml::GetAttributeText(node, format::kAttrDescription, "");
+
+    // The SKEYLIST that gives the default end preparations.
+    std::string key = text::Upper(SKEY);
+    pugi::xml_node entry;
+    if (suffix) {
+      entry = s.DefaultEndPrepTags.Item(key).Node;
+      if (!entry) entry = s.DefaultEndPrepTags.Item(text::Left(key, 2) + "**").Node;
+      if (!entry) {
+        for (std::string* p : cp) *p = OwnEndPrep(SKEY);
+        return true;
+      }
+    } else {
+      // A bend family such as PB3D, PB5D shares the list filed under "PB+D".
+      if (text::IsDigitAt(key, 2) && text::Right(key, 1) == "D") key = text::Left(key, 2) + "+D";
+      entry = s.DefaultEndPrepTags.Item(key).Node;
+      if (!entry) return true;
+    }
+
+    for (pugi::xml_node child = entry.parent().first_child(); child; child = child.next_sibling()) {
+      if (child.type() != pugi::node_element) continue;
+      const int point = ConnectionPointOf(child);
+      if (point < 0) continue;
+      const std::string prep = xml::Text(child);
+      if (prep != format::kDerivedEndPrep)
+        *cp[point] = prep;
+      else
+        *cp[point] = text::Right(SKEY, 2) == "**" ? "BW--" : OwnEndPrep(SKEY);
+    }
+    return true;
+  } catch (...) {
+    reset();
+    return false;
+  }
+}
+
+std::string Pipedex::GetSKEYAttribute(const std::string& SKEY, const std::string& AttReqd) {
+  SKEYData data;
+  GetSKEYData(SKEY, data.Description, data.CP[0], data.CP[1], data.CP[2], data.CP[3]);
+  try {
+    const std::string wanted = text::Upper(AttReqd);
+    if (wanted == "DESCRIPTION") return data.Description;
+    for (int i = 0; i < 4; ++i)
+      if (wanted == "CP_" + std::to_string(i + 1) + "_PREP") return data.CP[i];
+
+    // Other attributes: the generic definition of a suffix SKEY first, then the SKEY's own.
+    const Impl& s = *impl_;
+    const std::string first = s.SKEYHasEndPrepSuffix(SKEY) ? GenericSKEY(SKEY) : SKEY;
+    pugi::xml_node node = s.SKEYTags.Item(first).Node;
+    if (!node) node = s.SKEYTags.Item(SKEY).Node;
+    if (!node) return "";
+    return xml::GetAttributeText(node, AttReqd, "");
+  } catch (...) {
+    return "";
+  }
+}
+
+std::string Pipedex::GetDefaultCategory(const std::string& SKEY) {
+  impl_->Initialise();
+  try {
+    const Impl& s = *impl_;
+    // The SKEY's own definition; a suffix SKEY falls back to its generic one.
+    pugi::xml_node node = s.SKEYTags.Item(SKEY).Node;
+    if (!node && s.SKEYHasEndPrepSuffix(SKEY)) node = s.SKEYTags.Item(GenericSKEY(SKEY)).Node;
+    if (!node) return format::kDefaultCategory;
+    return xml::GetAttributeText(node, format::kAttrCategory, format::kDefaultCategory);
+  } catch (...) {
+    return format::kDefaultCategory;
+  }
+}
+
+std::int32_t Pipedex::GetIsoPriority(const std::string& SKEY) {
+  impl_->Initialise();
+  try {
+    const Impl& s = *impl_;
+    const std::string first = s.SKEYHasEndPrepSuffix(SKEY) ? GenericSKEY(SKEY) : SKEY;
+    pugi::xml_node node = s.SKEYTags.Item(first).Node;
+    if (!node) node = s.SKEYTags.Item(SKEY).Node;
+    if (!node) return 0;
+    const std::string priority = xml::GetAttributeText(node, format::kAttrIsoPriority, format::kDefaultIsoPriority);
+    return text::ToLong(text::LeadingNumber(priority)).value_or(0);
+  } catch (...) {
+    return 0;
+  }
+}
+
+std::int32_t Pipedex::GetExpectedWeldNumberCount(const std::string& SKEY) {
+  impl_->Initialise();
+  // An SKEY is a weld when a component type of the weld group lists it.
+  if (FindComponentTypes(format::kWeldsGroup, "SKEY", SKEY) == 0) return 0;
+  // "Z" welds carry their weld count as the fourth character.
+  if (text::Upper(text::Left(SKEY, 1)) == "Z" && text::IsDigitAt(SKEY, 3))
+    return text::CharAt(SKEY, 3)[0] - '0';
+  return 1;
+}
+
+bool Pipedex::IsTrimmableComponentType(const std::string& ComponentType) {
+  return IsOperationSupported(ComponentType, opTrim);
+}
+
+bool Pipedex::IsTrimmableEndByComponentType(const std::string& ComponentType, const std::string& EndPrep) {
+  impl_->Initialise();
+  // Component types named "-V" have trimmable ends whatever the end preparation.
+  if (text::Right(ComponentType, 2) == "-V") return true;
+  // A two-character end type stands for its four-character code.
+  const std::string ep = text::Length(EndPrep) == 2 ? EndPrep + "--" : EndPrep;
+  if (!IsOperationSupported(ComponentType, opTrim)) return false;
+  return GetEndPrepAttribute(ep, format::kAttrTrimmable) == format::kPlotraYes;
+}
+
+bool Pipedex::IsTrimmableSKEY(const std::string& SKEY) {
+  impl_->Initialise();
+  const Impl& s = *impl_;
+  const std::string key = s.SKEYHasEndPrepSuffix(SKEY) ? GenericSKEY(SKEY) : SKEY;
+  const model::CTypeLookup& entry = s.SKEYIndex.Item(key);
+  if (entry.nCpts() == 0) return false;
+  const std::string componentType = entry.GetCptType(1);
+  if (!IsOperationSupported(componentType, opTrim)) return false;
+
+  SKEYData data;
+  if (!GetSKEYData(SKEY, data.Description, data.CP[0], data.CP[1], data.CP[2], data.CP[3])) return false;
+  for (const std::string& prep : data.CP)
+    if (GetEndPrepAttribute(prep, format::kAttrAttribute) == format::kPlotraYes) return true;
+  return false;
+}
+
+}  // namespace pipedex

@@ -1,0 +1,133 @@
+// PCF type selection: which PCF types fit an SKEY and an IDF record, the
+// default PCF type of a record, and whether weld attributes may be written.
+
+#include "core/format.h"
+#include "core/pipedex_impl.h"
+#include "core/text.h"
+#include "core/xml_document.h"
+#include "core/xml_utils.h"
+
+namespace pipedex {
+namespace {
+
+// The record number "999" stands for no particular record.
+constexpr std::int32_t kAnyRecord = 999;
+
+std::string RecordKey(std::int32_t record) { return std::to_string(record); }
+
+// The default PCF type of an IDF record: its only PCF type, else the first
+// one marked "DEFAULT", else "".
+std::string DefaultPCFTYPE(const model::CTypeIndex& idfIndex, std::int32_t record) {
+  const model::CTypeLookup& entry = idfIndex.Item(RecordKey(record));
+  if (entry.nCpts() == 0) return "";
+  if (entry.nCpts() == 1) return entry.GetPCFTYPE(1);
+  for (std::int32_t i = 1; i <= entry.nCpts(); ++i)
+    if (entry.GetCptType(i) == format::kDEFAULT) return entry.GetPCFTYPE(i);
+  return "";
+}
+
+// Keeps the candidates that the record lists, in the record's order.
+NameList FilterByRecord(const NameList& candidates, const model::CTypeLookup& record) {
+  NameList kept{""};
+  for (std::int32_t i = 1; i <= record.nCpts(); ++i) {
+    const std::string wanted = text::UpperTrim(record.GetPCFTYPE(i));
+    for (std::size_t c = 1; c < candidates.size(); ++c)
+      if (text::UpperTrim(candidates[c]) == wanted) kept.push_back(candidates[c]);
+  }
+  return kept;
+}
+
+// Drops every name that repeats an earlier one exactly; first occurrences keep their order.
+NameList WithoutDuplicates(const NameList& names) {
+  NameList unique{""};
+  for (std::size_t i = 1; i < names.size(); ++i) {
+    bool seen = false;
+    for (std::size_t j = 1; j < unique.size() && !seen; ++j) seen = unique[j] == names[i];
+    if (!seen) unique.push_back(names[i]);
+  }
+  return unique;
+}
+
+}  // namespace
+
+std::int32_t Pipedex::FindPCFTYPEs(const std::string& SKEY, std::int32_t IDFRecNo) {
+  impl_->Initialise();
+  Impl& d = *impl_;
+  if (!d.PCFTYPEList) d.PCFTYPEList = NameList{""};
+  NameList& list = *d.PCFTYPEList;
+
+  // 1. Candidates, by the first rule that applies.
+  if (d.SKEYHasEndPrepSuffix(SKEY)) {
+    Impl::AppendNamesToList("PCFTYPE", list, d.SKEYIndex.Item(GenericSKEY(SKEY)), false);
+    Impl::AppendNamesToList("PCFTYPE", list, d.SKEYIndex.Item(SKEY), true);
+  } else if (SKEY != "*" && !SKEY.empty()) {
+    Impl::AppendNamesToList("PCFTYPE", list, d.SKEYIndex.Item(SKEY), false);
+  } else if (IDFRecNo != kAnyRecord) {
+    Impl::AppendNamesToList("PCFTYPE", list, d.IDFIndex.Item(RecordKey(IDFRecNo)), false);
+  } else if (SKEY.empty()) {
+    // Every section may be missing: no A_PCFIDF section lists no PCF type.
+    std::vector<pugi::xml_node> pcfTypes;
+    if (d.PCFIDFSection) pcfTypes = xml::SelectNodes(d.PCFIDFSection, "*");
+    Impl::AppendNamesToList("PCFTYPE", list, pcfTypes, false);
+  } else {
+    list.assign(1, "");
+    d.SKEYIndex.ForEach([&](const model::CTypeLookup& entry) { Impl::AppendNamesToList("PCFTYPE", list, entry, true); });
+  }
+
+  try {
+    // 2. Fit to the IDF record: its default when nothing was found, otherwise
+    //    only the candidates the record lists.
+    const bool empty = list.size() <= 1;
+    if (empty && IDFRecNo >= 1) {
+      list = NameList{"", DefaultPCFTYPE(d.IDFIndex, IDFRecNo)};
+    } else if (!empty && IDFRecNo >= 1 && IDFRecNo != kAnyRecord) {
+      list = FilterByRecord(list, d.IDFIndex.Item(RecordKey(IDFRecNo)));
+    }
+    // 3. Each name once.
+    if (list.size() > 2) list = WithoutDuplicates(list);
+    // 4.
+    return static_cast<std::int32_t>(list.size() - 1);
+  } catch (...) {
+    return 0;
+  }
+}
+
+std::string Pipedex::GetPCFTYPE(std::int32_t index) {
+  impl_->Initialise();
+  try {
+    if (!impl_->PCFIDFNodes || !impl_->PCFTYPEList) return "";
+    const NameList& list = *impl_->PCFTYPEList;
+    if (index < 1 || static_cast<std::size_t>(index) >= list.size()) return "";
+    return list[static_cast<std::size_t>(index)];
+  } catch (...) {
+    return "";
+  }
+}
+
+std::string Pipedex::GetDefaultPCFTYPE(std::int32_t IDFRec) {
+  impl_->Initialise();
+  try {
+    return DefaultPCFTYPE(impl_->IDFIndex, IDFRec);
+  } catch (...) {
+    return "";
+  }
+}
+
+bool Pipedex::WeldAttributesAllowed(std::int32_t IDFRecord, const std::string& SKEY) {
+  impl_->Initialise();
+  try {
+    const std::string skey = text::UpperTrim(SKEY);
+    // An exclusion without an SKEY (or with "XXXXXX") covers every SKEY of the record.
+    for (pugi::xml_node exclude : xml::SelectNodes(
+             impl_->DataRoot, "WELD-EXCLUSION-LIST/EXCLUDE[ @IDF = '" + xml::Quoted(RecordKey(IDFRecord)) + "']")) {
+      const std::string excluded =
+          text::UpperTrim(xml::GetAttributeText(exclude, format::kAttrSKEY, format::kDefaultExcludeSKEY));
+      if (excluded == format::kDefaultExcludeSKEY || excluded == skey) return false;
+    }
+    return true;
+  } catch (...) {
+    return true;
+  }
+}
+
+}  // namespace pipedex

@@ -1,0 +1,127 @@
+// Validating a PCF type / SKEY pair: one value is the master and stays; when
+// the pair does not fit a component type, the other value is replaced by one
+// that fits the master's default component type.
+
+#include "core/errors.h"
+#include "core/format.h"
+#include "core/pipedex_impl.h"
+#include "core/text.h"
+#include "core/xml_document.h"
+#include "core/xml_utils.h"
+
+namespace pipedex {
+namespace {
+
+bool SameComponentType(const std::string& a, const std::string& b) { return text::UpperTrim(a) == text::UpperTrim(b); }
+
+// The component type names of an index entry, from position 1.
+std::vector<std::string> ComponentTypes(const model::CTypeLookup& entry) {
+  std::vector<std::string> names;
+  for (std::int32_t i = 1; i <= entry.nCpts(); ++i) names.push_back(entry.GetCptType(i));
+  return names;
+}
+
+// Whether the element of a component type has a marker child such as "SKEY_DEFAULT".
+bool HasMarker(const model::TagList& cptTypeTags, const std::string& componentType, const char* marker) {
+  pugi::xml_node node = cptTypeTags.Item(componentType).Node;
+  if (!node) RaiseObjectNotSet();
+  return static_cast<bool>(xml::FirstChildElement(node, marker));
+}
+
+// The last of the names whose element carries the marker, else the first name.
+std::string DefaultComponentType(const model::TagList& cptTypeTags, const std::vector<std::string>& names,
+                                 const char* marker) {
+  std::string chosen = names.front();
+  for (const std::string& name : names)
+    if (HasMarker(cptTypeTags, name, marker)) chosen = name;
+  return chosen;
+}
+
+}  // namespace
+
+ValidDataReturn Pipedex::GetValidData(const std::string& TestPCFTYPE, const std::string& TestSKEY,
+                                      ValidDataMaster Master, std::string& ValidData,
+                                      std::string& ValidComponentType) {
+  impl_->Initialise();
+  Impl& d = *impl_;
+  try {
+    ValidData.clear();
+    ValidComponentType.clear();
+    const bool suffix = d.SKEYHasEndPrepSuffix(TestSKEY);
+
+    // The component types that carry the SKEY, then those of its generic form.
+    auto skeyComponentTypes = [&] {
+      NameList names{""};
+      Impl::AppendNamesToList("ComponentType", names, d.SKEYIndex.Item(TestSKEY), false);
+      if (suffix) Impl::AppendNamesToList("ComponentType", names, d.SKEYIndex.Item(GenericSKEY(TestSKEY)), true);
+      return std::vector<std::string>(names.begin() + 1, names.end());
+    };
+
+    if (Master == vdM_PCFTYPE) {
+      const std::vector<std::string> pcfTypes = ComponentTypes(d.PCFTYPEIndex.Item(TestPCFTYPE));
+      if (pcfTypes.empty()) return vdR_FAIL;
+      for (const std::string& c : skeyComponentTypes()) {
+        for (const std::string& p : pcfTypes) {
+          if (SameComponentType(c, p)) {
+            ValidData = TestSKEY;
+            ValidComponentType = c;
+            return vdR_OK;
+          }
+        }
+      }
+      ValidComponentType = DefaultComponentType(d.CptTypeTags, pcfTypes, format::kPCFTYPEDefaultMarker);
+      if (FindSKEYs(ValidComponentType) == 0) {
+        // A component type without SKEYs accepts a missing SKEY.
+        if (text::Trim(TestSKEY).empty()) {
+          ValidData = TestSKEY;
+          return vdR_OK;
+        }
+        ValidData = "";
+        return vdR_MODIFIED;
+      }
+      ValidData = GetSKEY(1);
+      if (text::Right(ValidData, 2) == "**") {
+        // A generic SKEY takes the end of the tested SKEY, or else the first end preparation.
+        ValidData = text::Left(ValidData, 2) + (suffix ? text::Right(TestSKEY, 2) : text::Left(GetEndPrep(1), 2));
+      }
+      return vdR_MODIFIED;
+    }
+
+    const std::vector<std::string> skeyTypes = skeyComponentTypes();
+    if (skeyTypes.empty()) return vdR_FAIL;
+    for (const std::string& p : ComponentTypes(d.PCFTYPEIndex.Item(TestPCFTYPE))) {
+      for (const std::string& c : skeyTypes) {
+        if (SameComponentType(c, p)) {
+          ValidData = TestPCFTYPE;
+          ValidComponentType = p;
+          return vdR_OK;
+        }
+      }
+    }
+    ValidComponentType = DefaultComponentType(d.CptTypeTags, skeyTypes, format::kSKEYDefaultMarker);
+    ValidData = xml::GetAttributeText(d.CptTypeTags.Item(ValidComponentType).Node, format::kAttrPCFTYPE, "");
+    return vdR_MODIFIED;
+  } catch (...) {
+    return vdR_FAIL;
+  }
+}
+
+bool Pipedex::IsSKEYDefault(const std::string& strCompType) {
+  impl_->Initialise();
+  try {
+    return HasMarker(impl_->CptTypeTags, strCompType, format::kSKEYDefaultMarker);
+  } catch (...) {
+    return false;
+  }
+}
+
+bool Pipedex::IsPCFTypeDefault(const std::string& strCompType) {
+  impl_->Initialise();
+  try {
+    return HasMarker(impl_->CptTypeTags, strCompType, format::kPCFTYPEDefaultMarker);
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace pipedex

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace pipedex::testing {
+namespace {
+
+const std::string kCatalogue = Catalogue(R"(
+<A_ENDPREP><ENDPREP Plotra="Y">BW--</ENDPREP></A_ENDPREP>
+<A_CPT>
+  <Elbows Colour="red">
+    <Elbow-90 PCFTYPE="ELBOW" Configuration="Angle_90" Description="90 elbow" Radius="1.5D"><SKEY>EL**</SKEY><SKEY>ELBW</SKEY></Elbow-90>
+    <Elbow-45 PCFTYPE="ELBOW" Configuration=" angle_45 "><SKEY>ELBW</SKEY></Elbow-45>
+    <Elbow-NS PCFTYPE="ELBOW" Configuration="NonStandard"><SKEY>EL**</SKEY><Default-Configuration Own="Y"/></Elbow-NS>
+  </Elbows>
+  <Flanges><Flange PCFTYPE="FLANGE"><SKEY>FLBW</SKEY><SKEY>FL**</SKEY><Default-DataEntry Own="Y"/></Flange></Flanges>
+  <Elbows Colour="green"/>
+  <Odd><Upper Configuration="ÄRGER"/><Lower Configuration="ärger"/></Odd>
+</A_CPT>
+<A_CONFIGURATION>
+  <Config>Angle_90_Long</Config>
+  <Config>Angle_90<Default-Configuration Which="90"/><Default-DataEntry Which="90"/></Config>
+</A_CONFIGURATION>)");
+
+std::string Hits(Pipedex& p) {
+  std::string names;
+  for (std::int32_t i = 1; i <= p.ComponentTypeCount(); ++i) names += p.GetComponentType(i) + " ";
+  return names;
+}
+
+TEST(FindComponentTypes, SearchPathsGroupScopeAndLetterCase) {
+  Fixture f(kCatalogue);
+  Pipedex& p = f.pipedex;
+  EXPECT_EQ(p.FindComponentTypes("", "", ""), 6);
+  EXPECT_EQ(p.GetComponentType(1), "Elbow-90");
+  // The XPath searches match the group name with its letter case, the index searches without.
+  EXPECT_EQ(p.FindComponentTypes("elbows", "", ""), 0);
+  EXPECT_EQ(p.FindComponentTypes("elbows", "Configuration", "angle_45"), 0);
+  EXPECT_EQ(p.FindComponentTypes("Elbows", "Configuration", " Angle_45"), 1);
+  EXPECT_EQ(p.FindComponentTypes("elbows", "SKEY", "EL**"), 2);
+  EXPECT_EQ(p.FindComponentTypes("FLANGES", "PcfType", "flange"), 1);
+  // The generic SKEY's component types come first; flange SKEYs never fall back.
+  EXPECT_EQ(p.FindComponentTypes("", "SKEY", "elbw"), 4);
+  EXPECT_EQ(Hits(p), "Elbow-90 Elbow-NS Elbow-90 Elbow-45 ");
+  EXPECT_EQ(p.FindComponentTypes("", "SKEY", "flbw"), 1);
+  // The search text is upper-cased fully, the attribute only for a to z.
+  EXPECT_EQ(p.FindComponentTypes("", "CONFIGURATION", "ärger"), 1);
+  EXPECT_EQ(Hits(p), "Upper ");
+}
+
+TEST(FindComponentTypes, KeepsThePreviousHitsWhenNoSearchRuns) {
+  Fixture f(kCatalogue);
+  ASSERT_EQ(f.pipedex.FindComponentTypes("", "SKEY", "EL**"), 2);
+  EXPECT_EQ(f.pipedex.FindComponentTypes("", " SKEY", "FLBW"), 2);
+  // Crafted values are invalid expressions: nothing is evaluated, the hits stay.
+  EXPECT_EQ(f.pipedex.FindComponentTypes("x' or '1'='1", "", ""), 0);
+  EXPECT_EQ(f.pipedex.FindComponentTypes("", "CONFIGURATION", "x' or '1'='1"), 0);
+  EXPECT_EQ(Hits(f.pipedex), "Elbow-90 Elbow-NS ");
+}
+
+TEST(ComponentTypeLookups, DataAttributesAndDefaults) {
+  Fixture f(kCatalogue);
+  Pipedex& p = f.pipedex;
+  std::string group = "x", pcf = "x", cfg = "x", description = "x";
+  EXPECT_TRUE(p.GetComponentTypeData("elbow-90", group, pcf, cfg, description));
+  EXPECT_EQ(group + "|" + pcf + "|" + cfg + "|" + description, "Elbows|ELBOW|Angle_90|90 elbow");
+  EXPECT_FALSE(p.GetComponentTypeData("Nope", group, pcf, cfg, description));
+  EXPECT_EQ(group + pcf + cfg + description, "");
+  EXPECT_EQ(p.GetComponentTypeAttribute("ELBOW-90", "Radius"), "1.5D");
+  EXPECT_EQ(p.GetGroupAttribute("Elbows", "Colour"), "green");  // the last group of the name
+  EXPECT_EQ(p.GetGroupAttribute("elbows", "Colour"), "");
+
+  auto which = [](pugi::xml_node n) { return n ? std::string(n.first_attribute().value()) : "none"; };
+  // Substring match over all Config elements: the first default in document order.
+  EXPECT_EQ(which(p.GetComponentTypeDefaultConfiguration("Elbow-90")), "90");
+  EXPECT_EQ(which(p.GetComponentTypeDefaultConfiguration("Elbow-NS")), "Y");
+  EXPECT_EQ(which(p.GetComponentTypeDefaultConfiguration("Flange")), "90");  // no Configuration
+  EXPECT_EQ(which(p.GetComponentTypeDefaultDataEntry("Flange")), "Y");
+  EXPECT_EQ(which(p.GetComponentTypeDefaultDataEntry("Elbow-90")), "90");
+}
+
+}  // namespace
+}  // namespace pipedex::testing
