@@ -30,7 +30,6 @@ TEST(CatalogueGuide, TheCompleteSmallCatalogueLoadsAndAnswers) {
   ASSERT_TRUE(p.GetSKEYData("ELBW", description, cp1, cp2, cp3, cp4));
   EXPECT_EQ(description, "Elbow, butt-welded");
   EXPECT_EQ(p.FindComponentTypes("", "SKEY", "ELBW"), 3);
-  EXPECT_EQ(p.GetDefaultCategory("ELFL"), "ERECTION");  // from the end type entry FL
   EXPECT_EQ(p.GetDefaultCategory("SURS"), "ERECTION");
   EXPECT_EQ(p.GetDefaultCategory("ZSW2"), "FABRICATION");  // the default
   EXPECT_EQ(p.GetExpectedWeldNumberCount("ZSW2"), 2);
