@@ -9,7 +9,7 @@ PACKAGES := cmake g++ make pkg-config libpugixml-dev libutf8proc-dev nlohmann-js
             libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build demo test sanitize bench clean
+.PHONY: deps configure build demo test sanitize check-install bench clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -41,6 +41,11 @@ sanitize: deps
 	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPIPEDEX_SANITIZE=ON
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# Installs into a temporary prefix and builds and runs examples/consumer
+# against the installed package (find_package and pkg-config).
+check-install: build
+	tools/check-install.sh
 
 # Performance benchmarks: an optimised build of the library and the benchmark
 # program, then the run, which ends with the summary table of ratios.
