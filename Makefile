@@ -3,6 +3,7 @@
 
 BUILD ?= build
 SAN_BUILD ?= build-sanitize
+BENCH_BUILD ?= build-bench
 TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 COV_BUILD ?= build-coverage
@@ -25,7 +26,7 @@ define install-missing
 	fi
 endef
 
-.PHONY: deps configure build demo test sanitize sanitize-thread fuzz coverage clean
+.PHONY: deps configure build demo test sanitize check-install bench sanitize-thread fuzz coverage clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -58,6 +59,19 @@ sanitize: deps
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
+# Installs into a temporary prefix and builds and runs examples/consumer
+# against the installed package (find_package and pkg-config).
+check-install: build
+	tools/check-install.sh
+
+# Performance benchmarks: an optimised build of the library and the benchmark
+# program, then the run, which ends with the summary table of ratios.
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
+	  -DPIPEDEX_BENCH=ON -DPIPEDEX_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target pipedex_bench
+	$(BENCH_BUILD)/bin/pipedex-bench --data-dir $(BENCH_BUILD)/bench-data $(BENCH_ARGS)
+
 # The test suite under ThreadSanitizer (among them the eight-thread test).
 sanitize-thread: deps
 	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-fsanitize=thread -O1 -g" \
@@ -88,4 +102,4 @@ coverage: deps
 	  --txt --html-details $(COV_BUILD)/coverage/index.html --print-summary
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(COV_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(BENCH_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(COV_BUILD)

@@ -7,13 +7,16 @@
 // Nodes are copied from the project document into the system document; moves
 // between groups stay inside the system document and keep their node handles.
 
+#include <algorithm>
 #include <initializer_list>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/errors.h"
 #include "core/format.h"
 #include "core/pipedex_impl.h"
+#include "core/xml_document.h"
 #include "core/xml_utils.h"
 
 namespace pipedex {
@@ -26,11 +29,9 @@ struct Overlay {
   bool Empty() const { return !cpt && !changeGroups && !skeys && !bores; }
 };
 
-// One bore row of the overlay with the selections of the system rows it replaces.
+// One bore row of the overlay.
 struct BoreRow {
   pugi::xml_node row;
-  std::string sameMM;
-  std::string sameIN;
 };
 
 // The child nodes as they stand now: what is visited does not change when
@@ -87,8 +88,10 @@ bool CanMergeWhole(pugi::xml_node projectRoot, pugi::xml_node dataRoot, const Ov
     pugi::xml_attribute in = row.attribute(format::kAttrIN);
     if (!mm || !in) return false;
     try {
-      bores.push_back({row, std::string(format::kBore) + "[@MM=\"" + xml::Quoted(mm.value(), '"') + "\"]",
-                       std::string(format::kBore) + "[@IN=\"" + xml::Quoted(in.value(), '"') + "\"]"});
+      // Each value must be able to stand in its selection, BORE[@MM="V"] and BORE[@IN="W"].
+      xml::Quoted(mm.value(), '"');
+      xml::Quoted(in.value(), '"');
+      bores.push_back({row});
     } catch (const Error&) {
       return false;  // a value that cannot stand in its selection
     }
@@ -96,20 +99,67 @@ bool CanMergeWhole(pugi::xml_node projectRoot, pugi::xml_node dataRoot, const Ov
   return true;
 }
 
+// The first element, in document order, at "A_CPT/GROUP" and at
+// "A_CPT/GROUP/TYPE", as FirstElementAt would find it. Groups are mapped by
+// name at once; the component types of a group name only when the overlay
+// first asks for one of them. The merge only adds an element under a name
+// that has none yet, so a name's first element never changes while U_CPT is merged.
+class CptNames {
+ public:
+  explicit CptNames(pugi::xml_node dataRoot) {
+    for (pugi::xml_node group : xml::SelectChildPath(dataRoot, {format::kCptSection, "*"}))
+      groups_[group.name()].push_back(group);
+  }
+  pugi::xml_node Group(const std::string& name) const {
+    auto it = groups_.find(name);
+    return it == groups_.end() ? pugi::xml_node() : it->second.front();
+  }
+  pugi::xml_node Type(const std::string& group, const std::string& type) {
+    const auto& types = TypesOf(group);
+    auto it = types.find(type);
+    return it == types.end() ? pugi::xml_node() : it->second;
+  }
+  void AddGroup(pugi::xml_node group) { groups_[group.name()].push_back(group); }
+  void AddType(const std::string& group, pugi::xml_node type) {
+    auto it = types_.find(group);
+    if (it != types_.end()) it->second.try_emplace(type.name(), type);
+  }
+
+ private:
+  using Types = std::unordered_map<std::string, pugi::xml_node>;
+  // The children of every group of the name, in document order; the first of a name wins.
+  const Types& TypesOf(const std::string& group) {
+    auto [it, added] = types_.try_emplace(group);
+    if (added) {
+      auto groups = groups_.find(group);
+      if (groups != groups_.end())
+        for (pugi::xml_node g : groups->second)
+          for (pugi::xml_node c = g.first_child(); c; c = c.next_sibling())
+            if (c.type() == pugi::node_element) it->second.try_emplace(c.name(), c);
+    }
+    return it->second;
+  }
+  std::unordered_map<std::string, std::vector<pugi::xml_node>> groups_;
+  std::unordered_map<std::string, Types> types_;
+};
+
 // U_CPT: new groups whole; new component types into existing groups; the
 // SKEY children of existing component types.
 void MergeComponentTypes(pugi::xml_node dataRoot, pugi::xml_node section) {
-  for (pugi::xml_node group : ChildElements(section)) {
-    const std::string_view groupName = group.name();
-    pugi::xml_node existingGroup = FirstElementAt(dataRoot, {format::kCptSection, groupName});
+  const std::vector<pugi::xml_node> groups = ChildElements(section);
+  if (groups.empty()) return;
+  CptNames names(dataRoot);
+  for (pugi::xml_node group : groups) {
+    const std::string groupName = group.name();
+    pugi::xml_node existingGroup = names.Group(groupName);
     if (!existingGroup) {
-      xml::FirstChildElement(dataRoot, format::kCptSection).append_copy(group);
+      names.AddGroup(xml::FirstChildElement(dataRoot, format::kCptSection).append_copy(group));
       continue;
     }
     for (pugi::xml_node cptType : ChildElements(group)) {
-      pugi::xml_node existingType = FirstElementAt(dataRoot, {format::kCptSection, groupName, cptType.name()});
+      pugi::xml_node existingType = names.Type(groupName, cptType.name());
       if (!existingType) {
-        existingGroup.append_copy(cptType);
+        names.AddType(groupName, existingGroup.append_copy(cptType));
         continue;
       }
       for (pugi::xml_node child : ChildElements(cptType))
@@ -119,14 +169,33 @@ void MergeComponentTypes(pugi::xml_node dataRoot, pugi::xml_node section) {
 }
 
 // CHANGE_GROUPS: each named component type, wherever it is, moves to the end
-// of the target group.
+// of the target group. A name held by one component type only is found
+// through a map (moving it does not change which element has the name);
+// names held by several are searched in document order as they stand.
 void MergeGroupChanges(pugi::xml_node dataRoot, pugi::xml_node section) {
-  for (pugi::xml_node group : ChildElements(section)) {
-    pugi::xml_node target = FirstElementAt(dataRoot, {format::kCptSection, group.name()});
-    if (!target || !group.first_child()) continue;
+  const std::vector<pugi::xml_node> changes = ChildElements(section);
+  if (changes.empty()) return;
+  // How many component types hold each name the section asks for, and the first of them.
+  std::unordered_map<std::string, std::pair<int, pugi::xml_node>> wanted;
+  for (pugi::xml_node group : changes)
+    for (pugi::xml_node named : ChildElements(group)) wanted.try_emplace(named.name(), 0, pugi::xml_node());
+  std::unordered_map<std::string, pugi::xml_node> groups;
+  for (pugi::xml_node group : xml::SelectChildPath(dataRoot, {format::kCptSection, "*"})) {
+    groups.try_emplace(group.name(), group);
+    for (pugi::xml_node c = group.first_child(); c; c = c.next_sibling()) {
+      if (c.type() != pugi::node_element) continue;
+      auto it = wanted.find(c.name());
+      if (it != wanted.end() && it->second.first++ == 0) it->second.second = c;
+    }
+  }
+  for (pugi::xml_node group : changes) {
+    auto target = groups.find(group.name());
+    if (target == groups.end() || !group.first_child()) continue;
     for (pugi::xml_node named : ChildElements(group)) {
-      pugi::xml_node cptType = FirstElementAt(dataRoot, {format::kCptSection, "*", named.name()});
-      if (cptType) target.append_move(cptType);
+      const auto& [count, only] = wanted[named.name()];
+      if (count == 0) continue;
+      pugi::xml_node cptType = count == 1 ? only : FirstElementAt(dataRoot, {format::kCptSection, "*", named.name()});
+      if (cptType) target->second.append_move(cptType);
     }
   }
 }
@@ -138,14 +207,37 @@ void MergeSKEYs(pugi::xml_node dataRoot, pugi::xml_node section) {
 }
 
 // U_BORE-CONVERSION-TABLE: each row replaces the rows with its MM or its IN
-// value and is added at the end.
+// value and is added at the end. The rows that BORE[@MM="V"] and
+// BORE[@IN="W"] select are kept in maps from the value to the BORE rows
+// that carry it, in document order, so each replacement is a look-up.
 void MergeBores(pugi::xml_node dataRoot, const std::vector<BoreRow>& rows) {
   if (rows.empty()) return;
   pugi::xml_node table = xml::FirstChildElement(dataRoot, format::kBoreTable);
+  using Rows = std::unordered_map<std::string, std::vector<pugi::xml_node>>;
+  Rows byMM, byIN;
+  auto add = [&](pugi::xml_node row) {
+    if (row.type() != pugi::node_element || std::string_view(row.name()) != format::kBore) return;
+    if (pugi::xml_attribute mm = row.attribute(format::kAttrMM)) byMM[mm.value()].push_back(row);
+    if (pugi::xml_attribute in = row.attribute(format::kAttrIN)) byIN[in.value()].push_back(row);
+  };
+  auto forget = [](Rows& rows, pugi::xml_attribute value, pugi::xml_node row) {
+    if (!value) return;
+    auto& list = rows[value.value()];
+    list.erase(std::find(list.begin(), list.end(), row));
+  };
+  auto removeFirst = [&](Rows& rows, const char* value) {
+    auto it = rows.find(value);
+    if (it == rows.end() || it->second.empty()) return;
+    pugi::xml_node same = it->second.front();
+    forget(byMM, same.attribute(format::kAttrMM), same);
+    forget(byIN, same.attribute(format::kAttrIN), same);
+    table.remove_child(same);
+  };
+  for (pugi::xml_node c = table.first_child(); c; c = c.next_sibling()) add(c);
   for (const BoreRow& r : rows) {
-    if (pugi::xml_node same = xml::SelectSingleNode(table, r.sameMM)) table.remove_child(same);
-    if (pugi::xml_node same = xml::SelectSingleNode(table, r.sameIN)) table.remove_child(same);
-    table.append_copy(r.row);
+    removeFirst(byMM, r.row.attribute(format::kAttrMM).value());
+    removeFirst(byIN, r.row.attribute(format::kAttrIN).value());
+    add(table.append_copy(r.row));
   }
 }
 

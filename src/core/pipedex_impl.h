@@ -15,6 +15,7 @@
 #include "model/att_list.h"
 #include "model/ctype_index.h"
 #include "model/tag_list.h"
+#include "model/token_index.h"
 #include "pipedex/default_elbow.h"
 #include "pipedex/pipedex.h"
 #include "pipedex/platform.h"
@@ -50,6 +51,9 @@ struct Pipedex::Impl {
   pugi::xml_node CptSection, SKEYSection, PCFIDFSection, PlotraAttSection;
   NodeList GroupNodes, CptTypeNodes, ConfigurationNodes, EndPrepNodes, OperationNodes, SKEYNodes, PCFIDFNodes;
   std::string PlotraEndPreps;
+  model::TokenIndex PlotraTokens;  // answers "does a token occur in PlotraEndPreps" in constant time
+  std::string PlotraEndPrepsUpper;  // PlotraEndPreps upper-cased, with its own token index
+  model::TokenIndex PlotraUpperTokens;
   model::CTypeIndex SKEYIndex, PCFTYPEIndex, IDFIndex;
   model::TagList CptTypeTags, SKEYTags, DefaultEndPrepTags;
   model::AttList AttMap;

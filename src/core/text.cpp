@@ -12,6 +12,7 @@ namespace {
 
 // Length in bytes of the character starting at s[pos]; invalid bytes count as one.
 std::size_t CharBytes(std::string_view s, std::size_t pos) {
+  if (static_cast<unsigned char>(s[pos]) < 0x80) return 1;  // ASCII, without decoding
   utf8proc_int32_t cp = 0;
   auto n = utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(s.data() + pos),
                             static_cast<utf8proc_ssize_t>(s.size() - pos), &cp);
@@ -63,6 +64,12 @@ std::string Upper(std::string_view s) {
   out.reserve(s.size());
   std::size_t pos = 0;
   while (pos < s.size()) {
+    const char ascii = s[pos];
+    if (static_cast<unsigned char>(ascii) < 0x80) {  // the common case, without decoding
+      out.push_back(ascii >= 'a' && ascii <= 'z' ? static_cast<char>(ascii - 'a' + 'A') : ascii);
+      ++pos;
+      continue;
+    }
     utf8proc_int32_t cp = 0;
     auto n = utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(s.data() + pos),
                               static_cast<utf8proc_ssize_t>(s.size() - pos), &cp);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -168,6 +169,15 @@ void SetDeclaredEncodingUtf8(pugi::xml_document& doc) {
   if (decl.type() == pugi::node_declaration && decl.attribute("encoding")) decl.attribute("encoding").set_value("UTF-8");
 }
 
+bool ReadWholeFile(const std::string& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream content;
+  content << in.rdbuf();
+  out = content.str();
+  return true;
+}
+
 }  // namespace
 
 bool LoadText(pugi::xml_document& doc, std::string_view bytes, ParseError& error) {
@@ -222,31 +232,66 @@ bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& erro
     error = {"The system cannot locate the object specified.\r\n", 0, ""};
     return false;
   }
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // The file is read once into a buffer that the document takes over and
+  // parses in place, so a large catalogue is never copied. The size a special
+  // file reports may be far from what it holds: it sizes the buffer only up
+  // to 1 GiB, and such files are read the plain way.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     error = {"Access is denied.\r\n", 0, ""};
     return false;
   }
-  // Read straight into one buffer: a large catalogue is held once, not twice.
-  // The size a special file reports may be far from what it holds, so it only
-  // sizes the buffer up to 1 GiB, and the buffer grows as long as data comes.
-  std::string content(static_cast<std::size_t>(std::clamp<off_t>(st.st_size, 0, off_t{1} << 30)) + 1, '\0');
-  std::size_t used = 0;
-  while (true) {
-    if (used == content.size()) content.resize(content.size() * 2);
-    ssize_t n = ::read(fd, content.data() + used, content.size() - used);
+  const std::size_t capacity = static_cast<std::size_t>(std::clamp<off_t>(st.st_size, 0, off_t{1} << 30)) + 1;
+  char* buffer = static_cast<char*>(pugi::get_memory_allocation_function()(capacity));
+  std::size_t size = 0;
+  bool readOk = buffer != nullptr;
+  while (readOk && size < capacity) {
+    ssize_t n = ::read(fd, buffer + size, capacity - size);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      ::close(fd);
+    if (n < 0) readOk = false;
+    if (n <= 0) break;
+    size += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  auto loadCopy = [&](std::string content) {
+    if (buffer) pugi::get_memory_deallocation_function()(buffer);
+    return LoadText(doc, content, error);
+  };
+  if (!readOk || size == capacity) {
+    // Unreadable, or larger than it said: read it the plain way.
+    std::string content;
+    if (!ReadWholeFile(path, content)) {
+      if (buffer) pugi::get_memory_deallocation_function()(buffer);
       error = {"Access is denied.\r\n", 0, ""};
       return false;
     }
-    if (n == 0) break;
-    used += static_cast<std::size_t>(n);
+    return loadCopy(std::move(content));
   }
-  content.resize(used);
-  ::close(fd);
-  return LoadText(doc, content, error);
+
+  // Text in another encoding is converted (and checked) by LoadText; UTF-8
+  // text is checked here and parsed where it lies.
+  const std::string_view text(buffer, size);
+  std::size_t bomLength = 0;
+  if (!UnicodeEncoding(text, bomLength).empty() || (bomLength == 0 && !IsUtf8Name(AsciiLower(DeclaredEncoding(text)))))
+    return loadCopy(std::string(text));
+  if (std::size_t bad = FirstInvalidCharacter(text.substr(bomLength)); bad != std::string_view::npos) {
+    error.reason = kInvalidCharacter;
+    LocateLine(text, static_cast<std::ptrdiff_t>(bad + bomLength), error);
+    pugi::get_memory_deallocation_function()(buffer);
+    return false;
+  }
+  pugi::xml_parse_result result = doc.load_buffer_inplace_own(buffer, size, kParseOptions, pugi::encoding_utf8);
+  if (!result) {
+    // The parser has changed the buffer: the failing line is read from the file again.
+    error.reason = std::string(result.description()) + "\r\n";
+    std::string original;
+    ReadWholeFile(path, original);
+    LocateLine(original, result.offset, error);
+    doc.reset();
+    return false;
+  }
+  SetDeclaredEncodingUtf8(doc);
+  return true;
 }
 
 std::string ParseErrorFrame(std::string_view leading, const ParseError& error) {
@@ -402,6 +447,22 @@ std::vector<pugi::xml_node> SelectNodes(pugi::xml_node context, const std::strin
 pugi::xml_node SelectSingleNode(pugi::xml_node context, const std::string& xpath) {
   auto nodes = SelectNodes(context, xpath);
   return nodes.empty() ? pugi::xml_node() : nodes.front();
+}
+
+std::vector<pugi::xml_node> SelectChildPath(pugi::xml_node context, std::initializer_list<std::string_view> steps) {
+  if (!context) RaiseObjectNotSet();
+  std::vector<pugi::xml_node> current{context}, next;
+  for (std::string_view step : steps) {
+    next.clear();
+    const bool any = step == "*";
+    // Every node of a step is at the same depth, so the children of earlier
+    // nodes come before those of later ones: the result stays in document order.
+    for (pugi::xml_node n : current)
+      for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element && (any || step == c.name())) next.push_back(c);
+    current.swap(next);
+  }
+  return current;
 }
 
 std::vector<pugi::xml_node> ChildElements(pugi::xml_node node) {

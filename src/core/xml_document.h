@@ -5,6 +5,7 @@
 // text, replacing content by one text, saving, evaluating XPath).
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,12 @@ std::string OuterXml(pugi::xml_node node);
 std::vector<pugi::xml_node> SelectNodes(pugi::xml_node context, const std::string& xpath);
 // The first node an XPath expression selects, or an empty node.
 pugi::xml_node SelectSingleNode(pugi::xml_node context, const std::string& xpath);
+
+// The elements that a location path of plain child steps selects, such as
+// {"A_CPT", "*", "*"} for "A_CPT/*/*" (each step an element name, or "*" for
+// any element): the same nodes, in the same document order, as SelectNodes
+// with that path, found by walking the children instead of through the XPath engine.
+std::vector<pugi::xml_node> SelectChildPath(pugi::xml_node context, std::initializer_list<std::string_view> steps);
 
 // The element children of a node, in document order.
 std::vector<pugi::xml_node> ChildElements(pugi::xml_node node);

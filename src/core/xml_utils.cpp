@@ -52,6 +52,48 @@ std::string NoCaseEquals(std::string_view expression, std::string_view value) {
          ",'abcdefghijklmnopqrstuvwxyz','ABCDEFGHIJKLMNOPQRSTUVWXYZ') ) = '" + Quoted(text::UpperTrim(value)) + "'";
 }
 
+NoCaseValue::NoCaseValue(std::string_view value) : wanted_(text::UpperTrim(value)) {
+  Quoted(wanted_);
+  // The expression is handed over as a C string, which would end at a zero character.
+  if (wanted_.find('\0') != std::string::npos)
+    RaiseInvalidXPath(wanted_, "The value contains a zero character.");
+}
+
+bool NoCaseValue::Matches(std::string_view nodeText) const {
+  auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  std::size_t b = 0, e = nodeText.size();
+  while (b < e && space(nodeText[b])) ++b;
+  while (e > b && space(nodeText[e - 1])) --e;
+  // Walk the normalised, ASCII-upper-cased text and compare as it is produced.
+  std::size_t w = 0;
+  for (std::size_t i = b; i < e; ++i) {
+    char c = nodeText[i];
+    if (space(c)) {
+      while (i + 1 < e && space(nodeText[i + 1])) ++i;
+      c = ' ';
+    } else if (c >= 'a' && c <= 'z') {
+      c = static_cast<char>(c - 'a' + 'A');
+    }
+    if (w >= wanted_.size() || wanted_[w] != c) return false;
+    ++w;
+  }
+  return w == wanted_.size();
+}
+
+pugi::xml_node FirstChildNoCase(pugi::xml_node parent, std::string_view step, std::string_view value) {
+  const NoCaseValue wanted(value);  // an invalid value fails before the missing node, as when written out
+  if (!parent) RaiseObjectNotSet();
+  for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
+    if (c.type() != pugi::node_element || step != c.name()) continue;
+    // Most elements hold one text node: its value is the text, without concatenating.
+    pugi::xml_node only = c.first_child();
+    const bool single = only && !only.next_sibling() &&
+                        (only.type() == pugi::node_pcdata || only.type() == pugi::node_cdata);
+    if (single ? wanted.Matches(only.value()) : wanted.Matches(Text(c))) return c;
+  }
+  return {};
+}
+
 std::string NodePath(pugi::xml_node node, bool useText) {
   if (!node) RaiseObjectNotSet();
   std::string path = node.name();

@@ -24,6 +24,26 @@ std::string GetAttributeText(pugi::xml_node node, std::string_view name, std::st
 // where VALUE is `value` upper-cased and trimmed.
 std::string NoCaseEquals(std::string_view expression, std::string_view value);
 
+// The predicate NoCaseEquals(".", value) evaluated without the XPath engine:
+// Matches(text) is whether the text, with the letters a to z upper-cased and
+// its white space normalised (trimmed, inner runs made one blank), equals the
+// value upper-cased and trimmed. A value that would make the written
+// expression invalid (an apostrophe, a zero character) raises the same error
+// as evaluating it.
+class NoCaseValue {
+ public:
+  explicit NoCaseValue(std::string_view value);
+  bool Matches(std::string_view nodeText) const;
+
+ private:
+  std::string wanted_;
+};
+
+// The node that "STEP[NoCaseEquals(".", value)]" selects first from `parent`:
+// its first child element named exactly `step` whose text matches. Raises
+// error 91 when parent is empty, like selecting from nothing.
+pugi::xml_node FirstChildNoCase(pugi::xml_node parent, std::string_view step, std::string_view value);
+
 // An XPath expression that finds, in another document, the node at the same
 // place: "//" + the chain of element names from the root element down, with
 // [contains(., 'TEXT')] on the last step when useText is set and the node has text.

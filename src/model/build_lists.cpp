@@ -1,8 +1,6 @@
 // Building the index lists from the merged catalogue document, once per
 // initialisation and again after every project or user file.
 
-#include <unordered_set>
-
 #include "core/errors.h"
 #include "core/format.h"
 #include "core/pipedex_impl.h"
@@ -23,32 +21,6 @@ void Skippable(F&& step) {
   }
 }
 
-// PlotraEndPreps only ever grows by short tokens, each appended unless it
-// already occurs anywhere in the text. Every piece of the text up to the
-// longest token's length is remembered, so that test is a hash look-up and
-// the build stays linear in the number of end preparations.
-class TokenText {
- public:
-  explicit TokenText(std::string& text) : text_(text) { text_.clear(); }
-  bool Contains(const std::string& token) const {
-    if (token.size() > kLongest) return text_.find(token) != std::string::npos;
-    return pieces_.count(token) > 0;
-  }
-  void Append(const std::string& token) {
-    const std::size_t old = text_.size();
-    text_ += token;
-    // Only the pieces that end inside the appended token are new.
-    for (std::size_t begin = old >= kLongest ? old - kLongest + 1 : 0; begin < text_.size(); ++begin)
-      for (std::size_t length = 1; length <= kLongest && begin + length <= text_.size(); ++length)
-        if (begin + length > old) pieces_.insert(text_.substr(begin, length));
-  }
-
- private:
-  static constexpr std::size_t kLongest = 10;  // "~", two characters of up to four bytes, "~"
-  std::string& text_;
-  std::unordered_set<std::string> pieces_;
-};
-
 std::int32_t WholeNumber(const std::string& textValue) {
   auto value = text::ToLong(text::LeadingNumber(textValue));
   if (!value) RaiseOverflow();
@@ -66,20 +38,27 @@ bool Pipedex::Impl::BuildInternalLists() {
     PCFIDFSection = xml::FirstChildElement(DataRoot, format::kPCFIDFSection);
     PlotraAttSection = xml::FirstChildElement(DataRoot, format::kPlotraAttributes);
 
-    GroupNodes = xml::SelectNodes(DataRoot, "A_CPT/*");
-    CptTypeNodes = xml::SelectNodes(DataRoot, "A_CPT/*/*");
-    ConfigurationNodes = xml::SelectNodes(DataRoot, "A_CONFIGURATION/*");
-    EndPrepNodes = xml::SelectNodes(DataRoot, "A_ENDPREP/*");
-    OperationNodes = xml::SelectNodes(DataRoot, "A_OPERATION/*");
-    SKEYNodes = xml::SelectNodes(DataRoot, "A_SKEY/SKEY");
-    PCFIDFNodes = xml::SelectNodes(DataRoot, "A_PCFIDF/*");
+    GroupNodes = xml::SelectChildPath(DataRoot, {format::kCptSection, "*"});
+    CptTypeNodes = xml::SelectChildPath(DataRoot, {format::kCptSection, "*", "*"});
+    ConfigurationNodes = xml::SelectChildPath(DataRoot, {format::kConfigurationSection, "*"});
+    EndPrepNodes = xml::SelectChildPath(DataRoot, {format::kEndPrepSection, "*"});
+    OperationNodes = xml::SelectChildPath(DataRoot, {format::kOperationSection, "*"});
+    SKEYNodes = xml::SelectChildPath(DataRoot, {format::kSKEYSection, format::kSKEY});
+    PCFIDFNodes = xml::SelectChildPath(DataRoot, {format::kPCFIDFSection, "*"});
 
-    TokenText plotra(PlotraEndPreps);
+    PlotraEndPreps.clear();
+    PlotraTokens.Clear();
+    PlotraEndPrepsUpper.clear();
+    PlotraUpperTokens.Clear();
     for (pugi::xml_node n : *EndPrepNodes) {
       if (n.type() != pugi::node_element || std::string_view(n.name()) != format::kEndPrep) continue;
       if (GetAttributeText(n, format::kAttrPlotra, format::kDefaultPlotra) != format::kPlotraYes) continue;
       std::string token = "~" + text::Left(xml::Text(n), 2) + "~";
-      if (!plotra.Contains(token)) plotra.Append(token);
+      if (PlotraTokens.Contains(PlotraEndPreps, token)) continue;
+      PlotraTokens.Append(PlotraEndPreps, token);
+      // Tokens are whole characters between two "~", so the upper-cased text is
+      // the upper-cased tokens one after another.
+      PlotraUpperTokens.Append(PlotraEndPrepsUpper, text::Upper(token));
     }
 
     SKEYIndex = {};
@@ -152,7 +131,8 @@ bool Pipedex::Impl::BuildInternalLists() {
 
   // 9. Default end preparation lists.
   Skippable([&] {
-    for (pugi::xml_node skey : xml::SelectNodes(DataRoot, "A_DEFAULT_ENDPREP/SKEYLIST/SKEY")) {
+    for (pugi::xml_node skey :
+         xml::SelectChildPath(DataRoot, {format::kDefaultEndPrepSection, format::kSKEYList, format::kSKEY})) {
       const std::string tag = text::Trim(xml::Text(skey));
       Skippable([&] { DefaultEndPrepTags.Add(tag, skey, tag); });
     }
@@ -161,7 +141,7 @@ bool Pipedex::Impl::BuildInternalLists() {
   // 10. Attribute mappings: single attributes and numbered families.
   if (PlotraAttSection) {
     Skippable([&] {
-      for (pugi::xml_node att : xml::SelectNodes(PlotraAttSection, "ATT")) {
+      for (pugi::xml_node att : xml::SelectChildPath(PlotraAttSection, {format::kATT})) {
         const std::string pcf = GetAttributeText(att, format::kAttrPCF, format::kDefaultPCF);
         const bool useDisplay = text::UpperTrim(GetAttributeText(att, format::kAttrEXPORTUSING,
                                                                  format::kDefaultEXPORTUSING)) == format::kDisplayName;
@@ -184,7 +164,7 @@ bool Pipedex::Impl::BuildInternalLists() {
   // 11. Suppressed attributes: a name mapped in step 10 keeps its mapping.
   if (PlotraAttSection) {
     Skippable([&] {
-      for (pugi::xml_node att : xml::SelectNodes(PlotraAttSection, "PODFILE-SUPPRESS-LIST/ATT")) {
+      for (pugi::xml_node att : xml::SelectChildPath(PlotraAttSection, {format::kSuppressList, format::kATT})) {
         const std::string s = GetAttributeText(att, format::kAttrSUPPRESS, "");
         Skippable([&] { AttMap.Add(s, "", -1, -1, false, s); });
       }
@@ -205,7 +185,7 @@ bool Pipedex::Impl::BuildInternalLists() {
 bool Pipedex::Impl::SKEYHasEndPrepSuffix(std::string_view SKEY) const {
   if (text::Length(SKEY) != 4 || text::Upper(text::Left(SKEY, 2)) == "FL") return false;
   const std::string token = "~" + text::Upper(text::Right(SKEY, 2)) + "~";
-  return PlotraEndPreps.find(token) != std::string::npos || token == "~**~";
+  return PlotraTokens.Contains(PlotraEndPreps, token) || token == "~**~";
 }
 
 void Pipedex::Impl::AppendNamesToList(std::string_view What, NameList& Names, const model::CTypeLookup& Source,

@@ -27,14 +27,12 @@ const std::string& CTypeLookup::GetPCFTYPE(std::int64_t index) const {
 }
 
 void CTypeIndex::Add(const std::string& CptType, const std::string& PCFTYPE, std::string_view KEY) {
-  if (CTypeLookup* existing = items_.Find(KEY)) {
-    existing->AddCptType(CptType, PCFTYPE);
-    return;
-  }
-  CTypeLookup lookup;
-  lookup.KEY = std::string(KEY);
-  lookup.AddCptType(CptType, PCFTYPE);
-  items_.Append(std::move(lookup), KEY);
+  CTypeLookup& entry = items_.FindOrAppend(KEY, [&] {
+    CTypeLookup lookup;
+    lookup.KEY = std::string(KEY);
+    return lookup;
+  });
+  entry.AddCptType(CptType, PCFTYPE);
 }
 
 const CTypeLookup& CTypeIndex::Item(std::string_view key) const {

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "core/errors.h"
@@ -15,13 +14,67 @@
 
 namespace pipedex::model {
 
+// Key hashing and comparison without regard to letter case. ASCII keys (the
+// usual case) are folded byte by byte without building the upper-cased text;
+// other keys are upper-cased with the Unicode mapping first.
+namespace keys {
+
+// FNV-1a over the upper-cased key, the same value whichever way it is computed.
+inline std::uint64_t HashUpper(std::string_view upper) {
+  std::uint64_t h = 14695981039346656037ull;
+  for (unsigned char c : upper) h = (h ^ c) * 1099511628211ull;
+  return h;
+}
+
+inline bool IsAscii(std::string_view s) {
+  for (unsigned char c : s)
+    if (c >= 0x80) return false;
+  return true;
+}
+
+inline char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// A key as looked up: its hash, and the upper-cased text when it is not ASCII.
+struct Probe {
+  explicit Probe(std::string_view key) : raw(key), ascii(IsAscii(key)) {
+    if (!ascii) upper = text::Upper(key);
+    hash = 14695981039346656037ull;
+    if (ascii) {
+      for (char c : key) hash = (hash ^ static_cast<unsigned char>(AsciiUpper(c))) * 1099511628211ull;
+    } else {
+      hash = HashUpper(upper);
+    }
+  }
+  // Whether a stored (upper-cased) key is this key.
+  bool Matches(std::string_view stored) const {
+    if (!ascii) return stored == upper;
+    if (stored.size() != raw.size()) return false;
+    for (std::size_t i = 0; i < raw.size(); ++i)
+      if (AsciiUpper(raw[i]) != stored[i]) return false;
+    return true;
+  }
+  std::string Upper() const {
+    if (!ascii) return upper;
+    std::string out(raw);
+    for (char& c : out) c = AsciiUpper(c);
+    return out;
+  }
+
+  std::string_view raw;
+  bool ascii;
+  std::string upper;
+  std::uint64_t hash = 0;
+};
+
+}  // namespace keys
+
 template <typename Entry>
 class KeyedList {
  public:
   // The entry filed under key, or null.
   Entry* Find(std::string_view key) {
-    auto it = index_.find(text::Upper(key));
-    return it == index_.end() ? nullptr : &entries_[it->second].entry;
+    const std::size_t i = Lookup(keys::Probe(key));
+    return i == kNone ? nullptr : &entries_[i].entry;
   }
   const Entry* Find(std::string_view key) const { return const_cast<KeyedList*>(this)->Find(key); }
 
@@ -34,29 +87,34 @@ class KeyedList {
 
   // Appends an entry under key; false (and nothing stored) when the key is taken.
   bool Append(Entry entry, std::string_view key) {
-    std::string k = text::Upper(key);
-    if (index_.count(k)) return false;
-    index_.emplace(k, entries_.size());
-    entries_.push_back({std::move(entry), std::move(k), true});
+    keys::Probe probe(key);
+    if (Lookup(probe) != kNone) return false;
+    Insert(std::move(entry), probe);
     return true;
   }
+  // The entry filed under key; when there is none, make() is appended under
+  // key first. The key is folded and hashed once.
+  template <typename Make>
+  Entry& FindOrAppend(std::string_view key, Make&& make) {
+    keys::Probe probe(key);
+    const std::size_t i = Lookup(probe);
+    if (i != kNone) return entries_[i].entry;
+    return Insert(make(), probe);
+  }
   // Appends an entry without a key.
-  void AppendUnkeyed(Entry entry) { entries_.push_back({std::move(entry), std::string(), false}); }
+  void AppendUnkeyed(Entry entry) { entries_.push_back({std::move(entry), std::string(), 0, false}); }
 
   // Removes the entry under key; false when there is none.
   bool Remove(std::string_view key) {
-    auto it = index_.find(text::Upper(key));
-    if (it == index_.end()) return false;
-    return RemoveAt(static_cast<std::int64_t>(it->second) + 1);
+    const std::size_t i = Lookup(keys::Probe(key));
+    if (i == kNone) return false;
+    return RemoveAt(static_cast<std::int64_t>(i) + 1);
   }
   // Removes the entry at position (from 1); false when there is none.
   bool RemoveAt(std::int64_t position) {
     if (position < 1 || position > static_cast<std::int64_t>(entries_.size())) return false;
-    auto pos = static_cast<std::size_t>(position - 1);
-    if (entries_[pos].hasKey) index_.erase(entries_[pos].key);
-    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(pos));
-    for (auto& [key, i] : index_)
-      if (i > pos) --i;
+    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(position - 1));
+    Rehash(table_.size());  // positions after the removed entry have moved
     return true;
   }
 
@@ -69,13 +127,57 @@ class KeyedList {
   }
 
  private:
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
   struct Slot {
     Entry entry;
     std::string key;  // upper-cased
+    std::uint64_t hash;
     bool hasKey;
   };
+
+  // Open addressing with linear probing: each cell holds the position + 1 of
+  // a keyed entry, 0 when empty; the table is at most half full.
+  std::size_t Lookup(const keys::Probe& probe) const {
+    if (table_.empty()) return kNone;
+    const std::size_t mask = table_.size() - 1;
+    for (std::size_t c = probe.hash & mask; table_[c] != 0; c = (c + 1) & mask) {
+      const Slot& s = entries_[table_[c] - 1];
+      if (s.hash == probe.hash && probe.Matches(s.key)) return table_[c] - 1;
+    }
+    return kNone;
+  }
+
+  Entry& Insert(Entry entry, const keys::Probe& probe) {
+    entries_.push_back({std::move(entry), probe.Upper(), probe.hash, true});
+    if ((keyed_ + 1) * 2 > table_.size()) {
+      Rehash(table_.empty() ? 16 : table_.size() * 2);
+    } else {
+      Place(entries_.size() - 1);
+      ++keyed_;
+    }
+    return entries_.back().entry;
+  }
+
+  void Place(std::size_t position) {
+    const std::size_t mask = table_.size() - 1;
+    std::size_t c = entries_[position].hash & mask;
+    while (table_[c] != 0) c = (c + 1) & mask;
+    table_[c] = static_cast<std::uint32_t>(position + 1);
+  }
+
+  void Rehash(std::size_t size) {
+    keyed_ = 0;
+    for (const Slot& s : entries_) keyed_ += s.hasKey ? 1 : 0;
+    while (size < 16 || keyed_ * 2 > size) size = size < 16 ? 16 : size * 2;
+    table_.assign(size, 0);
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+      if (entries_[i].hasKey) Place(i);
+  }
+
   std::vector<Slot> entries_;
-  std::unordered_map<std::string, std::size_t> index_;
+  std::vector<std::uint32_t> table_;
+  std::size_t keyed_ = 0;
 };
 
 // The error a keyed list reports for a key or position it does not hold.

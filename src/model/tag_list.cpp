@@ -9,12 +9,9 @@ const TagXREF& EmptyTag() {
 }  // namespace
 
 void TagList::Add(const std::string& Tag, pugi::xml_node Node, std::string_view SKEY) {
-  if (TagXREF* existing = items_.Find(SKEY)) {
-    existing->Tag = Tag;
-    existing->Node = Node;
-    return;
-  }
-  items_.Append(TagXREF{Tag, Node}, SKEY);
+  TagXREF& entry = items_.FindOrAppend(SKEY, [] { return TagXREF{}; });
+  entry.Tag = Tag;
+  entry.Node = Node;
 }
 
 const TagXREF& TagList::Item(std::string_view key) const {

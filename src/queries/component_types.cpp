@@ -1,11 +1,13 @@
 // Component type queries: the search that fills the component type result
 // list, and the lookups of one component type or one group.
 
+#include "core/errors.h"
 #include "core/format.h"
 #include "core/pipedex_impl.h"
 #include "core/text.h"
 #include "core/xml_document.h"
 #include "core/xml_utils.h"
+#include "model/configuration_lookup.h"
 
 namespace pipedex {
 namespace {
@@ -15,7 +17,7 @@ constexpr const char* kComponentTypeKind = "ComponentType";
 // The first node of a configuration default ("Default-Configuration" or
 // "Default-DataEntry") among all Config elements whose text contains cfg.
 pugi::xml_node ConfigDefault(pugi::xml_node root, const std::string& cfg, const char* child) {
-  return xml::SelectSingleNode(root, "A_CONFIGURATION/Config[contains(.,'" + xml::Quoted(cfg) + "')]/" + child);
+  return model::FindConfigurationChild(root, cfg, child);
 }
 
 }  // namespace
@@ -32,7 +34,8 @@ std::int32_t Pipedex::FindComponentTypes(const std::string& Group, const std::st
     if (searchBy.empty() || searchBy == "SKEY") {
       if (SearchText.empty() || SearchText == "*") {
         // Every component type of the scope, the group matched as an element name.
-        auto nodes = xml::SelectNodes(s.CptSection, xml::ElementName(scope) + "/*");
+        // SCOPE/* walked instead of evaluated: the same elements in the same order.
+        auto nodes = xml::SelectChildPath(s.CptSection, {xml::ElementName(scope), "*"});
         NameList names;
         Impl::AppendNamesToList(kComponentTypeKind, names, nodes, false);
         s.CptTypeNodes = std::move(nodes);
@@ -55,8 +58,13 @@ std::int32_t Pipedex::FindComponentTypes(const std::string& Group, const std::st
       Impl::AppendNamesToList(kComponentTypeKind, names, s.PCFTYPEIndex.Item(SearchText), false);
       s.FoundCptTypes = std::move(names);
     } else if (searchBy == "CONFIGURATION") {
-      auto nodes = xml::SelectNodes(s.CptSection, xml::ElementName(scope) + "/*" + "[" +
-                                                      xml::NoCaseEquals("@Configuration", SearchText) + "]");
+      // SCOPE/*[NoCaseEquals("@Configuration", SearchText)] walked instead of evaluated;
+      // a missing attribute compares as "", as in the expression.
+      const std::string step = xml::ElementName(scope);
+      const xml::NoCaseValue wanted(SearchText);
+      std::vector<pugi::xml_node> nodes;
+      for (pugi::xml_node node : xml::SelectChildPath(s.CptSection, {step, "*"}))
+        if (wanted.Matches(xml::GetAttributeText(node, format::kAttrConfiguration, ""))) nodes.push_back(node);
       NameList names;
       Impl::AppendNamesToList(kComponentTypeKind, names, nodes, false);
       s.CptTypeNodes = std::move(nodes);

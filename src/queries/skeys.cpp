@@ -14,12 +14,26 @@ namespace {
 // The SKEY's own end preparation: its last two characters, upper-cased, with "--".
 std::string OwnEndPrep(const std::string& SKEY) { return text::Upper(text::Right(SKEY, 2)) + "--"; }
 
-// Which out-parameter (0 to 3) a CP_n_PREP element fills, or -1.
-int ConnectionPointOf(pugi::xml_node child) {
-  const std::string name = text::Upper(child.name());
-  for (int i = 0; i < 4; ++i)
-    if (name == "CP_" + std::to_string(i + 1) + "_PREP") return i;
-  return -1;
+// Which connection point (0 to 3) a name stands for when it is upper-cased:
+// "CP_1_PREP" to "CP_4_PREP"; -1 for any other name. ASCII names are compared
+// letter by letter; others are upper-cased with the Unicode mapping first.
+int ConnectionPointOf(std::string_view name) {
+  std::string upper;
+  for (unsigned char c : name) {
+    if (c >= 0x80) {
+      upper = text::Upper(name);
+      name = upper;
+      break;
+    }
+  }
+  auto is = [&](std::size_t i, char wanted) {
+    char c = name[i];
+    return (c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) == wanted;
+  };
+  if (name.size() != 9 || !is(0, 'C') || !is(1, 'P') || name[2] != '_' || name[4] != '_' || !is(5, 'P') ||
+      !is(6, 'R') || !is(7, 'E') || !is(8, 'P') || name[3] < '1' || name[3] > '4')
+    return -1;
+  return name[3] - '1';
 }
 
 struct SKEYData {
@@ -81,7 +95,7 @@ bool Pipedex::GetSKEYData(const std::string& SKEY, std::string& Description, std
 
     for (pugi::xml_node child = entry.parent().first_child(); child; child = child.next_sibling()) {
       if (child.type() != pugi::node_element) continue;
-      const int point = ConnectionPointOf(child);
+      const int point = ConnectionPointOf(child.name());
       if (point < 0) continue;
       const std::string prep = xml::Text(child);
       if (prep != format::kDerivedEndPrep)
@@ -100,10 +114,8 @@ std::string Pipedex::GetSKEYAttribute(const std::string& SKEY, const std::string
   SKEYData data;
   GetSKEYData(SKEY, data.Description, data.CP[0], data.CP[1], data.CP[2], data.CP[3]);
   try {
-    const std::string wanted = text::Upper(AttReqd);
-    if (wanted == "DESCRIPTION") return data.Description;
-    for (int i = 0; i < 4; ++i)
-      if (wanted == "CP_" + std::to_string(i + 1) + "_PREP") return data.CP[i];
+    if (text::Upper(AttReqd) == "DESCRIPTION") return data.Description;
+    if (const int point = ConnectionPointOf(AttReqd); point >= 0) return data.CP[point];
 
     // Other attributes: the generic definition of a suffix SKEY first, then the SKEY's own.
     const Impl& s = *impl_;

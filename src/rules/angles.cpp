@@ -39,7 +39,8 @@ std::string TrimConfiguration(double angle) {
 
 // The element's SKEY child whose text equals the SKEY, ignoring case and blanks.
 pugi::xml_node FindSKEYChild(pugi::xml_node componentType, const std::string& skey) {
-  return xml::SelectSingleNode(componentType, "SKEY[" + xml::NoCaseEquals(".", skey) + "]");
+  // SKEY[NoCaseEquals(".", skey)], evaluated without the XPath engine.
+  return xml::FirstChildNoCase(componentType, format::kSKEY, skey);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "core/text.h"
 #include "core/xml_document.h"
 #include "core/xml_utils.h"
+#include "model/configuration_lookup.h"
 #include "pipedex/default_elbow.h"
 
 namespace pipedex {
@@ -57,11 +58,9 @@ void CDefaultElbow::Initialize(pugi::xml_node& Node) {
   const std::string configuration = xml::GetAttributeText(Node, format::kAttrConfiguration, "");
   pugi::xml_node geometry;
   if (configuration == format::kConfigNonStandard) {
-    geometry = xml::SelectSingleNode(Node, "Default-Configuration");
+    geometry = xml::FirstChildElement(Node, format::kDefaultConfiguration);
   } else {
-    geometry = xml::SelectSingleNode(RootElement(Node),
-                                     "A_CONFIGURATION/Config[contains(.,'" + xml::Quoted(configuration) +
-                                         "')]/Default-Configuration");
+    geometry = model::FindConfigurationChild(RootElement(Node), configuration, format::kDefaultConfiguration);
   }
   if (!geometry) return;
 

@@ -49,7 +49,7 @@ bool Pipedex::IsPlotraEndPrep(const std::string& EndPrep) {
   // Loads the catalogue first: without it no end preparation would be flagged.
   impl_->Initialise();
   const std::string token = "~" + EndType(EndPrep) + "~";
-  return text::Upper(impl_->PlotraEndPreps).find(token) != std::string::npos;
+  return impl_->PlotraUpperTokens.Contains(impl_->PlotraEndPrepsUpper, token);
 }
 
 bool Pipedex::IsEndPrepConsistent(std::string& ep, std::string& SKEY) {

@@ -1,6 +1,12 @@
 // PCF type selection: which PCF types fit an SKEY and an IDF record, the
 // default PCF type of a record, and whether weld attributes may be written.
 
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
 #include "core/format.h"
 #include "core/pipedex_impl.h"
 #include "core/text.h"
@@ -26,13 +32,30 @@ std::string DefaultPCFTYPE(const model::CTypeIndex& idfIndex, std::int32_t recor
   return "";
 }
 
-// Keeps the candidates that the record lists, in the record's order.
+// Keeps the candidates that the record lists, in the record's order: for each
+// of the record's PCF types, every candidate (in list order) equal to it when
+// both are upper-cased and trimmed. Each candidate is normalised once; long
+// lists are grouped by that form, so the filter stays linear in the
+// candidates and the record's types.
 NameList FilterByRecord(const NameList& candidates, const model::CTypeLookup& record) {
+  std::vector<std::string> forms(candidates.size());
+  for (std::size_t c = 1; c < candidates.size(); ++c) forms[c] = text::UpperTrim(candidates[c]);
   NameList kept{""};
+  const std::size_t pairs = static_cast<std::size_t>(record.nCpts()) * candidates.size();
+  if (pairs <= 1024) {
+    for (std::int32_t i = 1; i <= record.nCpts(); ++i) {
+      const std::string wanted = text::UpperTrim(record.GetPCFTYPE(i));
+      for (std::size_t c = 1; c < candidates.size(); ++c)
+        if (forms[c] == wanted) kept.push_back(candidates[c]);
+    }
+    return kept;
+  }
+  std::unordered_map<std::string_view, std::vector<std::size_t>> byForm;
+  for (std::size_t c = 1; c < candidates.size(); ++c) byForm[forms[c]].push_back(c);
   for (std::int32_t i = 1; i <= record.nCpts(); ++i) {
-    const std::string wanted = text::UpperTrim(record.GetPCFTYPE(i));
-    for (std::size_t c = 1; c < candidates.size(); ++c)
-      if (text::UpperTrim(candidates[c]) == wanted) kept.push_back(candidates[c]);
+    auto it = byForm.find(text::UpperTrim(record.GetPCFTYPE(i)));
+    if (it == byForm.end()) continue;
+    for (std::size_t c : it->second) kept.push_back(candidates[c]);
   }
   return kept;
 }
@@ -40,11 +63,14 @@ NameList FilterByRecord(const NameList& candidates, const model::CTypeLookup& re
 // Drops every name that repeats an earlier one exactly; first occurrences keep their order.
 NameList WithoutDuplicates(const NameList& names) {
   NameList unique{""};
-  for (std::size_t i = 1; i < names.size(); ++i) {
-    bool seen = false;
-    for (std::size_t j = 1; j < unique.size() && !seen; ++j) seen = unique[j] == names[i];
-    if (!seen) unique.push_back(names[i]);
+  if (names.size() <= 32) {  // short lists: compared directly, without a set
+    for (std::size_t i = 1; i < names.size(); ++i)
+      if (std::find(unique.begin() + 1, unique.end(), names[i]) == unique.end()) unique.push_back(names[i]);
+    return unique;
   }
+  std::unordered_set<std::string_view> seen;
+  for (std::size_t i = 1; i < names.size(); ++i)
+    if (seen.insert(names[i]).second) unique.push_back(names[i]);
   return unique;
 }
 

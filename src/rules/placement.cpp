@@ -2,6 +2,7 @@
 // without rules may be placed anywhere; otherwise the target's component type
 // or its SKEY must be listed, letter case and blanks aside.
 
+#include "core/format.h"
 #include "core/pipedex_impl.h"
 #include "core/xml_document.h"
 #include "core/xml_utils.h"
@@ -14,11 +15,17 @@ bool Pipedex::IsValidPlacement(const std::string& strCompTypeToPlace, const std:
   try {
     // A component type the catalogue does not hold has no element to search: false.
     pugi::xml_node toPlace = impl_->CptTypeTags.Item(strCompTypeToPlace).Node;
-    if (xml::SelectNodes(toPlace, "Placement/*").empty()) return true;
-    if (xml::SelectSingleNode(toPlace, "Placement/ComponentType[" + xml::NoCaseEquals(".", strCompTypePlaceOn) + "]"))
-      return true;
-    return static_cast<bool>(
-        xml::SelectSingleNode(toPlace, "Placement/SKEY[" + xml::NoCaseEquals(".", strSKEYPlaceOn) + "]"));
+    // "Placement/*", then "Placement/ComponentType[...]" and "Placement/SKEY[...]"
+    // with NoCaseEquals(".", target), walked instead of evaluated.
+    const auto placements = xml::SelectChildPath(toPlace, {format::kPlacement});
+    if (xml::SelectChildPath(toPlace, {format::kPlacement, "*"}).empty()) return true;
+    auto listed = [&](const char* step, const std::string& value) {
+      for (pugi::xml_node placement : placements)
+        if (xml::FirstChildNoCase(placement, step, value)) return true;
+      return false;
+    };
+    if (listed(format::kComponentType, strCompTypePlaceOn)) return true;
+    return listed(format::kSKEY, strSKEYPlaceOn);
   } catch (...) {
     return false;
   }

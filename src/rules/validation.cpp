@@ -2,6 +2,10 @@
 // the pair does not fit a component type, the other value is replaced by one
 // that fits the master's default component type.
 
+#include <algorithm>
+#include <unordered_set>
+#include <vector>
+
 #include "core/errors.h"
 #include "core/format.h"
 #include "core/pipedex_impl.h"
@@ -12,7 +16,24 @@
 namespace pipedex {
 namespace {
 
-bool SameComponentType(const std::string& a, const std::string& b) { return text::UpperTrim(a) == text::UpperTrim(b); }
+// The first name of `outer`, in order, that equals a name of `inner` when both
+// are upper-cased and trimmed; null when there is none. This is the nested
+// walk "for each outer name, for each inner name", made linear for long lists
+// by normalising the inner names into a set once.
+const std::string* FirstShared(const std::vector<std::string>& outer, const std::vector<std::string>& inner) {
+  if (outer.empty() || inner.empty()) return nullptr;
+  std::vector<std::string> innerForms;
+  for (const std::string& p : inner) innerForms.push_back(text::UpperTrim(p));
+  if (outer.size() * inner.size() <= 64) {
+    for (const std::string& c : outer)
+      if (std::find(innerForms.begin(), innerForms.end(), text::UpperTrim(c)) != innerForms.end()) return &c;
+    return nullptr;
+  }
+  const std::unordered_set<std::string> forms(innerForms.begin(), innerForms.end());
+  for (const std::string& c : outer)
+    if (forms.count(text::UpperTrim(c))) return &c;
+  return nullptr;
+}
 
 // The component type names of an index entry, from position 1.
 std::vector<std::string> ComponentTypes(const model::CTypeLookup& entry) {
@@ -60,14 +81,11 @@ ValidDataReturn Pipedex::GetValidData(const std::string& TestPCFTYPE, const std:
     if (Master == vdM_PCFTYPE) {
       const std::vector<std::string> pcfTypes = ComponentTypes(d.PCFTYPEIndex.Item(TestPCFTYPE));
       if (pcfTypes.empty()) return vdR_FAIL;
-      for (const std::string& c : skeyComponentTypes()) {
-        for (const std::string& p : pcfTypes) {
-          if (SameComponentType(c, p)) {
-            ValidData = TestSKEY;
-            ValidComponentType = c;
-            return vdR_OK;
-          }
-        }
+      const std::vector<std::string> skeyTypes = skeyComponentTypes();
+      if (const std::string* c = FirstShared(skeyTypes, pcfTypes)) {
+        ValidData = TestSKEY;
+        ValidComponentType = *c;
+        return vdR_OK;
       }
       ValidComponentType = DefaultComponentType(d.CptTypeTags, pcfTypes, format::kPCFTYPEDefaultMarker);
       if (FindSKEYs(ValidComponentType) == 0) {
@@ -89,14 +107,11 @@ ValidDataReturn Pipedex::GetValidData(const std::string& TestPCFTYPE, const std:
 
     const std::vector<std::string> skeyTypes = skeyComponentTypes();
     if (skeyTypes.empty()) return vdR_FAIL;
-    for (const std::string& p : ComponentTypes(d.PCFTYPEIndex.Item(TestPCFTYPE))) {
-      for (const std::string& c : skeyTypes) {
-        if (SameComponentType(c, p)) {
-          ValidData = TestPCFTYPE;
-          ValidComponentType = p;
-          return vdR_OK;
-        }
-      }
+    const std::vector<std::string> pcfTypes = ComponentTypes(d.PCFTYPEIndex.Item(TestPCFTYPE));
+    if (const std::string* p = FirstShared(pcfTypes, skeyTypes)) {
+      ValidData = TestPCFTYPE;
+      ValidComponentType = *p;
+      return vdR_OK;
     }
     ValidComponentType = DefaultComponentType(d.CptTypeTags, skeyTypes, format::kSKEYDefaultMarker);
     ValidData = xml::GetAttributeText(d.CptTypeTags.Item(ValidComponentType).Node, format::kAttrPCFTYPE, "");

@@ -160,6 +160,12 @@ TEST(HostileFiles, Utf16AndWindows1252AreDecoded) {
     EXPECT_EQ(ReadFile(f.dir.path() + "/utf16.xml"), ReadFile(utf8Dump));  // saved as UTF-8, like the original
   }
 
+  // UTF-8 with a byte order mark is read where it lies, like plain UTF-8.
+  Fixture bom("\xEF\xBB\xBF" + catalogue);
+  EXPECT_EQ(bom.pipedex.GetSKEY(1), "Ω€");
+  Fixture bomBroken("\xEF\xBB\xBF" + Catalogue("<A_SKEY>\n<SKEY>\x01</SKEY></A_SKEY>"));
+  EXPECT_NE(InitialisationError(bomBroken.pipedex).description().find("Line   : 4\r\n"), std::string::npos);
+
   // windows-1252, including the characters 0x80 to 0x9F that differ from Latin-1.
   Fixture cp1252("<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<ZENROD-ISOMETRICS-DATA><A_SKEY>"
                  "<SKEY>\x80\x82\x8A\x91\x92\x93\x94\x96\x97\x99\x9F\xE4</SKEY></A_SKEY></ZENROD-ISOMETRICS-DATA>");

@@ -44,7 +44,8 @@ void AddCallCommands(CLI::App& app, Session& session, const OperationTable& tabl
   });
 
   auto* batch = app.add_subcommand("batch", "Answer JSON requests from standard input, one per line, on one instance");
-  batch->footer("Requests:  {\"call\": \"GetSKEYData\", \"args\": [\"ELBW\"]}\n"
+  batch->footer("Example:   printf '%s\\n' '{\"call\": \"GroupCount\"}' '{\"call\": \"GetGroup\", \"args\": [1]}' | pipedex batch\n"
+                "Requests:  {\"call\": \"GetSKEYData\", \"args\": [\"ELBW\"]}\n"
                 "           {\"set\": \"AngleTolerance\", \"value\": 20}\n"
                 "Each request is answered by exactly one JSON line.");
   batch->callback([&session, &table] {

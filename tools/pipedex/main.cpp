@@ -7,7 +7,18 @@
 int main(int argc, char** argv) {
   using namespace pipedex::cli;
   CLI::App app{"pipedex: questions and answers about a piping material catalogue"};
-  app.set_version_flag("--version", "pipedex 0.1.0");
+  app.set_version_flag("--version", "pipedex " PIPEDEX_VERSION);
+  app.footer(
+      "The catalogue is SystemPipedex.xml beside the library, in its Data folder, or the file named\n"
+      "by DataPath in the registry file ($PIPEDEX_REGISTRY, else /etc/pipedex/registry.reg).\n"
+      "Run `pipedex COMMAND --help` for a command's arguments and examples.\n"
+      "Examples: pipedex info\n"
+      "          pipedex tree --group Elbows\n"
+      "          pipedex call GetSKEYData ELBW\n"
+      "          echo '{\"call\": \"GroupCount\"}' | pipedex batch\n"
+      "          PIPEDEX_REGISTRY=/usr/local/share/pipedex/registry.reg pipedex info\n"
+      "Errors of the component are printed on stderr with their number in hexadecimal; the exit\n"
+      "status is then 1 (2 for a usage error). Guides: docs/cli.md, docs/api.md, docs/catalogue-format.md.");
   app.require_subcommand(1);
 
   Session session;
@@ -24,6 +35,7 @@ int main(int argc, char** argv) {
   AddQueryCommands(app, session);
   AddRuleCommands(app, session);
   AddOverlayCommands(app, session);
+  AddTreeCommand(app, session);
 
   try {
     app.parse(argc, argv);

@@ -4,6 +4,16 @@
 #include <iostream>
 
 namespace pipedex::cli {
+namespace {
+
+// Width of a cell in characters (UTF-8 continuation bytes do not count).
+std::size_t Width(const std::string& s) {
+  std::size_t n = 0;
+  for (unsigned char c : s) n += (c & 0xC0) != 0x80;
+  return n;
+}
+
+}  // namespace
 
 Pipedex& Session::Instance() {
   if (!instance_) {
@@ -37,14 +47,14 @@ void PrintTable(const std::vector<std::string>& headers, const std::vector<std::
     return;
   }
   std::vector<std::size_t> widths(headers.size());
-  for (std::size_t i = 0; i < headers.size(); ++i) widths[i] = headers[i].size();
+  for (std::size_t i = 0; i < headers.size(); ++i) widths[i] = Width(headers[i]);
   for (const auto& row : rows)
-    for (std::size_t i = 0; i < headers.size() && i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
+    for (std::size_t i = 0; i < headers.size() && i < row.size(); ++i) widths[i] = std::max(widths[i], Width(row[i]));
   auto line = [&](const std::vector<std::string>& cells) {
     for (std::size_t i = 0; i < headers.size(); ++i) {
       std::string cell = i < cells.size() ? cells[i] : "";
       std::cout << cell;
-      if (i + 1 < headers.size()) std::cout << std::string(widths[i] - cell.size() + 2, ' ');
+      if (i + 1 < headers.size()) std::cout << std::string(widths[i] - Width(cell) + 2, ' ');
     }
     std::cout << "\n";
   };
@@ -63,8 +73,8 @@ void PrintFields(const std::vector<std::pair<std::string, std::string>>& fields,
     return;
   }
   std::size_t width = 0;
-  for (const auto& f : fields) width = std::max(width, f.first.size());
-  for (const auto& [name, value] : fields) std::cout << name << std::string(width - name.size() + 2, ' ') << value << "\n";
+  for (const auto& f : fields) width = std::max(width, Width(f.first));
+  for (const auto& [name, value] : fields) std::cout << name << std::string(width - Width(name) + 2, ' ') << value << "\n";
 }
 
 }  // namespace pipedex::cli

@@ -45,5 +45,7 @@ void AddModelCommands(CLI::App& app, Session& session);
 void AddQueryCommands(CLI::App& app, Session& session);
 void AddRuleCommands(CLI::App& app, Session& session);
 void AddOverlayCommands(CLI::App& app, Session& session);
+// `pipedex tree`: groups, component types and SKEYs as a tree.
+void AddTreeCommand(CLI::App& app, Session& session);
 
 }  // namespace pipedex::cli

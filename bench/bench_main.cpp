@@ -1,0 +1,219 @@
+// pipedex-bench: the performance benchmarks of the component (`make bench`).
+//
+// Writes the synthetic catalogues (about 1 MB, 10 MB and 50 MB, plus the
+// sample), measures the raw parse against a full initialisation with its
+// peak memory (each in fresh processes), every public operation on warm instances with the direct-XPath
+// baseline beside the keyed questions, adding SKEYs, saving, and loading a
+// 100 KB project overlay; then prints one summary table of the ratios.
+//
+//   pipedex-bench [--data-dir DIR] [--sizes sample,1,10,50] [Google Benchmark flags]
+
+#include <algorithm>
+#include <iostream>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+#include <pugixml.hpp>
+
+#include "bench_support.h"
+#include "catalogue_generator.h"
+#include "operation_cases.h"
+#include "summary.h"
+
+namespace pipedex::bench {
+namespace {
+
+struct Options {
+  std::string dataDir = "bench-data";
+  std::set<std::string> sizes = {"sample", "1", "10", "50"};
+};
+
+// Each operation runs in this many batches of at least this long; its figure
+// is the median batch.
+constexpr int kRepetitions = 9;
+constexpr double kMinSeconds = 0.02;
+
+// Everything one catalogue size needs during the run.
+struct SizeContext {
+  CatalogueFile catalogue;
+  std::unique_ptr<Pipedex> warm;     // read-only operations
+  std::unique_ptr<Pipedex> writer;   // AddSKEY
+  std::unique_ptr<Pipedex> loader;   // LoadProjectXML
+  pugi::xml_document document;       // the direct-XPath baseline's own copy
+  std::string overlayPath, emptyProjectPath, dumpPath;
+};
+
+std::vector<std::string> Split(const std::string& s) {
+  std::vector<std::string> out;
+  std::stringstream in(s);
+  std::string part;
+  while (std::getline(in, part, ',')) out.push_back(part);
+  return out;
+}
+
+// Parse and initialisation, each in fresh processes: the medians of a few runs.
+void MeasureLoads(const CatalogueFile& c, BenchResults& results) {
+  const int runs = c.bytes > 20e6 ? 3 : 5;
+  for (const std::string mode : {"parse", "init"}) {
+    std::vector<double> seconds, peaks;
+    for (int i = 0; i < runs; ++i) {
+      const LoadMeasure m = MeasureLoad(mode, c);
+      if (m.seconds < 0) continue;
+      seconds.push_back(m.seconds);
+      peaks.push_back(m.peakBytes);
+    }
+    if (seconds.empty()) continue;
+    std::sort(seconds.begin(), seconds.end());
+    std::sort(peaks.begin(), peaks.end());
+    const std::string name = mode == "parse" ? "init/parse/" : "init/pipedex/";
+    results.nanoseconds[name + c.label] = seconds[seconds.size() / 2] * 1e9;
+    results.peakBytes[mode + "/" + c.label] = peaks[peaks.size() / 2];
+    std::cerr << "  " << mode << " " << c.label << ": " << seconds[seconds.size() / 2] * 1e3 << " ms, "
+              << peaks[peaks.size() / 2] / 1e6 << " MB\n";
+  }
+}
+
+void RegisterOperations(SizeContext& s, const std::vector<OperationCase>& cases, bool baselines) {
+  const std::string& label = s.catalogue.label;
+  for (const OperationCase& c : cases) {
+    Pipedex* p = s.warm.get();
+    auto call = c.call;
+    benchmark::RegisterBenchmark(("op/" + c.name + "/" + label).c_str(),
+                                 [p, call](benchmark::State& state) {
+                                   ResetResultLists(*p);
+                                   for (auto _ : state) call(*p);
+                                 })
+        ->Repetitions(kRepetitions)
+        ->ReportAggregatesOnly(true)
+        ->MinTime(kMinSeconds);
+    if (!baselines || !c.baseline) continue;
+    pugi::xml_node root = s.document.document_element();
+    auto baseline = c.baseline;
+    benchmark::RegisterBenchmark(("xpath/" + c.name + "/" + label).c_str(),
+                                 [root, baseline](benchmark::State& state) {
+                                   for (auto _ : state) baseline(root);
+                                 })
+        ->Repetitions(kRepetitions)
+        ->ReportAggregatesOnly(true)
+        ->MinTime(kMinSeconds);
+  }
+}
+
+void RegisterChanges(SizeContext& s) {
+  const std::string& label = s.catalogue.label;
+  const bool large = s.catalogue.bytes > 5e6;
+  Pipedex* writer = s.writer.get();
+  benchmark::RegisterBenchmark(("op/AddSKEY/" + label).c_str(),
+                               [writer](benchmark::State& state) {
+                                 for (auto _ : state) writer->AddSKEY("ELXX", "", "ELBW");
+                               })
+      ->Iterations(200)
+      ->Repetitions(3)
+      ->ReportAggregatesOnly(true);
+  Pipedex* warm = s.warm.get();
+  const std::string dump = s.dumpPath;
+  benchmark::RegisterBenchmark(("op/DumpXML/" + label).c_str(),
+                               [warm, dump](benchmark::State& state) {
+                                 for (auto _ : state) warm->DumpXML(dump);
+                               })
+      ->Iterations(large ? 2 : 5)
+      ->UseRealTime()
+      ->Unit(benchmark::kMillisecond);
+  if (label == "sample") return;
+  Pipedex* loader = s.loader.get();
+  for (const auto& [name, path] : {std::pair<std::string, std::string>{"empty", s.emptyProjectPath},
+                                   std::pair<std::string, std::string>{"overlay 100KB", s.overlayPath}}) {
+    const std::string file = path;
+    benchmark::RegisterBenchmark(("op/LoadProjectXML[" + name + "]/" + label).c_str(),
+                                 [loader, file](benchmark::State& state) {
+                                   for (auto _ : state) benchmark::DoNotOptimize(loader->LoadProjectXML(file));
+                                 })
+        ->Iterations(large ? 3 : 10)
+        ->Repetitions(3)
+        ->ReportAggregatesOnly(true)
+        ->Unit(benchmark::kMillisecond);
+  }
+}
+
+int Run(int argc, char** argv) {
+  Options options;
+  std::vector<char*> rest = {argv[0]};
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--data-dir" && i + 1 < argc) options.dataDir = argv[++i];
+    else if (arg == "--sizes" && i + 1 < argc) {
+      auto list = Split(argv[++i]);
+      options.sizes = std::set<std::string>(list.begin(), list.end());
+    } else rest.push_back(argv[i]);
+  }
+  int restCount = static_cast<int>(rest.size());
+  benchmark::Initialize(&restCount, rest.data());
+
+  BenchResults results;
+  std::vector<std::unique_ptr<SizeContext>> sizes;
+  const std::vector<std::pair<std::string, std::size_t>> all = {
+      {"sample", 0}, {"1", 1'000'000}, {"10", 10'000'000}, {"50", 50'000'000}};
+  for (const auto& [key, target] : all) {
+    if (!options.sizes.count(key)) continue;
+    const std::string label = key == "sample" ? key : key + "MB";
+    std::cerr << "Writing the " << label << " catalogue ...\n";
+    auto s = std::make_unique<SizeContext>();
+    s->catalogue = WriteCatalogue(options.dataDir, label, target);
+    results.catalogues.push_back(s->catalogue);
+    sizes.push_back(std::move(s));
+  }
+
+  const auto cases = ReadOperationCases();
+  for (auto& s : sizes) {
+    const CatalogueFile& c = s->catalogue;
+    if (c.label != "sample") {
+      std::cerr << "Measuring the raw parse and the initialisation of " << c.label << " ...\n";
+      MeasureLoads(c, results);
+    }
+    std::cerr << "Preparing warm instances for " << c.label << " ...\n";
+    s->warm = OpenCatalogue(c);
+    s->warm->GroupCount();
+    const bool largest = c.bytes > 20e6;
+    if (largest) {
+      // The largest catalogue shows how the operations grow beyond 10 MB:
+      // the read operations only, without baselines.
+      RegisterOperations(*s, cases, false);
+      continue;
+    }
+    s->writer = OpenCatalogue(c);
+    s->writer->GroupCount();
+    s->loader = OpenCatalogue(c);
+    s->loader->GroupCount();
+    s->document.load_file(c.path.c_str());
+    s->overlayPath = WriteFile(options.dataDir + "/overlay-" + c.label + ".xml",
+                               GenerateOverlay(c.replicas, 100'000));
+    s->emptyProjectPath = WriteFile(options.dataDir + "/empty-project.xml",
+                                    "<?xml version=\"1.0\"?>\n<ZENROD-ISOMETRICS-DATA/>\n");
+    s->dumpPath = options.dataDir + "/dump-" + c.label + ".xml";
+    RegisterOperations(*s, cases, true);
+    RegisterChanges(*s);
+  }
+
+  CollectingReporter reporter(results);
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  PrintSummary(std::cout, results, cases);
+  return 0;
+}
+
+}  // namespace
+}  // namespace pipedex::bench
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--measure-load") return pipedex::bench::MeasureLoadChild(argv[2], argv[3]);
+  try {
+    return pipedex::bench::Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::cerr << "pipedex-bench: " << e.what() << "\n";
+    return 1;
+  }
+}

@@ -1,0 +1,108 @@
+#include "bench_support.h"
+
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <stdexcept>
+
+#include <pugixml.hpp>
+
+#include "catalogue_generator.h"
+
+namespace pipedex::bench {
+namespace {
+
+// A field of /proc/self/status in bytes (VmRSS, VmHWM).
+double StatusBytes(const std::string& field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(field + ":", 0) == 0) return std::stod(line.substr(field.size() + 1)) * 1024;
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::string WriteFile(const std::string& path, const std::string& text) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  if (!out) throw std::runtime_error("cannot write " + path);
+  return path;
+}
+
+CatalogueFile WriteCatalogue(const std::string& dataDir, const std::string& label, std::size_t targetBytes) {
+  CatalogueFile c;
+  c.label = label;
+  c.folder = dataDir + "/" + label;
+  c.path = c.folder + "/SystemPipedex.xml";
+  std::string text;
+  if (targetBytes == 0) {
+    std::ifstream in(PIPEDEX_SAMPLE_CATALOGUE, std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    text = all.str();
+  } else {
+    c.replicas = ReplicasForSize(PIPEDEX_SAMPLE_CATALOGUE, targetBytes);
+    text = GenerateCatalogue(PIPEDEX_SAMPLE_CATALOGUE, c.replicas);
+  }
+  c.bytes = text.size();
+  WriteFile(c.path, text);
+  return c;
+}
+
+std::unique_ptr<Pipedex> OpenCatalogue(const CatalogueFile& catalogue) {
+  SystemPlatformOptions options;
+  options.componentFolder = catalogue.folder;
+  options.registryFile = catalogue.folder + "/no-registry.reg";
+  options.locale = "en_US.UTF-8";
+  return std::make_unique<Pipedex>(MakeSystemPlatform(options));
+}
+
+LoadMeasure MeasureLoad(const std::string& mode, const CatalogueFile& catalogue) {
+  const std::string command = "/proc/" + std::to_string(::getpid()) + "/exe --measure-load " + mode + " '" +
+                              catalogue.folder + "'";
+  LoadMeasure m;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return m;
+  char buffer[128] = {};
+  std::string out;
+  while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+  if (::pclose(pipe) != 0) return m;
+  std::istringstream in(out);
+  in >> m.seconds >> m.peakBytes;
+  return m;
+}
+
+int MeasureLoadChild(const std::string& mode, const std::string& folder) {
+  CatalogueFile c;
+  c.folder = folder;
+  c.path = folder + "/SystemPipedex.xml";
+  auto cpu = [] {
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+  };
+  const double before = StatusBytes("VmRSS");
+  const double start = cpu();
+  double seconds = 0;
+  if (mode == "parse") {
+    pugi::xml_document doc;
+    if (!doc.load_file(c.path.c_str())) return 1;
+    seconds = cpu() - start;
+  } else {
+    auto p = OpenCatalogue(c);
+    p->GroupCount();
+    seconds = cpu() - start;
+  }
+  std::cout << seconds << " " << StatusBytes("VmHWM") - before << "\n";
+  return 0;
+}
+
+}  // namespace pipedex::bench

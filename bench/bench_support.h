@@ -1,0 +1,44 @@
+#pragma once
+
+// What the benchmarks share: the catalogue files they run on, instances over
+// them, and the peak memory of one initialisation measured in a fresh process.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "pipedex/pipedex.h"
+
+namespace pipedex::bench {
+
+// One catalogue the benchmarks run on: a folder holding SystemPipedex.xml.
+struct CatalogueFile {
+  std::string label;    // "sample", "1MB", "10MB", "50MB"
+  std::string folder;
+  std::string path;     // folder + "/SystemPipedex.xml"
+  std::size_t bytes = 0;
+  std::size_t replicas = 1;
+};
+
+// Writes the catalogue of about targetBytes (0 = the sample itself) into
+// dataDir/label/SystemPipedex.xml and describes it.
+CatalogueFile WriteCatalogue(const std::string& dataDir, const std::string& label, std::size_t targetBytes);
+// Writes a text file and returns its path.
+std::string WriteFile(const std::string& path, const std::string& text);
+
+// A new, not yet initialised instance over the catalogue's folder (no
+// registry, English locale, so no language variant).
+std::unique_ptr<Pipedex> OpenCatalogue(const CatalogueFile& catalogue);
+
+// One load of a catalogue in a fresh process: "parse" loads the file with
+// pugixml alone, "init" initialises a Pipedex instance over its folder.
+struct LoadMeasure {
+  double seconds = -1;    // CPU time of the load (user and system, page faults included)
+  double peakBytes = -1;  // peak resident memory the load added to the process
+};
+// Runs this program again with --measure-load; negative figures when it failed.
+LoadMeasure MeasureLoad(const std::string& mode, const CatalogueFile& catalogue);
+// The child side of MeasureLoad: prints "seconds peakBytes" and returns 0.
+int MeasureLoadChild(const std::string& mode, const std::string& folder);
+
+}  // namespace pipedex::bench

@@ -1,0 +1,31 @@
+#pragma once
+
+// The Plotra end preparation text is built by appending short tokens, "~" +
+// (up to) two characters + "~", each only when it does not already occur in
+// the text. TokenIndex remembers every piece of the text that begins and ends
+// with "~" (up to the longest token's length), so that "does this token occur
+// in the text" is one hash look-up while the list is built and at every later
+// question about an SKEY, instead of a search through the whole text.
+
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+namespace pipedex::model {
+
+class TokenIndex {
+ public:
+  // Forgets every piece (the text is about to be rebuilt from "").
+  void Clear() { pieces_.clear(); }
+  // Appends token to text, which must be the text built through this index since Clear.
+  void Append(std::string& text, std::string_view token);
+  // Whether token occurs in text (a substring search, answered from the pieces
+  // when the token begins and ends with "~" and is short enough).
+  bool Contains(const std::string& text, const std::string& token) const;
+
+ private:
+  static constexpr std::size_t kLongest = 10;  // "~", two characters of up to four bytes, "~"
+  std::unordered_set<std::string> pieces_;
+};
+
+}  // namespace pipedex::model

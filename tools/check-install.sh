@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Proves the package works for someone who installs it: installs the build in
+# ./build into a temporary prefix, builds examples/consumer against it with
+# find_package(Pipedex) and again with pkg-config, and runs both and the
+# installed CLI against the installed sample catalogue (found through the
+# installed registry file). Run from anywhere after `make build`.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+prefix="$(mktemp -d)"
+trap 'rm -rf "$prefix" build-consumer' EXIT
+failed=0
+check() {  # check NAME COMMAND...: runs a check and reports it
+  local name="$1"; shift
+  if "$@"; then echo "ok:   $name"; else echo "FAIL: $name"; failed=$((failed + 1)); fi
+}
+contains() { grep -qF -- "$2" <<<"$1"; }
+
+cmake --install build --prefix "$prefix"
+export PIPEDEX_REGISTRY="$prefix/share/pipedex/registry.reg"
+
+check "versioned shared library" test -L "$prefix/lib/libpipedex.so.0"
+check "SONAME libpipedex.so.0" contains "$(readelf -d "$prefix/lib/libpipedex.so")" "[libpipedex.so.0]"
+check "public headers" test -f "$prefix/include/pipedex/pipedex.h"
+check "registry file names the catalogue" \
+  contains "$(cat "$PIPEDEX_REGISTRY")" "\"DataPath\"=\"$prefix/share/pipedex/SystemPipedex.xml\""
+
+# The installed CLI finds the installed catalogue through the registry file.
+check "pipedex --version" contains "$("$prefix/bin/pipedex" --version)" "pipedex 0.1.0"
+check "pipedex info" contains "$("$prefix/bin/pipedex" info)" "$prefix/share/pipedex/SystemPipedex.xml"
+
+# find_package(Pipedex) -> Pipedex::pipedex
+cmake -S examples/consumer -B build-consumer -DCMAKE_PREFIX_PATH="$prefix"
+cmake --build build-consumer
+check "consumer (find_package)" contains "$(build-consumer/pipedex_consumer ELBW)" "SKEY ELBW: Elbow, butt-welded"
+
+# pkg-config --cflags --libs pipedex
+export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
+c++ -std=c++17 examples/consumer/main.cpp $(pkg-config --cflags --libs pipedex) \
+  -Wl,-rpath,"$prefix/lib" -o build-consumer/consumer-pkg-config
+check "consumer (pkg-config)" contains "$(build-consumer/consumer-pkg-config FLWN)" "SKEY FLWN: Weld neck flange"
+
+if [ "$failed" -ne 0 ]; then
+  echo "check-install: $failed check(s) failed"
+  exit 1
+fi
+echo "check-install: every check passed"
