@@ -64,17 +64,21 @@ TEST(BatchRobustness, EveryBadLineGetsAnErrorLineAndTheSessionGoesOn) {
   std::string input;
   for (const auto& line : bad) input += line + "\n";
   input += R"({"call": "SystemXMLPath"})" "\n";
+  input += R"({"call": "GetSKEYData", "args": ["ELBW"]})" "\n";
   input += R"({"call": "SystemXMLPa)";  // the input ends in the middle of a line
 
   BatchRun run = RunRawBatch(dir, input);
   ASSERT_TRUE(WIFEXITED(run.status)) << "the batch did not end by itself";
   EXPECT_EQ(WEXITSTATUS(run.status), 0);
-  ASSERT_EQ(run.lines.size(), bad.size() + 2);
+  ASSERT_EQ(run.lines.size(), bad.size() + 3);
   for (std::size_t i = 0; i < bad.size(); ++i) {
     SCOPED_TRACE("request " + std::to_string(i));
     ExpectCliError(run.lines[i]);
   }
   EXPECT_EQ(json::parse(run.lines[bad.size()])["result"], dir.path() + "/SystemPipedex.xml");
+  EXPECT_EQ(json::parse(run.lines[bad.size() + 1]),
+            json::parse(R"({"result": false, "out": {"Description": "", "CP_1_Prep": "XX--", "CP_2_Prep": "XX--",
+                            "CP_3_Prep": "XX--", "CP_4_Prep": "XX--"}})"));
   ExpectCliError(run.lines.back());
 }
 
