@@ -80,6 +80,17 @@ std::vector<std::string> RunBatch(const std::vector<std::string>& globalArgs, co
 // Runs `pipedex ARGS...` and returns its standard output; exitCode receives the exit status.
 std::string RunCli(const std::vector<std::string>& args, int* exitCode = nullptr);
 
+// The error an operation raises; error 0 "no error raised" when it raises none.
+template <typename F>
+Error ErrorOf(F&& operation) {
+  try {
+    operation();
+  } catch (const Error& e) {
+    return e;
+  }
+  return Error(0, "", "no error raised");
+}
+
 // The shipped sample catalogue folder (data/).
 std::string SampleDataDir();
 // tests/data.
