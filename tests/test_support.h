@@ -91,6 +91,16 @@ Error ErrorOf(F&& operation) {
   return Error(0, "", "no error raised");
 }
 
+// A document parsed from the text, expecting no parse error.
+pugi::xml_document Load(const std::string& text);
+
+// The content of a file ("" when missing).
+std::string ReadFile(const std::string& path);
+// A text quoted for /bin/sh.
+std::string Quote(const std::string& s);
+// Runs a /bin/sh command and returns its standard output; exitCode receives the exit status.
+std::string Execute(const std::string& command, int* exitCode);
+
 // The shipped sample catalogue folder (data/).
 std::string SampleDataDir();
 // tests/data.

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "test_support.h"
 
 namespace pipedex::testing {
@@ -100,14 +98,12 @@ TEST(Initialisation, DumpXmlWritesTheDocumentAndAFailingSaveKeepsTheOldFile) {
   Fixture f(kMinimal);
   std::string target = f.dir.path() + "/out.xml";
   f.pipedex.DumpXML(target);
-  std::ifstream in(target);
-  std::string written((std::istreambuf_iterator<char>(in)), {});
+  const std::string written = ReadFile(target);
   EXPECT_NE(written.find("<Pipe PCFTYPE=\"PIPE\""), std::string::npos);
 
   EXPECT_THROW(f.pipedex.DumpXML("/proc/pipedex-cannot-write/out.xml"), Error);
   EXPECT_THROW(f.pipedex.DumpXML(f.dir.path()), Error);  // a folder is not a file
-  std::ifstream again(target);
-  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), {}), written);
+  EXPECT_EQ(ReadFile(target), written);
   Pipedex moved = std::move(f.pipedex);  // instances are movable
   EXPECT_EQ(moved.GroupCount(), 1);
 }

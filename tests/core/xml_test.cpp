@@ -10,13 +10,6 @@
 namespace pipedex::testing {
 namespace {
 
-pugi::xml_document Load(const std::string& text) {
-  pugi::xml_document doc;
-  xml::ParseError error;
-  EXPECT_TRUE(xml::LoadText(doc, text, error)) << error.reason;
-  return doc;
-}
-
 TEST(XmlDocument, ParseErrorsGiveReasonLineAndSourceText) {
   pugi::xml_document doc;
   xml::ParseError error;

@@ -23,13 +23,6 @@
 namespace pipedex::testing {
 namespace {
 
-pugi::xml_document Load(const std::string& text) {
-  pugi::xml_document doc;
-  xml::ParseError error;
-  EXPECT_TRUE(xml::LoadText(doc, text, error)) << error.reason;
-  return doc;
-}
-
 // The fast path raises where the slow one does, and otherwise answers as it does.
 template <typename Slow, typename Fast>
 void ExpectSame(Slow slow, Fast fast, const std::string& what) {
