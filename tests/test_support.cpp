@@ -101,6 +101,12 @@ pugi::xml_document Load(const std::string& text) {
   return doc;
 }
 
+std::string Utf16(const std::string& ascii) {
+  std::string bytes = "\xFF\xFE";
+  for (char c : ascii) bytes += std::string(1, c) + '\0';
+  return bytes;
+}
+
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -94,6 +94,9 @@ Error ErrorOf(F&& operation) {
 // A document parsed from the text, expecting no parse error.
 pugi::xml_document Load(const std::string& text);
 
+// An ASCII text as UTF-16 little-endian bytes behind a byte order mark.
+std::string Utf16(const std::string& ascii);
+
 // The content of a file ("" when missing).
 std::string ReadFile(const std::string& path);
 // A text quoted for /bin/sh.

@@ -91,12 +91,10 @@ TEST(FastPaths, ConfigurationLookupAnswersAsTheWrittenExpression) {
 
 TEST(FastPaths, FilesParsedInPlaceMatchTheTextParsedFromMemory) {
   TempDir dir;
-  std::string utf16 = "\xFF\xFE";
-  for (char c : std::string("<a>x</a>")) utf16 += std::string(1, c) + '\0';
   const std::vector<std::string> texts = {
       Catalogue("<A_SKEY><SKEY Description='&amp;x'>ELBW</SKEY></A_SKEY>"),
       "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a d=\"\x80 \xE4\"/>",
-      utf16,
+      Utf16("<a>x</a>"),
       "<a>\r\n  <b>\r\n  <c></b>\r\n</a>",
       "<?xml version=\"1.0\"?>\n<a>\n<b attr='1\n</a>",
       ""};
