@@ -43,11 +43,7 @@ TEST(RegistryFile, ParsesTheExportSubset) {
 }
 
 TEST(RegistryFile, ReadsUtf16ExportsAndSurvivesGarbage) {
-  std::string utf16 = "\xFF\xFE";
-  for (char c : std::string("[HKEY_USERS\\K]\r\n\"V\"=\"x\"\r\n")) {
-    utf16.push_back(c);
-    utf16.push_back('\0');
-  }
+  const std::string utf16 = Utf16("[HKEY_USERS\\K]\r\n\"V\"=\"x\"\r\n");
   EXPECT_EQ(registry::RegistryFile::Parse(utf16).FindValue("HKEY_USERS\\K", "v")->text, "x");
   auto broken = registry::RegistryFile::Parse("[HKEY_USERS\\K\n\"V\"=\"unterminated\n\"W\"=dword:xyz\n[]\n\"\"");
   EXPECT_FALSE(broken.KeyExists("HKEY_USERS\\K"));

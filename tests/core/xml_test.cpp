@@ -10,13 +10,6 @@
 namespace pipedex::testing {
 namespace {
 
-pugi::xml_document Load(const std::string& text) {
-  pugi::xml_document doc;
-  xml::ParseError error;
-  EXPECT_TRUE(xml::LoadText(doc, text, error)) << error.reason;
-  return doc;
-}
-
 TEST(XmlDocument, ParseErrorsGiveReasonLineAndSourceText) {
   pugi::xml_document doc;
   xml::ParseError error;
@@ -33,9 +26,7 @@ TEST(XmlDocument, DecodesWindows1252AndUtf16) {
   auto doc = Load("<?xml version=\"1.0\" encoding=\"windows-1252\"?><a d=\"\x80 \x96 \xE4\"/>");
   EXPECT_STREQ(doc.child("a").attribute("d").value(), "\u20AC \u2013 \u00E4");
   EXPECT_STREQ(doc.first_child().attribute("encoding").value(), "UTF-8");  // saved as UTF-8
-  std::string utf16 = "\xFF\xFE";
-  for (char c : std::string("<a>x</a>")) utf16 += std::string(1, c) + '\0';
-  EXPECT_EQ(xml::Text(Load(utf16).child("a")), "x");
+  EXPECT_EQ(xml::Text(Load(Utf16("<a>x</a>")).child("a")), "x");
   pugi::xml_document bad;
   xml::ParseError error;
   EXPECT_FALSE(xml::LoadText(bad, "<?xml version=\"1.0\" encoding=\"no-such-charset\"?><a/>", error));
