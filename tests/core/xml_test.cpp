@@ -22,24 +22,6 @@ TEST(XmlDocument, ParseErrorsGiveReasonLineAndSourceText) {
   EXPECT_EQ(error.line, 0);
 }
 
-TEST(XmlDocument, DecodesWindows1252AndUtf16) {
-  auto doc = Load("<?xml version=\"1.0\" encoding=\"windows-1252\"?><a d=\"\x80 \x96 \xE4\"/>");
-  EXPECT_STREQ(doc.child("a").attribute("d").value(), "\u20AC \u2013 \u00E4");
-  EXPECT_STREQ(doc.first_child().attribute("encoding").value(), "UTF-8");  // saved as UTF-8
-  EXPECT_EQ(xml::Text(Load(Utf16("<a>x</a>")).child("a")), "x");
-  pugi::xml_document bad;
-  xml::ParseError error;
-  EXPECT_FALSE(xml::LoadText(bad, "<?xml version=\"1.0\" encoding=\"no-such-charset\"?><a/>", error));
-}
-
-TEST(XmlDocument, EntitiesAreNeverExpanded) {
-  auto doc = Load(
-      "<!DOCTYPE a [<!ENTITY x \"expanded\"><!ENTITY file SYSTEM \"/etc/passwd\">]><a>&x;&file;</a>");
-  std::string text = xml::Text(doc.child("a"));
-  EXPECT_EQ(text.find("expanded"), std::string::npos);
-  EXPECT_EQ(text.find("root:"), std::string::npos);
-}
-
 TEST(XmlDocument, TextConcatenatesAllDescendants) {
   auto doc = Load("<Config>Angle_90<Default-Configuration><Leg>a</Leg><!-- c --><Leg><![CDATA[b]]></Leg></Default-Configuration></Config>");
   EXPECT_EQ(xml::Text(doc.child("Config")), "Angle_90ab");
