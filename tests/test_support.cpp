@@ -7,8 +7,12 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
+
+#include <gtest/gtest.h>
 
 #include "core/text.h"
+#include "core/xml_document.h"
 
 namespace pipedex::testing {
 
@@ -90,9 +94,25 @@ Fixture::Fixture(const std::string& systemXml, LocaleNames locale)
   dir.Write("SystemPipedex.xml", systemXml);
 }
 
-namespace {
+pugi::xml_document Load(const std::string& text) {
+  pugi::xml_document doc;
+  xml::ParseError error;
+  EXPECT_TRUE(xml::LoadText(doc, text, error)) << error.reason;
+  return doc;
+}
 
-std::string ShellQuote(const std::string& s) {
+std::string Utf16(const std::string& ascii) {
+  std::string bytes = "\xFF\xFE";
+  for (char c : ascii) bytes += std::string(1, c) + '\0';
+  return bytes;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string Quote(const std::string& s) {
   std::string out = "'";
   for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return out + "'";
@@ -110,16 +130,14 @@ std::string Execute(const std::string& command, int* exitCode) {
   return output;
 }
 
-}  // namespace
-
 std::vector<std::string> RunBatch(const std::vector<std::string>& globalArgs, const std::vector<std::string>& requests) {
   TempDir dir;
   std::string input;
   for (const auto& r : requests) input += r + "\n";
   std::string inputFile = dir.Write("requests.jsonl", input);
-  std::string command = ShellQuote(PIPEDEX_CLI_PATH);
-  for (const auto& a : globalArgs) command += " " + ShellQuote(a);
-  command += " batch < " + ShellQuote(inputFile);
+  std::string command = Quote(PIPEDEX_CLI_PATH);
+  for (const auto& a : globalArgs) command += " " + Quote(a);
+  command += " batch < " + Quote(inputFile);
   std::string output = Execute(command, nullptr);
   std::vector<std::string> lines;
   std::size_t start = 0;
@@ -133,8 +151,8 @@ std::vector<std::string> RunBatch(const std::vector<std::string>& globalArgs, co
 }
 
 std::string RunCli(const std::vector<std::string>& args, int* exitCode) {
-  std::string command = ShellQuote(PIPEDEX_CLI_PATH);
-  for (const auto& a : args) command += " " + ShellQuote(a);
+  std::string command = Quote(PIPEDEX_CLI_PATH);
+  for (const auto& a : args) command += " " + Quote(a);
   return Execute(command + " 2>/dev/null", exitCode);
 }
 

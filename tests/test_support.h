@@ -80,6 +80,30 @@ std::vector<std::string> RunBatch(const std::vector<std::string>& globalArgs, co
 // Runs `pipedex ARGS...` and returns its standard output; exitCode receives the exit status.
 std::string RunCli(const std::vector<std::string>& args, int* exitCode = nullptr);
 
+// The error an operation raises; error 0 "no error raised" when it raises none.
+template <typename F>
+Error ErrorOf(F&& operation) {
+  try {
+    operation();
+  } catch (const Error& e) {
+    return e;
+  }
+  return Error(0, "", "no error raised");
+}
+
+// A document parsed from the text, expecting no parse error.
+pugi::xml_document Load(const std::string& text);
+
+// An ASCII text as UTF-16 little-endian bytes behind a byte order mark.
+std::string Utf16(const std::string& ascii);
+
+// The content of a file ("" when missing).
+std::string ReadFile(const std::string& path);
+// A text quoted for /bin/sh.
+std::string Quote(const std::string& s);
+// Runs a /bin/sh command and returns its standard output; exitCode receives the exit status.
+std::string Execute(const std::string& command, int* exitCode);
+
 // The shipped sample catalogue folder (data/).
 std::string SampleDataDir();
 // tests/data.

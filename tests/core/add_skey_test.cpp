@@ -53,14 +53,10 @@ TEST(AddSKEY, CopiesTheGenericReferenceAndIsSeenByTheSKEYQueries) {
 TEST(AddSKEY, FallbackReferenceUnknownReferenceAndAddingTwice) {
   Fixture f(kSystem);
   const std::string before = MergedText(f.pipedex, f.dir);
-  try {
-    f.pipedex.AddSKEY("ELXX", "", "ZZBW");
-    ADD_FAILURE() << "no error raised";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x8004020A));
-    EXPECT_EQ(e.source(), "Pipedex.AddSKEY");
-    EXPECT_EQ(e.description(), "Error adding SKEY ELXX\r\nReference SKEY (ZZBW) does not exist");
-  }
+  const Error e = ErrorOf([&] { f.pipedex.AddSKEY("ELXX", "", "ZZBW"); });
+  EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x8004020A));
+  EXPECT_EQ(e.source(), "Pipedex.AddSKEY");
+  EXPECT_EQ(e.description(), "Error adding SKEY ELXX\r\nReference SKEY (ZZBW) does not exist");
   EXPECT_THROW(f.pipedex.AddSKEY("ELXX", "", " TESW"), Error);  // keys are not trimmed
   EXPECT_EQ(MergedText(f.pipedex, f.dir), before);
 

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "test_support.h"
 
 namespace pipedex::testing {
@@ -12,25 +10,13 @@ namespace {
 const char* kRegistryKey = "HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings";
 const std::string kMinimal = Catalogue("<A_CPT><Pipes><Pipe PCFTYPE=\"PIPE\"/></Pipes></A_CPT>");
 
-// Runs an operation that initialises and returns the error it raised.
-template <typename F>
-Error ErrorOf(F&& operation) {
-  try {
-    operation();
-  } catch (const Error& e) {
-    return e;
-  }
-  ADD_FAILURE() << "no error raised";
-  return Error(0, "", "");
-}
-
 struct Bare {
   TempDir dir;
   std::shared_ptr<TestPlatform> platform = std::make_shared<TestPlatform>(dir.path());
   Pipedex pipedex{platform};
 };
 
-TEST(Initialisation, FileBesideTheComponentWinsAndTheRegistryIsNotRead) {
+TEST(Initialisation, FileBesideTheComponentWinsOverTheDataFolderAndTheRegistryIsNotRead) {
   Bare b;
   std::string beside = b.dir.Write("SystemPipedex.xml", kMinimal);
   b.dir.Write("Data/SystemPipedex.xml", kMinimal);
@@ -39,12 +25,6 @@ TEST(Initialisation, FileBesideTheComponentWinsAndTheRegistryIsNotRead) {
   EXPECT_EQ(b.platform->registryOpens, 0);
   EXPECT_EQ(b.pipedex.ProjectXMLPath(), "");
   EXPECT_EQ(b.pipedex.UserXMLPath(), "");
-}
-
-TEST(Initialisation, DataFolderIsTheSecondPlace) {
-  Bare b;
-  std::string inData = b.dir.Write("Data/SystemPipedex.xml", kMinimal);
-  EXPECT_EQ(b.pipedex.SystemXMLPath(), inData);
 }
 
 TEST(Initialisation, NoFileAndNoRegistryKeyRaisesAndEveryAttemptSearchesAgain) {
@@ -72,7 +52,7 @@ TEST(Initialisation, RegistryValueNamesTheFile) {
   EXPECT_EQ(b.platform->registryOpens, 1);  // a second operation does not consult the registry again
 }
 
-TEST(Initialisation, RegistryValueNamingAMissingFileRaisesWithThePath) {
+TEST(Initialisation, RegistryValueNamingAMissingFileRaisesWithThePathAndAnEmptyValueIsNoValue) {
   Bare b;
   b.platform->SetRegistryString(kRegistryKey, "DataPath", "/no/such/SystemPipedex.xml");
   Error e = ErrorOf([&] { b.pipedex.SystemXMLPath(); });
@@ -80,17 +60,19 @@ TEST(Initialisation, RegistryValueNamingAMissingFileRaisesWithThePath) {
   EXPECT_EQ(e.description(),
             "Data file specified in registry ( /no/such/SystemPipedex.xml )not found . Reinstall the Zenrod Pipedex "
             "component");
-}
-
-TEST(Initialisation, EmptyRegistryValueIsLikeNoValue) {
-  Bare b;
   b.platform->SetRegistryString(kRegistryKey, "DataPath", "");
   EXPECT_EQ(ErrorOf([&] { b.pipedex.GroupCount(); }).number(), -2147220991);
-  b.platform->AddRegistryKey(kRegistryKey);  // key without the value
-  EXPECT_EQ(ErrorOf([&] { b.pipedex.GroupCount(); }).number(), -2147220991);
+  Bare keyOnly;
+  keyOnly.platform->AddRegistryKey(kRegistryKey);  // key without the value
+  EXPECT_EQ(ErrorOf([&] { keyOnly.pipedex.GroupCount(); }).number(), -2147220991);
 }
 
 TEST(Initialisation, SyntaxErrorRaisesTheParseFrameEveryTime) {
+  for (const char* content : {"", "not xml at all", "<ZENROD-ISOMETRICS-DATA><A_CPT>"}) {
+    Bare b;
+    b.dir.Write("SystemPipedex.xml", content);
+    EXPECT_EQ(ErrorOf([&] { b.pipedex.GroupCount(); }).number(), -2147220989) << content;
+  }
   Bare b;
   b.dir.Write("SystemPipedex.xml", "<?xml version=\"1.0\"?>\n<ZENROD-ISOMETRICS-DATA>\n  <A_CPT>\n</ZENROD-ISOMETRICS-DATA>\n");
   for (int attempt = 0; attempt < 2; ++attempt) {
@@ -112,31 +94,17 @@ TEST(Initialisation, OtherRootElementFailsAndLeavesTheInstanceUninitialised) {
   EXPECT_EQ(b.pipedex.GroupCount(), 1);
 }
 
-TEST(Initialisation, EmptyAndNonXmlFilesRaiseParseErrors) {
-  for (const char* content : {"", "not xml at all", "<ZENROD-ISOMETRICS-DATA><A_CPT>"}) {
-    Bare b;
-    b.dir.Write("SystemPipedex.xml", content);
-    EXPECT_EQ(ErrorOf([&] { b.pipedex.GroupCount(); }).number(), -2147220989) << content;
-  }
-}
-
 TEST(Initialisation, DumpXmlWritesTheDocumentAndAFailingSaveKeepsTheOldFile) {
   Fixture f(kMinimal);
   std::string target = f.dir.path() + "/out.xml";
   f.pipedex.DumpXML(target);
-  std::ifstream in(target);
-  std::string written((std::istreambuf_iterator<char>(in)), {});
+  const std::string written = ReadFile(target);
   EXPECT_NE(written.find("<Pipe PCFTYPE=\"PIPE\""), std::string::npos);
 
   EXPECT_THROW(f.pipedex.DumpXML("/proc/pipedex-cannot-write/out.xml"), Error);
   EXPECT_THROW(f.pipedex.DumpXML(f.dir.path()), Error);  // a folder is not a file
-  std::ifstream again(target);
-  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), {}), written);
-}
-
-TEST(Initialisation, InstancesAreMovable) {
-  Fixture f(kMinimal);
-  Pipedex moved = std::move(f.pipedex);
+  EXPECT_EQ(ReadFile(target), written);
+  Pipedex moved = std::move(f.pipedex);  // instances are movable
   EXPECT_EQ(moved.GroupCount(), 1);
 }
 

@@ -23,16 +23,6 @@ Strings BoreRows(const pugi::xml_document& doc) {
   return rows;
 }
 
-template <typename F>
-Error Raised(F&& call) {
-  try {
-    call();
-  } catch (const Error& e) {
-    return e;
-  }
-  return Error(0, "", "no error raised");
-}
-
 TEST(ProjectOverlay, MergesEachSectionByItsRuleAndASecondLoadAgain) {
   Fixture f(kSystem);
   const std::string path = f.dir.Write("p.xml", Catalogue(R"(
@@ -108,16 +98,16 @@ TEST(ProjectOverlay, MissingOrUnparsableFilesRaiseAndChangeNothing) {
   Fixture f(kSystem);
   const std::string before = MergedText(f.pipedex, f.dir);
   const std::string missing = f.dir.path() + "/missing.xml";
-  Error e = Raised([&] { f.pipedex.LoadProjectXML(missing); });
+  Error e = ErrorOf([&] { f.pipedex.LoadProjectXML(missing); });
   EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x80040212));
   EXPECT_EQ(e.source(), "Pipedex");
   EXPECT_EQ(e.description(), "Specified Project XML Data (" + missing + ") does not exist");
   std::filesystem::create_directory(f.dir.path() + "/folder.xml");
-  EXPECT_EQ(Raised([&] { f.pipedex.LoadUserXML(f.dir.path() + "/folder.xml"); }).number(), e.number());
+  EXPECT_EQ(ErrorOf([&] { f.pipedex.LoadUserXML(f.dir.path() + "/folder.xml"); }).number(), e.number());
 
-  e = Raised([&] { f.pipedex.LoadProjectXML(f.dir.Write("empty.xml", "")); });
+  e = ErrorOf([&] { f.pipedex.LoadProjectXML(f.dir.Write("empty.xml", "")); });
   EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x80040213));
-  e = Raised(
+  e = ErrorOf(
       [&] { f.pipedex.LoadProjectXML(f.dir.Write("bad.xml", "<ZENROD-ISOMETRICS-DATA>\n<U_SKEY>\n<SKEY></U_SKEY>")); });
   EXPECT_EQ(e.description().rfind("Error parsing Project XML Data\r\n", 0), 0u);
   EXPECT_NE(e.description().find("Line   : 3\r\nSource : <SKEY></U_SKEY>"), std::string::npos) << e.description();
@@ -136,7 +126,7 @@ TEST(AutomaticProject, MergedBeforeTheLanguageTextsAndReportedAsWritten) {
   // A file that does not parse: the general failure, no lists, no retry.
   Fixture broken(kSystem);
   broken.dir.Write("ProjectPipedex.xml", "<ZENROD-ISOMETRICS-DATA>");
-  Error e = Raised([&] { broken.pipedex.GroupCount(); });
+  Error e = ErrorOf([&] { broken.pipedex.GroupCount(); });
   EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x80040205));
   EXPECT_EQ(e.description().rfind("Unexpected initialisation error : Error parsing Project XML Data\r\n", 0), 0u);
   EXPECT_EQ(broken.pipedex.GroupCount(), 0);
@@ -145,7 +135,7 @@ TEST(AutomaticProject, MergedBeforeTheLanguageTextsAndReportedAsWritten) {
   Fixture refused(kSystem);
   refused.dir.Write("ProjectPipedex.xml",
                     Catalogue("<U_CPT><X/></U_CPT><U_BORE-CONVERSION-TABLE><BORE/></U_BORE-CONVERSION-TABLE>"));
-  e = Raised([&] { refused.pipedex.SKEYCount(); });
+  e = ErrorOf([&] { refused.pipedex.SKEYCount(); });
   EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x80040204));
   EXPECT_EQ(e.description(), "Error parsing User XML");
   EXPECT_EQ(refused.pipedex.GroupCount(), 3);

@@ -42,17 +42,6 @@ TEST(RegistryFile, ParsesTheExportSubset) {
   EXPECT_FALSE(file.KeyExists("NOT_A_HIVE\\Software"));
 }
 
-TEST(RegistryFile, ReadsUtf16ExportsAndSurvivesGarbage) {
-  std::string utf16 = "\xFF\xFE";
-  for (char c : std::string("[HKEY_USERS\\K]\r\n\"V\"=\"x\"\r\n")) {
-    utf16.push_back(c);
-    utf16.push_back('\0');
-  }
-  EXPECT_EQ(registry::RegistryFile::Parse(utf16).FindValue("HKEY_USERS\\K", "v")->text, "x");
-  auto broken = registry::RegistryFile::Parse("[HKEY_USERS\\K\n\"V\"=\"unterminated\n\"W\"=dword:xyz\n[]\n\"\"");
-  EXPECT_FALSE(broken.KeyExists("HKEY_USERS\\K"));
-}
-
 TEST(Registry, GetRegistryValueThroughTheSystemPlatform) {
   TempDir dir;
   std::string regFile = dir.Write("registry.reg", kExport);

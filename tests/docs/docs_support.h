@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "test_support.h"
+
 namespace pipedex::testing::docs {
 
 // Path of a file in the source tree, and its content ("" when missing).
@@ -21,7 +23,5 @@ struct ShellResult {
 // Runs a command with /bin/sh in the source tree, with LC_ALL=C.UTF-8 so that
 // no language variant applies and the built tools first on PATH.
 ShellResult Shell(const std::string& command);
-
-std::string Quote(const std::string& s);
 
 }  // namespace pipedex::testing::docs

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -32,8 +30,7 @@ TEST(DocExamples, CppProgramsPrintWhatTheGuideShows) {
   std::string saved = dir.path() + "/merged.xml";
   ExpectOutput("overlays", Quote(BuiltProgram("docs-example-overlays")) + " examples/ProjectPipedex.xml " +
                                Quote(saved));
-  std::ifstream in(saved);
-  std::string dump((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string dump = ReadFile(saved);
   EXPECT_NE(dump.find(">FLWX</SKEY>"), std::string::npos);
   EXPECT_NE(dump.find("<ProjectItems"), std::string::npos);
 }

@@ -28,7 +28,7 @@ std::string Hits(Pipedex& p) {
   return names;
 }
 
-TEST(FindComponentTypes, SearchPathsGroupScopeAndLetterCase) {
+TEST(FindComponentTypes, SearchPathsGroupScopeLetterCaseAndHitsKeptWhenNoSearchRuns) {
   Fixture f(kCatalogue);
   Pipedex& p = f.pipedex;
   EXPECT_EQ(p.FindComponentTypes("", "", ""), 6);
@@ -46,16 +46,13 @@ TEST(FindComponentTypes, SearchPathsGroupScopeAndLetterCase) {
   // The search text is upper-cased fully, the attribute only for a to z.
   EXPECT_EQ(p.FindComponentTypes("", "CONFIGURATION", "ärger"), 1);
   EXPECT_EQ(Hits(p), "Upper ");
-}
 
-TEST(FindComponentTypes, KeepsThePreviousHitsWhenNoSearchRuns) {
-  Fixture f(kCatalogue);
-  ASSERT_EQ(f.pipedex.FindComponentTypes("", "SKEY", "EL**"), 2);
-  EXPECT_EQ(f.pipedex.FindComponentTypes("", " SKEY", "FLBW"), 2);
-  // Crafted values are invalid expressions: nothing is evaluated, the hits stay.
-  EXPECT_EQ(f.pipedex.FindComponentTypes("x' or '1'='1", "", ""), 0);
-  EXPECT_EQ(f.pipedex.FindComponentTypes("", "CONFIGURATION", "x' or '1'='1"), 0);
-  EXPECT_EQ(Hits(f.pipedex), "Elbow-90 Elbow-NS ");
+  // No search runs for an unknown attribute nor for crafted values (invalid expressions): the hits stay.
+  ASSERT_EQ(p.FindComponentTypes("", "SKEY", "EL**"), 2);
+  EXPECT_EQ(p.FindComponentTypes("", " SKEY", "FLBW"), 2);
+  EXPECT_EQ(p.FindComponentTypes("x' or '1'='1", "", ""), 0);
+  EXPECT_EQ(p.FindComponentTypes("", "CONFIGURATION", "x' or '1'='1"), 0);
+  EXPECT_EQ(Hits(p), "Elbow-90 Elbow-NS ");
 }
 
 TEST(ComponentTypeLookups, DataAttributesAndDefaults) {

@@ -40,12 +40,7 @@ TEST(FindOperations, CatalogueAndComponentTypeOperations) {
   EXPECT_EQ(p.GetOperationEnum(1), 0);
   EXPECT_EQ(p.GetOperationEnum(2), 8);
   // An unknown component type is an error, and the list stays.
-  try {
-    p.FindOperations("Nope");
-    ADD_FAILURE() << "no error";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.number(), 91);
-  }
+  EXPECT_EQ(ErrorOf([&] { p.FindOperations("Nope"); }).number(), 91);
   EXPECT_EQ(p.OperationCount(), 3);
 }
 

@@ -80,7 +80,7 @@ TEST(AngleSelection, StandardAngleTestNeedsNoCatalogue) {
   EXPECT_THROW(p.GetAngleComponentData2("Elbow-90-V", "BW", "BW", 50, trimmed, standard, type), Error);
 }
 
-TEST(AngleSelection, ComponentTypeByAngleAndSKEY) {
+TEST(AngleSelection, ComponentTypeByAngleAndSKEYAndNearestDefaultElbow) {
   Fixture f(kAngles);
   auto byAngle = [&](const std::string& skey, double angle) {
     bool trimmed = true;
@@ -98,11 +98,10 @@ TEST(AngleSelection, ComponentTypeByAngleAndSKEY) {
   EXPECT_EQ(byAngle("EL'W", 90).first, "");
   f.pipedex.AngleTolerance(0);
   EXPECT_EQ(byAngle("ELBW", 60), (R{"E60", true}));
-}
 
-TEST(AngleSelection, NearestDefaultElbow) {
-  Fixture f(kAngles);
+  // The nearest default elbow.
   Pipedex& p = f.pipedex;
+  p.AngleTolerance(1);
   bool trimmed = false;
   double angle = 0;
   auto data2 = [&](const std::string& ct, const std::string& ep, double a) {

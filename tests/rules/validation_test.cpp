@@ -27,7 +27,7 @@ Answer Valid(Pipedex& p, const std::string& pcfType, const std::string& skey, Va
   return {r, data, componentType};
 }
 
-TEST(GetValidData, PCFTypeAsMaster) {
+TEST(GetValidData, PCFTypeOrSKEYAsMaster) {
   Fixture f(kCatalogue);
   Pipedex& p = f.pipedex;
   EXPECT_EQ(Valid(p, "NOPE", "VTBW", vdM_PCFTYPE), (Answer{vdR_FAIL, "", ""}));
@@ -39,11 +39,7 @@ TEST(GetValidData, PCFTypeAsMaster) {
   EXPECT_EQ(Valid(p, "VALVE", "XXFL", vdM_PCFTYPE), (Answer{vdR_MODIFIED, "VBFL", "Valve-Plug"}));
   EXPECT_EQ(Valid(p, "MISC", "  ", vdM_PCFTYPE), (Answer{vdR_OK, "  ", "Blank"}));
   EXPECT_EQ(Valid(p, "MISC", "ABCD", vdM_PCFTYPE), (Answer{vdR_MODIFIED, "", "Blank"}));
-}
-
-TEST(GetValidData, SKEYAsMaster) {
-  Fixture f(kCatalogue);
-  Pipedex& p = f.pipedex;
+  // The SKEY as master.
   EXPECT_EQ(Valid(p, "VALVE", "NONE", vdM_SKEY), (Answer{vdR_FAIL, "", ""}));
   EXPECT_EQ(Valid(p, "VALVE", "VBBW", vdM_SKEY), (Answer{vdR_OK, "VALVE", "Valve-Ball"}));
   EXPECT_EQ(Valid(p, "FLANGE", "VBBW", static_cast<ValidDataMaster>(7)), (Answer{vdR_MODIFIED, "VALVE", "Valve-Plug"}));
