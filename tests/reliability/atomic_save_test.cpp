@@ -11,7 +11,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "test_support.h"
 
@@ -19,13 +18,6 @@ namespace pipedex::testing {
 namespace {
 
 constexpr std::int32_t kXmlServiceError = static_cast<std::int32_t>(0x80004005);
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 std::vector<std::string> FileNames(const std::string& folder) {
   std::vector<std::string> names;

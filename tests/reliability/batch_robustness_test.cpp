@@ -4,8 +4,7 @@
 
 #include <sys/wait.h>
 
-#include <cstdio>
-#include <fstream>
+#include <cstdlib>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
@@ -26,12 +25,12 @@ struct BatchRun {
 BatchRun RunRawBatch(const TempDir& dir, const std::string& input) {
   std::string in = dir.Write("input.bin", input);
   std::string out = dir.path() + "/output.txt";
-  std::string command = std::string("'") + PIPEDEX_CLI_PATH + "' --component-dir '" + dir.path() + "' batch < '" + in +
-                        "' > '" + out + "' 2>/dev/null";
+  std::string command = Quote(PIPEDEX_CLI_PATH) + " --component-dir " + Quote(dir.path()) + " batch < " + Quote(in) +
+                        " > " + Quote(out) + " 2>/dev/null";
   BatchRun run;
   run.status = std::system(command.c_str());
-  std::ifstream file(out, std::ios::binary);
-  for (std::string line; std::getline(file, line);) run.lines.push_back(line);
+  std::istringstream output(ReadFile(out));
+  for (std::string line; std::getline(output, line);) run.lines.push_back(line);
   return run;
 }
 

@@ -6,8 +6,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "core/xml_document.h"
 #include "pipedex/pipedex.h"
@@ -120,10 +118,7 @@ TEST(Encodings, SavesBesideTheWorkingFolder) {
   std::filesystem::current_path(f.dir.path());
   f.pipedex.DumpXML("relative.xml");  // a name without a folder: the temporary file goes to the working folder
   std::filesystem::current_path(previous);
-  std::ifstream in(f.dir.path() + "/relative.xml", std::ios::binary);
-  std::ostringstream saved;
-  saved << in.rdbuf();
-  EXPECT_NE(saved.str().find("<SKEY>\u20AC</SKEY>"), std::string::npos);
+  EXPECT_NE(ReadFile(f.dir.path() + "/relative.xml").find("<SKEY>\u20AC</SKEY>"), std::string::npos);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <functional>
 #include <iomanip>
 #include <random>
@@ -133,10 +132,7 @@ std::vector<Call> Calls() {
       [](Pipedex& p, const Draw& d, const Context& c, Answer& r) {
         if (d.n % 8 != 0) return;
         p.DumpXML(c.dumpPath);
-        std::ifstream in(c.dumpPath, std::ios::binary);
-        std::ostringstream content;
-        content << in.rdbuf();
-        r << std::hash<std::string>()(content.str());
+        r << std::hash<std::string>()(ReadFile(c.dumpPath));
       },
   };
   return calls;
