@@ -47,7 +47,7 @@ demo: build
 	@echo; echo "== pipedex info (the shipped sample catalogue) =="; \
 	$(BUILD)/bin/pipedex info
 	@echo; echo "== pipedex skey ELBW =="; $(BUILD)/bin/pipedex skey ELBW || true
-	@echo; echo "== pipedex elbow 50 --skey ELBW =="; $(BUILD)/bin/pipedex elbow 50 --skey ELBW || true
+	@echo; echo "== pipedex elbow 50 --type Elbow-90-V --skey ELBW =="; $(BUILD)/bin/pipedex elbow 50 --type Elbow-90-V --skey ELBW || true
 	@echo; echo "== one batch request =="; \
 	echo '{"call": "GetSKEYData", "args": ["ELBW"]}' | $(BUILD)/bin/pipedex batch
 
