@@ -11,27 +11,6 @@ namespace {
 
 using nlohmann::json;
 
-TEST(CliBatch, AnswersEveryLineAndGoesOnAfterBadOnes) {
-  TempDir dir;
-  dir.Write("SystemPipedex.xml", Catalogue("<A_CPT><Pipes/></A_CPT>"));
-  auto lines = RunBatch({"--component-dir", dir.path()},
-                        {R"({"call": "SystemXMLPath"})", "not json", "", R"({"call": "NoSuchOperation"})",
-                         R"({"call": "DumpXML", "args": [1]})", R"({"call": "DumpXML", "args": []})",
-                         R"({"call": "SystemXMLPath", "args": ["extra"]})", R"({"set": "NoSuchProperty", "value": 1})",
-                         "[1,2]", R"({"call": "DumpXML", "args": ["/proc/no/such/file.xml"]})",
-                         R"({"call": "UserXMLPath"})"});
-  ASSERT_EQ(lines.size(), 11u);
-  EXPECT_EQ(json::parse(lines[0])["result"], dir.path() + "/SystemPipedex.xml");
-  for (std::size_t i = 1; i <= 8; ++i) {
-    auto error = json::parse(lines[i])["error"];
-    EXPECT_EQ(error["source"], "pipedex-cli") << lines[i];
-    EXPECT_TRUE(error["number"].is_number_integer());
-  }
-  auto saveError = json::parse(lines[9])["error"];
-  EXPECT_EQ(saveError["source"], "Pipedex");
-  EXPECT_EQ(json::parse(lines[10]), json::parse(R"({"result": ""})"));
-}
-
 TEST(CliBatch, InitialisationErrorsAreAnsweredNotFatal) {
   TempDir empty;
   auto lines = RunBatch({"--component-dir", empty.path(), "--registry", empty.path() + "/none.reg"},
