@@ -1,8 +1,10 @@
 #pragma once
 
-// The operations the CLI can call by name (`pipedex call`, `pipedex batch`):
-// each with its parameters in declared order, their types and whether they
-// are in-out, and a function that runs it on an instance.
+// The batch protocol: the operations a client can call by name (`pipedex
+// call`, `pipedex batch`), each with its parameters in declared order, their
+// types and whether they are in-out, and a function that runs it on an
+// instance; and the JSON requests and answers around them. The CLI, the fuzz
+// targets, the thread test and the benchmarks all walk this one table.
 
 #include <cstdint>
 #include <functional>
@@ -27,8 +29,16 @@ struct Param {
   ArgType type;
   bool inout = false;
 };
-inline Param In(std::string name, ArgType type) { return {std::move(name), type, false}; }
-inline Param InOut(std::string name, ArgType type) { return {std::move(name), type, true}; }
+
+// What an operation does besides answering: the callers that run operations
+// in bulk (fuzz targets, thread test, benchmarks) keep the ones with effects
+// apart, and point the file names at files of their own.
+enum class Effect {
+  None,              // answers, and may replace a result list
+  ChangesCatalogue,  // adds to the merged document and rebuilds the lists
+  ReadsFile,         // its first argument names a file to merge
+  WritesFile,        // its first argument names a file to write
+};
 
 using ArgValue = std::variant<std::string, std::int32_t, double, bool>;
 
@@ -47,7 +57,10 @@ using Setter = std::function<void(Pipedex&, const ArgValue&)>;
 struct Operation {
   std::string name;
   std::vector<Param> params;
-  Invoke invoke;
+  Invoke invoke;  // runs the member and forms its result
+  // Runs the member and drops its result (what the benchmarks time).
+  std::function<void(Pipedex&, Args&)> call;
+  Effect effect = Effect::None;
 };
 
 struct Property {
@@ -64,27 +77,22 @@ class UsageError : public std::runtime_error {
 
 class OperationTable {
  public:
-  void Add(std::string name, std::vector<Param> params, Invoke invoke);
-  void AddSetter(std::string name, ArgType type, Setter set);
+  // Adds an operation (see Bind in bind.h); one of the same name is replaced.
+  void Add(Operation op);
+  void AddSetter(Property property);
   const Operation* Find(const std::string& name) const;
   const Property* FindSetter(const std::string& name) const;
+  // In name order.
   const std::map<std::string, Operation>& operations() const { return operations_; }
+  const std::map<std::string, Property>& setters() const { return setters_; }
 
  private:
   std::map<std::string, Operation> operations_;
   std::map<std::string, Property> setters_;
 };
 
-// Every operation of every area.
+// Every public operation of Pipedex (operations.cpp).
 OperationTable BuildOperationTable();
-void RegisterCoreOperations(OperationTable& table);
-void RegisterModelOperations(OperationTable& table);
-void RegisterQueryOperations(OperationTable& table);
-void RegisterRuleOperations(OperationTable& table);
-void RegisterOverlayOperations(OperationTable& table);
-
-// A node as a result: its XML text without indentation, or null for nothing.
-Json NodeResult(pugi::xml_node node);
 
 // Argument values from a JSON array or from command-line texts. Trailing in-out
 // arguments may be left out ("", false or 0). Throws UsageError.

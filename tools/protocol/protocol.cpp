@@ -1,9 +1,8 @@
-#include "operation_table.h"
+#include "protocol.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <sstream>
 
 namespace pipedex::cli {
 namespace {
@@ -37,14 +36,14 @@ Json ValueJson(const ArgValue& v) {
 
 }  // namespace
 
-void OperationTable::Add(std::string name, std::vector<Param> params, Invoke invoke) {
-  Operation op{name, std::move(params), std::move(invoke)};
+void OperationTable::Add(Operation op) {
+  std::string name = op.name;
   operations_[std::move(name)] = std::move(op);
 }
 
-void OperationTable::AddSetter(std::string name, ArgType type, Setter set) {
-  Property p{name, type, std::move(set)};
-  setters_[std::move(name)] = std::move(p);
+void OperationTable::AddSetter(Property property) {
+  std::string name = property.name;
+  setters_[std::move(name)] = std::move(property);
 }
 
 const Operation* OperationTable::Find(const std::string& name) const {
@@ -55,23 +54,6 @@ const Operation* OperationTable::Find(const std::string& name) const {
 const Property* OperationTable::FindSetter(const std::string& name) const {
   auto it = setters_.find(name);
   return it == setters_.end() ? nullptr : &it->second;
-}
-
-OperationTable BuildOperationTable() {
-  OperationTable table;
-  RegisterCoreOperations(table);
-  RegisterModelOperations(table);
-  RegisterQueryOperations(table);
-  RegisterRuleOperations(table);
-  RegisterOverlayOperations(table);
-  return table;
-}
-
-Json NodeResult(pugi::xml_node node) {
-  if (!node) return nullptr;
-  std::ostringstream out;
-  node.print(out, "", pugi::format_raw, pugi::encoding_utf8);
-  return out.str();
 }
 
 ArgValue ValueFromJson(ArgType type, const Json& value, const std::string& what) {
