@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/errors.h"
-#include "core/text.h"
+#include "base/errors.h"
+#include "base/text.h"
 
 namespace pipedex::model {
 

@@ -1,12 +1,12 @@
 // Component type queries: the search that fills the component type result
 // list, and the lookups of one component type or one group.
 
-#include "core/errors.h"
-#include "core/format.h"
-#include "core/pipedex_impl.h"
-#include "core/text.h"
-#include "core/xml_document.h"
-#include "core/xml_utils.h"
+#include "base/errors.h"
+#include "base/format.h"
+#include "instance/pipedex_impl.h"
+#include "base/text.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
 #include "model/configuration_lookup.h"
 
 namespace pipedex {

@@ -4,11 +4,11 @@
 
 #include <span>
 
-#include "core/format.h"
-#include "core/pipedex_impl.h"
-#include "core/text.h"
-#include "core/xml_document.h"
-#include "core/xml_utils.h"
+#include "base/format.h"
+#include "instance/pipedex_impl.h"
+#include "base/text.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
 
 namespace pipedex {
 namespace {

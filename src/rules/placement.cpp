@@ -2,10 +2,10 @@
 // without rules may be placed anywhere; otherwise the target's component type
 // or its SKEY must be listed, letter case and blanks aside.
 
-#include "core/format.h"
-#include "core/pipedex_impl.h"
-#include "core/xml_document.h"
-#include "core/xml_utils.h"
+#include "base/format.h"
+#include "instance/pipedex_impl.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
 
 namespace pipedex {
 

@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
-#include "core/registry.h"
-#include "core/registry_file.h"
+#include "platform/registry.h"
+#include "platform/registry_file.h"
 #include "test_support.h"
 
 namespace pipedex::testing {

@@ -6,9 +6,9 @@
 #include <optional>
 #include <vector>
 
-#include "core/errors.h"
-#include "core/pipedex_impl.h"
-#include "core/text.h"
+#include "base/errors.h"
+#include "instance/pipedex_impl.h"
+#include "base/text.h"
 
 namespace pipedex {
 namespace {

@@ -1,8 +1,8 @@
-#include "core/path_index.h"
+#include "base/path_index.h"
 
-#include "core/errors.h"
-#include "core/xml_document.h"
-#include "core/xml_utils.h"
+#include "base/errors.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
 
 namespace pipedex::xml {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/merged_document.h"
+#include "overlays/merged_document.h"
 
 namespace pipedex::testing {
 namespace {

@@ -4,11 +4,11 @@
 #include <array>
 #include <cmath>
 
-#include "core/errors.h"
-#include "core/format.h"
-#include "core/text.h"
-#include "core/xml_document.h"
-#include "core/xml_utils.h"
+#include "base/errors.h"
+#include "base/format.h"
+#include "base/text.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
 #include "model/configuration_lookup.h"
 #include "pipedex/default_elbow.h"
 

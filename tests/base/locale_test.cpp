@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <locale.h>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "test_support.h"
 
 namespace pipedex::testing {

@@ -1,4 +1,4 @@
-#include "core/registry.h"
+#include "platform/registry.h"
 
 #include <algorithm>
 #include <cstring>

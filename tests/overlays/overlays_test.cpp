@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "core/merged_document.h"
+#include "overlays/merged_document.h"
 
 namespace pipedex::testing {
 namespace {

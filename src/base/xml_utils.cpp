@@ -1,4 +1,4 @@
-#include "core/xml_utils.h"
+#include "base/xml_utils.h"
 
 #include <algorithm>
 #include <charconv>
@@ -7,9 +7,9 @@
 
 #include <utf8proc.h>
 
-#include "core/errors.h"
-#include "core/text.h"
-#include "core/xml_document.h"
+#include "base/errors.h"
+#include "base/text.h"
+#include "base/xml_document.h"
 
 namespace pipedex::xml {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "core/path_index.h"
-#include "core/xml_document.h"
-#include "core/xml_utils.h"
+#include "base/path_index.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
 #include "pipedex/error.h"
 #include "test_support.h"
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/registry.h"
-#include "core/registry_file.h"
+#include "platform/registry.h"
+#include "platform/registry_file.h"
 #include "test_support.h"
 
 namespace pipedex::testing {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/pipedex_impl.h"
+#include "base/xml_document.h"
+#include "model/catalogue.h"
 #include "test_support.h"
 
 namespace pipedex {
@@ -8,15 +9,16 @@ namespace {
 
 using testing::Catalogue;
 
-// The private state of an instance over an inline catalogue, initialised.
-struct Built {
-  explicit Built(const std::string& sections) : platform(std::make_shared<testing::TestPlatform>(dir.path())) {
-    dir.Write("SystemPipedex.xml", Catalogue(sections));
-    impl.Initialise();
+// The catalogue and search results built from an inline catalogue.
+struct Built : model::Catalogue, model::SearchResults {
+  explicit Built(const std::string& sections) {
+    xml::ParseError error;
+    EXPECT_TRUE(xml::LoadText(doc, testing::Catalogue(sections), error));
+    root = xml::FirstChildElement(doc, "ZENROD-ISOMETRICS-DATA");
+    EXPECT_FALSE(model::BuildCatalogue(root, *this, *this));
   }
-  testing::TempDir dir;
-  std::shared_ptr<testing::TestPlatform> platform;
-  Pipedex::Impl impl{platform};
+  pugi::xml_document doc;
+  pugi::xml_node root;
 };
 
 const char* kMessyCatalogue = R"(
@@ -60,7 +62,7 @@ const char* kMessyCatalogue = R"(
 
 TEST(BuildInternalLists, IndexesAMessyCatalogueWithoutFailing) {
   Built b(kMessyCatalogue);
-  const Pipedex::Impl& s = b.impl;
+  const Built& s = b;
   EXPECT_EQ(s.GroupNodes->size(), 3u);
   EXPECT_EQ(s.CptTypeNodes->size(), 6u);
   EXPECT_EQ(s.EndPrepNodes->size(), 9u);
@@ -105,22 +107,21 @@ TEST(BuildInternalLists, IndexesAMessyCatalogueWithoutFailing) {
 
 TEST(BuildInternalLists, MissingSectionsGiveEmptyListsAndNoRootFailsTheBuild) {
   Built b("<!-- nothing -->");
-  EXPECT_TRUE(b.impl.GroupNodes && b.impl.GroupNodes->empty());
-  EXPECT_EQ(*b.impl.PCFTYPEList, NameList{""});
-  EXPECT_EQ(b.impl.AttMap.Count(), 0);
-  EXPECT_FALSE(b.impl.PlotraAttSection);
+  EXPECT_TRUE(b.GroupNodes && b.GroupNodes->empty());
+  EXPECT_EQ(*b.PCFTYPEList, NameList{""});
+  EXPECT_EQ(b.AttMap.Count(), 0);
+  EXPECT_FALSE(b.PlotraAttSection);
 
-  b.impl.DataRoot = {};
-  EXPECT_FALSE(b.impl.BuildInternalLists());
-  EXPECT_FALSE(b.impl.GroupNodes);
-  EXPECT_FALSE(b.impl.OperationNodes);
-  EXPECT_FALSE(b.impl.LastBuildError.empty());
+  auto failure = model::BuildCatalogue({}, b, b);
+  EXPECT_FALSE(b.GroupNodes);
+  EXPECT_FALSE(b.OperationNodes);
+  EXPECT_TRUE(failure && !failure->empty());
 }
 
 TEST(BuildInternalLists, SharedHelpers) {
   Built b("<A_ENDPREP><ENDPREP Plotra=\"Y\">BW--</ENDPREP><ENDPREP Plotra=\"Y\">sw--</ENDPREP></A_ENDPREP>"
           "<A_CPT><Elbows><Elbow-90/><Elbow-45/></Elbows><Tees><Tee/></Tees></A_CPT>");
-  Pipedex::Impl& s = b.impl;
+  Built& s = b;
   EXPECT_TRUE(s.SKEYHasEndPrepSuffix("ELbw"));
   EXPECT_TRUE(s.SKEYHasEndPrepSuffix("TE**"));
   EXPECT_TRUE(s.SKEYHasEndPrepSuffix("ÄÖBW"));
@@ -131,15 +132,15 @@ TEST(BuildInternalLists, SharedHelpers) {
   NameList names{"", "old"};
   model::CTypeLookup lookup;
   lookup.AddCptType("Tee", "TEE");
-  Pipedex::Impl::AppendNamesToList("componenttype", names, lookup, true);
+  model::SearchResults::AppendNamesToList("componenttype", names, lookup, true);
   EXPECT_EQ(names, (NameList{"", "old", "Tee"}));
-  Pipedex::Impl::AppendNamesToList("x", names, *s.GroupNodes, false);
+  model::SearchResults::AppendNamesToList("x", names, *s.GroupNodes, false);
   EXPECT_EQ(names, (NameList{"", "Elbows", "Tees"}));
 
   s.FoundCptTypes = NameList{"", "Elbow-90", "Tee", "Elbow-45"};
-  s.FilterCptTypesByGroup("Group", "elbows");
+  model::FilterCptTypesByGroup(s, s, "Group", "elbows");
   EXPECT_EQ(*s.FoundCptTypes, (NameList{"", "Elbow-90", "Elbow-45"}));
-  s.FilterCptTypesByGroup("group", "Elbows");
+  model::FilterCptTypesByGroup(s, s, "group", "Elbows");
   EXPECT_EQ(*s.FoundCptTypes, NameList{""});
 }
 

@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "core/errors.h"
-#include "core/xml_document.h"
-#include "core/xml_utils.h"
+#include "base/errors.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
 #include "test_support.h"
 
 namespace pipedex::testing {

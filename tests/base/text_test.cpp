@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace pipedex::text {
 namespace {

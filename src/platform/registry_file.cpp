@@ -1,9 +1,9 @@
-#include "core/registry_file.h"
+#include "platform/registry_file.h"
 
 #include <fstream>
 #include <sstream>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace pipedex::registry {
 namespace {

@@ -3,9 +3,9 @@
 // lists the new SKEY too, and so does the reference's default end-preparation
 // list. The indexes are updated in place; the other lists are not rebuilt.
 
-#include "core/errors.h"
-#include "core/format.h"
-#include "core/pipedex_impl.h"
+#include "base/errors.h"
+#include "base/format.h"
+#include "instance/pipedex_impl.h"
 
 namespace pipedex {
 namespace {

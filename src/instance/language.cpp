@@ -3,11 +3,11 @@
 // translated attribute texts for groups, component types, end preparations,
 // operations and SKEYs.
 
-#include "core/errors.h"
-#include "core/format.h"
-#include "core/path_index.h"
-#include "core/pipedex_impl.h"
-#include "core/xml_utils.h"
+#include "base/errors.h"
+#include "base/format.h"
+#include "base/path_index.h"
+#include "instance/pipedex_impl.h"
+#include "base/xml_utils.h"
 
 namespace pipedex {
 namespace {

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <map>
 
-#include "core/registry_file.h"
-#include "core/text.h"
+#include "platform/registry_file.h"
+#include "base/text.h"
 #include "pipedex/platform.h"
 
 namespace pipedex {

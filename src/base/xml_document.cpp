@@ -1,4 +1,4 @@
-#include "core/xml_document.h"
+#include "base/xml_document.h"
 
 #include <fcntl.h>
 #include <iconv.h>
@@ -13,8 +13,8 @@
 
 #include <utf8proc.h>
 
-#include "core/errors.h"
-#include "core/text.h"
+#include "base/errors.h"
+#include "base/text.h"
 
 namespace pipedex::xml {
 namespace {
