@@ -21,6 +21,18 @@
 
 namespace pipedex {
 
+// Runs the body of an operation whose failure rule is a neutral answer: any
+// failure inside the body gives that answer. The load runs before the body,
+// so its errors still reach the client.
+template <typename R, typename Body>
+R AnswerOr(R neutral, Body&& body) {
+  try {
+    return body();
+  } catch (...) {
+    return neutral;
+  }
+}
+
 // The documents of an instance and where they came from.
 struct Documents {
   std::string SystemPath;

@@ -180,6 +180,7 @@ std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& c, Sea
     SelectSections(root, c, r);
     CollectPlotraTokens(c);
     ClearIndexes(c);
+    c.ListsBuilt = true;
   } catch (const std::exception& e) {
     for (NodeList* list : {&c.GroupNodes, &r.CptTypeNodes, &r.SKEYNodes, &c.ConfigurationNodes, &c.EndPrepNodes,
                            &c.PCFIDFNodes, &r.OperationNodes})
@@ -191,6 +192,20 @@ std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& c, Sea
   FileSKEYs(root, r, c);
   MapAttributes(c);
   return std::nullopt;
+}
+
+pugi::xml_node Catalogue::SKEYElement(const std::string& SKEY, Prefer prefer) const {
+  const bool suffix = SKEYHasEndPrepSuffix(SKEY);
+  if (prefer == Prefer::Own) {
+    pugi::xml_node own = SKEYTags.Item(SKEY).Node;
+    return own || !suffix ? own : SKEYTags.Item(GenericSKEY(SKEY)).Node;
+  }
+  pugi::xml_node generic = suffix ? SKEYTags.Item(GenericSKEY(SKEY)).Node : pugi::xml_node();
+  return generic ? generic : SKEYTags.Item(SKEY).Node;
+}
+
+void Catalogue::RequireLists() const {
+  if (!ListsBuilt) RaiseObjectNotSet();
 }
 
 bool Catalogue::SKEYHasEndPrepSuffix(std::string_view SKEY) const {

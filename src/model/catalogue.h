@@ -42,9 +42,21 @@ struct Catalogue {
   AttList AttMap;
   std::vector<CDefaultElbow> DefaultElbows;
 
+  // Whether a list build has filled the indexes. A load that failed before the
+  // build (a broken project file or language variant) leaves them missing
+  // rather than empty: operations that read them raise 91 (object not set)
+  // and so answer by their own failure rule.
+  bool ListsBuilt = false;
+  void RequireLists() const;
+
   // Whether a SKEY ends in an end preparation of the Plotra convention (or "**"),
   // so that a query may fall back to its generic form.
   bool SKEYHasEndPrepSuffix(std::string_view SKEY) const;
+
+  // The A_SKEY element defining an SKEY: its own, or for a suffix SKEY its
+  // generic one, tried in the given order; an empty node when neither exists.
+  enum class Prefer { Own, Generic };
+  pugi::xml_node SKEYElement(const std::string& SKEY, Prefer prefer) const;
 };
 
 // The lists the searches replace. The build resets all but FoundCptTypes to

@@ -28,9 +28,7 @@ void Pipedex::AddSKEY(const std::string& newSKEY, const std::string& Description
   try {
     d.RequireLists();
     // The reference element: the generic form first when RefSKEY ends in a Plotra end preparation.
-    const std::string key = d.SKEYHasEndPrepSuffix(RefSKEY) ? GenericSKEY(RefSKEY) : RefSKEY;
-    pugi::xml_node reference = d.SKEYTags.Item(key).Node;
-    if (!reference) reference = d.SKEYTags.Item(RefSKEY).Node;
+    pugi::xml_node reference = d.SKEYElement(RefSKEY, model::Catalogue::Prefer::Generic);
     if (!reference) throw Error(errors::kAddSKEY, kAddSKEYSource, "Reference SKEY (" + RefSKEY + ") does not exist");
 
     // The copy: the reference's attributes, the new SKEY as its only content, its own description.

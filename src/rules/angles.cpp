@@ -60,7 +60,7 @@ std::string Pipedex::GetConfigurationForAngle(double Angle) {
 
 std::string Pipedex::GetComponentTypeByAngle(const std::string& SKEY, double Angle, bool& Trimmed) {
   impl_->Initialise();
-  try {
+  return AnswerOr<std::string>("", [&]() -> std::string {
     Trimmed = false;
     std::string configuration = StandardConfiguration(Angle, impl_->AngleTolerance);
     if (configuration == format::kConfigNonStandard && IsTrimmableSKEY(SKEY)) {
@@ -79,9 +79,7 @@ std::string Pipedex::GetComponentTypeByAngle(const std::string& SKEY, double Ang
         return std::string(xml::LocalName(node));
     }
     return "";
-  } catch (...) {
-    return "";
-  }
+  });
 }
 
 void Pipedex::GetAngleComponentData(const std::string& ComponentType, double Angle, bool& Trimmed,
