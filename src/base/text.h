@@ -14,6 +14,12 @@ namespace pipedex::text {
 
 // Upper-cases every character by its simple Unicode mapping.
 std::string Upper(std::string_view s);
+
+// ASCII letter case only, for texts that are ASCII by definition (encoding
+// names, element names of the format) and for fast paths that fold byte by byte.
+constexpr char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+std::string AsciiLower(std::string s);
 // Removes leading and trailing blanks (space characters only).
 std::string Trim(std::string_view s);
 // Upper(Trim(s)): the usual normal form of names the caller passes.

@@ -22,12 +22,6 @@ namespace {
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments |
                                    pugi::parse_pi | pugi::parse_doctype;
 
-std::string AsciiLower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
-
 // The encoding named in the XML declaration of an 8-bit buffer, "" when none is named.
 std::string DeclaredEncoding(std::string_view bytes) {
   if (!text::StartsWith(bytes, "<?xml")) return "";
@@ -191,7 +185,7 @@ bool LoadText(pugi::xml_document& doc, std::string_view bytes, ParseError& error
   std::string from = UnicodeEncoding(bytes, bomLength);
   buffer.remove_prefix(bomLength);
   if (from.empty() && bomLength == 0) {
-    std::string declared = AsciiLower(DeclaredEncoding(bytes));
+    std::string declared = text::AsciiLower(DeclaredEncoding(bytes));
     if (!IsUtf8Name(declared)) from = declared;
   }
   if (!from.empty()) {
@@ -272,7 +266,8 @@ bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& erro
   // text is checked here and parsed where it lies.
   const std::string_view text(buffer, size);
   std::size_t bomLength = 0;
-  if (!UnicodeEncoding(text, bomLength).empty() || (bomLength == 0 && !IsUtf8Name(AsciiLower(DeclaredEncoding(text)))))
+  if (!UnicodeEncoding(text, bomLength).empty() ||
+      (bomLength == 0 && !IsUtf8Name(pipedex::text::AsciiLower(DeclaredEncoding(text)))))
     return loadCopy(std::string(text));
   if (std::size_t bad = FirstInvalidCharacter(text.substr(bomLength)); bad != std::string_view::npos) {
     error.reason = kInvalidCharacter;

@@ -76,8 +76,8 @@ bool NoCaseValue::Matches(std::string_view nodeText) const {
     if (space(c)) {
       while (i + 1 < e && space(nodeText[i + 1])) ++i;
       c = ' ';
-    } else if (c >= 'a' && c <= 'z') {
-      c = static_cast<char>(c - 'a' + 'A');
+    } else {
+      c = text::AsciiUpper(c);
     }
     if (w >= wanted_.size() || wanted_[w] != c) return false;
     ++w;

@@ -32,7 +32,7 @@ inline bool IsAscii(std::string_view s) {
   return true;
 }
 
-inline char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+using text::AsciiUpper;
 
 // A key as looked up: its hash, and the upper-cased text when it is not ASCII.
 struct Probe {

@@ -42,12 +42,7 @@ std::vector<pugi::xml_node> Children(pugi::xml_node node) {
   return out;
 }
 
-std::vector<pugi::xml_node> ChildElements(pugi::xml_node node) {
-  std::vector<pugi::xml_node> out;
-  for (pugi::xml_node c : Children(node))
-    if (c.type() == pugi::node_element) out.push_back(c);
-  return out;
-}
+using xml::ChildElements;
 
 // Group and component type elements are known by their local name.
 std::string Name(pugi::xml_node node) { return std::string(xml::LocalName(node)); }

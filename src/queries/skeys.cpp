@@ -26,10 +26,7 @@ int ConnectionPointOf(std::string_view name) {
       break;
     }
   }
-  auto is = [&](std::size_t i, char wanted) {
-    char c = name[i];
-    return (c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) == wanted;
-  };
+  auto is = [&](std::size_t i, char wanted) { return text::AsciiUpper(name[i]) == wanted; };
   if (name.size() != 9 || !is(0, 'C') || !is(1, 'P') || name[2] != '_' || name[4] != '_' || !is(5, 'P') ||
       !is(6, 'R') || !is(7, 'E') || !is(8, 'P') || name[3] < '1' || name[3] > '4')
     return -1;
