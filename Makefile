@@ -15,7 +15,7 @@ WERROR ?= ON
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 PACKAGES := cmake g++ make pkg-config libpugixml-dev libutf8proc-dev nlohmann-json3-dev \
-            libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev help2man
+            libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev locales help2man
 FUZZ_PACKAGES := clang libclang-rt-dev
 COVERAGE_PACKAGES := gcovr
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -74,8 +74,9 @@ std::string Pipedex::GetComponentTypeByAngle(const std::string& SKEY, double Ang
     const std::vector<pugi::xml_node> nodes = *impl_->CptTypeNodes;
     for (pugi::xml_node node : nodes) {
       if (xml::GetAttributeText(node, format::kAttrConfiguration, "") != configuration) continue;
-      if (FindSKEYChild(node, SKEY)) return node.name();
-      if (impl_->SKEYHasEndPrepSuffix(SKEY) && FindSKEYChild(node, GenericSKEY(SKEY))) return node.name();
+      if (FindSKEYChild(node, SKEY)) return std::string(xml::LocalName(node));
+      if (impl_->SKEYHasEndPrepSuffix(SKEY) && FindSKEYChild(node, GenericSKEY(SKEY)))
+        return std::string(xml::LocalName(node));
     }
     return "";
   } catch (...) {
