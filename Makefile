@@ -49,9 +49,9 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-# The library, the CLI and its man page only (no tests).
+# The library and the CLI only (no tests); with its man page for install.
 build-tool: configure
-	cmake --build $(BUILD) -j $(JOBS) --target pipedex_cli pipedex_man
+	cmake --build $(BUILD) -j $(JOBS) --target pipedex_cli
 
 demo: build-tool
 	@echo; echo "== pipedex info (the shipped sample catalogue) =="; \
@@ -65,6 +65,7 @@ demo: build-tool
 # package, pkg-config file, sample catalogue and guides under PREFIX
 # (DESTDIR, when set, is a staging root).
 install: build-tool
+	cmake --build $(BUILD) -j $(JOBS) --target pipedex_man
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 test: build

@@ -71,8 +71,9 @@ TEST(Install, PutsTheWholePackageUnderThePrefix) {
   const std::string catalogue = "{\"result\":\"" + prefix + "/share/pipedex/SystemPipedex.xml\"}\n";
   EXPECT_EQ(Shell("PIPEDEX_REGISTRY=" + Quote(registry) + " " + tool + " call SystemXMLPath").output, catalogue);
   EXPECT_EQ(Shell(tool + " call SystemXMLPath").status, 1);  // PIPEDEX_REGISTRY names a missing file
-  if (!fs::exists("/etc/pipedex/registry.reg"))
+  if (!fs::exists("/etc/pipedex/registry.reg")) {
     EXPECT_EQ(Shell("unset PIPEDEX_REGISTRY; " + tool + " call SystemXMLPath").output, catalogue);
+  }
 
   if (Shell("command -v pkg-config").status != 0) return;
   const std::string pkgConfig = "PKG_CONFIG_PATH=" + Quote(lib + "/pkgconfig") + " pkg-config ";
