@@ -69,6 +69,7 @@ bool Pipedex::Impl::BuildInternalLists() {
     DefaultEndPrepTags = {};
     AttMap = {};
     DefaultElbows.clear();
+    ListsBuilt = true;
   } catch (const std::exception& e) {
     GroupNodes.reset();
     CptTypeNodes.reset();

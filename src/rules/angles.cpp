@@ -113,6 +113,7 @@ void Pipedex::GetAngleComponentData2(const std::string& ComponentType, const std
     if (text::Right(componentType, 2) == "-V") componentType = text::Left(componentType, text::Length(componentType) - 2);
 
     // A default elbow within the tolerance; the last one that matches wins.
+    impl_->RequireLists();
     bool matched = false;
     for (const CDefaultElbow& elbow : impl_->DefaultElbows) {
       if (std::fabs(Angle - elbow.Angle()) < impl_->AngleTolerance) {
