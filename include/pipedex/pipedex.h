@@ -23,6 +23,7 @@
 #include "pipedex/default_elbow.h"
 #include "pipedex/enums.h"
 #include "pipedex/error.h"
+#include "pipedex/export.h"
 #include "pipedex/platform.h"
 
 namespace pipedex {
@@ -33,7 +34,7 @@ struct DefaultElbowInfo {
   double Angle = 0.0;
 };
 
-class Pipedex {
+class PIPEDEX_API Pipedex {
  public:
   Pipedex();
   explicit Pipedex(std::shared_ptr<Platform> platform);

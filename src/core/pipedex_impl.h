@@ -28,7 +28,8 @@ using NodeList = std::optional<std::vector<pugi::xml_node>>;
 // A result list of names: slot 0 is "", the names start at slot 1.
 using NameList = std::vector<std::string>;
 
-struct Pipedex::Impl {
+// Hidden even though Pipedex is exported: the state is no part of the library's ABI.
+struct [[gnu::visibility("hidden")]] Pipedex::Impl {
   explicit Impl(std::shared_ptr<Platform> p) : platform(std::move(p)) {}
 
   std::shared_ptr<Platform> platform;

@@ -53,7 +53,7 @@ bool Pipedex::Impl::BuildInternalLists() {
     for (pugi::xml_node n : *EndPrepNodes) {
       if (n.type() != pugi::node_element || std::string_view(n.name()) != format::kEndPrep) continue;
       if (GetAttributeText(n, format::kAttrPlotra, format::kDefaultPlotra) != format::kPlotraYes) continue;
-      std::string token = "~" + text::Left(xml::Text(n), 2) + "~";
+      std::string token = model::MakeToken(text::Left(xml::Text(n), 2));
       if (PlotraTokens.Contains(PlotraEndPreps, token)) continue;
       PlotraTokens.Append(PlotraEndPreps, token);
       // Tokens are whole characters between two "~", so the upper-cased text is
@@ -185,7 +185,7 @@ bool Pipedex::Impl::BuildInternalLists() {
 
 bool Pipedex::Impl::SKEYHasEndPrepSuffix(std::string_view SKEY) const {
   if (text::Length(SKEY) != 4 || text::Upper(text::Left(SKEY, 2)) == "FL") return false;
-  const std::string token = "~" + text::Upper(text::Right(SKEY, 2)) + "~";
+  const std::string token = model::MakeToken(text::Upper(text::Right(SKEY, 2)));
   return PlotraTokens.Contains(PlotraEndPreps, token) || token == "~**~";
 }
 
