@@ -1,5 +1,6 @@
 # The two commands a new user needs: `make demo` and `make test`.
 # Both install the Debian packages that are missing, configure and build.
+# The developer targets build with warnings as errors (WERROR=OFF turns that off).
 
 BUILD ?= build
 SAN_BUILD ?= build-sanitize
@@ -7,10 +8,14 @@ BENCH_BUILD ?= build-bench
 TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 COV_BUILD ?= build-coverage
+RELEASE_BUILD ?= build-release
+EMBED_BUILD ?= build-embedding
+PREFIX ?= /usr/local
+WERROR ?= ON
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 PACKAGES := cmake g++ make pkg-config libpugixml-dev libutf8proc-dev nlohmann-json3-dev \
-            libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev locales
+            libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev locales help2man
 FUZZ_PACKAGES := clang libclang-rt-dev
 COVERAGE_PACKAGES := gcovr
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -26,7 +31,8 @@ define install-missing
 	fi
 endef
 
-.PHONY: deps configure build demo test sanitize check-install bench sanitize-thread fuzz coverage clean
+.PHONY: deps configure build build-tool demo install test sanitize check-install check-embedding check-release \
+        check-exports bench sanitize-thread fuzz coverage clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -38,12 +44,16 @@ deps:
 	fi
 
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPIPEDEX_WERROR=$(WERROR)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-demo: build
+# The library and the CLI only (no tests); with its man page for install.
+build-tool: configure
+	cmake --build $(BUILD) -j $(JOBS) --target pipedex_cli
+
+demo: build-tool
 	@echo; echo "== pipedex info (the shipped sample catalogue) =="; \
 	$(BUILD)/bin/pipedex info
 	@echo; echo "== pipedex skey ELBW =="; $(BUILD)/bin/pipedex skey ELBW || true
@@ -51,11 +61,18 @@ demo: build
 	@echo; echo "== one batch request =="; \
 	echo '{"call": "GetSKEYData", "args": ["ELBW"]}' | $(BUILD)/bin/pipedex batch
 
+# Installs the library, headers, CLI, man page, bash completion, CMake
+# package, pkg-config file, sample catalogue and guides under PREFIX
+# (DESTDIR, when set, is a staging root).
+install: build-tool
+	cmake --build $(BUILD) -j $(JOBS) --target pipedex_man
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 sanitize: deps
-	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPIPEDEX_SANITIZE=ON
+	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPIPEDEX_SANITIZE=ON -DPIPEDEX_WERROR=$(WERROR)
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
@@ -64,17 +81,34 @@ sanitize: deps
 check-install: build
 	tools/check-install.sh
 
+# The library exports its public API and nothing of its internals.
+check-exports: build-tool
+	tools/check-exports.sh $(BUILD)/lib/libpipedex.so
+
+# Builds examples/embedding, a parent project that adds Pipedex with
+# add_subdirectory (EMBED_WITH=FetchContent for FetchContent), and runs it.
+check-embedding: deps
+	JOBS=$(JOBS) tools/check-embedding.sh $(or $(EMBED_WITH),add_subdirectory) $(EMBED_BUILD)
+
+# What a distribution packager does: a Release (-O3) build for prefix /usr,
+# warning-free, its test suite, and an install staged with DESTDIR.
+check-release: deps
+	cmake -S . -B $(RELEASE_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DPIPEDEX_WERROR=$(WERROR)
+	cmake --build $(RELEASE_BUILD) -j $(JOBS)
+	cd $(RELEASE_BUILD) && ctest --output-on-failure -j $(JOBS)
+	tools/check-package.sh $(RELEASE_BUILD)
+
 # Performance benchmarks: an optimised build of the library and the benchmark
 # program, then the run, which ends with the summary table of ratios.
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
-	  -DPIPEDEX_BENCH=ON -DPIPEDEX_TESTS=OFF
+	  -DPIPEDEX_BENCH=ON -DPIPEDEX_TESTS=OFF -DPIPEDEX_WERROR=$(WERROR)
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target pipedex_bench
 	$(BENCH_BUILD)/bin/pipedex-bench --data-dir $(BENCH_BUILD)/bench-data $(BENCH_ARGS)
 
 # The test suite under ThreadSanitizer (among them the eight-thread test).
 sanitize-thread: deps
-	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-fsanitize=thread -O1 -g" \
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-fsanitize=thread -O1 -g" -DPIPEDEX_WERROR=$(WERROR) \
 	  -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread -DCMAKE_SHARED_LINKER_FLAGS=-fsanitize=thread
 	cmake --build $(TSAN_BUILD) -j $(JOBS)
 	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1" ctest --output-on-failure -j $(JOBS)
@@ -91,7 +125,7 @@ fuzz: deps
 # the full report is $(COV_BUILD)/coverage/index.html).
 coverage: deps
 	$(call install-missing,$(COVERAGE_PACKAGES))
-	cmake -S . -B $(COV_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="--coverage -fprofile-update=atomic -O0" \
+	cmake -S . -B $(COV_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="--coverage -fprofile-update=atomic -O0" -DPIPEDEX_WERROR=$(WERROR) \
 	  -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage
 	cmake --build $(COV_BUILD) -j $(JOBS)
 	find $(COV_BUILD) -name '*.gcda' -delete
@@ -102,4 +136,4 @@ coverage: deps
 	  --txt --html-details $(COV_BUILD)/coverage/index.html --print-summary
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(BENCH_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(COV_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(BENCH_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(COV_BUILD) $(RELEASE_BUILD) $(EMBED_BUILD)

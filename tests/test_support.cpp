@@ -136,7 +136,7 @@ std::vector<std::string> RunBatch(const std::vector<std::string>& globalArgs, co
   for (const auto& r : requests) input += r + "\n";
   std::string inputFile = dir.Write("requests.jsonl", input);
   std::string command = Quote(PIPEDEX_CLI_PATH);
-  for (const auto& a : globalArgs) command += " " + Quote(a);
+  for (const auto& a : globalArgs) command.append(" ").append(Quote(a));  // not " " + std::string&&: g++ 12 -O3 -Wrestrict
   command += " batch < " + Quote(inputFile);
   std::string output = Execute(command, nullptr);
   std::vector<std::string> lines;
@@ -152,7 +152,7 @@ std::vector<std::string> RunBatch(const std::vector<std::string>& globalArgs, co
 
 std::string RunCli(const std::vector<std::string>& args, int* exitCode) {
   std::string command = Quote(PIPEDEX_CLI_PATH);
-  for (const auto& a : args) command += " " + Quote(a);
+  for (const auto& a : args) command.append(" ").append(Quote(a));
   return Execute(command + " 2>/dev/null", exitCode);
 }
 

@@ -2,8 +2,9 @@
 # Proves the package works for someone who installs it: installs the build in
 # ./build into a temporary prefix, builds examples/consumer against it with
 # find_package(Pipedex) and again with pkg-config, and runs both and the
-# installed CLI against the installed sample catalogue (found through the
-# installed registry file). Run from anywhere after `make build`.
+# installed CLI against the installed sample catalogue, with no environment:
+# the installed library finds the registry file installed beside the
+# catalogue from its own folder. Run from anywhere after `make build`.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,17 +18,26 @@ check() {  # check NAME COMMAND...: runs a check and reports it
 contains() { grep -qF -- "$2" <<<"$1"; }
 
 cmake --install build --prefix "$prefix"
-export PIPEDEX_REGISTRY="$prefix/share/pipedex/registry.reg"
+unset PIPEDEX_REGISTRY
+registry="$prefix/share/pipedex/registry.reg"
+if [ -e /etc/pipedex/registry.reg ]; then
+  echo "note: /etc/pipedex/registry.reg exists and is read first; the checks name the installed one"
+  export PIPEDEX_REGISTRY="$registry"
+fi
 
 check "versioned shared library" test -L "$prefix/lib/libpipedex.so.0"
 check "SONAME libpipedex.so.0" contains "$(readelf -d "$prefix/lib/libpipedex.so")" "[libpipedex.so.0]"
 check "public headers" test -f "$prefix/include/pipedex/pipedex.h"
 check "registry file names the catalogue" \
-  contains "$(cat "$PIPEDEX_REGISTRY")" "\"DataPath\"=\"$prefix/share/pipedex/SystemPipedex.xml\""
+  contains "$(cat "$registry")" "\"DataPath\"=\"$prefix/share/pipedex/SystemPipedex.xml\""
+check "man page" test -f "$prefix/share/man/man1/pipedex.1" -o -z "$(command -v help2man)"
+check "bash completion" test -f "$prefix/share/bash-completion/completions/pipedex"
 
-# The installed CLI finds the installed catalogue through the registry file.
+# The installed CLI finds the installed catalogue through the installed registry file.
 check "pipedex --version" contains "$("$prefix/bin/pipedex" --version)" "pipedex 0.1.0"
-check "pipedex info" contains "$("$prefix/bin/pipedex" info)" "$prefix/share/pipedex/SystemPipedex.xml"
+check "pipedex info (no environment)" contains "$("$prefix/bin/pipedex" info)" "$prefix/share/pipedex/SystemPipedex.xml"
+check "pipedex info (PIPEDEX_REGISTRY)" \
+  contains "$(PIPEDEX_REGISTRY="$registry" "$prefix/bin/pipedex" info)" "$prefix/share/pipedex/SystemPipedex.xml"
 
 # find_package(Pipedex) -> Pipedex::pipedex
 cmake -S examples/consumer -B build-consumer -DCMAKE_PREFIX_PATH="$prefix"

@@ -3,8 +3,9 @@
 //   pipedex_consumer [SKEY]        (default ELBW)
 //
 // The catalogue is found the way every Pipedex client finds it: beside the
-// library, in its Data folder, or through the registry file named by
-// PIPEDEX_REGISTRY (an installed package ships one in share/pipedex/).
+// library, in its Data folder, or through the registry file (PIPEDEX_REGISTRY,
+// else /etc/pipedex/registry.reg, else the one an installed package ships in
+// share/pipedex/).
 
 #include <cstdio>
 #include <iostream>

@@ -4,11 +4,13 @@
 
 #include <pugixml.hpp>
 
+#include "pipedex/export.h"
+
 namespace pipedex {
 
 // One default elbow of the catalogue: a component type whose PCF type is
 // "ELBOW", with the bend angle worked out from its keypoint geometry.
-class CDefaultElbow {
+class PIPEDEX_API CDefaultElbow {
  public:
   // The element name of the component type given to Initialize ("" before).
   const std::string& ComponentType() const noexcept { return componentType_; }

@@ -4,6 +4,8 @@
 #include <exception>
 #include <string>
 
+#include "pipedex/export.h"
+
 namespace pipedex {
 
 // Error numbers the component reports to its clients.
@@ -26,7 +28,7 @@ inline constexpr std::int32_t kXmlService = static_cast<std::int32_t>(0x80004005
 }  // namespace errors
 
 // A failed call: the error number, the source text and the description.
-class Error : public std::exception {
+class PIPEDEX_API Error : public std::exception {
  public:
   Error(std::int32_t number, std::string source, std::string description);
 

@@ -23,6 +23,7 @@
 #include "pipedex/default_elbow.h"
 #include "pipedex/enums.h"
 #include "pipedex/error.h"
+#include "pipedex/export.h"
 #include "pipedex/platform.h"
 
 namespace pipedex {
@@ -40,7 +41,7 @@ struct DefaultElbowInfo {
 // that "never throw" answer their neutral value on any failure. The four
 // searches (Find*) replace a result list that later members read; a load,
 // LoadProjectXML and AddSKEY rebuild every list but the component types found.
-class Pipedex {
+class PIPEDEX_API Pipedex {
  public:
   // Loads nothing and cannot fail; the default platform is the machine's
   // (MakeSystemPlatform()). Movable, not copyable.

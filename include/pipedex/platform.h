@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "pipedex/export.h"
 
 namespace pipedex {
 
@@ -33,7 +36,7 @@ inline constexpr std::int32_t kStatusMoreData = 234;
 // What the component needs from its host system. Pipedex() uses the system
 // implementation (SystemPlatform); embedding applications and tests may
 // supply their own through Pipedex(std::shared_ptr<Platform>).
-class Platform {
+class PIPEDEX_API Platform {
  public:
   virtual ~Platform() = default;
 
@@ -61,13 +64,21 @@ class Platform {
 // Settings of the Linux system platform.
 struct SystemPlatformOptions {
   std::string componentFolder;  // "" = the folder of the library file
-  std::string registryFile;     // "" = $PIPEDEX_REGISTRY, else /etc/pipedex/registry.reg
+  std::string registryFile;     // "" = see SystemRegistryFiles
   std::string locale;           // "" = LC_ALL, else LC_MESSAGES, else LANG
 };
+
+// The registry files the system platform would read, in the order it tries
+// them; it reads the first that exists (the first when none does). With
+// options.registryFile set, only that file; else $PIPEDEX_REGISTRY when set
+// and not empty; else /etc/pipedex/registry.reg, then the registry.reg that
+// was installed with the library (share/pipedex/ of the library's prefix,
+// found from the library's own folder).
+PIPEDEX_API std::vector<std::string> SystemRegistryFiles(const SystemPlatformOptions& options = {});
 
 // The platform of this system: the real file system, the folder of the loaded
 // library, the POSIX locale variables and a registry kept in a text file in the
 // registry export format.
-std::shared_ptr<Platform> MakeSystemPlatform(SystemPlatformOptions options = {});
+PIPEDEX_API std::shared_ptr<Platform> MakeSystemPlatform(SystemPlatformOptions options = {});
 
 }  // namespace pipedex

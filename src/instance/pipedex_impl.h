@@ -48,7 +48,8 @@ struct Documents {
   std::string ProjectPath;
 };
 
-struct Pipedex::Impl : Documents, model::Catalogue, model::SearchResults {
+// Hidden even though Pipedex is exported: the state is no part of the library's ABI.
+struct [[gnu::visibility("hidden")]] Pipedex::Impl : Documents, model::Catalogue, model::SearchResults {
   explicit Impl(std::shared_ptr<Platform> p) : platform(std::move(p)) {}
 
   std::shared_ptr<Platform> platform;

@@ -60,7 +60,7 @@ void CollectPlotraTokens(Catalogue& c) {
   for (pugi::xml_node n : *c.EndPrepNodes) {
     if (n.type() != pugi::node_element || std::string_view(n.name()) != format::kEndPrep) continue;
     if (GetAttributeText(n, format::kAttrPlotra, format::kDefaultPlotra) != format::kPlotraYes) continue;
-    std::string token = "~" + text::Left(xml::Text(n), 2) + "~";
+    std::string token = MakeToken(text::Left(xml::Text(n), 2));
     if (c.PlotraTokens.Contains(c.PlotraEndPreps, token)) continue;
     c.PlotraTokens.Append(c.PlotraEndPreps, token);
     // Tokens are whole characters between two "~", so the upper-cased text is
@@ -210,7 +210,7 @@ void Catalogue::RequireLists() const {
 
 bool Catalogue::SKEYHasEndPrepSuffix(std::string_view SKEY) const {
   if (text::Length(SKEY) != 4 || text::Upper(text::Left(SKEY, 2)) == "FL") return false;
-  const std::string token = "~" + text::Upper(text::Right(SKEY, 2)) + "~";
+  const std::string token = MakeToken(text::Upper(text::Right(SKEY, 2)));
   return PlotraTokens.Contains(PlotraEndPreps, token) || token == "~**~";
 }
 

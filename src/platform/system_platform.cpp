@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <map>
+#include <vector>
 
 #include "platform/registry_file.h"
 #include "base/text.h"
@@ -14,7 +16,13 @@
 namespace pipedex {
 namespace {
 
-constexpr const char* kDefaultRegistryFile = "/etc/pipedex/registry.reg";
+constexpr const char* kSystemRegistryFile = "/etc/pipedex/registry.reg";
+
+// Where the package installs its data, relative to the installed library's
+// folder (set by the build from the install layout).
+#ifndef PIPEDEX_LIB_TO_DATA
+#define PIPEDEX_LIB_TO_DATA "../share/pipedex"
+#endif
 
 std::string RootName(RegistryHandle root) {
   switch (root) {
@@ -49,14 +57,21 @@ std::string LibraryFolder() {
   return slash == 0 ? "" : path.substr(0, slash);
 }
 
+bool IsRegularFile(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string InstalledRegistryFile() {
+  auto path = std::filesystem::path(LibraryFolder() + "/") / PIPEDEX_LIB_TO_DATA / "registry.reg";
+  return path.lexically_normal().string();
+}
+
 class SystemPlatform final : public Platform {
  public:
   explicit SystemPlatform(SystemPlatformOptions options) : options_(std::move(options)) {}
 
-  bool FileExists(const std::string& path) override {
-    struct stat st {};
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-  }
+  bool FileExists(const std::string& path) override { return IsRegularFile(path); }
 
   std::string ParentFolder(const std::string& path) override {
     auto slash = path.find_last_of('/');
@@ -131,9 +146,10 @@ class SystemPlatform final : public Platform {
   };
 
   std::string RegistryPath() const {
-    if (!options_.registryFile.empty()) return options_.registryFile;
-    const char* env = std::getenv("PIPEDEX_REGISTRY");
-    return env && *env ? env : kDefaultRegistryFile;
+    auto candidates = SystemRegistryFiles(options_);
+    for (const auto& path : candidates)
+      if (IsRegularFile(path)) return path;
+    return candidates.front();
   }
 
   SystemPlatformOptions options_;
@@ -142,6 +158,13 @@ class SystemPlatform final : public Platform {
 };
 
 }  // namespace
+
+std::vector<std::string> SystemRegistryFiles(const SystemPlatformOptions& options) {
+  if (!options.registryFile.empty()) return {options.registryFile};
+  const char* env = std::getenv("PIPEDEX_REGISTRY");
+  if (env && *env) return {env};
+  return {kSystemRegistryFile, InstalledRegistryFile()};
+}
 
 std::shared_ptr<Platform> MakeSystemPlatform(SystemPlatformOptions options) {
   return std::make_shared<SystemPlatform>(std::move(options));

@@ -44,7 +44,7 @@ std::string Pipedex::GetEndPrepAttribute(const std::string& EndPrep, const std::
 bool Pipedex::IsPlotraEndPrep(const std::string& EndPrep) {
   // Loads the catalogue first: without it no end preparation would be flagged.
   impl_->Initialise();
-  const std::string token = "~" + EndType(EndPrep) + "~";
+  const std::string token = model::MakeToken(EndType(EndPrep));
   return impl_->PlotraUpperTokens.Contains(impl_->PlotraEndPrepsUpper, token);
 }
 

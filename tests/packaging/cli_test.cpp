@@ -87,18 +87,59 @@ TEST(CliTree, ShowsGroupsComponentTypesAndSkeysAligned) {
   EXPECT_NE(unknown.output.find("no group named \"Valves\""), std::string::npos) << unknown.output;
 }
 
-TEST(CliErrors, ComponentErrorsGoToStderrInHexWithStatusOne) {
-  TempDir empty;
-  const std::string global = "--component-dir " + Quote(empty.path()) + " --registry " + Quote(empty.path() + "/none.reg");
-  for (const char* command : {"info", "tree", "tree --json"}) {
-    ShellResult quiet = Shell(Cli(global + " " + command + " 2>/dev/null"));
+TEST(CliErrors, ComponentErrorsGoToStderrInHexWithStatusOneAndSayWhereTheToolLooked) {
+  TempDir dir;
+  const std::string d = dir.path();
+  const std::string noValue = dir.Write("novalue.reg", "[HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings]\n");
+  const std::string elsewhere =
+      dir.Write("elsewhere.reg", "[HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings]\n\"DataPath\"=\"/no/x.xml\"\n");
+  const std::string noCatalogue =
+      "error 0x80040201 (Pipedex): Path to Pipedex file not specified in registry and it does not exist "
+      "in application directory\n";
+  const std::string advice =
+      "; use --component-dir DIR for a folder holding SystemPipedex.xml, or --registry FILE or "
+      "PIPEDEX_REGISTRY=FILE for a registry file whose DataPath names it\n";
+  const std::string looked = "pipedex looked for SystemPipedex.xml in " + d + " and " + d + "/Data, then in the registry file ";
+  struct Case {
+    std::string options, command, stderrText;
+  } cases[] = {
+      {"--registry " + Quote(d + "/none.reg"), "info", noCatalogue + looked + d + "/none.reg (missing)" + advice},
+      {"--registry " + Quote(d + "/none.reg"), "tree", noCatalogue + looked + d + "/none.reg (missing)" + advice},
+      {"--registry " + Quote(d + "/none.reg"), "tree --json", noCatalogue + looked + d + "/none.reg (missing)" + advice},
+      {"--registry " + Quote(noValue), "info", noCatalogue + looked + noValue + " (no DataPath value)" + advice},
+      {"--registry " + Quote(elsewhere), "skeys",
+       "error 0x80040202 (Pipedex): Data file specified in registry ( /no/x.xml )not found . Reinstall the Zenrod "
+       "Pipedex component\n" + looked + elsewhere + " (DataPath \"/no/x.xml\")" + advice},
+  };
+  for (const auto& c : cases) {
+    const std::string command = "--component-dir " + Quote(d) + " " + c.options + " " + c.command;
+    ShellResult quiet = Shell(Cli(command + " 2>/dev/null"));
     EXPECT_EQ(quiet.status, 1) << command;
     EXPECT_EQ(quiet.output, "") << command;
-    ShellResult err = Shell(Cli(global + " " + command + " 2>&1 >/dev/null"));
-    EXPECT_EQ(err.output,
-              "error 0x80040201 (Pipedex): Path to Pipedex file not specified in registry and it does not exist "
-              "in application directory\n")
-        << command;
+    EXPECT_EQ(Shell(Cli(command + " 2>&1 >/dev/null")).output, c.stderrText) << command;
+  }
+  // The machine-facing commands keep to the component's answer alone.
+  EXPECT_EQ(Shell(Cli("--component-dir " + Quote(d) + " call GroupCount 2>&1")).output.find("looked"), std::string::npos);
+}
+
+TEST(CliCompletion, CompletesSubcommandsOptionsAndFolders) {
+  TempDir dir;
+  dir.Write("catalogues/SystemPipedex.xml", "");
+  struct Case {
+    std::string line;  // the words typed; the last one is being completed
+    std::string expected;
+  } cases[] = {
+      {"pipedex e", "elbow elbows endprep endpreps"},
+      {"pipedex --reg", "--registry"},
+      {"pipedex --registry x.reg tr", "tree"},
+      {"pipedex tree --", "--group --help --json"},
+      {"pipedex --component-dir " + dir.path() + "/cat", dir.path() + "/catalogues"},
+  };
+  for (const auto& c : cases) {
+    ShellResult r = Shell("bash -c " + Quote("source tools/completion/pipedex.bash; read -ra COMP_WORDS <<<" +
+                                             Quote(c.line) + "; COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _pipedex; "
+                                             "printf '%s\\n' \"${COMPREPLY[@]}\" | sort | paste -sd ' '"));
+    EXPECT_EQ(r.output, c.expected + "\n") << c.line;
   }
 }
 

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
+#include <vector>
 
 #include "docs/docs_support.h"
 #include "test_support.h"
@@ -21,25 +23,41 @@ std::string Replace(std::string text, const std::string& from, const std::string
 }
 
 TEST(Install, PutsTheWholePackageUnderThePrefix) {
+  if (!PIPEDEX_INSTALL_RULES) GTEST_SKIP() << "configured without install rules";
   TempDir dir;
   const std::string prefix = dir.path();
+  const std::string lib = prefix + "/" PIPEDEX_INSTALL_LIBDIR;
   ShellResult install = Shell(Quote(PIPEDEX_CMAKE_COMMAND) + " --install " + Quote(PIPEDEX_BINARY_DIR) +
                               " --prefix " + Quote(prefix) + " 2>&1");
   ASSERT_EQ(install.status, 0) << install.output;
 
-  for (const char* file : {"bin/pipedex", "lib/libpipedex.so", "include/pipedex/pipedex.h", "include/pipedex/error.h",
-                           "include/pipedex/enums.h", "include/pipedex/platform.h", "include/pipedex/default_elbow.h",
-                           "lib/cmake/Pipedex/PipedexConfig.cmake", "lib/cmake/Pipedex/PipedexConfigVersion.cmake",
-                           "lib/cmake/Pipedex/PipedexTargets.cmake", "lib/pkgconfig/pipedex.pc",
-                           "share/pipedex/SystemPipedex.xml", "share/pipedex/SystemPipedex.de.xml",
-                           "share/pipedex/examples/ProjectPipedex.xml", "share/doc/pipedex/README.md",
-                           "share/doc/pipedex/catalogue-format.md"})
-    EXPECT_TRUE(fs::exists(prefix + "/" + file)) << file;
+  std::vector<std::string> files = {
+      "bin/pipedex", "include/pipedex/pipedex.h", "include/pipedex/error.h", "include/pipedex/export.h",
+      "include/pipedex/enums.h", "include/pipedex/platform.h", "include/pipedex/default_elbow.h",
+      "share/pipedex/SystemPipedex.xml", "share/pipedex/SystemPipedex.de.xml", "share/pipedex/examples/ProjectPipedex.xml",
+      "share/doc/pipedex/README.md", "share/doc/pipedex/docs/catalogue-format.md",
+      "share/doc/pipedex/examples/consumer/main.cpp", "share/bash-completion/completions/pipedex"};
+  for (const char* file : {"libpipedex.so", "cmake/Pipedex/PipedexConfig.cmake", "cmake/Pipedex/PipedexTargets.cmake",
+                           "cmake/Pipedex/PipedexConfigVersion.cmake", "pkgconfig/pipedex.pc"})
+    files.push_back(PIPEDEX_INSTALL_LIBDIR "/" + std::string(file));
+  if (PIPEDEX_MAN_PAGE_BUILT) files.push_back("share/man/man1/pipedex.1");
+  for (const auto& file : files) EXPECT_TRUE(fs::exists(prefix + "/" + file)) << file;
   // The versioned library: libpipedex.so -> libpipedex.so.0 -> libpipedex.so.VERSION, SONAME libpipedex.so.0.
-  EXPECT_EQ(fs::read_symlink(prefix + "/lib/libpipedex.so").string(), "libpipedex.so.0");
-  EXPECT_EQ(fs::read_symlink(prefix + "/lib/libpipedex.so.0").string(), std::string("libpipedex.so.") + PIPEDEX_VERSION);
-  EXPECT_NE(Shell("readelf -d " + Quote(prefix + "/lib/libpipedex.so")).output.find("[libpipedex.so.0]"),
-            std::string::npos);
+  EXPECT_EQ(fs::read_symlink(lib + "/libpipedex.so").string(), "libpipedex.so.0");
+  EXPECT_EQ(fs::read_symlink(lib + "/libpipedex.so.0").string(), std::string("libpipedex.so.") + PIPEDEX_VERSION);
+  EXPECT_NE(Shell("readelf -d " + Quote(lib + "/libpipedex.so")).output.find("[libpipedex.so.0]"), std::string::npos);
+  // A RUNPATH only when the library does not go to a folder the dynamic linker searches anyway.
+  EXPECT_EQ(Shell("readelf -d " + Quote(prefix + "/bin/pipedex")).output.find("$ORIGIN/") != std::string::npos,
+            PIPEDEX_TOOL_RUNPATH);
+
+  // Every relative link of the installed README and guides leads to an installed file.
+  const std::string docs = prefix + "/share/doc/pipedex";
+  static const std::regex link(R"(\]\(([^)#: ]+))");
+  for (const char* page : {"README.md", "docs/api.md", "docs/cli.md", "docs/catalogue-format.md"}) {
+    const std::string text = ReadFile(docs + "/" + page);
+    for (std::sregex_iterator m(text.begin(), text.end(), link), end; m != end; ++m)
+      EXPECT_TRUE(fs::exists(fs::path(docs + "/" + page).parent_path() / (*m)[1].str())) << page << ": " << (*m)[1];
+  }
   // The project overlay example is not beside the catalogue, where it would be merged.
   EXPECT_FALSE(fs::exists(prefix + "/share/pipedex/ProjectPipedex.xml"));
 
@@ -47,15 +65,18 @@ TEST(Install, PutsTheWholePackageUnderThePrefix) {
   const std::string registry = prefix + "/share/pipedex/registry.reg";
   EXPECT_EQ(ReadFile(registry), Replace(ReadSource("docs/examples/registry.reg"), "/opt/pipedex", prefix));
 
-  // Nothing beside the installed library: the registry file names the catalogue.
-  const std::string tool = Quote(prefix + "/bin/pipedex");
-  ShellResult found = Shell("PIPEDEX_REGISTRY=" + Quote(registry) + " " + tool + " call SystemXMLPath");
-  EXPECT_EQ(found.output, "{\"result\":\"" + prefix + "/share/pipedex/SystemPipedex.xml\"}\n");
-  ShellResult missing = Shell(tool + " call SystemXMLPath");
-  EXPECT_EQ(missing.status, 1);
+  // Nothing beside the installed library: the registry file names the catalogue,
+  // whether named by PIPEDEX_REGISTRY or found from the library's folder.
+  const std::string tool = "LD_LIBRARY_PATH=" + Quote(lib) + " " + Quote(prefix + "/bin/pipedex");
+  const std::string catalogue = "{\"result\":\"" + prefix + "/share/pipedex/SystemPipedex.xml\"}\n";
+  EXPECT_EQ(Shell("PIPEDEX_REGISTRY=" + Quote(registry) + " " + tool + " call SystemXMLPath").output, catalogue);
+  EXPECT_EQ(Shell(tool + " call SystemXMLPath").status, 1);  // PIPEDEX_REGISTRY names a missing file
+  if (!fs::exists("/etc/pipedex/registry.reg")) {
+    EXPECT_EQ(Shell("unset PIPEDEX_REGISTRY; " + tool + " call SystemXMLPath").output, catalogue);
+  }
 
   if (Shell("command -v pkg-config").status != 0) return;
-  const std::string pkgConfig = "PKG_CONFIG_PATH=" + Quote(prefix + "/lib/pkgconfig") + " pkg-config ";
+  const std::string pkgConfig = "PKG_CONFIG_PATH=" + Quote(lib + "/pkgconfig") + " pkg-config ";
   EXPECT_EQ(Shell(pkgConfig + "--modversion pipedex").output, std::string(PIPEDEX_VERSION) + "\n");
   // The .pc file works out the prefix from where it lies.
   std::string datadir = Shell(pkgConfig + "--variable=datadir pipedex").output;

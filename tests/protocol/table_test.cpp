@@ -18,7 +18,7 @@ namespace {
 std::map<std::string, std::vector<std::string>> HeaderMembers() {
   std::string header = ReadFile(PIPEDEX_SOURCE_DIR "/include/pipedex/pipedex.h");
   header = std::regex_replace(header, std::regex("//[^\n]*"), "");
-  const auto begin = header.find("class Pipedex {");
+  const auto begin = header.find(" Pipedex {\n public:");
   const std::string body = header.substr(begin, header.find("\n};", begin) - begin);
   std::map<std::string, std::vector<std::string>> members;
   const std::regex declaration(R"(\b(\w+)\(([^()]*)\)\s*(const\s*)?;)");

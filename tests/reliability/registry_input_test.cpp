@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <vector>
 
 #include "platform/registry.h"
 #include "platform/registry_file.h"
@@ -122,11 +124,23 @@ TEST(RegistryInput, EnvironmentChoosesTheRegistryFileAndTheLocale) {
   EXPECT_EQ(p.SystemXMLPath(), system);
   EXPECT_EQ(platform->ThreadLocale().country, "AT");
 
-  // The default instance finds the catalogue copied beside the built library.
+  // The default instance looks beside the module holding the component: here
+  // the test program, which links the library's objects (the CLI and guide
+  // tests cover the shared library beside its Data folder).
   Pipedex standard;
   Pipedex moved = std::move(standard);
   standard = std::move(moved);
-  EXPECT_NE(standard.SystemXMLPath().find("/Data/SystemPipedex.xml"), std::string::npos);
+  EXPECT_EQ(standard.SystemXMLPath(), system);
+  const std::string bin = std::filesystem::canonical(PIPEDEX_CLI_PATH).parent_path().string();
+  EXPECT_EQ(MakeSystemPlatform()->ComponentFolder(), bin);
+
+  // Registry files in the order they are tried: an option, the environment,
+  // else the system-wide file and the one installed with the library.
+  const std::string installed = std::filesystem::path(bin).parent_path().string() + "/share/pipedex/registry.reg";
+  EXPECT_EQ(SystemRegistryFiles({"", "/x.reg", ""}), std::vector<std::string>{"/x.reg"});
+  EXPECT_EQ(SystemRegistryFiles(), std::vector<std::string>{reg});
+  ScopedEnv unset("PIPEDEX_REGISTRY", "");
+  EXPECT_EQ(SystemRegistryFiles(), (std::vector<std::string>{"/etc/pipedex/registry.reg", installed}));
 }
 
 }  // namespace

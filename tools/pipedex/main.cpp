@@ -10,7 +10,8 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", "pipedex " PIPEDEX_VERSION);
   app.footer(
       "The catalogue is SystemPipedex.xml beside the library, in its Data folder, or the file named\n"
-      "by DataPath in the registry file ($PIPEDEX_REGISTRY, else /etc/pipedex/registry.reg).\n"
+      "by DataPath in the registry file: $PIPEDEX_REGISTRY, else /etc/pipedex/registry.reg, else the\n"
+      "share/pipedex/registry.reg installed with the library.\n"
       "Run `pipedex COMMAND --help` for a command's arguments and examples.\n"
       "Examples: pipedex info\n"
       "          pipedex tree --group Elbows\n"

@@ -15,9 +15,15 @@ std::size_t Width(const std::string& s) {
 
 }  // namespace
 
+Platform& Session::SystemPlatform() {
+  if (!platform_) platform_ = MakeSystemPlatform(options);
+  return *platform_;
+}
+
 Pipedex& Session::Instance() {
   if (!instance_) {
-    instance_ = std::make_unique<Pipedex>(MakeSystemPlatform(options));
+    SystemPlatform();
+    instance_ = std::make_unique<Pipedex>(platform_);
     if (!projectFile.empty()) instance_->LoadProjectXML(projectFile);
   }
   return *instance_;
@@ -30,6 +36,8 @@ void RunCommand(Session& session, const std::function<void()>& body) {
     char number[16];
     std::snprintf(number, sizeof number, "0x%08X", static_cast<unsigned>(e.number()));
     std::cerr << "error " << number << " (" << e.source() << "): " << e.description() << "\n";
+    if (e.number() == errors::kNoDataPath || e.number() == errors::kDataFileNotFound)
+      std::cerr << CatalogueHint(session.SystemPlatform(), session.options) << "\n";
     session.exitCode = 1;
   }
 }

@@ -23,13 +23,22 @@ struct Session {
 
   // The instance, created on first use.
   Pipedex& Instance();
+  // The system platform the instance uses.
+  Platform& SystemPlatform();
 
  private:
+  std::shared_ptr<Platform> platform_;
   std::unique_ptr<Pipedex> instance_;
 };
 
+// One line for a human after a "no catalogue found" error: the folders and
+// registry files looked at, the DataPath value read, and the options that
+// point the tool at a catalogue.
+std::string CatalogueHint(Platform& platform, const SystemPlatformOptions& options);
+
 // Runs a human command body; a component error is printed on stderr with its
-// number in hexadecimal and sets exit status 1.
+// number in hexadecimal (followed by CatalogueHint when no catalogue was
+// found) and sets exit status 1.
 void RunCommand(Session& session, const std::function<void()>& body);
 
 // Prints rows under headers as an aligned table, or as a JSON array of objects.

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Proves Pipedex builds inside a parent project (examples/embedding), with
+# add_subdirectory (default) or FetchContent: the parent links
+# Pipedex::pipedex, Pipedex builds neither its tests nor its install rules,
+# and the parent's program finds the sample catalogue copied beside the
+# library. Usage: tools/check-embedding.sh [add_subdirectory|FetchContent] [BUILD_DIR]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+how="${1:-add_subdirectory}"
+build="${2:-build-embedding}"
+jobs="${JOBS:-2}"
+
+failed=0
+check() {  # check NAME COMMAND...: runs a check and reports it
+  local name="$1"; shift
+  if "$@"; then echo "ok:   $name"; else echo "FAIL: $name"; failed=$((failed + 1)); fi
+}
+contains() { grep -qF -- "$2" <<<"$1"; }
+
+cmake -S examples/embedding -B "$build" -DPIPEDEX_EMBED_WITH="$how" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" -j "$jobs"
+
+export PIPEDEX_REGISTRY=/nonexistent/registry.reg
+check "parent's program answers from the catalogue beside the library" \
+  contains "$("$build/embedding" ELBW)" "SKEY ELBW: Elbow, butt-welded"
+check "no test suite in the parent's build" test -z "$(find "$build" -name pipedex_tests -type f)"
+check "no install rules added to the parent" \
+  test -z "$(cmake --install "$build" --prefix "$build/installed" 2>&1 | grep "Installing:" || true)"
+
+if [ "$failed" -ne 0 ]; then
+  echo "check-embedding ($how): $failed check(s) failed"
+  exit 1
+fi
+echo "check-embedding ($how): every check passed"
