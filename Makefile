@@ -10,7 +10,8 @@ COV_BUILD ?= build-coverage
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 PACKAGES := cmake g++ make pkg-config libpugixml-dev libutf8proc-dev nlohmann-json3-dev \
-            libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
+            libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev \
+            pybind11-dev python3-dev python3-pytest
 FUZZ_PACKAGES := clang libclang-rt-dev
 COVERAGE_PACKAGES := gcovr
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -50,12 +51,16 @@ demo: build
 	@echo; echo "== pipedex elbow 50 --type Elbow-90-V --skey ELBW =="; $(BUILD)/bin/pipedex elbow 50 --type Elbow-90-V --skey ELBW || true
 	@echo; echo "== one batch request =="; \
 	echo '{"call": "GetSKEYData", "args": ["ELBW"]}' | $(BUILD)/bin/pipedex batch
+	@echo; echo "== the same from Python: pipedex.Pipedex().GetSKEYData(\"ELBW\") =="; \
+	PYTHONPATH=$(BUILD)/python /usr/bin/python3 -c 'import pipedex; print(pipedex.Pipedex().GetSKEYData("ELBW"))'
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The Python module is left out of the sanitizer builds: the interpreter that
+# would load it is not instrumented.
 sanitize: deps
-	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPIPEDEX_SANITIZE=ON
+	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPIPEDEX_SANITIZE=ON -DPIPEDEX_PYTHON=OFF
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
@@ -75,7 +80,7 @@ bench: deps
 # The test suite under ThreadSanitizer (among them the eight-thread test).
 sanitize-thread: deps
 	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-fsanitize=thread -O1 -g" \
-	  -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread -DCMAKE_SHARED_LINKER_FLAGS=-fsanitize=thread
+	  -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread -DCMAKE_SHARED_LINKER_FLAGS=-fsanitize=thread -DPIPEDEX_PYTHON=OFF
 	cmake --build $(TSAN_BUILD) -j $(JOBS)
 	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1" ctest --output-on-failure -j $(JOBS)
 
