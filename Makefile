@@ -27,7 +27,7 @@ define install-missing
 	fi
 endef
 
-.PHONY: deps configure build demo test sanitize check-install bench sanitize-thread fuzz coverage clean
+.PHONY: deps configure build demo test sanitize check-install bench bench-python sanitize-thread fuzz coverage clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -76,6 +76,14 @@ bench: deps
 	  -DPIPEDEX_BENCH=ON -DPIPEDEX_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target pipedex_bench
 	$(BENCH_BUILD)/bin/pipedex-bench --data-dir $(BENCH_BUILD)/bench-data $(BENCH_ARGS)
+
+# The Python module's cost per call over the C++ call, and against the batch
+# subprocess client (same optimised build folder as `make bench`).
+bench-python: deps
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
+	  -DPIPEDEX_BENCH=ON -DPIPEDEX_TESTS=OFF -DPIPEDEX_PYTHON=ON
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target pipedex_bench pipedex_python pipedex_cli
+	/usr/bin/python3 bench/python_overhead.py --build $(BENCH_BUILD)
 
 # The test suite under ThreadSanitizer (among them the eight-thread test).
 sanitize-thread: deps

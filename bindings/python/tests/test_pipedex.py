@@ -171,7 +171,7 @@ def test_installed_package_imports_and_answers():
                                            "Elbow, butt-welded"]
 
 
-@pytest.mark.parametrize("name", ["python_tour.py"])
+@pytest.mark.parametrize("name", ["python_tour.py", "python_threads.py"])
 def test_guide_examples_print_what_the_guide_shows(name):
     out = subprocess.run([sys.executable, f"docs/examples/{name}", "examples/ProjectPipedex.xml"], cwd=SOURCE,
                          capture_output=True, text=True, check=True).stdout
