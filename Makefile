@@ -82,7 +82,7 @@ bench: deps
 bench-python: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
 	  -DPIPEDEX_BENCH=ON -DPIPEDEX_TESTS=OFF -DPIPEDEX_PYTHON=ON
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target pipedex_bench pipedex_python pipedex_cli
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target pipedex_python pipedex_python_probe pipedex_cli
 	/usr/bin/python3 bench/python_overhead.py --build $(BENCH_BUILD)
 
 # The test suite under ThreadSanitizer (among them the eight-thread test).
