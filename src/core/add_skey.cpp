@@ -26,6 +26,7 @@ void Pipedex::AddSKEY(const std::string& newSKEY, const std::string& Description
   impl_->Initialise();
   Impl& d = *impl_;
   try {
+    d.RequireLists();
     // The reference element: the generic form first when RefSKEY ends in a Plotra end preparation.
     const std::string key = d.SKEYHasEndPrepSuffix(RefSKEY) ? GenericSKEY(RefSKEY) : RefSKEY;
     pugi::xml_node reference = d.SKEYTags.Item(key).Node;
