@@ -52,7 +52,9 @@ demo: build
 	@echo; echo "== one batch request =="; \
 	echo '{"call": "GetSKEYData", "args": ["ELBW"]}' | $(BUILD)/bin/pipedex batch
 	@echo; echo "== the same from Python: pipedex.Pipedex().GetSKEYData(\"ELBW\") =="; \
-	PYTHONPATH=$(BUILD)/python /usr/bin/python3 -c 'import pipedex; print(pipedex.Pipedex().GetSKEYData("ELBW"))'
+	if [ -d $(BUILD)/python/pipedex ]; then \
+	  PYTHONPATH=$(BUILD)/python /usr/bin/python3 -c 'import pipedex; print(pipedex.Pipedex().GetSKEYData("ELBW"))'; \
+	else echo "(the Python module was not built)"; fi
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
