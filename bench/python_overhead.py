@@ -37,9 +37,9 @@ def main():
     sys.path.insert(0, str(build / "python"))
     import pipedex
 
-    spec = importlib.util.spec_from_file_location("batch_client", SOURCE / "docs/examples/batch_client.py")
-    batch_client = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(batch_client)
+    found = importlib.util.spec_from_file_location("batch_client", SOURCE / "docs/examples/batch_client.py")
+    batch_client = importlib.util.module_from_spec(found)
+    found.loader.exec_module(batch_client)
 
     import pipedex_probe
     catalogue = pipedex.Pipedex()
