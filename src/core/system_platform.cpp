@@ -55,7 +55,9 @@ class SystemPlatform final : public Platform {
 
   bool FileExists(const std::string& path) override {
     struct stat st {};
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    // A path with a zero byte names no file (the system would read only its start).
+    return !path.empty() && path.find('\0') == std::string::npos && ::stat(path.c_str(), &st) == 0 &&
+           S_ISREG(st.st_mode);
   }
 
   std::string ParentFolder(const std::string& path) override {
