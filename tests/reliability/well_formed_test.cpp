@@ -99,6 +99,10 @@ TEST(WellFormed, EveryFileKindGivesItsOwnLocatedError) {
   e = ErrorOf([&] { project.pipedex.LoadProjectXML(file); });
   EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x80040213));
   EXPECT_NE(e.description().find("A character reference names"), std::string::npos) << e.description();
+  // A path with a zero byte names no file, even when its start does.
+  e = ErrorOf([&] { project.pipedex.LoadProjectXML(file + std::string("\0.bak", 5)); });
+  EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x80040212));
+  EXPECT_EQ(project.pipedex.ProjectXMLPath(), "");
   // Too large a file is refused before it is read (a sparse file takes no room).
   const std::string huge = project.dir.path() + "/huge.xml";
   ASSERT_EQ(::truncate(project.dir.Write("huge.xml", "<a/>").c_str(), static_cast<off_t>(xml::kMaxFileSize) + 1), 0);
