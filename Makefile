@@ -10,7 +10,7 @@ COV_BUILD ?= build-coverage
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 PACKAGES := cmake g++ make pkg-config libpugixml-dev libutf8proc-dev nlohmann-json3-dev \
-            libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
+            libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev locales
 FUZZ_PACKAGES := clang libclang-rt-dev
 COVERAGE_PACKAGES := gcovr
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -10,9 +10,9 @@ namespace pipedex {
 namespace errors {
 inline constexpr std::int32_t kNoDataPath = static_cast<std::int32_t>(0x80040201);        // no system file found
 inline constexpr std::int32_t kDataFileNotFound = static_cast<std::int32_t>(0x80040202);  // registry names a missing file
-inline constexpr std::int32_t kParseError = static_cast<std::int32_t>(0x80040203);        // system file or language variant does not parse
+inline constexpr std::int32_t kParseError = static_cast<std::int32_t>(0x80040203);        // system file does not parse
 inline constexpr std::int32_t kUserXmlError = static_cast<std::int32_t>(0x80040204);      // automatic project file not merged
-inline constexpr std::int32_t kInitialisation = static_cast<std::int32_t>(0x80040205);    // any other initialisation failure
+inline constexpr std::int32_t kInitialisation = static_cast<std::int32_t>(0x80040205);    // any other initialisation failure, a language variant that does not parse among them
 inline constexpr std::int32_t kBuildLists = static_cast<std::int32_t>(0x80040206);        // list build failed (reported inside kInitialisation)
 inline constexpr std::int32_t kAddSKEY = static_cast<std::int32_t>(0x8004020A);           // AddSKEY failed
 inline constexpr std::int32_t kProjectNotFound = static_cast<std::int32_t>(0x80040212);   // project file does not exist

@@ -32,6 +32,7 @@ void Pipedex::AddSKEY(const std::string& newSKEY, const std::string& Description
                   std::string(text == &newSKEY ? "Invalid new SKEY: " : "Invalid description: ") + why);
   }
   try {
+    d.RequireLists();
     // The reference element: the generic form first when RefSKEY ends in a Plotra end preparation.
     const std::string key = d.SKEYHasEndPrepSuffix(RefSKEY) ? GenericSKEY(RefSKEY) : RefSKEY;
     pugi::xml_node reference = d.SKEYTags.Item(key).Node;

@@ -50,23 +50,15 @@ std::vector<pugi::xml_node> ChildElements(pugi::xml_node node) {
   return out;
 }
 
-bool StepMatches(pugi::xml_node node, std::string_view step) {
-  return node.type() == pugi::node_element && (step == "*" || step == node.name());
-}
+// Group and component type elements are known by their local name.
+std::string Name(pugi::xml_node node) { return std::string(xml::LocalName(node)); }
 
-// The first element, in document order, at a path of child steps below `from`
-// (each step an exact element name or "*"); an empty node when there is none.
-pugi::xml_node FirstElementAt(pugi::xml_node from, const std::string_view* step, const std::string_view* end) {
-  if (step == end) return from;
-  for (pugi::xml_node c = from.first_child(); c; c = c.next_sibling()) {
-    if (!StepMatches(c, *step)) continue;
-    if (pugi::xml_node found = FirstElementAt(c, step + 1, end)) return found;
-  }
+// The first component type element, in document order, with the local name.
+pugi::xml_node FirstComponentTypeNamed(pugi::xml_node dataRoot, const std::string& name) {
+  for (pugi::xml_node group : xml::SelectChildPath(dataRoot, {format::kCptSection, "*"}))
+    for (pugi::xml_node type : ChildElements(group))
+      if (xml::LocalName(type) == name) return type;
   return {};
-}
-
-pugi::xml_node FirstElementAt(pugi::xml_node from, std::initializer_list<std::string_view> steps) {
-  return FirstElementAt(from, steps.begin(), steps.end());
 }
 
 // Everything that would stop the merge half-way is found here, before
@@ -101,7 +93,7 @@ bool CanMergeWhole(pugi::xml_node projectRoot, pugi::xml_node dataRoot, const Ov
 }
 
 // The first element, in document order, at "A_CPT/GROUP" and at
-// "A_CPT/GROUP/TYPE", as FirstElementAt would find it. Groups are mapped by
+// "A_CPT/GROUP/TYPE" by local name. Groups are mapped by
 // name at once; the component types of a group name only when the overlay
 // first asks for one of them. The merge only adds an element under a name
 // that has none yet, so a name's first element never changes while U_CPT is merged.
@@ -109,7 +101,7 @@ class CptNames {
  public:
   explicit CptNames(pugi::xml_node dataRoot) {
     for (pugi::xml_node group : xml::SelectChildPath(dataRoot, {format::kCptSection, "*"}))
-      groups_[group.name()].push_back(group);
+      groups_[Name(group)].push_back(group);
   }
   pugi::xml_node Group(const std::string& name) const {
     auto it = groups_.find(name);
@@ -120,10 +112,10 @@ class CptNames {
     auto it = types.find(type);
     return it == types.end() ? pugi::xml_node() : it->second;
   }
-  void AddGroup(pugi::xml_node group) { groups_[group.name()].push_back(group); }
+  void AddGroup(pugi::xml_node group) { groups_[Name(group)].push_back(group); }
   void AddType(const std::string& group, pugi::xml_node type) {
     auto it = types_.find(group);
-    if (it != types_.end()) it->second.try_emplace(type.name(), type);
+    if (it != types_.end()) it->second.try_emplace(Name(type), type);
   }
 
  private:
@@ -136,7 +128,7 @@ class CptNames {
       if (groups != groups_.end())
         for (pugi::xml_node g : groups->second)
           for (pugi::xml_node c = g.first_child(); c; c = c.next_sibling())
-            if (c.type() == pugi::node_element) it->second.try_emplace(c.name(), c);
+            if (c.type() == pugi::node_element) it->second.try_emplace(Name(c), c);
     }
     return it->second;
   }
@@ -151,14 +143,14 @@ void MergeComponentTypes(pugi::xml_node dataRoot, pugi::xml_node section) {
   if (groups.empty()) return;
   CptNames names(dataRoot);
   for (pugi::xml_node group : groups) {
-    const std::string groupName = group.name();
+    const std::string groupName = Name(group);
     pugi::xml_node existingGroup = names.Group(groupName);
     if (!existingGroup) {
       names.AddGroup(xml::FirstChildElement(dataRoot, format::kCptSection).append_copy(group));
       continue;
     }
     for (pugi::xml_node cptType : ChildElements(group)) {
-      pugi::xml_node existingType = names.Type(groupName, cptType.name());
+      pugi::xml_node existingType = names.Type(groupName, Name(cptType));
       if (!existingType) {
         names.AddType(groupName, existingGroup.append_copy(cptType));
         continue;
@@ -179,23 +171,23 @@ void MergeGroupChanges(pugi::xml_node dataRoot, pugi::xml_node section) {
   // How many component types hold each name the section asks for, and the first of them.
   std::unordered_map<std::string, std::pair<int, pugi::xml_node>, hashing::StringHash> wanted;
   for (pugi::xml_node group : changes)
-    for (pugi::xml_node named : ChildElements(group)) wanted.try_emplace(named.name(), 0, pugi::xml_node());
+    for (pugi::xml_node named : ChildElements(group)) wanted.try_emplace(Name(named), 0, pugi::xml_node());
   std::unordered_map<std::string, pugi::xml_node, hashing::StringHash> groups;
   for (pugi::xml_node group : xml::SelectChildPath(dataRoot, {format::kCptSection, "*"})) {
-    groups.try_emplace(group.name(), group);
+    groups.try_emplace(Name(group), group);
     for (pugi::xml_node c = group.first_child(); c; c = c.next_sibling()) {
       if (c.type() != pugi::node_element) continue;
-      auto it = wanted.find(c.name());
+      auto it = wanted.find(Name(c));
       if (it != wanted.end() && it->second.first++ == 0) it->second.second = c;
     }
   }
   for (pugi::xml_node group : changes) {
-    auto target = groups.find(group.name());
+    auto target = groups.find(Name(group));
     if (target == groups.end() || !group.first_child()) continue;
     for (pugi::xml_node named : ChildElements(group)) {
-      const auto& [count, only] = wanted[named.name()];
+      const auto& [count, only] = wanted[Name(named)];
       if (count == 0) continue;
-      pugi::xml_node cptType = count == 1 ? only : FirstElementAt(dataRoot, {format::kCptSection, "*", named.name()});
+      pugi::xml_node cptType = count == 1 ? only : FirstComponentTypeNamed(dataRoot, Name(named));
       if (cptType) target->second.append_move(cptType);
     }
   }

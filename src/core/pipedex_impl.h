@@ -11,6 +11,7 @@
 
 #include <pugixml.hpp>
 
+#include "core/errors.h"
 #include "core/xml_document.h"
 #include "model/att_list.h"
 #include "model/ctype_index.h"
@@ -62,6 +63,15 @@ struct Pipedex::Impl {
 
   // --- Result list written by FindComponentTypes only -----------------------------
   std::optional<NameList> FoundCptTypes;
+
+  // Whether a list build has filled the indexes. An initialisation that failed
+  // before the build (a broken project file or language variant) leaves them
+  // missing rather than empty: operations that read them raise 91 (object not
+  // set) and so answer by their own failure rule.
+  bool ListsBuilt = false;
+  void RequireLists() const {
+    if (!ListsBuilt) RaiseObjectNotSet();
+  }
 
   // The description of the error that made the last list build fail.
   std::string LastBuildError;

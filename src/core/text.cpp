@@ -1,9 +1,10 @@
 #include "core/text.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
+#include <system_error>
 
 #include <utf8proc.h>
 
@@ -52,9 +53,39 @@ std::size_t NumberPrefix(std::string_view s) {
   return i;
 }
 
+// Whether a number the double range cannot hold is too large (rather than too
+// small): the power of ten of its first significant digit is positive.
+bool IsBeyondLargest(std::string_view number) {
+  const std::size_t mark = number.find_first_of("eE");
+  const std::string_view mantissa = number.substr(0, mark);
+  long exponent = 0;
+  if (mark != std::string_view::npos) {
+    std::string_view written = number.substr(mark + 1);
+    if (!written.empty() && written.front() == '+') written.remove_prefix(1);
+    if (std::from_chars(written.data(), written.data() + written.size(), exponent).ec != std::errc())
+      return !written.empty() && written.front() != '-';  // an exponent beyond a long
+  }
+  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const std::size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string_view::npos) return false;
+  const long position = first < point ? static_cast<long>(point - first) - 1 : -static_cast<long>(first - point);
+  return exponent + position > 0;
+}
+
+// The value of a text NumberPrefix accepted whole, read the same under every
+// locale of the host program. Beyond the range of a double it is an infinity,
+// below it zero, each with the number's sign.
 double ToDouble(std::string_view number) {
-  std::string copy(number);
-  return std::strtod(copy.c_str(), nullptr);
+  const bool negative = !number.empty() && number.front() == '-';
+  if (!number.empty() && (number.front() == '+' || number.front() == '-')) number.remove_prefix(1);
+  double value = 0;
+  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (error == std::errc::result_out_of_range) {
+    value = IsBeyondLargest(number.substr(0, static_cast<std::size_t>(end - number.data())))
+                ? std::numeric_limits<double>::infinity()
+                : 0.0;
+  }
+  return negative ? -value : value;
 }
 
 }  // namespace
@@ -167,12 +198,15 @@ std::string DecimalText(double value) {
   if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
   if (value == 0) return "0";
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.14e", value);  // d.dddddddddddddde±x: 15 significant digits
-  std::string s(buf);
+  // d.dddddddddddddde±x: 15 significant digits, the same under every locale.
+  const auto written = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+  std::string s(buf, written.ptr);
   bool negative = s[0] == '-';
   if (negative) s.erase(0, 1);
   auto epos = s.find('e');
-  int exponent = std::atoi(s.c_str() + epos + 1);
+  int exponent = 0;
+  const char* expText = s.c_str() + epos + 1;
+  std::from_chars(expText + (*expText == '+'), s.c_str() + s.size(), exponent);
   std::string digits = s.substr(0, 1) + s.substr(2, epos - 2);
   while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
   std::string out;

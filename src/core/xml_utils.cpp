@@ -1,5 +1,10 @@
 #include "core/xml_utils.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
 #include <utf8proc.h>
 
 #include "core/errors.h"
@@ -92,6 +97,33 @@ pugi::xml_node FirstChildNoCase(pugi::xml_node parent, std::string_view step, st
     if (single ? wanted.Matches(only.value()) : wanted.Matches(Text(c))) return c;
   }
   return {};
+}
+
+double NumberValue(std::string_view text) {
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
+  const bool negative = !text.empty() && text.front() == '-';
+  if (negative) text.remove_prefix(1);
+  std::size_t digits = 0, points = 0;
+  for (char c : text) {
+    if (c == '.') ++points;
+    else if (c >= '0' && c <= '9') ++digits;
+    else return kNaN;
+  }
+  if (digits == 0 || points > 1) return kNaN;
+  double value = 0;
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (result.ec == std::errc::result_out_of_range)
+    value = text.find_first_of("123456789") < std::min(text.find('.'), text.size()) ? HUGE_VAL : 0.0;
+  return negative ? -value : value;
+}
+
+std::string_view LocalName(pugi::xml_node node) {
+  const std::string_view name = node.name();
+  const std::size_t colon = name.find(':');
+  return colon == std::string_view::npos ? name : name.substr(colon + 1);
 }
 
 std::string NodePath(pugi::xml_node node, bool useText) {

@@ -44,6 +44,16 @@ class NoCaseValue {
 // error 91 when parent is empty, like selecting from nothing.
 pugi::xml_node FirstChildNoCase(pugi::xml_node parent, std::string_view step, std::string_view value);
 
+// The number XPath's number() reads from a text: optional white space, an
+// optional minus, digits with an optional decimal point (no plus, no
+// exponent), optional white space; NaN for anything else. The same under
+// every locale of the host program.
+double NumberValue(std::string_view text);
+
+// The element's name without its namespace prefix ("Gizmo" for <ns:Gizmo>):
+// the name by which group, component type and PCF type elements are data.
+std::string_view LocalName(pugi::xml_node node);
+
 // An XPath expression that finds, in another document, the node at the same
 // place: "//" + the chain of element names from the root element down, with
 // [contains(., 'TEXT')] on the last step when useText is set and the node has text.

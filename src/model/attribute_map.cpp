@@ -95,6 +95,7 @@ std::optional<std::int32_t> FamilyMember(const model::AttLookup& e, const std::v
 
 AttCheck Pipedex::PCFAttributeCheck(const std::string& strAttribute) {
   impl_->Initialise();
+  impl_->RequireLists();
   const model::AttLookup* e = impl_->AttMap.Item(strAttribute);
   if (!e) return attIsNotRecognised;
   if (e->Number == -1) return attIsSuppressed;
@@ -103,6 +104,7 @@ AttCheck Pipedex::PCFAttributeCheck(const std::string& strAttribute) {
 
 std::string Pipedex::GetPCFAttribute(std::int32_t IDFAttribute) {
   impl_->Initialise();
+  impl_->RequireLists();
   const model::AttList& map = impl_->AttMap;
   for (std::int32_t position = 1; position <= map.Count(); ++position) {
     const model::AttLookup& e = *map.Item(std::int64_t{position});
@@ -118,6 +120,7 @@ std::string Pipedex::GetPCFAttribute(std::int32_t IDFAttribute) {
 
 std::int32_t Pipedex::GetIDFAttribute(const std::string& PCFAttribute) {
   impl_->Initialise();
+  impl_->RequireLists();
   const model::AttLookup* e = impl_->AttMap.Item(PCFAttribute);
   if (!e) return kNoRecord;
   const std::vector<std::string_view> parts = SplitParts(e->IDFAttribute);

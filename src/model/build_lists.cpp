@@ -69,6 +69,7 @@ bool Pipedex::Impl::BuildInternalLists() {
     DefaultEndPrepTags = {};
     AttMap = {};
     DefaultElbows.clear();
+    ListsBuilt = true;
   } catch (const std::exception& e) {
     GroupNodes.reset();
     CptTypeNodes.reset();
@@ -86,7 +87,7 @@ bool Pipedex::Impl::BuildInternalLists() {
   // 6. Component types: SKEY index, name index, PCF type index, default elbows.
   for (pugi::xml_node cpt : *CptTypeNodes) {
     if (cpt.type() != pugi::node_element) continue;
-    const std::string name = cpt.name();
+    const std::string name(xml::LocalName(cpt));
     const std::string pcfType = GetAttributeText(cpt, format::kAttrPCFTYPE, "");
     for (pugi::xml_node child = cpt.first_child(); child; child = child.next_sibling()) {
       if (child.type() == pugi::node_element && std::string_view(child.name()) == format::kSKEY)
@@ -107,7 +108,7 @@ bool Pipedex::Impl::BuildInternalLists() {
   PCFTYPEList = NameList{""};
   for (pugi::xml_node pcf : *PCFIDFNodes) {
     if (pcf.type() != pugi::node_element) continue;
-    const std::string name = pcf.name();
+    const std::string name(xml::LocalName(pcf));
     PCFTYPEList->push_back(name);
     std::string marker;
     for (pugi::xml_node child : xml::ChildElements(pcf)) {
@@ -199,7 +200,7 @@ void Pipedex::Impl::AppendNamesToList(std::string_view What, NameList& Names, co
 void Pipedex::Impl::AppendNamesToList(std::string_view /*What*/, NameList& Names,
                                       const std::vector<pugi::xml_node>& Source, bool Append) {
   if (!Append) Names.assign(1, "");
-  for (pugi::xml_node n : Source) Names.push_back(n.name());
+  for (pugi::xml_node n : Source) Names.emplace_back(xml::LocalName(n));
 }
 
 void Pipedex::Impl::FilterCptTypesByGroup(std::string_view Kind, std::string_view Group) {
@@ -211,7 +212,7 @@ void Pipedex::Impl::FilterCptTypesByGroup(std::string_view Kind, std::string_vie
   for (const std::string& name : names) {
     pugi::xml_node node = CptTypeTags.Item(name).Node;
     if (!node) RaiseObjectNotSet();
-    if (text::Upper(node.parent().name()) == group) FoundCptTypes->push_back(name);
+    if (text::Upper(xml::LocalName(node.parent())) == group) FoundCptTypes->push_back(name);
   }
 }
 

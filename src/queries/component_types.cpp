@@ -20,6 +20,18 @@ pugi::xml_node ConfigDefault(pugi::xml_node root, const std::string& cfg, const 
   return model::FindConfigurationChild(root, cfg, child);
 }
 
+// The component type elements of a group scope in document order: those of
+// every group for "*", else those of the groups whose local name is the scope.
+// A scope that is not an element name fails as the written selection would.
+std::vector<pugi::xml_node> ScopeComponentTypes(pugi::xml_node cptSection, const std::string& scope) {
+  const std::string step = xml::ElementName(scope);
+  std::vector<pugi::xml_node> nodes;
+  for (pugi::xml_node group : xml::SelectChildPath(cptSection, {"*"}))
+    if (step == "*" || xml::LocalName(group) == step)
+      for (pugi::xml_node type : xml::ChildElements(group)) nodes.push_back(type);
+  return nodes;
+}
+
 }  // namespace
 
 std::int32_t Pipedex::FindComponentTypes(const std::string& Group, const std::string& SearchBy,
@@ -33,9 +45,8 @@ std::int32_t Pipedex::FindComponentTypes(const std::string& Group, const std::st
 
     if (searchBy.empty() || searchBy == "SKEY") {
       if (SearchText.empty() || SearchText == "*") {
-        // Every component type of the scope, the group matched as an element name.
-        // SCOPE/* walked instead of evaluated: the same elements in the same order.
-        auto nodes = xml::SelectChildPath(s.CptSection, {xml::ElementName(scope), "*"});
+        // Every component type of the scope, the group matched by its element name.
+        auto nodes = ScopeComponentTypes(s.CptSection, scope);
         NameList names;
         Impl::AppendNamesToList(kComponentTypeKind, names, nodes, false);
         s.CptTypeNodes = std::move(nodes);
@@ -58,12 +69,11 @@ std::int32_t Pipedex::FindComponentTypes(const std::string& Group, const std::st
       Impl::AppendNamesToList(kComponentTypeKind, names, s.PCFTYPEIndex.Item(SearchText), false);
       s.FoundCptTypes = std::move(names);
     } else if (searchBy == "CONFIGURATION") {
-      // SCOPE/*[NoCaseEquals("@Configuration", SearchText)] walked instead of evaluated;
-      // a missing attribute compares as "", as in the expression.
-      const std::string step = xml::ElementName(scope);
+      // The component types of the scope whose Configuration equals the text,
+      // ignoring case and white space; a missing attribute compares as "".
       const xml::NoCaseValue wanted(SearchText);
       std::vector<pugi::xml_node> nodes;
-      for (pugi::xml_node node : xml::SelectChildPath(s.CptSection, {step, "*"}))
+      for (pugi::xml_node node : ScopeComponentTypes(s.CptSection, scope))
         if (wanted.Matches(xml::GetAttributeText(node, format::kAttrConfiguration, ""))) nodes.push_back(node);
       NameList names;
       Impl::AppendNamesToList(kComponentTypeKind, names, nodes, false);
@@ -97,7 +107,7 @@ bool Pipedex::GetComponentTypeData(const std::string& ComponentType, std::string
     Description = xml::GetAttributeText(node, format::kAttrDescription, "");
     Configuration = xml::GetAttributeText(node, format::kAttrConfiguration, "");
     PCFTYPE = xml::GetAttributeText(node, format::kAttrPCFTYPE, "");
-    Group = node.parent().name();
+    Group = xml::LocalName(node.parent());
     return true;
   } catch (...) {
     return false;
@@ -151,7 +161,7 @@ std::string Pipedex::GetGroupAttribute(const std::string& Group, const std::stri
     // Of several groups with the name, the last one counts.
     pugi::xml_node group;
     for (pugi::xml_node n : *impl_->GroupNodes)
-      if (Group == n.name()) group = n;
+      if (Group == xml::LocalName(n)) group = n;
     return xml::GetAttributeText(group, AttReq, "");
   } catch (...) {
     return "";

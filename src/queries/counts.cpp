@@ -4,6 +4,7 @@
 
 #include "core/pipedex_impl.h"
 #include "core/xml_document.h"
+#include "core/xml_utils.h"
 
 namespace pipedex {
 namespace {
@@ -60,7 +61,7 @@ std::int32_t Pipedex::PCFTYPECount() {
 std::string Pipedex::GetGroup(std::int32_t index) {
   impl_->Initialise();
   pugi::xml_node n = NodeAt(impl_->GroupNodes, index);
-  return n ? n.name() : "";
+  return n ? std::string(xml::LocalName(n)) : "";
 }
 
 std::string Pipedex::GetComponentType(std::int32_t index) {

@@ -184,6 +184,7 @@ bool Pipedex::IsTrimmableEndByComponentType(const std::string& ComponentType, co
 
 bool Pipedex::IsTrimmableSKEY(const std::string& SKEY) {
   impl_->Initialise();
+  impl_->RequireLists();
   const Impl& s = *impl_;
   const std::string key = s.SKEYHasEndPrepSuffix(SKEY) ? GenericSKEY(SKEY) : SKEY;
   const model::CTypeLookup& entry = s.SKEYIndex.Item(key);

@@ -74,8 +74,9 @@ std::string Pipedex::GetComponentTypeByAngle(const std::string& SKEY, double Ang
     const std::vector<pugi::xml_node> nodes = *impl_->CptTypeNodes;
     for (pugi::xml_node node : nodes) {
       if (xml::GetAttributeText(node, format::kAttrConfiguration, "") != configuration) continue;
-      if (FindSKEYChild(node, SKEY)) return node.name();
-      if (impl_->SKEYHasEndPrepSuffix(SKEY) && FindSKEYChild(node, GenericSKEY(SKEY))) return node.name();
+      if (FindSKEYChild(node, SKEY)) return std::string(xml::LocalName(node));
+      if (impl_->SKEYHasEndPrepSuffix(SKEY) && FindSKEYChild(node, GenericSKEY(SKEY)))
+        return std::string(xml::LocalName(node));
     }
     return "";
   } catch (...) {
@@ -112,6 +113,7 @@ void Pipedex::GetAngleComponentData2(const std::string& ComponentType, const std
     if (text::Right(componentType, 2) == "-V") componentType = text::Left(componentType, text::Length(componentType) - 2);
 
     // A default elbow within the tolerance; the last one that matches wins.
+    impl_->RequireLists();
     bool matched = false;
     for (const CDefaultElbow& elbow : impl_->DefaultElbows) {
       if (std::fabs(Angle - elbow.Angle()) < impl_->AngleTolerance) {

@@ -25,6 +25,22 @@ std::string UnitName(const std::string& units) {
   return "";
 }
 
+// The first row, in document order, of the conversion tables whose value in the
+// unit column equals the bore. Values compare as numbers, so a row written
+// 2.0 matches the bore 2; the bore counts with the 15 significant digits of
+// its decimal text, and a bore that is not a finite number matches no row.
+pugi::xml_node FindBoreRow(pugi::xml_node dataRoot, const std::string& unit, double bore) {
+  if (!dataRoot) RaiseObjectNotSet();
+  if (!std::isfinite(bore)) return {};
+  const double wanted = xml::NumberValue(text::DecimalText(bore));
+  for (pugi::xml_node table : dataRoot.children(format::kBoreTable))
+    for (pugi::xml_node row : table.children(format::kBore)) {
+      pugi::xml_attribute value = row.attribute(unit.c_str());
+      if (value && xml::NumberValue(value.value()) == wanted) return row;
+    }
+  return {};
+}
+
 }  // namespace
 
 double Pipedex::GetConvertedBore(const std::string& RequiredUnits, const std::string& CurrentUnits, double Bore) {
@@ -36,9 +52,7 @@ double Pipedex::GetConvertedBore(const std::string& RequiredUnits, const std::st
     const std::string source = UnitName(CurrentUnits);
     if (source.empty() || source == target) return Bore;
 
-    // The table compares numerically, so a row written 2.0 matches the bore 2.
-    pugi::xml_node row = xml::SelectSingleNode(
-        impl_->DataRoot, "BORE-CONVERSION-TABLE/BORE[@" + source + " = " + text::DecimalText(Bore) + "]");
+    pugi::xml_node row = FindBoreRow(impl_->DataRoot, source, Bore);
     if (!row) return Bore * factor;
     const auto converted =
         text::ParseNumber(xml::GetAttributeText(row, target, text::DecimalText(Bore * factor)));

@@ -50,7 +50,7 @@ double Length(const Point& p) { return std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2
 
 void CDefaultElbow::Initialize(pugi::xml_node& Node) {
   if (!Node) RaiseObjectNotSet();
-  componentType_ = Node.name();
+  componentType_ = xml::LocalName(Node);
   angle_ = 0.0;
 
   // The geometry: the element's own Default-Configuration for a NonStandard

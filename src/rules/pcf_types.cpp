@@ -82,7 +82,9 @@ std::int32_t Pipedex::FindPCFTYPEs(const std::string& SKEY, std::int32_t IDFRecN
   if (!d.PCFTYPEList) d.PCFTYPEList = NameList{""};
   NameList& list = *d.PCFTYPEList;
 
-  // 1. Candidates, by the first rule that applies.
+  // The candidates, by the first rule that applies. Only the whole-catalogue
+  // listing reads no index; the others raise when the lists were never built.
+  if (!SKEY.empty() || IDFRecNo != kAnyRecord) d.RequireLists();
   if (d.SKEYHasEndPrepSuffix(SKEY)) {
     Impl::AppendNamesToList("PCFTYPE", list, d.SKEYIndex.Item(GenericSKEY(SKEY)), false);
     Impl::AppendNamesToList("PCFTYPE", list, d.SKEYIndex.Item(SKEY), true);
@@ -104,6 +106,7 @@ std::int32_t Pipedex::FindPCFTYPEs(const std::string& SKEY, std::int32_t IDFRecN
     // 2. Fit to the IDF record: its default when nothing was found, otherwise
     //    only the candidates the record lists.
     const bool empty = list.size() <= 1;
+    if (IDFRecNo >= 1 && (empty || IDFRecNo != kAnyRecord)) d.RequireLists();  // the record index
     if (empty && IDFRecNo >= 1) {
       list = NameList{"", DefaultPCFTYPE(d.IDFIndex, IDFRecNo)};
     } else if (!empty && IDFRecNo >= 1 && IDFRecNo != kAnyRecord) {

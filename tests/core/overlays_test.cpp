@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <filesystem>
 
 #include "core/merged_document.h"
@@ -130,6 +132,21 @@ TEST(AutomaticProject, MergedBeforeTheLanguageTextsAndReportedAsWritten) {
   EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x80040205));
   EXPECT_EQ(e.description().rfind("Unexpected initialisation error : Error parsing Project XML Data\r\n", 0), 0u);
   EXPECT_EQ(broken.pipedex.GroupCount(), 0);
+  // Operations that read the lists that were never built answer by their own failure rules.
+  bool trimmed = true;
+  double standard = 0;
+  std::string type;
+  broken.pipedex.GetAngleComponentData2("Elbow-90-V", "BW", "BW", 45, trimmed, standard, type);
+  EXPECT_EQ(std::to_string(trimmed) + " " + std::to_string(standard) + " " + type, "0 90.000000 Elbow-90");
+  EXPECT_EQ(broken.pipedex.FindPCFTYPEs("", 999), 0);
+  for (auto operation : std::vector<std::function<void()>>{[&] { broken.pipedex.FindPCFTYPEs("ELBW", 999); },
+                                                           [&] { broken.pipedex.GetIDFAttribute("ITEM-CODE"); },
+                                                           [&] { broken.pipedex.PCFAttributeCheck("ITEM-CODE"); },
+                                                           [&] { broken.pipedex.GetPCFAttribute(1); },
+                                                           [&] { broken.pipedex.IsTrimmableSKEY("ELBW"); }})
+    EXPECT_EQ(ErrorOf(operation).number(), 91);
+  EXPECT_EQ(ErrorOf([&] { broken.pipedex.AddSKEY("ELXX", "", "ELBW"); }).description(),
+            "Error adding SKEY ELXX\r\nObject variable or With block variable not set");
 
   // A file whose merge reports false: "Error parsing User XML" after the first list build.
   Fixture refused(kSystem);

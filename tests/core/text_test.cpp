@@ -36,6 +36,11 @@ TEST(Text, NumericTestAndLeadingNumber) {
   EXPECT_EQ(LeadingNumber("  -3.5x"), -3.5);
   EXPECT_EQ(LeadingNumber("abc"), 0);
   EXPECT_EQ(LeadingNumber("1e2z"), 100);
+  // Beyond the double range: infinities and zeros with the number's sign, as the C library reads them.
+  const double inf = std::numeric_limits<double>::infinity();
+  for (auto [t, v] : {std::pair{"1e400", inf}, {"-1e400", -inf}, {"1e-400", 0.0}, {"+2.5", 2.5},
+                      {"0.000001e-318", 0.0}, {"1000e306", inf}, {"0.1e310", inf}, {"1e99999999999999999999", inf}})
+    EXPECT_EQ(ParseNumber(t), v) << t;
 }
 
 TEST(Text, RoundsHalfToEvenAndGuardsTheLongRange) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "core/errors.h"
 #include "core/xml_document.h"
 #include "core/xml_utils.h"
@@ -20,6 +22,12 @@ TEST(XmlDocument, ParseErrorsGiveReasonLineAndSourceText) {
   EXPECT_EQ(xml::ParseErrorFrame("Lead", error), "Lead\r\n" + error.reason + "Line   : 3\r\nSource :   <c></b>");
   ASSERT_FALSE(xml::LoadFile(doc, "/no/such/file.xml", error));
   EXPECT_EQ(error.line, 0);
+}
+
+TEST(XmlUtils, NumberValueReadsAsXPathNumberDoes) {
+  for (auto [t, v] : {std::pair{" 2.0 ", 2.0}, {"-.5", -0.5}, {"\t65\n", 65.0}, {"7.", 7.0}})
+    EXPECT_EQ(xml::NumberValue(t), v) << t;
+  for (const char* t : {"+2", "2e1", "", ".", "1.2.3", "- 1", "0x10", "2,5"}) EXPECT_TRUE(std::isnan(xml::NumberValue(t))) << t;
 }
 
 TEST(XmlDocument, TextConcatenatesAllDescendants) {

@@ -119,10 +119,11 @@ ArgValue ValueFromText(ArgType type, const std::string& text, const std::string&
       return v;
     }
     case ArgType::Double: {
-      if (text.empty()) return refuse();
-      char* end = nullptr;
-      double v = std::strtod(text.c_str(), &end);
-      if (end != text.c_str() + text.size()) return refuse();
+      // Read with a point as decimal separator whatever the locale; a leading "+" is allowed.
+      const char* first = text.data() + (!text.empty() && text.front() == '+');
+      double v = 0;
+      auto [ptr, ec] = std::from_chars(first, text.data() + text.size(), v);
+      if (ec != std::errc() || ptr != text.data() + text.size()) return refuse();
       return v;
     }
     case ArgType::Bool:

@@ -2,7 +2,7 @@
 // `pcftypes`, `validate` and `bore`.
 
 #include <cctype>
-#include <cstdio>
+#include <charconv>
 
 #include "session.h"
 
@@ -11,11 +11,12 @@ namespace {
 
 std::string YesNo(bool value) { return value ? "yes" : "no"; }
 
-// A number as people write it: up to 15 significant digits, no trailing zeros.
+// A number as people write it: up to 15 significant digits, no trailing
+// zeros, a point as decimal separator whatever the locale.
 std::string Number(double value) {
   char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.15g", value);
-  return buffer;
+  const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+  return std::string(buffer, written.ptr);
 }
 
 bool EndsWithV(const std::string& componentType) {
