@@ -99,7 +99,7 @@ class Checker {
       return Error(start, "An ampersand must begin a reference (write &amp; for the character itself).");
     ++p_;
     if (name == "lt" || name == "gt" || name == "amp" || name == "apos" || name == "quot") return;
-    if (std::find(entities_.begin(), entities_.end(), name) == entities_.end())
+    if (!std::binary_search(entities_.begin(), entities_.end(), name))
       Error(start, "Reference to an undeclared entity.");
   }
 
@@ -209,6 +209,7 @@ class Checker {
     }
     if (p_ >= t_.size() || t_[p_] != '>') return Stop();
     ++p_;
+    std::sort(entities_.begin(), entities_.end());  // looked up by every reference
   }
 
   bool SkipQuoted() {
