@@ -86,6 +86,15 @@ TEST(WellFormed, SourceLinesAreCutAroundTheColumnAndEncodingsNamedAsXmlDoes) {
   for (const char* name : {"latin1", "LATIN1", "iso-8859-1", "ISO_8859-1"})
     EXPECT_TRUE(LoadOf(std::string("<?xml version='1.0' encoding='") + name + "'?>" + latin1Body).ok) << name;
   EXPECT_TRUE(LoadOf("<?xml version='1.0' encoding='UTF16'?><a d='\xC3\xA4'/>").ok);
+  // Whatever declaration a file brings, or none, the saved file declares UTF-8.
+  TempDir dir;
+  for (const char* text : {"<?xml version='1.1'?><a/>", "<?xml version='1.0' encoding='latin1' standalone='no'?><a/>", "<a/>"}) {
+    pugi::xml_document doc;
+    xml::ParseError error;
+    ASSERT_TRUE(xml::LoadText(doc, text, error)) << text;
+    xml::SaveFile(doc, dir.path() + "/saved.xml");
+    EXPECT_NE(ReadFile(dir.path() + "/saved.xml").find("encoding=\"UTF-8\""), std::string::npos) << text;
+  }
 }
 
 TEST(WellFormed, EveryFileKindGivesItsOwnLocatedError) {
