@@ -15,7 +15,8 @@ WERROR ?= ON
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 PACKAGES := cmake g++ make pkg-config libpugixml-dev libutf8proc-dev nlohmann-json3-dev \
-            libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev locales help2man
+            libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev locales help2man \
+            pybind11-dev python3-dev python3-pytest
 FUZZ_PACKAGES := clang libclang-rt-dev
 COVERAGE_PACKAGES := gcovr
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -32,7 +33,7 @@ define install-missing
 endef
 
 .PHONY: deps configure build build-tool demo install test sanitize check-install check-embedding check-release \
-        check-exports bench sanitize-thread fuzz coverage clean
+        check-exports bench bench-python sanitize-thread fuzz coverage clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -60,6 +61,10 @@ demo: build-tool
 	@echo; echo "== pipedex elbow 50 --type Elbow-90-V --skey ELBW =="; $(BUILD)/bin/pipedex elbow 50 --type Elbow-90-V --skey ELBW || true
 	@echo; echo "== one batch request =="; \
 	echo '{"call": "GetSKEYData", "args": ["ELBW"]}' | $(BUILD)/bin/pipedex batch
+	@echo; echo "== the same from Python: pipedex.Pipedex().GetSKEYData(\"ELBW\") =="; \
+	if [ -d $(BUILD)/python/pipedex ]; then \
+	  PYTHONPATH=$(BUILD)/python /usr/bin/python3 -c 'import pipedex; print(pipedex.Pipedex().GetSKEYData("ELBW"))'; \
+	else echo "(the Python module was not built)"; fi
 
 # Installs the library, headers, CLI, man page, bash completion, CMake
 # package, pkg-config file, sample catalogue and guides under PREFIX
@@ -71,10 +76,12 @@ install: build-tool
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The Python module is left out of the sanitizer builds: the interpreter that
+# would load it is not instrumented.
 sanitize: deps
-	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPIPEDEX_SANITIZE=ON -DPIPEDEX_WERROR=$(WERROR)
+	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPIPEDEX_SANITIZE=ON -DPIPEDEX_WERROR=$(WERROR) -DPIPEDEX_PYTHON=OFF
 	cmake --build $(SAN_BUILD) -j $(JOBS)
-	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
 # Installs into a temporary prefix and builds and runs examples/consumer
 # against the installed package (find_package and pkg-config).
@@ -106,10 +113,18 @@ bench: deps
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target pipedex_bench
 	$(BENCH_BUILD)/bin/pipedex-bench --data-dir $(BENCH_BUILD)/bench-data $(BENCH_ARGS)
 
+# The Python module's cost per call over the C++ call, and against the batch
+# subprocess client (same optimised build folder as `make bench`).
+bench-python: deps
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
+	  -DPIPEDEX_BENCH=ON -DPIPEDEX_TESTS=OFF -DPIPEDEX_PYTHON=ON
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target pipedex_python pipedex_python_probe pipedex_cli
+	/usr/bin/python3 bench/python_overhead.py --build $(BENCH_BUILD)
+
 # The test suite under ThreadSanitizer (among them the eight-thread test).
 sanitize-thread: deps
 	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-fsanitize=thread -O1 -g" -DPIPEDEX_WERROR=$(WERROR) \
-	  -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread -DCMAKE_SHARED_LINKER_FLAGS=-fsanitize=thread
+	  -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread -DCMAKE_SHARED_LINKER_FLAGS=-fsanitize=thread -DPIPEDEX_PYTHON=OFF
 	cmake --build $(TSAN_BUILD) -j $(JOBS)
 	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1" ctest --output-on-failure -j $(JOBS)
 

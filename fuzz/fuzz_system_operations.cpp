@@ -1,8 +1,12 @@
 // Arbitrary bytes as "SystemPipedex.xml" (and as a project file and a
 // language variant beside it), then operations chosen by the fuzzer with
 // arguments it chooses. Inputs that hold nothing after the files call every
-// operation instead.
+// operation instead. Whatever loads, once the calls are made, is saved and
+// must load again.
 
+#include <cstdlib>
+
+#include "base/xml_document.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
@@ -23,6 +27,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     Sweep(*instance, harness, pool, Loads(*instance) ? 3 : 1);
   } else {
     FuzzedCalls(*instance, harness, pool, data, 64);
+  }
+  // Whatever the calls (AddSKEY among them) put into the document, its saved
+  // form loads again.
+  if (Loads(*instance)) {
+    try {
+      instance->DumpXML(harness.scratch.File("dump.xml"));
+    } catch (const pipedex::Error&) {
+      return 0;
+    }
+    pugi::xml_document saved;
+    pipedex::xml::ParseError error;
+    if (!pipedex::xml::LoadFile(saved, harness.scratch.File("dump.xml"), error)) std::abort();
   }
   return 0;
 }

@@ -11,13 +11,13 @@ build="$(cd "$1" && pwd)"
 seconds="$2"
 shift 2
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(system_operations project_file registry_file batch_line)
+[ ${#targets[@]} -eq 0 ] && targets=(system_operations project_file registry_file batch_line round_trip well_formed)
 
 seed() {  # seed TARGET: fills the corpus folder on first use
   local corpus="$build/corpus/$1"
   mkdir -p "$corpus"
   case "$1" in
-    system_operations|project_file)
+    system_operations|project_file|round_trip|well_formed)
       find "$root/data" "$root/examples" "$root/tests/data" -type f -name '*.xml' -size -1024k 2>/dev/null |
         while read -r f; do cp -n "$f" "$corpus/$(echo "$f" | md5sum | cut -c1-16)"; done ;;
   esac
@@ -27,7 +27,7 @@ seed() {  # seed TARGET: fills the corpus folder on first use
 
 dictionary() {
   case "$1" in
-    system_operations|project_file) echo "-dict=$here/catalogue.dict" ;;
+    system_operations|project_file|round_trip|well_formed) echo "-dict=$here/catalogue.dict" ;;
     batch_line) echo "-dict=$here/batch.dict" ;;
   esac
 }

@@ -50,6 +50,14 @@ c++ -std=c++17 examples/consumer/main.cpp $(pkg-config --cflags --libs pipedex) 
   -Wl,-rpath,"$prefix/lib" -o build-consumer/consumer-pkg-config
 check "consumer (pkg-config)" contains "$(build-consumer/consumer-pkg-config FLWN)" "SKEY FLWN: Weld neck flange"
 
+# The Python package, when the build has it, imports from the prefix and answers.
+python_dir="$prefix/lib/python3/dist-packages"
+if [ -d "$python_dir/pipedex" ]; then
+  check "python3 -c 'import pipedex'" contains \
+    "$(PYTHONPATH="$python_dir" /usr/bin/python3 -c 'import pipedex; print(pipedex.Pipedex().GetSKEYData("FLWN"))')" \
+    "Weld neck flange"
+fi
+
 if [ "$failed" -ne 0 ]; then
   echo "check-install: $failed check(s) failed"
   exit 1

@@ -51,14 +51,11 @@ void PathIndex::FileChains(std::size_t depth) {
 }
 
 void PathIndex::ReadTexts(Candidates& c) {
-  if (c.textsRead) return;
-  c.textsRead = true;
-  c.texts.reserve(c.nodes.size());
-  for (std::size_t i = 0; i < c.nodes.size(); ++i) {
-    c.texts.push_back(Text(c.nodes[i]));
-    c.firstByText.emplace(c.texts.back(), i);
-    c.positionsByLength[c.texts.back().size()].push_back(i);
-  }
+  if (c.texts) return;
+  std::vector<std::string> texts;
+  texts.reserve(c.nodes.size());
+  for (pugi::xml_node n : c.nodes) texts.push_back(Text(n));
+  c.texts = std::make_unique<SubstringIndex>(texts);
 }
 
 pugi::xml_node PathIndex::FirstMatch(pugi::xml_node node) {
@@ -72,19 +69,10 @@ pugi::xml_node PathIndex::FirstMatch(pugi::xml_node node) {
   Candidates& c = found->second;
   if (text.empty()) return c.nodes.front();
 
-  // The first text that contains `text` is either equal to it or longer.
+  // The first text that contains `text`, found in time that does not grow
+  // with the number of candidates.
   ReadTexts(c);
-  std::size_t best = c.nodes.size();
-  if (auto equal = c.firstByText.find(text); equal != c.firstByText.end()) best = equal->second;
-  for (auto group = c.positionsByLength.upper_bound(text.size()); group != c.positionsByLength.end(); ++group) {
-    for (std::size_t position : group->second) {
-      if (position >= best) break;
-      if (c.texts[position].find(text) != std::string::npos) {
-        best = position;
-        break;
-      }
-    }
-  }
+  const std::size_t best = c.texts->FirstContaining(text);
   return best < c.nodes.size() ? c.nodes[best] : pugi::xml_node();
 }
 

@@ -7,13 +7,16 @@
 // Applying a language variant element by element stays linear this way.
 
 #include <cstddef>
-#include <map>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include <pugixml.hpp>
+
+#include "base/seeded_hash.h"
+#include "base/substring_index.h"
 
 namespace pipedex::xml {
 
@@ -33,10 +36,7 @@ class PathIndex {
   // The elements filed under one chain of names, in document order.
   struct Candidates {
     std::vector<pugi::xml_node> nodes;
-    bool textsRead = false;
-    std::vector<std::string> texts;
-    std::unordered_map<std::string, std::size_t> firstByText;           // exact text -> first position
-    std::map<std::size_t, std::vector<std::size_t>> positionsByLength;  // text length -> positions, ascending
+    std::unique_ptr<SubstringIndex> texts;  // built on the first lookup by text
   };
 
   // Files every element that has `depth` names in its chain.
@@ -45,7 +45,7 @@ class PathIndex {
 
   pugi::xml_node document_;
   std::unordered_set<std::size_t> filedDepths_;
-  std::unordered_map<std::string, Candidates> byChain_;
+  std::unordered_map<std::string, Candidates, hashing::StringHash> byChain_;
 };
 
 }  // namespace pipedex::xml

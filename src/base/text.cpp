@@ -90,11 +90,6 @@ double ToDouble(std::string_view number) {
 
 }  // namespace
 
-std::string AsciiLower(std::string s) {
-  for (char& c : s) c = AsciiLower(c);
-  return s;
-}
-
 std::string Upper(std::string_view s) {
   std::string out;
   out.reserve(s.size());

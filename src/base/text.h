@@ -19,7 +19,6 @@ std::string Upper(std::string_view s);
 // names, element names of the format) and for fast paths that fold byte by byte.
 constexpr char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-std::string AsciiLower(std::string s);
 // Removes leading and trailing blanks (space characters only).
 std::string Trim(std::string_view s);
 // Upper(Trim(s)): the usual normal form of names the caller passes.

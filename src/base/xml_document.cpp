@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -15,6 +16,7 @@
 
 #include "base/errors.h"
 #include "base/text.h"
+#include "base/well_formed.h"
 
 namespace pipedex::xml {
 namespace {
@@ -22,18 +24,15 @@ namespace {
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments |
                                    pugi::parse_pi | pugi::parse_doctype;
 
-// The encoding named in the XML declaration of an 8-bit buffer, "" when none is named.
+// The encoding pseudo-attribute of the XML declaration of an 8-bit buffer,
+// "" when there is none (a malformed declaration is reported once the text is checked).
 std::string DeclaredEncoding(std::string_view bytes) {
-  if (!text::StartsWith(bytes, "<?xml")) return "";
-  auto end = bytes.find("?>");
-  std::string_view decl = bytes.substr(0, end == std::string_view::npos ? std::min<std::size_t>(bytes.size(), 200) : end);
-  auto pos = decl.find("encoding");
-  if (pos == std::string_view::npos) return "";
-  pos = decl.find_first_of("\"'", pos);
-  if (pos == std::string_view::npos) return "";
-  auto close = decl.find(decl[pos], pos + 1);
-  if (close == std::string_view::npos) return "";
-  return std::string(decl.substr(pos + 1, close - pos - 1));
+  Declaration declaration;
+  std::string reason;
+  if (ReadDeclaration(bytes.substr(0, std::min<std::size_t>(bytes.size(), 4096)), declaration, reason) !=
+      std::string_view::npos)
+    return "";
+  return std::string(declaration.encoding);
 }
 
 // The Unicode encoding of a buffer in UTF-16 or UTF-32, told by its byte order
@@ -57,10 +56,20 @@ std::string UnicodeEncoding(std::string_view b, std::size_t& bomLength) {
   return "";
 }
 
-bool IsUtf8Name(const std::string& lowerName) {
-  return lowerName.empty() || lowerName == "utf-8" || lowerName == "utf8" || lowerName == "us-ascii" ||
-         lowerName == "ascii" || lowerName.rfind("utf-16", 0) == 0 || lowerName.rfind("utf-32", 0) == 0 ||
-         lowerName == "ucs-2";  // a 16- or 32-bit name on 8-bit text: the text is read as UTF-8
+// Encoding names compare without regard to case, and "UTF16" names what
+// "UTF-16" does: hyphens and underscores are left out of the comparison.
+std::string FoldedName(std::string_view name) {
+  std::string out;
+  for (char c : name)
+    if (c != '-' && c != '_') out += text::AsciiLower(c);
+  return out;
+}
+
+bool IsUtf8Name(const std::string& name) {
+  const std::string folded = FoldedName(name);
+  return folded.empty() || folded == "utf8" || folded == "usascii" || folded == "ascii" ||
+         folded.rfind("utf16", 0) == 0 || folded.rfind("utf32", 0) == 0 || folded == "ucs2" ||
+         folded == "ucs4";  // a 16- or 32-bit name on 8-bit text: the text is read as UTF-8
 }
 
 // Converts bytes in encoding `from` to UTF-8. Fails with unsupported set when
@@ -136,40 +145,92 @@ std::size_t InvalidSequenceLength(std::string_view s) {
 
 constexpr const char* kInvalidCharacter = "An invalid character was found in text content.\r\n";
 
-// Line number (from 1) and text of the line that holds byte offset pos.
+// The source line of an error shows at most this many bytes around the
+// error's column, so that a file of one huge line gives a short description.
+constexpr std::size_t kMaxSourceShown = 200;
+constexpr const char* kCutMark = "...";
+
+// Line number (from 1) and text of the line that holds byte offset pos. A
+// carriage return, a line feed and the pair of them each end a line.
 void LocateLine(std::string_view buffer, std::ptrdiff_t offset, ParseError& error) {
-  std::size_t pos = std::min<std::size_t>(offset < 0 ? 0 : static_cast<std::size_t>(offset), buffer.size());
-  std::size_t line = 1 + static_cast<std::size_t>(std::count(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(pos), '\n'));
-  std::size_t start = buffer.rfind('\n', pos == 0 ? 0 : pos - 1);
-  start = (start == std::string_view::npos || (pos > 0 && start >= pos)) ? 0 : start + 1;
-  if (pos == 0) start = 0;
-  std::size_t end = buffer.find('\n', pos);
-  std::string src(buffer.substr(start, (end == std::string_view::npos ? buffer.size() : end) - start));
-  if (!src.empty() && src.back() == '\r') src.pop_back();
+  const std::size_t pos = std::min<std::size_t>(offset < 0 ? 0 : static_cast<std::size_t>(offset), buffer.size());
+  std::size_t line = 1, start = 0;
+  for (std::size_t i = 0; i < pos; ++i) {
+    const char c = buffer[i];
+    if (c == '\n' || (c == '\r' && (i + 1 >= buffer.size() || buffer[i + 1] != '\n'))) {
+      ++line;
+      start = i + 1;
+    }
+  }
+  std::size_t end = buffer.find_first_of("\r\n", pos);
+  if (end == std::string_view::npos) end = buffer.size();
   error.line = static_cast<std::int32_t>(std::min<std::size_t>(line, 0x7fffffff));
+  // A long line is cut to a window around the error, marked where it was cut
+  // (the window's edges move back to the start of a character).
+  std::size_t from = start, to = end;
+  if (to - from > kMaxSourceShown) {
+    from = pos - std::min(pos - start, kMaxSourceShown / 2);
+    to = std::min(end, from + kMaxSourceShown);
+    from = std::max(start, std::min(from, to > kMaxSourceShown ? to - kMaxSourceShown : 0));
+    auto isContinuation = [&](std::size_t i) { return (static_cast<unsigned char>(buffer[i]) & 0xC0) == 0x80; };
+    while (from > start && from < buffer.size() && isContinuation(from)) --from;
+    while (to < end && isContinuation(to)) --to;
+  }
+  std::string_view rest = buffer.substr(from, to - from);
   // The source line becomes part of an error description, which is text:
   // characters that may not stand in a document are shown as U+FFFD.
-  std::string_view rest = src;
-  std::string shown;
+  std::string shown = from > start ? kCutMark : "";
   for (std::size_t bad = FirstInvalidCharacter(rest); bad != std::string_view::npos; bad = FirstInvalidCharacter(rest)) {
     shown.append(rest.substr(0, bad)).append("\xEF\xBF\xBD");
     rest.remove_prefix(bad + InvalidSequenceLength(rest.substr(bad)));
   }
-  error.srcText = shown.append(rest);
+  shown.append(rest);
+  if (to < end) shown += kCutMark;
+  error.srcText = std::move(shown);
 }
 
+// The declaration a file brings is kept, naming the encoding the document
+// now has and is saved in: UTF-8.
 void SetDeclaredEncodingUtf8(pugi::xml_document& doc) {
   pugi::xml_node decl = doc.first_child();
-  if (decl.type() == pugi::node_declaration && decl.attribute("encoding")) decl.attribute("encoding").set_value("UTF-8");
+  if (decl.type() != pugi::node_declaration) return;
+  pugi::xml_attribute encoding = decl.attribute("encoding");
+  if (!encoding) encoding = decl.insert_attribute_after("encoding", decl.attribute("version"));
+  encoding.set_value("UTF-8");
 }
 
-bool ReadWholeFile(const std::string& path, std::string& out) {
+// Reads a whole file of at most kMaxFileSize bytes; false when it cannot be
+// read or is larger.
+bool ReadWholeFile(const std::string& path, std::string& out, bool& tooLarge) {
+  tooLarge = false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
-  std::ostringstream content;
-  content << in.rdbuf();
-  out = content.str();
-  return true;
+  out.clear();
+  char chunk[1 << 16];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    out.append(chunk, static_cast<std::size_t>(in.gcount()));
+    if (out.size() > kMaxFileSize) return !(tooLarge = true);
+  }
+  return !in.bad();
+}
+
+void SetTooLarge(ParseError& error) {
+  error = {"The file is larger than the " + std::to_string(kMaxFileSize >> 20) + " MiB a catalogue file may have.\r\n", 0,
+           ""};
+}
+
+// The checks every UTF-8 text passes before the parser sees it: only XML
+// characters, and well-formed.
+bool CheckText(std::string_view text, std::string_view whole, std::size_t offset, ParseError& error) {
+  std::size_t bad = FirstInvalidCharacter(text);
+  if (bad != std::string_view::npos) {
+    error.reason = kInvalidCharacter;
+  } else {
+    bad = CheckWellFormed(text, error.reason);
+  }
+  if (bad == std::string_view::npos) return true;
+  LocateLine(whole, static_cast<std::ptrdiff_t>(bad + offset), error);
+  return false;
 }
 
 }  // namespace
@@ -185,7 +246,7 @@ bool LoadText(pugi::xml_document& doc, std::string_view bytes, ParseError& error
   std::string from = UnicodeEncoding(bytes, bomLength);
   buffer.remove_prefix(bomLength);
   if (from.empty() && bomLength == 0) {
-    std::string declared = text::AsciiLower(DeclaredEncoding(bytes));
+    std::string declared = DeclaredEncoding(bytes);
     if (!IsUtf8Name(declared)) from = declared;
   }
   if (!from.empty()) {
@@ -203,11 +264,7 @@ bool LoadText(pugi::xml_document& doc, std::string_view bytes, ParseError& error
     }
     buffer = converted;
   }
-  if (std::size_t bad = FirstInvalidCharacter(buffer); bad != std::string_view::npos) {
-    error.reason = kInvalidCharacter;
-    LocateLine(buffer, static_cast<std::ptrdiff_t>(bad), error);
-    return false;
-  }
+  if (!CheckText(buffer, buffer, 0, error)) return false;
   pugi::xml_parse_result result = doc.load_buffer(buffer.data(), buffer.size(), kParseOptions, pugi::encoding_utf8);
   if (!result) {
     error.reason = std::string(result.description()) + "\r\n";
@@ -222,20 +279,24 @@ bool LoadText(pugi::xml_document& doc, std::string_view bytes, ParseError& error
 bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& error) {
   doc.reset();
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
     error = {"The system cannot locate the object specified.\r\n", 0, ""};
     return false;
   }
+  // Too large a file is refused before anything is read.
+  if (st.st_size > static_cast<off_t>(kMaxFileSize)) {
+    SetTooLarge(error);
+    return false;
+  }
   // The file is read once into a buffer that the document takes over and
-  // parses in place, so a large catalogue is never copied. The size a special
-  // file reports may be far from what it holds: it sizes the buffer only up
-  // to 1 GiB, and such files are read the plain way.
+  // parses in place, so a large catalogue is never copied. A file that grows
+  // while it is read is read again the plain way, still within the limit.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     error = {"Access is denied.\r\n", 0, ""};
     return false;
   }
-  const std::size_t capacity = static_cast<std::size_t>(std::clamp<off_t>(st.st_size, 0, off_t{1} << 30)) + 1;
+  const std::size_t capacity = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1;
   char* buffer = static_cast<char*>(pugi::get_memory_allocation_function()(capacity));
   std::size_t size = 0;
   bool readOk = buffer != nullptr;
@@ -249,14 +310,20 @@ bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& erro
   ::close(fd);
   auto loadCopy = [&](std::string content) {
     if (buffer) pugi::get_memory_deallocation_function()(buffer);
+    buffer = nullptr;
     return LoadText(doc, content, error);
   };
   if (!readOk || size == capacity) {
     // Unreadable, or larger than it said: read it the plain way.
     std::string content;
-    if (!ReadWholeFile(path, content)) {
+    bool tooLarge = false;
+    if (!ReadWholeFile(path, content, tooLarge)) {
       if (buffer) pugi::get_memory_deallocation_function()(buffer);
-      error = {"Access is denied.\r\n", 0, ""};
+      if (tooLarge) {
+        SetTooLarge(error);
+      } else {
+        error = {"Access is denied.\r\n", 0, ""};
+      }
       return false;
     }
     return loadCopy(std::move(content));
@@ -266,12 +333,9 @@ bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& erro
   // text is checked here and parsed where it lies.
   const std::string_view text(buffer, size);
   std::size_t bomLength = 0;
-  if (!UnicodeEncoding(text, bomLength).empty() ||
-      (bomLength == 0 && !IsUtf8Name(pipedex::text::AsciiLower(DeclaredEncoding(text)))))
+  if (!UnicodeEncoding(text, bomLength).empty() || (bomLength == 0 && !IsUtf8Name(DeclaredEncoding(text))))
     return loadCopy(std::string(text));
-  if (std::size_t bad = FirstInvalidCharacter(text.substr(bomLength)); bad != std::string_view::npos) {
-    error.reason = kInvalidCharacter;
-    LocateLine(text, static_cast<std::ptrdiff_t>(bad + bomLength), error);
+  if (!CheckText(text.substr(bomLength), text, bomLength, error)) {
     pugi::get_memory_deallocation_function()(buffer);
     return false;
   }
@@ -280,7 +344,8 @@ bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& erro
     // The parser has changed the buffer: the failing line is read from the file again.
     error.reason = std::string(result.description()) + "\r\n";
     std::string original;
-    ReadWholeFile(path, original);
+    bool tooLarge = false;
+    ReadWholeFile(path, original, tooLarge);
     LocateLine(original, result.offset, error);
     doc.reset();
     return false;
@@ -317,103 +382,24 @@ std::string Text(const pugi::xpath_node& node) {
   return Text(node.node());
 }
 
+std::string WhyNotXmlText(std::string_view text) {
+  const std::size_t bad = FirstInvalidCharacter(text);
+  if (bad == std::string_view::npos) return "";
+  utf8proc_int32_t cp = -1;
+  if (utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(text.data() + bad),
+                       static_cast<utf8proc_ssize_t>(text.size() - bad), &cp) <= 0)
+    return "the text is not valid UTF-8 (at byte " + std::to_string(bad) + ")";
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp));
+  return std::string("the text holds the character ") + code + ", which XML does not allow (at byte " +
+         std::to_string(bad) + ")";
+}
+
 void SetText(pugi::xml_node node, std::string_view value) {
   if (!node) RaiseObjectNotSet();
+  if (std::string why = WhyNotXmlText(value); !why.empty()) throw Error(errors::kXmlService, kSource, "Invalid text: " + why);
   while (node.first_child()) node.remove_child(node.first_child());
   node.append_child(pugi::node_pcdata).set_value(std::string(value).c_str());
-}
-
-namespace {
-
-// Hands the saved text straight to a file descriptor, remembering the first
-// failure (the writer interface has no way to report one).
-class FileWriter final : public pugi::xml_writer {
- public:
-  explicit FileWriter(int fd) : fd_(fd) {}
-  void write(const void* data, std::size_t size) override {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0 && error_ == 0) {
-      ssize_t n = ::write(fd_, p, size);
-      if (n < 0) {
-        if (errno != EINTR) error_ = errno;
-        continue;
-      }
-      p += n;
-      size -= static_cast<std::size_t>(n);
-    }
-  }
-  int error() const { return error_; }
-
- private:
-  int fd_;
-  int error_ = 0;
-};
-
-// Indented like the shipped files, unless elements nest so deeply that the
-// indentation alone would grow with the square of the depth.
-unsigned SaveFormat(const pugi::xml_document& doc) {
-  constexpr int kMaxIndentedDepth = 100;
-  int depth = 0;
-  for (pugi::xml_node cur = doc.first_child(); cur;) {
-    if (cur.first_child()) {
-      cur = cur.first_child();
-      if (++depth > kMaxIndentedDepth) return pugi::format_raw;
-      continue;
-    }
-    while (cur && !cur.next_sibling()) {
-      cur = cur.parent();
-      --depth;
-    }
-    if (cur) cur = cur.next_sibling();
-  }
-  return pugi::format_default;
-}
-
-}  // namespace
-
-void SaveFile(const pugi::xml_document& doc, const std::string& path) {
-  auto fail = [&](int err) -> void {
-    throw Error(errors::kXmlService, kSource, "Could not save the document to " + path + " : " + std::strerror(err));
-  };
-  // The text goes to a temporary file in the target's folder, is flushed to
-  // the disk, and only then replaces the target in one rename: a save that
-  // fails at any point leaves an existing file as it was. The temporary name
-  // is short, so it fits wherever the target's name fits.
-  const std::size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  std::string tmp = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".pipedex-save-XXXXXX";
-  // A file that is replaced keeps its permissions; a new one is readable by everyone.
-  mode_t mode = 0644;
-  struct stat existing {};
-  if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) mode = existing.st_mode & 07777;
-
-  int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
-  if (fd < 0) fail(errno);
-  auto abandon = [&](int err) {
-    ::close(fd);
-    ::unlink(tmp.c_str());
-    fail(err);
-  };
-  FileWriter writer(fd);
-  doc.save(writer, "\t", SaveFormat(doc), pugi::encoding_utf8);
-  if (writer.error() != 0) abandon(writer.error());
-  if (::fsync(fd) != 0 || ::fchmod(fd, mode) != 0) abandon(errno);
-  if (::close(fd) != 0) {
-    int err = errno;
-    ::unlink(tmp.c_str());
-    fail(err);
-  }
-  if (::rename(tmp.c_str(), path.c_str()) != 0) {
-    int err = errno;
-    ::unlink(tmp.c_str());
-    fail(err);
-  }
-  // Flush the folder too, so that the rename itself survives a power failure.
-  int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
 }
 
 std::string OuterXml(pugi::xml_node node) {

@@ -21,9 +21,17 @@ struct ParseError {
   std::string srcText;  // the source text of the failing line
 };
 
+// The largest catalogue file that is read: a larger one is refused before
+// any of it is read.
+constexpr std::size_t kMaxFileSize = std::size_t{2} << 30;
+
 // Loads a file. Files in encodings pugixml does not decode itself (such as
 // windows-1252) are converted to UTF-8 first. DTD entities are never expanded
-// and no external resource is ever loaded. Returns false and fills error on failure.
+// and no external resource is ever loaded. Only well-formed XML 1.0 is
+// accepted: character references must name XML characters, and the faults
+// the parser itself would let through (a second root element, a repeated
+// attribute, an undeclared entity, a misplaced declaration...) are refused
+// with their location. Returns false and fills error on failure.
 bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& error);
 // Loads a document from text in memory, with the same rules as LoadFile.
 bool LoadText(pugi::xml_document& doc, std::string_view bytes, ParseError& error);
@@ -36,11 +44,20 @@ std::string ParseErrorFrame(std::string_view leading, const ParseError& error);
 // (an attribute's value for an attribute).
 std::string Text(pugi::xml_node node);
 std::string Text(const pugi::xpath_node& node);
-// Replaces the content of an element by one text node.
+// Why a caller's text cannot stand in a document ("" when it can): it is
+// not valid UTF-8, or holds a character XML does not allow (a zero byte,
+// another control character than tab, line feed and carriage return, U+FFFE, U+FFFF).
+std::string WhyNotXmlText(std::string_view text);
+// Replaces the content of an element by one text node. Throws pipedex::Error
+// when the text cannot stand in a document.
 void SetText(pugi::xml_node node, std::string_view text);
 
-// Writes the whole document to a file (UTF-8, indented). Throws pipedex::Error
-// when the file cannot be written; an existing file is then left untouched.
+// Writes the whole document to a file (UTF-8, declared so, indented). Symbolic
+// links are followed and the file they name is replaced; a file that exists
+// is replaced only when it is a regular, writable file with no other hard
+// link, and keeps its owner, group and mode; a new file gets the umask.
+// Throws pipedex::Error when the file cannot be written; an existing file
+// is then left untouched.
 void SaveFile(const pugi::xml_document& doc, const std::string& path);
 // The XML text of a node without indentation.
 std::string OuterXml(pugi::xml_node node);

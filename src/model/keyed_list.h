@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "base/seeded_hash.h"
 #include "base/text.h"
 
 namespace pipedex::model {
@@ -19,12 +20,10 @@ namespace pipedex::model {
 // other keys are upper-cased with the Unicode mapping first.
 namespace keys {
 
-// FNV-1a over the upper-cased key, the same value whichever way it is computed.
-inline std::uint64_t HashUpper(std::string_view upper) {
-  std::uint64_t h = 14695981039346656037ull;
-  for (unsigned char c : upper) h = (h ^ c) * 1099511628211ull;
-  return h;
-}
+// The keyed hash of the upper-cased key, the same value whichever way it is
+// computed. Its key is drawn per process, so names crafted to share a bucket
+// cannot be prepared in advance.
+inline std::uint64_t HashUpper(std::string_view upper) { return hashing::Hash(upper); }
 
 inline bool IsAscii(std::string_view s) {
   for (unsigned char c : s)
@@ -38,9 +37,10 @@ using text::AsciiUpper;
 struct Probe {
   explicit Probe(std::string_view key) : raw(key), ascii(IsAscii(key)) {
     if (!ascii) upper = text::Upper(key);
-    hash = 14695981039346656037ull;
     if (ascii) {
-      for (char c : key) hash = (hash ^ static_cast<unsigned char>(AsciiUpper(c))) * 1099511628211ull;
+      hashing::Hasher h;
+      for (char c : key) h.Add(static_cast<unsigned char>(AsciiUpper(c)));
+      hash = h.Finish();
     } else {
       hash = HashUpper(upper);
     }

@@ -25,6 +25,12 @@ pugi::xml_node AppendSKEYElement(pugi::xml_node parent, const std::string& skey)
 void Pipedex::AddSKEY(const std::string& newSKEY, const std::string& Description, const std::string& RefSKEY) {
   impl_->Initialise();
   Impl& d = *impl_;
+  // The texts go into the document and must load again once it is saved.
+  for (const std::string* text : {&newSKEY, &Description}) {
+    if (std::string why = xml::WhyNotXmlText(*text); !why.empty())
+      throw Error(errors::kAddSKEY, kAddSKEYSource,
+                  std::string(text == &newSKEY ? "Invalid new SKEY: " : "Invalid description: ") + why);
+  }
   try {
     d.RequireLists();
     // The reference element: the generic form first when RefSKEY ends in a Plotra end preparation.

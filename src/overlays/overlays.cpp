@@ -15,9 +15,10 @@
 
 #include "base/errors.h"
 #include "base/format.h"
-#include "instance/pipedex_impl.h"
+#include "base/seeded_hash.h"
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
+#include "instance/pipedex_impl.h"
 
 namespace pipedex {
 namespace {
@@ -113,7 +114,7 @@ class CptNames {
   }
 
  private:
-  using Types = std::unordered_map<std::string, pugi::xml_node>;
+  using Types = std::unordered_map<std::string, pugi::xml_node, hashing::StringHash>;
   // The children of every group of the name, in document order; the first of a name wins.
   const Types& TypesOf(const std::string& group) {
     auto [it, added] = types_.try_emplace(group);
@@ -126,8 +127,8 @@ class CptNames {
     }
     return it->second;
   }
-  std::unordered_map<std::string, std::vector<pugi::xml_node>> groups_;
-  std::unordered_map<std::string, Types> types_;
+  std::unordered_map<std::string, std::vector<pugi::xml_node>, hashing::StringHash> groups_;
+  std::unordered_map<std::string, Types, hashing::StringHash> types_;
 };
 
 // U_CPT: new groups whole; new component types into existing groups; the
@@ -163,10 +164,10 @@ void MergeGroupChanges(pugi::xml_node dataRoot, pugi::xml_node section) {
   const std::vector<pugi::xml_node> changes = ChildElements(section);
   if (changes.empty()) return;
   // How many component types hold each name the section asks for, and the first of them.
-  std::unordered_map<std::string, std::pair<int, pugi::xml_node>> wanted;
+  std::unordered_map<std::string, std::pair<int, pugi::xml_node>, hashing::StringHash> wanted;
   for (pugi::xml_node group : changes)
     for (pugi::xml_node named : ChildElements(group)) wanted.try_emplace(Name(named), 0, pugi::xml_node());
-  std::unordered_map<std::string, pugi::xml_node> groups;
+  std::unordered_map<std::string, pugi::xml_node, hashing::StringHash> groups;
   for (pugi::xml_node group : xml::SelectChildPath(dataRoot, {format::kCptSection, "*"})) {
     groups.try_emplace(Name(group), group);
     for (pugi::xml_node c = group.first_child(); c; c = c.next_sibling()) {
@@ -200,7 +201,7 @@ void MergeSKEYs(pugi::xml_node dataRoot, pugi::xml_node section) {
 void MergeBores(pugi::xml_node dataRoot, const std::vector<BoreRow>& rows) {
   if (rows.empty()) return;
   pugi::xml_node table = xml::FirstChildElement(dataRoot, format::kBoreTable);
-  using Rows = std::unordered_map<std::string, std::vector<pugi::xml_node>>;
+  using Rows = std::unordered_map<std::string, std::vector<pugi::xml_node>, hashing::StringHash>;
   Rows byMM, byIN;
   auto add = [&](pugi::xml_node row) {
     if (row.type() != pugi::node_element || std::string_view(row.name()) != format::kBore) return;
@@ -231,7 +232,7 @@ void MergeBores(pugi::xml_node dataRoot, const std::vector<BoreRow>& rows) {
 }  // namespace
 
 bool Pipedex::Impl::LoadProjectXML(const std::string& path) {
-  if (!platform->FileExists(path))
+  if (path.find('\0') != std::string::npos || !platform->FileExists(path))
     throw Error(errors::kProjectNotFound, kSource, "Specified Project XML Data (" + path + ") does not exist");
 
   ProjectDoc = std::make_shared<pugi::xml_document>();

@@ -1,7 +1,10 @@
 #include "platform/registry_file.h"
 
-#include <fstream>
-#include <sstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include "base/text.h"
 
@@ -136,11 +139,27 @@ RegistryFile RegistryFile::Parse(std::string_view content) {
 }
 
 RegistryFile RegistryFile::Load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  std::ostringstream content;
-  content << in.rdbuf();
-  return Parse(content.str());
+  // Opened without waiting (a pipe with no writer would block for ever) and
+  // read only when it is a regular file within the size limit.
+  if (path.find('\0') != std::string::npos) return {};
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return {};
+  struct stat st {};
+  std::string content;
+  bool usable = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= static_cast<off_t>(kMaxFileSize);
+  char chunk[1 << 14];
+  while (usable) {
+    ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      usable = n == 0;
+      break;
+    }
+    content.append(chunk, static_cast<std::size_t>(n));
+    usable = content.size() <= kMaxFileSize;  // it grew while being read
+  }
+  ::close(fd);
+  return usable ? Parse(content) : RegistryFile{};
 }
 
 bool RegistryFile::KeyExists(const std::string& fullKey) const {

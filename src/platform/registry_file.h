@@ -29,7 +29,10 @@ class RegistryFile {
  public:
   // Parses the text of a registry file (UTF-8, or UTF-16 with a byte order mark).
   static RegistryFile Parse(std::string_view content);
-  // Reads and parses a file; a missing or unreadable file gives an empty registry.
+  // The largest registry file that is read.
+  static constexpr std::size_t kMaxFileSize = std::size_t{1} << 20;
+  // Reads and parses a file; a missing or unreadable file, or one that is not
+  // a regular file of at most kMaxFileSize bytes, gives an empty registry.
   static RegistryFile Load(const std::string& path);
 
   // Whether the key "HIVE\path" exists (a section names it or a key below it).

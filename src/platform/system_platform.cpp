@@ -59,7 +59,9 @@ std::string LibraryFolder() {
 
 bool IsRegularFile(const std::string& path) {
   struct stat st {};
-  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  // A path with a zero byte names no file (the system would read only its start).
+  return !path.empty() && path.find('\0') == std::string::npos && ::stat(path.c_str(), &st) == 0 &&
+         S_ISREG(st.st_mode);
 }
 
 std::string InstalledRegistryFile() {

@@ -71,7 +71,7 @@ void ExpectCopied(const Block& b) {
 
 TEST(DocBlocks, EveryBlockOfTheGuidesIsACheckedCopy) {
   int checked = 0;
-  for (const char* document : {"docs/catalogue-format.md", "docs/api.md", "docs/cli.md"}) {
+  for (const char* document : {"docs/catalogue-format.md", "docs/api.md", "docs/cli.md", "docs/python.md"}) {
     auto blocks = Blocks(document);
     EXPECT_GE(blocks.size(), 5u) << document;
     for (const auto& b : blocks) {
@@ -87,7 +87,7 @@ TEST(DocBlocks, EveryBlockOfTheGuidesIsACheckedCopy) {
 
 TEST(DocBlocks, ReadmeLinksTheGuidesAndItsMarkedBlocksAreCopies) {
   std::string readme = ReadSource("README.md");
-  for (const char* guide : {"docs/catalogue-format.md", "docs/api.md", "docs/cli.md"}) {
+  for (const char* guide : {"docs/catalogue-format.md", "docs/api.md", "docs/cli.md", "docs/python.md"}) {
     EXPECT_NE(readme.find(std::string("](") + guide + ")"), std::string::npos) << "README does not link " << guide;
     EXPECT_TRUE(std::filesystem::is_regular_file(SourcePath(guide))) << guide;
   }

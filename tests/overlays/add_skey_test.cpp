@@ -58,6 +58,21 @@ TEST(AddSKEY, FallbackReferenceUnknownReferenceAndAddingTwice) {
   EXPECT_EQ(e.source(), "Pipedex.AddSKEY");
   EXPECT_EQ(e.description(), "Error adding SKEY ELXX\r\nReference SKEY (ZZBW) does not exist");
   EXPECT_THROW(f.pipedex.AddSKEY("ELXX", "", " TESW"), Error);  // keys are not trimmed
+  // Texts that could not be saved and loaded again are refused, saying why.
+  const struct {
+    std::string skey, description, why;
+  } invalid[] = {
+      {std::string("NU\0LL", 5), "", "Invalid new SKEY: the text holds the character U+0000, which XML does not allow (at byte 2)"},
+      {"EL\x1B", "", "Invalid new SKEY: the text holds the character U+001B, which XML does not allow (at byte 2)"},
+      {"EL\xEF\xBF\xBE", "", "Invalid new SKEY: the text holds the character U+FFFE, which XML does not allow (at byte 2)"},
+      {"ELXX", "caf\xE9", "Invalid description: the text is not valid UTF-8 (at byte 3)"},
+      {"EL\xED\xA0\x80", "", "Invalid new SKEY: the text is not valid UTF-8 (at byte 2)"},
+  };
+  for (const auto& c : invalid) {
+    const Error bad = ErrorOf([&] { f.pipedex.AddSKEY(c.skey, c.description, "ELBW"); });
+    EXPECT_EQ(bad.number(), static_cast<std::int32_t>(0x8004020A));
+    EXPECT_EQ(bad.description(), c.why);
+  }
   EXPECT_EQ(MergedText(f.pipedex, f.dir), before);
 
   f.pipedex.AddSKEY("TEXX", "", "TESW");  // no TE**: copied from TESW, which nothing lists

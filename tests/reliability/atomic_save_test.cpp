@@ -6,9 +6,12 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -108,6 +111,77 @@ TEST(AtomicSave, AFailingSaveRaisesAndLeavesTheExistingFileUntouched) {
             (std::vector<std::string>{"SystemPipedex.xml", "a-folder", "existing.xml", "reference.xml"}));
   f.pipedex.DumpXML(existing);  // once the cause is gone, the same save succeeds
   EXPECT_EQ(ReadFile(existing), expected);
+}
+
+TEST(AtomicSave, TargetsThatAreNotPlainWritableFilesAreRefusedUnchanged) {
+  Fixture f(LargeCatalogue());
+  const std::string d = f.dir.path();
+  std::ofstream(d + "/readonly.xml") << "old content";
+  ::chmod((d + "/readonly.xml").c_str(), 0444);
+  std::ofstream(d + "/linked.xml") << "old content";
+  ASSERT_EQ(::link((d + "/linked.xml").c_str(), (d + "/other-name.xml").c_str()), 0);
+  ASSERT_EQ(::mkfifo((d + "/fifo").c_str(), 0644), 0);
+  ASSERT_EQ(::symlink("fifo", (d + "/link-to-fifo").c_str()), 0);
+  ASSERT_EQ(::symlink("loop-b", (d + "/loop-a").c_str()), 0);
+  ASSERT_EQ(::symlink("loop-a", (d + "/loop-b").c_str()), 0);
+  const bool device = ::mknod((d + "/null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0;
+  const struct {
+    std::string target, why;
+  } cases[] = {
+      {d + "/readonly.xml", "the file is read-only"},
+      {d + "/linked.xml", "the file has 1 other name(s) (hard links)"},
+      {d + "/fifo", "it is not a regular file"},
+      {d + "/link-to-fifo", "it is not a regular file"},
+      {d + "/loop-a", std::strerror(ELOOP)},
+      {d + "/null", "it is not a regular file"},
+      {d + std::string("/a.xml\0.bak", 12), std::strerror(EINVAL)},
+  };
+  for (const auto& c : cases) {
+    if (c.target == d + "/null" && !device) continue;
+    SCOPED_TRACE(c.target);
+    Error e = ErrorOf([&] { f.pipedex.DumpXML(c.target); });
+    EXPECT_EQ(e.number(), kXmlServiceError);
+    EXPECT_EQ(e.description().substr(e.description().size() - c.why.size()), c.why) << e.description();
+  }
+  EXPECT_EQ(ReadFile(d + "/readonly.xml"), "old content");
+  EXPECT_EQ(ReadFile(d + "/other-name.xml"), "old content");
+  struct stat st {};
+  ASSERT_EQ(::lstat((d + "/link-to-fifo").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_TRUE(!device || (::stat((d + "/null").c_str(), &st) == 0 && S_ISCHR(st.st_mode)));
+  EXPECT_FALSE(std::filesystem::exists(d + "/a.xml"));
+}
+
+TEST(AtomicSave, LinksAreFollowedAndOwnerModeAndUmaskKept) {
+  Fixture f(LargeCatalogue());
+  const std::string d = f.dir.path();
+  const std::string reference = d + "/reference.xml";
+  f.pipedex.DumpXML(reference);
+  const std::string expected = ReadFile(reference);
+  // A link to a file, and a link to a file not yet there: the file they name is written.
+  std::ofstream(d + "/real.xml") << "old content";
+  ::chmod((d + "/real.xml").c_str(), 0640);
+  const bool chowned = ::chown((d + "/real.xml").c_str(), 12345, 23456) == 0;
+  ASSERT_EQ(::symlink("real.xml", (d + "/link.xml").c_str()), 0);
+  ASSERT_EQ(::symlink((d + "/new/../fresh.xml").c_str(), (d + "/dangling.xml").c_str()), 0);
+  std::filesystem::create_directories(d + "/new");
+  const mode_t previous = ::umask(077);
+  f.pipedex.DumpXML(d + "/link.xml");
+  f.pipedex.DumpXML(d + "/dangling.xml");
+  f.pipedex.DumpXML(d + "/private.xml");
+  ::umask(previous);
+  struct stat st {};
+  ASSERT_EQ(::lstat((d + "/link.xml").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(ReadFile(d + "/real.xml"), expected);
+  EXPECT_EQ(ReadFile(d + "/fresh.xml"), expected);
+  ASSERT_EQ(::stat((d + "/real.xml").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_TRUE(!chowned || (st.st_uid == 12345 && st.st_gid == 23456));
+  ASSERT_EQ(::stat((d + "/private.xml").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);  // a new file gets the umask
+  EXPECT_EQ(FileNames(d), (std::vector<std::string>{"SystemPipedex.xml", "dangling.xml", "fresh.xml", "link.xml", "new",
+                                                    "private.xml", "real.xml", "reference.xml"}));
 }
 
 TEST(AtomicSave, FullAndReadOnlyFilesystems) {

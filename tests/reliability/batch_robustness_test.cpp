@@ -81,18 +81,22 @@ TEST(BatchRobustness, EveryBadLineGetsAnErrorLineAndTheSessionGoesOn) {
   ExpectCliError(run.lines.back());
 }
 
-TEST(BatchRobustness, TenMegabyteLinesAreAnswered) {
+TEST(BatchRobustness, TenMegabyteLinesAreAnsweredAndOverLongOnesRefused) {
   TempDir dir;
   dir.Write("SystemPipedex.xml", Catalogue(""));
   const std::string huge(10 * 1024 * 1024, 'A');
-  std::string input = "{\"call\": \"SystemXMLPath\", \"args\": [\"" + huge + "\"]}\n" + huge + "\n" +
-                      "{\"call\": \"ProjectXMLPath\"}\n";
+  // A line over the 64 MiB cap is skipped to its end and answered with an error.
+  const std::string overLong(64 * 1024 * 1024 + 1, 'A');
+  std::string input = "{\"call\": \"SystemXMLPath\", \"args\": [\"" + huge + "\"]}\n" + huge + "\n" + overLong +
+                      "\n{\"call\": \"ProjectXMLPath\"}\n";
   BatchRun run = RunRawBatch(dir, input);
   ASSERT_TRUE(WIFEXITED(run.status));
-  ASSERT_EQ(run.lines.size(), 3u);
+  EXPECT_EQ(WEXITSTATUS(run.status), 0);
+  ASSERT_EQ(run.lines.size(), 4u);
   ExpectCliError(run.lines[0]);
   ExpectCliError(run.lines[1]);
-  EXPECT_EQ(json::parse(run.lines[2])["result"], "");
+  EXPECT_NE(run.lines[2].find("request line longer than 67108864 bytes"), std::string::npos) << run.lines[2];
+  EXPECT_EQ(json::parse(run.lines[3])["result"], "");
 }
 
 TEST(BatchRobustness, EmptyInputEndsCleanly) {

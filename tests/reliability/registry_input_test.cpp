@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
@@ -96,6 +98,17 @@ TEST(RegistryInput, ValuesOfEveryHiveAndTypeThroughTheSystemPlatform) {
     EXPECT_EQ(e.number(), -2147220990);  // 0x80040202
     EXPECT_NE(e.description().find("( 42 )"), std::string::npos) << e.description();
   }
+}
+
+TEST(RegistryInput, OnlyARegularFileOfBoundedSizeIsRead) {
+  TempDir dir;
+  const std::string entry = std::string("[") + kKey + "]\n\"DataPath\"=\"x\"\n";
+  const std::string fifo = dir.path() + "/fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);  // no writer: reading would wait for ever
+  const std::string big = dir.Write("big.reg", entry + std::string(registry::RegistryFile::kMaxFileSize, ';'));
+  for (const std::string& path : {std::string("/dev/zero"), fifo, big, dir.path(), dir.Write("ok.reg", entry) + std::string(1, '\0')})
+    EXPECT_FALSE(registry::RegistryFile::Load(path).KeyExists(kKey)) << path;
+  EXPECT_TRUE(registry::RegistryFile::Load(dir.path() + "/ok.reg").KeyExists(kKey));
 }
 
 // Sets an environment variable for the life of the object.

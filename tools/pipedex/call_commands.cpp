@@ -1,11 +1,44 @@
 // `pipedex call OPERATION [ARG...]` and `pipedex batch`: every public
 // operation by name, answered as one JSON line.
 
+#include <cstdio>
 #include <iostream>
+#include <streambuf>
+#include <string>
 
 #include "session.h"
 
 namespace pipedex::cli {
+namespace {
+
+// The longest request line that is read; a longer one is skipped to its end
+// and answered with an error, and the requests after it are still answered.
+constexpr std::size_t kMaxRequestLine = std::size_t{64} << 20;
+
+// Reads one line (without its line feed) of at most kMaxRequestLine bytes;
+// false at the end of the input. A longer line is consumed and reported by tooLong.
+bool ReadRequestLine(std::istream& in, std::string& line, bool& tooLong) {
+  line.clear();
+  tooLong = false;
+  std::streambuf* buffer = in.rdbuf();
+  bool any = false;
+  while (true) {
+    const int c = buffer->sbumpc();
+    if (c == std::char_traits<char>::eof()) {
+      in.setstate(std::ios::eofbit);
+      return any;
+    }
+    any = true;
+    if (c == '\n') return true;
+    if (line.size() >= kMaxRequestLine) {
+      tooLong = true;
+      continue;
+    }
+    line.push_back(static_cast<char>(c));
+  }
+}
+
+}  // namespace
 
 void AddCallCommands(CLI::App& app, Session& session, const OperationTable& table) {
   auto* call = app.add_subcommand("call", "Call one operation on a new instance and print its answer as JSON");
@@ -58,9 +91,18 @@ void AddCallCommands(CLI::App& app, Session& session, const OperationTable& tabl
       return;
     }
     std::string line;
-    while (std::getline(std::cin, line)) {
+    bool tooLong = false;
+    while (ReadRequestLine(std::cin, line, tooLong)) {
+      if (tooLong) {
+        std::cout << Dump(CliError("request line longer than " + std::to_string(kMaxRequestLine) + " bytes")) << std::endl;
+        continue;
+      }
       if (!line.empty() && line.back() == '\r') line.pop_back();
       std::cout << Dump(AnswerRequest(*instance, table, line)) << std::endl;
+    }
+    if (std::cin.bad() || std::ferror(stdin)) {
+      std::cerr << "pipedex batch: reading the requests failed" << std::endl;
+      session.exitCode = 1;
     }
   });
 }

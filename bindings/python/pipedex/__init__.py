@@ -1,0 +1,64 @@
+"""Pipedex: questions and answers about a piping material catalogue, in-process.
+
+    import pipedex
+    catalogue = pipedex.Pipedex()          # or Pipedex(component_dir=..., registry=..., locale=...)
+    catalogue.GetSKEYData("ELBW").Description
+
+Every operation of the C++ class Pipedex has its own method, with the same
+name and parameter names. Operations with in-out parameters return a named
+tuple: their result first (as `result`, when they have one), then the in-out
+parameters. Nodes come back as XML text or None, enumerations as IntEnums,
+failures as pipedex.Error. The list helpers below read a whole list at once.
+"""
+
+from . import _pipedex
+from ._pipedex import (AllowedConnection, AngleComponentData, AngleComponentData2, AttCheck, ComponentTypeByAngle,
+                       ComponentTypeData, DefaultElbow, EndPrepConsistency, Error, Flags, Operations, SKEYData,
+                       ValidData, ValidDataMaster, ValidDataReturn)
+
+__all__ = ["Pipedex", "Error", "Operations", "Flags", "AttCheck", "ValidDataMaster", "ValidDataReturn",
+           "ComponentTypeData", "SKEYData", "EndPrepConsistency", "AllowedConnection", "ComponentTypeByAngle",
+           "AngleComponentData", "AngleComponentData2", "ValidData", "DefaultElbow"]
+
+
+class Pipedex(_pipedex.Pipedex):
+    __doc__ = _pipedex.Pipedex.__doc__
+
+    def groups(self):
+        """Every group, in catalogue order. Searches nothing."""
+        return [self.GetGroup(i) for i in range(1, self.GroupCount() + 1)]
+
+    def component_types(self, group=None, search_by=None, text=None):
+        """The component types FindComponentTypes(group, search_by, text) finds (None = "").
+
+        Like that search it replaces the component type list of the instance."""
+        found = self.FindComponentTypes(group or "", search_by or "", text or "")
+        return [self.GetComponentType(i) for i in range(1, found + 1)]
+
+    def skeys(self, component_type=None):
+        """The SKEYs of a component type, or every SKEY (None).
+
+        Like FindSKEYs it replaces the SKEY list of the instance."""
+        found = self.FindSKEYs(component_type or "")
+        return [self.GetSKEY(i) for i in range(1, found + 1)]
+
+    def end_preps(self):
+        """Every end preparation code, in catalogue order. Searches nothing."""
+        return [self.GetEndPrep(i) for i in range(1, self.EndPrepCount() + 1)]
+
+    def operations(self, component_type):
+        """The operations a component type supports, as Operations members.
+
+        Like FindOperations it replaces the operation list of the instance, and
+        an unknown component type raises Error 91. The members come from the
+        operation names (GetOperationEnum reads the numbers that only the
+        catalogue's own operation list carries)."""
+        found = self.FindOperations(component_type)
+        return [self.OperationStringToEnum(self.GetOperation(i)) for i in range(1, found + 1)]
+
+    def pcf_types(self, skey, record):
+        """The PCF types that fit an SKEY and an IDF record number.
+
+        Like FindPCFTYPEs it replaces the PCF type list of the instance."""
+        found = self.FindPCFTYPEs(skey, record)
+        return [self.GetPCFTYPE(i) for i in range(1, found + 1)]

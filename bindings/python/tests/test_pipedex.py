@@ -1,0 +1,178 @@
+# The Python module against the batch protocol, which answers the same
+# operations with the same parameter names: results, in-out parameters,
+# nodes and enumerations must come back alike. Then errors, the list
+# helpers, threads, the type stub, the installed package and the guide's
+# examples.
+import ast
+import json
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import threading
+
+import pytest
+
+import pipedex
+from conftest import BUILD, SOURCE
+
+M = pipedex.ValidDataMaster
+CALLS = [  # (operation, arguments), answered by the module and by `pipedex batch`
+    ("GetSKEYData", ["VTFL"]), ("GetSKEYData", ["NOPE"]), ("GetComponentTypeData", ["Elbow-45"]),
+    ("IsEndPrepConsistent", ["FL--", "VTFL"]), ("IsEndPrepConsistent", ["BW--", "VTFL"]),
+    ("GetDefaultAllowedConnection", ["BW--"]), ("GetComponentTypeByAngle", ["ELBW", 50]),
+    ("GetAngleComponentData", ["Elbow-90-V", 50]), ("GetAngleComponentData2", ["Elbow-90-V", "BW", "BW", 50]),
+    ("GetValidData", ["ELBOW", "TEBW", M.vdM_PCFTYPE]), ("GetValidData", ["TEE", "ELBW", M.vdM_SKEY]),
+    ("GetComponentTypeDefaultDataEntry", ["Elbow-NonStandard"]), ("GetComponentTypeDefaultConfiguration", ["Pipe"]),
+    ("GetProjectSymbols", []), ("GetBoreConversionTable", []), ("DefaultElbows", []),
+    ("PCFAttributeCheck", ["SPOOL-IDENTIFIER"]), ("OperationStringToEnum", ["Shorten"]),
+    ("FlagStringToEnum", ["Variable"]), ("GetIDFAttribute", ["COMPONENT-ATTRIBUTE3"]),
+    ("GetConvertedBore", ["MM", "\"", 3.5]), ("GetGroup", [2]), ("GetGroup", [999]),
+]
+
+
+def batch(requests):
+    program = BUILD / "bin" / "pipedex"
+    lines = "".join(json.dumps(r) + "\n" for r in requests)
+    out = subprocess.run([str(program), "batch"], input=lines, capture_output=True, text=True, check=True).stdout
+    return [json.loads(line) for line in out.splitlines()]
+
+
+def test_every_mapping_matches_the_batch_protocol(catalogue):
+    answers = batch([{"call": op, "args": list(args)} for op, args in CALLS])
+    for (op, args), answer in zip(CALLS, answers):
+        got = getattr(catalogue, op)(*args)
+        if "out" in answer:  # a named tuple: the result (unless void), then the in-out parameters by name
+            fields = got._asdict()
+            assert fields.pop("result", None) == answer["result"] and fields == answer["out"], op
+        elif op == "DefaultElbows":
+            assert [e._asdict() for e in got] == answer["result"]
+        else:
+            assert got == answer["result"], (op, args)
+
+
+def test_enumerations_are_intenums(catalogue):
+    assert catalogue.OperationStringToEnum("Shorten") is pipedex.Operations.opShorten
+    assert catalogue.PCFAttributeCheck("SPOOL-IDENTIFIER") is pipedex.AttCheck.attDisplayNameIsValid
+    assert catalogue.GetValidData("ELBOW", "TEBW", 0).result is pipedex.ValidDataReturn.vdR_MODIFIED
+    assert catalogue.OperationEnumToString(pipedex.Operations.opTrim) == "Trim"
+    assert catalogue.IsOperationSupported("Pipe-Nipple", pipedex.Operations.opShorten)
+    assert catalogue.FlagEnumToString(pipedex.Flags.flArtificial) == "Artificial"
+
+
+def test_angle_tolerance_is_a_property_that_needs_no_catalogue(tmp_path):
+    nowhere = pipedex.Pipedex(component_dir=tmp_path, registry=tmp_path / "none.reg")
+    assert nowhere.AngleTolerance == 1.0 and nowhere.GetConfigurationForAngle(52) == "NonStandard"
+    nowhere.AngleTolerance = 20
+    assert nowhere.AngleTolerance == 20.0 and nowhere.GetConfigurationForAngle(52) == "Angle_60"
+
+
+ERRORS = [  # (call, number, source)
+    (lambda c: c.LoadProjectXML("/no/such/ProjectPipedex.xml"), 0x80040212, "Pipedex"),
+    (lambda c: c.AddSKEY("FLWX", "x", "NOPE"), 0x8004020A, "Pipedex.AddSKEY"),
+    (lambda c: c.FindOperations("No-Such-Type"), 91, "Pipedex"),
+    (lambda c: c.operations("No-Such-Type"), 91, "Pipedex"),
+    (lambda c: c.DumpXML("/no/such/folder/out.xml"), 0x80004005, "Pipedex"),
+]
+
+
+@pytest.mark.parametrize("call,number,source", ERRORS)
+def test_errors_carry_number_source_and_description(catalogue, call, number, source):
+    with pytest.raises(pipedex.Error) as caught:
+        call(catalogue)
+    e = caught.value
+    assert isinstance(e, Exception) and e.number == number - (1 << 32 if number >= 1 << 31 else 0)
+    assert e.source == source and str(e) == e.description != ""
+
+
+def test_a_missing_catalogue_fails_on_first_use_and_arguments_are_checked(tmp_path):
+    nowhere = pipedex.Pipedex(component_dir=str(tmp_path), registry=tmp_path / "none.reg")
+    with pytest.raises(pipedex.Error) as caught:
+        nowhere.GroupCount()
+    assert caught.value.number == 0x80040201 - (1 << 32)
+    for bad, error in [(dict(catalogue=tmp_path / "other.xml"), ValueError),
+                       (dict(catalogue=tmp_path / "SystemPipedex.xml"), FileNotFoundError),
+                       (dict(catalogue="x/SystemPipedex.xml", component_dir="x"), ValueError),
+                       (dict(folder="x"), TypeError)]:
+        with pytest.raises(error):
+            pipedex.Pipedex(**bad)
+    with pytest.raises(TypeError):
+        pipedex.Pipedex().GetSKEYData(42)
+
+
+def test_catalogue_file_is_found_by_its_folder():
+    assert pipedex.Pipedex(catalogue=SOURCE / "data" / "SystemPipedex.xml").SystemXMLPath() == \
+        str(SOURCE / "data" / "SystemPipedex.xml")
+
+
+def test_list_helpers_replace_only_their_own_list(catalogue):
+    assert catalogue.FindSKEYs("Olet-Weld") == 1
+    assert catalogue.component_types("Elbows")[:2] == ["Elbow-90-V", "Elbow-90"]
+    assert catalogue.component_types(None, None, "TEBW") == ["Tee-Equal", "Tee-Reducing"]
+    assert catalogue.GetSKEY(1) == "OL**"  # the SKEY list of the caller is untouched
+    assert catalogue.skeys("Olet-Weld") == ["OL**"] and len(catalogue.skeys()) == catalogue.SKEYCount() == 45
+    assert catalogue.groups()[:3] == ["Pipes", "Elbows", "Tees"] and len(catalogue.groups()) == 11
+    assert catalogue.end_preps() == ["BW--", "SW--", "SC--", "FL--", "PL--", "CP--", "GR--"]
+    assert catalogue.operations("Pipe-Nipple") == [pipedex.Operations.opShorten]
+    assert catalogue.pcf_types("ELBW", 105) == ["ELBOW"]
+
+
+def test_threads_load_their_own_instances_and_share_one_safely():
+    shared, counts, errors = pipedex.Pipedex(), [], []
+
+    def work():
+        try:
+            own = pipedex.Pipedex()
+            counts.append((own.FindSKEYs(""), shared.GetSKEYData("ELBW").Description, shared.GroupCount()))
+        except Exception as e:  # noqa: BLE001 - reported below
+            errors.append(e)
+    workers = [threading.Thread(target=work) for _ in range(6)]
+    for w in workers:
+        w.start()
+    for w in workers:
+        w.join()
+    assert errors == [] and counts == [(45, "Elbow, butt-welded", 11)] * 6
+
+
+def signature_names(method):
+    if hasattr(method, "__code__"):
+        return list(method.__code__.co_varnames[1:method.__code__.co_argcount])
+    first = method.__doc__.splitlines()[0]  # "Name(self: ..., SKEY: str, Description: str = '') -> ..."
+    params = re.findall(r"[(,] ?(\w+):", first[:first.rindex(") ->")])
+    return [p for p in params if p != "self"]
+
+
+def test_the_stub_and_docstrings_cover_every_method():
+    stub = ast.parse((SOURCE / "bindings/python/pipedex/__init__.pyi").read_text())
+    classes = {n.name: n for n in stub.body if isinstance(n, ast.ClassDef)}
+    stubbed = {f.name: [a.arg for a in f.args.args[1:]] for f in classes["Pipedex"].body
+               if isinstance(f, ast.FunctionDef) and f.name != "__init__"}
+    public = [n for n in dir(pipedex.Pipedex) if not n.startswith("_") and n != "AngleTolerance"]
+    assert sorted(stubbed) == sorted(public)
+    for name in public:
+        method = getattr(pipedex.Pipedex, name)
+        assert stubbed[name] == signature_names(method), name
+        assert (method.__doc__ or "").strip().splitlines()[-1].strip(), name
+    for enum in ("Operations", "Flags", "AttCheck", "ValidDataMaster", "ValidDataReturn"):
+        members = {t.id: v.value.value for v in classes[enum].body for t in v.targets}
+        assert members == {m.name: m.value for m in getattr(pipedex, enum)}, enum
+
+
+def test_installed_package_imports_and_answers():
+    with tempfile.TemporaryDirectory() as prefix:
+        cmake = os.environ.get("PIPEDEX_CMAKE_COMMAND", "cmake")
+        subprocess.run([cmake, "--install", str(BUILD), "--prefix", prefix], check=True, capture_output=True)
+        env = dict(os.environ, PIPEDEX_REGISTRY=f"{prefix}/share/pipedex/registry.reg",
+                   PYTHONPATH=f"{prefix}/{os.environ.get('PIPEDEX_PYTHON_INSTALL_DIR', 'lib/python3/dist-packages')}")
+        script = "import pipedex; print(pipedex.__file__); print(pipedex.Pipedex().GetSKEYData('ELBW').Description)"
+        out = subprocess.run([sys.executable, "-c", script], env=env, capture_output=True, text=True, check=True)
+        assert out.stdout.splitlines() == [f"{prefix}/lib/python3/dist-packages/pipedex/__init__.py",
+                                           "Elbow, butt-welded"]
+
+
+@pytest.mark.parametrize("name", ["python_tour.py", "python_threads.py"])
+def test_guide_examples_print_what_the_guide_shows(name):
+    out = subprocess.run([sys.executable, f"docs/examples/{name}", "examples/ProjectPipedex.xml"], cwd=SOURCE,
+                         capture_output=True, text=True, check=True).stdout
+    assert out == (SOURCE / f"docs/examples/{name}.out").read_text()
