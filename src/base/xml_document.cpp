@@ -276,6 +276,80 @@ bool LoadText(pugi::xml_document& doc, std::string_view bytes, ParseError& error
   return true;
 }
 
+namespace {
+
+void FreeParserBuffer(char* buffer) {
+  if (buffer) pugi::get_memory_deallocation_function()(buffer);
+}
+
+// Reads an open file into a buffer of the parser's allocator with room for
+// `capacity` bytes; readOk false when a read failed (or nothing was allocated).
+struct ReadResult {
+  char* buffer = nullptr;
+  std::size_t size = 0;
+  bool readOk = false;
+};
+ReadResult ReadIntoParserBuffer(int fd, std::size_t capacity) {
+  ReadResult r;
+  r.buffer = static_cast<char*>(pugi::get_memory_allocation_function()(capacity));
+  r.readOk = r.buffer != nullptr;
+  while (r.readOk && r.size < capacity) {
+    ssize_t n = ::read(fd, r.buffer + r.size, capacity - r.size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) r.readOk = false;
+    if (n <= 0) break;
+    r.size += static_cast<std::size_t>(n);
+  }
+  return r;
+}
+
+// Reads the whole file into a string and loads that (through LoadText).
+bool LoadPlain(pugi::xml_document& doc, const std::string& path, ParseError& error) {
+  std::string content;
+  bool tooLarge = false;
+  if (!ReadWholeFile(path, content, tooLarge)) {
+    if (tooLarge) {
+      SetTooLarge(error);
+    } else {
+      error = {"Access is denied.\r\n", 0, ""};
+    }
+    return false;
+  }
+  return LoadText(doc, content, error);
+}
+
+// Parses UTF-8 text where it lies; the document takes the buffer over. Text in
+// another encoding is converted (and checked) by LoadText instead.
+bool ParseInPlace(pugi::xml_document& doc, const std::string& path, char* buffer, std::size_t size,
+                  ParseError& error) {
+  const std::string_view text(buffer, size);
+  std::size_t bomLength = 0;
+  if (!UnicodeEncoding(text, bomLength).empty() || (bomLength == 0 && !IsUtf8Name(DeclaredEncoding(text)))) {
+    std::string copy(text);
+    FreeParserBuffer(buffer);
+    return LoadText(doc, copy, error);
+  }
+  if (!CheckText(text.substr(bomLength), text, bomLength, error)) {
+    FreeParserBuffer(buffer);
+    return false;
+  }
+  pugi::xml_parse_result result = doc.load_buffer_inplace_own(buffer, size, kParseOptions, pugi::encoding_utf8);
+  if (!result) {
+    // The parser has changed the buffer: the failing line is read from the file again.
+    error.reason = std::string(result.description()) + "\r\n";
+    std::string original;
+    bool tooLarge = false;
+    ReadWholeFile(path, original, tooLarge);
+    LocateLine(original, result.offset, error);
+    doc.reset();
+    return false;
+  }
+  SetDeclaredEncodingUtf8(doc);
+  return true;
+}
+
+}  // namespace
+
 bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& error) {
   doc.reset();
   struct stat st {};
@@ -297,61 +371,14 @@ bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& erro
     return false;
   }
   const std::size_t capacity = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1;
-  char* buffer = static_cast<char*>(pugi::get_memory_allocation_function()(capacity));
-  std::size_t size = 0;
-  bool readOk = buffer != nullptr;
-  while (readOk && size < capacity) {
-    ssize_t n = ::read(fd, buffer + size, capacity - size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) readOk = false;
-    if (n <= 0) break;
-    size += static_cast<std::size_t>(n);
-  }
+  const ReadResult read = ReadIntoParserBuffer(fd, capacity);
   ::close(fd);
-  auto loadCopy = [&](std::string content) {
-    if (buffer) pugi::get_memory_deallocation_function()(buffer);
-    buffer = nullptr;
-    return LoadText(doc, content, error);
-  };
-  if (!readOk || size == capacity) {
+  if (!read.readOk || read.size == capacity) {
     // Unreadable, or larger than it said: read it the plain way.
-    std::string content;
-    bool tooLarge = false;
-    if (!ReadWholeFile(path, content, tooLarge)) {
-      if (buffer) pugi::get_memory_deallocation_function()(buffer);
-      if (tooLarge) {
-        SetTooLarge(error);
-      } else {
-        error = {"Access is denied.\r\n", 0, ""};
-      }
-      return false;
-    }
-    return loadCopy(std::move(content));
+    FreeParserBuffer(read.buffer);
+    return LoadPlain(doc, path, error);
   }
-
-  // Text in another encoding is converted (and checked) by LoadText; UTF-8
-  // text is checked here and parsed where it lies.
-  const std::string_view text(buffer, size);
-  std::size_t bomLength = 0;
-  if (!UnicodeEncoding(text, bomLength).empty() || (bomLength == 0 && !IsUtf8Name(DeclaredEncoding(text))))
-    return loadCopy(std::string(text));
-  if (!CheckText(text.substr(bomLength), text, bomLength, error)) {
-    pugi::get_memory_deallocation_function()(buffer);
-    return false;
-  }
-  pugi::xml_parse_result result = doc.load_buffer_inplace_own(buffer, size, kParseOptions, pugi::encoding_utf8);
-  if (!result) {
-    // The parser has changed the buffer: the failing line is read from the file again.
-    error.reason = std::string(result.description()) + "\r\n";
-    std::string original;
-    bool tooLarge = false;
-    ReadWholeFile(path, original, tooLarge);
-    LocateLine(original, result.offset, error);
-    doc.reset();
-    return false;
-  }
-  SetDeclaredEncodingUtf8(doc);
-  return true;
+  return ParseInPlace(doc, path, read.buffer, read.size, error);
 }
 
 std::string ParseErrorFrame(std::string_view leading, const ParseError& error) {

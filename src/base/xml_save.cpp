@@ -123,92 +123,113 @@ int OpenNamedTemporary(const std::string& folder, mode_t mode, std::string& name
 
 }  // namespace
 
-void SaveFile(const pugi::xml_document& doc, const std::string& path) {
-  auto fail = [&](const std::string& why) -> void {
-    throw Error(errors::kXmlService, kSource, "Could not save the document to " + path + " : " + why);
-  };
-  auto failErrno = [&](int err) -> void { fail(std::strerror(err)); };
-  if (path.empty() || path.find('\0') != std::string::npos) failErrno(EINVAL);
+namespace {
 
-  // The save goes to the file that symbolic links name, so the links stay.
-  std::string target;
-  if (int err = ResolveLinks(path, target)) failErrno(err);
+[[noreturn]] void SaveFailed(const std::string& path, const std::string& why) {
+  throw Error(errors::kXmlService, kSource, "Could not save the document to " + path + " : " + why);
+}
+[[noreturn]] void SaveFailedErrno(const std::string& path, int err) { SaveFailed(path, std::strerror(err)); }
+
+// The file a save replaces: the one symbolic links name, so the links stay,
+// and what it is now. A file that must not be replaced fails the save.
+struct SaveTarget {
+  std::string path;
+  bool exists = false;
   struct stat existing {};
-  const bool exists = ::stat(target.c_str(), &existing) == 0;
-  if (!exists && errno != ENOENT) failErrno(errno);
-  if (exists) {
-    // Only a regular file is replaced; a device, a pipe, a socket or a folder
-    // would become a plain file and stop being what it was.
-    if (!S_ISREG(existing.st_mode)) fail("it is not a regular file");
-    // A read-only file stays read-only, even for a process that could replace it.
-    if ((existing.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) fail("the file is read-only");
-    // Replacing the file would part it from its other names, which would go
-    // on showing the old text: such a file is left alone.
-    if (existing.st_nlink > 1)
-      fail("the file has " + std::to_string(existing.st_nlink - 1) + " other name(s) (hard links)");
-  }
+};
 
-  // A new file gets the usual mode less the umask (applied when it is
-  // created); a replaced file keeps its owner, group and mode.
-  const std::string folder = FolderOf(target);
-  const mode_t createMode = exists ? 0600 : 0666;
-  std::string tmpName;
-  // An unnamed file first: a process killed while writing leaves nothing behind.
-  int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode);
-  const bool unnamed = fd >= 0;
-  if (!unnamed) fd = OpenNamedTemporary(folder, createMode, tmpName);
-  if (fd < 0) failErrno(errno);
-  auto abandon = [&](int err) {
-    ::close(fd);
-    if (!tmpName.empty()) ::unlink(tmpName.c_str());
-    failErrno(err);
-  };
-  auto fill = [&] {
-    if (int err = WriteDocument(doc, fd)) abandon(err);
-    if (exists) {
-      // The owner can only be given back by a privileged process; the mode is
-      // kept without set-user and set-group bits when the owner differs.
-      mode_t mode = existing.st_mode & 07777;
-      if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) mode &= 0777;
-      if (::fchmod(fd, mode) != 0) abandon(errno);
-    }
-    if (::fsync(fd) != 0) abandon(errno);
-  };
-  fill();
-  if (unnamed) {
-    // The unnamed file gets a name only once it is complete.
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    bool linked = false;
-    for (int attempt = 0; attempt < 100 && !linked; ++attempt) {
-      tmpName = folder + "/.pipedex-save-" + RandomSuffix();
-      linked = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tmpName.c_str(), AT_SYMLINK_FOLLOW) == 0;
-      if (!linked && errno != EEXIST) break;
-    }
-    if (!linked) {
-      // No way to name it (no /proc): write the text again to a named file.
-      tmpName.clear();
-      ::close(fd);
-      fd = OpenNamedTemporary(folder, createMode, tmpName);
-      if (fd < 0) failErrno(errno);
-      fill();
-    }
+SaveTarget CheckTarget(const std::string& path) {
+  if (path.empty() || path.find('\0') != std::string::npos) SaveFailedErrno(path, EINVAL);
+  SaveTarget t;
+  if (int err = ResolveLinks(path, t.path)) SaveFailedErrno(path, err);
+  t.exists = ::stat(t.path.c_str(), &t.existing) == 0;
+  if (!t.exists && errno != ENOENT) SaveFailedErrno(path, errno);
+  if (!t.exists) return t;
+  // Only a regular file is replaced; a device, a pipe, a socket or a folder
+  // would become a plain file and stop being what it was.
+  if (!S_ISREG(t.existing.st_mode)) SaveFailed(path, "it is not a regular file");
+  // A read-only file stays read-only, even for a process that could replace it.
+  if ((t.existing.st_mode & 0222) == 0 || ::access(t.path.c_str(), W_OK) != 0) SaveFailed(path, "the file is read-only");
+  // Replacing the file would part it from its other names, which would go
+  // on showing the old text: such a file is left alone.
+  if (t.existing.st_nlink > 1)
+    SaveFailed(path, "the file has " + std::to_string(t.existing.st_nlink - 1) + " other name(s) (hard links)");
+  return t;
+}
+
+// Gives an unnamed file a temporary name in the folder; "" when there is no
+// way to name it (no /proc).
+std::string NameUnnamedFile(int fd, const std::string& folder) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = folder + "/.pipedex-save-" + RandomSuffix();
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return name;
+    if (errno != EEXIST) break;
   }
-  if (::close(fd) != 0) {
+  return "";
+}
+
+// Closes the complete temporary file and puts it in the target's place.
+void Commit(int fd, const std::string& tmpName, const SaveTarget& target, const std::string& folder,
+            const std::string& path) {
+  auto failed = [&] {
     int err = errno;
     ::unlink(tmpName.c_str());
-    failErrno(err);
-  }
-  if (::rename(tmpName.c_str(), target.c_str()) != 0) {
-    int err = errno;
-    ::unlink(tmpName.c_str());
-    failErrno(err);
-  }
+    SaveFailedErrno(path, err);
+  };
+  if (::close(fd) != 0) failed();
+  if (::rename(tmpName.c_str(), target.path.c_str()) != 0) failed();
   // Flush the folder too, so that the rename itself survives a power failure.
   int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);
   }
+}
+
+}  // namespace
+
+void SaveFile(const pugi::xml_document& doc, const std::string& path) {
+  const SaveTarget target = CheckTarget(path);
+  // A new file gets the usual mode less the umask (applied when it is
+  // created); a replaced file keeps its owner, group and mode.
+  const std::string folder = FolderOf(target.path);
+  const mode_t createMode = target.exists ? 0600 : 0666;
+  std::string tmpName;
+  // An unnamed file first: a process killed while writing leaves nothing behind.
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode);
+  const bool unnamed = fd >= 0;
+  if (!unnamed) fd = OpenNamedTemporary(folder, createMode, tmpName);
+  if (fd < 0) SaveFailedErrno(path, errno);
+  auto abandon = [&](int err) {
+    ::close(fd);
+    if (!tmpName.empty()) ::unlink(tmpName.c_str());
+    SaveFailedErrno(path, err);
+  };
+  auto fill = [&] {
+    if (int err = WriteDocument(doc, fd)) abandon(err);
+    if (target.exists) {
+      // The owner can only be given back by a privileged process; the mode is
+      // kept without set-user and set-group bits when the owner differs.
+      mode_t mode = target.existing.st_mode & 07777;
+      if (::fchown(fd, target.existing.st_uid, target.existing.st_gid) != 0) mode &= 0777;
+      if (::fchmod(fd, mode) != 0) abandon(errno);
+    }
+    if (::fsync(fd) != 0) abandon(errno);
+  };
+  fill();
+  if (unnamed) {
+    // The unnamed file gets a name only once it is complete; without a way to
+    // name it, the text is written again to a named file.
+    tmpName = NameUnnamedFile(fd, folder);
+    if (tmpName.empty()) {
+      ::close(fd);
+      fd = OpenNamedTemporary(folder, createMode, tmpName);
+      if (fd < 0) SaveFailedErrno(path, errno);
+      fill();
+    }
+  }
+  Commit(fd, tmpName, target, folder, path);
 }
 
 }  // namespace pipedex::xml

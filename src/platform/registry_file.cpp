@@ -68,6 +68,37 @@ bool IsHiveName(std::string_view upperHive) {
          upperHive == "HKEY_USERS";
 }
 
+// A value line: "name"=... or @=..., with a quoted text, dword:hex digits, or
+// anything else (a value of another type). False for a line that is none.
+bool ReadValueLine(std::string_view line, std::string& name, FileValue& value) {
+  std::size_t used = 0;
+  if (line.front() == '"') {
+    used = ReadQuoted(line, name);
+    if (used == 0) return false;
+  } else if (line.front() == '@') {
+    used = 1;  // the key's default value, whose name is ""
+  } else {
+    return false;
+  }
+  std::string_view rest = StripSpace(line.substr(used));
+  if (rest.empty() || rest.front() != '=') return false;
+  rest = StripSpace(rest.substr(1));
+  if (!rest.empty() && rest.front() == '"') {
+    if (ReadQuoted(rest, value.text) == 0) return false;
+    value.type = 1;
+  } else if (text::StartsWith(text::Upper(rest.substr(0, 6)), "DWORD:")) {
+    std::string digits(StripSpace(rest.substr(6)));
+    if (digits.empty() || digits.size() > 8 || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+      return false;
+    value.type = 4;
+    value.number = static_cast<std::uint32_t>(std::stoul(digits, nullptr, 16));
+  } else {
+    value.type = 3;  // hex data and every other form: a value of another type
+    value.text = std::string(rest);
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string RegistryFile::Normalise(std::string_view key) {
@@ -106,34 +137,8 @@ RegistryFile RegistryFile::Parse(std::string_view content) {
     }
     if (!current) continue;  // a value outside any section, or a header line
     std::string name;
-    std::size_t used = 0;
-    if (line.front() == '"') {
-      used = ReadQuoted(line, name);
-      if (used == 0) continue;
-    } else if (line.front() == '@') {
-      used = 1;  // the key's default value, whose name is ""
-    } else {
-      continue;
-    }
-    std::string_view rest = StripSpace(line.substr(used));
-    if (rest.empty() || rest.front() != '=') continue;
-    rest = StripSpace(rest.substr(1));
     FileValue value;
-    if (!rest.empty() && rest.front() == '"') {
-      std::size_t n = ReadQuoted(rest, value.text);
-      if (n == 0) continue;
-      value.type = 1;
-    } else if (text::StartsWith(text::Upper(rest.substr(0, 6)), "DWORD:")) {
-      std::string digits(StripSpace(rest.substr(6)));
-      if (digits.empty() || digits.size() > 8 || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-        continue;
-      value.type = 4;
-      value.number = static_cast<std::uint32_t>(std::stoul(digits, nullptr, 16));
-    } else {
-      value.type = 3;  // hex data and every other form: a value of another type
-      value.text = std::string(rest);
-    }
-    (*current)[text::Upper(name)] = value;
+    if (ReadValueLine(line, name, value)) (*current)[text::Upper(name)] = value;
   }
   return file;
 }
