@@ -34,20 +34,13 @@ std::size_t ChainDepth(pugi::xml_node node) {
 
 void PathIndex::FileChains(std::size_t depth) {
   if (!filedDepths_.insert(depth).second) return;
-  // Document order: a pre-order walk over the elements.
-  pugi::xml_node cur = document_.first_child();
-  while (cur && cur != document_) {
-    if (cur.type() == pugi::node_element) {
-      std::string key = ChainKey(cur, depth);
-      if (!key.empty()) byChain_[key].nodes.push_back(cur);
-      if (cur.first_child()) {
-        cur = cur.first_child();
-        continue;
-      }
-    }
-    while (cur && cur != document_ && !cur.next_sibling()) cur = cur.parent();
-    if (cur && cur != document_) cur = cur.next_sibling();
-  }
+  // Document order, elements only.
+  WalkDescendants(document_, [&](pugi::xml_node node, int) {
+    if (node.type() != pugi::node_element) return true;
+    std::string key = ChainKey(node, depth);
+    if (!key.empty()) byChain_[key].nodes.push_back(node);
+    return true;
+  });
 }
 
 void PathIndex::ReadTexts(Candidates& c) {

@@ -390,17 +390,10 @@ std::string Text(pugi::xml_node node) {
   if (!node) return "";
   if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) return node.value();
   std::string out;
-  // Iterative walk: catalogue documents may be deeply nested.
-  pugi::xml_node cur = node.first_child();
-  while (cur && cur != node) {
-    if (cur.type() == pugi::node_pcdata || cur.type() == pugi::node_cdata) out += cur.value();
-    if (cur.first_child()) {
-      cur = cur.first_child();
-      continue;
-    }
-    while (cur && cur != node && !cur.next_sibling()) cur = cur.parent();
-    if (cur && cur != node) cur = cur.next_sibling();
-  }
+  WalkDescendants(node, [&](pugi::xml_node n, int) {
+    if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) out += n.value();
+    return true;
+  });
   return out;
 }
 

@@ -74,6 +74,20 @@ pugi::xml_node SelectSingleNode(pugi::xml_node context, const std::string& xpath
 // with that path, found by walking the children instead of through the XPath engine.
 std::vector<pugi::xml_node> SelectChildPath(pugi::xml_node context, std::initializer_list<std::string_view> steps);
 
+// Visits the descendants of a node in document order through pugixml's own
+// tree walk, which does not recurse, so deep documents cannot exhaust the
+// stack. visit(node, depth) gets the depth below `root` from 0; returning
+// false ends the walk.
+template <typename Visit>
+void WalkDescendants(pugi::xml_node root, Visit&& visit) {
+  struct Walker final : pugi::xml_tree_walker {
+    explicit Walker(Visit& v) : visit(v) {}
+    bool for_each(pugi::xml_node& node) override { return visit(node, depth()); }
+    Visit& visit;
+  } walker(visit);
+  root.traverse(walker);
+}
+
 // The element children of a node, in document order.
 std::vector<pugi::xml_node> ChildElements(pugi::xml_node node);
 // The first element child with the given name (exact), or an empty node.

@@ -45,20 +45,9 @@ class FileWriter final : public pugi::xml_writer {
 // indentation alone would grow with the square of the depth.
 unsigned SaveFormat(const pugi::xml_document& doc) {
   constexpr int kMaxIndentedDepth = 100;
-  int depth = 0;
-  for (pugi::xml_node cur = doc.first_child(); cur;) {
-    if (cur.first_child()) {
-      cur = cur.first_child();
-      if (++depth > kMaxIndentedDepth) return pugi::format_raw;
-      continue;
-    }
-    while (cur && !cur.next_sibling()) {
-      cur = cur.parent();
-      --depth;
-    }
-    if (cur) cur = cur.next_sibling();
-  }
-  return pugi::format_default;
+  bool tooDeep = false;
+  WalkDescendants(doc, [&](pugi::xml_node, int depth) { return !(tooDeep = depth > kMaxIndentedDepth); });
+  return tooDeep ? pugi::format_raw : pugi::format_default;
 }
 
 // The whole text of the document, always with a declaration naming UTF-8
