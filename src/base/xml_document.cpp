@@ -8,13 +8,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 
 #include <utf8proc.h>
 
 #include "base/errors.h"
+#include "base/files.h"
 #include "base/text.h"
 #include "base/well_formed.h"
 
@@ -202,16 +202,9 @@ void SetDeclaredEncodingUtf8(pugi::xml_document& doc) {
 // Reads a whole file of at most kMaxFileSize bytes; false when it cannot be
 // read or is larger.
 bool ReadWholeFile(const std::string& path, std::string& out, bool& tooLarge) {
-  tooLarge = false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  out.clear();
-  char chunk[1 << 16];
-  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-    out.append(chunk, static_cast<std::size_t>(in.gcount()));
-    if (out.size() > kMaxFileSize) return !(tooLarge = true);
-  }
-  return !in.bad();
+  const files::ReadStatus status = files::ReadWholeFile(path, kMaxFileSize, out);
+  tooLarge = status == files::ReadStatus::TooLarge;
+  return status == files::ReadStatus::Ok;
 }
 
 void SetTooLarge(ParseError& error) {

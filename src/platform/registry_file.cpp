@@ -1,11 +1,6 @@
 #include "platform/registry_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
+#include "base/files.h"
 #include "base/text.h"
 
 namespace pipedex::registry {
@@ -144,27 +139,9 @@ RegistryFile RegistryFile::Parse(std::string_view content) {
 }
 
 RegistryFile RegistryFile::Load(const std::string& path) {
-  // Opened without waiting (a pipe with no writer would block for ever) and
-  // read only when it is a regular file within the size limit.
-  if (path.find('\0') != std::string::npos) return {};
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return {};
-  struct stat st {};
+  // Read only when it is a regular file within the size limit.
   std::string content;
-  bool usable = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= static_cast<off_t>(kMaxFileSize);
-  char chunk[1 << 14];
-  while (usable) {
-    ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      usable = n == 0;
-      break;
-    }
-    content.append(chunk, static_cast<std::size_t>(n));
-    usable = content.size() <= kMaxFileSize;  // it grew while being read
-  }
-  ::close(fd);
-  return usable ? Parse(content) : RegistryFile{};
+  return files::ReadWholeFile(path, kMaxFileSize, content) == files::ReadStatus::Ok ? Parse(content) : RegistryFile{};
 }
 
 bool RegistryFile::KeyExists(const std::string& fullKey) const {
