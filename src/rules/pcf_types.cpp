@@ -103,8 +103,8 @@ std::int32_t Pipedex::FindPCFTYPEs(const std::string& SKEY, std::int32_t IDFRecN
   }
 
   return AnswerOr<std::int32_t>(0, [&]() -> std::int32_t {
-    // 2. Fit to the IDF record: its default when nothing was found, otherwise
-    //    only the candidates the record lists.
+    // Fit to the IDF record: its default when nothing was found, otherwise
+    // only the candidates the record lists.
     const bool empty = list.size() <= 1;
     if (IDFRecNo >= 1 && (empty || IDFRecNo != kAnyRecord)) d.RequireLists();  // the record index
     if (empty && IDFRecNo >= 1) {
@@ -112,9 +112,8 @@ std::int32_t Pipedex::FindPCFTYPEs(const std::string& SKEY, std::int32_t IDFRecN
     } else if (!empty && IDFRecNo >= 1 && IDFRecNo != kAnyRecord) {
       list = FilterByRecord(list, d.IDFIndex.Item(RecordKey(IDFRecNo)));
     }
-    // 3. Each name once.
+    // Each name once; the answer is the number of names.
     if (list.size() > 2) list = WithoutDuplicates(list);
-    // 4.
     return static_cast<std::int32_t>(list.size() - 1);
   });
 }
