@@ -2,6 +2,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+#include <iostream>
+#include <set>
+
+#include "protocol.h"
+
 namespace pipedex::bench {
 namespace {
 
@@ -21,10 +27,59 @@ void Read(const pugi::xpath_node_set& set, const char* attribute) {
 
 #define UPPER "translate(normalize-space(.),'abcdefghijklmnopqrstuvwxyz','ABCDEFGHIJKLMNOPQRSTUVWXYZ')"
 
-template <typename T>
-void Use(T&& value) {
-  benchmark::DoNotOptimize(value);
+// One argument of a case as written below: a text or a number (enumerations
+// by their number), turned into the parameter's type.
+struct Sample {
+  Sample(const char* t) : text(t), isText(true) {}
+  Sample(double n) : number(n) {}
+  template <typename E>
+    requires std::is_enum_v<E>
+  Sample(E e) : number(static_cast<double>(e)) {}
+  cli::ArgValue As(cli::ArgType type) const {
+    switch (type) {
+      case cli::ArgType::String: return isText ? text : std::string();
+      case cli::ArgType::Long: return static_cast<std::int32_t>(number);
+      case cli::ArgType::Double: return number;
+      case cli::ArgType::Bool: return number != 0;
+    }
+    return text;
+  }
+  std::string text;
+  double number = 0;
+  bool isText = false;
+};
+
+// The arguments of a call in declared order; those not given (the trailing
+// in-out ones) start as "", 0 or false.
+cli::Args ArgsFor(const std::vector<cli::Param>& params, const std::vector<Sample>& given) {
+  cli::Args args;
+  for (std::size_t i = 0; i < params.size(); ++i)
+    args.values.push_back(i < given.size() ? given[i].As(params[i].type) : Sample("").As(params[i].type));
+  return args;
 }
+
+// A call of an operation of the protocol table as the member itself: the
+// in-out arguments get their first values back before each call (the
+// operations read some of them), without allocating.
+std::function<void(Pipedex&)> CallOf(const cli::Operation& op, const std::vector<Sample>& given) {
+  auto original = std::make_shared<const cli::Args>(ArgsFor(op.params, given));
+  auto work = std::make_shared<cli::Args>(*original);
+  std::vector<std::size_t> inout;
+  for (std::size_t i = 0; i < op.params.size(); ++i)
+    if (op.params[i].inout) inout.push_back(i);
+  return [call = op.call, original, work, inout](Pipedex& p) {
+    for (std::size_t i : inout) work->values[i] = original->values[i];
+    call(p, *work);
+  };
+}
+
+std::function<void(Pipedex&)> SetterOf(const cli::Property& property, const std::vector<Sample>& given) {
+  const cli::ArgValue value = given.at(0).As(property.type);
+  return [set = property.set, value](Pipedex& p) { set(p, value); };
+}
+
+// The operation a case name measures: "FindPCFTYPEs[all]" measures FindPCFTYPEs.
+std::string OperationName(const std::string& caseName) { return caseName.substr(0, caseName.find('[')); }
 
 }  // namespace
 
@@ -37,164 +92,149 @@ void ResetResultLists(Pipedex& p) {
 
 std::vector<OperationCase> ReadOperationCases() {
   using K = CaseKind;
+  const cli::OperationTable table = cli::BuildOperationTable();
   std::vector<OperationCase> c;
-  auto add = [&](std::string name, K kind, std::function<void(Pipedex&)> call,
-                 std::function<void(pugi::xml_node)> baseline = {}) {
+  std::set<std::string> measured;
+  // A case of an operation of the table; a name the table does not hold stops the run.
+  auto add = [&](std::string name, K kind, std::vector<Sample> args, std::function<void(pugi::xml_node)> baseline = {}) {
+    const std::string opName = OperationName(name);
+    std::function<void(Pipedex&)> call;
+    if (name.ends_with("[set]") && table.FindSetter(opName)) {
+      call = SetterOf(*table.FindSetter(opName), args);
+    } else if (const cli::Operation* op = table.Find(opName)) {
+      call = CallOf(*op, args);
+    } else {
+      std::cerr << "pipedex-bench: no operation " << opName << " in the protocol table\n";
+      std::exit(2);
+    }
+    measured.insert(opName);
     c.push_back({std::move(name), kind, std::move(call), std::move(baseline)});
   };
 
   // --- Keyed questions -----------------------------------------------------------
   add("GetSKEYData", K::Keyed,
-      [](Pipedex& p) {
-        std::string d, c1, c2, c3, c4;
-        Use(p.GetSKEYData("ELBW", d, c1, c2, c3, c4));
-      },
+      {"ELBW"},
       [](pugi::xml_node r) {
         Read(Select(r, "A_SKEY/SKEY[" UPPER "='ELBW']"), "Description");
         Select(r, "A_DEFAULT_ENDPREP/SKEYLIST[SKEY='ELBW' or SKEY='EL**']/*[starts-with(name(),'CP_')]");
       });
   add("GetComponentTypeData", K::Keyed,
-      [](Pipedex& p) {
-        std::string g, t, cfg, d;
-        Use(p.GetComponentTypeData("Elbow-45", g, t, cfg, d));
-      },
+      {"Elbow-45"},
       [](pugi::xml_node r) {
         auto set = Select(r, "A_CPT/*/Elbow-45");
         Read(set, "PCFTYPE");
         Read(set, "Configuration");
         Read(set, "Description");
       });
-  add("GetSKEYAttribute", K::Keyed, [](Pipedex& p) { Use(p.GetSKEYAttribute("ELBW", "Symbol")); },
+  add("GetSKEYAttribute", K::Keyed, {"ELBW", "Symbol"},
       [](pugi::xml_node r) { Read(Select(r, "A_SKEY/SKEY[" UPPER "='EL**' or " UPPER "='ELBW']"), "Symbol"); });
-  add("GetIsoPriority", K::Keyed, [](Pipedex& p) { Use(p.GetIsoPriority("ELBW")); },
+  add("GetIsoPriority", K::Keyed, {"ELBW"},
       [](pugi::xml_node r) { Read(Select(r, "A_SKEY/SKEY[" UPPER "='EL**' or " UPPER "='ELBW']"), "IsoPriority"); });
-  add("IsTrimmableSKEY", K::Keyed, [](Pipedex& p) { Use(p.IsTrimmableSKEY("ELBW")); },
+  add("IsTrimmableSKEY", K::Keyed, {"ELBW"},
       [](pugi::xml_node r) {
         Select(r, "A_CPT/*/*[SKEY='EL**'][1]/Operation[" UPPER "='TRIM']");
         Select(r, "A_DEFAULT_ENDPREP/SKEYLIST[SKEY='ELBW' or SKEY='EL**']/*[starts-with(name(),'CP_')]");
         Read(Select(r, "A_ENDPREP/ENDPREP[.='BW--']"), "Attribute");
       });
-  add("PCFAttributeCheck", K::Keyed, [](Pipedex& p) { Use(p.PCFAttributeCheck("ITEM-CODE")); },
+  add("PCFAttributeCheck", K::Keyed, {"ITEM-CODE"},
       [](pugi::xml_node r) {
         Read(Select(r, "PLOTRA-ATTRIBUTES/ATT[translate(@PCF,'abcdefghijklmnopqrstuvwxyz','ABCDEFGHIJKLMNOPQRSTUVWXYZ')"
                        "='ITEM-CODE']"),
              "EXPORTUSING");
         Select(r, "PLOTRA-ATTRIBUTES/PODFILE-SUPPRESS-LIST/ATT[@SUPPRESS='ITEM-CODE']");
       });
-  add("GetIDFAttribute", K::Keyed, [](Pipedex& p) { Use(p.GetIDFAttribute("COMPONENT-ATTRIBUTE6")); },
+  add("GetIDFAttribute", K::Keyed, {"COMPONENT-ATTRIBUTE6"},
       [](pugi::xml_node r) {
         Read(Select(r, "PLOTRA-ATTRIBUTES/ATT[@PCF='COMPONENT-ATTRIBUTE6' or @PCFBASE='COMPONENT-ATTRIBUTE']"),
              "IDF");
       });
-  add("GetDefaultPCFTYPE", K::Keyed, [](Pipedex& p) { Use(p.GetDefaultPCFTYPE(105)); },
+  add("GetDefaultPCFTYPE", K::Keyed, {105},
       [](pugi::xml_node r) { Select(r, "A_PCFIDF/*[IDF='105']/DEFAULT"); });
-  add("IsSKEYDefault", K::Keyed, [](Pipedex& p) { Use(p.IsSKEYDefault("Elbow-90")); },
+  add("IsSKEYDefault", K::Keyed, {"Elbow-90"},
       [](pugi::xml_node r) { Select(r, "A_CPT/*/Elbow-90/SKEY_DEFAULT"); });
-  add("FindComponentTypes[SKEY]", K::Keyed, [](Pipedex& p) { Use(p.FindComponentTypes("", "SKEY", "ELBW")); },
+  add("FindComponentTypes[SKEY]", K::Keyed, {"", "SKEY", "ELBW"},
       [](pugi::xml_node r) { Select(r, "A_CPT/*/*[SKEY='EL**' or SKEY='ELBW']"); });
-  add("FindComponentTypes[PCFTYPE]", K::Keyed, [](Pipedex& p) { Use(p.FindComponentTypes("", "PCFTYPE", "VALVE")); },
+  add("FindComponentTypes[PCFTYPE]", K::Keyed, {"", "PCFTYPE", "VALVE"},
       [](pugi::xml_node r) { Select(r, "A_CPT/*/*[@PCFTYPE='VALVE']"); });
   add("GetValidData", K::Keyed,
-      [](Pipedex& p) {
-        std::string data, type;
-        Use(p.GetValidData("VALVE", "VTBW", vdM_SKEY, data, type));
-      },
+      {"VALVE", "VTBW", vdM_SKEY},
       [](pugi::xml_node r) {
         Select(r, "A_CPT/*/*[SKEY='VTBW' or SKEY='VT**']");
         Select(r, "A_CPT/*/*[@PCFTYPE='VALVE']");
       });
 
   // --- One XPath (or a few) per call -----------------------------------------------
-  add("IsOperationSupported", K::XPathPerCall, [](Pipedex& p) { Use(p.IsOperationSupported("Pipe", opTrim)); });
-  add("HasFlag", K::XPathPerCall, [](Pipedex& p) { Use(p.HasFlag("Pipe", flVariable)); });
-  add("IsValidPlacement", K::XPathPerCall, [](Pipedex& p) { Use(p.IsValidPlacement("Support-Hanger", "Pipe ", "ELBW")); });
-  add("GetConvertedBore", K::XPathPerCall, [](Pipedex& p) { Use(p.GetConvertedBore("MM", "in", 2)); });
-  add("GetComponentTypeByAngle", K::XPathPerCall, [](Pipedex& p) {
-    bool trimmed = false;
-    Use(p.GetComponentTypeByAngle("ELBW", 50, trimmed));
-  });
+  add("IsOperationSupported", K::XPathPerCall, {"Pipe", opTrim});
+  add("HasFlag", K::XPathPerCall, {"Pipe", flVariable});
+  add("IsValidPlacement", K::XPathPerCall, {"Support-Hanger", "Pipe ", "ELBW"});
+  add("GetConvertedBore", K::XPathPerCall, {"MM", "in", 2});
+  add("GetComponentTypeByAngle", K::XPathPerCall, {"ELBW", 50});
   add("FindComponentTypes[CONFIGURATION]", K::XPathPerCall,
-      [](Pipedex& p) { Use(p.FindComponentTypes("Elbows", "CONFIGURATION", "angle_90")); });
+      {"Elbows", "CONFIGURATION", "angle_90"});
 
   // --- Everything else ------------------------------------------------------------------
-  add("GroupCount", K::Other, [](Pipedex& p) { Use(p.GroupCount()); });
-  add("ComponentTypeCount", K::Other, [](Pipedex& p) { Use(p.ComponentTypeCount()); });
-  add("SKEYCount", K::Other, [](Pipedex& p) { Use(p.SKEYCount()); });
-  add("ConfigurationCount", K::Other, [](Pipedex& p) { Use(p.ConfigurationCount()); });
-  add("EndPrepCount", K::Other, [](Pipedex& p) { Use(p.EndPrepCount()); });
-  add("OperationCount", K::Other, [](Pipedex& p) { Use(p.OperationCount()); });
-  add("PCFTYPECount", K::Other, [](Pipedex& p) { Use(p.PCFTYPECount()); });
-  add("GetGroup", K::Other, [](Pipedex& p) { Use(p.GetGroup(3)); });
-  add("GetComponentType", K::Other, [](Pipedex& p) { Use(p.GetComponentType(1)); });
-  add("GetSKEY", K::Other, [](Pipedex& p) { Use(p.GetSKEY(5)); });
-  add("GetConfiguration", K::Other, [](Pipedex& p) { Use(p.GetConfiguration(2)); });
-  add("GetEndPrep", K::Other, [](Pipedex& p) { Use(p.GetEndPrep(1)); });
-  add("GetOperation", K::Other, [](Pipedex& p) { Use(p.GetOperation(2)); });
-  add("SystemXMLPath", K::Other, [](Pipedex& p) { Use(p.SystemXMLPath()); });
-  add("ProjectXMLPath", K::Other, [](Pipedex& p) { Use(p.ProjectXMLPath()); });
-  add("UserXMLPath", K::Other, [](Pipedex& p) { Use(p.UserXMLPath()); });
-  add("GetPCFAttribute", K::Other, [](Pipedex& p) { Use(p.GetPCFAttribute(495)); });
-  add("FindComponentTypes[all]", K::Other, [](Pipedex& p) { Use(p.FindComponentTypes("", "", "")); });
-  add("GetComponentTypeAttribute", K::Other, [](Pipedex& p) { Use(p.GetComponentTypeAttribute("Elbow-45", "Radius")); });
+  add("GroupCount", K::Other, {});
+  add("ComponentTypeCount", K::Other, {});
+  add("SKEYCount", K::Other, {});
+  add("ConfigurationCount", K::Other, {});
+  add("EndPrepCount", K::Other, {});
+  add("OperationCount", K::Other, {});
+  add("PCFTYPECount", K::Other, {});
+  add("GetGroup", K::Other, {3});
+  add("GetComponentType", K::Other, {1});
+  add("GetSKEY", K::Other, {5});
+  add("GetConfiguration", K::Other, {2});
+  add("GetEndPrep", K::Other, {1});
+  add("GetOperation", K::Other, {2});
+  add("SystemXMLPath", K::Other, {});
+  add("ProjectXMLPath", K::Other, {});
+  add("UserXMLPath", K::Other, {});
+  add("GetPCFAttribute", K::Other, {495});
+  add("FindComponentTypes[all]", K::Other, {"", "", ""});
+  add("GetComponentTypeAttribute", K::Other, {"Elbow-45", "Radius"});
   add("GetComponentTypeDefaultConfiguration", K::Other,
-      [](Pipedex& p) { Use(p.GetComponentTypeDefaultConfiguration("Tee-Equal")); });
+      {"Tee-Equal"});
   add("GetComponentTypeDefaultDataEntry", K::Other,
-      [](Pipedex& p) { Use(p.GetComponentTypeDefaultDataEntry("Tee-Equal")); });
-  add("GetGroupAttribute", K::Other, [](Pipedex& p) { Use(p.GetGroupAttribute("Valves", "Description")); });
-  add("FindSKEYs", K::Other, [](Pipedex& p) { Use(p.FindSKEYs("Weld-Multiple")); });
-  add("GetDefaultCategory", K::Other, [](Pipedex& p) { Use(p.GetDefaultCategory("ELFL")); });
-  add("GetExpectedWeldNumberCount", K::Other, [](Pipedex& p) { Use(p.GetExpectedWeldNumberCount("ZSW3")); });
-  add("IsTrimmableComponentType", K::Other, [](Pipedex& p) { Use(p.IsTrimmableComponentType("Elbow-90")); });
+      {"Tee-Equal"});
+  add("GetGroupAttribute", K::Other, {"Valves", "Description"});
+  add("FindSKEYs", K::Other, {"Weld-Multiple"});
+  add("GetDefaultCategory", K::Other, {"ELFL"});
+  add("GetExpectedWeldNumberCount", K::Other, {"ZSW3"});
+  add("IsTrimmableComponentType", K::Other, {"Elbow-90"});
   add("IsTrimmableEndByComponentType", K::Other,
-      [](Pipedex& p) { Use(p.IsTrimmableEndByComponentType("Elbow-90", "BW")); });
-  add("OperationEnumToString", K::Other, [](Pipedex& p) { Use(p.OperationEnumToString(opTrim)); });
-  add("OperationStringToEnum", K::Other, [](Pipedex& p) { Use(p.OperationStringToEnum(" placeon ")); });
-  add("FlagEnumToString", K::Other, [](Pipedex& p) { Use(p.FlagEnumToString(flVariable)); });
-  add("FlagStringToEnum", K::Other, [](Pipedex& p) { Use(p.FlagStringToEnum("artificial")); });
-  add("FindOperations", K::Other, [](Pipedex& p) { Use(p.FindOperations("Pipe")); });
-  add("GetOperationEnum", K::Other, [](Pipedex& p) { Use(p.GetOperationEnum(3)); });
-  add("GetEndPrepDescription", K::Other, [](Pipedex& p) { Use(p.GetEndPrepDescription("SW--")); });
-  add("GetEndPrepAttribute", K::Other, [](Pipedex& p) { Use(p.GetEndPrepAttribute("BW--", "Trimmable")); });
-  add("IsPlotraEndPrep", K::Other, [](Pipedex& p) { Use(p.IsPlotraEndPrep("sw")); });
-  add("IsEndPrepConsistent", K::Other, [](Pipedex& p) {
-    std::string ep = "BW--", skey = "ELBW";
-    Use(p.IsEndPrepConsistent(ep, skey));
-  });
-  add("GetDefaultAllowedConnection", K::Other, [](Pipedex& p) {
-    std::string ep = "SW--";
-    Use(p.GetDefaultAllowedConnection(ep));
-  });
-  add("AngleTolerance[get]", K::Other, [](Pipedex& p) { Use(p.AngleTolerance()); });
-  add("AngleTolerance[set]", K::Other, [](Pipedex& p) { p.AngleTolerance(1.0); });
-  add("GetConfigurationForAngle", K::Other, [](Pipedex& p) { Use(p.GetConfigurationForAngle(44.5)); });
-  add("GetAngleComponentData", K::Other, [](Pipedex& p) {
-    bool trimmed = false;
-    double standard = 0;
-    p.GetAngleComponentData("Elbow-90-V", 50, trimmed, standard);
-    Use(standard);
-  });
-  add("GetAngleComponentData2", K::Other, [](Pipedex& p) {
-    bool trimmed = false;
-    double standard = 0;
-    std::string type;
-    p.GetAngleComponentData2("Elbow-90-V", "BW", "BW", 50, trimmed, standard, type);
-    Use(type);
-  });
-  add("DefaultElbows", K::Other, [](Pipedex& p) { Use(p.DefaultElbows()); });
-  add("FindPCFTYPEs", K::Other, [](Pipedex& p) { Use(p.FindPCFTYPEs("ELBW", 105)); });
-  add("FindPCFTYPEs[all]", K::Other, [](Pipedex& p) { Use(p.FindPCFTYPEs("", 999)); });
-  add("FindPCFTYPEs[every SKEY]", K::Other, [](Pipedex& p) { Use(p.FindPCFTYPEs("*", 999)); });
-  add("FindPCFTYPEs[every SKEY, record]", K::Other, [](Pipedex& p) { Use(p.FindPCFTYPEs("*", 150)); });
-  add("GetPCFTYPE", K::Other, [](Pipedex& p) { Use(p.GetPCFTYPE(1)); });
-  add("WeldAttributesAllowed", K::Other, [](Pipedex& p) { Use(p.WeldAttributesAllowed(150, "VTSC")); });
-  add("GetValidData[PCFTYPE master]", K::Other, [](Pipedex& p) {
-    std::string data, type;
-    Use(p.GetValidData("VALVE", "ELBW", vdM_PCFTYPE, data, type));
-  });
-  add("IsPCFTypeDefault", K::Other, [](Pipedex& p) { Use(p.IsPCFTypeDefault("Valve-Gate")); });
-  add("GetBoreConversionTable", K::Other, [](Pipedex& p) { Use(p.GetBoreConversionTable()); });
-  add("GetSystemSymbols", K::Other, [](Pipedex& p) { Use(p.GetSystemSymbols()); });
-  add("GetProjectSymbols", K::Other, [](Pipedex& p) { Use(p.GetProjectSymbols()); });
+      {"Elbow-90", "BW"});
+  add("OperationEnumToString", K::Other, {opTrim});
+  add("OperationStringToEnum", K::Other, {" placeon "});
+  add("FlagEnumToString", K::Other, {flVariable});
+  add("FlagStringToEnum", K::Other, {"artificial"});
+  add("FindOperations", K::Other, {"Pipe"});
+  add("GetOperationEnum", K::Other, {3});
+  add("GetEndPrepDescription", K::Other, {"SW--"});
+  add("GetEndPrepAttribute", K::Other, {"BW--", "Trimmable"});
+  add("IsPlotraEndPrep", K::Other, {"sw"});
+  add("IsEndPrepConsistent", K::Other, {"BW--", "ELBW"});
+  add("GetDefaultAllowedConnection", K::Other, {"SW--"});
+  add("AngleTolerance[get]", K::Other, {});
+  add("AngleTolerance[set]", K::Other, {1.0});
+  add("GetConfigurationForAngle", K::Other, {44.5});
+  add("GetAngleComponentData", K::Other, {"Elbow-90-V", 50});
+  add("GetAngleComponentData2", K::Other, {"Elbow-90-V", "BW", "BW", 50});
+  add("DefaultElbows", K::Other, {});
+  add("FindPCFTYPEs", K::Other, {"ELBW", 105});
+  add("FindPCFTYPEs[all]", K::Other, {"", 999});
+  add("FindPCFTYPEs[every SKEY]", K::Other, {"*", 999});
+  add("FindPCFTYPEs[every SKEY, record]", K::Other, {"*", 150});
+  add("GetPCFTYPE", K::Other, {1});
+  add("WeldAttributesAllowed", K::Other, {150, "VTSC"});
+  add("GetValidData[PCFTYPE master]", K::Other, {"VALVE", "ELBW", vdM_PCFTYPE});
+  add("IsPCFTypeDefault", K::Other, {"Valve-Gate"});
+  add("GetBoreConversionTable", K::Other, {});
+  add("GetSystemSymbols", K::Other, {});
+  add("GetProjectSymbols", K::Other, {});
+
+  // An operation without a case above is measured with neutral arguments.
+  for (const auto& [name, op] : table.operations())
+    if (op.effect == cli::Effect::None && !measured.count(name)) add(name, K::Other, {});
   return c;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
-// Every public operation of Pipedex as one benchmark case: a representative
-// call on a warm instance and, for the questions the component answers from
-// an index, the XPath a client without the component would evaluate on the
-// catalogue document for the same question.
+// Every operation of the batch protocol's table as one benchmark case (or a
+// few, one per search variant): a representative call of the member on a warm
+// instance and, for the questions the component answers from an index, the
+// XPath a client without the component would evaluate on the catalogue
+// document for the same question.
 //
 // The arguments are keys of the sample catalogue, which every generated
 // catalogue contains unchanged, so the same calls run at every size.
@@ -32,9 +33,9 @@ struct OperationCase {
   std::function<void(pugi::xml_node)> baseline;
 };
 
-// Operations that only read (and replace result lists). Operations that
-// change the catalogue or touch files (AddSKEY, LoadProjectXML, LoadUserXML,
-// DumpXML) are measured separately.
+// Operations that only read (and replace result lists); an operation of the
+// table without a case of its own gets one with neutral arguments. Operations
+// that change the catalogue or touch files are measured separately.
 std::vector<OperationCase> ReadOperationCases();
 
 // Restores every result list to the whole catalogue, so that each case starts

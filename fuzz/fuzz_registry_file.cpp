@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
-#include "core/registry.h"
-#include "core/registry_file.h"
+#include "platform/registry.h"
+#include "platform/registry_file.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {

@@ -17,20 +17,27 @@ std::string ScratchRoot() {
   return std::filesystem::temp_directory_path().string();
 }
 
-// Replaces the file argument of an operation by a file of the scratch folder.
-void Confine(cli::OperationTable& table, const std::string& name, const ScratchFolder& scratch, bool reads) {
-  const cli::Operation* op = table.Find(name);
-  if (!op || op->params.empty() || op->params[0].type != cli::ArgType::String) return;
-  cli::Invoke original = op->invoke;
+// Points the file argument of an operation that reads or writes a file at a
+// file of the scratch folder.
+void Confine(cli::Operation& op, const ScratchFolder& scratch) {
+  const bool reads = op.effect == cli::Effect::ReadsFile;
+  if (!reads && op.effect != cli::Effect::WritesFile) return;
   std::string dump = scratch.File("dump.xml"), project = scratch.File("project.xml"),
               missing = scratch.File("missing.xml");
-  table.Add(name, op->params, [=](Pipedex& p, cli::Args& a) {
+  auto confine = [=](cli::Args& a) {
     std::string& path = a.Str(0);
     if (!reads) path = dump;
     else if (path.find("dump") != std::string::npos) path = dump;
     else path = path.empty() ? missing : project;
+  };
+  op.invoke = [confine, original = op.invoke](Pipedex& p, cli::Args& a) {
+    confine(a);
     return original(p, a);
-  });
+  };
+  op.call = [confine, original = op.call](Pipedex& p, cli::Args& a) {
+    confine(a);
+    original(p, a);
+  };
 }
 
 cli::ArgValue PoolValue(cli::ArgType type, const std::vector<std::string>& pool, std::size_t k) {
@@ -86,10 +93,13 @@ void ScratchFolder::Write(const std::string& name, const std::string* content) c
   out.write(content->data(), static_cast<std::streamsize>(content->size()));
 }
 
-Harness::Harness() : table(cli::BuildOperationTable()) {
-  Confine(table, "DumpXML", scratch, false);
-  Confine(table, "LoadProjectXML", scratch, true);
-  Confine(table, "LoadUserXML", scratch, true);
+Harness::Harness() {
+  const cli::OperationTable all = cli::BuildOperationTable();
+  for (auto [name, op] : all.operations()) {
+    Confine(op, scratch);
+    table.Add(std::move(op));
+  }
+  for (const auto& [name, property] : all.setters()) table.AddSetter(property);
   for (const auto& [name, op] : table.operations()) operations.push_back(&op);
 }
 

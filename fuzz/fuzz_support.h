@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "operation_table.h"
+#include "protocol.h"
 #include "pipedex/pipedex.h"
 
 namespace pipedex::fuzz {
@@ -32,10 +32,10 @@ class ScratchFolder {
   std::string path_;
 };
 
-// The operations of the CLI. The ones that name files work inside the scratch
-// folder only: DumpXML always writes "dump.xml"; LoadProjectXML and
-// LoadUserXML read "dump.xml" when their argument mentions "dump", a missing
-// file when it is empty, and "project.xml" otherwise.
+// The operations of the batch protocol. The ones that name files work inside
+// the scratch folder only: one that writes a file always writes "dump.xml";
+// one that reads a file reads "dump.xml" when its argument mentions "dump", a
+// missing file when it is empty, and "project.xml" otherwise.
 struct Harness {
   Harness();
   ScratchFolder scratch;

@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "core/xml_document.h"
+#include "base/xml_document.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {

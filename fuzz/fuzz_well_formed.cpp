@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "core/xml_document.h"
+#include "base/xml_document.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(bytes), size);

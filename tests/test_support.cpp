@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/text.h"
-#include "core/xml_document.h"
+#include "base/text.h"
+#include "base/xml_document.h"
 
 namespace pipedex::testing {
 

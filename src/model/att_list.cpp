@@ -73,12 +73,4 @@ const AttLookup* AttList::Item(std::string_view name) const {
 
 const AttLookup* AttList::Item(std::int64_t position) const { return items_.At(position); }
 
-void AttList::Remove(std::string_view key) {
-  if (!items_.Remove(key)) RaiseInvalidCollectionItem();
-}
-
-void AttList::Remove(std::int64_t position) {
-  if (!items_.RemoveAt(position)) RaiseInvalidCollectionItem();
-}
-
 }  // namespace pipedex::model

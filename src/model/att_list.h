@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/keyed_list.h"
+#include "model/keyed_collection.h"
 
 namespace pipedex::model {
 
@@ -20,7 +20,7 @@ struct AttLookup {
   bool UseDisplayName = false;
 };
 
-class AttList {
+class AttList : public KeyedCollection<AttLookup> {
  public:
   // Files a new entry under the key SKEY (without a key when SKEY is "").
   // Throws pipedex::Error (457) when the key is taken; the first entry stays.
@@ -36,14 +36,6 @@ class AttList {
   // a name without one gives the name and -1. Throws on a number outside the Long range.
   static void ParseAttribute(std::string_view strAtt, std::string& strPart, std::int32_t& numPart);
 
-  std::int32_t Count() const { return items_.Count(); }
-  void Remove(std::string_view key);
-  void Remove(std::int64_t position);
-  template <typename F>
-  void ForEach(F&& f) const { items_.ForEach(std::forward<F>(f)); }
-
- private:
-  KeyedList<AttLookup> items_;
 };
 
 }  // namespace pipedex::model

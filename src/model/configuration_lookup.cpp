@@ -1,9 +1,9 @@
 #include "model/configuration_lookup.h"
 
-#include "core/errors.h"
-#include "core/format.h"
-#include "core/xml_document.h"
-#include "core/xml_utils.h"
+#include "base/errors.h"
+#include "base/format.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
 
 namespace pipedex::model {
 

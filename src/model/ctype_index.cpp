@@ -45,12 +45,4 @@ const CTypeLookup& CTypeIndex::Item(std::int64_t position) const {
   return e ? *e : EmptyLookup();
 }
 
-void CTypeIndex::Remove(std::string_view key) {
-  if (!items_.Remove(key)) RaiseInvalidCollectionItem();
-}
-
-void CTypeIndex::Remove(std::int64_t position) {
-  if (!items_.RemoveAt(position)) RaiseInvalidCollectionItem();
-}
-
 }  // namespace pipedex::model

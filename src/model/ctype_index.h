@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/keyed_list.h"
+#include "model/keyed_collection.h"
 
 namespace pipedex::model {
 
@@ -29,20 +29,12 @@ class CTypeLookup {
   std::vector<std::pair<std::string, std::string>> entries_;
 };
 
-class CTypeIndex {
+class CTypeIndex : public KeyedCollection<CTypeLookup> {
  public:
   void Add(const std::string& CptType, const std::string& PCFTYPE, std::string_view KEY);
   // The entry under a key, or an empty entry (nCpts 0) that is not stored.
   const CTypeLookup& Item(std::string_view key) const;
   const CTypeLookup& Item(std::int64_t position) const;
-  std::int32_t Count() const { return items_.Count(); }
-  void Remove(std::string_view key);
-  void Remove(std::int64_t position);
-  template <typename F>
-  void ForEach(F&& f) const { items_.ForEach(std::forward<F>(f)); }
-
- private:
-  KeyedList<CTypeLookup> items_;
 };
 
 }  // namespace pipedex::model

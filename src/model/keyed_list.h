@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/errors.h"
-#include "core/seeded_hash.h"
-#include "core/text.h"
+#include "base/errors.h"
+#include "base/seeded_hash.h"
+#include "base/text.h"
 
 namespace pipedex::model {
 
@@ -31,7 +31,7 @@ inline bool IsAscii(std::string_view s) {
   return true;
 }
 
-inline char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+using text::AsciiUpper;
 
 // A key as looked up: its hash, and the upper-cased text when it is not ASCII.
 struct Probe {

@@ -24,12 +24,4 @@ const TagXREF& TagList::Item(std::int64_t position) const {
   return e ? *e : EmptyTag();
 }
 
-void TagList::Remove(std::string_view key) {
-  if (!items_.Remove(key)) RaiseInvalidCollectionItem();
-}
-
-void TagList::Remove(std::int64_t position) {
-  if (!items_.RemoveAt(position)) RaiseInvalidCollectionItem();
-}
-
 }  // namespace pipedex::model

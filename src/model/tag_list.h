@@ -8,7 +8,7 @@
 
 #include <pugixml.hpp>
 
-#include "model/keyed_list.h"
+#include "model/keyed_collection.h"
 
 namespace pipedex::model {
 
@@ -17,7 +17,7 @@ struct TagXREF {
   pugi::xml_node Node;  // the element, or nothing
 };
 
-class TagList {
+class TagList : public KeyedCollection<TagXREF> {
  public:
   // Files (Tag, Node) under the key SKEY; an entry already under that key gets
   // the new Tag and Node and keeps its key and position.
@@ -26,14 +26,6 @@ class TagList {
   const TagXREF& Item(std::string_view key) const;
   // The entry at a position from 1, or an empty entry.
   const TagXREF& Item(std::int64_t position) const;
-  std::int32_t Count() const { return items_.Count(); }
-  void Remove(std::string_view key);
-  void Remove(std::int64_t position);
-  template <typename F>
-  void ForEach(F&& f) const { items_.ForEach(std::forward<F>(f)); }
-
- private:
-  KeyedList<TagXREF> items_;
 };
 
 }  // namespace pipedex::model

@@ -1,12 +1,12 @@
 // Component type queries: the search that fills the component type result
 // list, and the lookups of one component type or one group.
 
-#include "core/errors.h"
-#include "core/format.h"
-#include "core/pipedex_impl.h"
-#include "core/text.h"
-#include "core/xml_document.h"
-#include "core/xml_utils.h"
+#include "base/errors.h"
+#include "base/format.h"
+#include "instance/pipedex_impl.h"
+#include "base/text.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
 #include "model/configuration_lookup.h"
 
 namespace pipedex {
@@ -37,7 +37,7 @@ std::vector<pugi::xml_node> ScopeComponentTypes(pugi::xml_node cptSection, const
 std::int32_t Pipedex::FindComponentTypes(const std::string& Group, const std::string& SearchBy,
                                          const std::string& SearchText) {
   impl_->Initialise();
-  try {
+  return AnswerOr<std::int32_t>(0, [&]() -> std::int32_t {
     Impl& s = *impl_;
     // The group scope: "" and "*" both mean every group.
     const std::string scope = Group.empty() ? "*" : Group;
@@ -88,15 +88,13 @@ std::int32_t Pipedex::FindComponentTypes(const std::string& Group, const std::st
     // The index searches know no groups: keep the hits of the group asked for.
     if (scope != "*") s.FilterCptTypesByGroup("Group", Group);
     return ComponentTypeCount();
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 bool Pipedex::GetComponentTypeData(const std::string& ComponentType, std::string& Group, std::string& PCFTYPE,
                                    std::string& Configuration, std::string& Description) {
   impl_->Initialise();
-  try {
+  return AnswerOr<bool>(false, [&]() -> bool {
     Group.clear();
     PCFTYPE.clear();
     Configuration.clear();
@@ -109,24 +107,20 @@ bool Pipedex::GetComponentTypeData(const std::string& ComponentType, std::string
     PCFTYPE = xml::GetAttributeText(node, format::kAttrPCFTYPE, "");
     Group = xml::LocalName(node.parent());
     return true;
-  } catch (...) {
-    return false;
-  }
+  });
 }
 
 std::string Pipedex::GetComponentTypeAttribute(const std::string& ComponentType, const std::string& AttReq) {
   impl_->Initialise();
-  try {
+  return AnswerOr<std::string>("", [&]() -> std::string {
     if (ComponentType.empty() || AttReq.empty()) return "";
     return xml::GetAttributeText(impl_->CptTypeTags.Item(ComponentType).Node, AttReq, "");
-  } catch (...) {
-    return "";
-  }
+  });
 }
 
 pugi::xml_node Pipedex::GetComponentTypeDefaultConfiguration(const std::string& ComponentType) {
   impl_->Initialise();
-  try {
+  return AnswerOr<pugi::xml_node>({}, [&]() -> pugi::xml_node {
     if (ComponentType.empty()) return {};
     pugi::xml_node node = impl_->CptTypeTags.Item(ComponentType).Node;
     if (!node) return {};
@@ -134,14 +128,12 @@ pugi::xml_node Pipedex::GetComponentTypeDefaultConfiguration(const std::string& 
     // A non-standard component type carries its own geometry, and only that counts.
     if (cfg == format::kConfigNonStandard) return xml::FirstChildElement(node, format::kDefaultConfiguration);
     return ConfigDefault(impl_->DataRoot, cfg, format::kDefaultConfiguration);
-  } catch (...) {
-    return {};
-  }
+  });
 }
 
 pugi::xml_node Pipedex::GetComponentTypeDefaultDataEntry(const std::string& ComponentType) {
   impl_->Initialise();
-  try {
+  return AnswerOr<pugi::xml_node>({}, [&]() -> pugi::xml_node {
     if (ComponentType.empty()) return {};
     pugi::xml_node node = impl_->CptTypeTags.Item(ComponentType).Node;
     if (!node) return {};
@@ -149,23 +141,19 @@ pugi::xml_node Pipedex::GetComponentTypeDefaultDataEntry(const std::string& Comp
     if (pugi::xml_node own = xml::FirstChildElement(node, format::kDefaultDataEntry)) return own;
     const std::string cfg = xml::GetAttributeText(node, format::kAttrConfiguration, "");
     return ConfigDefault(impl_->DataRoot, cfg, format::kDefaultDataEntry);
-  } catch (...) {
-    return {};
-  }
+  });
 }
 
 std::string Pipedex::GetGroupAttribute(const std::string& Group, const std::string& AttReq) {
   impl_->Initialise();
-  try {
+  return AnswerOr<std::string>("", [&]() -> std::string {
     if (Group.empty() || AttReq.empty() || !impl_->GroupNodes) return "";
     // Of several groups with the name, the last one counts.
     pugi::xml_node group;
     for (pugi::xml_node n : *impl_->GroupNodes)
       if (Group == xml::LocalName(n)) group = n;
     return xml::GetAttributeText(group, AttReq, "");
-  } catch (...) {
-    return "";
-  }
+  });
 }
 
 }  // namespace pipedex

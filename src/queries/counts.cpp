@@ -2,9 +2,9 @@
 // these raises an error of its own: a count that cannot be read is 0, an item
 // that cannot be read is "".
 
-#include "core/pipedex_impl.h"
-#include "core/xml_document.h"
-#include "core/xml_utils.h"
+#include "instance/pipedex_impl.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
 
 namespace pipedex {
 namespace {

@@ -4,11 +4,11 @@
 
 #include <span>
 
-#include "core/format.h"
-#include "core/pipedex_impl.h"
-#include "core/text.h"
-#include "core/xml_document.h"
-#include "core/xml_utils.h"
+#include "base/format.h"
+#include "instance/pipedex_impl.h"
+#include "base/text.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
 
 namespace pipedex {
 namespace {
@@ -98,7 +98,7 @@ std::int32_t Pipedex::FindOperations(const std::string& ComponentType) {
 
 Operations Pipedex::GetOperationEnum(std::int32_t index) {
   impl_->Initialise();
-  try {
+  return AnswerOr<Operations>(opUnknown, [&]() -> Operations {
     const NodeList& list = impl_->OperationNodes;
     if (!list) return opUnknown;
     pugi::xml_node node;
@@ -106,27 +106,21 @@ Operations Pipedex::GetOperationEnum(std::int32_t index) {
     auto number = text::ParseNumber(xml::GetAttributeText(node, format::kAttrEnum, format::kDefaultEnum));
     if (!number) return opUnknown;
     return static_cast<Operations>(text::ToLong(*number).value_or(0));
-  } catch (...) {
-    return opUnknown;
-  }
+  });
 }
 
 bool Pipedex::IsOperationSupported(const std::string& ComponentType, Operations op) {
   impl_->Initialise();
-  try {
+  return AnswerOr<bool>(false, [&]() -> bool {
     return HasNamedChild(impl_->CptTypeTags, ComponentType, format::kOperation, OperationEnumToString(op));
-  } catch (...) {
-    return false;
-  }
+  });
 }
 
 bool Pipedex::HasFlag(const std::string& ComponentType, Flags flag) {
   impl_->Initialise();
-  try {
+  return AnswerOr<bool>(false, [&]() -> bool {
     return HasNamedChild(impl_->CptTypeTags, ComponentType, format::kFlag, FlagEnumToString(flag));
-  } catch (...) {
-    return false;
-  }
+  });
 }
 
 }  // namespace pipedex

@@ -2,11 +2,11 @@
 // preparations and attributes, its category, iso priority and weld count, and
 // the trimming predicates.
 
-#include "core/format.h"
-#include "core/pipedex_impl.h"
-#include "core/text.h"
-#include "core/xml_document.h"
-#include "core/xml_utils.h"
+#include "base/format.h"
+#include "instance/pipedex_impl.h"
+#include "base/text.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
 
 namespace pipedex {
 namespace {
@@ -26,10 +26,7 @@ int ConnectionPointOf(std::string_view name) {
       break;
     }
   }
-  auto is = [&](std::size_t i, char wanted) {
-    char c = name[i];
-    return (c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) == wanted;
-  };
+  auto is = [&](std::size_t i, char wanted) { return text::AsciiUpper(name[i]) == wanted; };
   if (name.size() != 9 || !is(0, 'C') || !is(1, 'P') || name[2] != '_' || name[4] != '_' || !is(5, 'P') ||
       !is(6, 'R') || !is(7, 'E') || !is(8, 'P') || name[3] < '1' || name[3] > '4')
     return -1;
@@ -45,16 +42,14 @@ struct SKEYData {
 
 std::int32_t Pipedex::FindSKEYs(const std::string& ComponentType) {
   impl_->Initialise();
-  try {
+  return AnswerOr<std::int32_t>(0, [&]() -> std::int32_t {
     pugi::xml_node owner =
         ComponentType.empty() ? impl_->SKEYSection : impl_->CptTypeTags.Item(ComponentType).Node;
     // An unknown component type has no element: the selection fails and the previous list stays.
     auto nodes = xml::SelectNodes(owner, format::kSKEY);
     impl_->SKEYNodes = std::move(nodes);
     return static_cast<std::int32_t>(impl_->SKEYNodes->size());
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 bool Pipedex::GetSKEYData(const std::string& SKEY, std::string& Description, std::string& CP_1_Prep,
@@ -70,9 +65,7 @@ bool Pipedex::GetSKEYData(const std::string& SKEY, std::string& Description, std
     const Impl& s = *impl_;
     const bool suffix = s.SKEYHasEndPrepSuffix(SKEY);
 
-    // The SKEY's own definition, else (for a suffix SKEY) its generic one.
-    pugi::xml_node node = s.SKEYTags.Item(SKEY).Node;
-    if (!node && suffix) node = s.SKEYTags.Item(GenericSKEY(SKEY)).Node;
+    pugi::xml_node node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Own);
     if (!node) throw Error(520, "GetSKEYData", "Could not find SKEY");
     Description = xml::GetAttributeText(node, format::kAttrDescription, "");
 
@@ -113,49 +106,37 @@ bool Pipedex::GetSKEYData(const std::string& SKEY, std::string& Description, std
 std::string Pipedex::GetSKEYAttribute(const std::string& SKEY, const std::string& AttReqd) {
   SKEYData data;
   GetSKEYData(SKEY, data.Description, data.CP[0], data.CP[1], data.CP[2], data.CP[3]);
-  try {
+  return AnswerOr<std::string>("", [&]() -> std::string {
     if (text::Upper(AttReqd) == "DESCRIPTION") return data.Description;
     if (const int point = ConnectionPointOf(AttReqd); point >= 0) return data.CP[point];
 
     // Other attributes: the generic definition of a suffix SKEY first, then the SKEY's own.
     const Impl& s = *impl_;
-    const std::string first = s.SKEYHasEndPrepSuffix(SKEY) ? GenericSKEY(SKEY) : SKEY;
-    pugi::xml_node node = s.SKEYTags.Item(first).Node;
-    if (!node) node = s.SKEYTags.Item(SKEY).Node;
+    pugi::xml_node node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Generic);
     if (!node) return "";
     return xml::GetAttributeText(node, AttReqd, "");
-  } catch (...) {
-    return "";
-  }
+  });
 }
 
 std::string Pipedex::GetDefaultCategory(const std::string& SKEY) {
   impl_->Initialise();
-  try {
+  return AnswerOr<std::string>(format::kDefaultCategory, [&]() -> std::string {
     const Impl& s = *impl_;
-    // The SKEY's own definition; a suffix SKEY falls back to its generic one.
-    pugi::xml_node node = s.SKEYTags.Item(SKEY).Node;
-    if (!node && s.SKEYHasEndPrepSuffix(SKEY)) node = s.SKEYTags.Item(GenericSKEY(SKEY)).Node;
+    pugi::xml_node node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Own);
     if (!node) return format::kDefaultCategory;
     return xml::GetAttributeText(node, format::kAttrCategory, format::kDefaultCategory);
-  } catch (...) {
-    return format::kDefaultCategory;
-  }
+  });
 }
 
 std::int32_t Pipedex::GetIsoPriority(const std::string& SKEY) {
   impl_->Initialise();
-  try {
+  return AnswerOr<std::int32_t>(0, [&]() -> std::int32_t {
     const Impl& s = *impl_;
-    const std::string first = s.SKEYHasEndPrepSuffix(SKEY) ? GenericSKEY(SKEY) : SKEY;
-    pugi::xml_node node = s.SKEYTags.Item(first).Node;
-    if (!node) node = s.SKEYTags.Item(SKEY).Node;
+    pugi::xml_node node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Generic);
     if (!node) return 0;
     const std::string priority = xml::GetAttributeText(node, format::kAttrIsoPriority, format::kDefaultIsoPriority);
     return text::ToLong(text::LeadingNumber(priority)).value_or(0);
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 std::int32_t Pipedex::GetExpectedWeldNumberCount(const std::string& SKEY) {

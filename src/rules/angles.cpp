@@ -5,11 +5,11 @@
 
 #include <cmath>
 
-#include "core/format.h"
-#include "core/pipedex_impl.h"
-#include "core/text.h"
-#include "core/xml_document.h"
-#include "core/xml_utils.h"
+#include "base/format.h"
+#include "instance/pipedex_impl.h"
+#include "base/text.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
 
 namespace pipedex {
 namespace {
@@ -60,7 +60,7 @@ std::string Pipedex::GetConfigurationForAngle(double Angle) {
 
 std::string Pipedex::GetComponentTypeByAngle(const std::string& SKEY, double Angle, bool& Trimmed) {
   impl_->Initialise();
-  try {
+  return AnswerOr<std::string>("", [&]() -> std::string {
     Trimmed = false;
     std::string configuration = StandardConfiguration(Angle, impl_->AngleTolerance);
     if (configuration == format::kConfigNonStandard && IsTrimmableSKEY(SKEY)) {
@@ -79,9 +79,7 @@ std::string Pipedex::GetComponentTypeByAngle(const std::string& SKEY, double Ang
         return std::string(xml::LocalName(node));
     }
     return "";
-  } catch (...) {
-    return "";
-  }
+  });
 }
 
 void Pipedex::GetAngleComponentData(const std::string& ComponentType, double Angle, bool& Trimmed,

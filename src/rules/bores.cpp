@@ -4,12 +4,12 @@
 
 #include <cmath>
 
-#include "core/errors.h"
-#include "core/format.h"
-#include "core/pipedex_impl.h"
-#include "core/text.h"
-#include "core/xml_document.h"
-#include "core/xml_utils.h"
+#include "base/errors.h"
+#include "base/format.h"
+#include "instance/pipedex_impl.h"
+#include "base/text.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
 
 namespace pipedex {
 namespace {
@@ -45,7 +45,7 @@ pugi::xml_node FindBoreRow(pugi::xml_node dataRoot, const std::string& unit, dou
 
 double Pipedex::GetConvertedBore(const std::string& RequiredUnits, const std::string& CurrentUnits, double Bore) {
   impl_->Initialise();
-  try {
+  return AnswerOr<double>(Bore, [&]() -> double {
     const std::string target = UnitName(RequiredUnits);
     if (target.empty()) return Bore;
     const double factor = target == format::kAttrIN ? kInchesPerMillimetre : kMillimetresPerInch;
@@ -59,18 +59,14 @@ double Pipedex::GetConvertedBore(const std::string& RequiredUnits, const std::st
     if (!converted) RaiseTypeMismatch();
     if (!std::isfinite(*converted)) RaiseOverflow();
     return *converted;
-  } catch (...) {
-    return Bore;
-  }
+  });
 }
 
 pugi::xml_node Pipedex::GetBoreConversionTable() {
   impl_->Initialise();
-  try {
+  return AnswerOr<pugi::xml_node>({}, [&]() -> pugi::xml_node {
     return xml::SelectSingleNode(impl_->DataRoot, format::kBoreTable);
-  } catch (...) {
-    return {};
-  }
+  });
 }
 
 pugi::xml_node Pipedex::GetSystemSymbols() {

@@ -2,11 +2,11 @@
 // preparations, whether an end preparation fits an SKEY, and the connection
 // allowed by default for an end preparation.
 
-#include "core/format.h"
-#include "core/pipedex_impl.h"
-#include "core/text.h"
-#include "core/xml_document.h"
-#include "core/xml_utils.h"
+#include "base/format.h"
+#include "instance/pipedex_impl.h"
+#include "base/text.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
 
 namespace pipedex {
 namespace {
@@ -18,21 +18,19 @@ std::string EndType(const std::string& code) { return text::UpperTrim(text::Left
 
 std::string Pipedex::GetEndPrepDescription(const std::string& EndPrep) {
   impl_->Initialise();
-  try {
+  return AnswerOr<std::string>("", [&]() -> std::string {
     if (!impl_->EndPrepNodes) return "";
     // The last end preparation element with exactly this code describes it.
     pugi::xml_node match;
     for (pugi::xml_node n : *impl_->EndPrepNodes)
       if (xml::Text(n) == EndPrep) match = n;
     return xml::GetAttributeText(match, format::kAttrDescription, "");
-  } catch (...) {
-    return "";
-  }
+  });
 }
 
 std::string Pipedex::GetEndPrepAttribute(const std::string& EndPrep, const std::string& AttReq) {
   impl_->Initialise();
-  try {
+  return AnswerOr<std::string>("", [&]() -> std::string {
     if (EndPrep.empty() || AttReq.empty() || !impl_->EndPrepNodes) return "";
     // The first ENDPREP element with exactly this code answers.
     for (pugi::xml_node n : *impl_->EndPrepNodes) {
@@ -40,9 +38,7 @@ std::string Pipedex::GetEndPrepAttribute(const std::string& EndPrep, const std::
         return xml::GetAttributeText(n, AttReq, "");
     }
     return "";
-  } catch (...) {
-    return "";
-  }
+  });
 }
 
 bool Pipedex::IsPlotraEndPrep(const std::string& EndPrep) {

@@ -7,11 +7,11 @@
 #include <unordered_set>
 #include <vector>
 
-#include "core/format.h"
-#include "core/pipedex_impl.h"
-#include "core/text.h"
-#include "core/xml_document.h"
-#include "core/xml_utils.h"
+#include "base/format.h"
+#include "instance/pipedex_impl.h"
+#include "base/text.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
 
 namespace pipedex {
 namespace {
@@ -102,9 +102,9 @@ std::int32_t Pipedex::FindPCFTYPEs(const std::string& SKEY, std::int32_t IDFRecN
     d.SKEYIndex.ForEach([&](const model::CTypeLookup& entry) { Impl::AppendNamesToList("PCFTYPE", list, entry, true); });
   }
 
-  try {
-    // 2. Fit to the IDF record: its default when nothing was found, otherwise
-    //    only the candidates the record lists.
+  return AnswerOr<std::int32_t>(0, [&]() -> std::int32_t {
+    // Fit to the IDF record: its default when nothing was found, otherwise
+    // only the candidates the record lists.
     const bool empty = list.size() <= 1;
     if (IDFRecNo >= 1 && (empty || IDFRecNo != kAnyRecord)) d.RequireLists();  // the record index
     if (empty && IDFRecNo >= 1) {
@@ -112,39 +112,32 @@ std::int32_t Pipedex::FindPCFTYPEs(const std::string& SKEY, std::int32_t IDFRecN
     } else if (!empty && IDFRecNo >= 1 && IDFRecNo != kAnyRecord) {
       list = FilterByRecord(list, d.IDFIndex.Item(RecordKey(IDFRecNo)));
     }
-    // 3. Each name once.
+    // Each name once; the answer is the number of names.
     if (list.size() > 2) list = WithoutDuplicates(list);
-    // 4.
     return static_cast<std::int32_t>(list.size() - 1);
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 std::string Pipedex::GetPCFTYPE(std::int32_t index) {
   impl_->Initialise();
-  try {
+  return AnswerOr<std::string>("", [&]() -> std::string {
     if (!impl_->PCFIDFNodes || !impl_->PCFTYPEList) return "";
     const NameList& list = *impl_->PCFTYPEList;
     if (index < 1 || static_cast<std::size_t>(index) >= list.size()) return "";
     return list[static_cast<std::size_t>(index)];
-  } catch (...) {
-    return "";
-  }
+  });
 }
 
 std::string Pipedex::GetDefaultPCFTYPE(std::int32_t IDFRec) {
   impl_->Initialise();
-  try {
+  return AnswerOr<std::string>("", [&]() -> std::string {
     return DefaultPCFTYPE(impl_->IDFIndex, IDFRec);
-  } catch (...) {
-    return "";
-  }
+  });
 }
 
 bool Pipedex::WeldAttributesAllowed(std::int32_t IDFRecord, const std::string& SKEY) {
   impl_->Initialise();
-  try {
+  return AnswerOr<bool>(true, [&]() -> bool {
     const std::string skey = text::UpperTrim(SKEY);
     // An exclusion without an SKEY (or with "XXXXXX") covers every SKEY of the record.
     for (pugi::xml_node exclude : xml::SelectNodes(
@@ -154,9 +147,7 @@ bool Pipedex::WeldAttributesAllowed(std::int32_t IDFRecord, const std::string& S
       if (excluded == format::kDefaultExcludeSKEY || excluded == skey) return false;
     }
     return true;
-  } catch (...) {
-    return true;
-  }
+  });
 }
 
 }  // namespace pipedex

@@ -2,17 +2,17 @@
 // without rules may be placed anywhere; otherwise the target's component type
 // or its SKEY must be listed, letter case and blanks aside.
 
-#include "core/format.h"
-#include "core/pipedex_impl.h"
-#include "core/xml_document.h"
-#include "core/xml_utils.h"
+#include "base/format.h"
+#include "instance/pipedex_impl.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
 
 namespace pipedex {
 
 bool Pipedex::IsValidPlacement(const std::string& strCompTypeToPlace, const std::string& strCompTypePlaceOn,
                                const std::string& strSKEYPlaceOn) {
   impl_->Initialise();
-  try {
+  return AnswerOr<bool>(false, [&]() -> bool {
     // A component type the catalogue does not hold has no element to search: false.
     pugi::xml_node toPlace = impl_->CptTypeTags.Item(strCompTypeToPlace).Node;
     // "Placement/*", then "Placement/ComponentType[...]" and "Placement/SKEY[...]"
@@ -26,9 +26,7 @@ bool Pipedex::IsValidPlacement(const std::string& strCompTypeToPlace, const std:
     };
     if (listed(format::kComponentType, strCompTypePlaceOn)) return true;
     return listed(format::kSKEY, strSKEYPlaceOn);
-  } catch (...) {
-    return false;
-  }
+  });
 }
 
 }  // namespace pipedex

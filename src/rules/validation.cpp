@@ -6,12 +6,12 @@
 #include <unordered_set>
 #include <vector>
 
-#include "core/errors.h"
-#include "core/format.h"
-#include "core/pipedex_impl.h"
-#include "core/text.h"
-#include "core/xml_document.h"
-#include "core/xml_utils.h"
+#include "base/errors.h"
+#include "base/format.h"
+#include "instance/pipedex_impl.h"
+#include "base/text.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
 
 namespace pipedex {
 namespace {
@@ -65,7 +65,7 @@ ValidDataReturn Pipedex::GetValidData(const std::string& TestPCFTYPE, const std:
                                       std::string& ValidComponentType) {
   impl_->Initialise();
   Impl& d = *impl_;
-  try {
+  return AnswerOr<ValidDataReturn>(vdR_FAIL, [&]() -> ValidDataReturn {
     ValidData.clear();
     ValidComponentType.clear();
     const bool suffix = d.SKEYHasEndPrepSuffix(TestSKEY);
@@ -116,27 +116,21 @@ ValidDataReturn Pipedex::GetValidData(const std::string& TestPCFTYPE, const std:
     ValidComponentType = DefaultComponentType(d.CptTypeTags, skeyTypes, format::kSKEYDefaultMarker);
     ValidData = xml::GetAttributeText(d.CptTypeTags.Item(ValidComponentType).Node, format::kAttrPCFTYPE, "");
     return vdR_MODIFIED;
-  } catch (...) {
-    return vdR_FAIL;
-  }
+  });
 }
 
 bool Pipedex::IsSKEYDefault(const std::string& strCompType) {
   impl_->Initialise();
-  try {
+  return AnswerOr<bool>(false, [&]() -> bool {
     return HasMarker(impl_->CptTypeTags, strCompType, format::kSKEYDefaultMarker);
-  } catch (...) {
-    return false;
-  }
+  });
 }
 
 bool Pipedex::IsPCFTypeDefault(const std::string& strCompType) {
   impl_->Initialise();
-  try {
+  return AnswerOr<bool>(false, [&]() -> bool {
     return HasMarker(impl_->CptTypeTags, strCompType, format::kPCFTYPEDefaultMarker);
-  } catch (...) {
-    return false;
-  }
+  });
 }
 
 }  // namespace pipedex

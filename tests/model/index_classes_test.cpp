@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "model/att_list.h"
 #include "model/ctype_index.h"
 #include "model/tag_list.h"

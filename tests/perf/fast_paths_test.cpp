@@ -10,14 +10,14 @@
 #include <tuple>
 #include <vector>
 
-#include "core/errors.h"
-#include "core/text.h"
-#include "core/xml_document.h"
-#include "core/xml_utils.h"
+#include "base/errors.h"
+#include "base/text.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
 #include "model/configuration_lookup.h"
 #include "model/keyed_list.h"
 #include "model/token_index.h"
-#include "core/merged_document.h"
+#include "overlays/merged_document.h"
 #include "test_support.h"
 
 namespace pipedex::testing {

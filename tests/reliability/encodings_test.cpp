@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "core/xml_document.h"
+#include "base/xml_document.h"
 #include "pipedex/pipedex.h"
 #include "test_support.h"
 

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "core/registry.h"
-#include "core/registry_file.h"
+#include "platform/registry.h"
+#include "platform/registry_file.h"
 #include "test_support.h"
 
 namespace pipedex::testing {

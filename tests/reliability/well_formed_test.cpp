@@ -5,7 +5,7 @@
 
 #include <unistd.h>
 
-#include "core/xml_document.h"
+#include "base/xml_document.h"
 #include "test_support.h"
 
 namespace pipedex::testing {

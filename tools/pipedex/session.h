@@ -11,7 +11,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "operation_table.h"
+#include "protocol.h"
 #include "pipedex/pipedex.h"
 
 namespace pipedex::cli {

@@ -1,0 +1,128 @@
+// Loading the catalogue on first use: choose the system file, parse it, merge
+// a project file lying beside it, read the language variant of the thread's
+// locale and build the lists. A load that fails with "no data path", "file
+// not found" or "does not parse" leaves the instance unloaded, so the next
+// call searches again.
+
+#include <variant>
+
+#include "base/errors.h"
+#include "base/format.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
+#include "instance/pipedex_impl.h"
+#include "platform/registry.h"
+
+namespace pipedex {
+namespace {
+
+// An error the loader raises itself and hands to the client unchanged,
+// outside its general "Unexpected initialisation error" handler.
+struct DirectInitError {
+  Error error;
+};
+
+std::string JoinPath(const std::string& folder, std::string_view name) {
+  return folder + format::kPathSeparator + std::string(name);
+}
+
+// The path a registry value names, or "" for none (no value, "" or -1).
+std::string PathOfValue(const registry::Value& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) return *text;
+  if (const auto* number = std::get_if<std::int32_t>(&value)) return *number == -1 ? "" : std::to_string(*number);
+  return "";
+}
+
+}  // namespace
+
+void Pipedex::Impl::ChooseSystemFile() {
+  const std::string folder = platform->ComponentFolder();
+  const std::string beside = JoinPath(folder, format::kSystemFileName);
+  const std::string inData = JoinPath(JoinPath(folder, format::kDataFolder), format::kSystemFileName);
+  // Beside the component, in its Data folder, else where the registry says.
+  std::string named;
+  if (platform->FileExists(beside)) {
+    named = beside;
+  } else if (platform->FileExists(inData)) {
+    named = inData;
+  } else {
+    named = PathOfValue(registry::GetRegistryValue(*platform, format::kRegistryHive, format::kRegistryKey,
+                                                   format::kRegistryValue, std::string()));
+  }
+  if (!named.empty()) {
+    if (!platform->FileExists(named)) {
+      throw DirectInitError{Error(errors::kDataFileNotFound, kSource,
+                                  "Data file specified in registry ( " + named +
+                                      " )not found . Reinstall the Zenrod Pipedex component")};
+    }
+    SystemPath = named;
+    return;
+  }
+  SystemPath = platform->FileExists(inData) ? inData : beside;
+  if (!platform->FileExists(SystemPath)) {
+    throw DirectInitError{Error(errors::kNoDataPath, kSource,
+                                "Path to Pipedex file not specified in registry and it does not exist in "
+                                "application directory")};
+  }
+}
+
+void Pipedex::Impl::LoadSystemDocument() {
+  SystemDoc = std::make_unique<pugi::xml_document>();
+  xml::ParseError parseError;
+  if (!xml::LoadFile(*SystemDoc, SystemPath, parseError)) {
+    throw DirectInitError{
+        Error(errors::kParseError, kSource, xml::ParseErrorFrame("Error parsing Zenrod XML Data", parseError))};
+  }
+  pugi::xml_node root = xml::FirstChildElement(*SystemDoc, format::kRoot);
+  if (!root) RaiseObjectNotSet();
+  SystemSymbols = xml::FirstChildElement(root, format::kSymbols);
+  // From here on the instance counts as loaded, whatever fails later.
+  Initialised = true;
+  DataRoot = root;
+}
+
+void Pipedex::Impl::LoadProjectBesideSystemFile() {
+  const std::string projectFile = JoinPath(platform->ParentFolder(SystemPath), format::kProjectFileName);
+  if (platform->FileExists(projectFile) && !LoadProjectXML(projectFile))
+    throw DirectInitError{Error(errors::kUserXmlError, kSource, "Error parsing User XML")};
+}
+
+void Pipedex::Impl::BuildOrFail() {
+  if (auto failure = BuildInternalLists())
+    throw Error(errors::kBuildLists, kSource, "Unexpected error building internal lists : " + *failure);
+}
+
+void Pipedex::Impl::EnsureInitialised() {
+  try {
+    ProjectPath.clear();  // every attempt starts afresh
+    ChooseSystemFile();
+    LoadSystemDocument();
+    LoadProjectBesideSystemFile();
+    LanguageDoc = LoadLanguageDocument(SystemPath, format::kLanguageBaseName, platform->ThreadLocale());
+    BuildOrFail();
+  } catch (const DirectInitError& e) {
+    throw e.error;
+  } catch (const Error& e) {
+    throw Error(errors::kInitialisation, kSource, "Unexpected initialisation error : " + e.description());
+  } catch (const std::exception& e) {
+    throw Error(errors::kInitialisation, kSource, std::string("Unexpected initialisation error : ") + e.what());
+  }
+}
+
+std::optional<std::string> Pipedex::Impl::BuildInternalLists() {
+  if (auto failure = model::BuildCatalogue(DataRoot, *this, *this)) return failure;
+  if (!LanguageDoc) return std::nullopt;
+  // Language texts last: the indexes keep the catalogue's own names.
+  for (const char* selection : {"ZENROD-ISOMETRICS-DATA/A_CPT/*", "ZENROD-ISOMETRICS-DATA/A_CPT/*/*",
+                                "ZENROD-ISOMETRICS-DATA/A_ENDPREP/*", "ZENROD-ISOMETRICS-DATA/A_OPERATION/*",
+                                "ZENROD-ISOMETRICS-DATA/A_SKEY/*"}) {
+    try {
+      ApplyLanguageText(xml::SelectNodes(*LanguageDoc, selection));
+    } catch (...) {
+      // A selection that fails is skipped; the others still apply.
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace pipedex

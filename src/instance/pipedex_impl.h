@@ -1,0 +1,95 @@
+#pragma once
+
+// The state of one Pipedex instance, in three parts with their own lifetimes:
+// the documents and paths (replaced by a load), the built catalogue (rebuilt
+// whole after every change of the merged document) and the search results
+// (replaced by the Find* operations, read by later ones). The operations of
+// each area define the members they own in their own files.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "base/xml_document.h"
+#include "model/catalogue.h"
+#include "pipedex/pipedex.h"
+#include "pipedex/platform.h"
+
+namespace pipedex {
+
+// Runs the body of an operation whose failure rule is a neutral answer: any
+// failure inside the body gives that answer. The load runs before the body,
+// so its errors still reach the client.
+template <typename R, typename Body>
+R AnswerOr(R neutral, Body&& body) {
+  try {
+    return body();
+  } catch (...) {
+    return neutral;
+  }
+}
+
+// The documents of an instance and where they came from.
+struct Documents {
+  std::string SystemPath;
+  std::unique_ptr<pugi::xml_document> SystemDoc;
+  pugi::xml_node DataRoot;
+  pugi::xml_node SystemSymbols;
+  std::unique_ptr<pugi::xml_document> LanguageDoc;
+  // The last project or user document loaded. Shared so that ProjectSymbols
+  // keeps its document alive when a later load replaces ProjectDoc.
+  std::shared_ptr<pugi::xml_document> ProjectDoc;
+  std::shared_ptr<pugi::xml_document> ProjectSymbolsDoc;
+  pugi::xml_node ProjectSymbols;
+  std::string ProjectPath;
+};
+
+// Hidden even though Pipedex is exported: the state is no part of the library's ABI.
+struct [[gnu::visibility("hidden")]] Pipedex::Impl : Documents, model::Catalogue, model::SearchResults {
+  explicit Impl(std::shared_ptr<Platform> p) : platform(std::move(p)) {}
+
+  std::shared_ptr<Platform> platform;
+  bool Initialised = false;
+  double AngleTolerance = 1.0;
+
+  // --- Loading (instance/loading.cpp, instance/language.cpp) ----------------------
+  // Loads the catalogue on first use; throws pipedex::Error with the
+  // initialisation errors. Does nothing once initialised.
+  void EnsureInitialised();
+  // The steps of a load, in order; each throws the error the client sees.
+  void ChooseSystemFile();
+  void LoadSystemDocument();
+  void LoadProjectBesideSystemFile();
+  void BuildOrFail();
+  void Initialise() {
+    if (!Initialised) EnsureInitialised();
+  }
+  // Rebuilds the catalogue and the search results from DataRoot, then applies
+  // the language texts; returns the failure when the sections could not be read.
+  std::optional<std::string> BuildInternalLists();
+  // The language variant of the system file for the locale, or null.
+  std::unique_ptr<pugi::xml_document> LoadLanguageDocument(const std::string& dataPath, const std::string& baseName,
+                                                           const LocaleNames& locale);
+  // Copies the attribute texts of the language nodes onto their system nodes.
+  void ApplyLanguageText(const std::vector<pugi::xml_node>& nodes);
+
+  // --- Overlays (overlays/overlays.cpp) ---------------------------------------------
+  // Loads a project or user file, merges it and rebuilds the lists (LoadProjectXML
+  // without the initialisation check). Throws 0x80040212 / 0x80040213.
+  bool LoadProjectXML(const std::string& path);
+  // Merges ProjectDoc into SystemDoc; false when nothing or not all was merged.
+  bool MergeProjectDocument();
+
+  // --- Shared by the queries ----------------------------------------------------------
+  // Keeps in FoundCptTypes only the component types of one group.
+  void FilterCptTypesByGroup(std::string_view Kind, std::string_view Group) {
+    model::FilterCptTypesByGroup(*this, *this, Kind, Group);
+  }
+  static bool IsBendComponentType(std::string_view ComponentType);
+};
+
+}  // namespace pipedex

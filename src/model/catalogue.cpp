@@ -1,0 +1,247 @@
+// Building the catalogue's lists and indexes from the merged document, once per
+// load and again after every project or user file and added SKEY.
+
+#include "model/catalogue.h"
+
+#include "base/errors.h"
+#include "base/format.h"
+#include "base/text.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
+
+namespace pipedex {
+
+std::string GenericSKEY(std::string_view SKEY) { return text::Left(SKEY, 2) + "**"; }
+
+namespace model {
+namespace {
+
+using xml::GetAttributeText;
+
+// Runs one step of the build; a step that fails is skipped and the build goes on.
+template <typename F>
+void Skippable(F&& step) {
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
+std::int32_t WholeNumber(const std::string& textValue) {
+  auto value = text::ToLong(text::LeadingNumber(textValue));
+  if (!value) RaiseOverflow();
+  return *value;
+}
+
+// Section handles and whole-section node lists; the search results start as
+// whole sections.
+void SelectSections(pugi::xml_node root, Catalogue& c, SearchResults& r) {
+  if (!root) RaiseObjectNotSet();
+  c.CptSection = xml::FirstChildElement(root, format::kCptSection);
+  c.SKEYSection = xml::FirstChildElement(root, format::kSKEYSection);
+  c.PCFIDFSection = xml::FirstChildElement(root, format::kPCFIDFSection);
+  c.PlotraAttSection = xml::FirstChildElement(root, format::kPlotraAttributes);
+
+  c.GroupNodes = xml::SelectChildPath(root, {format::kCptSection, "*"});
+  r.CptTypeNodes = xml::SelectChildPath(root, {format::kCptSection, "*", "*"});
+  c.ConfigurationNodes = xml::SelectChildPath(root, {format::kConfigurationSection, "*"});
+  c.EndPrepNodes = xml::SelectChildPath(root, {format::kEndPrepSection, "*"});
+  r.OperationNodes = xml::SelectChildPath(root, {format::kOperationSection, "*"});
+  r.SKEYNodes = xml::SelectChildPath(root, {format::kSKEYSection, format::kSKEY});
+  c.PCFIDFNodes = xml::SelectChildPath(root, {format::kPCFIDFSection, "*"});
+}
+
+// The "~XX~" tokens of the end preparations flagged Plotra, each once.
+void CollectPlotraTokens(Catalogue& c) {
+  c.PlotraEndPreps.clear();
+  c.PlotraTokens.Clear();
+  c.PlotraEndPrepsUpper.clear();
+  c.PlotraUpperTokens.Clear();
+  for (pugi::xml_node n : *c.EndPrepNodes) {
+    if (n.type() != pugi::node_element || std::string_view(n.name()) != format::kEndPrep) continue;
+    if (GetAttributeText(n, format::kAttrPlotra, format::kDefaultPlotra) != format::kPlotraYes) continue;
+    std::string token = MakeToken(text::Left(xml::Text(n), 2));
+    if (c.PlotraTokens.Contains(c.PlotraEndPreps, token)) continue;
+    c.PlotraTokens.Append(c.PlotraEndPreps, token);
+    // Tokens are whole characters between two "~", so the upper-cased text is
+    // the upper-cased tokens one after another.
+    c.PlotraUpperTokens.Append(c.PlotraEndPrepsUpper, text::Upper(token));
+  }
+}
+
+void ClearIndexes(Catalogue& c) {
+  c.SKEYIndex = {};
+  c.PCFTYPEIndex = {};
+  c.IDFIndex = {};
+  c.CptTypeTags = {};
+  c.SKEYTags = {};
+  c.DefaultEndPrepTags = {};
+  c.AttMap = {};
+  c.DefaultElbows.clear();
+}
+
+// Whether a component type is a default elbow: an elbow that is neither a
+// 2D return nor the non-standard elbow.
+bool IsDefaultElbow(pugi::xml_node cpt, std::string_view name, std::string_view pcfType) {
+  return pcfType == format::kPCFTYPEElbow &&
+         GetAttributeText(cpt, format::kAttrConfiguration, "") != format::kConfigReturn2D &&
+         name != format::kElbowNonStandard;
+}
+
+// Component types: SKEY index, name index, PCF type index, default elbows.
+void IndexComponentTypes(const SearchResults& r, Catalogue& c) {
+  for (pugi::xml_node cpt : *r.CptTypeNodes) {
+    if (cpt.type() != pugi::node_element) continue;
+    const std::string name(xml::LocalName(cpt));
+    const std::string pcfType = GetAttributeText(cpt, format::kAttrPCFTYPE, "");
+    for (pugi::xml_node child : xml::ChildElements(cpt)) {
+      if (std::string_view(child.name()) == format::kSKEY)
+        Skippable([&] { c.SKEYIndex.Add(name, pcfType, xml::Text(child)); });
+    }
+    Skippable([&] { c.CptTypeTags.Add(name, cpt, name); });
+    Skippable([&] { c.PCFTYPEIndex.Add(name, "", pcfType); });
+    if (IsDefaultElbow(cpt, name, pcfType)) {
+      CDefaultElbow elbow;
+      Skippable([&] { elbow.Initialize(cpt); });
+      c.DefaultElbows.push_back(std::move(elbow));  // kept even when its geometry failed
+    }
+  }
+}
+
+// PCF types (the search result starts as all of them) and the IDF record index.
+void IndexPCFTypes(Catalogue& c, SearchResults& r) {
+  r.PCFTYPEList = NameList{""};
+  for (pugi::xml_node pcf : *c.PCFIDFNodes) {
+    if (pcf.type() != pugi::node_element) continue;
+    const std::string name(xml::LocalName(pcf));
+    r.PCFTYPEList->push_back(name);
+    const std::string marker = xml::FirstChildElement(pcf, format::kDEFAULT) ? format::kDEFAULT : "";
+    for (pugi::xml_node child : xml::ChildElements(pcf)) {
+      if (std::string_view(child.name()) == format::kIDF)
+        Skippable([&] { c.IDFIndex.Add(marker, name, xml::Text(child)); });
+    }
+  }
+}
+
+// SKEY definitions (the last element of a name wins) and default end preparation lists.
+void FileSKEYs(pugi::xml_node root, const SearchResults& r, Catalogue& c) {
+  for (pugi::xml_node skey : *r.SKEYNodes) {
+    if (skey.type() != pugi::node_element || std::string_view(skey.name()) != format::kSKEY) continue;
+    const std::string tag = text::Trim(xml::Text(skey));
+    Skippable([&] { c.SKEYTags.Add(tag, skey, tag); });
+  }
+  Skippable([&] {
+    for (pugi::xml_node skey :
+         xml::SelectChildPath(root, {format::kDefaultEndPrepSection, format::kSKEYList, format::kSKEY})) {
+      const std::string tag = text::Trim(xml::Text(skey));
+      Skippable([&] { c.DefaultEndPrepTags.Add(tag, skey, tag); });
+    }
+  });
+}
+
+// One ATT element: a single attribute, or a numbered family under its base name.
+void MapAttribute(pugi::xml_node att, AttList& map) {
+  const std::string pcf = GetAttributeText(att, format::kAttrPCF, format::kDefaultPCF);
+  const bool useDisplay = text::UpperTrim(GetAttributeText(att, format::kAttrEXPORTUSING,
+                                                           format::kDefaultEXPORTUSING)) == format::kDisplayName;
+  const std::string idf = GetAttributeText(att, format::kAttrIDF, format::kDefaultIDF);
+  if (pcf != format::kDefaultPCF) {
+    Skippable([&] { map.Add(pcf, idf, 1, 0, useDisplay, text::Upper(pcf)); });
+    return;
+  }
+  const std::string base = GetAttributeText(att, format::kAttrPCFBASE, format::kDefaultPCFBASE);
+  if (base == format::kDefaultPCFBASE) return;
+  Skippable([&] {
+    std::int32_t number = WholeNumber(GetAttributeText(att, format::kAttrNUMBER, format::kDefaultNUMBER));
+    std::int32_t attBase = WholeNumber(GetAttributeText(att, format::kAttrBASE, format::kDefaultBASE));
+    map.Add(base, idf, number, attBase, useDisplay, text::Upper(base));
+  });
+}
+
+// Attribute mappings, then the suppressed attributes: a name mapped first keeps its mapping.
+void MapAttributes(Catalogue& c) {
+  if (!c.PlotraAttSection) return;
+  Skippable([&] {
+    for (pugi::xml_node att : xml::SelectChildPath(c.PlotraAttSection, {format::kATT})) MapAttribute(att, c.AttMap);
+  });
+  Skippable([&] {
+    for (pugi::xml_node att : xml::SelectChildPath(c.PlotraAttSection, {format::kSuppressList, format::kATT})) {
+      const std::string s = GetAttributeText(att, format::kAttrSUPPRESS, "");
+      Skippable([&] { c.AttMap.Add(s, "", -1, -1, false, s); });
+    }
+  });
+}
+
+}  // namespace
+
+std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& c, SearchResults& r) {
+  // Reading the sections is the part that fails the build.
+  try {
+    SelectSections(root, c, r);
+    CollectPlotraTokens(c);
+    ClearIndexes(c);
+    c.ListsBuilt = true;
+  } catch (const std::exception& e) {
+    for (NodeList* list : {&c.GroupNodes, &r.CptTypeNodes, &r.SKEYNodes, &c.ConfigurationNodes, &c.EndPrepNodes,
+                           &c.PCFIDFNodes, &r.OperationNodes})
+      list->reset();
+    return std::string(e.what());
+  }
+  IndexComponentTypes(r, c);
+  IndexPCFTypes(c, r);
+  FileSKEYs(root, r, c);
+  MapAttributes(c);
+  return std::nullopt;
+}
+
+pugi::xml_node Catalogue::SKEYElement(const std::string& SKEY, Prefer prefer) const {
+  const bool suffix = SKEYHasEndPrepSuffix(SKEY);
+  if (prefer == Prefer::Own) {
+    pugi::xml_node own = SKEYTags.Item(SKEY).Node;
+    return own || !suffix ? own : SKEYTags.Item(GenericSKEY(SKEY)).Node;
+  }
+  pugi::xml_node generic = suffix ? SKEYTags.Item(GenericSKEY(SKEY)).Node : pugi::xml_node();
+  return generic ? generic : SKEYTags.Item(SKEY).Node;
+}
+
+void Catalogue::RequireLists() const {
+  if (!ListsBuilt) RaiseObjectNotSet();
+}
+
+bool Catalogue::SKEYHasEndPrepSuffix(std::string_view SKEY) const {
+  if (text::Length(SKEY) != 4 || text::Upper(text::Left(SKEY, 2)) == "FL") return false;
+  const std::string token = MakeToken(text::Upper(text::Right(SKEY, 2)));
+  return PlotraTokens.Contains(PlotraEndPreps, token) || token == "~**~";
+}
+
+void SearchResults::AppendNamesToList(std::string_view What, NameList& Names, const CTypeLookup& Source,
+                                      bool Append) {
+  if (!Append) Names.assign(1, "");
+  const bool componentTypes = text::Upper(What) == "COMPONENTTYPE";
+  for (std::int32_t i = 1; i <= Source.nCpts(); ++i)
+    Names.push_back(componentTypes ? Source.GetCptType(i) : Source.GetPCFTYPE(i));
+}
+
+void SearchResults::AppendNamesToList(std::string_view /*What*/, NameList& Names,
+                                      const std::vector<pugi::xml_node>& Source, bool Append) {
+  if (!Append) Names.assign(1, "");
+  for (pugi::xml_node n : Source) Names.emplace_back(xml::LocalName(n));
+}
+
+void FilterCptTypesByGroup(const Catalogue& catalogue, SearchResults& results, std::string_view Kind,
+                           std::string_view Group) {
+  std::optional<NameList>& found = results.FoundCptTypes;
+  NameList names;
+  if (found && found->size() > 1) names.assign(found->begin() + 1, found->end());
+  found = NameList{""};
+  if (Kind != "Group") return;
+  const std::string group = text::Upper(Group);
+  for (const std::string& name : names) {
+    pugi::xml_node node = catalogue.CptTypeTags.Item(name).Node;
+    if (!node) RaiseObjectNotSet();
+    if (text::Upper(xml::LocalName(node.parent())) == group) found->push_back(name);
+  }
+}
+
+}  // namespace model
+}  // namespace pipedex

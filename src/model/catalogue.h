@@ -1,0 +1,87 @@
+#pragma once
+
+// The catalogue as the list build leaves it: the section handles, the index
+// classes and the token strings, all rebuilt together from the merged
+// document; and the search results, which the build resets to whole sections
+// and the Find* operations replace.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "model/att_list.h"
+#include "model/ctype_index.h"
+#include "model/tag_list.h"
+#include "model/token_index.h"
+#include "pipedex/default_elbow.h"
+
+namespace pipedex {
+
+// A node list that may not exist at all (never built, or cleared by a failed build).
+using NodeList = std::optional<std::vector<pugi::xml_node>>;
+// A result list of names: slot 0 is "", the names start at slot 1.
+using NameList = std::vector<std::string>;
+
+// The generic form of an SKEY: its first two characters followed by "**".
+std::string GenericSKEY(std::string_view SKEY);
+
+namespace model {
+
+struct Catalogue {
+  pugi::xml_node CptSection, SKEYSection, PCFIDFSection, PlotraAttSection;
+  NodeList GroupNodes, ConfigurationNodes, EndPrepNodes, PCFIDFNodes;
+  std::string PlotraEndPreps;
+  TokenIndex PlotraTokens;  // answers "does a token occur in PlotraEndPreps" in constant time
+  std::string PlotraEndPrepsUpper;  // PlotraEndPreps upper-cased, with its own token index
+  TokenIndex PlotraUpperTokens;
+  CTypeIndex SKEYIndex, PCFTYPEIndex, IDFIndex;
+  TagList CptTypeTags, SKEYTags, DefaultEndPrepTags;
+  AttList AttMap;
+  std::vector<CDefaultElbow> DefaultElbows;
+
+  // Whether a list build has filled the indexes. A load that failed before the
+  // build (a broken project file or language variant) leaves them missing
+  // rather than empty: operations that read them raise 91 (object not set)
+  // and so answer by their own failure rule.
+  bool ListsBuilt = false;
+  void RequireLists() const;
+
+  // Whether a SKEY ends in an end preparation of the Plotra convention (or "**"),
+  // so that a query may fall back to its generic form.
+  bool SKEYHasEndPrepSuffix(std::string_view SKEY) const;
+
+  // The A_SKEY element defining an SKEY: its own, or for a suffix SKEY its
+  // generic one, tried in the given order; an empty node when neither exists.
+  enum class Prefer { Own, Generic };
+  pugi::xml_node SKEYElement(const std::string& SKEY, Prefer prefer) const;
+};
+
+// The lists the searches replace. The build resets all but FoundCptTypes to
+// their whole sections; FoundCptTypes only FindComponentTypes writes.
+struct SearchResults {
+  NodeList CptTypeNodes, SKEYNodes, OperationNodes;
+  std::optional<NameList> PCFTYPEList;
+  std::optional<NameList> FoundCptTypes;
+
+  // Appends the component types (What = "ComponentType") or PCF types of an index entry.
+  static void AppendNamesToList(std::string_view What, NameList& Names, const CTypeLookup& Source, bool Append);
+  // Appends the element names of a node selection.
+  static void AppendNamesToList(std::string_view What, NameList& Names, const std::vector<pugi::xml_node>& Source,
+                                bool Append);
+};
+
+// Keeps in FoundCptTypes only the component types of one group (Kind "Group").
+void FilterCptTypesByGroup(const Catalogue& catalogue, SearchResults& results, std::string_view Kind,
+                           std::string_view Group);
+
+// Builds the catalogue and resets the search results from the root element of
+// the merged document. Returns the failure when the sections could not be
+// read (the node lists are then absent); from the indexes on, an entry that
+// cannot be made is left out and the build goes on.
+std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& catalogue, SearchResults& results);
+
+}  // namespace model
+}  // namespace pipedex

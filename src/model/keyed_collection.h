@@ -1,0 +1,35 @@
+#pragma once
+
+// What the index classes share: their entries in a KeyedList, the count, the
+// walk in filing order, and removal by key or position (an unknown one raises
+// "invalid collection item").
+
+#include <cstdint>
+#include <string_view>
+#include <utility>
+
+#include "base/errors.h"
+#include "model/keyed_list.h"
+
+namespace pipedex::model {
+
+template <typename Entry>
+class KeyedCollection {
+ public:
+  std::int32_t Count() const { return items_.Count(); }
+  void Remove(std::string_view key) {
+    if (!items_.Remove(key)) RaiseInvalidCollectionItem();
+  }
+  void Remove(std::int64_t position) {
+    if (!items_.RemoveAt(position)) RaiseInvalidCollectionItem();
+  }
+  template <typename F>
+  void ForEach(F&& f) const {
+    items_.ForEach(std::forward<F>(f));
+  }
+
+ protected:
+  KeyedList<Entry> items_;
+};
+
+}  // namespace pipedex::model

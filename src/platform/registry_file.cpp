@@ -1,0 +1,161 @@
+#include "platform/registry_file.h"
+
+#include "base/files.h"
+#include "base/text.h"
+
+namespace pipedex::registry {
+namespace {
+
+std::string FromUtf16Le(std::string_view bytes) {
+  std::string out;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    std::uint32_t cp = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size()) {
+      std::uint32_t lo = static_cast<unsigned char>(bytes[i + 2]) | (static_cast<unsigned char>(bytes[i + 3]) << 8);
+      if (lo >= 0xDC00 && lo <= 0xDFFF) {
+        cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
+        i += 2;
+      }
+    }
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+  }
+  return out;
+}
+
+std::string_view StripSpace(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+// Reads a quoted text with the escapes \\ and \" starting at s[0] == '"'.
+// Returns the number of characters used, 0 when the text is not closed.
+std::size_t ReadQuoted(std::string_view s, std::string& out) {
+  out.clear();
+  for (std::size_t i = 1; i < s.size(); ++i) {
+    if (s[i] == '\\' && i + 1 < s.size() && (s[i + 1] == '\\' || s[i + 1] == '"')) {
+      out.push_back(s[++i]);
+    } else if (s[i] == '"') {
+      return i + 1;
+    } else {
+      out.push_back(s[i]);
+    }
+  }
+  return 0;
+}
+
+bool IsHiveName(std::string_view upperHive) {
+  return upperHive == "HKEY_CLASSES_ROOT" || upperHive == "HKEY_CURRENT_USER" || upperHive == "HKEY_LOCAL_MACHINE" ||
+         upperHive == "HKEY_USERS";
+}
+
+// A value line: "name"=... or @=..., with a quoted text, dword:hex digits, or
+// anything else (a value of another type). False for a line that is none.
+bool ReadValueLine(std::string_view line, std::string& name, FileValue& value) {
+  std::size_t used = 0;
+  if (line.front() == '"') {
+    used = ReadQuoted(line, name);
+    if (used == 0) return false;
+  } else if (line.front() == '@') {
+    used = 1;  // the key's default value, whose name is ""
+  } else {
+    return false;
+  }
+  std::string_view rest = StripSpace(line.substr(used));
+  if (rest.empty() || rest.front() != '=') return false;
+  rest = StripSpace(rest.substr(1));
+  if (!rest.empty() && rest.front() == '"') {
+    if (ReadQuoted(rest, value.text) == 0) return false;
+    value.type = 1;
+  } else if (text::StartsWith(text::Upper(rest.substr(0, 6)), "DWORD:")) {
+    std::string digits(StripSpace(rest.substr(6)));
+    if (digits.empty() || digits.size() > 8 || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+      return false;
+    value.type = 4;
+    value.number = static_cast<std::uint32_t>(std::stoul(digits, nullptr, 16));
+  } else {
+    value.type = 3;  // hex data and every other form: a value of another type
+    value.text = std::string(rest);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string RegistryFile::Normalise(std::string_view key) {
+  std::string k = text::Upper(key);
+  while (!k.empty() && k.back() == '\\') k.pop_back();
+  return k;
+}
+
+RegistryFile RegistryFile::Parse(std::string_view content) {
+  RegistryFile file;
+  std::string converted;
+  if (content.size() >= 2 && static_cast<unsigned char>(content[0]) == 0xFF &&
+      static_cast<unsigned char>(content[1]) == 0xFE) {
+    converted = FromUtf16Le(content.substr(2));
+    content = converted;
+  } else if (content.size() >= 3 && content.substr(0, 3) == "\xEF\xBB\xBF") {
+    content.remove_prefix(3);
+  }
+
+  std::map<std::string, FileValue>* current = nullptr;
+  std::size_t pos = 0;
+  while (pos <= content.size()) {
+    std::size_t end = content.find('\n', pos);
+    if (end == std::string_view::npos) end = content.size();
+    std::string_view line = StripSpace(content.substr(pos, end - pos));
+    pos = end + 1;
+    if (line.empty() || line.front() == ';') continue;
+    if (line.front() == '[') {
+      current = nullptr;
+      if (line.back() != ']' || line.size() < 3) continue;
+      std::string key = Normalise(line.substr(1, line.size() - 2));
+      std::string hive = key.substr(0, key.find('\\'));
+      if (!IsHiveName(hive)) continue;
+      current = &file.keys_[key];
+      continue;
+    }
+    if (!current) continue;  // a value outside any section, or a header line
+    std::string name;
+    FileValue value;
+    if (ReadValueLine(line, name, value)) (*current)[text::Upper(name)] = value;
+  }
+  return file;
+}
+
+RegistryFile RegistryFile::Load(const std::string& path) {
+  // Read only when it is a regular file within the size limit.
+  std::string content;
+  return files::ReadWholeFile(path, kMaxFileSize, content) == files::ReadStatus::Ok ? Parse(content) : RegistryFile{};
+}
+
+bool RegistryFile::KeyExists(const std::string& fullKey) const {
+  std::string key = Normalise(fullKey);
+  if (keys_.count(key)) return true;
+  auto it = keys_.lower_bound(key + "\\");
+  return it != keys_.end() && text::StartsWith(it->first, key + "\\");
+}
+
+const FileValue* RegistryFile::FindValue(const std::string& fullKey, const std::string& valueName) const {
+  auto it = keys_.find(Normalise(fullKey));
+  if (it == keys_.end()) return nullptr;
+  auto v = it->second.find(text::Upper(valueName));
+  return v == it->second.end() ? nullptr : &v->second;
+}
+
+}  // namespace pipedex::registry

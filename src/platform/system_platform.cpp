@@ -1,0 +1,175 @@
+// The platform of this system: real files, the folder of the loaded library,
+// the POSIX locale variables and the registry file.
+
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <vector>
+
+#include "platform/registry_file.h"
+#include "base/text.h"
+#include "pipedex/platform.h"
+
+namespace pipedex {
+namespace {
+
+constexpr const char* kSystemRegistryFile = "/etc/pipedex/registry.reg";
+
+// Where the package installs its data, relative to the installed library's
+// folder (set by the build from the install layout).
+#ifndef PIPEDEX_LIB_TO_DATA
+#define PIPEDEX_LIB_TO_DATA "../share/pipedex"
+#endif
+
+std::string RootName(RegistryHandle root) {
+  switch (root) {
+    case kClassesRoot: return "HKEY_CLASSES_ROOT";
+    case kCurrentUser: return "HKEY_CURRENT_USER";
+    case kLocalMachine: return "HKEY_LOCAL_MACHINE";
+    case kUsers: return "HKEY_USERS";
+    default: return "";
+  }
+}
+
+// Splits "ll_CC[.charset][@modifier]" into its language and country.
+LocaleNames ParseLocale(const std::string& value) {
+  if (value.empty() || value == "C" || value == "POSIX" || text::StartsWith(value, "C.")) return {"en", "US"};
+  std::string base = value.substr(0, value.find_first_of(".@"));
+  auto sep = base.find_first_of("_-");
+  if (sep == std::string::npos) return {base, ""};
+  return {base.substr(0, sep), base.substr(sep + 1)};
+}
+
+std::string LibraryFolder() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&ParseLocale), &info) == 0 || !info.dli_fname) return ".";
+  std::string path = info.dli_fname;
+  char* real = realpath(path.c_str(), nullptr);
+  if (real) {
+    path = real;
+    std::free(real);
+  }
+  auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "" : path.substr(0, slash);
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st {};
+  // A path with a zero byte names no file (the system would read only its start).
+  return !path.empty() && path.find('\0') == std::string::npos && ::stat(path.c_str(), &st) == 0 &&
+         S_ISREG(st.st_mode);
+}
+
+std::string InstalledRegistryFile() {
+  auto path = std::filesystem::path(LibraryFolder() + "/") / PIPEDEX_LIB_TO_DATA / "registry.reg";
+  return path.lexically_normal().string();
+}
+
+class SystemPlatform final : public Platform {
+ public:
+  explicit SystemPlatform(SystemPlatformOptions options) : options_(std::move(options)) {}
+
+  bool FileExists(const std::string& path) override { return IsRegularFile(path); }
+
+  std::string ParentFolder(const std::string& path) override {
+    auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return "";
+    std::string parent = path.substr(0, slash);
+    while (parent.size() > 1 && parent.back() == '/') parent.pop_back();
+    return parent;
+  }
+
+  std::string ComponentFolder() override {
+    if (!options_.componentFolder.empty()) {
+      std::string folder = options_.componentFolder;
+      while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+      return folder;
+    }
+    return LibraryFolder();
+  }
+
+  LocaleNames ThreadLocale() override {
+    if (!options_.locale.empty()) return ParseLocale(options_.locale);
+    for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+      const char* v = std::getenv(var);
+      if (v && *v) return ParseLocale(v);
+    }
+    return {"en", "US"};
+  }
+
+  std::int32_t OpenRegistryKey(RegistryHandle root, const std::string& subKey, RegistryHandle& key) override {
+    key = 0;
+    std::string rootName = RootName(root);
+    if (rootName.empty()) return kStatusInvalidHandle;
+    std::string fullKey = subKey.empty() ? rootName : rootName + "\\" + subKey;
+    auto file = registry::RegistryFile::Load(RegistryPath());
+    if (!file.KeyExists(fullKey)) return kStatusNotFound;
+    key = nextHandle_++;
+    open_.emplace(key, OpenKey{std::move(file), fullKey});
+    return kStatusSuccess;
+  }
+
+  std::int32_t QueryRegistryValue(RegistryHandle key, const std::string& name, std::uint32_t& type, std::string* data,
+                                  std::uint32_t& size) override {
+    auto it = open_.find(key);
+    if (it == open_.end()) return kStatusInvalidHandle;
+    const registry::FileValue* value = it->second.file.FindValue(it->second.key, name);
+    if (!value) return kStatusNotFound;
+    std::string bytes;
+    if (value->type == kRegString) {
+      bytes = value->text + '\0';
+    } else if (value->type == kRegDword) {
+      for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>((value->number >> (8 * i)) & 0xFF));
+    } else {
+      bytes = value->text;
+    }
+    type = value->type;
+    if (data) {
+      if (size < bytes.size()) {
+        size = static_cast<std::uint32_t>(bytes.size());
+        return kStatusMoreData;
+      }
+      data->assign(bytes);
+    }
+    size = static_cast<std::uint32_t>(bytes.size());
+    return kStatusSuccess;
+  }
+
+  void CloseRegistryKey(RegistryHandle key) override { open_.erase(key); }
+
+ private:
+  struct OpenKey {
+    registry::RegistryFile file;
+    std::string key;
+  };
+
+  std::string RegistryPath() const {
+    auto candidates = SystemRegistryFiles(options_);
+    for (const auto& path : candidates)
+      if (IsRegularFile(path)) return path;
+    return candidates.front();
+  }
+
+  SystemPlatformOptions options_;
+  RegistryHandle nextHandle_ = 1;
+  std::map<RegistryHandle, OpenKey> open_;
+};
+
+}  // namespace
+
+std::vector<std::string> SystemRegistryFiles(const SystemPlatformOptions& options) {
+  if (!options.registryFile.empty()) return {options.registryFile};
+  const char* env = std::getenv("PIPEDEX_REGISTRY");
+  if (env && *env) return {env};
+  return {kSystemRegistryFile, InstalledRegistryFile()};
+}
+
+std::shared_ptr<Platform> MakeSystemPlatform(SystemPlatformOptions options) {
+  return std::make_shared<SystemPlatform>(std::move(options));
+}
+
+}  // namespace pipedex
