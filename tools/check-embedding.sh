@@ -10,12 +10,7 @@ how="${1:-add_subdirectory}"
 build="${2:-build-embedding}"
 jobs="${JOBS:-2}"
 
-failed=0
-check() {  # check NAME COMMAND...: runs a check and reports it
-  local name="$1"; shift
-  if "$@"; then echo "ok:   $name"; else echo "FAIL: $name"; failed=$((failed + 1)); fi
-}
-contains() { grep -qF -- "$2" <<<"$1"; }
+. tools/check-helpers.sh
 
 cmake -S examples/embedding -B "$build" -DPIPEDEX_EMBED_WITH="$how" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j "$jobs"
@@ -27,8 +22,4 @@ check "no test suite in the parent's build" test -z "$(find "$build" -name piped
 check "no install rules added to the parent" \
   test -z "$(cmake --install "$build" --prefix "$build/installed" 2>&1 | grep "Installing:" || true)"
 
-if [ "$failed" -ne 0 ]; then
-  echo "check-embedding ($how): $failed check(s) failed"
-  exit 1
-fi
-echo "check-embedding ($how): every check passed"
+finish_checks "check-embedding ($how)"

@@ -10,12 +10,7 @@ cd "$(dirname "$0")/.."
 
 prefix="$(mktemp -d)"
 trap 'rm -rf "$prefix" build-consumer' EXIT
-failed=0
-check() {  # check NAME COMMAND...: runs a check and reports it
-  local name="$1"; shift
-  if "$@"; then echo "ok:   $name"; else echo "FAIL: $name"; failed=$((failed + 1)); fi
-}
-contains() { grep -qF -- "$2" <<<"$1"; }
+. tools/check-helpers.sh
 
 cmake --install build --prefix "$prefix"
 unset PIPEDEX_REGISTRY
@@ -58,8 +53,4 @@ if [ -d "$python_dir/pipedex" ]; then
     "Weld neck flange"
 fi
 
-if [ "$failed" -ne 0 ]; then
-  echo "check-install: $failed check(s) failed"
-  exit 1
-fi
-echo "check-install: every check passed"
+finish_checks "check-install"

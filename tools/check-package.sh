@@ -13,13 +13,7 @@ libdir="$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$build/CMakeCache.txt")"
 
 stage="$(mktemp -d)"
 trap 'rm -rf "$stage"' EXIT
-failed=0
-check() {  # check NAME COMMAND...: runs a check and reports it
-  local name="$1"; shift
-  if "$@"; then echo "ok:   $name"; else echo "FAIL: $name"; failed=$((failed + 1)); fi
-}
-contains() { grep -qF -- "$2" <<<"$1"; }
-lacks() { ! grep -qE -- "$2" <<<"$1"; }
+. tools/check-helpers.sh
 
 DESTDIR="$stage" cmake --install "$build"
 root="$stage$final_prefix"
@@ -54,8 +48,4 @@ if [ ! -e /etc/pipedex/registry.reg ]; then
   check "which names the catalogue's final place" contains "$info" "$final_prefix/share/pipedex/SystemPipedex.xml"
 fi
 
-if [ "$failed" -ne 0 ]; then
-  echo "check-package: $failed check(s) failed"
-  exit 1
-fi
-echo "check-package: every check passed"
+finish_checks "check-package"
