@@ -148,8 +148,11 @@ TEST(RegistryInput, EnvironmentChoosesTheRegistryFileAndTheLocale) {
   EXPECT_EQ(MakeSystemPlatform()->ComponentFolder(), bin);
 
   // Registry files in the order they are tried: an option, the environment,
-  // else the system-wide file and the one installed with the library.
-  const std::string installed = std::filesystem::path(bin).parent_path().string() + "/share/pipedex/registry.reg";
+  // else the system-wide file and the one installed with the library (its data
+  // folder relative to the library folder: "../share/pipedex" under /usr/local,
+  // "../../share/pipedex" under a multiarch /usr/lib/<triplet>).
+  const std::string installed =
+      (std::filesystem::path(bin + "/") / PIPEDEX_LIB_TO_DATA / "registry.reg").lexically_normal().string();
   EXPECT_EQ(SystemRegistryFiles({"", "/x.reg", ""}), std::vector<std::string>{"/x.reg"});
   EXPECT_EQ(SystemRegistryFiles(), std::vector<std::string>{reg});
   ScopedEnv unset("PIPEDEX_REGISTRY", "");
