@@ -93,7 +93,7 @@ class PIPEDEX_API Pipedex {
   // (attIsNotRecognised for an unknown name).
   AttCheck PCFAttributeCheck(const std::string& strAttribute);
   // IDF record number to PCF attribute name ("" for none) and back (-9999 for none). Throw
-  // 13 (type mismatch) or 6 (overflow) when the catalogue's IDF text is not a usable number.
+  // type mismatch (13) or overflow (6) when the catalogue's IDF text is not a usable number.
   std::string GetPCFAttribute(std::int32_t IDFAttribute);
   std::int32_t GetIDFAttribute(const std::string& PCFAttribute);
 

@@ -331,7 +331,7 @@ std::size_t ReadDeclaration(std::string_view t, Declaration& d, std::string& rea
   if (end == kNone) return fail(0, "The XML declaration is not closed.");
   const std::string_view decl = t.substr(0, end);
   std::size_t p = 5;
-  int stage = 0;  // 1 after version, 2 after encoding, 3 after standalone
+  int stage = 0;  // pseudo-attributes read so far: version, then encoding, then standalone
   while (true) {
     const std::size_t before = p;
     while (p < decl.size() && IsSpace(decl[p])) ++p;

@@ -15,8 +15,8 @@ namespace pipedex::model {
 struct AttLookup {
   std::string PCFAttribute;    // the attribute name, or a family's base name
   std::string IDFAttribute;    // record number text, or a ";"-separated list
-  std::int32_t Number = 0;     // 1 single, family size, -1 suppressed
-  std::int32_t AttBase = 0;    // 0 single, first member number, -1 suppressed
+  std::int32_t Number = 0;     // family size; one for a single attribute, -1 when suppressed
+  std::int32_t AttBase = 0;    // first member number; zero for a single attribute, -1 when suppressed
   bool UseDisplayName = false;
 };
 

@@ -20,7 +20,7 @@
 namespace pipedex::registry {
 
 struct FileValue {
-  std::uint32_t type = 0;  // 1 text, 4 number, anything else another type
+  std::uint32_t type = 0;  // registry value type: text (1), number (4), or another type
   std::string text;
   std::uint32_t number = 0;
 };

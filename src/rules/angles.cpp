@@ -95,7 +95,7 @@ void Pipedex::GetAngleComponentData2(const std::string& ComponentType, const std
                                      const std::string& EndPrep_2, double Angle, bool& Trimmed,
                                      double& StandardAngle, std::string& StandardComponentType) {
   // Initialisation errors reach the caller; every later failure answers the
-  // 90 degree component of the type asked for, untrimmed.
+  // component of the type asked for at ninety degrees, untrimmed.
   impl_->Initialise();
   std::string componentType = ComponentType;
   try {

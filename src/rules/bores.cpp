@@ -27,7 +27,7 @@ std::string UnitName(const std::string& units) {
 
 // The first row, in document order, of the conversion tables whose value in the
 // unit column equals the bore. Values compare as numbers, so a row written
-// 2.0 matches the bore 2; the bore counts with the 15 significant digits of
+// "2.0" matches a bore of two; the bore counts with the 15 significant digits of
 // its decimal text, and a bore that is not a finite number matches no row.
 pugi::xml_node FindBoreRow(pugi::xml_node dataRoot, const std::string& unit, double bore) {
   if (!dataRoot) RaiseObjectNotSet();
