@@ -28,9 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     registry::GetRegistryValue(*platform, hive, "Software/Zenrod/Pipedex/Settings", "DataPath", std::string());
   // The initialiser with that registry, unless the value names a file that
   // exists outside the scratch folder (the fuzzer is not to read the system's files).
-  const registry::FileValue* value =
+  const RegistryValue* value =
       file.FindValue("HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings", "DataPath");
-  if (value && value->type == 1 && !value->text.empty() && value->text.rfind(scratch.path(), 0) != 0) {
+  if (value && value->kind == RegistryValue::Kind::Text && !value->text.empty() && value->text.rfind(scratch.path(), 0) != 0) {
     std::error_code ec;
     if (std::filesystem::exists(value->text, ec) || ec) return 0;
   }

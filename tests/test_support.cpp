@@ -38,13 +38,11 @@ TestPlatform::TestPlatform(std::string folder, LocaleNames loc)
     : componentFolder(std::move(folder)), locale(std::move(loc)) {}
 
 void TestPlatform::SetRegistryString(const std::string& key, const std::string& name, const std::string& value) {
-  keys_[text::Upper(key)][text::Upper(name)] = {kRegString, value + '\0'};
+  keys_[text::Upper(key)][text::Upper(name)] = {RegistryValue::Kind::Text, value, 0};
 }
 
 void TestPlatform::SetRegistryDword(const std::string& key, const std::string& name, std::uint32_t value) {
-  std::string bytes;
-  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-  keys_[text::Upper(key)][text::Upper(name)] = {kRegDword, bytes};
+  keys_[text::Upper(key)][text::Upper(name)] = {RegistryValue::Kind::Number, "", value};
 }
 
 void TestPlatform::AddRegistryKey(const std::string& key) { keys_[text::Upper(key)]; }
@@ -71,16 +69,13 @@ std::int32_t TestPlatform::OpenRegistryKey(RegistryHandle root, const std::strin
   return kStatusSuccess;
 }
 
-std::int32_t TestPlatform::QueryRegistryValue(RegistryHandle key, const std::string& name, std::uint32_t& type,
-                                              std::string* data, std::uint32_t& size) {
+std::int32_t TestPlatform::ReadRegistryValue(RegistryHandle key, const std::string& name, RegistryValue& value) {
   auto k = open_.find(key);
   if (k == open_.end()) return kStatusInvalidHandle;
   auto& values = keys_[k->second];
   auto v = values.find(text::Upper(name));
   if (v == values.end()) return kStatusNotFound;
-  type = v->second.type;
-  if (data) *data = v->second.bytes;
-  size = static_cast<std::uint32_t>(v->second.bytes.size());
+  value = v->second;
   return kStatusSuccess;
 }
 

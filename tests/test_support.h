@@ -48,16 +48,11 @@ class TestPlatform : public Platform {
   std::string ComponentFolder() override { return componentFolder; }
   LocaleNames ThreadLocale() override { return locale; }
   std::int32_t OpenRegistryKey(RegistryHandle root, const std::string& subKey, RegistryHandle& key) override;
-  std::int32_t QueryRegistryValue(RegistryHandle key, const std::string& name, std::uint32_t& type, std::string* data,
-                                  std::uint32_t& size) override;
+  std::int32_t ReadRegistryValue(RegistryHandle key, const std::string& name, RegistryValue& value) override;
   void CloseRegistryKey(RegistryHandle) override {}
 
  private:
-  struct Value {
-    std::uint32_t type;
-    std::string bytes;
-  };
-  std::map<std::string, std::map<std::string, Value>> keys_;  // upper-cased names
+  std::map<std::string, std::map<std::string, RegistryValue>> keys_;  // upper-cased names
   std::map<RegistryHandle, std::string> open_;
   RegistryHandle next_ = 1;
 };

@@ -30,8 +30,7 @@ class AppPlatform : public pipedex::Platform {
     key = 0;
     return pipedex::kStatusNotFound;
   }
-  std::int32_t QueryRegistryValue(pipedex::RegistryHandle, const std::string&, std::uint32_t&, std::string*,
-                                  std::uint32_t&) override {
+  std::int32_t ReadRegistryValue(pipedex::RegistryHandle, const std::string&, pipedex::RegistryValue&) override {
     return pipedex::kStatusNotFound;
   }
   void CloseRegistryKey(pipedex::RegistryHandle) override {}

@@ -23,15 +23,18 @@ inline constexpr RegistryHandle kCurrentUser = 0x80000001u;
 inline constexpr RegistryHandle kLocalMachine = 0x80000002u;
 inline constexpr RegistryHandle kUsers = 0x80000003u;
 
-// Registry value types, as the Windows registry numbers them.
-inline constexpr std::uint32_t kRegString = 1;  // text, stored with its terminating zero
-inline constexpr std::uint32_t kRegDword = 4;   // 32-bit number, little-endian
+// A registry value as the platform hands it over.
+struct RegistryValue {
+  enum class Kind { Text, Number, Other };
+  Kind kind = Kind::Other;
+  std::string text;          // Kind::Text: the text, without a terminating zero
+  std::uint32_t number = 0;  // Kind::Number: the 32-bit number
+};
 
 // Status codes, as the Windows registry functions return them.
 inline constexpr std::int32_t kStatusSuccess = 0;
 inline constexpr std::int32_t kStatusNotFound = 2;
 inline constexpr std::int32_t kStatusInvalidHandle = 6;
-inline constexpr std::int32_t kStatusMoreData = 234;
 
 // What the component needs from its host system. Pipedex() uses the system
 // implementation (SystemPlatform); embedding applications and tests may
@@ -52,12 +55,10 @@ class PIPEDEX_API Platform {
   // Opens a key below a root key for reading. Returns a status code.
   virtual std::int32_t OpenRegistryKey(RegistryHandle root, const std::string& subKey,
                                        RegistryHandle& key) = 0;
-  // Reads a value of an open key: its type and its bytes. When data is null only
-  // the type and the byte size are returned; otherwise at most `size` bytes are
-  // copied into data and size is set to the byte size. Returns a status code.
-  virtual std::int32_t QueryRegistryValue(RegistryHandle key, const std::string& name,
-                                          std::uint32_t& type, std::string* data,
-                                          std::uint32_t& size) = 0;
+  // Reads a value of an open key. Returns a status code: kStatusNotFound when
+  // the key has no such value, kStatusInvalidHandle when the key is not open.
+  virtual std::int32_t ReadRegistryValue(RegistryHandle key, const std::string& name, RegistryValue& value) = 0;
+  // Closes a key opened by OpenRegistryKey.
   virtual void CloseRegistryKey(RegistryHandle key) = 0;
 };
 

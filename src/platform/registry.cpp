@@ -1,7 +1,6 @@
 #include "platform/registry.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace pipedex::registry {
 namespace {
@@ -34,30 +33,19 @@ std::int32_t QueryRegistryValue(Platform& platform, RegistryHandle key, const st
   std::int32_t status = -1;
   value = std::monostate{};
   try {
-    std::uint32_t type = 0, size = 0;
-    status = platform.QueryRegistryValue(key, valueName, type, nullptr, size);
+    RegistryValue read;
+    status = platform.ReadRegistryValue(key, valueName, read);
     if (status != kStatusSuccess) return status;
-    if (type == kRegString) {
-      std::string buffer(size, '\0');
-      status = platform.QueryRegistryValue(key, valueName, type, &buffer, size);
-      if (status == kStatusSuccess) {
-        // The text without its terminating zero: the first size - 1 characters.
-        std::string text = buffer.substr(0, size > 0 ? size - 1 : 0);
-        text = text.substr(0, std::strlen(text.c_str()));
-        value = text;
-      }
-      return status;
-    }
-    if (type == kRegDword) {
-      std::string buffer(4, '\0');
-      size = 4;
-      status = platform.QueryRegistryValue(key, valueName, type, &buffer, size);
-      if (status == kStatusSuccess) {
-        std::uint32_t n = 0;
-        for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<unsigned char>(buffer[static_cast<std::size_t>(i)]);
-        value = static_cast<std::int32_t>(n);
-      }
-      return status;
+    switch (read.kind) {
+      case RegistryValue::Kind::Text:
+        // A text ends at its first zero character, as a C string read from the registry does.
+        value = read.text.substr(0, read.text.find('\0'));
+        return status;
+      case RegistryValue::Kind::Number:
+        value = static_cast<std::int32_t>(read.number);
+        return status;
+      case RegistryValue::Kind::Other:
+        break;
     }
     return -1;
   } catch (...) {

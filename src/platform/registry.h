@@ -18,7 +18,7 @@ using Value = std::variant<std::monostate, std::string, std::int32_t>;
 // be opened. Never throws.
 Value GetRegistryValue(Platform& platform, std::int32_t hive, std::string keyPath, const std::string& valueName,
                        const Value& fallback);
-// Reads a string or 32-bit number value of an open key into value. Returns 0
+// Reads a text or 32-bit number value of an open key into value. Returns 0
 // on success, otherwise the platform's status code or -1. Never throws.
 std::int32_t QueryRegistryValue(Platform& platform, RegistryHandle key, const std::string& valueName, Value& value);
 // The root key handle of hive number 1 to 4; 0 for any other number.

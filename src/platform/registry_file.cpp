@@ -65,7 +65,7 @@ bool IsHiveName(std::string_view upperHive) {
 
 // A value line: "name"=... or @=..., with a quoted text, dword:hex digits, or
 // anything else (a value of another type). False for a line that is none.
-bool ReadValueLine(std::string_view line, std::string& name, FileValue& value) {
+bool ReadValueLine(std::string_view line, std::string& name, RegistryValue& value) {
   std::size_t used = 0;
   if (line.front() == '"') {
     used = ReadQuoted(line, name);
@@ -80,15 +80,15 @@ bool ReadValueLine(std::string_view line, std::string& name, FileValue& value) {
   rest = StripSpace(rest.substr(1));
   if (!rest.empty() && rest.front() == '"') {
     if (ReadQuoted(rest, value.text) == 0) return false;
-    value.type = 1;
+    value.kind = RegistryValue::Kind::Text;
   } else if (text::StartsWith(text::Upper(rest.substr(0, 6)), "DWORD:")) {
     std::string digits(StripSpace(rest.substr(6)));
     if (digits.empty() || digits.size() > 8 || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
       return false;
-    value.type = 4;
+    value.kind = RegistryValue::Kind::Number;
     value.number = static_cast<std::uint32_t>(std::stoul(digits, nullptr, 16));
   } else {
-    value.type = 3;  // hex data and every other form: a value of another type
+    value.kind = RegistryValue::Kind::Other;  // hex data and every other form
     value.text = std::string(rest);
   }
   return true;
@@ -113,7 +113,7 @@ RegistryFile RegistryFile::Parse(std::string_view content) {
     content.remove_prefix(3);
   }
 
-  std::map<std::string, FileValue>* current = nullptr;
+  std::map<std::string, RegistryValue>* current = nullptr;
   std::size_t pos = 0;
   while (pos <= content.size()) {
     std::size_t end = content.find('\n', pos);
@@ -132,7 +132,7 @@ RegistryFile RegistryFile::Parse(std::string_view content) {
     }
     if (!current) continue;  // a value outside any section, or a header line
     std::string name;
-    FileValue value;
+    RegistryValue value;
     if (ReadValueLine(line, name, value)) (*current)[text::Upper(name)] = value;
   }
   return file;
@@ -151,7 +151,7 @@ bool RegistryFile::KeyExists(const std::string& fullKey) const {
   return it != keys_.end() && text::StartsWith(it->first, key + "\\");
 }
 
-const FileValue* RegistryFile::FindValue(const std::string& fullKey, const std::string& valueName) const {
+const RegistryValue* RegistryFile::FindValue(const std::string& fullKey, const std::string& valueName) const {
   auto it = keys_.find(Normalise(fullKey));
   if (it == keys_.end()) return nullptr;
   auto v = it->second.find(text::Upper(valueName));

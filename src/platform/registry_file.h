@@ -17,13 +17,9 @@
 #include <string>
 #include <string_view>
 
-namespace pipedex::registry {
+#include "pipedex/platform.h"
 
-struct FileValue {
-  std::uint32_t type = 0;  // registry value type: text (1), number (4), or another type
-  std::string text;
-  std::uint32_t number = 0;
-};
+namespace pipedex::registry {
 
 class RegistryFile {
  public:
@@ -38,11 +34,11 @@ class RegistryFile {
   // Whether the key "HIVE\path" exists (a section names it or a key below it).
   bool KeyExists(const std::string& fullKey) const;
   // The value of a key, or null when the key or the value does not exist.
-  const FileValue* FindValue(const std::string& fullKey, const std::string& valueName) const;
+  const RegistryValue* FindValue(const std::string& fullKey, const std::string& valueName) const;
 
  private:
   static std::string Normalise(std::string_view key);
-  std::map<std::string, std::map<std::string, FileValue>> keys_;
+  std::map<std::string, std::map<std::string, RegistryValue>> keys_;
 };
 
 }  // namespace pipedex::registry

@@ -113,29 +113,12 @@ class SystemPlatform final : public Platform {
     return kStatusSuccess;
   }
 
-  std::int32_t QueryRegistryValue(RegistryHandle key, const std::string& name, std::uint32_t& type, std::string* data,
-                                  std::uint32_t& size) override {
+  std::int32_t ReadRegistryValue(RegistryHandle key, const std::string& name, RegistryValue& value) override {
     auto it = open_.find(key);
     if (it == open_.end()) return kStatusInvalidHandle;
-    const registry::FileValue* value = it->second.file.FindValue(it->second.key, name);
-    if (!value) return kStatusNotFound;
-    std::string bytes;
-    if (value->type == kRegString) {
-      bytes = value->text + '\0';
-    } else if (value->type == kRegDword) {
-      for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>((value->number >> (8 * i)) & 0xFF));
-    } else {
-      bytes = value->text;
-    }
-    type = value->type;
-    if (data) {
-      if (size < bytes.size()) {
-        size = static_cast<std::uint32_t>(bytes.size());
-        return kStatusMoreData;
-      }
-      data->assign(bytes);
-    }
-    size = static_cast<std::uint32_t>(bytes.size());
+    const RegistryValue* found = it->second.file.FindValue(it->second.key, name);
+    if (!found) return kStatusNotFound;
+    value = *found;
     return kStatusSuccess;
   }
 

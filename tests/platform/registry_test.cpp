@@ -33,10 +33,10 @@ TEST(RegistryFile, ParsesTheExportSubset) {
   auto file = registry::RegistryFile::Parse(kExport);
   const auto* path = file.FindValue("hkey_local_machine\\software\\ZENROD\\pipedex\\settings", "datapath");
   ASSERT_NE(path, nullptr);
-  EXPECT_EQ(path->type, 1u);
+  EXPECT_EQ(path->kind, RegistryValue::Kind::Text);
   EXPECT_EQ(path->text, "/opt/pipe \"dex\"\\SystemPipedex.xml");
   EXPECT_EQ(file.FindValue("HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings", "Count")->number, 42u);
-  EXPECT_EQ(file.FindValue("HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings", "Blob")->type, 3u);
+  EXPECT_EQ(file.FindValue("HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings", "Blob")->kind, RegistryValue::Kind::Other);
   EXPECT_TRUE(file.KeyExists("HKEY_CURRENT_USER\\Software\\Other"));  // a key below it is named
   EXPECT_FALSE(file.KeyExists("HKEY_CURRENT_USER\\Software\\Oth"));
   EXPECT_FALSE(file.KeyExists("NOT_A_HIVE\\Software"));
@@ -69,6 +69,10 @@ TEST(Registry, GetRegistryValueThroughTheSystemPlatform) {
 TEST(Registry, PathAndHiveHelpers) {
   std::string path = "Software/Zenrod\\Pipedex/Settings";
   registry::ToRegistryPath(path);
+  // A text ends at its first zero character.
+  TestPlatform platform("");
+  platform.SetRegistryString("HKEY_USERS\\K", "V", std::string("a\0b", 3));
+  EXPECT_EQ(std::get<std::string>(Read(platform, 4, "K", "V")), "a");
   EXPECT_EQ(path, "Software\\Zenrod\\Pipedex\\Settings");
   EXPECT_EQ(registry::HiveHandle(3), kLocalMachine);
   EXPECT_EQ(registry::HiveHandle(0), 0u);

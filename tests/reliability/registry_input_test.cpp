@@ -31,7 +31,7 @@ TEST(RegistryInput, Utf16TextOfEveryLength) {
   text += char16_t{0xD800};
   text += u"x\"\r\n";
   auto file = registry::RegistryFile::Parse(Utf16Le(text) + "\x41");  // and half a character at the end
-  const registry::FileValue* value = file.FindValue(kKey, "DataPath");
+  const RegistryValue* value = file.FindValue(kKey, "DataPath");
   ASSERT_NE(value, nullptr);
   EXPECT_EQ(value->text, "/d\u00E4t\u20AC/\U0001F600\xED\xA0\x80x");
 }
@@ -81,12 +81,10 @@ TEST(RegistryInput, ValuesOfEveryHiveAndTypeThroughTheSystemPlatform) {
   EXPECT_EQ(std::get<std::string>(read(4, "Blob")), "fallback");  // a type that is not read
   RegistryHandle key = 0;
   ASSERT_EQ(platform->OpenRegistryKey(kUsers, "K", key), kStatusSuccess);
-  std::uint32_t type = 0, size = 2;
-  std::string data;
-  EXPECT_EQ(platform->QueryRegistryValue(key, "V", type, &data, size), kStatusMoreData);
-  EXPECT_EQ(size, 6u);  // "users" and its terminating zero
+  RegistryValue value;
+  EXPECT_EQ(platform->ReadRegistryValue(key, "Nothing", value), kStatusNotFound);
   platform->CloseRegistryKey(key);
-  EXPECT_EQ(platform->QueryRegistryValue(key, "V", type, &data, size), kStatusInvalidHandle);
+  EXPECT_EQ(platform->ReadRegistryValue(key, "V", value), kStatusInvalidHandle);
   EXPECT_EQ(platform->OpenRegistryKey(0x1234, "K", key), kStatusInvalidHandle);
 
   // A DataPath stored as a number names the file "42", which does not exist.

@@ -1,7 +1,6 @@
 // The line a human command prints after "no catalogue found" errors: where the
 // component looked, and how to point it at a catalogue.
 
-#include <cstdint>
 #include <string>
 
 #include "session.h"
@@ -14,14 +13,11 @@ std::string DataPathValue(Platform& platform) {
   RegistryHandle key = 0;
   if (platform.OpenRegistryKey(kLocalMachine, "Software\\Zenrod\\Pipedex\\Settings", key) != kStatusSuccess)
     return "no Settings key";
-  std::uint32_t type = 0, size = 0;
-  std::string data;
+  RegistryValue value;
   std::string phrase = "no DataPath value";
-  if (platform.QueryRegistryValue(key, "DataPath", type, nullptr, size) == kStatusSuccess && type == kRegString &&
-      platform.QueryRegistryValue(key, "DataPath", type, &data, size) == kStatusSuccess) {
-    if (!data.empty() && data.back() == '\0') data.pop_back();
-    if (!data.empty()) phrase = "DataPath \"" + data + "\"";
-  }
+  if (platform.ReadRegistryValue(key, "DataPath", value) == kStatusSuccess && value.kind == RegistryValue::Kind::Text &&
+      !value.text.empty())
+    phrase = "DataPath \"" + value.text + "\"";
   platform.CloseRegistryKey(key);
   return phrase;
 }
