@@ -226,8 +226,9 @@ class PIPEDEX_API Pipedex {
   pugi::xml_node GetSystemSymbols();
   pugi::xml_node GetProjectSymbols();
 
+  struct Impl;  // the instance's state: opaque, defined inside the library only
+
  private:
-  struct Impl;  // the instance's state, defined inside the library only
   std::unique_ptr<Impl> impl_;
 };
 

@@ -1,7 +1,6 @@
 #include "base/xml_document.h"
 
 #include <fcntl.h>
-#include <iconv.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +12,7 @@
 
 #include <utf8proc.h>
 
+#include "base/encoding.h"
 #include "base/errors.h"
 #include "base/files.h"
 #include "base/text.h"
@@ -70,44 +70,6 @@ bool IsUtf8Name(const std::string& name) {
   return folded.empty() || folded == "utf8" || folded == "usascii" || folded == "ascii" ||
          folded.rfind("utf16", 0) == 0 || folded.rfind("utf32", 0) == 0 || folded == "ucs2" ||
          folded == "ucs4";  // a 16- or 32-bit name on 8-bit text: the text is read as UTF-8
-}
-
-// Converts bytes in encoding `from` to UTF-8. Fails with unsupported set when
-// the encoding is unknown, otherwise with badAt = the length of the text
-// converted before the first byte sequence that is not in the encoding.
-bool Convert(std::string_view bytes, const std::string& from, std::string& out, bool& unsupported,
-             std::size_t& badAt) {
-  unsupported = false;
-  iconv_t cd = iconv_open("UTF-8", from.c_str());
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
-    unsupported = true;
-    return false;
-  }
-  out.assign(bytes.size() + bytes.size() / 2 + 16, '\0');
-  char* in = const_cast<char*>(bytes.data());
-  std::size_t inLeft = bytes.size();
-  std::size_t produced = 0;
-  bool ok = true;
-  while (true) {
-    char* dst = out.data() + produced;
-    std::size_t outLeft = out.size() - produced;
-    std::size_t r = iconv(cd, inLeft > 0 ? &in : nullptr, &inLeft, &dst, &outLeft);
-    produced = out.size() - outLeft;
-    if (r != static_cast<std::size_t>(-1)) {
-      if (inLeft == 0) break;
-      continue;
-    }
-    if (errno == E2BIG) {
-      out.resize(out.size() * 2);
-      continue;
-    }
-    ok = false;  // EILSEQ or EINVAL: a sequence that is not (completely) in the encoding
-    break;
-  }
-  iconv_close(cd);
-  out.resize(produced);
-  badAt = produced;
-  return ok;
 }
 
 // Byte offset of the first character XML does not allow in a document (a
@@ -245,7 +207,7 @@ bool LoadText(pugi::xml_document& doc, std::string_view bytes, ParseError& error
   if (!from.empty()) {
     bool unsupported = false;
     std::size_t badAt = 0;
-    if (!Convert(buffer, from, converted, unsupported, badAt)) {
+    if (!encoding::ToUtf8(buffer, from, converted, unsupported, badAt)) {
       if (unsupported) {
         error.reason = "The encoding '" + DeclaredEncoding(bytes) + "' is not supported or the text is not in it.\r\n";
         LocateLine(bytes, 0, error);

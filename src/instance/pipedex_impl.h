@@ -4,7 +4,7 @@
 // the documents and paths (replaced by a load), the built catalogue (rebuilt
 // whole after every change of the merged document) and the search results
 // (replaced by the Find* operations, read by later ones). The operations of
-// each area define the members they own in their own files.
+// each area are free functions over this state; the Pipedex facade forwards to them.
 
 #include <memory>
 #include <optional>
@@ -77,7 +77,7 @@ struct [[gnu::visibility("hidden")]] Pipedex::Impl : Documents, model::Catalogue
   // Copies the attribute texts of the language nodes onto their system nodes.
   void ApplyLanguageText(const std::vector<pugi::xml_node>& nodes);
 
-  // --- Overlays (overlays/overlays.cpp) ---------------------------------------------
+  // --- Project and user files (instance/project_merge.cpp) -------------------------
   // Loads a project or user file, merges it and rebuilds the lists (LoadProjectXML
   // without the initialisation check). Throws 0x80040212 / 0x80040213.
   bool LoadProjectXML(const std::string& path);
@@ -89,7 +89,9 @@ struct [[gnu::visibility("hidden")]] Pipedex::Impl : Documents, model::Catalogue
   void FilterCptTypesByGroup(std::string_view Kind, std::string_view Group) {
     model::FilterCptTypesByGroup(*this, *this, Kind, Group);
   }
-  static bool IsBendComponentType(std::string_view ComponentType);
 };
+
+// The state of one instance, as the operations of every area name it.
+using Impl = Pipedex::Impl;
 
 }  // namespace pipedex

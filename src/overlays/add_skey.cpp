@@ -3,11 +3,13 @@
 // lists the new SKEY too, and so does the reference's default end-preparation
 // list. The indexes are updated in place; the other lists are not rebuilt.
 
+#include "overlays/overlays.h"
+
 #include "base/errors.h"
 #include "base/format.h"
 #include "instance/pipedex_impl.h"
 
-namespace pipedex {
+namespace pipedex::overlays {
 namespace {
 
 constexpr const char* kAddSKEYSource = "Pipedex.AddSKEY";
@@ -22,9 +24,9 @@ pugi::xml_node AppendSKEYElement(pugi::xml_node parent, const std::string& skey)
 
 }  // namespace
 
-void Pipedex::AddSKEY(const std::string& newSKEY, const std::string& Description, const std::string& RefSKEY) {
-  impl_->Initialise();
-  Impl& d = *impl_;
+void AddSKEY(Impl& impl, const std::string& newSKEY, const std::string& Description, const std::string& RefSKEY) {
+  impl.Initialise();
+  Impl& d = impl;
   // The texts go into the document and must load again once it is saved.
   for (const std::string* text : {&newSKEY, &Description}) {
     if (std::string why = xml::WhyNotXmlText(*text); !why.empty())
@@ -68,4 +70,4 @@ void Pipedex::AddSKEY(const std::string& newSKEY, const std::string& Description
   }
 }
 
-}  // namespace pipedex
+}  // namespace pipedex::overlays

@@ -1,40 +1,11 @@
 #include "platform/registry_file.h"
 
+#include "base/encoding.h"
 #include "base/files.h"
 #include "base/text.h"
 
 namespace pipedex::registry {
 namespace {
-
-std::string FromUtf16Le(std::string_view bytes) {
-  std::string out;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    std::uint32_t cp = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size()) {
-      std::uint32_t lo = static_cast<unsigned char>(bytes[i + 2]) | (static_cast<unsigned char>(bytes[i + 3]) << 8);
-      if (lo >= 0xDC00 && lo <= 0xDFFF) {
-        cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
-        i += 2;
-      }
-    }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-  }
-  return out;
-}
 
 std::string_view StripSpace(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
@@ -107,7 +78,11 @@ RegistryFile RegistryFile::Parse(std::string_view content) {
   std::string converted;
   if (content.size() >= 2 && static_cast<unsigned char>(content[0]) == 0xFF &&
       static_cast<unsigned char>(content[1]) == 0xFE) {
-    converted = FromUtf16Le(content.substr(2));
+    // Text after a sequence that is not UTF-16 (a lone surrogate, half a
+    // character at the end) is not read: what came before it still counts.
+    bool unsupported = false;
+    std::size_t badAt = 0;
+    encoding::ToUtf8(content.substr(2), "UTF-16LE", converted, unsupported, badAt);
     content = converted;
   } else if (content.size() >= 3 && content.substr(0, 3) == "\xEF\xBB\xBF") {
     content.remove_prefix(3);

@@ -2,6 +2,8 @@
 // Single attributes answer to each record number of their IDF text; a numbered
 // family answers to ranges of records counting down from each start record.
 
+#include "queries/queries.h"
+
 #include <limits>
 #include <optional>
 #include <vector>
@@ -10,7 +12,7 @@
 #include "instance/pipedex_impl.h"
 #include "base/text.h"
 
-namespace pipedex {
+namespace pipedex::queries {
 namespace {
 
 // The answer of GetIDFAttribute for a name or record the map does not hold.
@@ -93,19 +95,19 @@ std::optional<std::int32_t> FamilyMember(const model::AttLookup& e, const std::v
 
 }  // namespace
 
-AttCheck Pipedex::PCFAttributeCheck(const std::string& strAttribute) {
-  impl_->Initialise();
-  impl_->RequireLists();
-  const model::AttLookup* e = impl_->AttMap.Item(strAttribute);
+AttCheck PCFAttributeCheck(Impl& impl, const std::string& strAttribute) {
+  impl.Initialise();
+  impl.RequireLists();
+  const model::AttLookup* e = impl.AttMap.Item(strAttribute);
   if (!e) return attIsNotRecognised;
   if (e->Number == -1) return attIsSuppressed;
   return e->UseDisplayName ? attDisplayNameIsValid : attIsValid;
 }
 
-std::string Pipedex::GetPCFAttribute(std::int32_t IDFAttribute) {
-  impl_->Initialise();
-  impl_->RequireLists();
-  const model::AttList& map = impl_->AttMap;
+std::string GetPCFAttribute(Impl& impl, std::int32_t IDFAttribute) {
+  impl.Initialise();
+  impl.RequireLists();
+  const model::AttList& map = impl.AttMap;
   for (std::int32_t position = 1; position <= map.Count(); ++position) {
     const model::AttLookup& e = *map.Item(std::int64_t{position});
     const std::vector<std::string_view> parts = SplitParts(e.IDFAttribute);
@@ -118,10 +120,10 @@ std::string Pipedex::GetPCFAttribute(std::int32_t IDFAttribute) {
   return "";
 }
 
-std::int32_t Pipedex::GetIDFAttribute(const std::string& PCFAttribute) {
-  impl_->Initialise();
-  impl_->RequireLists();
-  const model::AttLookup* e = impl_->AttMap.Item(PCFAttribute);
+std::int32_t GetIDFAttribute(Impl& impl, const std::string& PCFAttribute) {
+  impl.Initialise();
+  impl.RequireLists();
+  const model::AttLookup* e = impl.AttMap.Item(PCFAttribute);
   if (!e) return kNoRecord;
   const std::vector<std::string_view> parts = SplitParts(e->IDFAttribute);
   if (e->Number > 1) {
@@ -140,4 +142,4 @@ std::int32_t Pipedex::GetIDFAttribute(const std::string& PCFAttribute) {
   return kNoRecord;
 }
 
-}  // namespace pipedex
+}  // namespace pipedex::queries

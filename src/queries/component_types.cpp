@@ -1,6 +1,8 @@
 // Component type queries: the search that fills the component type result
 // list, and the lookups of one component type or one group.
 
+#include "queries/queries.h"
+
 #include "base/errors.h"
 #include "base/format.h"
 #include "instance/pipedex_impl.h"
@@ -9,7 +11,7 @@
 #include "base/xml_utils.h"
 #include "model/configuration_lookup.h"
 
-namespace pipedex {
+namespace pipedex::queries {
 namespace {
 
 constexpr const char* kComponentTypeKind = "ComponentType";
@@ -34,11 +36,11 @@ std::vector<pugi::xml_node> ScopeComponentTypes(pugi::xml_node cptSection, const
 
 }  // namespace
 
-std::int32_t Pipedex::FindComponentTypes(const std::string& Group, const std::string& SearchBy,
-                                         const std::string& SearchText) {
-  impl_->Initialise();
+std::int32_t FindComponentTypes(Impl& impl, const std::string& Group, const std::string& SearchBy,
+                                const std::string& SearchText) {
+  impl.Initialise();
   return AnswerOr<std::int32_t>(0, [&]() -> std::int32_t {
-    Impl& s = *impl_;
+    Impl& s = impl;
     // The group scope: "" and "*" both mean every group.
     const std::string scope = Group.empty() ? "*" : Group;
     const std::string searchBy = text::Upper(SearchBy);
@@ -51,7 +53,7 @@ std::int32_t Pipedex::FindComponentTypes(const std::string& Group, const std::st
         Impl::AppendNamesToList(kComponentTypeKind, names, nodes, false);
         s.CptTypeNodes = std::move(nodes);
         s.FoundCptTypes = std::move(names);
-        return ComponentTypeCount();
+        return ComponentTypeCount(impl);
       }
       NameList names;
       if (s.SKEYHasEndPrepSuffix(SearchText)) {
@@ -79,28 +81,28 @@ std::int32_t Pipedex::FindComponentTypes(const std::string& Group, const std::st
       Impl::AppendNamesToList(kComponentTypeKind, names, nodes, false);
       s.CptTypeNodes = std::move(nodes);
       s.FoundCptTypes = std::move(names);
-      return ComponentTypeCount();
+      return ComponentTypeCount(impl);
     } else {
       // Not a search this component knows: the previous hits stay.
-      return ComponentTypeCount();
+      return ComponentTypeCount(impl);
     }
 
     // The index searches know no groups: keep the hits of the group asked for.
     if (scope != "*") s.FilterCptTypesByGroup("Group", Group);
-    return ComponentTypeCount();
+    return ComponentTypeCount(impl);
   });
 }
 
-bool Pipedex::GetComponentTypeData(const std::string& ComponentType, std::string& Group, std::string& PCFTYPE,
-                                   std::string& Configuration, std::string& Description) {
-  impl_->Initialise();
+bool GetComponentTypeData(Impl& impl, const std::string& ComponentType, std::string& Group, std::string& PCFTYPE,
+                          std::string& Configuration, std::string& Description) {
+  impl.Initialise();
   return AnswerOr<bool>(false, [&]() -> bool {
     Group.clear();
     PCFTYPE.clear();
     Configuration.clear();
     Description.clear();
     if (ComponentType.empty()) return false;
-    pugi::xml_node node = impl_->CptTypeTags.Item(ComponentType).Node;
+    pugi::xml_node node = impl.CptTypeTags.Item(ComponentType).Node;
     if (!node) return false;
     Description = xml::GetAttributeText(node, format::kAttrDescription, "");
     Configuration = xml::GetAttributeText(node, format::kAttrConfiguration, "");
@@ -110,50 +112,50 @@ bool Pipedex::GetComponentTypeData(const std::string& ComponentType, std::string
   });
 }
 
-std::string Pipedex::GetComponentTypeAttribute(const std::string& ComponentType, const std::string& AttReq) {
-  impl_->Initialise();
+std::string GetComponentTypeAttribute(Impl& impl, const std::string& ComponentType, const std::string& AttReq) {
+  impl.Initialise();
   return AnswerOr<std::string>("", [&]() -> std::string {
     if (ComponentType.empty() || AttReq.empty()) return "";
-    return xml::GetAttributeText(impl_->CptTypeTags.Item(ComponentType).Node, AttReq, "");
+    return xml::GetAttributeText(impl.CptTypeTags.Item(ComponentType).Node, AttReq, "");
   });
 }
 
-pugi::xml_node Pipedex::GetComponentTypeDefaultConfiguration(const std::string& ComponentType) {
-  impl_->Initialise();
+pugi::xml_node GetComponentTypeDefaultConfiguration(Impl& impl, const std::string& ComponentType) {
+  impl.Initialise();
   return AnswerOr<pugi::xml_node>({}, [&]() -> pugi::xml_node {
     if (ComponentType.empty()) return {};
-    pugi::xml_node node = impl_->CptTypeTags.Item(ComponentType).Node;
+    pugi::xml_node node = impl.CptTypeTags.Item(ComponentType).Node;
     if (!node) return {};
     const std::string cfg = xml::GetAttributeText(node, format::kAttrConfiguration, "");
     // A non-standard component type carries its own geometry, and only that counts.
     if (cfg == format::kConfigNonStandard) return xml::FirstChildElement(node, format::kDefaultConfiguration);
-    return ConfigDefault(impl_->DataRoot, cfg, format::kDefaultConfiguration);
+    return ConfigDefault(impl.DataRoot, cfg, format::kDefaultConfiguration);
   });
 }
 
-pugi::xml_node Pipedex::GetComponentTypeDefaultDataEntry(const std::string& ComponentType) {
-  impl_->Initialise();
+pugi::xml_node GetComponentTypeDefaultDataEntry(Impl& impl, const std::string& ComponentType) {
+  impl.Initialise();
   return AnswerOr<pugi::xml_node>({}, [&]() -> pugi::xml_node {
     if (ComponentType.empty()) return {};
-    pugi::xml_node node = impl_->CptTypeTags.Item(ComponentType).Node;
+    pugi::xml_node node = impl.CptTypeTags.Item(ComponentType).Node;
     if (!node) return {};
     // The component type's own data entry wins over its configuration's.
     if (pugi::xml_node own = xml::FirstChildElement(node, format::kDefaultDataEntry)) return own;
     const std::string cfg = xml::GetAttributeText(node, format::kAttrConfiguration, "");
-    return ConfigDefault(impl_->DataRoot, cfg, format::kDefaultDataEntry);
+    return ConfigDefault(impl.DataRoot, cfg, format::kDefaultDataEntry);
   });
 }
 
-std::string Pipedex::GetGroupAttribute(const std::string& Group, const std::string& AttReq) {
-  impl_->Initialise();
+std::string GetGroupAttribute(Impl& impl, const std::string& Group, const std::string& AttReq) {
+  impl.Initialise();
   return AnswerOr<std::string>("", [&]() -> std::string {
-    if (Group.empty() || AttReq.empty() || !impl_->GroupNodes) return "";
+    if (Group.empty() || AttReq.empty() || !impl.GroupNodes) return "";
     // Of several groups with the name, the last one counts.
     pugi::xml_node group;
-    for (pugi::xml_node n : *impl_->GroupNodes)
+    for (pugi::xml_node n : *impl.GroupNodes)
       if (Group == xml::LocalName(n)) group = n;
     return xml::GetAttributeText(group, AttReq, "");
   });
 }
 
-}  // namespace pipedex
+}  // namespace pipedex::queries

@@ -2,11 +2,13 @@
 // these raises an error of its own: a count that cannot be read is 0, an item
 // that cannot be read is "".
 
+#include "queries/queries.h"
+
 #include "instance/pipedex_impl.h"
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
-namespace pipedex {
+namespace pipedex::queries {
 namespace {
 
 std::int32_t Length(const NodeList& list) { return list ? static_cast<std::int32_t>(list->size()) : 0; }
@@ -23,72 +25,72 @@ pugi::xml_node NodeAt(const NodeList& list, std::int32_t index) {
 
 }  // namespace
 
-std::int32_t Pipedex::GroupCount() {
-  impl_->Initialise();
-  return Length(impl_->GroupNodes);
+std::int32_t GroupCount(Impl& impl) {
+  impl.Initialise();
+  return Length(impl.GroupNodes);
 }
 
-std::int32_t Pipedex::ComponentTypeCount() {
-  impl_->Initialise();
-  return UpperBound(impl_->FoundCptTypes);
+std::int32_t ComponentTypeCount(Impl& impl) {
+  impl.Initialise();
+  return UpperBound(impl.FoundCptTypes);
 }
 
-std::int32_t Pipedex::SKEYCount() {
-  impl_->Initialise();
-  return Length(impl_->SKEYNodes);
+std::int32_t SKEYCount(Impl& impl) {
+  impl.Initialise();
+  return Length(impl.SKEYNodes);
 }
 
-std::int32_t Pipedex::ConfigurationCount() {
-  impl_->Initialise();
-  return Length(impl_->ConfigurationNodes);
+std::int32_t ConfigurationCount(Impl& impl) {
+  impl.Initialise();
+  return Length(impl.ConfigurationNodes);
 }
 
-std::int32_t Pipedex::EndPrepCount() {
-  impl_->Initialise();
-  return Length(impl_->EndPrepNodes);
+std::int32_t EndPrepCount(Impl& impl) {
+  impl.Initialise();
+  return Length(impl.EndPrepNodes);
 }
 
-std::int32_t Pipedex::OperationCount() {
-  impl_->Initialise();
-  return Length(impl_->OperationNodes);
+std::int32_t OperationCount(Impl& impl) {
+  impl.Initialise();
+  return Length(impl.OperationNodes);
 }
 
-std::int32_t Pipedex::PCFTYPECount() {
-  impl_->Initialise();
-  return UpperBound(impl_->PCFTYPEList);
+std::int32_t PCFTYPECount(Impl& impl) {
+  impl.Initialise();
+  return UpperBound(impl.PCFTYPEList);
 }
 
-std::string Pipedex::GetGroup(std::int32_t index) {
-  impl_->Initialise();
-  pugi::xml_node n = NodeAt(impl_->GroupNodes, index);
+std::string GetGroup(Impl& impl, std::int32_t index) {
+  impl.Initialise();
+  pugi::xml_node n = NodeAt(impl.GroupNodes, index);
   return n ? std::string(xml::LocalName(n)) : "";
 }
 
-std::string Pipedex::GetComponentType(std::int32_t index) {
-  impl_->Initialise();
-  const auto& list = impl_->FoundCptTypes;
+std::string GetComponentType(Impl& impl, std::int32_t index) {
+  impl.Initialise();
+  const auto& list = impl.FoundCptTypes;
   if (!list || index < 0 || index >= static_cast<std::int32_t>(list->size())) return "";
   return (*list)[static_cast<std::size_t>(index)];
 }
 
-std::string Pipedex::GetSKEY(std::int32_t index) {
-  impl_->Initialise();
-  return xml::Text(NodeAt(impl_->SKEYNodes, index));
+std::string GetSKEY(Impl& impl, std::int32_t index) {
+  impl.Initialise();
+  return xml::Text(NodeAt(impl.SKEYNodes, index));
 }
 
-std::string Pipedex::GetConfiguration(std::int32_t index) {
-  impl_->Initialise();
-  return xml::Text(NodeAt(impl_->ConfigurationNodes, index));
+std::string GetConfiguration(Impl& impl, std::int32_t index) {
+  impl.Initialise();
+  return xml::Text(NodeAt(impl.ConfigurationNodes, index));
 }
 
-std::string Pipedex::GetEndPrep(std::int32_t index) {
-  impl_->Initialise();
-  return xml::Text(NodeAt(impl_->EndPrepNodes, index));
+std::string GetEndPrep(Impl& impl, std::int32_t index) {
+  impl.Initialise();
+  return xml::Text(NodeAt(impl.EndPrepNodes, index));
 }
 
-std::string Pipedex::GetOperation(std::int32_t index) {
-  impl_->Initialise();
-  return xml::Text(NodeAt(impl_->OperationNodes, index));
+std::string GetOperation(Impl& impl, std::int32_t index) {
+  impl.Initialise();
+  return xml::Text(NodeAt(impl.OperationNodes, index));
 }
 
-}  // namespace pipedex
+}  // namespace pipedex::queries

@@ -2,6 +2,8 @@
 // operation search, and whether a component type supports an operation or
 // carries a flag.
 
+#include "queries/queries.h"
+
 #include <span>
 
 #include "base/format.h"
@@ -10,7 +12,7 @@
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
-namespace pipedex {
+namespace pipedex::queries {
 namespace {
 
 // One value with the name it converts to and the name it is recognised by.
@@ -23,11 +25,16 @@ struct EnumName {
 
 // Note "Formtap" with a lower-case t, and value 0 converting to "".
 constexpr EnumName<Operations> kOperationNames[] = {
-    {opUnknown, "", "UNKNOWN"},          {opFormBranch, "FormBranch", "FORMBRANCH"},
-    {opFormtap, "Formtap", "FORMTAP"},   {opBranch, "Branch", "BRANCH"},
-    {opTap, "Tap", "Tap"},               {opBendPipe, "BendPipe", "BendPipe"},
-    {opCurvePipe, "CurvePipe", "CurvePipe"}, {opTrim, "Trim", "Trim"},
-    {opPlaceOn, "PlaceOn", "PlaceOn"},   {opPlaceIn, "PlaceIn", "PlaceIn"},
+    {opUnknown, "", "UNKNOWN"},
+    {opFormBranch, "FormBranch", "FORMBRANCH"},
+    {opFormtap, "Formtap", "FORMTAP"},
+    {opBranch, "Branch", "BRANCH"},
+    {opTap, "Tap", "Tap"},
+    {opBendPipe, "BendPipe", "BendPipe"},
+    {opCurvePipe, "CurvePipe", "CurvePipe"},
+    {opTrim, "Trim", "Trim"},
+    {opPlaceOn, "PlaceOn", "PlaceOn"},
+    {opPlaceIn, "PlaceIn", "PlaceIn"},
     {opShorten, "Shorten", "Shorten"},
 };
 
@@ -64,63 +71,63 @@ bool HasNamedChild(const model::TagList& cptTypeTags, const std::string& Compone
 
 }  // namespace
 
-std::string Pipedex::OperationEnumToString(Operations op) {
-  impl_->Initialise();
+std::string OperationEnumToString(Impl& impl, Operations op) {
+  impl.Initialise();
   return NameOf<Operations>(kOperationNames, op);
 }
 
-Operations Pipedex::OperationStringToEnum(const std::string& strOp) {
-  impl_->Initialise();
+Operations OperationStringToEnum(Impl& impl, const std::string& strOp) {
+  impl.Initialise();
   return ValueOf<Operations>(kOperationNames, strOp);
 }
 
-std::string Pipedex::FlagEnumToString(Flags flag) {
-  impl_->Initialise();
+std::string FlagEnumToString(Impl& impl, Flags flag) {
+  impl.Initialise();
   return NameOf<Flags>(kFlagNames, flag);
 }
 
-Flags Pipedex::FlagStringToEnum(const std::string& strFlag) {
-  impl_->Initialise();
+Flags FlagStringToEnum(Impl& impl, const std::string& strFlag) {
+  impl.Initialise();
   return ValueOf<Flags>(kFlagNames, strFlag);
 }
 
-std::int32_t Pipedex::FindOperations(const std::string& ComponentType) {
-  impl_->Initialise();
-  Impl& s = *impl_;
+std::int32_t FindOperations(Impl& impl, const std::string& ComponentType) {
+  impl.Initialise();
+  Impl& s = impl;
   // An unknown component type is reported to the caller (error 91): its
   // element does not exist, and the previous list stays.
-  auto nodes = ComponentType.empty()
-                   ? xml::SelectNodes(s.DataRoot, "A_OPERATION/Operation")
-                   : xml::SelectNodes(s.CptTypeTags.Item(ComponentType).Node, format::kOperation);
+  auto nodes = ComponentType.empty() ? xml::SelectNodes(s.DataRoot, "A_OPERATION/Operation")
+                                     : xml::SelectNodes(s.CptTypeTags.Item(ComponentType).Node, format::kOperation);
   s.OperationNodes = std::move(nodes);
   return static_cast<std::int32_t>(s.OperationNodes->size());
 }
 
-Operations Pipedex::GetOperationEnum(std::int32_t index) {
-  impl_->Initialise();
+Operations GetOperationEnum(Impl& impl, std::int32_t index) {
+  impl.Initialise();
   return AnswerOr<Operations>(opUnknown, [&]() -> Operations {
-    const NodeList& list = impl_->OperationNodes;
+    const NodeList& list = impl.OperationNodes;
     if (!list) return opUnknown;
     pugi::xml_node node;
-    if (index >= 1 && index <= static_cast<std::int32_t>(list->size())) node = (*list)[static_cast<std::size_t>(index - 1)];
+    if (index >= 1 && index <= static_cast<std::int32_t>(list->size()))
+      node = (*list)[static_cast<std::size_t>(index - 1)];
     auto number = text::ParseNumber(xml::GetAttributeText(node, format::kAttrEnum, format::kDefaultEnum));
     if (!number) return opUnknown;
     return static_cast<Operations>(text::ToLong(*number).value_or(0));
   });
 }
 
-bool Pipedex::IsOperationSupported(const std::string& ComponentType, Operations op) {
-  impl_->Initialise();
+bool IsOperationSupported(Impl& impl, const std::string& ComponentType, Operations op) {
+  impl.Initialise();
   return AnswerOr<bool>(false, [&]() -> bool {
-    return HasNamedChild(impl_->CptTypeTags, ComponentType, format::kOperation, OperationEnumToString(op));
+    return HasNamedChild(impl.CptTypeTags, ComponentType, format::kOperation, OperationEnumToString(impl, op));
   });
 }
 
-bool Pipedex::HasFlag(const std::string& ComponentType, Flags flag) {
-  impl_->Initialise();
+bool HasFlag(Impl& impl, const std::string& ComponentType, Flags flag) {
+  impl.Initialise();
   return AnswerOr<bool>(false, [&]() -> bool {
-    return HasNamedChild(impl_->CptTypeTags, ComponentType, format::kFlag, FlagEnumToString(flag));
+    return HasNamedChild(impl.CptTypeTags, ComponentType, format::kFlag, FlagEnumToString(impl, flag));
   });
 }
 
-}  // namespace pipedex
+}  // namespace pipedex::queries

@@ -2,13 +2,16 @@
 // preparations and attributes, its category, iso priority and weld count, and
 // the trimming predicates.
 
+#include "queries/queries.h"
+#include "rules/rules.h"
+
 #include "base/format.h"
 #include "instance/pipedex_impl.h"
 #include "base/text.h"
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
-namespace pipedex {
+namespace pipedex::queries {
 namespace {
 
 // The SKEY's own end preparation: its last two characters, upper-cased, with "--".
@@ -40,21 +43,20 @@ struct SKEYData {
 
 }  // namespace
 
-std::int32_t Pipedex::FindSKEYs(const std::string& ComponentType) {
-  impl_->Initialise();
+std::int32_t FindSKEYs(Impl& impl, const std::string& ComponentType) {
+  impl.Initialise();
   return AnswerOr<std::int32_t>(0, [&]() -> std::int32_t {
-    pugi::xml_node owner =
-        ComponentType.empty() ? impl_->SKEYSection : impl_->CptTypeTags.Item(ComponentType).Node;
+    pugi::xml_node owner = ComponentType.empty() ? impl.SKEYSection : impl.CptTypeTags.Item(ComponentType).Node;
     // An unknown component type has no element: the selection fails and the previous list stays.
     auto nodes = xml::SelectNodes(owner, format::kSKEY);
-    impl_->SKEYNodes = std::move(nodes);
-    return static_cast<std::int32_t>(impl_->SKEYNodes->size());
+    impl.SKEYNodes = std::move(nodes);
+    return static_cast<std::int32_t>(impl.SKEYNodes->size());
   });
 }
 
-bool Pipedex::GetSKEYData(const std::string& SKEY, std::string& Description, std::string& CP_1_Prep,
-                          std::string& CP_2_Prep, std::string& CP_3_Prep, std::string& CP_4_Prep) {
-  impl_->Initialise();
+bool GetSKEYData(Impl& impl, const std::string& SKEY, std::string& Description, std::string& CP_1_Prep,
+                 std::string& CP_2_Prep, std::string& CP_3_Prep, std::string& CP_4_Prep) {
+  impl.Initialise();
   std::string* cp[4] = {&CP_1_Prep, &CP_2_Prep, &CP_3_Prep, &CP_4_Prep};
   auto reset = [&] {
     Description.clear();
@@ -62,7 +64,7 @@ bool Pipedex::GetSKEYData(const std::string& SKEY, std::string& Description, std
   };
   reset();
   try {
-    const Impl& s = *impl_;
+    const Impl& s = impl;
     const bool suffix = s.SKEYHasEndPrepSuffix(SKEY);
 
     pugi::xml_node node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Own);
@@ -103,35 +105,35 @@ bool Pipedex::GetSKEYData(const std::string& SKEY, std::string& Description, std
   }
 }
 
-std::string Pipedex::GetSKEYAttribute(const std::string& SKEY, const std::string& AttReqd) {
+std::string GetSKEYAttribute(Impl& impl, const std::string& SKEY, const std::string& AttReqd) {
   SKEYData data;
-  GetSKEYData(SKEY, data.Description, data.CP[0], data.CP[1], data.CP[2], data.CP[3]);
+  GetSKEYData(impl, SKEY, data.Description, data.CP[0], data.CP[1], data.CP[2], data.CP[3]);
   return AnswerOr<std::string>("", [&]() -> std::string {
     if (text::Upper(AttReqd) == "DESCRIPTION") return data.Description;
     if (const int point = ConnectionPointOf(AttReqd); point >= 0) return data.CP[point];
 
     // Other attributes: the generic definition of a suffix SKEY first, then the SKEY's own.
-    const Impl& s = *impl_;
+    const Impl& s = impl;
     pugi::xml_node node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Generic);
     if (!node) return "";
     return xml::GetAttributeText(node, AttReqd, "");
   });
 }
 
-std::string Pipedex::GetDefaultCategory(const std::string& SKEY) {
-  impl_->Initialise();
+std::string GetDefaultCategory(Impl& impl, const std::string& SKEY) {
+  impl.Initialise();
   return AnswerOr<std::string>(format::kDefaultCategory, [&]() -> std::string {
-    const Impl& s = *impl_;
+    const Impl& s = impl;
     pugi::xml_node node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Own);
     if (!node) return format::kDefaultCategory;
     return xml::GetAttributeText(node, format::kAttrCategory, format::kDefaultCategory);
   });
 }
 
-std::int32_t Pipedex::GetIsoPriority(const std::string& SKEY) {
-  impl_->Initialise();
+std::int32_t GetIsoPriority(Impl& impl, const std::string& SKEY) {
+  impl.Initialise();
   return AnswerOr<std::int32_t>(0, [&]() -> std::int32_t {
-    const Impl& s = *impl_;
+    const Impl& s = impl;
     pugi::xml_node node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Generic);
     if (!node) return 0;
     const std::string priority = xml::GetAttributeText(node, format::kAttrIsoPriority, format::kDefaultIsoPriority);
@@ -139,45 +141,44 @@ std::int32_t Pipedex::GetIsoPriority(const std::string& SKEY) {
   });
 }
 
-std::int32_t Pipedex::GetExpectedWeldNumberCount(const std::string& SKEY) {
-  impl_->Initialise();
+std::int32_t GetExpectedWeldNumberCount(Impl& impl, const std::string& SKEY) {
+  impl.Initialise();
   // An SKEY is a weld when a component type of the weld group lists it.
-  if (FindComponentTypes(format::kWeldsGroup, "SKEY", SKEY) == 0) return 0;
+  if (FindComponentTypes(impl, format::kWeldsGroup, "SKEY", SKEY) == 0) return 0;
   // "Z" welds carry their weld count as the fourth character.
-  if (text::Upper(text::Left(SKEY, 1)) == "Z" && text::IsDigitAt(SKEY, 3))
-    return text::CharAt(SKEY, 3)[0] - '0';
+  if (text::Upper(text::Left(SKEY, 1)) == "Z" && text::IsDigitAt(SKEY, 3)) return text::CharAt(SKEY, 3)[0] - '0';
   return 1;
 }
 
-bool Pipedex::IsTrimmableComponentType(const std::string& ComponentType) {
-  return IsOperationSupported(ComponentType, opTrim);
+bool IsTrimmableComponentType(Impl& impl, const std::string& ComponentType) {
+  return IsOperationSupported(impl, ComponentType, opTrim);
 }
 
-bool Pipedex::IsTrimmableEndByComponentType(const std::string& ComponentType, const std::string& EndPrep) {
-  impl_->Initialise();
+bool IsTrimmableEndByComponentType(Impl& impl, const std::string& ComponentType, const std::string& EndPrep) {
+  impl.Initialise();
   // Component types named "-V" have trimmable ends whatever the end preparation.
   if (text::Right(ComponentType, 2) == "-V") return true;
   // A two-character end type stands for its four-character code.
   const std::string ep = text::Length(EndPrep) == 2 ? EndPrep + "--" : EndPrep;
-  if (!IsOperationSupported(ComponentType, opTrim)) return false;
-  return GetEndPrepAttribute(ep, format::kAttrTrimmable) == format::kPlotraYes;
+  if (!IsOperationSupported(impl, ComponentType, opTrim)) return false;
+  return rules::GetEndPrepAttribute(impl, ep, format::kAttrTrimmable) == format::kPlotraYes;
 }
 
-bool Pipedex::IsTrimmableSKEY(const std::string& SKEY) {
-  impl_->Initialise();
-  impl_->RequireLists();
-  const Impl& s = *impl_;
+bool IsTrimmableSKEY(Impl& impl, const std::string& SKEY) {
+  impl.Initialise();
+  impl.RequireLists();
+  const Impl& s = impl;
   const std::string key = s.SKEYHasEndPrepSuffix(SKEY) ? GenericSKEY(SKEY) : SKEY;
   const model::CTypeLookup& entry = s.SKEYIndex.Item(key);
   if (entry.nCpts() == 0) return false;
   const std::string componentType = entry.GetCptType(1);
-  if (!IsOperationSupported(componentType, opTrim)) return false;
+  if (!IsOperationSupported(impl, componentType, opTrim)) return false;
 
   SKEYData data;
-  if (!GetSKEYData(SKEY, data.Description, data.CP[0], data.CP[1], data.CP[2], data.CP[3])) return false;
+  if (!GetSKEYData(impl, SKEY, data.Description, data.CP[0], data.CP[1], data.CP[2], data.CP[3])) return false;
   for (const std::string& prep : data.CP)
-    if (GetEndPrepAttribute(prep, format::kAttrAttribute) == format::kPlotraYes) return true;
+    if (rules::GetEndPrepAttribute(impl, prep, format::kAttrAttribute) == format::kPlotraYes) return true;
   return false;
 }
 
-}  // namespace pipedex
+}  // namespace pipedex::queries

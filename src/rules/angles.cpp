@@ -3,6 +3,9 @@
 // the default elbow that stands for a bend (exact within the tolerance, or
 // cut down from the next larger elbow when the component has trimmable ends).
 
+#include "rules/rules.h"
+#include "queries/queries.h"
+
 #include <cmath>
 
 #include "base/format.h"
@@ -11,7 +14,7 @@
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
-namespace pipedex {
+namespace pipedex::rules {
 namespace {
 
 constexpr int kStandardAngles[] = {90, 60, 45, 30};
@@ -43,64 +46,65 @@ pugi::xml_node FindSKEYChild(pugi::xml_node componentType, const std::string& sk
   return xml::FirstChildNoCase(componentType, format::kSKEY, skey);
 }
 
-}  // namespace
-
-bool Pipedex::Impl::IsBendComponentType(std::string_view ComponentType) {
+// Whether the component type is one of the bends, whose angle is free.
+bool IsBendComponentType(std::string_view ComponentType) {
   const std::string name = text::UpperTrim(ComponentType);
   return name == "PULLEDBEND" || name == "RETURNBEND" || name == "TEEDBEND";
 }
 
-double Pipedex::AngleTolerance() const { return impl_->AngleTolerance; }
+}  // namespace
 
-void Pipedex::AngleTolerance(double value) { impl_->AngleTolerance = value; }
+double AngleTolerance(Impl& impl) { return impl.AngleTolerance; }
 
-std::string Pipedex::GetConfigurationForAngle(double Angle) {
-  return StandardConfiguration(Angle, impl_->AngleTolerance);
+void AngleTolerance(Impl& impl, double value) { impl.AngleTolerance = value; }
+
+std::string GetConfigurationForAngle(Impl& impl, double Angle) {
+  return StandardConfiguration(Angle, impl.AngleTolerance);
 }
 
-std::string Pipedex::GetComponentTypeByAngle(const std::string& SKEY, double Angle, bool& Trimmed) {
-  impl_->Initialise();
+std::string GetComponentTypeByAngle(Impl& impl, const std::string& SKEY, double Angle, bool& Trimmed) {
+  impl.Initialise();
   return AnswerOr<std::string>("", [&]() -> std::string {
     Trimmed = false;
-    std::string configuration = StandardConfiguration(Angle, impl_->AngleTolerance);
-    if (configuration == format::kConfigNonStandard && IsTrimmableSKEY(SKEY)) {
+    std::string configuration = StandardConfiguration(Angle, impl.AngleTolerance);
+    if (configuration == format::kConfigNonStandard && queries::IsTrimmableSKEY(impl, SKEY)) {
       Trimmed = true;
       configuration = TrimConfiguration(Angle);
     }
 
-    if (!impl_->CptTypeNodes) RaiseObjectNotSet();
+    if (!impl.CptTypeNodes) RaiseObjectNotSet();
     // The first component type of the configuration that lists the SKEY, or
     // its generic form, wins.
-    const std::vector<pugi::xml_node> nodes = *impl_->CptTypeNodes;
+    const std::vector<pugi::xml_node> nodes = *impl.CptTypeNodes;
     for (pugi::xml_node node : nodes) {
       if (xml::GetAttributeText(node, format::kAttrConfiguration, "") != configuration) continue;
       if (FindSKEYChild(node, SKEY)) return std::string(xml::LocalName(node));
-      if (impl_->SKEYHasEndPrepSuffix(SKEY) && FindSKEYChild(node, GenericSKEY(SKEY)))
+      if (impl.SKEYHasEndPrepSuffix(SKEY) && FindSKEYChild(node, GenericSKEY(SKEY)))
         return std::string(xml::LocalName(node));
     }
     return "";
   });
 }
 
-void Pipedex::GetAngleComponentData(const std::string& ComponentType, double Angle, bool& Trimmed,
-                                    double& StandardAngle) {
+void GetAngleComponentData(Impl& impl, const std::string& ComponentType, double Angle, bool& Trimmed,
+                           double& StandardAngle) {
   std::string standardComponentType;
   if (text::Right(ComponentType, 2) == "-V")
-    GetAngleComponentData2(ComponentType, "BW", "BW", Angle, Trimmed, StandardAngle, standardComponentType);
+    GetAngleComponentData2(impl, ComponentType, "BW", "BW", Angle, Trimmed, StandardAngle, standardComponentType);
   else
-    GetAngleComponentData2(ComponentType, "**", "**", Angle, Trimmed, StandardAngle, standardComponentType);
+    GetAngleComponentData2(impl, ComponentType, "**", "**", Angle, Trimmed, StandardAngle, standardComponentType);
 }
 
-void Pipedex::GetAngleComponentData2(const std::string& ComponentType, const std::string& EndPrep_1,
-                                     const std::string& EndPrep_2, double Angle, bool& Trimmed,
-                                     double& StandardAngle, std::string& StandardComponentType) {
+void GetAngleComponentData2(Impl& impl, const std::string& ComponentType, const std::string& EndPrep_1,
+                            const std::string& EndPrep_2, double Angle, bool& Trimmed, double& StandardAngle,
+                            std::string& StandardComponentType) {
   // Initialisation errors reach the caller; every later failure answers the
   // component of the type asked for at ninety degrees, untrimmed.
-  impl_->Initialise();
+  impl.Initialise();
   std::string componentType = ComponentType;
   try {
     // Bends are made to any angle from a 90 degree bend.
-    if (Impl::IsBendComponentType(componentType)) {
+    if (IsBendComponentType(componentType)) {
       StandardAngle = 90;
       StandardComponentType = componentType;
       Trimmed = true;
@@ -108,13 +112,14 @@ void Pipedex::GetAngleComponentData2(const std::string& ComponentType, const std
     }
 
     Trimmed = false;
-    if (text::Right(componentType, 2) == "-V") componentType = text::Left(componentType, text::Length(componentType) - 2);
+    if (text::Right(componentType, 2) == "-V")
+      componentType = text::Left(componentType, text::Length(componentType) - 2);
 
     // A default elbow within the tolerance; the last one that matches wins.
-    impl_->RequireLists();
+    impl.RequireLists();
     bool matched = false;
-    for (const CDefaultElbow& elbow : impl_->DefaultElbows) {
-      if (std::fabs(Angle - elbow.Angle()) < impl_->AngleTolerance) {
+    for (const CDefaultElbow& elbow : impl.DefaultElbows) {
+      if (std::fabs(Angle - elbow.Angle()) < impl.AngleTolerance) {
         StandardAngle = elbow.Angle();
         StandardComponentType = elbow.ComponentType();
         matched = true;
@@ -125,12 +130,12 @@ void Pipedex::GetAngleComponentData2(const std::string& ComponentType, const std
     // A component with a trimmable end is cut from the smallest elbow larger
     // than the bend; among equal angles the first elbow listed wins.
     auto widened = [](const std::string& endPrep) { return text::Length(endPrep) == 2 ? endPrep + "--" : endPrep; };
-    const bool trimmable1 = IsTrimmableEndByComponentType(componentType, widened(EndPrep_1));
-    const bool trimmable2 = IsTrimmableEndByComponentType(componentType, widened(EndPrep_2));
+    const bool trimmable1 = queries::IsTrimmableEndByComponentType(impl, componentType, widened(EndPrep_1));
+    const bool trimmable2 = queries::IsTrimmableEndByComponentType(impl, componentType, widened(EndPrep_2));
     if (trimmable1 || trimmable2) {
       double best = 360;
       bool picked = false;
-      for (const CDefaultElbow& elbow : impl_->DefaultElbows) {
+      for (const CDefaultElbow& elbow : impl.DefaultElbows) {
         const double difference = elbow.Angle() - Angle;
         if (difference > 0 && difference < best) {
           best = difference;
@@ -152,12 +157,12 @@ void Pipedex::GetAngleComponentData2(const std::string& ComponentType, const std
   }
 }
 
-std::vector<DefaultElbowInfo> Pipedex::DefaultElbows() {
-  impl_->Initialise();
+std::vector<DefaultElbowInfo> DefaultElbows(Impl& impl) {
+  impl.Initialise();
   std::vector<DefaultElbowInfo> elbows;
-  elbows.reserve(impl_->DefaultElbows.size());
-  for (const CDefaultElbow& elbow : impl_->DefaultElbows) elbows.push_back({elbow.ComponentType(), elbow.Angle()});
+  elbows.reserve(impl.DefaultElbows.size());
+  for (const CDefaultElbow& elbow : impl.DefaultElbows) elbows.push_back({elbow.ComponentType(), elbow.Angle()});
   return elbows;
 }
 
-}  // namespace pipedex
+}  // namespace pipedex::rules

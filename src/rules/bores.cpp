@@ -2,6 +2,8 @@
 // table of paired nominal sizes or else by the factor 25 (nominal sizes pair
 // 2" with 50 mm, not 50.8 mm), and the catalogue sections handed out whole.
 
+#include "rules/rules.h"
+
 #include <cmath>
 
 #include "base/errors.h"
@@ -11,7 +13,7 @@
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
-namespace pipedex {
+namespace pipedex::rules {
 namespace {
 
 constexpr double kMillimetresPerInch = 25;
@@ -43,8 +45,8 @@ pugi::xml_node FindBoreRow(pugi::xml_node dataRoot, const std::string& unit, dou
 
 }  // namespace
 
-double Pipedex::GetConvertedBore(const std::string& RequiredUnits, const std::string& CurrentUnits, double Bore) {
-  impl_->Initialise();
+double GetConvertedBore(Impl& impl, const std::string& RequiredUnits, const std::string& CurrentUnits, double Bore) {
+  impl.Initialise();
   return AnswerOr<double>(Bore, [&]() -> double {
     const std::string target = UnitName(RequiredUnits);
     if (target.empty()) return Bore;
@@ -52,31 +54,29 @@ double Pipedex::GetConvertedBore(const std::string& RequiredUnits, const std::st
     const std::string source = UnitName(CurrentUnits);
     if (source.empty() || source == target) return Bore;
 
-    pugi::xml_node row = FindBoreRow(impl_->DataRoot, source, Bore);
+    pugi::xml_node row = FindBoreRow(impl.DataRoot, source, Bore);
     if (!row) return Bore * factor;
-    const auto converted =
-        text::ParseNumber(xml::GetAttributeText(row, target, text::DecimalText(Bore * factor)));
+    const auto converted = text::ParseNumber(xml::GetAttributeText(row, target, text::DecimalText(Bore * factor)));
     if (!converted) RaiseTypeMismatch();
     if (!std::isfinite(*converted)) RaiseOverflow();
     return *converted;
   });
 }
 
-pugi::xml_node Pipedex::GetBoreConversionTable() {
-  impl_->Initialise();
-  return AnswerOr<pugi::xml_node>({}, [&]() -> pugi::xml_node {
-    return xml::SelectSingleNode(impl_->DataRoot, format::kBoreTable);
-  });
+pugi::xml_node GetBoreConversionTable(Impl& impl) {
+  impl.Initialise();
+  return AnswerOr<pugi::xml_node>(
+      {}, [&]() -> pugi::xml_node { return xml::SelectSingleNode(impl.DataRoot, format::kBoreTable); });
 }
 
-pugi::xml_node Pipedex::GetSystemSymbols() {
-  impl_->Initialise();
-  return impl_->SystemSymbols;
+pugi::xml_node GetSystemSymbols(Impl& impl) {
+  impl.Initialise();
+  return impl.SystemSymbols;
 }
 
-pugi::xml_node Pipedex::GetProjectSymbols() {
-  impl_->Initialise();
-  return impl_->ProjectSymbols;
+pugi::xml_node GetProjectSymbols(Impl& impl) {
+  impl.Initialise();
+  return impl.ProjectSymbols;
 }
 
-}  // namespace pipedex
+}  // namespace pipedex::rules

@@ -2,13 +2,16 @@
 // preparations, whether an end preparation fits an SKEY, and the connection
 // allowed by default for an end preparation.
 
+#include "rules/rules.h"
+#include "queries/queries.h"
+
 #include "base/format.h"
 #include "instance/pipedex_impl.h"
 #include "base/text.h"
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
-namespace pipedex {
+namespace pipedex::rules {
 namespace {
 
 // The two-character end type of a code, upper-cased and without blanks.
@@ -16,24 +19,24 @@ std::string EndType(const std::string& code) { return text::UpperTrim(text::Left
 
 }  // namespace
 
-std::string Pipedex::GetEndPrepDescription(const std::string& EndPrep) {
-  impl_->Initialise();
+std::string GetEndPrepDescription(Impl& impl, const std::string& EndPrep) {
+  impl.Initialise();
   return AnswerOr<std::string>("", [&]() -> std::string {
-    if (!impl_->EndPrepNodes) return "";
+    if (!impl.EndPrepNodes) return "";
     // The last end preparation element with exactly this code describes it.
     pugi::xml_node match;
-    for (pugi::xml_node n : *impl_->EndPrepNodes)
+    for (pugi::xml_node n : *impl.EndPrepNodes)
       if (xml::Text(n) == EndPrep) match = n;
     return xml::GetAttributeText(match, format::kAttrDescription, "");
   });
 }
 
-std::string Pipedex::GetEndPrepAttribute(const std::string& EndPrep, const std::string& AttReq) {
-  impl_->Initialise();
+std::string GetEndPrepAttribute(Impl& impl, const std::string& EndPrep, const std::string& AttReq) {
+  impl.Initialise();
   return AnswerOr<std::string>("", [&]() -> std::string {
-    if (EndPrep.empty() || AttReq.empty() || !impl_->EndPrepNodes) return "";
+    if (EndPrep.empty() || AttReq.empty() || !impl.EndPrepNodes) return "";
     // The first ENDPREP element with exactly this code answers.
-    for (pugi::xml_node n : *impl_->EndPrepNodes) {
+    for (pugi::xml_node n : *impl.EndPrepNodes) {
       if (n.type() == pugi::node_element && std::string_view(n.name()) == format::kEndPrep && xml::Text(n) == EndPrep)
         return xml::GetAttributeText(n, AttReq, "");
     }
@@ -41,35 +44,35 @@ std::string Pipedex::GetEndPrepAttribute(const std::string& EndPrep, const std::
   });
 }
 
-bool Pipedex::IsPlotraEndPrep(const std::string& EndPrep) {
+bool IsPlotraEndPrep(Impl& impl, const std::string& EndPrep) {
   // Loads the catalogue first: without it no end preparation would be flagged.
-  impl_->Initialise();
+  impl.Initialise();
   const std::string token = model::MakeToken(EndType(EndPrep));
-  return impl_->PlotraUpperTokens.Contains(impl_->PlotraEndPrepsUpper, token);
+  return impl.PlotraUpperTokens.Contains(impl.PlotraEndPrepsUpper, token);
 }
 
-bool Pipedex::IsEndPrepConsistent(std::string& ep, std::string& SKEY) {
-  impl_->Initialise();
+bool IsEndPrepConsistent(Impl& impl, std::string& ep, std::string& SKEY) {
+  impl.Initialise();
   // Only Plotra end preparations are checked against the SKEY.
-  if (!IsPlotraEndPrep(ep)) return true;
+  if (!IsPlotraEndPrep(impl, ep)) return true;
 
   std::string description, cp1, cp2, cp3, cp4;
-  if (GetSKEYData(SKEY, description, cp1, cp2, cp3, cp4)) {
+  if (queries::GetSKEYData(impl, SKEY, description, cp1, cp2, cp3, cp4)) {
     const std::string endType = EndType(ep);
     for (const std::string* cp : {&cp1, &cp2, &cp3, &cp4})
       if (EndType(*cp) == endType) return true;
     return text::Right(SKEY, 2) == "**";
   }
   // Not in the catalogue: an SKEY ending in an end preparation code must end in this one.
-  if (impl_->SKEYHasEndPrepSuffix(SKEY)) return text::UpperTrim(text::Right(SKEY, 2)) == EndType(ep);
+  if (impl.SKEYHasEndPrepSuffix(SKEY)) return text::UpperTrim(text::Right(SKEY, 2)) == EndType(ep);
   return false;
 }
 
-std::string Pipedex::GetDefaultAllowedConnection(std::string& EndPrep) {
-  impl_->Initialise();
-  pugi::xml_node row = xml::SelectSingleNode(
-      impl_->DataRoot, "DefaultConnectionTable/ENDPREP[@Name='" + xml::Quoted(EndPrep) + "']");
+std::string GetDefaultAllowedConnection(Impl& impl, std::string& EndPrep) {
+  impl.Initialise();
+  pugi::xml_node row =
+      xml::SelectSingleNode(impl.DataRoot, "DefaultConnectionTable/ENDPREP[@Name='" + xml::Quoted(EndPrep) + "']");
   return xml::GetAttributeText(row, format::kAttrAllow, "");
 }
 
-}  // namespace pipedex
+}  // namespace pipedex::rules

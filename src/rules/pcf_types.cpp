@@ -1,6 +1,8 @@
 // PCF type selection: which PCF types fit an SKEY and an IDF record, the
 // default PCF type of a record, and whether weld attributes may be written.
 
+#include "rules/rules.h"
+
 #include <algorithm>
 #include <string_view>
 #include <unordered_map>
@@ -13,7 +15,7 @@
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
-namespace pipedex {
+namespace pipedex::rules {
 namespace {
 
 // The record number "999" stands for no particular record.
@@ -76,9 +78,9 @@ NameList WithoutDuplicates(const NameList& names) {
 
 }  // namespace
 
-std::int32_t Pipedex::FindPCFTYPEs(const std::string& SKEY, std::int32_t IDFRecNo) {
-  impl_->Initialise();
-  Impl& d = *impl_;
+std::int32_t FindPCFTYPEs(Impl& impl, const std::string& SKEY, std::int32_t IDFRecNo) {
+  impl.Initialise();
+  Impl& d = impl;
   if (!d.PCFTYPEList) d.PCFTYPEList = NameList{""};
   NameList& list = *d.PCFTYPEList;
 
@@ -99,7 +101,8 @@ std::int32_t Pipedex::FindPCFTYPEs(const std::string& SKEY, std::int32_t IDFRecN
     Impl::AppendNamesToList("PCFTYPE", list, pcfTypes, false);
   } else {
     list.assign(1, "");
-    d.SKEYIndex.ForEach([&](const model::CTypeLookup& entry) { Impl::AppendNamesToList("PCFTYPE", list, entry, true); });
+    d.SKEYIndex.ForEach(
+        [&](const model::CTypeLookup& entry) { Impl::AppendNamesToList("PCFTYPE", list, entry, true); });
   }
 
   return AnswerOr<std::int32_t>(0, [&]() -> std::int32_t {
@@ -118,30 +121,28 @@ std::int32_t Pipedex::FindPCFTYPEs(const std::string& SKEY, std::int32_t IDFRecN
   });
 }
 
-std::string Pipedex::GetPCFTYPE(std::int32_t index) {
-  impl_->Initialise();
+std::string GetPCFTYPE(Impl& impl, std::int32_t index) {
+  impl.Initialise();
   return AnswerOr<std::string>("", [&]() -> std::string {
-    if (!impl_->PCFIDFNodes || !impl_->PCFTYPEList) return "";
-    const NameList& list = *impl_->PCFTYPEList;
+    if (!impl.PCFIDFNodes || !impl.PCFTYPEList) return "";
+    const NameList& list = *impl.PCFTYPEList;
     if (index < 1 || static_cast<std::size_t>(index) >= list.size()) return "";
     return list[static_cast<std::size_t>(index)];
   });
 }
 
-std::string Pipedex::GetDefaultPCFTYPE(std::int32_t IDFRec) {
-  impl_->Initialise();
-  return AnswerOr<std::string>("", [&]() -> std::string {
-    return DefaultPCFTYPE(impl_->IDFIndex, IDFRec);
-  });
+std::string GetDefaultPCFTYPE(Impl& impl, std::int32_t IDFRec) {
+  impl.Initialise();
+  return AnswerOr<std::string>("", [&]() -> std::string { return DefaultPCFTYPE(impl.IDFIndex, IDFRec); });
 }
 
-bool Pipedex::WeldAttributesAllowed(std::int32_t IDFRecord, const std::string& SKEY) {
-  impl_->Initialise();
+bool WeldAttributesAllowed(Impl& impl, std::int32_t IDFRecord, const std::string& SKEY) {
+  impl.Initialise();
   return AnswerOr<bool>(true, [&]() -> bool {
     const std::string skey = text::UpperTrim(SKEY);
     // An exclusion without an SKEY (or with "XXXXXX") covers every SKEY of the record.
     for (pugi::xml_node exclude : xml::SelectNodes(
-             impl_->DataRoot, "WELD-EXCLUSION-LIST/EXCLUDE[ @IDF = '" + xml::Quoted(RecordKey(IDFRecord)) + "']")) {
+             impl.DataRoot, "WELD-EXCLUSION-LIST/EXCLUDE[ @IDF = '" + xml::Quoted(RecordKey(IDFRecord)) + "']")) {
       const std::string excluded =
           text::UpperTrim(xml::GetAttributeText(exclude, format::kAttrSKEY, format::kDefaultExcludeSKEY));
       if (excluded == format::kDefaultExcludeSKEY || excluded == skey) return false;
@@ -150,4 +151,4 @@ bool Pipedex::WeldAttributesAllowed(std::int32_t IDFRecord, const std::string& S
   });
 }
 
-}  // namespace pipedex
+}  // namespace pipedex::rules

@@ -2,19 +2,21 @@
 // without rules may be placed anywhere; otherwise the target's component type
 // or its SKEY must be listed, letter case and blanks aside.
 
+#include "rules/rules.h"
+
 #include "base/format.h"
 #include "instance/pipedex_impl.h"
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
-namespace pipedex {
+namespace pipedex::rules {
 
-bool Pipedex::IsValidPlacement(const std::string& strCompTypeToPlace, const std::string& strCompTypePlaceOn,
-                               const std::string& strSKEYPlaceOn) {
-  impl_->Initialise();
+bool IsValidPlacement(Impl& impl, const std::string& strCompTypeToPlace, const std::string& strCompTypePlaceOn,
+                      const std::string& strSKEYPlaceOn) {
+  impl.Initialise();
   return AnswerOr<bool>(false, [&]() -> bool {
     // A component type the catalogue does not hold has no element to search: false.
-    pugi::xml_node toPlace = impl_->CptTypeTags.Item(strCompTypeToPlace).Node;
+    pugi::xml_node toPlace = impl.CptTypeTags.Item(strCompTypeToPlace).Node;
     // "Placement/*", then "Placement/ComponentType[...]" and "Placement/SKEY[...]"
     // with NoCaseEquals(".", target), walked instead of evaluated.
     const auto placements = xml::SelectChildPath(toPlace, {format::kPlacement});
@@ -29,4 +31,4 @@ bool Pipedex::IsValidPlacement(const std::string& strCompTypeToPlace, const std:
   });
 }
 
-}  // namespace pipedex
+}  // namespace pipedex::rules

@@ -2,6 +2,9 @@
 // the pair does not fit a component type, the other value is replaced by one
 // that fits the master's default component type.
 
+#include "rules/rules.h"
+#include "queries/queries.h"
+
 #include <algorithm>
 #include <unordered_set>
 #include <vector>
@@ -13,7 +16,7 @@
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
-namespace pipedex {
+namespace pipedex::rules {
 namespace {
 
 // The first name of `outer`, in order, that equals a name of `inner` when both
@@ -60,11 +63,10 @@ std::string DefaultComponentType(const model::TagList& cptTypeTags, const std::v
 
 }  // namespace
 
-ValidDataReturn Pipedex::GetValidData(const std::string& TestPCFTYPE, const std::string& TestSKEY,
-                                      ValidDataMaster Master, std::string& ValidData,
-                                      std::string& ValidComponentType) {
-  impl_->Initialise();
-  Impl& d = *impl_;
+ValidDataReturn GetValidData(Impl& impl, const std::string& TestPCFTYPE, const std::string& TestSKEY,
+                             ValidDataMaster Master, std::string& ValidData, std::string& ValidComponentType) {
+  impl.Initialise();
+  Impl& d = impl;
   return AnswerOr<ValidDataReturn>(vdR_FAIL, [&]() -> ValidDataReturn {
     ValidData.clear();
     ValidComponentType.clear();
@@ -88,7 +90,7 @@ ValidDataReturn Pipedex::GetValidData(const std::string& TestPCFTYPE, const std:
         return vdR_OK;
       }
       ValidComponentType = DefaultComponentType(d.CptTypeTags, pcfTypes, format::kPCFTYPEDefaultMarker);
-      if (FindSKEYs(ValidComponentType) == 0) {
+      if (queries::FindSKEYs(impl, ValidComponentType) == 0) {
         // A component type without SKEYs accepts a missing SKEY.
         if (text::Trim(TestSKEY).empty()) {
           ValidData = TestSKEY;
@@ -97,10 +99,11 @@ ValidDataReturn Pipedex::GetValidData(const std::string& TestPCFTYPE, const std:
         ValidData = "";
         return vdR_MODIFIED;
       }
-      ValidData = GetSKEY(1);
+      ValidData = queries::GetSKEY(impl, 1);
       if (text::Right(ValidData, 2) == "**") {
         // A generic SKEY takes the end of the tested SKEY, or else the first end preparation.
-        ValidData = text::Left(ValidData, 2) + (suffix ? text::Right(TestSKEY, 2) : text::Left(GetEndPrep(1), 2));
+        ValidData = text::Left(ValidData, 2) +
+                    (suffix ? text::Right(TestSKEY, 2) : text::Left(queries::GetEndPrep(impl, 1), 2));
       }
       return vdR_MODIFIED;
     }
@@ -119,18 +122,16 @@ ValidDataReturn Pipedex::GetValidData(const std::string& TestPCFTYPE, const std:
   });
 }
 
-bool Pipedex::IsSKEYDefault(const std::string& strCompType) {
-  impl_->Initialise();
-  return AnswerOr<bool>(false, [&]() -> bool {
-    return HasMarker(impl_->CptTypeTags, strCompType, format::kSKEYDefaultMarker);
-  });
+bool IsSKEYDefault(Impl& impl, const std::string& strCompType) {
+  impl.Initialise();
+  return AnswerOr<bool>(false,
+                        [&]() -> bool { return HasMarker(impl.CptTypeTags, strCompType, format::kSKEYDefaultMarker); });
 }
 
-bool Pipedex::IsPCFTypeDefault(const std::string& strCompType) {
-  impl_->Initialise();
-  return AnswerOr<bool>(false, [&]() -> bool {
-    return HasMarker(impl_->CptTypeTags, strCompType, format::kPCFTYPEDefaultMarker);
-  });
+bool IsPCFTypeDefault(Impl& impl, const std::string& strCompType) {
+  impl.Initialise();
+  return AnswerOr<bool>(
+      false, [&]() -> bool { return HasMarker(impl.CptTypeTags, strCompType, format::kPCFTYPEDefaultMarker); });
 }
 
-}  // namespace pipedex
+}  // namespace pipedex::rules

@@ -25,15 +25,20 @@ std::string Utf16Le(const std::u16string& text) {
 }
 
 TEST(RegistryInput, Utf16TextOfEveryLength) {
-  // One, two, three and four UTF-8 bytes per character; a surrogate pair; a
-  // lone high surrogate, which is kept as a character of its own.
-  std::u16string text = u"[HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings]\r\n\"DataPath\"=\"/d\u00E4t\u20AC/\U0001F600";
+  // One, two, three and four UTF-8 bytes per character (a surrogate pair);
+  // reading stops at a lone surrogate, so no value after it is read.
+  std::u16string text = u"[HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings]\r\n\"DataPath\"=\"/d\u00E4t\u20AC/\U0001F600\"\r\n";
+  text += u"\"Broken\"=\"a";
   text += char16_t{0xD800};
-  text += u"x\"\r\n";
-  auto file = registry::RegistryFile::Parse(Utf16Le(text) + "\x41");  // and half a character at the end
+  text += u"b\"\r\n\"After\"=\"c\"\r\n";
+  auto file = registry::RegistryFile::Parse(Utf16Le(text));
   const RegistryValue* value = file.FindValue(kKey, "DataPath");
   ASSERT_NE(value, nullptr);
-  EXPECT_EQ(value->text, "/d\u00E4t\u20AC/\U0001F600\xED\xA0\x80x");
+  EXPECT_EQ(value->text, "/d\u00E4t\u20AC/\U0001F600");
+  EXPECT_EQ(file.FindValue(kKey, "Broken"), nullptr);
+  EXPECT_EQ(file.FindValue(kKey, "After"), nullptr);
+  // Half a character at the end leaves the text before it readable.
+  EXPECT_NE(registry::RegistryFile::Parse(Utf16Le(text.substr(0, text.find(u"\"Broken"))) + "\x41").FindValue(kKey, "DataPath"), nullptr);
 }
 
 TEST(RegistryInput, LinesThatFitNoFormAreIgnored) {
