@@ -120,6 +120,7 @@ std::string Pipedex::GetComponentTypeAttribute(const std::string& ComponentType,
 
 pugi::xml_node Pipedex::GetComponentTypeDefaultConfiguration(const std::string& ComponentType) {
   impl_->Initialise();
+  impl_->NodesHandedOut = true;
   return AnswerOr<pugi::xml_node>({}, [&]() -> pugi::xml_node {
     if (ComponentType.empty()) return {};
     pugi::xml_node node = impl_->CptTypeTags.Item(ComponentType).Node;
@@ -133,6 +134,7 @@ pugi::xml_node Pipedex::GetComponentTypeDefaultConfiguration(const std::string& 
 
 pugi::xml_node Pipedex::GetComponentTypeDefaultDataEntry(const std::string& ComponentType) {
   impl_->Initialise();
+  impl_->NodesHandedOut = true;
   return AnswerOr<pugi::xml_node>({}, [&]() -> pugi::xml_node {
     if (ComponentType.empty()) return {};
     pugi::xml_node node = impl_->CptTypeTags.Item(ComponentType).Node;

@@ -25,22 +25,6 @@ std::string UnitName(const std::string& units) {
   return "";
 }
 
-// The first row, in document order, of the conversion tables whose value in the
-// unit column equals the bore. Values compare as numbers, so a row written
-// "2.0" matches a bore of two; the bore counts with the 15 significant digits of
-// its decimal text, and a bore that is not a finite number matches no row.
-pugi::xml_node FindBoreRow(pugi::xml_node dataRoot, const std::string& unit, double bore) {
-  if (!dataRoot) RaiseObjectNotSet();
-  if (!std::isfinite(bore)) return {};
-  const double wanted = xml::NumberValue(text::DecimalText(bore));
-  for (pugi::xml_node table : dataRoot.children(format::kBoreTable))
-    for (pugi::xml_node row : table.children(format::kBore)) {
-      pugi::xml_attribute value = row.attribute(unit.c_str());
-      if (value && xml::NumberValue(value.value()) == wanted) return row;
-    }
-  return {};
-}
-
 }  // namespace
 
 double Pipedex::GetConvertedBore(const std::string& RequiredUnits, const std::string& CurrentUnits, double Bore) {
@@ -52,7 +36,7 @@ double Pipedex::GetConvertedBore(const std::string& RequiredUnits, const std::st
     const std::string source = UnitName(CurrentUnits);
     if (source.empty() || source == target) return Bore;
 
-    pugi::xml_node row = FindBoreRow(impl_->DataRoot, source, Bore);
+    pugi::xml_node row = model::FindBoreRow(*impl_, impl_->DataRoot, source, Bore);
     if (!row) return Bore * factor;
     const auto converted =
         text::ParseNumber(xml::GetAttributeText(row, target, text::DecimalText(Bore * factor)));
@@ -64,6 +48,7 @@ double Pipedex::GetConvertedBore(const std::string& RequiredUnits, const std::st
 
 pugi::xml_node Pipedex::GetBoreConversionTable() {
   impl_->Initialise();
+  impl_->NodesHandedOut = true;
   return AnswerOr<pugi::xml_node>({}, [&]() -> pugi::xml_node {
     return xml::SelectSingleNode(impl_->DataRoot, format::kBoreTable);
   });
@@ -71,6 +56,7 @@ pugi::xml_node Pipedex::GetBoreConversionTable() {
 
 pugi::xml_node Pipedex::GetSystemSymbols() {
   impl_->Initialise();
+  impl_->NodesHandedOut = true;
   return impl_->SystemSymbols;
 }
 

@@ -67,8 +67,7 @@ bool Pipedex::IsEndPrepConsistent(std::string& ep, std::string& SKEY) {
 
 std::string Pipedex::GetDefaultAllowedConnection(std::string& EndPrep) {
   impl_->Initialise();
-  pugi::xml_node row = xml::SelectSingleNode(
-      impl_->DataRoot, "DefaultConnectionTable/ENDPREP[@Name='" + xml::Quoted(EndPrep) + "']");
+  pugi::xml_node row = model::FindConnectionRow(*impl_, impl_->DataRoot, EndPrep);
   return xml::GetAttributeText(row, format::kAttrAllow, "");
 }
 
