@@ -110,7 +110,7 @@ check-release: deps
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
 	  -DPIPEDEX_BENCH=ON -DPIPEDEX_TESTS=OFF -DPIPEDEX_WERROR=$(WERROR)
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target pipedex_bench
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target pipedex_bench pipedex_cli
 	$(BENCH_BUILD)/bin/pipedex-bench --data-dir $(BENCH_BUILD)/bench-data $(BENCH_ARGS)
 
 # The Python module's cost per call over the C++ call, and against the batch

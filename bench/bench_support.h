@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "pipedex/pipedex.h"
 
@@ -40,5 +41,12 @@ struct LoadMeasure {
 LoadMeasure MeasureLoad(const std::string& mode, const CatalogueFile& catalogue);
 // The child side of MeasureLoad: prints "seconds peakBytes" and returns 0.
 int MeasureLoadChild(const std::string& mode, const std::string& folder);
+
+// The CPU time (user and system) of a whole process running argv, from its
+// start to its exit, with its output discarded; negative when it could not
+// run or failed.
+double MeasureProcess(const std::vector<std::string>& argv);
+// The folder this program lies in (where the CLI is built too).
+std::string ProgramFolder();
 
 }  // namespace pipedex::bench

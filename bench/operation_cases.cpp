@@ -162,12 +162,19 @@ std::vector<OperationCase> ReadOperationCases() {
         Select(r, "A_CPT/*/*[SKEY='VTBW' or SKEY='VT**']");
         Select(r, "A_CPT/*/*[@PCFTYPE='VALVE']");
       });
+  // The tables read by value. They run before the operations that hand out
+  // nodes of the document: from then on these walk the document again.
+  add("GetConvertedBore", K::Keyed, {"MM", "in", 2},
+      [](pugi::xml_node r) { Read(Select(r, "BORE-CONVERSION-TABLE/BORE[@IN = 2]"), "MM"); });
+  add("WeldAttributesAllowed", K::Keyed, {150, "VTSC"},
+      [](pugi::xml_node r) { Read(Select(r, "WELD-EXCLUSION-LIST/EXCLUDE[ @IDF = '150']"), "SKEY"); });
+  add("GetDefaultAllowedConnection", K::Keyed, {"SW--"},
+      [](pugi::xml_node r) { Read(Select(r, "DefaultConnectionTable/ENDPREP[@Name='SW--']"), "Allow"); });
 
   // --- One XPath (or a few) per call -----------------------------------------------
   add("IsOperationSupported", K::XPathPerCall, {"Pipe", opTrim});
   add("HasFlag", K::XPathPerCall, {"Pipe", flVariable});
   add("IsValidPlacement", K::XPathPerCall, {"Support-Hanger", "Pipe ", "ELBW"});
-  add("GetConvertedBore", K::XPathPerCall, {"MM", "in", 2});
   add("GetComponentTypeByAngle", K::XPathPerCall, {"ELBW", 50});
   add("FindComponentTypes[CONFIGURATION]", K::XPathPerCall,
       {"Elbows", "CONFIGURATION", "angle_90"});
@@ -213,7 +220,6 @@ std::vector<OperationCase> ReadOperationCases() {
   add("GetEndPrepAttribute", K::Other, {"BW--", "Trimmable"});
   add("IsPlotraEndPrep", K::Other, {"sw"});
   add("IsEndPrepConsistent", K::Other, {"BW--", "ELBW"});
-  add("GetDefaultAllowedConnection", K::Other, {"SW--"});
   add("AngleTolerance[get]", K::Other, {});
   add("AngleTolerance[set]", K::Other, {1.0});
   add("GetConfigurationForAngle", K::Other, {44.5});
@@ -225,7 +231,6 @@ std::vector<OperationCase> ReadOperationCases() {
   add("FindPCFTYPEs[every SKEY]", K::Other, {"*", 999});
   add("FindPCFTYPEs[every SKEY, record]", K::Other, {"*", 150});
   add("GetPCFTYPE", K::Other, {1});
-  add("WeldAttributesAllowed", K::Other, {150, "VTSC"});
   add("GetValidData[PCFTYPE master]", K::Other, {"VALVE", "ELBW", vdM_PCFTYPE});
   add("IsPCFTypeDefault", K::Other, {"Valve-Gate"});
   add("GetBoreConversionTable", K::Other, {});

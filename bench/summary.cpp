@@ -113,23 +113,39 @@ void PrintSummary(std::ostream& out, const BenchResults& r, const std::vector<Op
 
   // 1. Initialisation against the raw parse, and memory.
   out << "\n1. Initialisation: a full Pipedex initialisation against the raw pugixml parse of the same file\n"
-         "   (goals: init/parse <= 1.5, peak RSS <= 3 x file size)\n";
-  Table init({"size", "parse ms", "init ms", "init/parse", "parse RSS/file", "init RSS MB", "init RSS/file", "verdict"});
+         "   (goals at 10 and 50 MB: init/parse <= 1.5; memory the initialisation adds to the parse\n"
+         "   (init RSS - parse RSS) <= 0.5 x file size)\n";
+  Table init({"size", "parse ms", "init ms", "init/parse", "parse RSS/file", "init RSS MB", "init RSS/file",
+              "added/file", "verdict"});
   for (const std::string label : {"1MB", "10MB", "50MB"}) {
     if (!has(label)) continue;
     auto parse = Scale(r.Ns("init/parse/" + label), 1e-6);
     auto full = Scale(r.Ns("init/pipedex/" + label), 1e-6);
     auto ratio = Ratio(full, parse);
     auto rss = peak("init/" + label);
-    auto rssRatio = Ratio(rss, bytes(label));
-    bool ok = ratio && *ratio <= 1.5 && rssRatio && *rssRatio <= 3;
+    std::optional<double> added;
+    if (rss && peak("parse/" + label)) added = *rss - *peak("parse/" + label);
+    auto addedRatio = Ratio(added, bytes(label));
+    bool ok = ratio && *ratio <= 1.5 && addedRatio && *addedRatio <= 0.5;
     init.Row({label, Cell(parse, 1), Cell(full, 1), Cell(ratio, 2), Cell(Ratio(peak("parse/" + label), bytes(label)), 2),
-              Cell(Scale(rss, 1e-6), 1), Cell(rssRatio, 2), Verdict(ratio && rssRatio, ok)});
+              Cell(Scale(rss, 1e-6), 1), Cell(Ratio(rss, bytes(label)), 2), Cell(addedRatio, 2),
+              label == "1MB" ? "-" : Verdict(ratio && addedRatio, ok)});
   }
   init.Print(out);
 
+  // The one-shot CLI call.
+  auto callOnce = Scale(r.Ns("oneshot/call/10MB"), 1e-6), parseOnce = Scale(r.Ns("oneshot/parse/10MB"), 1e-6);
+  if (callOnce || parseOnce) {
+    out << "\n   One-shot `pipedex call GetSKEYData ELBW` on 10MB against a process that only parses the file,\n"
+           "   each from process start to exit (goal: <= 1.6)\n";
+    Table once({"size", "parse process ms", "call process ms", "ratio", "verdict"});
+    auto ratio = Ratio(callOnce, parseOnce);
+    once.Row({"10MB", Cell(parseOnce, 1), Cell(callOnce, 1), Cell(ratio, 2), Verdict(ratio.has_value(), ratio && *ratio <= 1.6)});
+    once.Print(out);
+  }
+
   // 2. Keyed questions.
-  out << "\n2. Keyed questions on a warm instance (goals: < 1000 ns at 10MB, 10MB/1MB about 1,\n"
+  out << "\n2. Keyed questions on a warm instance (goals: < 1000 ns at 10MB, 10MB/1MB within 1.2,\n"
          "   at least 50 x faster than evaluating the equivalent XPath on the document)\n";
   Table keyed({"operation", "1MB ns", "10MB ns", "50MB ns", "10MB/1MB", "XPath 10MB ns", "speed-up", "verdict"});
   for (const auto& c : cases) {
@@ -139,7 +155,7 @@ void PrintSummary(std::ostream& out, const BenchResults& r, const std::vector<Op
     auto xpath = r.Ns("xpath/" + c.name + "/10MB");
     auto growth = Ratio(large, small);
     auto speedup = Ratio(xpath, large);
-    bool ok = large && *large < 1000 && growth && *growth < 1.5 && speedup && *speedup >= 50;
+    bool ok = large && *large < 1000 && growth && *growth <= 1.2 && speedup && *speedup >= 50;
     keyed.Row({c.name, Cell(small, 0), Cell(large, 0), Cell(r.Ns("op/" + c.name + "/50MB"), 0), Cell(growth, 2),
                Cell(xpath, 0), Cell(speedup, 0),
                Verdict(large && growth && speedup, ok)});

@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <sstream>
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 #include <utf8proc.h>
@@ -78,6 +80,23 @@ bool IsUtf8Name(const std::string& name) {
 std::size_t FirstInvalidCharacter(std::string_view s) {
   std::size_t pos = 0;
   while (pos < s.size()) {
+    // Runs of ASCII text, the bulk of a catalogue, eight bytes at a time. For
+    // bytes below 0x80, adding 0x60 sets the high bit exactly of those from
+    // 0x20 on, and adding 0x7F to (byte ^ c) exactly of those other than c;
+    // no sum carries into the next byte. Tabs and line breaks are allowed.
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
+    auto equal = [&](std::uint64_t word, char c) {
+      return ~((word ^ (static_cast<unsigned char>(c) * kOnes)) + 0x7F * kOnes) & kHigh;
+    };
+    while (pos + 8 <= s.size()) {
+      std::uint64_t word;
+      std::memcpy(&word, s.data() + pos, 8);
+      if ((word & kHigh) != 0) break;
+      const std::uint64_t controls = ~(word + 0x60 * kOnes) & kHigh;
+      if ((controls & ~(equal(word, '\t') | equal(word, '\n') | equal(word, '\r'))) != 0) break;
+      pos += 8;
+    }
+    if (pos >= s.size()) break;
     auto c = static_cast<unsigned char>(s[pos]);
     if (c >= 0x20 && c < 0x80) {
       ++pos;
@@ -237,6 +256,22 @@ void FreeParserBuffer(char* buffer) {
   if (buffer) pugi::get_memory_deallocation_function()(buffer);
 }
 
+// Asks the system to back the whole 2 MiB pages inside a large buffer with
+// huge pages: a large catalogue is then read with a few hundred times fewer
+// page faults. Only a hint; the buffer works the same without.
+void PreferHugePages(char* buffer, std::size_t size) {
+#ifdef MADV_HUGEPAGE
+  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+  const auto start = reinterpret_cast<std::uintptr_t>(buffer);
+  const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
+  const std::uintptr_t last = (start + size) & ~(kHugePage - 1);
+  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#else
+  (void)buffer;
+  (void)size;
+#endif
+}
+
 // Reads an open file into a buffer of the parser's allocator with room for
 // `capacity` bytes; readOk false when a read failed (or nothing was allocated).
 struct ReadResult {
@@ -248,6 +283,7 @@ ReadResult ReadIntoParserBuffer(int fd, std::size_t capacity) {
   ReadResult r;
   r.buffer = static_cast<char*>(pugi::get_memory_allocation_function()(capacity));
   r.readOk = r.buffer != nullptr;
+  if (r.readOk) PreferHugePages(r.buffer, capacity);
   while (r.readOk && r.size < capacity) {
     ssize_t n = ::read(fd, r.buffer + r.size, capacity - r.size);
     if (n < 0 && errno == EINTR) continue;
@@ -344,6 +380,11 @@ std::string ParseErrorFrame(std::string_view leading, const ParseError& error) {
 std::string Text(pugi::xml_node node) {
   if (!node) return "";
   if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) return node.value();
+  // The usual element: no content, or one piece of text.
+  const pugi::xml_node first = node.first_child();
+  if (!first) return "";
+  if (!first.next_sibling() && (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata))
+    return first.value();
   std::string out;
   WalkDescendants(node, [&](pugi::xml_node n, int) {
     if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) out += n.value();

@@ -76,6 +76,7 @@ void Pipedex::Impl::LoadSystemDocument() {
   pugi::xml_node root = xml::FirstChildElement(*SystemDoc, format::kRoot);
   if (!root) RaiseObjectNotSet();
   SystemSymbols = xml::FirstChildElement(root, format::kSymbols);
+  NodesHandedOut = false;  // handles into an earlier document no longer count
   // From here on the instance counts as loaded, whatever fails later.
   Initialised = true;
   DataRoot = root;

@@ -70,9 +70,11 @@ void CollectPlotraTokens(Catalogue& c) {
 }
 
 void ClearIndexes(Catalogue& c) {
-  c.SKEYIndex = {};
-  c.PCFTYPEIndex = {};
-  c.IDFIndex = {};
+  // The indexes of component types share the names of the types they hold.
+  auto names = std::make_shared<NamePool>();
+  c.SKEYIndex = CTypeIndex(names);
+  c.PCFTYPEIndex = CTypeIndex(names);
+  c.IDFIndex = CTypeIndex(names);
   c.CptTypeTags = {};
   c.SKEYTags = {};
   c.DefaultEndPrepTags = {};
@@ -90,12 +92,13 @@ bool IsDefaultElbow(pugi::xml_node cpt, std::string_view name, std::string_view 
 
 // Component types: SKEY index, name index, PCF type index, default elbows.
 void IndexComponentTypes(const SearchResults& r, Catalogue& c) {
+  c.CptTypeTags.Reserve(r.CptTypeNodes->size());
   for (pugi::xml_node cpt : *r.CptTypeNodes) {
     if (cpt.type() != pugi::node_element) continue;
     const std::string name(xml::LocalName(cpt));
     const std::string pcfType = GetAttributeText(cpt, format::kAttrPCFTYPE, "");
-    for (pugi::xml_node child : xml::ChildElements(cpt)) {
-      if (std::string_view(child.name()) == format::kSKEY)
+    for (pugi::xml_node child = cpt.first_child(); child; child = child.next_sibling()) {
+      if (child.type() == pugi::node_element && std::string_view(child.name()) == format::kSKEY)
         Skippable([&] { c.SKEYIndex.Add(name, pcfType, xml::Text(child)); });
     }
     Skippable([&] { c.CptTypeTags.Add(name, cpt, name); });
@@ -116,8 +119,8 @@ void IndexPCFTypes(Catalogue& c, SearchResults& r) {
     const std::string name(xml::LocalName(pcf));
     r.PCFTYPEList->push_back(name);
     const std::string marker = xml::FirstChildElement(pcf, format::kDEFAULT) ? format::kDEFAULT : "";
-    for (pugi::xml_node child : xml::ChildElements(pcf)) {
-      if (std::string_view(child.name()) == format::kIDF)
+    for (pugi::xml_node child = pcf.first_child(); child; child = child.next_sibling()) {
+      if (child.type() == pugi::node_element && std::string_view(child.name()) == format::kIDF)
         Skippable([&] { c.IDFIndex.Add(marker, name, xml::Text(child)); });
     }
   }
@@ -125,6 +128,7 @@ void IndexPCFTypes(Catalogue& c, SearchResults& r) {
 
 // SKEY definitions (the last element of a name wins) and default end preparation lists.
 void FileSKEYs(pugi::xml_node root, const SearchResults& r, Catalogue& c) {
+  c.SKEYTags.Reserve(r.SKEYNodes->size());
   for (pugi::xml_node skey : *r.SKEYNodes) {
     if (skey.type() != pugi::node_element || std::string_view(skey.name()) != format::kSKEY) continue;
     const std::string tag = text::Trim(xml::Text(skey));
@@ -175,6 +179,7 @@ void MapAttributes(Catalogue& c) {
 }  // namespace
 
 std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& c, SearchResults& r) {
+  c.Tables.Clear();
   // Reading the sections is the part that fails the build.
   try {
     SelectSections(root, c, r);
@@ -191,6 +196,7 @@ std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& c, Sea
   IndexPCFTypes(c, r);
   FileSKEYs(root, r, c);
   MapAttributes(c);
+  Skippable([&] { c.Tables.Build(root); });
   return std::nullopt;
 }
 

@@ -14,6 +14,7 @@
 
 #include "model/att_list.h"
 #include "model/ctype_index.h"
+#include "model/lookup_tables.h"
 #include "model/tag_list.h"
 #include "model/token_index.h"
 #include "pipedex/default_elbow.h"
@@ -41,6 +42,12 @@ struct Catalogue {
   TagList CptTypeTags, SKEYTags, DefaultEndPrepTags;
   AttList AttMap;
   std::vector<CDefaultElbow> DefaultElbows;
+  LookupTables Tables;  // bore rows, weld exclusions, default connections
+
+  // Whether a node of the merged document has been handed to the client since
+  // it was loaded. Such a handle can change the document at any time, so the
+  // build does not reset this; only a new load does.
+  bool NodesHandedOut = false;
 
   // Whether a list build has filled the indexes. A load that failed before the
   // build (a broken project file or language variant) leaves them missing

@@ -12,18 +12,38 @@ const CTypeLookup& EmptyLookup() {
 }
 }  // namespace
 
-void CTypeLookup::AddCptType(const std::string& newCptType, const std::string& newPCFTYPE) {
-  entries_.emplace_back(newCptType, newPCFTYPE);
+const std::string* NamePool::Intern(const std::string& name) {
+  if (name.empty()) return &EmptyText();
+  for (const std::string* known : recent_)
+    if (known && *known == name) return known;
+  names_.push_back(name);
+  recent_[1] = recent_[0];
+  recent_[0] = &names_.back();
+  return recent_[0];
+}
+
+void CTypeLookup::AddCptType(const std::string* newCptType, const std::string* newPCFTYPE) {
+  if (count_ == 0) {
+    first_ = {newCptType, newPCFTYPE};
+  } else {
+    more_.emplace_back(newCptType, newPCFTYPE);
+  }
+  ++count_;
+}
+
+const CTypeLookup::Pair* CTypeLookup::PairAt(std::int64_t index) const {
+  if (index < 1 || index > nCpts()) return nullptr;
+  return index == 1 ? &first_ : &more_[static_cast<std::size_t>(index - 2)];
 }
 
 const std::string& CTypeLookup::GetCptType(std::int64_t index) const {
-  if (index < 1 || index > nCpts()) return EmptyText();
-  return entries_[static_cast<std::size_t>(index - 1)].first;
+  const Pair* pair = PairAt(index);
+  return pair ? *pair->first : EmptyText();
 }
 
 const std::string& CTypeLookup::GetPCFTYPE(std::int64_t index) const {
-  if (index < 1 || index > nCpts()) return EmptyText();
-  return entries_[static_cast<std::size_t>(index - 1)].second;
+  const Pair* pair = PairAt(index);
+  return pair ? *pair->second : EmptyText();
 }
 
 void CTypeIndex::Add(const std::string& CptType, const std::string& PCFTYPE, std::string_view KEY) {
@@ -32,7 +52,7 @@ void CTypeIndex::Add(const std::string& CptType, const std::string& PCFTYPE, std
     lookup.KEY = std::string(KEY);
     return lookup;
   });
-  entry.AddCptType(CptType, PCFTYPE);
+  entry.AddCptType(names_->Intern(CptType), names_->Intern(PCFTYPE));
 }
 
 const CTypeLookup& CTypeIndex::Item(std::string_view key) const {

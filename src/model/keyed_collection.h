@@ -17,6 +17,8 @@ template <typename Entry>
 class KeyedCollection {
  public:
   std::int32_t Count() const { return items_.Count(); }
+  // Makes room for this many entries in all.
+  void Reserve(std::size_t count) { items_.Reserve(count); }
   void Remove(std::string_view key) {
     if (!items_.Remove(key)) RaiseInvalidCollectionItem();
   }

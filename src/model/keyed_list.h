@@ -5,6 +5,8 @@
 // are significant. Positions count from 1 in insertion order.
 
 #include <cstdint>
+#include <deque>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,14 +76,14 @@ class KeyedList {
   // The entry filed under key, or null.
   Entry* Find(std::string_view key) {
     const std::size_t i = Lookup(keys::Probe(key));
-    return i == kNone ? nullptr : &entries_[i].entry;
+    return i == kNone ? nullptr : &entries_[i];
   }
   const Entry* Find(std::string_view key) const { return const_cast<KeyedList*>(this)->Find(key); }
 
   // The entry at position (from 1), or null.
   Entry* At(std::int64_t position) {
     if (position < 1 || position > static_cast<std::int64_t>(entries_.size())) return nullptr;
-    return &entries_[static_cast<std::size_t>(position - 1)].entry;
+    return &entries_[static_cast<std::size_t>(position - 1)];
   }
   const Entry* At(std::int64_t position) const { return const_cast<KeyedList*>(this)->At(position); }
 
@@ -98,11 +100,22 @@ class KeyedList {
   Entry& FindOrAppend(std::string_view key, Make&& make) {
     keys::Probe probe(key);
     const std::size_t i = Lookup(probe);
-    if (i != kNone) return entries_[i].entry;
+    if (i != kNone) return entries_[i];
     return Insert(make(), probe);
   }
   // Appends an entry without a key.
-  void AppendUnkeyed(Entry entry) { entries_.push_back({std::move(entry), std::string(), 0, false}); }
+  void AppendUnkeyed(Entry entry) {
+    entries_.push_back(std::move(entry));
+    meta_.push_back({0, kNoKey, 0});
+  }
+
+  // Makes room for this many entries in all, so that filing them does not
+  // grow the table again and again.
+  void Reserve(std::size_t count) {
+    std::size_t size = 16;
+    while (size < count * 2) size *= 2;
+    if (size > table_.size()) Rehash(size);
+  }
 
   // Removes the entry under key; false when there is none.
   bool Remove(std::string_view key) {
@@ -110,10 +123,12 @@ class KeyedList {
     if (i == kNone) return false;
     return RemoveAt(static_cast<std::int64_t>(i) + 1);
   }
-  // Removes the entry at position (from 1); false when there is none.
+  // Removes the entry at position (from 1); false when there is none. The
+  // text of its key stays in the key store until the list is rebuilt.
   bool RemoveAt(std::int64_t position) {
     if (position < 1 || position > static_cast<std::int64_t>(entries_.size())) return false;
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(position - 1));
+    meta_.erase(meta_.begin() + static_cast<std::ptrdiff_t>(position - 1));
     Rehash(table_.size());  // positions after the removed entry have moved
     return true;
   }
@@ -123,18 +138,22 @@ class KeyedList {
   // Enumeration in insertion order.
   template <typename F>
   void ForEach(F&& f) const {
-    for (const auto& s : entries_) f(s.entry);
+    for (const Entry& e : entries_) f(e);
   }
 
  private:
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  static constexpr std::uint32_t kNoKey = static_cast<std::uint32_t>(-1);
 
-  struct Slot {
-    Entry entry;
-    std::string key;  // upper-cased
+  // Where an entry's upper-cased key lies in keys_ (length kNoKey without a
+  // key), and its hash. The keys of all entries share one text, so an entry
+  // costs no allocation of its own.
+  struct Meta {
+    std::uint32_t offset;
+    std::uint32_t length;
     std::uint64_t hash;
-    bool hasKey;
   };
+  std::string_view KeyOf(const Meta& m) const { return std::string_view(keys_).substr(m.offset, m.length); }
 
   // Open addressing with linear probing: each cell holds the position + 1 of
   // a keyed entry, 0 when empty; the table is at most half full.
@@ -142,40 +161,52 @@ class KeyedList {
     if (table_.empty()) return kNone;
     const std::size_t mask = table_.size() - 1;
     for (std::size_t c = probe.hash & mask; table_[c] != 0; c = (c + 1) & mask) {
-      const Slot& s = entries_[table_[c] - 1];
-      if (s.hash == probe.hash && probe.Matches(s.key)) return table_[c] - 1;
+      const Meta& m = meta_[table_[c] - 1];
+      if (m.hash == probe.hash && probe.Matches(KeyOf(m))) return table_[c] - 1;
     }
     return kNone;
   }
 
   Entry& Insert(Entry entry, const keys::Probe& probe) {
-    entries_.push_back({std::move(entry), probe.Upper(), probe.hash, true});
+    const std::size_t offset = keys_.size();
+    if (probe.ascii) {
+      for (char c : probe.raw) keys_ += keys::AsciiUpper(c);
+    } else {
+      keys_ += probe.upper;
+    }
+    if (keys_.size() >= kNoKey) throw std::length_error("the keys of a list exceed 4 GiB");
+    entries_.push_back(std::move(entry));
+    meta_.push_back({static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(keys_.size() - offset), probe.hash});
     if ((keyed_ + 1) * 2 > table_.size()) {
       Rehash(table_.empty() ? 16 : table_.size() * 2);
     } else {
       Place(entries_.size() - 1);
       ++keyed_;
     }
-    return entries_.back().entry;
+    return entries_.back();
   }
 
   void Place(std::size_t position) {
     const std::size_t mask = table_.size() - 1;
-    std::size_t c = entries_[position].hash & mask;
+    std::size_t c = meta_[position].hash & mask;
     while (table_[c] != 0) c = (c + 1) & mask;
     table_[c] = static_cast<std::uint32_t>(position + 1);
   }
 
   void Rehash(std::size_t size) {
     keyed_ = 0;
-    for (const Slot& s : entries_) keyed_ += s.hasKey ? 1 : 0;
+    for (const Meta& m : meta_) keyed_ += m.length != kNoKey ? 1 : 0;
     while (size < 16 || keyed_ * 2 > size) size = size < 16 ? 16 : size * 2;
     table_.assign(size, 0);
-    for (std::size_t i = 0; i < entries_.size(); ++i)
-      if (entries_[i].hasKey) Place(i);
+    for (std::size_t i = 0; i < meta_.size(); ++i)
+      if (meta_[i].length != kNoKey) Place(i);
   }
 
-  std::vector<Slot> entries_;
+  // Entries and their keys in blocks that never move: a growing list neither
+  // copies its entries nor holds twice their room while it grows.
+  std::deque<Entry> entries_;
+  std::deque<Meta> meta_;
+  std::string keys_;
   std::vector<std::uint32_t> table_;
   std::size_t keyed_ = 0;
 };

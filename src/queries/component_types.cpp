@@ -122,6 +122,7 @@ std::string GetComponentTypeAttribute(Impl& impl, const std::string& ComponentTy
 
 pugi::xml_node GetComponentTypeDefaultConfiguration(Impl& impl, const std::string& ComponentType) {
   impl.Initialise();
+  impl.NodesHandedOut = true;
   return AnswerOr<pugi::xml_node>({}, [&]() -> pugi::xml_node {
     if (ComponentType.empty()) return {};
     pugi::xml_node node = impl.CptTypeTags.Item(ComponentType).Node;
@@ -135,6 +136,7 @@ pugi::xml_node GetComponentTypeDefaultConfiguration(Impl& impl, const std::strin
 
 pugi::xml_node GetComponentTypeDefaultDataEntry(Impl& impl, const std::string& ComponentType) {
   impl.Initialise();
+  impl.NodesHandedOut = true;
   return AnswerOr<pugi::xml_node>({}, [&]() -> pugi::xml_node {
     if (ComponentType.empty()) return {};
     pugi::xml_node node = impl.CptTypeTags.Item(ComponentType).Node;

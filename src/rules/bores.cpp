@@ -27,22 +27,6 @@ std::string UnitName(const std::string& units) {
   return "";
 }
 
-// The first row, in document order, of the conversion tables whose value in the
-// unit column equals the bore. Values compare as numbers, so a row written
-// "2.0" matches a bore of two; the bore counts with the 15 significant digits of
-// its decimal text, and a bore that is not a finite number matches no row.
-pugi::xml_node FindBoreRow(pugi::xml_node dataRoot, const std::string& unit, double bore) {
-  if (!dataRoot) RaiseObjectNotSet();
-  if (!std::isfinite(bore)) return {};
-  const double wanted = xml::NumberValue(text::DecimalText(bore));
-  for (pugi::xml_node table : dataRoot.children(format::kBoreTable))
-    for (pugi::xml_node row : table.children(format::kBore)) {
-      pugi::xml_attribute value = row.attribute(unit.c_str());
-      if (value && xml::NumberValue(value.value()) == wanted) return row;
-    }
-  return {};
-}
-
 }  // namespace
 
 double GetConvertedBore(Impl& impl, const std::string& RequiredUnits, const std::string& CurrentUnits, double Bore) {
@@ -54,7 +38,7 @@ double GetConvertedBore(Impl& impl, const std::string& RequiredUnits, const std:
     const std::string source = UnitName(CurrentUnits);
     if (source.empty() || source == target) return Bore;
 
-    pugi::xml_node row = FindBoreRow(impl.DataRoot, source, Bore);
+    pugi::xml_node row = model::FindBoreRow(impl, impl.DataRoot, source, Bore);
     if (!row) return Bore * factor;
     const auto converted = text::ParseNumber(xml::GetAttributeText(row, target, text::DecimalText(Bore * factor)));
     if (!converted) RaiseTypeMismatch();
@@ -65,12 +49,15 @@ double GetConvertedBore(Impl& impl, const std::string& RequiredUnits, const std:
 
 pugi::xml_node GetBoreConversionTable(Impl& impl) {
   impl.Initialise();
-  return AnswerOr<pugi::xml_node>(
-      {}, [&]() -> pugi::xml_node { return xml::SelectSingleNode(impl.DataRoot, format::kBoreTable); });
+  impl.NodesHandedOut = true;
+  return AnswerOr<pugi::xml_node>({}, [&]() -> pugi::xml_node {
+    return xml::SelectSingleNode(impl.DataRoot, format::kBoreTable);
+  });
 }
 
 pugi::xml_node GetSystemSymbols(Impl& impl) {
   impl.Initialise();
+  impl.NodesHandedOut = true;
   return impl.SystemSymbols;
 }
 

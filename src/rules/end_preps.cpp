@@ -70,8 +70,7 @@ bool IsEndPrepConsistent(Impl& impl, std::string& ep, std::string& SKEY) {
 
 std::string GetDefaultAllowedConnection(Impl& impl, std::string& EndPrep) {
   impl.Initialise();
-  pugi::xml_node row =
-      xml::SelectSingleNode(impl.DataRoot, "DefaultConnectionTable/ENDPREP[@Name='" + xml::Quoted(EndPrep) + "']");
+  pugi::xml_node row = model::FindConnectionRow(impl, impl.DataRoot, EndPrep);
   return xml::GetAttributeText(row, format::kAttrAllow, "");
 }
 

@@ -139,15 +139,8 @@ std::string GetDefaultPCFTYPE(Impl& impl, std::int32_t IDFRec) {
 bool WeldAttributesAllowed(Impl& impl, std::int32_t IDFRecord, const std::string& SKEY) {
   impl.Initialise();
   return AnswerOr<bool>(true, [&]() -> bool {
-    const std::string skey = text::UpperTrim(SKEY);
     // An exclusion without an SKEY (or with "XXXXXX") covers every SKEY of the record.
-    for (pugi::xml_node exclude : xml::SelectNodes(
-             impl.DataRoot, "WELD-EXCLUSION-LIST/EXCLUDE[ @IDF = '" + xml::Quoted(RecordKey(IDFRecord)) + "']")) {
-      const std::string excluded =
-          text::UpperTrim(xml::GetAttributeText(exclude, format::kAttrSKEY, format::kDefaultExcludeSKEY));
-      if (excluded == format::kDefaultExcludeSKEY || excluded == skey) return false;
-    }
-    return true;
+    return !model::WeldExcluded(impl, impl.DataRoot, RecordKey(IDFRecord), text::UpperTrim(SKEY));
   });
 }
 

@@ -131,7 +131,8 @@ TEST(BuildInternalLists, SharedHelpers) {
 
   NameList names{"", "old"};
   model::CTypeLookup lookup;
-  lookup.AddCptType("Tee", "TEE");
+  const std::string tee = "Tee", teeType = "TEE";
+  lookup.AddCptType(&tee, &teeType);
   model::SearchResults::AppendNamesToList("componenttype", names, lookup, true);
   EXPECT_EQ(names, (NameList{"", "old", "Tee"}));
   model::SearchResults::AppendNamesToList("x", names, *s.GroupNodes, false);

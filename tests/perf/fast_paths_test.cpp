@@ -312,5 +312,41 @@ TEST(FastPaths, OverlayMergeFindsWhatTheDocumentOrderGives) {
   EXPECT_EQ(rows, (Strings{"BORE:1/a", "ROW:2/b", "ROW:9/d", "BORE:2/e"}));
 }
 
+// Bore rows, weld exclusions and default connections found by key answer as
+// the walk of the document that takes over once a node has been handed out,
+// and that walk sees what the client changes through the node.
+TEST(FastPaths, TableLookUpsAnswerAsTheWalkOfTheDocument) {
+  Fixture f(Catalogue(
+      "<BORE-CONVERSION-TABLE><BORE MM='50' IN=' 2.0'/><BORE MM='-0' IN='0.5'/><BORE MM='x' IN='3'/></BORE-CONVERSION-TABLE>"
+      "<BORE-CONVERSION-TABLE><?BORE MM='7'?><BORE MM='50' IN='9'/><BORE IN='.25'/><BORE MM='80'/></BORE-CONVERSION-TABLE>"
+      "<WELD-EXCLUSION-LIST><EXCLUDE IDF='100' SKEY=' elbw '/><EXCLUDE IDF=' 200'/><EXCLUDE IDF='300' SKEY='xxxxxx'/>"
+      "</WELD-EXCLUSION-LIST><WELD-EXCLUSION-LIST><EXCLUDE IDF='100' SKEY='TEBW'/></WELD-EXCLUSION-LIST>"
+      "<DefaultConnectionTable><ENDPREP Name='BW' Allow='A'/><ENDPREP Name='bw' Allow='B'/><ENDPREP Name='BW' Allow='C'/>"
+      "<ENDPREP Name='' Allow='E'/></DefaultConnectionTable>"));
+  Pipedex& p = f.pipedex;
+  auto answers = [&] {
+    std::vector<std::string> out;
+    for (auto [to, from] : {std::pair{"MM", "IN"}, {"IN", "MM"}})
+      for (double bore : {2.0, 0.0, -0.0, 0.5, 0.25, 50.0, 80.0, 3.0, 7.0, 1e300})
+        out.push_back(text::DecimalText(p.GetConvertedBore(to, from, bore)));
+    for (int record : {100, 200, 300, 0})
+      for (const char* skey : {"ELBW", "tebw", "", "XXXXXX"}) out.push_back(p.WeldAttributesAllowed(record, skey) ? "T" : "F");
+    for (const std::string& ep : std::vector<std::string>{"BW", "bw", "", "Bw", "x'y", std::string("BW\0", 3)}) {
+      try {
+        std::string code = ep;
+        out.push_back(p.GetDefaultAllowedConnection(code));
+      } catch (const Error& e) {
+        out.push_back("error " + std::to_string(e.number()));
+      }
+    }
+    return out;
+  };
+  const std::vector<std::string> keyed = answers();
+  pugi::xml_node table = p.GetBoreConversionTable();
+  EXPECT_EQ(answers(), keyed);
+  table.first_child().attribute("MM").set_value("51");
+  EXPECT_EQ(p.GetConvertedBore("MM", "IN", 2), 51);
+}
+
 }  // namespace
 }  // namespace pipedex::testing

@@ -1,0 +1,61 @@
+#pragma once
+
+// The catalogue's small lookup tables read by value: the bore conversion
+// rows, the weld exclusions and the default connections. Each question
+// finds its rows by key instead of walking the tables, with the same answer
+// as the walk: the first row in document order where one row answers, every
+// row of the key where all of them count.
+//
+// The document can change behind the tables once a node of it has been
+// handed to the client (such handles are live elements), and nothing tells
+// the component when; from then on each question walks the document again.
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include <pugixml.hpp>
+
+namespace pipedex::model {
+
+class LookupTables {
+ public:
+  // Fills the tables from the root element of the merged document in one pass
+  // over its children.
+  void Build(pugi::xml_node root);
+  void Clear() { *this = {}; }
+  bool Built() const { return built_; }
+
+  // The first BORE-CONVERSION-TABLE/BORE row whose value in the unit column
+  // ("MM" or "IN") equals wanted as a number; an empty node when none does.
+  pugi::xml_node BoreRow(const std::string& unit, double wanted) const;
+  // Whether WELD-EXCLUSION-LIST/EXCLUDE elements whose IDF is exactly record
+  // exclude the SKEY (given upper-cased and trimmed): one without an SKEY, or
+  // with the "every SKEY" value, or with this SKEY.
+  bool WeldExcluded(const std::string& record, const std::string& upperSKEY) const;
+  // The first DefaultConnectionTable/ENDPREP row whose Name is exactly name.
+  pugi::xml_node ConnectionRow(const std::string& name) const;
+
+ private:
+  struct Exclusions {
+    bool everySKEY = false;
+    std::vector<std::string> skeys;  // upper-cased and trimmed
+  };
+  bool built_ = false;
+  std::unordered_map<double, pugi::xml_node> boreMM_, boreIN_;
+  std::unordered_map<std::string, Exclusions> exclusions_;
+  std::unordered_map<std::string, pugi::xml_node> connections_;
+};
+
+struct Catalogue;
+
+// The questions as the operations ask them: through the tables while they
+// hold, otherwise by walking the document from root (which raises error 91
+// when root is empty).
+pugi::xml_node FindBoreRow(const Catalogue& catalogue, pugi::xml_node root, const std::string& unit, double bore);
+bool WeldExcluded(const Catalogue& catalogue, pugi::xml_node root, const std::string& record,
+                  const std::string& upperSKEY);
+pugi::xml_node FindConnectionRow(const Catalogue& catalogue, pugi::xml_node root, const std::string& endPrep);
+
+}  // namespace pipedex::model
