@@ -67,11 +67,18 @@ struct SystemPlatformOptions {
   std::string componentFolder;  // "" = the folder of the library file
   std::string registryFile;     // "" = see SystemRegistryFiles
   std::string locale;           // "" = LC_ALL, else LC_MESSAGES, else LANG
+  // A catalogue file of any name to use as the system file. When set, the
+  // platform's registry answers DataPath with this file (made absolute) and no
+  // registry file is read, and no SystemPipedex.xml of the component's folder
+  // or its Data folder is seen. The project file and the language variants
+  // are then looked for beside this file, exactly as beside SystemPipedex.xml;
+  // a missing file gives the component's "data file not found" error.
+  std::string catalogueFile;
 };
 
 // The registry files the system platform would read, in the order it tries
-// them; it reads the first that exists (the first when none does). With
-// options.registryFile set, only that file; else $PIPEDEX_REGISTRY when set
+// them; it reads the first that exists (the first when none does). None with
+// options.catalogueFile set. With options.registryFile set, only that file; else $PIPEDEX_REGISTRY when set
 // and not empty; else /etc/pipedex/registry.reg, then the registry.reg that
 // was installed with the library (share/pipedex/ of the library's prefix,
 // found from the library's own folder).

@@ -17,6 +17,7 @@ namespace pipedex {
 namespace {
 
 constexpr const char* kSystemRegistryFile = "/etc/pipedex/registry.reg";
+constexpr const char* kSettingsKey = "Software\\Zenrod\\Pipedex\\Settings";
 
 // Where the package installs its data, relative to the installed library's
 // folder (set by the build from the install layout).
@@ -71,9 +72,21 @@ std::string InstalledRegistryFile() {
 
 class SystemPlatform final : public Platform {
  public:
-  explicit SystemPlatform(SystemPlatformOptions options) : options_(std::move(options)) {}
+  explicit SystemPlatform(SystemPlatformOptions options) : options_(std::move(options)) {
+    // An absolute path, so that the folder of the project file and of the
+    // language variants is the catalogue's own whatever the current folder.
+    if (!options_.catalogueFile.empty())
+      options_.catalogueFile = std::filesystem::absolute(options_.catalogueFile).lexically_normal().string();
+  }
 
-  bool FileExists(const std::string& path) override { return IsRegularFile(path); }
+  bool FileExists(const std::string& path) override {
+    if (!options_.catalogueFile.empty() && path != options_.catalogueFile) {
+      // With a catalogue file given, the component's own catalogue stays unseen.
+      const std::string folder = ComponentFolder();
+      if (path == folder + "/SystemPipedex.xml" || path == folder + "/Data/SystemPipedex.xml") return false;
+    }
+    return IsRegularFile(path);
+  }
 
   std::string ParentFolder(const std::string& path) override {
     auto slash = path.find_last_of('/');
@@ -106,7 +119,7 @@ class SystemPlatform final : public Platform {
     std::string rootName = RootName(root);
     if (rootName.empty()) return kStatusInvalidHandle;
     std::string fullKey = subKey.empty() ? rootName : rootName + "\\" + subKey;
-    auto file = registry::RegistryFile::Load(RegistryPath());
+    auto file = options_.catalogueFile.empty() ? registry::RegistryFile::Load(RegistryPath()) : CatalogueRegistry();
     if (!file.KeyExists(fullKey)) return kStatusNotFound;
     key = nextHandle_++;
     open_.emplace(key, OpenKey{std::move(file), fullKey});
@@ -130,6 +143,18 @@ class SystemPlatform final : public Platform {
     std::string key;
   };
 
+  // The registry of a given catalogue file: the settings key alone, whose
+  // DataPath names the file.
+  registry::RegistryFile CatalogueRegistry() const {
+    std::string quoted;
+    for (char c : options_.catalogueFile) {
+      if (c == '\\' || c == '"') quoted += '\\';
+      quoted += c;
+    }
+    return registry::RegistryFile::Parse(std::string("[HKEY_LOCAL_MACHINE\\") + kSettingsKey + "]\n\"DataPath\"=\"" +
+                                         quoted + "\"\n");
+  }
+
   std::string RegistryPath() const {
     auto candidates = SystemRegistryFiles(options_);
     for (const auto& path : candidates)
@@ -145,6 +170,7 @@ class SystemPlatform final : public Platform {
 }  // namespace
 
 std::vector<std::string> SystemRegistryFiles(const SystemPlatformOptions& options) {
+  if (!options.catalogueFile.empty()) return {};
   if (!options.registryFile.empty()) return {options.registryFile};
   const char* env = std::getenv("PIPEDEX_REGISTRY");
   if (env && *env) return {env};
