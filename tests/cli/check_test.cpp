@@ -41,7 +41,7 @@ TEST(CheckCatalogue, FindsEachMistakeAtItsPlace) {
       {"sys.xml", "<A_CPT><G><T Configuration=\"Bent\"/></G></A_CPT>", "sys.xml:4:14 unknown-configuration\n"},
       {"sys.xml", "<A_CPT><G><T Configuration=\"NonStandard\"/></G></A_CPT>", "sys.xml:4:11 missing-geometry\n"},
       {"sys.xml", "<A_CPT><G><T><SKEY>ZZBW</SKEY><Operation>Fly</Operation><Flag>Odd</Flag></T></G></A_CPT>",
-       "sys.xml:4:14 undefined-skey\nsys.xml:4:31 unknown-operation\nsys.xml:4:56 unknown-flag\n"},
+       "sys.xml:4:14 undefined-skey\nsys.xml:4:31 unknown-operation\nsys.xml:4:57 unknown-flag\n"},
       {"sys.xml", "<A_CPT><G><T/></G>\n<H><T/></H></A_CPT>", "sys.xml:5:4 duplicate-name\n"},
       {"sys.xml",
        "<A_DEFAULT_ENDPREP><SKEYLIST><SKEY>ZZBW</SKEY><CP_1_PREP>XX--</CP_1_PREP><CP_2_PREP>**--</CP_2_PREP>"
@@ -58,7 +58,7 @@ TEST(CheckCatalogue, FindsEachMistakeAtItsPlace) {
       {"sys.xml",
        "<PLOTRA-ATTRIBUTES><ATT PCFBASE=\"A\" NUMBER=\"5\" BASE=\"1\"/><ATT PCFBASE=\"a\" NUMBER=\"2\" BASE=\"4\"/>"
        "<ATT PCFBASE=\"A\" NUMBER=\"2\" BASE=\"6\"/></PLOTRA-ATTRIBUTES>",
-       "sys.xml:4:57 overlapping-family\n"},
+       "sys.xml:4:58 overlapping-family\n"},
       {"sys.xml", "<A_CPT><G a=\"1\" a=\"2\"/></A_CPT>", "sys.xml:4:17 parse\n"},
       {"SystemPipedex.de.xml",
        "<A_SKEY><SKEY Description=\"x\">QQQQ</SKEY>\n<SKEY Colour=\"red\">ELBW</SKEY></A_SKEY>",
