@@ -9,9 +9,9 @@ int main(int argc, char** argv) {
   const std::string file = argc > 1 ? argv[1] : "docs/examples/catalogue/mistakes.xml";
 
   pipedex::SystemPlatformOptions options;
-  options.catalogueFile = file;  // ProjectPipedex.xml and variants beside it apply
   options.locale = "en_US";
-  pipedex::Pipedex catalogue(pipedex::MakeSystemPlatform(options));
+  // ProjectPipedex.xml and the language variants beside the file apply.
+  pipedex::Pipedex catalogue(pipedex::MakeCatalogueFilePlatform(file, options));
   std::cout << catalogue.GroupCount() << " groups, " << catalogue.SKEYCount() << " SKEYs\n";
 
   int errors = 0;

@@ -67,18 +67,11 @@ struct SystemPlatformOptions {
   std::string componentFolder;  // "" = the folder of the library file
   std::string registryFile;     // "" = see SystemRegistryFiles
   std::string locale;           // "" = LC_ALL, else LC_MESSAGES, else LANG
-  // A catalogue file of any name to use as the system file. When set, the
-  // platform's registry answers DataPath with this file (made absolute) and no
-  // registry file is read, and no SystemPipedex.xml of the component's folder
-  // or its Data folder is seen. The project file and the language variants
-  // are then looked for beside this file, exactly as beside SystemPipedex.xml;
-  // a missing file gives the component's "data file not found" error.
-  std::string catalogueFile;
 };
 
 // The registry files the system platform would read, in the order it tries
-// them; it reads the first that exists (the first when none does). None with
-// options.catalogueFile set. With options.registryFile set, only that file; else $PIPEDEX_REGISTRY when set
+// them; it reads the first that exists (the first when none does). With
+// options.registryFile set, only that file; else $PIPEDEX_REGISTRY when set
 // and not empty; else /etc/pipedex/registry.reg, then the registry.reg that
 // was installed with the library (share/pipedex/ of the library's prefix,
 // found from the library's own folder).
@@ -88,5 +81,15 @@ PIPEDEX_API std::vector<std::string> SystemRegistryFiles(const SystemPlatformOpt
 // library, the POSIX locale variables and a registry kept in a text file in the
 // registry export format.
 PIPEDEX_API std::shared_ptr<Platform> MakeSystemPlatform(SystemPlatformOptions options = {});
+
+// The system platform on a catalogue file of any name: its registry answers
+// DataPath with that file (made absolute) and no registry file is read, and
+// no SystemPipedex.xml of the component's folder or its Data folder is seen.
+// The component then loads the file as its system file and looks for the
+// project file and the language variants beside it, exactly as beside
+// SystemPipedex.xml; a missing file gives its "data file not found" error.
+// options.registryFile is not used.
+PIPEDEX_API std::shared_ptr<Platform> MakeCatalogueFilePlatform(const std::string& catalogueFile,
+                                                                SystemPlatformOptions options = {});
 
 }  // namespace pipedex

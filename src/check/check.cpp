@@ -17,11 +17,10 @@ bool Exists(const std::string& path) { return std::filesystem::is_regular_file(p
 // Default elbows whose geometry gives no angle, as the component works them out.
 void CheckElbowAngles(const check::Source& system, std::vector<Finding>& findings) {
   SystemPlatformOptions options;
-  options.catalogueFile = system.file;
   options.locale = "en_US";
   std::vector<DefaultElbowInfo> elbows;
   try {
-    Pipedex catalogue(MakeSystemPlatform(options));
+    Pipedex catalogue(MakeCatalogueFilePlatform(system.file, options));
     elbows = catalogue.DefaultElbows();
   } catch (const Error&) {
     return;  // what keeps it from loading is reported by the other checks

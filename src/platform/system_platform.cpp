@@ -72,15 +72,15 @@ std::string InstalledRegistryFile() {
 
 class SystemPlatform final : public Platform {
  public:
-  explicit SystemPlatform(SystemPlatformOptions options) : options_(std::move(options)) {
+  // With a catalogue file, that file stands for the registry's DataPath.
+  SystemPlatform(SystemPlatformOptions options, const std::string& catalogueFile) : options_(std::move(options)) {
     // An absolute path, so that the folder of the project file and of the
     // language variants is the catalogue's own whatever the current folder.
-    if (!options_.catalogueFile.empty())
-      options_.catalogueFile = std::filesystem::absolute(options_.catalogueFile).lexically_normal().string();
+    if (!catalogueFile.empty()) catalogueFile_ = std::filesystem::absolute(catalogueFile).lexically_normal().string();
   }
 
   bool FileExists(const std::string& path) override {
-    if (!options_.catalogueFile.empty() && path != options_.catalogueFile) {
+    if (!catalogueFile_.empty() && path != catalogueFile_) {
       // With a catalogue file given, the component's own catalogue stays unseen.
       const std::string folder = ComponentFolder();
       if (path == folder + "/SystemPipedex.xml" || path == folder + "/Data/SystemPipedex.xml") return false;
@@ -119,7 +119,7 @@ class SystemPlatform final : public Platform {
     std::string rootName = RootName(root);
     if (rootName.empty()) return kStatusInvalidHandle;
     std::string fullKey = subKey.empty() ? rootName : rootName + "\\" + subKey;
-    auto file = options_.catalogueFile.empty() ? registry::RegistryFile::Load(RegistryPath()) : CatalogueRegistry();
+    auto file = catalogueFile_.empty() ? registry::RegistryFile::Load(RegistryPath()) : CatalogueRegistry();
     if (!file.KeyExists(fullKey)) return kStatusNotFound;
     key = nextHandle_++;
     open_.emplace(key, OpenKey{std::move(file), fullKey});
@@ -147,7 +147,7 @@ class SystemPlatform final : public Platform {
   // DataPath names the file.
   registry::RegistryFile CatalogueRegistry() const {
     std::string quoted;
-    for (char c : options_.catalogueFile) {
+    for (char c : catalogueFile_) {
       if (c == '\\' || c == '"') quoted += '\\';
       quoted += c;
     }
@@ -163,6 +163,7 @@ class SystemPlatform final : public Platform {
   }
 
   SystemPlatformOptions options_;
+  std::string catalogueFile_;
   RegistryHandle nextHandle_ = 1;
   std::map<RegistryHandle, OpenKey> open_;
 };
@@ -170,7 +171,6 @@ class SystemPlatform final : public Platform {
 }  // namespace
 
 std::vector<std::string> SystemRegistryFiles(const SystemPlatformOptions& options) {
-  if (!options.catalogueFile.empty()) return {};
   if (!options.registryFile.empty()) return {options.registryFile};
   const char* env = std::getenv("PIPEDEX_REGISTRY");
   if (env && *env) return {env};
@@ -178,7 +178,11 @@ std::vector<std::string> SystemRegistryFiles(const SystemPlatformOptions& option
 }
 
 std::shared_ptr<Platform> MakeSystemPlatform(SystemPlatformOptions options) {
-  return std::make_shared<SystemPlatform>(std::move(options));
+  return std::make_shared<SystemPlatform>(std::move(options), "");
+}
+
+std::shared_ptr<Platform> MakeCatalogueFilePlatform(const std::string& catalogueFile, SystemPlatformOptions options) {
+  return std::make_shared<SystemPlatform>(std::move(options), catalogueFile.empty() ? "." : catalogueFile);
 }
 
 }  // namespace pipedex

@@ -33,9 +33,9 @@ std::string DataPathPhrase(Platform& platform) {
 
 }  // namespace
 
-std::string CatalogueHint(Platform& platform, const SystemPlatformOptions& options) {
-  if (!options.catalogueFile.empty())
-    return "pipedex was given the catalogue file " + options.catalogueFile +
+std::string CatalogueHint(Platform& platform, const SystemPlatformOptions& options, const std::string& catalogueFile) {
+  if (!catalogueFile.empty())
+    return "pipedex was given the catalogue file " + catalogueFile +
            " (by --catalogue or PIPEDEX_CATALOGUE), and no such file exists";
   const std::string folder = platform.ComponentFolder();
   std::string line = "pipedex looked for SystemPipedex.xml in " + folder + " and " + folder +

@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
 
   Session session;
   session.app = &app;
-  app.add_option("--catalogue", session.options.catalogueFile,
+  app.add_option("--catalogue", session.catalogueFile,
                  "Catalogue file of any name to use as the system file (the project file and language variants "
                  "are looked for beside it)")
       ->envname("PIPEDEX_CATALOGUE");

@@ -17,7 +17,7 @@ std::size_t Width(const std::string& s) {
 }  // namespace
 
 std::string SystemFileCandidate(Session& session) {
-  if (!session.options.catalogueFile.empty()) return session.options.catalogueFile;
+  if (!session.catalogueFile.empty()) return session.catalogueFile;
   Platform& platform = session.SystemPlatform();
   const std::string folder = platform.ComponentFolder();
   for (const std::string& file : {folder + "/SystemPipedex.xml", folder + "/Data/SystemPipedex.xml"})
@@ -27,7 +27,8 @@ std::string SystemFileCandidate(Session& session) {
 }
 
 Platform& Session::SystemPlatform() {
-  if (!platform_) platform_ = MakeSystemPlatform(options);
+  if (!platform_)
+    platform_ = catalogueFile.empty() ? MakeSystemPlatform(options) : MakeCatalogueFilePlatform(catalogueFile, options);
   return *platform_;
 }
 
@@ -108,7 +109,7 @@ void RunCommand(Session& session, const std::function<void()>& body) {
     }
     std::cerr << "error " << number << " (" << e.source() << "): " << OneLine(e.description()) << "\n";
     if (e.number() == errors::kNoDataPath || e.number() == errors::kDataFileNotFound)
-      std::cerr << CatalogueHint(session.SystemPlatform(), session.options) << "\n";
+      std::cerr << CatalogueHint(session.SystemPlatform(), session.options, session.catalogueFile) << "\n";
   }
 }
 

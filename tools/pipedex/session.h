@@ -19,6 +19,7 @@ namespace pipedex::cli {
 
 struct Session {
   SystemPlatformOptions options;
+  std::string catalogueFile;  // --catalogue, $PIPEDEX_CATALOGUE: the system file
   std::string projectFile;  // --project: loaded right after construction
   std::string userFile;     // --user: loaded after the project file
   int exitCode = 0;
@@ -47,7 +48,7 @@ std::string DataPathValue(Platform& platform);
 // One line for a human after a "no catalogue found" error: the folders and
 // registry files looked at, the DataPath value read, and the options that
 // point the tool at a catalogue.
-std::string CatalogueHint(Platform& platform, const SystemPlatformOptions& options);
+std::string CatalogueHint(Platform& platform, const SystemPlatformOptions& options, const std::string& catalogueFile);
 
 // Runs a human command body; a component error is printed on stderr with its
 // number in hexadecimal (followed by CatalogueHint when no catalogue was

@@ -65,7 +65,7 @@ std::shared_ptr<Platform> MakePlatform(const py::object& componentDir, const py:
       PyErr_SetString(PyExc_FileNotFoundError, ("no catalogue file " + file.string()).c_str());
       throw py::error_already_set();
     }
-    options.catalogueFile = file.string();
+    return MakeCatalogueFilePlatform(file.string(), std::move(options));
   }
   return MakeSystemPlatform(std::move(options));
 }
