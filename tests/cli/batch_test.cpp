@@ -46,7 +46,7 @@ TEST(CliBatch, AnswersEachKindOfRequest) {
       {R"({"call": "GetIDFAttribute", "args": ["PIPELINE-ATTRIBUTE7"]})", R"({"result":298})"},
       {R"({"call": "GetPCFAttribute", "args": [495]})", R"({"result":"COMPONENT-ATTRIBUTE6"})"},
       {R"({"call": "FindComponentTypes", "args": ["Elbows", "SKEY", "ELBW"]})", R"({"result":6})"},
-      {R"({"call": "IsEndPrepConsistent", "args": ["BW--", "ELSW"]})", R"({"result":false,"out":{"ep":"BW--"}})"},
+      {R"({"call": "IsEndPrepConsistent", "args": ["BW--", "ELSW"]})", R"({"result":false,"out":{"ep":"BW--","SKEY":"ELSW"}})"},
       {R"({"call": "OperationEnumToString", "args": [2]})", R"({"result":"Formtap"})"},
       {R"({"call": "FindOperations", "args": ["No-Such-Type"]})",
        R"({"error":{"number":91,"source":"Pipedex","description":"Object variable or With block variable not set"}})"},

@@ -105,7 +105,9 @@ TEST(CliErrors, ComponentErrorsGoToStderrInHexWithStatusOneAndSayWhereTheToolLoo
   } cases[] = {
       {"--registry " + Quote(d + "/none.reg"), "info", noCatalogue + looked + d + "/none.reg (missing)" + advice},
       {"--registry " + Quote(d + "/none.reg"), "tree", noCatalogue + looked + d + "/none.reg (missing)" + advice},
-      {"--registry " + Quote(d + "/none.reg"), "tree --json", noCatalogue + looked + d + "/none.reg (missing)" + advice},
+      {"--registry " + Quote(d + "/none.reg"), "tree --json",
+       R"({"number":-2147220991,"source":"Pipedex","description":"Path to Pipedex file not specified in registry and )"
+       "it does not exist in application directory\"}\n"},
       {"--registry " + Quote(noValue), "info", noCatalogue + looked + noValue + " (no DataPath value)" + advice},
       {"--registry " + Quote(elsewhere), "skeys",
        "error 0x80040202 (Pipedex): Data file specified in registry ( /no/x.xml )not found . Reinstall the Zenrod "
