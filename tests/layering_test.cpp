@@ -15,7 +15,7 @@ namespace {
 
 TEST(Layering, NoFileOfSrcIncludesAHigherLayer) {
   const std::map<std::string, int> layer = {{"base", 0},    {"platform", 1}, {"model", 2},    {"instance", 3},
-                                            {"queries", 4}, {"rules", 4},    {"overlays", 4}, {"", 5}};
+                                            {"queries", 4}, {"rules", 4},    {"overlays", 4}, {"", 5}, {"check", 5}};
   const std::filesystem::path src = PIPEDEX_SOURCE_DIR "/src";
   const std::regex include(R"re(#include\s+"(\w+)/)re");
   int files = 0;

@@ -17,7 +17,7 @@ if [ -n "$internal" ]; then
 fi
 for api in 'pipedex::Pipedex::Pipedex()' 'pipedex::Pipedex::GroupCount()' 'pipedex::Error::Error(' \
            'pipedex::CDefaultElbow::Initialize(' 'pipedex::MakeSystemPlatform(' 'pipedex::SystemRegistryFiles' \
-           'typeinfo for pipedex::Error' 'typeinfo for pipedex::Platform'; do
+           'pipedex::CheckCatalogue(' 'pipedex::MakeCatalogueFilePlatform(' 'typeinfo for pipedex::Error' 'typeinfo for pipedex::Platform'; do
   if ! grep -qF -- "$api" <<<"$symbols"; then
     echo "FAIL: $library does not export $api"
     exit 1

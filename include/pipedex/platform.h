@@ -82,4 +82,14 @@ PIPEDEX_API std::vector<std::string> SystemRegistryFiles(const SystemPlatformOpt
 // registry export format.
 PIPEDEX_API std::shared_ptr<Platform> MakeSystemPlatform(SystemPlatformOptions options = {});
 
+// The system platform on a catalogue file of any name: its registry answers
+// DataPath with that file (made absolute) and no registry file is read, and
+// no SystemPipedex.xml of the component's folder or its Data folder is seen.
+// The component then loads the file as its system file and looks for the
+// project file and the language variants beside it, exactly as beside
+// SystemPipedex.xml; a missing file gives its "data file not found" error.
+// options.registryFile is not used.
+PIPEDEX_API std::shared_ptr<Platform> MakeCatalogueFilePlatform(const std::string& catalogueFile,
+                                                                SystemPlatformOptions options = {});
+
 }  // namespace pipedex

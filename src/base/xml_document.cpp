@@ -146,6 +146,9 @@ void LocateLine(std::string_view buffer, std::ptrdiff_t offset, ParseError& erro
   std::size_t end = buffer.find_first_of("\r\n", pos);
   if (end == std::string_view::npos) end = buffer.size();
   error.line = static_cast<std::int32_t>(std::min<std::size_t>(line, 0x7fffffff));
+  std::size_t column = 1;
+  for (std::size_t i = start; i < pos; ++i) column += (static_cast<unsigned char>(buffer[i]) & 0xC0) != 0x80;
+  error.column = static_cast<std::int32_t>(std::min<std::size_t>(column, 0x7fffffff));
   // A long line is cut to a window around the error, marked where it was cut
   // (the window's edges move back to the start of a character).
   std::size_t from = start, to = end;
@@ -190,7 +193,7 @@ bool ReadWholeFile(const std::string& path, std::string& out, bool& tooLarge) {
 
 void SetTooLarge(ParseError& error) {
   error = {"The file is larger than the " + std::to_string(kMaxFileSize >> 20) + " MiB a catalogue file may have.\r\n", 0,
-           ""};
+           "", 0};
 }
 
 // The checks every UTF-8 text passes before the parser sees it: only XML
@@ -209,7 +212,7 @@ bool CheckText(std::string_view text, std::string_view whole, std::size_t offset
 
 }  // namespace
 
-bool LoadText(pugi::xml_document& doc, std::string_view bytes, ParseError& error) {
+bool LoadText(pugi::xml_document& doc, std::string_view bytes, ParseError& error, std::string* parsed) {
   doc.reset();
   // Every document is turned into UTF-8 text first and checked character by
   // character, so that the parser never sees a zero byte (which would end the
@@ -239,6 +242,7 @@ bool LoadText(pugi::xml_document& doc, std::string_view bytes, ParseError& error
     buffer = converted;
   }
   if (!CheckText(buffer, buffer, 0, error)) return false;
+  if (parsed) parsed->assign(buffer);
   pugi::xml_parse_result result = doc.load_buffer(buffer.data(), buffer.size(), kParseOptions, pugi::encoding_utf8);
   if (!result) {
     error.reason = std::string(result.description()) + "\r\n";
@@ -302,7 +306,7 @@ bool LoadPlain(pugi::xml_document& doc, const std::string& path, ParseError& err
     if (tooLarge) {
       SetTooLarge(error);
     } else {
-      error = {"Access is denied.\r\n", 0, ""};
+      error = {"Access is denied.\r\n", 0, "", 0};
     }
     return false;
   }
@@ -345,7 +349,7 @@ bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& erro
   doc.reset();
   struct stat st {};
   if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-    error = {"The system cannot locate the object specified.\r\n", 0, ""};
+    error = {"The system cannot locate the object specified.\r\n", 0, "", 0};
     return false;
   }
   // Too large a file is refused before anything is read.
@@ -358,7 +362,7 @@ bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& erro
   // while it is read is read again the plain way, still within the limit.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    error = {"Access is denied.\r\n", 0, ""};
+    error = {"Access is denied.\r\n", 0, "", 0};
     return false;
   }
   const std::size_t capacity = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1;

@@ -19,6 +19,7 @@ struct ParseError {
   std::string reason;   // ends with its own line break
   std::int32_t line = 0;
   std::string srcText;  // the source text of the failing line
+  std::int32_t column = 0;  // characters from the start of the line, from 1
 };
 
 // The largest catalogue file that is read: a larger one is refused before
@@ -34,7 +35,9 @@ constexpr std::size_t kMaxFileSize = std::size_t{2} << 30;
 // with their location. Returns false and fills error on failure.
 bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& error);
 // Loads a document from text in memory, with the same rules as LoadFile.
-bool LoadText(pugi::xml_document& doc, std::string_view bytes, ParseError& error);
+// With parsed set, it receives the UTF-8 text the parser read, to which the
+// nodes' offset_debug() refers.
+bool LoadText(pugi::xml_document& doc, std::string_view bytes, ParseError& error, std::string* parsed = nullptr);
 
 // The description frame of a file that does not parse: the leading text, a line
 // break, the reason, "Line   : ", the line number, a line break, "Source : ", the source line.

@@ -17,6 +17,7 @@ namespace pipedex {
 namespace {
 
 constexpr const char* kSystemRegistryFile = "/etc/pipedex/registry.reg";
+constexpr const char* kSettingsKey = "Software\\Zenrod\\Pipedex\\Settings";
 
 // Where the package installs its data, relative to the installed library's
 // folder (set by the build from the install layout).
@@ -71,9 +72,21 @@ std::string InstalledRegistryFile() {
 
 class SystemPlatform final : public Platform {
  public:
-  explicit SystemPlatform(SystemPlatformOptions options) : options_(std::move(options)) {}
+  // With a catalogue file, that file stands for the registry's DataPath.
+  SystemPlatform(SystemPlatformOptions options, const std::string& catalogueFile) : options_(std::move(options)) {
+    // An absolute path, so that the folder of the project file and of the
+    // language variants is the catalogue's own whatever the current folder.
+    if (!catalogueFile.empty()) catalogueFile_ = std::filesystem::absolute(catalogueFile).lexically_normal().string();
+  }
 
-  bool FileExists(const std::string& path) override { return IsRegularFile(path); }
+  bool FileExists(const std::string& path) override {
+    if (!catalogueFile_.empty() && path != catalogueFile_) {
+      // With a catalogue file given, the component's own catalogue stays unseen.
+      const std::string folder = ComponentFolder();
+      if (path == folder + "/SystemPipedex.xml" || path == folder + "/Data/SystemPipedex.xml") return false;
+    }
+    return IsRegularFile(path);
+  }
 
   std::string ParentFolder(const std::string& path) override {
     auto slash = path.find_last_of('/');
@@ -106,7 +119,7 @@ class SystemPlatform final : public Platform {
     std::string rootName = RootName(root);
     if (rootName.empty()) return kStatusInvalidHandle;
     std::string fullKey = subKey.empty() ? rootName : rootName + "\\" + subKey;
-    auto file = registry::RegistryFile::Load(RegistryPath());
+    auto file = catalogueFile_.empty() ? registry::RegistryFile::Load(RegistryPath()) : CatalogueRegistry();
     if (!file.KeyExists(fullKey)) return kStatusNotFound;
     key = nextHandle_++;
     open_.emplace(key, OpenKey{std::move(file), fullKey});
@@ -130,6 +143,18 @@ class SystemPlatform final : public Platform {
     std::string key;
   };
 
+  // The registry of a given catalogue file: the settings key alone, whose
+  // DataPath names the file.
+  registry::RegistryFile CatalogueRegistry() const {
+    std::string quoted;
+    for (char c : catalogueFile_) {
+      if (c == '\\' || c == '"') quoted += '\\';
+      quoted += c;
+    }
+    return registry::RegistryFile::Parse(std::string("[HKEY_LOCAL_MACHINE\\") + kSettingsKey + "]\n\"DataPath\"=\"" +
+                                         quoted + "\"\n");
+  }
+
   std::string RegistryPath() const {
     auto candidates = SystemRegistryFiles(options_);
     for (const auto& path : candidates)
@@ -138,6 +163,7 @@ class SystemPlatform final : public Platform {
   }
 
   SystemPlatformOptions options_;
+  std::string catalogueFile_;
   RegistryHandle nextHandle_ = 1;
   std::map<RegistryHandle, OpenKey> open_;
 };
@@ -152,7 +178,11 @@ std::vector<std::string> SystemRegistryFiles(const SystemPlatformOptions& option
 }
 
 std::shared_ptr<Platform> MakeSystemPlatform(SystemPlatformOptions options) {
-  return std::make_shared<SystemPlatform>(std::move(options));
+  return std::make_shared<SystemPlatform>(std::move(options), "");
+}
+
+std::shared_ptr<Platform> MakeCatalogueFilePlatform(const std::string& catalogueFile, SystemPlatformOptions options) {
+  return std::make_shared<SystemPlatform>(std::move(options), catalogueFile.empty() ? "." : catalogueFile);
 }
 
 }  // namespace pipedex

@@ -25,6 +25,7 @@ TEST(DocExamples, CppProgramsPrintWhatTheGuideShows) {
     ExpectOutput(name, Quote(BuiltProgram(std::string("docs-example-") + name)));
   ExpectOutput("platform", Quote(BuiltProgram("docs-example-platform")) + " data");
   ExpectOutput("tree-elbows", "pipedex --component-dir data tree --group Elbows");
+  ExpectOutput("catalogue_file", Quote(BuiltProgram("docs-example-catalogue_file")) + "; echo \"exit status $?\"");
 
   TempDir dir;
   std::string saved = dir.path() + "/merged.xml";
@@ -45,6 +46,15 @@ TEST(DocExamples, BatchTranscriptIsWhatTheCliAnswers) {
   ASSERT_GE(requests.size(), 6u);
   auto got = RunBatch({"--component-dir", SampleDataDir(), "--locale", "en_US"}, requests);
   EXPECT_EQ(got, answers);
+}
+
+TEST(DocExamples, CliCommandsPrintWhatTheGuidesShow) {
+  ExpectOutput("check-mistakes",
+               "pipedex check --catalogue docs/examples/catalogue/mistakes.xml; echo \"exit status $?\"");
+  ExpectOutput("search-socket", "pipedex --component-dir data search socket");
+  ExpectOutput("describe-GetSKEYData", "pipedex describe GetSKEYData");
+  ExpectOutput("skey-json", "pipedex --component-dir data skey PB3D --json");
+  ExpectOutput("error-json", "pipedex --catalogue /no/plant.xml skeys --json 2>&1; echo \"exit status $?\"");
 }
 
 TEST(DocExamples, ShellAndPythonDriversPrintWhatTheGuideShows) {

@@ -15,7 +15,7 @@ _pipedex() {
   COMPREPLY=()
   case "$prev" in
     --component-dir) mapfile -t COMPREPLY < <(compgen -d -- "$cur"); return ;;
-    --registry | --project) mapfile -t COMPREPLY < <(compgen -f -- "$cur"); return ;;
+    --catalogue | --registry | --project | --user) mapfile -t COMPREPLY < <(compgen -f -- "$cur"); return ;;
     --locale | --group) return ;;
   esac
 
@@ -23,13 +23,17 @@ _pipedex() {
   local i sub=""
   for ((i = 1; i < COMP_CWORD; i++)); do
     case "${COMP_WORDS[i]}" in
-      --component-dir | --registry | --locale | --project) ((i++)) ;;
+      --catalogue | --component-dir | --registry | --locale | --project | --user) ((i++)) ;;
       -*) ;;
       *) sub="${COMP_WORDS[i]}"; break ;;
     esac
   done
 
   local tool="${COMP_WORDS[0]}" words
+  if [[ ("$sub" == describe || "$sub" == call) && "$cur" != -* && "$prev" == "$sub" ]]; then
+    mapfile -t COMPREPLY < <(compgen -W "$("$tool" call --list 2>/dev/null)" -- "$cur")  # operation names
+    return
+  fi
   if [[ -n "$sub" && "$cur" != -* ]]; then
     mapfile -t COMPREPLY < <(compgen -f -- "$cur")  # arguments: often a file
     return

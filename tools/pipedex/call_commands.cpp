@@ -38,18 +38,37 @@ bool ReadRequestLine(std::istream& in, std::string& line, bool& tooLong) {
   }
 }
 
+std::string Lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
 }  // namespace
 
 void AddCallCommands(CLI::App& app, Session& session, const OperationTable& table) {
   auto* call = app.add_subcommand("call", "Call one operation on a new instance and print its answer as JSON");
   auto operation = std::make_shared<std::string>();
   auto args = std::make_shared<std::vector<std::string>>();
-  call->add_option("operation", *operation, "Operation name, e.g. GetSKEYData")->required();
+  auto list = std::make_shared<bool>(false);
+  call->add_option("operation", *operation, "Operation name, e.g. GetSKEYData");
   call->add_option("args", *args, "Arguments in declared order; trailing in-out ones may be left out");
+  call->add_flag("--list", *list, "List every operation, one name a line");
   call->footer("Example: pipedex call GetSKEYData ELBW\n"
+               "         pipedex call --list\n"
                "Prints {\"result\": R} (with \"out\" for in-out parameters) or {\"error\": {...}}.\n"
+               "`pipedex describe OPERATION` shows its parameters.\n"
                "Exit status: 0 result, 1 error from the component, 2 usage error.");
-  call->callback([&session, &table, operation, args] {
+  call->callback([&session, &table, operation, args, list] {
+    if (*list) {
+      for (const auto& entry : table.operations()) std::cout << entry.first << "\n";
+      return;
+    }
+    if (operation->empty()) {
+      std::cout << Dump(CliError("an operation name is needed (pipedex call --list lists them)")) << std::endl;
+      session.exitCode = 2;
+      return;
+    }
     const Operation* op = table.Find(*operation);
     if (!op) {
       std::cout << Dump(CliError("unknown operation: " + *operation)) << std::endl;
@@ -76,10 +95,37 @@ void AddCallCommands(CLI::App& app, Session& session, const OperationTable& tabl
     session.exitCode = componentError ? 1 : 0;
   });
 
+  auto* describe = app.add_subcommand("describe", "Show an operation's parameters (name, direction, type) and result type");
+  auto described = std::make_shared<std::string>();
+  auto describeJson = std::make_shared<bool>(false);
+  describe->add_option("OPERATION", *described, "Operation name, e.g. GetSKEYData")->required();
+  describe->add_flag("--json", *describeJson, "Print the same data as JSON (the batch request {\"describe\": OP} answers it)");
+  describe->footer("Example: pipedex describe GetSKEYData\n         pipedex describe FindPCFTYPEs --json");
+  describe->callback([&session, &table, described, describeJson] {
+    const Operation* op = table.Find(*described);
+    if (!op) {
+      std::string nearest;
+      for (const auto& entry : table.operations())
+        if (Lower(entry.first) == Lower(*described)) nearest = entry.first;
+      NothingFound(session, "unknown operation " + *described + (nearest.empty() ? "" : "; did you mean " + nearest + "?"));
+      return;
+    }
+    const Json description = Describe(*op);
+    if (*describeJson) {
+      std::cout << Dump(description) << "\n";
+      return;
+    }
+    std::cout << op->name << " -> " << op->resultType << "\n";
+    std::vector<std::vector<Json>> rows;
+    for (const auto& param : description["params"]) rows.push_back({param["name"], param["direction"], param["type"]});
+    if (!rows.empty()) PrintTable({"Parameter", "Direction", "Type"}, rows, false);
+  });
+
   auto* batch = app.add_subcommand("batch", "Answer JSON requests from standard input, one per line, on one instance");
   batch->footer("Example:   printf '%s\\n' '{\"call\": \"GroupCount\"}' '{\"call\": \"GetGroup\", \"args\": [1]}' | pipedex batch\n"
                 "Requests:  {\"call\": \"GetSKEYData\", \"args\": [\"ELBW\"]}\n"
                 "           {\"set\": \"AngleTolerance\", \"value\": 20}\n"
+                "           {\"describe\": \"GetSKEYData\", \"id\": 7}   (an \"id\" is echoed in the answer)\n"
                 "Each request is answered by exactly one JSON line.");
   batch->callback([&session, &table] {
     Pipedex* instance = nullptr;

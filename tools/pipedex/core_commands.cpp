@@ -1,5 +1,6 @@
 // `pipedex info`: which files the component found, and a summary of the catalogue.
 
+#include <filesystem>
 #include <iostream>
 
 #include "session.h"
@@ -7,22 +8,32 @@
 namespace pipedex::cli {
 
 void AddCoreCommands(CLI::App& app, Session& session) {
-  auto* info = app.add_subcommand("info", "Show which catalogue files were found and what the catalogue holds");
+  auto* info = app.add_subcommand("info", "Show the catalogue files used (system, project, language variant, user) and what the catalogue holds");
   auto json = std::make_shared<bool>(false);
   info->add_flag("--json", *json, "Print the same data as JSON");
   info->footer("Example: pipedex info\n         pipedex --component-dir /opt/pipedex info --json");
   info->callback([&session, json] {
     RunCommand(session, [&] {
       Pipedex& p = session.Instance();
-      std::vector<std::pair<std::string, std::string>> fields = {
-          {"System file", p.SystemXMLPath()},
-          {"Project file", p.ProjectXMLPath().empty() ? "(none)" : p.ProjectXMLPath()},
-          {"Groups", std::to_string(p.GroupCount())},
-          {"SKEYs", std::to_string(p.SKEYCount())},
-          {"Configurations", std::to_string(p.ConfigurationCount())},
-          {"End preparations", std::to_string(p.EndPrepCount())},
-          {"Operations", std::to_string(p.OperationCount())},
-          {"PCF types", std::to_string(p.PCFTYPECount())},
+      const LocaleNames locale = session.SystemPlatform().ThreadLocale();
+      const std::string variant = LanguageVariantFile(p.SystemXMLPath(), locale);
+      auto fileOrNull = [](const std::string& file) { return file.empty() ? Json(nullptr) : Json(file); };
+      // The project file given, else the one merged from beside the system file.
+      std::string project = session.projectFile;
+      const std::string beside = std::filesystem::path(p.SystemXMLPath()).parent_path().string() + "/ProjectPipedex.xml";
+      if (project.empty() && std::filesystem::is_regular_file(beside)) project = beside;
+      std::vector<std::pair<std::string, Json>> fields = {
+          {"SystemXMLPath", p.SystemXMLPath()},
+          {"ProjectXMLPath", fileOrNull(project)},
+          {"UserXMLPath", fileOrNull(session.userFile)},
+          {"LanguageFile", fileOrNull(variant)},
+          {"Locale", locale.country.empty() ? locale.language : locale.language + "_" + locale.country},
+          {"GroupCount", p.GroupCount()},
+          {"SKEYCount", p.SKEYCount()},
+          {"ConfigurationCount", p.ConfigurationCount()},
+          {"EndPrepCount", p.EndPrepCount()},
+          {"OperationCount", p.OperationCount()},
+          {"PCFTYPECount", p.PCFTYPECount()},
       };
       PrintFields(fields, *json);
     });

@@ -2,15 +2,59 @@
 // writing the merged document (system file, project overlays, language texts,
 // added SKEYs) to a file.
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <unistd.h>
+
 #include "session.h"
 
 namespace pipedex::cli {
 namespace {
 
+// Whether two paths name the same existing file.
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, error);
+}
+
+// Writes the merged document to a file, or to standard output for "-" (through
+// a temporary file, as the document service writes files). A catalogue file
+// the instance loaded is not overwritten unless force is set; false then.
+bool WriteDocument(Session& session, Pipedex& p, const std::string& file, bool force) {
+  if (file == "-") {
+    char name[] = "/tmp/pipedex-dump-XXXXXX";
+    const int fd = ::mkstemp(name);
+    if (fd < 0) throw Error(static_cast<std::int32_t>(0x80004005), "pipedex-cli", "cannot create a temporary file");
+    ::close(fd);
+    try {
+      p.DumpXML(name);
+    } catch (...) {
+      std::remove(name);
+      throw;
+    }
+    std::ifstream in(name, std::ios::binary);
+    std::cout << in.rdbuf();
+    std::remove(name);
+    return true;
+  }
+  if (!force) {
+    for (const std::string& loaded : {p.SystemXMLPath(), p.ProjectXMLPath(), session.projectFile, session.userFile})
+      if (SameFile(file, loaded)) {
+        std::cerr << "pipedex: " << file << " is a catalogue file this command loaded; give --force to overwrite it\n";
+        session.exitCode = 1;
+        return false;
+      }
+  }
+  p.DumpXML(file);
+  return true;
+}
+
 void AddAddSKEYCommand(CLI::App& app, Session& session) {
   struct Options {
     std::string newSKEY, refSKEY, description, dumpFile;
-    bool json = false;
+    bool json = false, force = false;
   };
   auto o = std::make_shared<Options>();
   auto* cmd = app.add_subcommand("add-skey", "Add an SKEY as a copy of an existing one and write the merged document");
@@ -20,6 +64,7 @@ void AddAddSKEYCommand(CLI::App& app, Session& session) {
       ->required();
   cmd->add_option("--description", o->description, "Description of the new SKEY (default: Based on REF)");
   cmd->add_option("--dump", o->dumpFile, "File to write the merged document to")->required();
+  cmd->add_flag("--force", o->force, "Overwrite the catalogue file this command loaded");
   cmd->add_flag("--json", o->json, "Print the same data as JSON");
   cmd->footer(
       "Example: pipedex add-skey ELXX ELBW --description \"Elbow, special end\" --dump merged.xml\n"
@@ -28,11 +73,11 @@ void AddAddSKEYCommand(CLI::App& app, Session& session) {
     RunCommand(session, [&] {
       Pipedex& p = session.Instance();
       p.AddSKEY(o->newSKEY, o->description, o->refSKEY);
-      p.DumpXML(o->dumpFile);
-      PrintFields({{"New SKEY", o->newSKEY},
-                   {"Reference SKEY", o->refSKEY},
+      if (!WriteDocument(session, p, o->dumpFile, o->force) || o->dumpFile == "-") return;
+      PrintFields({{"SKEY", o->newSKEY},
+                   {"RefSKEY", o->refSKEY},
                    {"Description", o->description.empty() ? "Based on " + o->refSKEY : o->description},
-                   {"Written to", o->dumpFile}},
+                   {"FileName", o->dumpFile}},
                   o->json);
     });
   });
@@ -41,20 +86,23 @@ void AddAddSKEYCommand(CLI::App& app, Session& session) {
 void AddDumpCommand(CLI::App& app, Session& session) {
   auto file = std::make_shared<std::string>();
   auto json = std::make_shared<bool>(false);
-  auto* cmd = app.add_subcommand("dump", "Write the merged catalogue document to a file");
-  cmd->add_option("FILE", *file, "File to write")->required();
+  auto force = std::make_shared<bool>(false);
+  auto* cmd = app.add_subcommand("dump", "Write the merged catalogue document to a file, or to standard output");
+  cmd->add_option("FILE", *file, "File to write; - for standard output")->required();
+  cmd->add_flag("--force", *force, "Overwrite the catalogue file this command loaded");
   cmd->add_flag("--json", *json, "Print the same data as JSON");
   cmd->footer(
       "Example: pipedex dump merged.xml\n"
-      "         pipedex --project ProjectPipedex.xml dump merged.xml --json");
-  cmd->callback([&session, file, json] {
+      "         pipedex --project ProjectPipedex.xml dump - | xmllint --format -\n"
+      "A catalogue file that was loaded is not overwritten without --force.");
+  cmd->callback([&session, file, json, force] {
     RunCommand(session, [&] {
       Pipedex& p = session.Instance();
-      p.DumpXML(*file);
+      if (!WriteDocument(session, p, *file, *force) || *file == "-") return;
       const std::string project = p.ProjectXMLPath();
-      PrintFields({{"System file", p.SystemXMLPath()},
-                   {"Project file", project.empty() ? "(none)" : project},
-                   {"Written to", *file}},
+      PrintFields({{"SystemXMLPath", p.SystemXMLPath()},
+                   {"ProjectXMLPath", project.empty() ? Json(nullptr) : Json(project)},
+                   {"FileName", *file}},
                   *json);
     });
   });

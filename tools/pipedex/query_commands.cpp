@@ -8,15 +8,8 @@
 namespace pipedex::cli {
 namespace {
 
-std::string YesNo(bool value) { return value ? "yes" : "no"; }
-
-// "a, b, c", or "(none)".
-std::string Joined(const std::vector<std::string>& items) {
-  if (items.empty()) return "(none)";
-  std::string out;
-  for (const auto& item : items) out += (out.empty() ? "" : ", ") + item;
-  return out;
-}
+// The items of a list as a JSON array.
+Json Array(const std::vector<std::string>& items) { return Json(items); }
 
 void AddTypesCommand(CLI::App& app, Session& session) {
   auto* cmd = app.add_subcommand("types", "List component types, optionally of one group or by SKEY, PCF type or configuration");
@@ -40,13 +33,14 @@ void AddTypesCommand(CLI::App& app, Session& session) {
       if (*pcf) by = "PCFTYPE", text = o->pcftype;
       if (*cfg) by = "CONFIGURATION", text = o->configuration;
       const std::int32_t count = p.FindComponentTypes(o->group, by, text);
-      std::vector<std::vector<std::string>> rows;
+      if (count == 0) return NothingFound(session, "no component types found");
+      std::vector<std::vector<Json>> rows;
       for (std::int32_t i = 1; i <= count; ++i) {
         std::string name = p.GetComponentType(i), group, pcfType, configuration, description;
         p.GetComponentTypeData(name, group, pcfType, configuration, description);
         rows.push_back({name, group, pcfType, configuration, description});
       }
-      PrintTable({"Component type", "Group", "PCF type", "Configuration", "Description"}, rows, o->json);
+      PrintTable({"ComponentType", "Group", "PCFTYPE", "Configuration", "Description"}, rows, o->json);
     });
   });
 }
@@ -62,24 +56,21 @@ void AddTypeCommand(CLI::App& app, Session& session) {
     RunCommand(session, [&] {
       Pipedex& p = session.Instance();
       std::string group, pcfType, configuration, description;
-      if (!p.GetComponentTypeData(*name, group, pcfType, configuration, description)) {
-        std::cerr << "no component type named " << *name << "\n";
-        session.exitCode = 1;
-        return;
-      }
+      if (!p.GetComponentTypeData(*name, group, pcfType, configuration, description))
+        return NothingFound(session, "no component type named " + *name);
       std::vector<std::string> operations, flags, skeys;
       for (std::int32_t i = 1, n = p.FindOperations(*name); i <= n; ++i) operations.push_back(p.GetOperation(i));
       for (Flags flag : {flVariable, flArtificial, flIndeterminate})
         if (p.HasFlag(*name, flag)) flags.push_back(p.FlagEnumToString(flag));
       for (std::int32_t i = 1, n = p.FindSKEYs(*name); i <= n; ++i) skeys.push_back(p.GetSKEY(i));
-      PrintFields({{"Component type", *name},
+      PrintFields({{"ComponentType", *name},
                    {"Group", group},
-                   {"PCF type", pcfType},
+                   {"PCFTYPE", pcfType},
                    {"Configuration", configuration},
                    {"Description", description},
-                   {"Operations", Joined(operations)},
-                   {"Flags", Joined(flags)},
-                   {"SKEYs", Joined(skeys)}},
+                   {"Operations", Array(operations)},
+                   {"Flags", Array(flags)},
+                   {"SKEYs", Array(skeys)}},
                   *json);
     });
   });
@@ -97,20 +88,17 @@ void AddSKEYCommand(CLI::App& app, Session& session) {
     RunCommand(session, [&] {
       Pipedex& p = session.Instance();
       std::string description, cp1, cp2, cp3, cp4;
-      if (!p.GetSKEYData(*skey, description, cp1, cp2, cp3, cp4)) {
-        std::cerr << "no SKEY " << *skey << " in the catalogue\n";
-        session.exitCode = 1;
-        return;
-      }
+      if (!p.GetSKEYData(*skey, description, cp1, cp2, cp3, cp4))
+        return NothingFound(session, "no SKEY " + *skey + " in the catalogue");
       PrintFields({{"SKEY", *skey},
                    {"Description", description},
                    {"Category", p.GetDefaultCategory(*skey)},
-                   {"Iso priority", std::to_string(p.GetIsoPriority(*skey))},
-                   {"End prep 1", cp1},
-                   {"End prep 2", cp2},
-                   {"End prep 3", cp3},
-                   {"End prep 4", cp4},
-                   {"Trimmable", YesNo(p.IsTrimmableSKEY(*skey))}},
+                   {"IsoPriority", p.GetIsoPriority(*skey)},
+                   {"CP_1_Prep", cp1},
+                   {"CP_2_Prep", cp2},
+                   {"CP_3_Prep", cp3},
+                   {"CP_4_Prep", cp4},
+                   {"Trimmable", p.IsTrimmableSKEY(*skey)}},
                   *json);
     });
   });
@@ -126,13 +114,16 @@ void AddEndPrepCommand(CLI::App& app, Session& session) {
   cmd->callback([&session, code, json] {
     RunCommand(session, [&] {
       Pipedex& p = session.Instance();
+      bool known = false;
+      for (std::int32_t i = 1, n = p.EndPrepCount(); i <= n && !known; ++i) known = p.GetEndPrep(i) == *code;
+      if (!known) return NothingFound(session, "no end preparation " + *code + " in the catalogue");
       std::string endPrep = *code;
-      PrintFields({{"End preparation", *code},
+      PrintFields({{"EndPrep", *code},
                    {"Description", p.GetEndPrepDescription(*code)},
-                   {"Plotra", YesNo(p.IsPlotraEndPrep(*code))},
-                   {"Trimmable", p.GetEndPrepAttribute(*code, "Trimmable")},
+                   {"Plotra", p.IsPlotraEndPrep(*code)},
+                   {"Trimmable", p.GetEndPrepAttribute(*code, "Trimmable") == "Y"},
                    {"Attribute", p.GetEndPrepAttribute(*code, "Attribute")},
-                   {"Default connection", p.GetDefaultAllowedConnection(endPrep)}},
+                   {"DefaultAllowedConnection", p.GetDefaultAllowedConnection(endPrep)}},
                   *json);
     });
   });

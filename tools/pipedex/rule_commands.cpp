@@ -2,22 +2,11 @@
 // `pcftypes`, `validate` and `bore`.
 
 #include <cctype>
-#include <charconv>
 
 #include "session.h"
 
 namespace pipedex::cli {
 namespace {
-
-std::string YesNo(bool value) { return value ? "yes" : "no"; }
-
-// A number as people write it: up to 15 significant digits, no trailing
-// zeros, a point as decimal separator whatever the locale.
-std::string Number(double value) {
-  char buffer[64];
-  const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-  return std::string(buffer, written.ptr);
-}
 
 bool EndsWithV(const std::string& componentType) {
   return componentType.size() >= 2 && componentType.compare(componentType.size() - 2, 2, "-V") == 0;
@@ -42,18 +31,18 @@ void AddElbowCommand(CLI::App& app, Session& session) {
       double standardAngle = 0;
       std::string standardType;
       p.GetAngleComponentData2(*type, endPrep, endPrep, *angle, trimmed, standardAngle, standardType);
-      std::vector<std::pair<std::string, std::string>> fields = {
-          {"Angle", Number(*angle)},
+      std::vector<std::pair<std::string, Json>> fields = {
+          {"Angle", *angle},
           {"Configuration", p.GetConfigurationForAngle(*angle)},
-          {"Component type", standardType},
-          {"Standard angle", Number(standardAngle)},
-          {"Trimmed", YesNo(trimmed)},
+          {"ComponentType", standardType},
+          {"StandardAngle", standardAngle},
+          {"Trimmed", trimmed},
       };
       if (!skey->empty()) {
         bool skeyTrimmed = false;
         std::string byAngle = p.GetComponentTypeByAngle(*skey, *angle, skeyTrimmed);
-        fields.push_back({"SKEY component type", byAngle.empty() ? "(none)" : byAngle});
-        fields.push_back({"SKEY trimmed", YesNo(skeyTrimmed)});
+        fields.push_back({"ComponentTypeByAngle", byAngle.empty() ? Json(nullptr) : Json(byAngle)});
+        fields.push_back({"TrimmedByAngle", skeyTrimmed});
       }
       PrintFields(fields, *json);
     });
@@ -68,9 +57,8 @@ void AddElbowsCommand(CLI::App& app, Session& session) {
               "An elbow whose geometry gives no angle is listed with angle 0.");
   cmd->callback([&session, json] {
     RunCommand(session, [&] {
-      std::vector<std::vector<std::string>> rows;
-      for (const DefaultElbowInfo& e : session.Instance().DefaultElbows())
-        rows.push_back({e.ComponentType, Number(e.Angle)});
+      std::vector<std::vector<Json>> rows;
+      for (const DefaultElbowInfo& e : session.Instance().DefaultElbows()) rows.push_back({e.ComponentType, e.Angle});
       PrintTable({"ComponentType", "Angle"}, rows, *json);
     });
   });
@@ -89,9 +77,10 @@ void AddPCFTypesCommand(CLI::App& app, Session& session) {
     RunCommand(session, [&] {
       Pipedex& p = session.Instance();
       const std::int32_t count = p.FindPCFTYPEs(*skey, *record);
-      std::vector<std::vector<std::string>> rows;
-      for (std::int32_t i = 1; i <= count; ++i) rows.push_back({std::to_string(i), p.GetPCFTYPE(i)});
-      PrintTable({"#", "PCFTYPE"}, rows, *json);
+      if (count == 0) return NothingFound(session, "no PCF types found");
+      std::vector<std::vector<Json>> rows;
+      for (std::int32_t i = 1; i <= count; ++i) rows.push_back({i, p.GetPCFTYPE(i)});
+      PrintTable({"Index", "PCFTYPE"}, rows, *json);
     });
   });
 }
@@ -118,8 +107,8 @@ void AddValidateCommand(CLI::App& app, Session& session) {
                                                                 validData, validComponentType);
       const char* answer = r == vdR_OK ? "OK" : r == vdR_MODIFIED ? "MODIFIED" : "FAIL";
       PrintFields({{"Result", answer},
-                   {skeyMaster ? "Valid PCFTYPE" : "Valid SKEY", validData},
-                   {"Valid component type", validComponentType}},
+                   {"ValidData", validData},
+                   {"ValidComponentType", validComponentType}},
                   *json);
     });
   });
@@ -132,15 +121,17 @@ void AddBoreCommand(CLI::App& app, Session& session) {
   auto to = std::make_shared<std::string>();
   auto json = std::make_shared<bool>(false);
   cmd->add_option("VALUE", *value, "Bore")->required();
-  cmd->add_option("FROM", *from, "Current units: MM, IN or \"")->required();
-  cmd->add_option("TO", *to, "Required units: MM, IN or \"")->required();
+  const auto units = CLI::IsMember({"MM", "IN", "\""}, CLI::ignore_case, CLI::ignore_space);
+  cmd->add_option("FROM", *from, "Current units: MM, IN or \"")->required()->check(units);
+  cmd->add_option("TO", *to, "Required units: MM, IN or \"")->required()->check(units);
   cmd->add_flag("--json", *json, "Print the same data as JSON");
   cmd->footer("Example: pipedex bore 2 IN MM\n"
               "The bore table of the catalogue decides; without a row the factor is 25 mm to the inch.");
   cmd->callback([&session, value, from, to, json] {
     RunCommand(session, [&] {
       const double converted = session.Instance().GetConvertedBore(*to, *from, *value);
-      PrintFields({{"Bore", Number(*value)}, {"From", *from}, {"To", *to}, {"Converted", Number(converted)}}, *json);
+      PrintFields({{"Bore", *value}, {"CurrentUnits", *from}, {"RequiredUnits", *to}, {"ConvertedBore", converted}},
+                  *json);
     });
   });
 }

@@ -12,14 +12,21 @@
 #include <CLI/CLI.hpp>
 
 #include "protocol.h"
+#include "pipedex/check.h"
 #include "pipedex/pipedex.h"
 
 namespace pipedex::cli {
 
 struct Session {
   SystemPlatformOptions options;
+  std::string catalogueFile;  // --catalogue, $PIPEDEX_CATALOGUE: the system file
   std::string projectFile;  // --project: loaded right after construction
+  std::string userFile;     // --user: loaded after the project file
   int exitCode = 0;
+  const CLI::App* app = nullptr;  // to tell whether the command asked for --json
+
+  // Whether the command being run was given --json.
+  bool WantsJson() const;
 
   // The instance, created on first use.
   Pipedex& Instance();
@@ -31,21 +38,38 @@ struct Session {
   std::unique_ptr<Pipedex> instance_;
 };
 
+// The system file the instance loads (or would, when it does not parse): the
+// --catalogue file, else SystemPipedex.xml beside the component or in its Data
+// folder, else the registry's DataPath; "" when none exists.
+std::string SystemFileCandidate(Session& session);
+// The DataPath text of the platform's registry, "" for none.
+std::string DataPathValue(Platform& platform);
+
 // One line for a human after a "no catalogue found" error: the folders and
 // registry files looked at, the DataPath value read, and the options that
 // point the tool at a catalogue.
-std::string CatalogueHint(Platform& platform, const SystemPlatformOptions& options);
+std::string CatalogueHint(Platform& platform, const SystemPlatformOptions& options, const std::string& catalogueFile);
 
 // Runs a human command body; a component error is printed on stderr with its
 // number in hexadecimal (followed by CatalogueHint when no catalogue was
-// found) and sets exit status 1.
+// found), or with --json as {"number", "source", "description"}, and sets
+// exit status 1. A parse error is shown on one line naming the file.
 void RunCommand(Session& session, const std::function<void()>& body);
 
-// Prints rows under headers as an aligned table, or as a JSON array of objects.
-void PrintTable(const std::vector<std::string>& headers, const std::vector<std::vector<std::string>>& rows,
-                bool json);
+// A human command that found nothing: one line on stderr, exit status 1.
+void NothingFound(Session& session, const std::string& message);
+
+// A value as a person reads it: texts as they are, numbers without trailing
+// zeros, yes/no, "(none)" for null and for an empty list, lists joined by ", ".
+std::string Readable(const Json& value);
+// A number as people write it: up to 15 significant digits, "." as separator.
+std::string Number(double value);
+
+// Prints rows under headers as an aligned table, or as a JSON array of
+// objects keyed by the headers (the API's names).
+void PrintTable(const std::vector<std::string>& headers, const std::vector<std::vector<Json>>& rows, bool json);
 // Prints name/value pairs aligned, or as one JSON object.
-void PrintFields(const std::vector<std::pair<std::string, std::string>>& fields, bool json);
+void PrintFields(const std::vector<std::pair<std::string, Json>>& fields, bool json);
 
 // Human commands of each area.
 void AddCallCommands(CLI::App& app, Session& session, const OperationTable& table);
@@ -56,5 +80,8 @@ void AddRuleCommands(CLI::App& app, Session& session);
 void AddOverlayCommands(CLI::App& app, Session& session);
 // `pipedex tree`: groups, component types and SKEYs as a tree.
 void AddTreeCommand(CLI::App& app, Session& session);
+// `pipedex check` and `pipedex search`.
+void AddCheckCommand(CLI::App& app, Session& session);
+void AddSearchCommand(CLI::App& app, Session& session);
 
 }  // namespace pipedex::cli

@@ -138,12 +138,8 @@ void AddTreeCommand(CLI::App& app, Session& session) {
     RunCommand(session, [&] {
       Pipedex& p = session.Instance();
       std::vector<std::string> groups = ChosenGroups(p, *group);
-      if (groups.empty() && !group->empty()) {
-        std::cerr << "error: the catalogue has no group named \"" << *group
-                  << "\" (pipedex tree lists the groups)\n";
-        session.exitCode = 1;
-        return;
-      }
+      if (groups.empty() && !group->empty())
+        return NothingFound(session, "no group named \"" + *group + "\" (pipedex groups lists the groups)");
       std::vector<GroupBranch> branches;
       for (const auto& g : groups) branches.push_back(ReadGroup(p, g));
       if (*json)

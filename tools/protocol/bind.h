@@ -37,6 +37,19 @@ Json ResultJson(const R& value) {
 
 namespace detail {
 
+// The JSON type that ResultJson gives for a C++ result type.
+template <typename R>
+std::string ResultTypeName() {
+  if constexpr (std::is_void_v<R>) return "null";
+  else if constexpr (std::is_same_v<R, std::string>) return "string";
+  else if constexpr (std::is_same_v<R, bool>) return "boolean";
+  else if constexpr (std::is_same_v<R, double>) return "number";
+  else if constexpr (std::is_integral_v<R> || std::is_enum_v<R>) return "integer";
+  else if constexpr (std::is_same_v<R, pugi::xml_node>) return "XML text or null";
+  else if constexpr (std::is_same_v<R, std::vector<DefaultElbowInfo>>) return "array of {ComponentType, Angle}";
+  else return "value";
+}
+
 // How one C++ parameter type travels in an ArgValue.
 template <typename T>
 struct Slot;  // no definition: a parameter type the protocol cannot carry
@@ -110,6 +123,7 @@ Operation Make(const char* name, M member, const char* const* names) {
     }
   };
   op.call = [member](Pipedex& p, Args& a) { Apply<M, A...>(member, p, a, Seq{}); };
+  op.resultType = ResultTypeName<std::remove_cvref_t<R>>();
   return op;
 }
 

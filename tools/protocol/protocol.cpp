@@ -185,10 +185,45 @@ Json Run(Pipedex& instance, const Operation& op, Args& args, bool& componentErro
   }
 }
 
-Json AnswerRequest(Pipedex& instance, const OperationTable& table, const std::string& line) {
+const char* JsonTypeName(ArgType type) {
+  switch (type) {
+    case ArgType::String: return "string";
+    case ArgType::Long: return "integer";
+    case ArgType::Double: return "number";
+    case ArgType::Bool: return "boolean";
+  }
+  return "value";
+}
+
+Json Describe(const Operation& op) {
+  Json params = Json::array();
+  for (const Param& p : op.params) {
+    Json param = Json::object();
+    param["name"] = p.name;
+    param["direction"] = p.inout ? "inout" : "in";
+    param["type"] = JsonTypeName(p.type);
+    params.push_back(std::move(param));
+  }
+  Json description = Json::object();
+  description["operation"] = op.name;
+  description["params"] = std::move(params);
+  description["result"] = op.resultType;
+  return description;
+}
+
+namespace {
+
+Json AnswerParsed(Pipedex& instance, const OperationTable& table, const Json& request) {
   try {
-    Json request = Json::parse(line);
     if (!request.is_object()) throw UsageError("a request must be a JSON object");
+    if (request.contains("describe")) {
+      if (!request["describe"].is_string()) throw UsageError("\"describe\" must name an operation");
+      const Operation* op = table.Find(request["describe"].get<std::string>());
+      if (!op) throw UsageError("unknown operation: " + request["describe"].get<std::string>());
+      Json response = Json::object();
+      response["result"] = Describe(*op);
+      return response;
+    }
     if (request.contains("set")) {
       if (!request["set"].is_string()) throw UsageError("\"set\" must name a property");
       const Property* property = table.FindSetter(request["set"].get<std::string>());
@@ -225,6 +260,28 @@ Json AnswerRequest(Pipedex& instance, const OperationTable& table, const std::st
   } catch (const std::exception& e) {
     return CliError(std::string("request failed: ") + e.what());
   }
+}
+
+}  // namespace
+
+Json AnswerRequest(Pipedex& instance, const OperationTable& table, const std::string& line) {
+  Json request;
+  try {
+    request = Json::parse(line);
+  } catch (const Json::exception& e) {
+    return CliError(std::string("malformed request: ") + e.what());
+  } catch (const std::exception& e) {
+    return CliError(std::string("request failed: ") + e.what());
+  }
+  auto id = request.is_object() ? request.find("id") : request.end();
+  if (!request.is_object() || id == request.end()) return AnswerParsed(instance, table, request);
+  // Only a plain value is echoed: copying a nested one could recurse deeply.
+  if (!id->is_primitive()) return CliError("\"id\" must be a string, a number, a boolean or null");
+  Json response = AnswerParsed(instance, table, request);
+  Json withId = Json::object();
+  withId["id"] = *id;
+  for (auto& [key, value] : response.items()) withId[key] = std::move(value);
+  return withId;
 }
 
 }  // namespace pipedex::cli

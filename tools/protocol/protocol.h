@@ -61,6 +61,9 @@ struct Operation {
   // Runs the member and drops its result (what the benchmarks time).
   std::function<void(Pipedex&, Args&)> call;
   Effect effect = Effect::None;
+  // The JSON type of its "result": string, integer, number, boolean, null,
+  // "XML text or null" or "array of {ComponentType, Angle}".
+  std::string resultType;
 };
 
 struct Property {
@@ -103,7 +106,13 @@ ArgValue ValueFromJson(ArgType type, const Json& value, const std::string& what)
 // Runs an operation and forms the response: {"result": R, "out": {...}} or
 // {"error": {...}} for an error from the component.
 Json Run(Pipedex& instance, const Operation& op, Args& args, bool& componentError);
-// Answers one batch request line.
+// What an operation takes and gives: {"operation", "params": [{"name",
+// "direction": "in"|"inout", "type"}], "result"}.
+Json Describe(const Operation& op);
+// The JSON type name of a parameter: string, integer, number or boolean.
+const char* JsonTypeName(ArgType type);
+// Answers one batch request line: {"call": ...}, {"set": ...} or
+// {"describe": OPERATION}; an "id" member of the request is echoed first.
 Json AnswerRequest(Pipedex& instance, const OperationTable& table, const std::string& line);
 
 Json ErrorResponse(std::int32_t number, const std::string& source, const std::string& description);

@@ -14,8 +14,6 @@
 namespace pipedex::python {
 namespace {
 
-constexpr const char* kSystemFileName = "SystemPipedex.xml";
-
 // pipedex.Error: a subclass of Exception whose str() is the description.
 void AddError(py::module_& m) {
   py::dict scope;
@@ -60,17 +58,14 @@ std::shared_ptr<Platform> MakePlatform(const py::object& componentDir, const py:
   if (!registry.is_none()) options.registryFile = PathText(registry);
   if (!locale.is_none()) options.locale = locale.cast<std::string>();
   if (!catalogue.is_none()) {
-    // The catalogue file's folder taken as the component's own folder: the
-    // file is then found first, and a ProjectPipedex.xml beside it is merged.
+    // Any file name: the project file and language variants are looked for beside it.
     if (!componentDir.is_none()) throw py::value_error("give catalogue or component_dir, not both");
     std::filesystem::path file(PathText(catalogue));
-    if (file.filename() != kSystemFileName)
-      throw py::value_error("the catalogue file must be named " + std::string(kSystemFileName) + ": " + file.string());
     if (!std::filesystem::is_regular_file(file)) {
       PyErr_SetString(PyExc_FileNotFoundError, ("no catalogue file " + file.string()).c_str());
       throw py::error_already_set();
     }
-    options.componentFolder = file.has_parent_path() ? file.parent_path().string() : ".";
+    return MakeCatalogueFilePlatform(file.string(), std::move(options));
   }
   return MakeSystemPlatform(std::move(options));
 }
@@ -99,7 +94,8 @@ Keyword arguments (all optional):
                  $PIPEDEX_REGISTRY, else /etc/pipedex/registry.reg)
   locale         locale as ll_CC choosing the language variant (instead of
                  LC_ALL, LC_MESSAGES, LANG)
-  catalogue      a SystemPipedex.xml file: its folder is taken as component_dir
+  catalogue      a catalogue file of any name, used as the system file; the
+                 ProjectPipedex.xml and language variants beside it apply
 
 Failures raise pipedex.Error. Separate instances share nothing and may be
 used from separate threads; an instance shared by threads serves one call at

@@ -91,8 +91,7 @@ def test_a_missing_catalogue_fails_on_first_use_and_arguments_are_checked(tmp_pa
     with pytest.raises(pipedex.Error) as caught:
         nowhere.GroupCount()
     assert caught.value.number == 0x80040201 - (1 << 32)
-    for bad, error in [(dict(catalogue=tmp_path / "other.xml"), ValueError),
-                       (dict(catalogue=tmp_path / "SystemPipedex.xml"), FileNotFoundError),
+    for bad, error in [(dict(catalogue=tmp_path / "SystemPipedex.xml"), FileNotFoundError),
                        (dict(catalogue="x/SystemPipedex.xml", component_dir="x"), ValueError),
                        (dict(folder="x"), TypeError)]:
         with pytest.raises(error):
@@ -101,9 +100,10 @@ def test_a_missing_catalogue_fails_on_first_use_and_arguments_are_checked(tmp_pa
         pipedex.Pipedex().GetSKEYData(42)
 
 
-def test_catalogue_file_is_found_by_its_folder():
-    assert pipedex.Pipedex(catalogue=SOURCE / "data" / "SystemPipedex.xml").SystemXMLPath() == \
-        str(SOURCE / "data" / "SystemPipedex.xml")
+def test_a_catalogue_file_of_any_name_is_the_system_file(tmp_path):
+    other = tmp_path / "plant.xml"
+    other.write_bytes((SOURCE / "data" / "SystemPipedex.xml").read_bytes())
+    assert pipedex.Pipedex(catalogue=other).SystemXMLPath() == str(other)
 
 
 def test_list_helpers_replace_only_their_own_list(catalogue):
