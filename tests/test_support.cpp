@@ -24,12 +24,6 @@ void TestPlatform::SetRegistryString(const std::string& key, const std::string& 
   keys_[text::Upper(key)][text::Upper(name)] = {kRegString, value + '\0'};
 }
 
-void TestPlatform::SetRegistryDword(const std::string& key, const std::string& name, std::uint32_t value) {
-  std::string bytes;
-  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-  keys_[text::Upper(key)][text::Upper(name)] = {kRegDword, bytes};
-}
-
 void TestPlatform::AddRegistryKey(const std::string& key) { keys_[text::Upper(key)]; }
 
 bool TestPlatform::FileExists(const std::string& path) {

@@ -21,7 +21,6 @@ class TestPlatform : public Platform {
 
   // Registry keys are "HKEY_LOCAL_MACHINE\Software\..." (letter case ignored).
   void SetRegistryString(const std::string& key, const std::string& name, const std::string& value);
-  void SetRegistryDword(const std::string& key, const std::string& name, std::uint32_t value);
   void AddRegistryKey(const std::string& key);
 
   int registryOpens = 0;  // how often a key was opened

@@ -27,7 +27,7 @@ TEST(SKEYs, AnswerFromTheirOwnAndTheirGenericEntries) {
 </A_SKEY>
 <A_DEFAULT_ENDPREP>
   <SKEYLIST><SKEY>EL**</SKEY><CP_1_PREP>**--</CP_1_PREP><CP_2_PREP>**--</CP_2_PREP></SKEYLIST>
-  <SKEYLIST><SKEY>PB+D</SKEY><cp_1_prep>BW--</cp_1_prep><CP_1_PREP>GR--</CP_1_PREP><CP_3_PREP>FL--</CP_3_PREP></SKEYLIST>
+  <SKEYLIST><SKEY>PB+D</SKEY><cp_1_prep>BW--</cp_1_prep><CP_1_PREP>GR--</CP_1_PREP><CP_3_PREP>FL--</CP_3_PREP><CP_4_PREP>SW--</CP_4_PREP><CP_5_PREP>BW--</CP_5_PREP><CP_0_PREP>BW--</CP_0_PREP></SKEYLIST>
 </A_DEFAULT_ENDPREP>)"));
   ExpectAnswers(f.pipedex, {
       {"FindSKEYs", {""}, "6"}, {"FindSKEYs", {"weld"}, "5"}, {"FindSKEYs", {"Nope"}, "0"}, {"GetSKEY", {"3"}, R"("zfw2")"},
@@ -39,7 +39,8 @@ TEST(SKEYs, AnswerFromTheirOwnAndTheirGenericEntries) {
       // A suffix SKEY without a default list: its own end preparation everywhere.
       {"GetSKEYData", {"tebw"}, R"(true "Tee" "BW--" "BW--" "BW--" "BW--")"},
       // The "+D" family; of two children of one connection point the later wins.
-      {"GetSKEYData", {"pb3d"}, R"(true "Bend" "GR--" "XX--" "FL--" "XX--")"},
+      {"GetSKEYData", {"pb3d"}, R"(true "Bend" "GR--" "XX--" "FL--" "SW--")"},
+      {"GetSKEYData", {"TEST"}, R"(true "" "XX--" "XX--" "XX--" "XX--")"},  // no default list
       {"GetSKEYData", {"", "?", "?", "?", "?", "?"}, R"(false "" "XX--" "XX--" "XX--" "XX--")"},
       {"GetSKEYAttribute", {"ELBW", "cp_1_prep"}, R"("BW--")"},
       // Attribute and priority try the generic entry first, the category the SKEY's own.

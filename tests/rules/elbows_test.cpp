@@ -89,7 +89,11 @@ TEST(AngleSelection, ComponentTypeByAngleAndSKEYAndNearestDefaultElbow) {
       {"GetComponentTypeByAngle", {"ELSC", "50"}, R"("Elbow-NonStandard" false)"},  // SC-- is no trimmable end
       {"GetComponentTypeByAngle", {"ELBW", "30", "true"}, R"("" false)"},  // "angle_30" is another configuration
       {"GetComponentTypeByAngle", {"EL'W", "90"}, R"("" false)"},
+      // Without a tolerance every angle is cut from the next standard one at or above it.
       {"set AngleTolerance", {"0"}, "null"}, {"GetComponentTypeByAngle", {"ELBW", "60"}, R"("E60" true)"},
+      {"GetComponentTypeByAngle", {"ELBW", "45"}, R"("E45" true)"}, {"GetComponentTypeByAngle", {"ELBW", "46"}, R"("E60" true)"},
+      {"GetComponentTypeByAngle", {"ELBW", "90"}, R"("E90" true)"}, {"GetComponentTypeByAngle", {"ELBW", "61"}, R"("E90" true)"},
+      {"GetComponentTypeByAngle", {"ELBW", "30"}, R"("" true)"},  // the 30 degree configuration, which none has
       // The nearest default elbow.
       {"set AngleTolerance", {"1"}, "null"},
       {"GetAngleComponentData2", {" pulledbend ", "SC", "SC", "33"}, R"(null true 90.0 " pulledbend ")"},
