@@ -54,7 +54,9 @@ struct Draw {
       endpreps += "<ENDPREP Plotra='Y'>" + Escaped(words.back()) + "</ENDPREP>";
       operations += "<Operation>" + Escaped(Word()) + "</Operation><Other>" + Escaped(words.back()) + "</Other>";
     }
-    text = Catalogue("<A_CPT>" + cpt + "</A_CPT><A_CONFIGURATION>" + config + "</A_CONFIGURATION><A_ENDPREP>" + endpreps +
+    // Config elements outside A_CONFIGURATION count for nothing.
+    text = Catalogue("<A_CPT>" + cpt + "</A_CPT><A_OTHER><Config>" + Escaped(words[0]) + "<Default-Configuration/>"
+                     "<Default-DataEntry/></Config></A_OTHER><A_CONFIGURATION>" + config + "</A_CONFIGURATION><A_ENDPREP>" + endpreps +
                      "</A_ENDPREP><A_OPERATION>" + operations + "</A_OPERATION>");
     doc = Load(text);
     root = doc.document_element();
