@@ -1,9 +1,8 @@
 #pragma once
 
-// Shared test helpers: a platform whose component folder,
-// locale and registry the test chooses, and small catalogue texts.
+// Shared test helpers: a platform whose component folder, locale and registry
+// the test chooses, catalogue texts, and calls by name with their answers.
 
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
