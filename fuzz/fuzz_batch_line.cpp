@@ -9,9 +9,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   using namespace pipedex::fuzz;
   static const Harness harness;
-  harness.scratch.Write("SystemPipedex.xml", &SampleCatalogue());
-  harness.scratch.Write("project.xml", &SampleCatalogue());
-  harness.scratch.Write("dump.xml", nullptr);
+  harness.scratch.Write("SystemPipedex.xml", SampleCatalogue());
+  harness.scratch.Write("project.xml", SampleCatalogue());
+  harness.scratch.Remove("dump.xml");
 
   auto instance = NewInstance(harness);
   const std::string input(reinterpret_cast<const char*>(bytes), size);

@@ -9,10 +9,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   static const Harness harness;
   const std::string project(reinterpret_cast<const char*>(bytes), size);
   const bool beside = size % 2 == 1;
-  harness.scratch.Write("SystemPipedex.xml", &SampleCatalogue());
-  harness.scratch.Write("project.xml", &project);
-  harness.scratch.Write("ProjectPipedex.xml", beside ? &project : nullptr);
-  harness.scratch.Write("dump.xml", nullptr);
+  harness.scratch.Write("SystemPipedex.xml", SampleCatalogue());
+  harness.scratch.Write("project.xml", project);
+  if (beside) harness.scratch.Write("ProjectPipedex.xml", project);
+  else harness.scratch.Remove("ProjectPipedex.xml");
+  harness.scratch.Remove("dump.xml");
 
   auto instance = NewInstance(harness);
   try {

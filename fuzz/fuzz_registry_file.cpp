@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     for (const char* name : {"DataPath", "", "Count"}) file.FindValue(key, name);
   }
 
-  scratch.Write("registry.reg", &content);
+  scratch.Write("registry.reg", content);
   SystemPlatformOptions options;
   options.componentFolder = scratch.File("no-component");
   options.registryFile = scratch.File("registry.reg");

@@ -21,9 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   using namespace pipedex::fuzz;
   static const Harness harness;
   const std::string system(reinterpret_cast<const char*>(bytes), size);
-  harness.scratch.Write("SystemPipedex.xml", &system);
-  harness.scratch.Write("SystemPipedex.en.xml", nullptr);
-  harness.scratch.Write("dump.xml", nullptr);
+  harness.scratch.Write("SystemPipedex.xml", system);
+  harness.scratch.Remove("SystemPipedex.en.xml");
+  harness.scratch.Remove("dump.xml");
 
   std::string before;
   {
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   std::ostringstream saved;
   saved << in.rdbuf();
   const std::string text = saved.str();
-  harness.scratch.Write("SystemPipedex.xml", &text);
+  harness.scratch.Write("SystemPipedex.xml", text);
   auto again = NewInstance(harness);
   if (!Loads(*again) || Counts(*again) != before) std::abort();
   return 0;

@@ -73,27 +73,7 @@ cli::ArgValue FuzzedValue(cli::ArgType type, const std::vector<std::string>& poo
 
 }  // namespace
 
-ScratchFolder::ScratchFolder() {
-  std::string tmpl = ScratchRoot() + "/pipedex-fuzz-XXXXXX";
-  if (::mkdtemp(tmpl.data()) == nullptr) std::abort();
-  path_ = tmpl;
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
-
-void ScratchFolder::Write(const std::string& name, const std::string* content) const {
-  if (!content) {
-    ::unlink(File(name).c_str());
-    return;
-  }
-  std::ofstream out(File(name), std::ios::binary | std::ios::trunc);
-  out.write(content->data(), static_cast<std::streamsize>(content->size()));
-}
-
-Harness::Harness() {
+Harness::Harness() : scratch(ScratchRoot()) {
   const cli::OperationTable all = cli::BuildOperationTable();
   for (auto [name, op] : all.operations()) {
     Confine(op, scratch);

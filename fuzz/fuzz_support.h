@@ -1,6 +1,6 @@
 #pragma once
 
-// What the fuzz targets share: a scratch folder in memory, the CLI's operation
+// What the fuzz targets share: a scratch folder, the CLI's operation
 // table with every file path kept inside that folder, and ways to call
 // operations with fuzzer-chosen or catalogue-derived arguments.
 
@@ -11,26 +11,13 @@
 #include <vector>
 
 #include "protocol.h"
+#include "temp_dir.h"
 #include "pipedex/pipedex.h"
 
 namespace pipedex::fuzz {
 
-// A folder of its own for this process, removed at exit.
-class ScratchFolder {
- public:
-  ScratchFolder();
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-  // Writes a file, or removes it when content is null.
-  void Write(const std::string& name, const std::string* content) const;
-
- private:
-  std::string path_;
-};
+// A folder of its own for this process (in memory where /dev/shm exists), removed at exit.
+using ScratchFolder = testing::TempDir;
 
 // The operations of the batch protocol. The ones that name files work inside
 // the scratch folder only: one that writes a file always writes "dump.xml";
@@ -38,7 +25,7 @@ class ScratchFolder {
 // missing file when it is empty, and "project.xml" otherwise.
 struct Harness {
   Harness();
-  ScratchFolder scratch;
+  ScratchFolder scratch;  // in memory where /dev/shm exists
   cli::OperationTable table;
   std::vector<const cli::Operation*> operations;  // in name order
 };

@@ -16,10 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const std::string system = data.ConsumeRandomLengthString(size);
   const std::string project = data.ConsumeRandomLengthString(size);
   const std::string language = data.ConsumeRandomLengthString(size);
-  harness.scratch.Write("SystemPipedex.xml", &system);
-  harness.scratch.Write("project.xml", &project);
-  harness.scratch.Write("SystemPipedex.en.xml", language.empty() ? nullptr : &language);
-  harness.scratch.Write("dump.xml", nullptr);
+  harness.scratch.Write("SystemPipedex.xml", system);
+  harness.scratch.Write("project.xml", project);
+  if (language.empty()) harness.scratch.Remove("SystemPipedex.en.xml");
+  else harness.scratch.Write("SystemPipedex.en.xml", language);
+  harness.scratch.Remove("dump.xml");
 
   auto instance = NewInstance(harness);
   const auto pool = NamePool(*instance);

@@ -13,36 +13,15 @@
 
 #include "base/text.h"
 #include "base/xml_document.h"
+#include "protocol.h"
 
 namespace pipedex::testing {
-
-TempDir::TempDir() {
-  std::string tmpl = (std::filesystem::temp_directory_path() / "pipedex-test-XXXXXX").string();
-  path_ = ::mkdtemp(tmpl.data()) ? tmpl : std::string();
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
-
-std::string TempDir::Write(const std::string& relative, const std::string& content) const {
-  std::filesystem::path full = std::filesystem::path(path_) / relative;
-  std::filesystem::create_directories(full.parent_path());
-  std::ofstream out(full, std::ios::binary);
-  out << content;
-  return full.string();
-}
 
 TestPlatform::TestPlatform(std::string folder, LocaleNames loc)
     : componentFolder(std::move(folder)), locale(std::move(loc)) {}
 
 void TestPlatform::SetRegistryString(const std::string& key, const std::string& name, const std::string& value) {
   keys_[text::Upper(key)][text::Upper(name)] = {RegistryValue::Kind::Text, value, 0};
-}
-
-void TestPlatform::SetRegistryDword(const std::string& key, const std::string& name, std::uint32_t value) {
-  keys_[text::Upper(key)][text::Upper(name)] = {RegistryValue::Kind::Number, "", value};
 }
 
 void TestPlatform::AddRegistryKey(const std::string& key) { keys_[text::Upper(key)]; }
@@ -77,6 +56,35 @@ std::int32_t TestPlatform::ReadRegistryValue(RegistryHandle key, const std::stri
   if (v == values.end()) return kStatusNotFound;
   value = v->second;
   return kStatusSuccess;
+}
+
+std::string Ask(Pipedex& p, const std::string& call, const std::vector<std::string>& args) {
+  static const cli::OperationTable table = cli::BuildOperationTable();
+  try {
+    if (call.rfind("set ", 0) == 0) {
+      const cli::Property* property = table.FindSetter(call.substr(4));
+      if (!property) return "no property " + call;
+      property->set(p, cli::ValueFromJson(property->type, cli::Json::parse(args.at(0)), call));
+      return "null";
+    }
+    const cli::Operation* op = table.Find(call);
+    if (!op) return "no operation " + call;
+    cli::Args values = cli::ArgsFromText(*op, args);
+    std::string answer = cli::Dump(op->invoke(p, values));
+    for (std::size_t i = 0; i < op->params.size(); ++i)
+      if (op->params[i].inout) answer += " " + cli::Dump(std::visit([](const auto& v) { return cli::Json(v); }, values.values[i]));
+    return answer;
+  } catch (const Error& e) {
+    return "error " + std::to_string(e.number());
+  }
+}
+
+void ExpectAnswers(Pipedex& p, const std::vector<Row>& rows) {
+  for (const Row& row : rows) {
+    std::string args;
+    for (const auto& a : row.args) args += (args.empty() ? "" : ", ") + a;
+    EXPECT_EQ(Ask(p, row.call, row.args), row.answer) << row.call << "(" << args << ")";
+  }
 }
 
 std::string Catalogue(const std::string& sections) {
@@ -152,6 +160,5 @@ std::string RunCli(const std::vector<std::string>& args, int* exitCode) {
 }
 
 std::string SampleDataDir() { return PIPEDEX_SAMPLE_DATA; }
-std::string TestDataDir() { return PIPEDEX_TEST_DATA; }
 
 }  // namespace pipedex::testing

@@ -1,33 +1,17 @@
 #pragma once
 
-// Shared test helpers: a temporary folder, a platform whose component folder,
-// locale and registry the test chooses, and small catalogue texts.
+// Shared test helpers: a platform whose component folder, locale and registry
+// the test chooses, catalogue texts, and calls by name with their answers.
 
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "pipedex/pipedex.h"
+#include "temp_dir.h"
 
 namespace pipedex::testing {
-
-// A fresh folder under the system's temporary folder, removed afterwards.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  const std::string& path() const { return path_; }
-  // Writes a file (creating folders) and returns its full path.
-  std::string Write(const std::string& relative, const std::string& content) const;
-
- private:
-  std::string path_;
-};
 
 // Real files, a chosen component folder and locale, and an in-memory registry.
 class TestPlatform : public Platform {
@@ -36,7 +20,6 @@ class TestPlatform : public Platform {
 
   // Registry keys are "HKEY_LOCAL_MACHINE\Software\..." (letter case ignored).
   void SetRegistryString(const std::string& key, const std::string& name, const std::string& value);
-  void SetRegistryDword(const std::string& key, const std::string& name, std::uint32_t value);
   void AddRegistryKey(const std::string& key);
 
   int registryOpens = 0;  // how often a key was opened
@@ -75,6 +58,18 @@ std::vector<std::string> RunBatch(const std::vector<std::string>& globalArgs, co
 // Runs `pipedex ARGS...` and returns its standard output; exitCode receives the exit status.
 std::string RunCli(const std::vector<std::string>& args, int* exitCode = nullptr);
 
+// One call by its batch name, its arguments as the command line writes them,
+// and the answer: the result as JSON, then each in-out value as JSON
+// ("true \"Elbow\" \"BW--\""), or "error NUMBER". "set NAME" sets a property.
+struct Row {
+  std::string call;
+  std::vector<std::string> args;
+  std::string answer;
+};
+std::string Ask(Pipedex& p, const std::string& call, const std::vector<std::string>& args);
+// Asks every row in order (later rows see what earlier ones changed).
+void ExpectAnswers(Pipedex& p, const std::vector<Row>& rows);
+
 // The error an operation raises; error 0 "no error raised" when it raises none.
 template <typename F>
 Error ErrorOf(F&& operation) {
@@ -101,7 +96,5 @@ std::string Execute(const std::string& command, int* exitCode);
 
 // The shipped sample catalogue folder (data/).
 std::string SampleDataDir();
-// tests/data.
-std::string TestDataDir();
 
 }  // namespace pipedex::testing

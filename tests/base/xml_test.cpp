@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+
+#include <utf8proc.h>
 
 #include "base/errors.h"
 #include "base/xml_document.h"
@@ -67,6 +70,30 @@ TEST(XmlUtils, NoCaseEqualsMatchesByTheAsymmetricRule) {
   EXPECT_EQ(xml::SelectNodes(r, "Operation[" + xml::NoCaseEquals(".", "tAP ") + "]").size(), 2u);
   EXPECT_EQ(xml::SelectNodes(r, "Operation[" + xml::NoCaseEquals(".", "a b") + "]").size(), 1u);
   EXPECT_EQ(xml::SelectNodes(r, "Operation[" + xml::NoCaseEquals(".", "a  b") + "]").size(), 0u);
+}
+
+// The characters XML allows in names, range by range: the first and last of
+// each are accepted, the ones just outside refused unless a neighbour takes them.
+TEST(XmlUtils, ElementNamesAcceptExactlyTheXmlNameCharacters) {
+  const std::pair<char32_t, char32_t> start[] = {{':', ':'}, {'_', '_'}, {'A', 'Z'}, {'a', 'z'}, {0xC0, 0xD6}, {0xD8, 0xF6},
+      {0xF8, 0x2FF}, {0x370, 0x37D}, {0x37F, 0x1FFF}, {0x200C, 0x200D}, {0x2070, 0x218F}, {0x2C00, 0x2FEF},
+      {0x3001, 0xD7FF}, {0xF900, 0xFDCF}, {0xFDF0, 0xFFFD}, {0x10000, 0xEFFFF}};
+  const std::pair<char32_t, char32_t> more[] = {{'-', '.'}, {'0', '9'}, {0xB7, 0xB7}, {0x300, 0x36F}, {0x203F, 0x2040}};
+  auto utf8 = [](char32_t c) {
+    utf8proc_uint8_t bytes[4];
+    return std::string(reinterpret_cast<char*>(bytes), static_cast<std::size_t>(utf8proc_encode_char(static_cast<utf8proc_int32_t>(c), bytes)));
+  };
+  auto in = [](char32_t c, const auto& ranges) {
+    return std::any_of(std::begin(ranges), std::end(ranges), [c](auto r) { return r.first <= c && c <= r.second; });
+  };
+  auto accepted = [](const std::string& name) { return ErrorOf([&] { xml::ElementName(name); }).number() == 0; };
+  for (const auto& ranges : {std::vector(std::begin(start), std::end(start)), std::vector(std::begin(more), std::end(more))})
+    for (auto [first, last] : ranges)
+      for (char32_t c : {char32_t(first - 1), first, last, char32_t(last + 1)}) {
+        if (c == '*' || c == 0xD800) continue;  // "*" names any element; no surrogate is encoded
+        EXPECT_EQ(accepted(utf8(c)), in(c, start)) << std::hex << "U+" << static_cast<unsigned>(c) << " first";
+        EXPECT_EQ(accepted("x" + utf8(c)), in(c, start) || in(c, more)) << std::hex << "U+" << static_cast<unsigned>(c);
+      }
 }
 
 TEST(XmlUtils, CallerValuesCannotChangeAnExpression) {

@@ -159,6 +159,34 @@ TEST(AutomaticProject, MergedBeforeTheLanguageTextsAndReportedAsWritten) {
   EXPECT_EQ(refused.pipedex.ProjectXMLPath(), refused.dir.path() + "/ProjectPipedex.xml");
 }
 
+// The overlay merge finds groups, component types and bore rows through maps:
+// names held twice, a type found in the second group of a name, bore values
+// held by several rows and rows of another name behave as the document order says.
+TEST(ProjectOverlay, NamesHeldTwiceMergeInDocumentOrder) {
+  Fixture f(Catalogue(R"(
+    <A_CPT><G><A/></G><H><Dup/></H><G><B/></G><K><Dup/></K></A_CPT>
+    <A_SKEY/>
+    <BORE-CONVERSION-TABLE><BORE MM="1" IN="a"/><ROW MM="2" IN="b"/><BORE MM="2" IN="c"/>
+      <BORE MM="2" IN="d"/><BORE MM="3" IN="c"/></BORE-CONVERSION-TABLE>)"));
+  const std::string path = f.dir.Write("p.xml", Catalogue(R"(
+    <U_CPT><G><B><SKEY>X</SKEY></B><C/></G><N><A/></N><N><Z/></N></U_CPT>
+    <CHANGE_GROUPS><N><Dup/><Dup/><C/></N></CHANGE_GROUPS>
+    <U_BORE-CONVERSION-TABLE><BORE MM="2" IN="c"/><ROW MM="9" IN="d"/><BORE MM="2" IN="e"/></U_BORE-CONVERSION-TABLE>)"));
+  ASSERT_TRUE(f.pipedex.LoadProjectXML(path));
+  auto doc = Merged(f.pipedex, f.dir);
+  EXPECT_EQ(Select(*doc, "//A_CPT/*", true), (Strings{"G", "H", "G", "K", "N"}));
+  // B lives in the second G: it gains the SKEY there; C is new in the first G, then moves.
+  EXPECT_EQ(Select(*doc, "//A_CPT/G[2]/B/SKEY"), (Strings{"X"}));
+  // The second N of U_CPT joins the group the first one added; both Dup move, first H's then K's.
+  EXPECT_EQ(Select(*doc, "//A_CPT/N/*", true), (Strings{"A", "Z", "Dup", "Dup", "C"}));
+  // 2/c goes with MM=2 (and IN=c, 3/c); the ROW is no BORE; 2/d goes with MM=2 of the last row.
+  Strings rows;
+  for (const pugi::xpath_node& n : doc->select_nodes("//BORE-CONVERSION-TABLE/*"))
+    rows.push_back(std::string(n.node().name()) + ":" + n.node().attribute("MM").value() + "/" +
+                   n.node().attribute("IN").value());
+  EXPECT_EQ(rows, (Strings{"BORE:1/a", "ROW:2/b", "ROW:9/d", "BORE:2/e"}));
+}
+
 TEST(OverlayCli, BatchProjectOptionAndCommands) {
   Fixture f(kSystem);
   const std::string project = f.dir.Write("p.xml", Catalogue("<U_SKEY><SKEY>ST**</SKEY></U_SKEY>"));

@@ -22,49 +22,38 @@ const std::string kCatalogue = Catalogue(R"(
   <Config>Angle_90<Default-Configuration Which="90"/><Default-DataEntry Which="90"/></Config>
 </A_CONFIGURATION>)");
 
-std::string Hits(Pipedex& p) {
-  std::string names;
-  for (std::int32_t i = 1; i <= p.ComponentTypeCount(); ++i) names += p.GetComponentType(i) + " ";
-  return names;
-}
-
 TEST(FindComponentTypes, SearchPathsGroupScopeLetterCaseAndHitsKeptWhenNoSearchRuns) {
   Fixture f(kCatalogue);
-  Pipedex& p = f.pipedex;
-  EXPECT_EQ(p.FindComponentTypes("", "", ""), 6);
-  EXPECT_EQ(p.GetComponentType(1), "Elbow-90");
-  // The XPath searches match the group name with its letter case, the index searches without.
-  EXPECT_EQ(p.FindComponentTypes("elbows", "", ""), 0);
-  EXPECT_EQ(p.FindComponentTypes("elbows", "Configuration", "angle_45"), 0);
-  EXPECT_EQ(p.FindComponentTypes("Elbows", "Configuration", " Angle_45"), 1);
-  EXPECT_EQ(p.FindComponentTypes("elbows", "SKEY", "EL**"), 2);
-  EXPECT_EQ(p.FindComponentTypes("FLANGES", "PcfType", "flange"), 1);
-  // The generic SKEY's component types come first; flange SKEYs never fall back.
-  EXPECT_EQ(p.FindComponentTypes("", "SKEY", "elbw"), 4);
-  EXPECT_EQ(Hits(p), "Elbow-90 Elbow-NS Elbow-90 Elbow-45 ");
-  EXPECT_EQ(p.FindComponentTypes("", "SKEY", "flbw"), 1);
-  // The search text is upper-cased fully, the attribute only for a to z.
-  EXPECT_EQ(p.FindComponentTypes("", "CONFIGURATION", "ärger"), 1);
-  EXPECT_EQ(Hits(p), "Upper ");
-
-  // No search runs for an unknown attribute nor for crafted values (invalid expressions): the hits stay.
-  ASSERT_EQ(p.FindComponentTypes("", "SKEY", "EL**"), 2);
-  EXPECT_EQ(p.FindComponentTypes("", " SKEY", "FLBW"), 2);
-  EXPECT_EQ(p.FindComponentTypes("x' or '1'='1", "", ""), 0);
-  EXPECT_EQ(p.FindComponentTypes("", "CONFIGURATION", "x' or '1'='1"), 0);
-  EXPECT_EQ(Hits(p), "Elbow-90 Elbow-NS ");
+  ExpectAnswers(f.pipedex, {
+      {"FindComponentTypes", {"", "", ""}, "6"}, {"GetComponentType", {"1"}, R"("Elbow-90")"},
+      {"GetComponentType", {"6"}, R"("Lower")"}, {"GetComponentType", {"7"}, R"("")"},
+      // The XPath searches match the group name with its letter case, the index searches without.
+      {"FindComponentTypes", {"elbows", "", ""}, "0"}, {"FindComponentTypes", {"elbows", "Configuration", "angle_45"}, "0"},
+      {"FindComponentTypes", {"Elbows", "Configuration", " Angle_45"}, "1"},
+      {"FindComponentTypes", {"elbows", "SKEY", "EL**"}, "2"}, {"FindComponentTypes", {"FLANGES", "PcfType", "flange"}, "1"},
+      {"FindComponentTypes", {"Elbows", "PCFTYPE", "flange"}, "0"},
+      // The generic SKEY's component types come first; flange SKEYs never fall back.
+      {"FindComponentTypes", {"", "SKEY", "elbw"}, "4"}, {"GetComponentType", {"2"}, R"("Elbow-NS")"},
+      {"GetComponentType", {"4"}, R"("Elbow-45")"}, {"FindComponentTypes", {"", "SKEY", "flbw"}, "1"},
+      {"FindComponentTypes", {"", "SKEY", "ELBWX"}, "0"}, {"FindComponentTypes", {"", "SKEY", "ELB"}, "0"},
+      // The search text is upper-cased fully, the attribute only for a to z.
+      {"FindComponentTypes", {"", "CONFIGURATION", "ärger"}, "1"}, {"GetComponentType", {"1"}, R"("Upper")"},
+      // No search runs for an unknown attribute nor for crafted values (invalid expressions): the hits stay.
+      {"FindComponentTypes", {"", "SKEY", "EL**"}, "2"}, {"FindComponentTypes", {"", " SKEY", "FLBW"}, "2"},
+      {"FindComponentTypes", {"x' or '1'='1", "", ""}, "0"}, {"FindComponentTypes", {"", "CONFIGURATION", "x' or '1'='1"}, "0"},
+      {"GetComponentType", {"2"}, R"("Elbow-NS")"},
+  });
 }
 
 TEST(ComponentTypeLookups, DataAttributesAndDefaults) {
   Fixture f(kCatalogue);
   Pipedex& p = f.pipedex;
-  std::string group = "x", pcf = "x", cfg = "x", description = "x";
-  EXPECT_TRUE(p.GetComponentTypeData("elbow-90", group, pcf, cfg, description));
-  EXPECT_EQ(group + "|" + pcf + "|" + cfg + "|" + description, "Elbows|ELBOW|Angle_90|90 elbow");
-  EXPECT_FALSE(p.GetComponentTypeData("Nope", group, pcf, cfg, description));
-  EXPECT_EQ(group + pcf + cfg + description, "");
-  EXPECT_EQ(p.GetComponentTypeAttribute("ELBOW-90", "Radius"), "1.5D");
-  EXPECT_EQ(p.GetGroupAttribute("Elbows", "Colour"), "green");  // the last group of the name
+  ExpectAnswers(p, {
+      {"GetComponentTypeData", {"elbow-90", "x", "x", "x", "x"}, R"(true "Elbows" "ELBOW" "Angle_90" "90 elbow")"},
+      {"GetComponentTypeData", {"Nope", "x", "x", "x", "x"}, R"(false "" "" "" "")"},
+      {"GetComponentTypeAttribute", {"ELBOW-90", "Radius"}, R"("1.5D")"},
+      {"GetGroupAttribute", {"Elbows", "Colour"}, R"("green")"},  // the last group of the name
+  });
   EXPECT_EQ(p.GetGroupAttribute("elbows", "Colour"), "");
 
   auto which = [](pugi::xml_node n) { return n ? std::string(n.first_attribute().value()) : "none"; };

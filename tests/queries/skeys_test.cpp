@@ -1,3 +1,6 @@
+// SKEYs: lists, data with default end preparations, attributes in their
+// lookup orders, weld counts and trimming.
+
 #include <gtest/gtest.h>
 
 #include "test_support.h"
@@ -5,11 +8,12 @@
 namespace pipedex::testing {
 namespace {
 
-const std::string kCatalogue = Catalogue(R"(
+TEST(SKEYs, AnswerFromTheirOwnAndTheirGenericEntries) {
+  Fixture f(Catalogue(R"(
 <A_CPT>
   <Pipes><Pipe><SKEY>PB3D</SKEY><Operation> trim </Operation></Pipe><Nipple/></Pipes>
   <Elbows><Elbow-90><SKEY>EL**</SKEY><Operation>Trim</Operation></Elbow-90><Elbow-X><SKEY>ELSW</SKEY></Elbow-X></Elbows>
-  <Welds><Weld><SKEY>WW**</SKEY><SKEY>ZSW3</SKEY><SKEY>zfw2</SKEY></Weld></Welds>
+  <Welds><Weld><SKEY>WW**</SKEY><SKEY>ZSW3</SKEY><SKEY>zfw2</SKEY><SKEY>ZSW</SKEY><SKEY>ZSWA</SKEY></Weld></Welds>
 </A_CPT>
 <A_ENDPREP>
   <ENDPREP Plotra="Y" Trimmable="Y" Attribute="Y">BW--</ENDPREP><ENDPREP Plotra="Y">SW--</ENDPREP>
@@ -23,69 +27,40 @@ const std::string kCatalogue = Catalogue(R"(
 </A_SKEY>
 <A_DEFAULT_ENDPREP>
   <SKEYLIST><SKEY>EL**</SKEY><CP_1_PREP>**--</CP_1_PREP><CP_2_PREP>**--</CP_2_PREP></SKEYLIST>
-  <SKEYLIST><SKEY>PB+D</SKEY><cp_1_prep>BW--</cp_1_prep><CP_1_PREP>GR--</CP_1_PREP><CP_3_PREP>FL--</CP_3_PREP></SKEYLIST>
-</A_DEFAULT_ENDPREP>)");
-
-// "found|Description|CP1|CP2|CP3|CP4" of GetSKEYData, starting from filled-in values.
-std::string Data(Pipedex& p, const std::string& skey) {
-  std::string d = "?", c1 = "?", c2 = "?", c3 = "?", c4 = "?";
-  bool found = p.GetSKEYData(skey, d, c1, c2, c3, c4);
-  return std::string(found ? "true" : "false") + "|" + d + "|" + c1 + "|" + c2 + "|" + c3 + "|" + c4;
-}
-
-TEST(FindSKEYs, ReplacesTheListOnlyWhenTheComponentTypeExists) {
-  Fixture f(kCatalogue);
-  EXPECT_EQ(f.pipedex.FindSKEYs(""), 6);
-  EXPECT_EQ(f.pipedex.FindSKEYs("weld"), 3);
-  EXPECT_EQ(f.pipedex.FindSKEYs("Nope"), 0);
-  EXPECT_EQ(f.pipedex.GetSKEY(3), "zfw2");
-  EXPECT_EQ(f.pipedex.FindSKEYs("Nipple"), 0);
-  EXPECT_EQ(f.pipedex.SKEYCount(), 0);
-}
-
-TEST(GetSKEYData, DefaultEndPreparations) {
-  Fixture f(kCatalogue);
-  // "**--" takes the SKEY's own end preparation, "BW--" for a generic SKEY.
-  EXPECT_EQ(Data(f.pipedex, "elsw"), "true|Socket elbow|SW--|SW--|XX--|XX--");
-  EXPECT_EQ(Data(f.pipedex, "EL**"), "true|Elbow|BW--|BW--|XX--|XX--");
-  EXPECT_EQ(Data(f.pipedex, "ELFL"), "true|Elbow|FL--|FL--|XX--|XX--");  // only the generic SKEY exists
-  // A suffix SKEY without a default list: its own end preparation everywhere.
-  EXPECT_EQ(Data(f.pipedex, "tebw"), "true|Tee|BW--|BW--|BW--|BW--");
-  // The "+D" family; of two children of one connection point the later wins.
-  EXPECT_EQ(Data(f.pipedex, "pb3d"), "true|Bend|GR--|XX--|FL--|XX--");
-  EXPECT_EQ(Data(f.pipedex, ""), "false||XX--|XX--|XX--|XX--");
-}
-
-TEST(SKEYAttributes, GenericAndOwnEntriesInTheirOrders) {
-  Fixture f(kCatalogue);
-  Pipedex& p = f.pipedex;
-  EXPECT_EQ(p.GetSKEYAttribute("ELBW", "cp_1_prep"), "BW--");
-  // Attribute and priority try the generic entry first, the category the SKEY's own.
-  EXPECT_EQ(p.GetSKEYAttribute("ELBW", "Category"), "ERECTION");
-  EXPECT_EQ(p.GetIsoPriority("ELBW"), 40);
-  EXPECT_EQ(p.GetDefaultCategory("ELBW"), "SHOP");
-  EXPECT_EQ(p.GetDefaultCategory("ELSW"), "FABRICATION");
-  EXPECT_EQ(p.GetDefaultCategory("TEST"), "");
-  EXPECT_EQ(p.GetIsoPriority("TE**"), 2);
-  EXPECT_EQ(p.GetIsoPriority("TEST"), 0);  // beyond the Long range
-}
-
-TEST(SKEYRules, WeldCountAndTrimming) {
-  Fixture f(kCatalogue);
-  Pipedex& p = f.pipedex;
-  EXPECT_EQ(p.GetExpectedWeldNumberCount("ZSW3"), 3);
-  EXPECT_EQ(p.GetExpectedWeldNumberCount("WWBW"), 1);
-  EXPECT_EQ(p.GetExpectedWeldNumberCount("ELBW"), 0);
-
-  EXPECT_TRUE(p.IsTrimmableComponentType("pipe"));
-  EXPECT_TRUE(p.IsTrimmableEndByComponentType("Not-In-Catalogue-V", ""));
-  EXPECT_FALSE(p.IsTrimmableEndByComponentType("Not-In-Catalogue-v", "BW"));
-  EXPECT_TRUE(p.IsTrimmableEndByComponentType("Elbow-90", "BW"));
-  EXPECT_FALSE(p.IsTrimmableEndByComponentType("Elbow-90", "SW"));
-  // ELBW goes through EL**: Elbow-90 trims, and BW-- carries Attribute="Y".
-  EXPECT_TRUE(p.IsTrimmableSKEY("ELBW"));
-  EXPECT_FALSE(p.IsTrimmableSKEY("ELSW"));
-  EXPECT_FALSE(p.IsTrimmableSKEY("PB3D"));  // GR-- is Trimmable but not Attribute
+  <SKEYLIST><SKEY>PB+D</SKEY><cp_1_prep>BW--</cp_1_prep><CP_1_PREP>GR--</CP_1_PREP><CP_3_PREP>FL--</CP_3_PREP><CP_4_PREP>SW--</CP_4_PREP><CP_5_PREP>BW--</CP_5_PREP><CP_0_PREP>BW--</CP_0_PREP></SKEYLIST>
+</A_DEFAULT_ENDPREP>)"));
+  ExpectAnswers(f.pipedex, {
+      {"FindSKEYs", {""}, "6"}, {"FindSKEYs", {"weld"}, "5"}, {"FindSKEYs", {"Nope"}, "0"}, {"GetSKEY", {"3"}, R"("zfw2")"},
+      {"FindSKEYs", {"Nipple"}, "0"}, {"SKEYCount", {}, "0"},
+      // "**--" takes the SKEY's own end preparation, "BW--" for a generic SKEY.
+      {"GetSKEYData", {"elsw", "?", "?", "?", "?", "?"}, R"(true "Socket elbow" "SW--" "SW--" "XX--" "XX--")"},
+      {"GetSKEYData", {"EL**"}, R"(true "Elbow" "BW--" "BW--" "XX--" "XX--")"},
+      {"GetSKEYData", {"ELFL"}, R"(true "Elbow" "FL--" "FL--" "XX--" "XX--")"},  // only the generic SKEY exists
+      // A suffix SKEY without a default list: its own end preparation everywhere.
+      {"GetSKEYData", {"tebw"}, R"(true "Tee" "BW--" "BW--" "BW--" "BW--")"},
+      // The "+D" family; of two children of one connection point the later wins.
+      {"GetSKEYData", {"pb3d"}, R"(true "Bend" "GR--" "XX--" "FL--" "SW--")"},
+      {"GetSKEYData", {"TEST"}, R"(true "" "XX--" "XX--" "XX--" "XX--")"},  // no default list
+      {"GetSKEYData", {"", "?", "?", "?", "?", "?"}, R"(false "" "XX--" "XX--" "XX--" "XX--")"},
+      {"GetSKEYAttribute", {"ELBW", "cp_1_prep"}, R"("BW--")"},
+      // Attribute and priority try the generic entry first, the category the SKEY's own.
+      {"GetSKEYAttribute", {"ELBW", "Category"}, R"("ERECTION")"}, {"GetIsoPriority", {"ELBW"}, "40"},
+      {"GetDefaultCategory", {"ELBW"}, R"("SHOP")"}, {"GetDefaultCategory", {"ELSW"}, R"("FABRICATION")"},
+      {"GetDefaultCategory", {"TEST"}, R"("")"}, {"GetIsoPriority", {"TE**"}, "2"},
+      {"GetIsoPriority", {"TEST"}, "0"},  // beyond the Long range
+      // A weld SKEY "Z..d" carries its weld count as the fourth character.
+      {"GetExpectedWeldNumberCount", {"ZSW3"}, "3"}, {"GetExpectedWeldNumberCount", {"WWBW"}, "1"},
+      {"GetExpectedWeldNumberCount", {"ELBW"}, "0"}, {"GetExpectedWeldNumberCount", {"ZSW"}, "1"},
+      {"GetExpectedWeldNumberCount", {"ZSWA"}, "1"}, {"GetExpectedWeldNumberCount", {"zfw2"}, "2"},
+      {"IsTrimmableComponentType", {"pipe"}, "true"}, {"IsTrimmableComponentType", {"Elbow-X"}, "false"},
+      {"IsTrimmableEndByComponentType", {"Not-In-Catalogue-V", ""}, "true"},
+      {"IsTrimmableEndByComponentType", {"Not-In-Catalogue-v", "BW"}, "false"},
+      {"IsTrimmableEndByComponentType", {"Elbow-90", "BW"}, "true"},
+      {"IsTrimmableEndByComponentType", {"Elbow-90", "SW"}, "false"},
+      // ELBW goes through EL**: Elbow-90 trims, and BW-- carries Attribute="Y".
+      {"IsTrimmableSKEY", {"ELBW"}, "true"}, {"IsTrimmableSKEY", {"ELSW"}, "false"},
+      {"IsTrimmableSKEY", {"PB3D"}, "false"},  // GR-- is Trimmable but not Attribute
+  });
 }
 
 }  // namespace

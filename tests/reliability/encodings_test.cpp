@@ -71,6 +71,9 @@ TEST(Encodings, DeclaredEightBitEncodings) {
   std::string euros(5000, '\x80');
   EXPECT_EQ(Attribute(declared("'windows-1252'", "<a d=\"" + euros + "\"/>")).size(), 15000u);
   EXPECT_EQ(Attribute(declared("\"ISO-8859-15\"", "<a d=\"\xA4\"/>")), "\u20AC");
+  // windows-1252 where it differs from Latin-1.
+  EXPECT_EQ(Attribute(declared("'windows-1252'", "<a d=\"\x80\x82\x8A\x91\x92\x93\x94\x96\x97\x99\x9F\xE4\"/>")),
+            "€‚Š‘’“”–—™Ÿä");
   // Names that mean UTF-8, and 16-bit names on 8-bit text: read as UTF-8.
   for (const char* name : {"\"utf8\"", "\"US-ASCII\"", "\"UTF-16\"", "'utf-32'", "\"UCS-2\""})
     EXPECT_EQ(Attribute(declared(name, kDocument)), "\u00E4\u20AC\U0001F600") << name;

@@ -54,6 +54,9 @@ TEST(RegistryInput, LinesThatFitNoFormAreIgnored) {
       "NoQuote=\"x\"\n"
       "\"Spaced\"   =   \"v\"   \n"
       "\"Unclosed\"=\"v\n"
+      "\"EscapedEnd\"=\"v\\\"\n"
+      "\"Backslash\"=\"v\\\\\"\n"
+      "\"Lone\"=\"v\\x\"\n"
       "[\n"
       "\"AfterBrokenSection\"=\"x\"\n");
   EXPECT_TRUE(file.KeyExists(kKey));
@@ -63,6 +66,9 @@ TEST(RegistryInput, LinesThatFitNoFormAreIgnored) {
   EXPECT_EQ(file.FindValue(kKey, "Hex")->number, 0xFFFFu);
   EXPECT_EQ(file.FindValue(kKey, "Spaced")->text, "v");
   EXPECT_EQ(file.FindValue(kKey, "Unclosed"), nullptr);
+  EXPECT_EQ(file.FindValue(kKey, "EscapedEnd"), nullptr);  // the quote at the end is escaped
+  EXPECT_EQ(file.FindValue(kKey, "Backslash")->text, "v\\");
+  EXPECT_EQ(file.FindValue(kKey, "Lone")->text, "v\\x");  // a backslash before anything else stays
   EXPECT_EQ(file.FindValue(kKey, "Outside"), nullptr);
   EXPECT_EQ(file.FindValue(kKey, "AfterBrokenSection"), nullptr);
   EXPECT_EQ(file.FindValue("HKEY_LOCAL_MACHINE\\Nowhere", "DataPath"), nullptr);

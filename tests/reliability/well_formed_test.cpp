@@ -54,6 +54,7 @@ TEST(WellFormed, FaultsTheParserWouldLetThroughAreLocated) {
       {"<a>&#xFFFE;</a>", "A character reference names a character that XML does not allow", 1, ""},
       {"<a x='&#0;'/>", "A character reference names a character that XML does not allow", 1, ""},
       {"<a>\r\r\r&#1;</a>", "A character reference names a character that XML does not allow", 4, "&#1;</a>"},
+      {"<a>\n</b><!-- -- --></a>", "Start-end tags mismatch", 2, ""},  // the first fault is reported
       {"<a>\r\n\n\r&#27;</a>", "A character reference names a character that XML does not allow", 4, "&#27;</a>"},
   };
   for (const Case& c : cases) {

@@ -1,3 +1,6 @@
+// Bore conversion, the bore table and symbols, and the rule operations on the
+// shipped sample catalogue.
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,27 +10,22 @@
 namespace pipedex::testing {
 namespace {
 
-const std::string kCatalogue = Catalogue(R"(
+TEST(Bores, TableFirstThenFactor) {
+  Fixture f(Catalogue(R"(
 <BORE-CONVERSION-TABLE><BORE MM="51" IN="2.0"/><BORE MM="80"/><BORE MM="abc" IN="4"/></BORE-CONVERSION-TABLE>
-<SYMBOLS><Symbol Name="ELBOW"/></SYMBOLS>)");
-
-TEST(GetConvertedBore, TableFirstThenFactor) {
-  Fixture f(kCatalogue);
-  Pipedex& p = f.pipedex;
-  EXPECT_EQ(p.GetConvertedBore("MM", " in ", 2), 51);  // table value 2.0 matches the bore 2
-  EXPECT_EQ(p.GetConvertedBore(" mm", "\"", 3), 75);
-  EXPECT_EQ(p.GetConvertedBore("IN", "MM", 50), 2);
-  EXPECT_EQ(p.GetConvertedBore("\"", "MM", 80), 3.2);  // row without an IN value
-  EXPECT_EQ(p.GetConvertedBore("MM", "IN", -2), -50);
-  EXPECT_EQ(p.GetConvertedBore("MM", "IN", 4), 4);  // table value that is no number
-  for (auto [to, from] : {std::pair{"IN", "IN"}, {"CM", "MM"}, {"MM", "I N"}}) EXPECT_EQ(p.GetConvertedBore(to, from, 5), 5);
-  EXPECT_EQ(p.GetConvertedBore("MM", "IN", 12345678901234567.0), 12345678901234567.0 * 25);
-  EXPECT_TRUE(std::isnan(p.GetConvertedBore("MM", "IN", std::nan(""))));
-  EXPECT_TRUE(std::isinf(p.GetConvertedBore("MM", "IN", -INFINITY)));
-}
-
-TEST(BoreTableAndSymbols, LiveNodesOrNothing) {
-  Fixture f(kCatalogue);
+<SYMBOLS><Symbol Name="ELBOW"/></SYMBOLS>)"));
+  ExpectAnswers(f.pipedex, {
+      {"GetConvertedBore", {"MM", " in ", "2"}, "51.0"},  // table value 2.0 matches the bore 2
+      {"GetConvertedBore", {" mm", "\"", "3"}, "75.0"}, {"GetConvertedBore", {"IN", "MM", "50"}, "2.0"},
+      {"GetConvertedBore", {"IN", "MM", "51"}, "2.0"}, {"GetConvertedBore", {"IN", "mm", "51"}, "2.0"},
+      {"GetConvertedBore", {"\"", "MM", "80"}, "3.2"},  // row without an IN value
+      {"GetConvertedBore", {"MM", "IN", "-2"}, "-50.0"},
+      {"GetConvertedBore", {"MM", "IN", "4"}, "4.0"},  // table value that is no number
+      {"GetConvertedBore", {"IN", "IN", "5"}, "5.0"}, {"GetConvertedBore", {"CM", "MM", "5"}, "5.0"},
+      {"GetConvertedBore", {"MM", "I N", "5"}, "5.0"}, {"GetConvertedBore", {"MM", "IN", "1e16"}, "2.5e+17"},
+  });
+  EXPECT_TRUE(std::isnan(f.pipedex.GetConvertedBore("MM", "IN", std::nan(""))));
+  EXPECT_TRUE(std::isinf(f.pipedex.GetConvertedBore("MM", "IN", -INFINITY)));
   EXPECT_EQ(std::string(f.pipedex.GetBoreConversionTable().first_child().attribute("MM").value()), "51");
   EXPECT_EQ(std::string(f.pipedex.GetSystemSymbols().name()), "SYMBOLS");
   EXPECT_FALSE(f.pipedex.GetProjectSymbols());
@@ -35,23 +33,16 @@ TEST(BoreTableAndSymbols, LiveNodesOrNothing) {
   EXPECT_FALSE(bare.pipedex.GetBoreConversionTable() || bare.pipedex.GetSystemSymbols());
 }
 
-TEST(RuleOperations, AnswerThroughTheBatchProtocol) {
-  auto lines = RunBatch({"--component-dir", SampleDataDir()},
-                        {R"({"call": "DefaultElbows"})", R"({"set": "AngleTolerance", "value": 20})",
-                         R"({"call": "AngleTolerance"})",
-                         R"({"call": "GetAngleComponentData2", "args": ["Elbow-90-V", "BW", "BW", 44.5]})",
-                         R"({"call": "GetComponentTypeByAngle", "args": ["ELBW", 130]})",
-                         R"({"call": "GetValidData", "args": ["VALVE", "ELBW", 1]})",
-                         R"({"call": "FindPCFTYPEs", "args": ["", 999]})",
-                         R"({"call": "GetConvertedBore", "args": ["MM", "IN", 2]})"});
-  ASSERT_EQ(lines.size(), 8u);
-  EXPECT_EQ(lines[0].substr(0, 55), R"({"result":[{"ComponentType":"Elbow-90-V","Angle":90.0},)");
-  EXPECT_EQ(lines[1] + lines[2], R"({"result":null}{"result":20.0})");
-  // Every elbow from 30 to 60 degrees is within 20 of 44.5: the last one wins.
-  EXPECT_EQ(lines[3], R"({"result":null,"out":{"Trimmed":false,"StandardAngle":30.0,"StandardComponentType":"Elbow-30"}})");
-  EXPECT_EQ(lines[4], R"({"result":"Elbow-NonStandard","out":{"Trimmed":true}})");
-  EXPECT_EQ(lines[5], R"({"result":2,"out":{"ValidData":"ELBOW","ValidComponentType":"Elbow-90"}})");
-  EXPECT_EQ(lines[6] + lines[7], R"({"result":24}{"result":50.0})");
+TEST(RuleOperations, AnswerOnTheSampleCatalogue) {
+  Pipedex p(std::make_shared<TestPlatform>(SampleDataDir()));
+  ExpectAnswers(p, {
+      {"set AngleTolerance", {"20"}, "null"}, {"AngleTolerance", {}, "20.0"},
+      // Every elbow from 30 to 60 degrees is within 20 of 44.5: the last one wins.
+      {"GetAngleComponentData2", {"Elbow-90-V", "BW", "BW", "44.5"}, R"(null false 30.0 "Elbow-30")"},
+      {"GetComponentTypeByAngle", {"ELBW", "130"}, R"("Elbow-NonStandard" true)"},
+      {"GetValidData", {"VALVE", "ELBW", "1"}, R"(2 "ELBOW" "Elbow-90")"},
+      {"FindPCFTYPEs", {"", "999"}, "24"}, {"GetConvertedBore", {"MM", "IN", "2"}, "50.0"},
+  });
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <tuple>
 
 #include "test_support.h"
 
@@ -64,64 +63,50 @@ const std::string kAngles = Catalogue(
 TEST(AngleSelection, StandardAngleTestNeedsNoCatalogue) {
   TempDir empty;
   Pipedex p(std::make_shared<TestPlatform>(empty.path()));
-  EXPECT_EQ(p.GetConfigurationForAngle(90.5), "Angle_90");
-  EXPECT_EQ(p.GetConfigurationForAngle(91), "NonStandard");  // a difference equal to the tolerance fails
-  EXPECT_EQ(p.GetConfigurationForAngle(89), "NonStandard");
-  EXPECT_EQ(p.GetConfigurationForAngle(std::nan("")), "NonStandard");
-  p.AngleTolerance(20);
-  EXPECT_EQ(p.GetConfigurationForAngle(52), "Angle_60");  // 60 is tried before the closer 45
-  p.AngleTolerance(0);
-  EXPECT_EQ(p.GetConfigurationForAngle(60), "NonStandard");
-  // Setting and reading the tolerance loaded nothing; the first operation
-  // that needs the catalogue reports that none was found.
-  bool trimmed = true;
-  double standard = 0;
-  std::string type;
-  EXPECT_THROW(p.GetAngleComponentData2("Elbow-90-V", "BW", "BW", 50, trimmed, standard, type), Error);
+  ExpectAnswers(p, {
+      {"GetConfigurationForAngle", {"90.5"}, R"("Angle_90")"}, {"GetConfigurationForAngle", {"89.01"}, R"("Angle_90")"},
+      {"GetConfigurationForAngle", {"91"}, R"("NonStandard")"},  // a difference equal to the tolerance fails
+      {"GetConfigurationForAngle", {"89"}, R"("NonStandard")"}, {"GetConfigurationForAngle", {"nan"}, R"("NonStandard")"},
+      {"GetConfigurationForAngle", {"45.5"}, R"("Angle_45")"}, {"GetConfigurationForAngle", {"30.5"}, R"("Angle_30")"},
+      {"GetConfigurationForAngle", {"60"}, R"("Angle_60")"}, {"GetConfigurationForAngle", {"0"}, R"("NonStandard")"},
+      {"set AngleTolerance", {"20"}, "null"},
+      {"GetConfigurationForAngle", {"52"}, R"("Angle_60")"},  // 60 is tried before the closer 45
+      {"set AngleTolerance", {"0"}, "null"}, {"GetConfigurationForAngle", {"60"}, R"("NonStandard")"},
+      // Setting and reading the tolerance loaded nothing; the first operation
+      // that needs the catalogue reports that none was found.
+      {"GetAngleComponentData2", {"Elbow-90-V", "BW", "BW", "50"}, "error -2147220991"},
+  });
 }
 
 TEST(AngleSelection, ComponentTypeByAngleAndSKEYAndNearestDefaultElbow) {
   Fixture f(kAngles);
-  auto byAngle = [&](const std::string& skey, double angle) {
-    bool trimmed = true;
-    std::string type = f.pipedex.GetComponentTypeByAngle(skey, angle, trimmed);
-    return std::make_pair(type, trimmed);
-  };
-  using R = std::pair<std::string, bool>;
-  EXPECT_EQ(byAngle("ELBW", 90.4), (R{"E90", false}));  // an earlier generic match beats a later exact one
-  EXPECT_EQ(byAngle("ELBW", 50), (R{"E60", true}));     // cut from the 60 degree entry
-  EXPECT_EQ(byAngle(" elbw", 44.5), (R{"E45", false}));
-  EXPECT_EQ(byAngle("ELBW", 95), (R{"Elbow-NonStandard", true}));
-  EXPECT_EQ(byAngle("ELBW", std::nan("")), (R{"Elbow-NonStandard", true}));
-  EXPECT_EQ(byAngle("ELSC", 50), (R{"Elbow-NonStandard", false}));  // SC-- is no trimmable end
-  EXPECT_EQ(byAngle("ELBW", 30).first, "");  // "angle_30" is another configuration
-  EXPECT_EQ(byAngle("EL'W", 90).first, "");
-  f.pipedex.AngleTolerance(0);
-  EXPECT_EQ(byAngle("ELBW", 60), (R{"E60", true}));
-
-  // The nearest default elbow.
-  Pipedex& p = f.pipedex;
-  p.AngleTolerance(1);
-  bool trimmed = false;
-  double angle = 0;
-  auto data2 = [&](const std::string& ct, const std::string& ep, double a) {
-    std::string type = "?";
-    p.GetAngleComponentData2(ct, ep, ep, a, trimmed, angle, type);
-    return std::make_tuple(trimmed, angle, type);
-  };
-  using T = std::tuple<bool, double, std::string>;
-  EXPECT_EQ(data2(" pulledbend ", "SC", 33), (T{true, 90, " pulledbend "}));
-  EXPECT_EQ(data2("E60", "**", 44.5), (T{false, 45, "E45"}));
-  EXPECT_EQ(data2("E60", "**", 89.5), (T{false, 90, "E90-Late"}));  // the last elbow within the tolerance
-  EXPECT_EQ(data2("E60", "BW", 50), (T{true, 60, "E60"}));          // the smallest larger elbow
-  EXPECT_EQ(data2("E60", "BW--", 70), (T{true, 90, "E90"}));        // the first of equal angles
-  EXPECT_EQ(data2("E60", "SC", 50), (T{false, 50, "Elbow-NonStandard"}));
-  EXPECT_EQ(data2("E60", "BW", 120), (T{false, 120, "Elbow-NonStandard"}));
-  // "-V" chooses butt-welded ends and is dropped from the name before the search.
-  p.GetAngleComponentData("E60-V", 50, trimmed, angle);
-  EXPECT_EQ(std::tie(trimmed, angle), std::make_tuple(true, 60.0));
-  p.GetAngleComponentData("E60-v", 50, trimmed, angle);
-  EXPECT_EQ(std::tie(trimmed, angle), std::make_tuple(false, 50.0));
+  ExpectAnswers(f.pipedex, {
+      {"GetComponentTypeByAngle", {"ELBW", "90.4"}, R"("E90" false)"},  // an earlier generic match beats a later exact one
+      {"GetComponentTypeByAngle", {"ELBW", "50"}, R"("E60" true)"},     // cut from the 60 degree entry
+      {"GetComponentTypeByAngle", {" elbw", "44.5"}, R"("E45" false)"},
+      {"GetComponentTypeByAngle", {"ELBW", "95"}, R"("Elbow-NonStandard" true)"},
+      {"GetComponentTypeByAngle", {"ELBW", "nan"}, R"("Elbow-NonStandard" true)"},
+      {"GetComponentTypeByAngle", {"ELSC", "50"}, R"("Elbow-NonStandard" false)"},  // SC-- is no trimmable end
+      {"GetComponentTypeByAngle", {"ELBW", "30", "true"}, R"("" false)"},  // "angle_30" is another configuration
+      {"GetComponentTypeByAngle", {"EL'W", "90"}, R"("" false)"},
+      // Without a tolerance every angle is cut from the next standard one at or above it.
+      {"set AngleTolerance", {"0"}, "null"}, {"GetComponentTypeByAngle", {"ELBW", "60"}, R"("E60" true)"},
+      {"GetComponentTypeByAngle", {"ELBW", "45"}, R"("E45" true)"}, {"GetComponentTypeByAngle", {"ELBW", "46"}, R"("E60" true)"},
+      {"GetComponentTypeByAngle", {"ELBW", "90"}, R"("E90" true)"}, {"GetComponentTypeByAngle", {"ELBW", "61"}, R"("E90" true)"},
+      {"GetComponentTypeByAngle", {"ELBW", "30"}, R"("" true)"},  // the 30 degree configuration, which none has
+      // The nearest default elbow.
+      {"set AngleTolerance", {"1"}, "null"},
+      {"GetAngleComponentData2", {" pulledbend ", "SC", "SC", "33"}, R"(null true 90.0 " pulledbend ")"},
+      {"GetAngleComponentData2", {"E60", "**", "**", "44.5"}, R"(null false 45.0 "E45")"},
+      {"GetAngleComponentData2", {"E60", "**", "**", "89.5"}, R"(null false 90.0 "E90-Late")"},  // the last within the tolerance
+      {"GetAngleComponentData2", {"E60", "BW", "BW", "50"}, R"(null true 60.0 "E60")"},  // the smallest larger elbow
+      {"GetAngleComponentData2", {"E60", "BW--", "BW--", "70"}, R"(null true 90.0 "E90")"},  // the first of equal angles
+      {"GetAngleComponentData2", {"E60", "SC", "SC", "50"}, R"(null false 50.0 "Elbow-NonStandard")"},
+      {"GetAngleComponentData2", {"E60", "BW", "BW", "120"}, R"(null false 120.0 "Elbow-NonStandard")"},
+      // "-V" chooses butt-welded ends and is dropped from the name before the search.
+      {"GetAngleComponentData", {"E60-V", "50"}, "null true 60.0"},
+      {"GetAngleComponentData", {"E60-v", "50"}, "null false 50.0"},
+  });
 }
 
 }  // namespace

@@ -15,32 +15,28 @@ const std::string kCatalogue = Catalogue(R"(
 <A_DEFAULT_ENDPREP><SKEYLIST><SKEY>EL**</SKEY><CP_1_PREP>**--</CP_1_PREP></SKEYLIST></A_DEFAULT_ENDPREP>
 <DefaultConnectionTable><ENDPREP Name="BW--" Allow="SW--"/></DefaultConnectionTable>)");
 
-TEST(EndPreps, DescriptionReadsTheLastMatchAttributeTheFirst) {
+TEST(EndPreps, DescriptionsPlotraFlagsConsistencyAndConnections) {
   Fixture f(kCatalogue);
-  EXPECT_EQ(f.pipedex.GetEndPrepDescription("BW--"), "Butt weld, bevelled");
-  EXPECT_EQ(f.pipedex.GetEndPrepAttribute("BW--", "Trimmable"), "Y");
-  EXPECT_EQ(f.pipedex.GetEndPrepDescription("BW-- "), "");
-  EXPECT_EQ(f.pipedex.GetEndPrepAttribute("bw--", "Trimmable"), "");
-}
-
-// These load the catalogue themselves, so a new instance answers from it.
-TEST(EndPreps, PlotraConsistencyAndConnectionOnNewInstances) {
-  EXPECT_TRUE(Fixture(kCatalogue).pipedex.IsPlotraEndPrep("bw"));
-  std::string bw = "BW--", crafted = "x' or '1'='1";
-  EXPECT_EQ(Fixture(kCatalogue).pipedex.GetDefaultAllowedConnection(bw), "SW--");
-  Fixture f(kCatalogue);
-  std::string ep = "BW--", skey = "FLSC";
-  EXPECT_FALSE(f.pipedex.IsEndPrepConsistent(ep, skey));
-  EXPECT_EQ(ep + skey, "BW--FLSC");
-  EXPECT_TRUE(f.pipedex.IsPlotraEndPrep("BWX"));
-  EXPECT_FALSE(f.pipedex.IsPlotraEndPrep("SC--"));  // Plotra="y" does not count
-  auto consistent = [&](std::string e, std::string s) { return f.pipedex.IsEndPrepConsistent(e, s); };
-  EXPECT_TRUE(consistent("GR--", "FLSC"));   // not flagged: always consistent
-  EXPECT_TRUE(consistent("bw", "ELBW"));     // connection point 1 is BW--
-  EXPECT_TRUE(consistent("BW--", "VT**"));   // generic SKEY
-  EXPECT_TRUE(consistent("BW--", "PPbw"));   // unknown, ends in the end preparation
-  EXPECT_FALSE(consistent("BW--", "PPSC"));  // SC is not flagged: no suffix
-  EXPECT_THROW(f.pipedex.GetDefaultAllowedConnection(crafted), Error);
+  ExpectAnswers(f.pipedex, {
+      {"GetEndPrepDescription", {"BW--"}, R"("Butt weld, bevelled")"},  // the last match
+      {"GetEndPrepAttribute", {"BW--", "Trimmable"}, R"("Y")"},         // the first match
+      {"GetEndPrepDescription", {"BW-- "}, R"("")"}, {"GetEndPrepAttribute", {"bw--", "Trimmable"}, R"("")"},
+      {"IsPlotraEndPrep", {"bw"}, "true"}, {"IsPlotraEndPrep", {"BWX"}, "true"},
+      {"IsPlotraEndPrep", {"SC--"}, "false"},  // Plotra="y" does not count
+      {"IsPlotraEndPrep", {"GR--"}, "false"}, {"IsPlotraEndPrep", {"**"}, "false"},
+      {"IsEndPrepConsistent", {"BW--", "FLSC"}, R"(false "BW--" "FLSC")"},
+      {"IsEndPrepConsistent", {"GR--", "FLSC"}, R"(true "GR--" "FLSC")"},   // not flagged: always consistent
+      {"IsEndPrepConsistent", {"bw", "ELBW"}, R"(true "bw" "ELBW")"},       // connection point 1 is BW--
+      {"IsEndPrepConsistent", {"BW--", "VT**"}, R"(true "BW--" "VT**")"},   // generic SKEY
+      {"IsEndPrepConsistent", {"BW--", "PPbw"}, R"(true "BW--" "PPbw")"},   // unknown, ends in the end preparation
+      {"IsEndPrepConsistent", {"BW--", "PPSC"}, R"(false "BW--" "PPSC")"},  // SC is not flagged: no suffix
+      {"GetDefaultAllowedConnection", {"BW--"}, R"("SW--" "BW--")"},
+      {"GetDefaultAllowedConnection", {"x' or '1'='1"}, "error -2147467259"},
+  });
+  // These load the catalogue themselves, so a new instance answers from it.
+  Fixture first(kCatalogue), second(kCatalogue);
+  EXPECT_EQ(Ask(first.pipedex, "IsPlotraEndPrep", {"bw"}), "true");
+  EXPECT_EQ(Ask(second.pipedex, "GetDefaultAllowedConnection", {"BW--"}), R"("SW--" "BW--")");
 }
 
 }  // namespace

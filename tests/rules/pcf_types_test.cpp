@@ -21,50 +21,38 @@ const std::string kCatalogue = Catalogue(R"(
 </A_PCFIDF>
 <WELD-EXCLUSION-LIST><EXCLUDE IDF="100"/><EXCLUDE IDF="200" SKEY=" vabw "/></WELD-EXCLUSION-LIST>)");
 
-std::vector<std::string> Found(Pipedex& p, const std::string& skey, std::int32_t record) {
-  std::vector<std::string> names;
-  const std::int32_t n = p.FindPCFTYPEs(skey, record);
-  EXPECT_EQ(n, p.PCFTYPECount());
-  for (std::int32_t i = 1; i <= n; ++i) names.push_back(p.GetPCFTYPE(i));
-  return names;
+// The count FindPCFTYPEs answers, then the names it listed.
+std::string Found(Pipedex& p, const std::string& skey, const std::string& record) {
+  std::string out = Ask(p, "FindPCFTYPEs", {skey, record});
+  for (std::int32_t i = 1; i <= p.PCFTYPECount(); ++i) out += " " + p.GetPCFTYPE(i);
+  return out;
 }
 
-using Names = std::vector<std::string>;
-
-TEST(FindPCFTYPEs, EachCandidateRule) {
+TEST(FindPCFTYPEs, CandidatesRecordFitDefaultsAndWeldExclusions) {
   Fixture f(kCatalogue);
   Pipedex& p = f.pipedex;
-  EXPECT_EQ(Found(p, "VABW", 0), (Names{"VALVE", "VALVE-X"}));  // generic form first, each name once
-  EXPECT_EQ(Found(p, "MIXD", 0), (Names{"VALVE", "valve"}));     // duplicates in other letter case stay
-  EXPECT_EQ(Found(p, "*", 150), (Names{"VALVE-X", "VALVE"}));
-  EXPECT_EQ(Found(p, "", 999), (Names{"VALVE-X", "VALVE", "MISC"}));
-  EXPECT_EQ(Found(p, "*", 999), (Names{"VALVE", "VALVE-X", "valve"}));
-  EXPECT_EQ(p.GetPCFTYPE(0), "");
-  EXPECT_EQ(p.GetPCFTYPE(4), "");
-}
-
-TEST(FindPCFTYPEs, RecordFitDefaultsAndWeldExclusions) {
-  Fixture f(kCatalogue);
-  Pipedex& p = f.pipedex;
-  // The record's order decides: VALVE-X before VALVE.
-  EXPECT_EQ(Found(p, "VABW", 150), (Names{"VALVE-X", "VALVE"}));
-  EXPECT_EQ(Found(p, "MIXD", 160), (Names{"VALVE", "valve"}));
-  EXPECT_EQ(Found(p, "VABW", 777), Names{});  // a record the catalogue does not hold
-  EXPECT_EQ(Found(p, "NONE", 150), Names{"VALVE-X"});
-  EXPECT_EQ(Found(p, "NONE", 999), Names{""});
-  EXPECT_EQ(Found(p, "NONE", 0), Names{});
-  EXPECT_EQ(p.GetDefaultPCFTYPE(150), "VALVE-X");
-  EXPECT_EQ(p.GetDefaultPCFTYPE(160), "");  // two types, none marked
-  EXPECT_EQ(p.GetDefaultPCFTYPE(-3), "");
-  // Weld exclusions: the whole record, or one SKEY in any letter case.
-  EXPECT_FALSE(p.WeldAttributesAllowed(100, "ANY") || p.WeldAttributesAllowed(200, "VABW"));
-  EXPECT_TRUE(p.WeldAttributesAllowed(200, "VA**") && p.WeldAttributesAllowed(300, "VABW"));
-}
-
-TEST(FindPCFTYPEs, CatalogueWithoutPCFTypeSection) {
-  Fixture f(Catalogue("<A_CPT><G><Pipe PCFTYPE='PIPE'><SKEY>PIPE</SKEY></Pipe></G></A_CPT>"));
-  EXPECT_EQ(Found(f.pipedex, "", 999), Names{""});
-  EXPECT_EQ(Found(f.pipedex, "PIPE", 0), Names{"PIPE"});
+  const std::pair<const char*, const char*> rows[][2] = {
+      {{"VABW", "0"}, {"2 VALVE VALVE-X", "generic form first, each name once"}},
+      {{"MIXD", "0"}, {"2 VALVE valve", "duplicates in other letter case stay"}},
+      {{"*", "150"}, {"2 VALVE-X VALVE", ""}}, {{"", "999"}, {"3 VALVE-X VALVE MISC", ""}},
+      {{"*", "999"}, {"3 VALVE VALVE-X valve", ""}},
+      {{"VABW", "150"}, {"2 VALVE-X VALVE", "the record's order decides"}}, {{"MIXD", "160"}, {"2 VALVE valve", ""}},
+      {{"VABW", "777"}, {"0", "a record the catalogue does not hold"}}, {{"NONE", "150"}, {"1 VALVE-X", ""}},
+      {{"NONE", "999"}, {"1 ", ""}}, {{"NONE", "0"}, {"0", ""}},
+  };
+  for (const auto& r : rows) EXPECT_EQ(Found(p, r[0].first, r[0].second), r[1].first) << r[0].first << " " << r[0].second << " " << r[1].second;
+  ExpectAnswers(p, {
+      {"GetPCFTYPE", {"0"}, R"("")"}, {"GetPCFTYPE", {"4"}, R"("")"},
+      {"GetDefaultPCFTYPE", {"150"}, R"("VALVE-X")"},
+      {"GetDefaultPCFTYPE", {"160"}, R"("")"},  // two types, none marked
+      {"GetDefaultPCFTYPE", {"-3"}, R"("")"},
+      // Weld exclusions: the whole record, or one SKEY in any letter case.
+      {"WeldAttributesAllowed", {"100", "ANY"}, "false"}, {"WeldAttributesAllowed", {"200", "VABW"}, "false"},
+      {"WeldAttributesAllowed", {"200", "VA**"}, "true"}, {"WeldAttributesAllowed", {"300", "VABW"}, "true"},
+  });
+  Fixture bare(Catalogue("<A_CPT><G><Pipe PCFTYPE='PIPE'><SKEY>PIPE</SKEY></Pipe></G></A_CPT>"));
+  EXPECT_EQ(Found(bare.pipedex, "", "999"), "1 ");
+  EXPECT_EQ(Found(bare.pipedex, "PIPE", "0"), "1 PIPE");
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "test_support.h"
 
 namespace pipedex::testing {
@@ -19,46 +17,48 @@ const std::string kCatalogue = Catalogue(R"(
   <Clamp><Placement><Note>PIPE</Note></Placement></Clamp>
 </G></A_CPT>)");
 
-using Answer = std::tuple<ValidDataReturn, std::string, std::string>;
-
-Answer Valid(Pipedex& p, const std::string& pcfType, const std::string& skey, ValidDataMaster master) {
-  std::string data = "?", componentType = "?";
-  ValidDataReturn r = p.GetValidData(pcfType, skey, master, data, componentType);
-  return {r, data, componentType};
+TEST(Validation, ValidDataAndPlacements) {
+  Fixture f(kCatalogue);
+  ExpectAnswers(f.pipedex, {
+      // The PCF type as master (0): OK 0, FAIL 1, MODIFIED 2.
+      {"GetValidData", {"NOPE", "VTBW", "0", "?", "?"}, R"(1 "" "")"},
+      {"GetValidData", {"VALVE", "vtbw", "0"}, R"(0 "vtbw" "Valve-Gate")"},
+      // The last marked default; its generic SKEY takes the first end preparation,
+      // or the tested SKEY's own end for a suffix SKEY.
+      {"GetValidData", {"VALVE", "FLWN", "0"}, R"(2 "VBBW" "Valve-Plug")"},
+      {"SKEYCount", {}, "1"},  // the SKEY list now holds the default's SKEYs
+      {"GetValidData", {"VALVE", "XXFL", "0"}, R"(2 "VBFL" "Valve-Plug")"},
+      {"GetValidData", {"MISC", "  ", "0"}, R"(0 "  " "Blank")"},
+      {"GetValidData", {"MISC", "ABCD", "0"}, R"(2 "" "Blank")"},
+      // The SKEY as master (1, and any other value).
+      {"GetValidData", {"VALVE", "NONE", "1", "?", "?"}, R"(1 "" "")"},
+      {"GetValidData", {"VALVE", "VBBW", "1"}, R"(0 "VALVE" "Valve-Ball")"},
+      {"GetValidData", {"FLANGE", "VBBW", "7"}, R"(2 "VALVE" "Valve-Plug")"},
+      {"GetValidData", {"VALVE", "FLWN", "1"}, R"(2 "FLANGE" "Flange")"},
+      {"IsSKEYDefault", {"valve-ball"}, "true"}, {"IsPCFTypeDefault", {"Valve-Gate"}, "true"},
+      {"IsPCFTypeDefault", {"Valve-Ball"}, "false"}, {"IsSKEYDefault", {"Nothing"}, "false"},
+      // Placement rules by component type, then SKEY; no rules: anywhere.
+      {"IsValidPlacement", {"Flange", "", ""}, "true"}, {"IsValidPlacement", {"Flange", "x'y", ""}, "true"},
+      {"IsValidPlacement", {"Shoe", "PIPE", ""}, "true"}, {"IsValidPlacement", {"shoe", "Tee", " ELBW"}, "true"},
+      {"IsValidPlacement", {"Shoe", "Tee", "TEBW"}, "false"}, {"IsValidPlacement", {"Shoe", "x'y", "ELBW"}, "false"},
+      {"IsValidPlacement", {"Clamp", "PIPE", "PIPE"}, "false"},  // rules exist, none can match
+      {"IsValidPlacement", {"Unknown", "PIPE", ""}, "false"},
+  });
 }
 
-TEST(GetValidData, PCFTypeOrSKEYAsMaster) {
-  Fixture f(kCatalogue);
-  Pipedex& p = f.pipedex;
-  EXPECT_EQ(Valid(p, "NOPE", "VTBW", vdM_PCFTYPE), (Answer{vdR_FAIL, "", ""}));
-  EXPECT_EQ(Valid(p, "VALVE", "vtbw", vdM_PCFTYPE), (Answer{vdR_OK, "vtbw", "Valve-Gate"}));
-  // The last marked default; its generic SKEY takes the first end preparation,
-  // or the tested SKEY's own end for a suffix SKEY.
-  EXPECT_EQ(Valid(p, "VALVE", "FLWN", vdM_PCFTYPE), (Answer{vdR_MODIFIED, "VBBW", "Valve-Plug"}));
-  EXPECT_EQ(p.SKEYCount(), 1);  // the SKEY list now holds the default's SKEYs
-  EXPECT_EQ(Valid(p, "VALVE", "XXFL", vdM_PCFTYPE), (Answer{vdR_MODIFIED, "VBFL", "Valve-Plug"}));
-  EXPECT_EQ(Valid(p, "MISC", "  ", vdM_PCFTYPE), (Answer{vdR_OK, "  ", "Blank"}));
-  EXPECT_EQ(Valid(p, "MISC", "ABCD", vdM_PCFTYPE), (Answer{vdR_MODIFIED, "", "Blank"}));
-  // The SKEY as master.
-  EXPECT_EQ(Valid(p, "VALVE", "NONE", vdM_SKEY), (Answer{vdR_FAIL, "", ""}));
-  EXPECT_EQ(Valid(p, "VALVE", "VBBW", vdM_SKEY), (Answer{vdR_OK, "VALVE", "Valve-Ball"}));
-  EXPECT_EQ(Valid(p, "FLANGE", "VBBW", static_cast<ValidDataMaster>(7)), (Answer{vdR_MODIFIED, "VALVE", "Valve-Plug"}));
-  EXPECT_EQ(Valid(p, "VALVE", "FLWN", vdM_SKEY), (Answer{vdR_MODIFIED, "FLANGE", "Flange"}));
-  EXPECT_TRUE(p.IsSKEYDefault("valve-ball") && p.IsPCFTypeDefault("Valve-Gate"));
-  EXPECT_FALSE(p.IsPCFTypeDefault("Valve-Ball") || p.IsSKEYDefault("Nothing"));
-}
-
-TEST(IsValidPlacement, RulesByComponentTypeThenSKEY) {
-  Fixture f(kCatalogue);
-  Pipedex& p = f.pipedex;
-  EXPECT_TRUE(p.IsValidPlacement("Flange", "", ""));  // no rules: anywhere
-  EXPECT_TRUE(p.IsValidPlacement("Flange", "x'y", ""));
-  EXPECT_TRUE(p.IsValidPlacement("Shoe", "PIPE", ""));
-  EXPECT_TRUE(p.IsValidPlacement("shoe", "Tee", " ELBW"));
-  EXPECT_FALSE(p.IsValidPlacement("Shoe", "Tee", "TEBW"));
-  EXPECT_FALSE(p.IsValidPlacement("Shoe", "x'y", "ELBW"));
-  EXPECT_FALSE(p.IsValidPlacement("Clamp", "PIPE", "PIPE"));  // rules exist, none can match
-  EXPECT_FALSE(p.IsValidPlacement("Unknown", "PIPE", ""));
+// GetValidData on long lists: the first component type of the outer list that
+// the other list holds (letter case aside) is still the one reported.
+TEST(GetValidData, LongListsReportTheFirstSharedComponentType) {
+  std::string cpts;
+  for (int i = 0; i < 10; ++i) cpts += "<A" + std::to_string(i) + " PCFTYPE='X'/>";
+  for (int i = 1; i < 10; ++i) cpts += "<B" + std::to_string(i) + " PCFTYPE='Y'><SKEY>S</SKEY></B" + std::to_string(i) + ">";
+  cpts += "<a9 PCFTYPE='Z'><SKEY>S</SKEY></a9>";
+  Fixture f(Catalogue("<A_CPT><G>" + cpts + "</G></A_CPT>"));
+  std::string data, type;
+  EXPECT_EQ(f.pipedex.GetValidData("X", "S", vdM_SKEY, data, type), vdR_OK);
+  EXPECT_EQ(type, "A9");
+  EXPECT_EQ(f.pipedex.GetValidData("X", "S", vdM_PCFTYPE, data, type), vdR_OK);
+  EXPECT_EQ(type, "a9");
 }
 
 }  // namespace
