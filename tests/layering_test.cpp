@@ -1,6 +1,7 @@
 // The folders of src/ are layers, and a file includes only its own layer and
 // the ones below: base < platform < model < instance < the operations
-// (queries, rules, overlays, which may use one another) < src/pipedex.cpp.
+// (queries, rules, overlays, which may use one another) < src/pipedex.cpp and
+// the catalogue check (src/check).
 
 #include <gtest/gtest.h>
 
