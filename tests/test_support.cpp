@@ -72,7 +72,8 @@ std::string Ask(Pipedex& p, const std::string& call, const std::vector<std::stri
     cli::Args values = cli::ArgsFromText(*op, args);
     std::string answer = cli::Dump(op->invoke(p, values));
     for (std::size_t i = 0; i < op->params.size(); ++i)
-      if (op->params[i].inout) answer += " " + cli::Dump(std::visit([](const auto& v) { return cli::Json(v); }, values.values[i]));
+      if (op->params[i].inout)
+        answer.append(" ").append(cli::Dump(std::visit([](const auto& v) { return cli::Json(v); }, values.values[i])));
     return answer;
   } catch (const Error& e) {
     return "error " + std::to_string(e.number());

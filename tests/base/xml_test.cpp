@@ -92,7 +92,7 @@ TEST(XmlUtils, ElementNamesAcceptExactlyTheXmlNameCharacters) {
       for (char32_t c : {char32_t(first - 1), first, last, char32_t(last + 1)}) {
         if (c == '*' || c == 0xD800) continue;  // "*" names any element; no surrogate is encoded
         EXPECT_EQ(accepted(utf8(c)), in(c, start)) << std::hex << "U+" << static_cast<unsigned>(c) << " first";
-        EXPECT_EQ(accepted("x" + utf8(c)), in(c, start) || in(c, more)) << std::hex << "U+" << static_cast<unsigned>(c);
+        EXPECT_EQ(accepted(std::string("x").append(utf8(c))), in(c, start) || in(c, more)) << std::hex << "U+" << static_cast<unsigned>(c);
       }
 }
 

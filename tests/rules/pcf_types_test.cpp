@@ -24,7 +24,7 @@ const std::string kCatalogue = Catalogue(R"(
 // The count FindPCFTYPEs answers, then the names it listed.
 std::string Found(Pipedex& p, const std::string& skey, const std::string& record) {
   std::string out = Ask(p, "FindPCFTYPEs", {skey, record});
-  for (std::int32_t i = 1; i <= p.PCFTYPECount(); ++i) out += " " + p.GetPCFTYPE(i);
+  for (std::int32_t i = 1; i <= p.PCFTYPECount(); ++i) out.append(" ").append(p.GetPCFTYPE(i));
   return out;
 }
 
