@@ -16,55 +16,43 @@ struct Bare {
   Pipedex pipedex{platform};
 };
 
-TEST(Initialisation, FileBesideTheComponentWinsOverTheDataFolderAndTheRegistryIsNotRead) {
-  Bare b;
-  std::string beside = b.dir.Write("SystemPipedex.xml", kMinimal);
-  b.dir.Write("Data/SystemPipedex.xml", kMinimal);
-  EXPECT_EQ(b.pipedex.SystemXMLPath(), beside);
-  EXPECT_EQ(b.pipedex.GroupCount(), 1);
-  EXPECT_EQ(b.platform->registryOpens, 0);
-  EXPECT_EQ(b.pipedex.ProjectXMLPath(), "");
-  EXPECT_EQ(b.pipedex.UserXMLPath(), "");
-}
+// The file beside the component wins over the Data folder, which wins over the
+// registry's DataPath; a failed search raises and the next call searches again.
+TEST(Initialisation, SearchesBesideTheComponentThenTheDataFolderThenTheRegistry) {
+  Bare both;
+  const std::string beside = both.dir.Write("SystemPipedex.xml", kMinimal);
+  both.dir.Write("Data/SystemPipedex.xml", kMinimal);
+  EXPECT_EQ(both.pipedex.SystemXMLPath(), beside);
+  EXPECT_EQ(both.pipedex.ProjectXMLPath() + both.pipedex.UserXMLPath(), "");
+  EXPECT_EQ(both.platform->registryOpens, 0);
 
-TEST(Initialisation, NoFileAndNoRegistryKeyRaisesAndEveryAttemptSearchesAgain) {
   Bare b;
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    Error e = ErrorOf([&] { b.pipedex.GroupCount(); });
-    EXPECT_EQ(e.number(), -2147220991);
-    EXPECT_EQ(e.source(), "Pipedex");
-    EXPECT_EQ(e.description(),
-              "Path to Pipedex file not specified in registry and it does not exist in application directory");
-  }
-  EXPECT_EQ(b.platform->registryOpens, 2);
-  std::string inData = b.dir.Write("Data/SystemPipedex.xml", kMinimal);
-  EXPECT_EQ(b.pipedex.GroupCount(), 1);
-  EXPECT_EQ(b.pipedex.SystemXMLPath(), inData);
-}
-
-TEST(Initialisation, RegistryValueNamesTheFile) {
-  Bare b;
+  const std::string notFound = "Path to Pipedex file not specified in registry and it does not exist in application directory";
+  const Error none = ErrorOf([&] { b.pipedex.GroupCount(); });
+  EXPECT_EQ(none.number(), -2147220991);
+  EXPECT_EQ(none.source(), "Pipedex");
+  EXPECT_EQ(none.description(), notFound);
+  b.platform->AddRegistryKey(kRegistryKey);  // the key without the value
+  EXPECT_EQ(ErrorOf([&] { b.pipedex.GroupCount(); }).description(), notFound);
+  b.platform->SetRegistryString(kRegistryKey, "DataPath", "");  // an empty value is no value
+  EXPECT_EQ(ErrorOf([&] { b.pipedex.GroupCount(); }).description(), notFound);
+  b.platform->SetRegistryString(kRegistryKey, "DataPath", "/no/such/SystemPipedex.xml");
+  const Error missing = ErrorOf([&] { b.pipedex.SystemXMLPath(); });
+  EXPECT_EQ(missing.number(), -2147220990);
+  EXPECT_EQ(missing.description(),
+            "Data file specified in registry ( /no/such/SystemPipedex.xml )not found . Reinstall the Zenrod Pipedex component");
   TempDir elsewhere;
-  std::string file = elsewhere.Write("catalogue/SystemPipedex.xml", kMinimal);
+  const std::string file = elsewhere.Write("catalogue/SystemPipedex.xml", kMinimal);
   b.platform->SetRegistryString(kRegistryKey, "DataPath", file);
   EXPECT_EQ(b.pipedex.SystemXMLPath(), file);
   EXPECT_EQ(b.pipedex.GroupCount(), 1);
-  EXPECT_EQ(b.platform->registryOpens, 1);  // a second operation does not consult the registry again
-}
+  EXPECT_EQ(b.platform->registryOpens, 5);  // once per search; a loaded instance does not search again
 
-TEST(Initialisation, RegistryValueNamingAMissingFileRaisesWithThePathAndAnEmptyValueIsNoValue) {
-  Bare b;
-  b.platform->SetRegistryString(kRegistryKey, "DataPath", "/no/such/SystemPipedex.xml");
-  Error e = ErrorOf([&] { b.pipedex.SystemXMLPath(); });
-  EXPECT_EQ(e.number(), -2147220990);
-  EXPECT_EQ(e.description(),
-            "Data file specified in registry ( /no/such/SystemPipedex.xml )not found . Reinstall the Zenrod Pipedex "
-            "component");
-  b.platform->SetRegistryString(kRegistryKey, "DataPath", "");
-  EXPECT_EQ(ErrorOf([&] { b.pipedex.GroupCount(); }).number(), -2147220991);
-  Bare keyOnly;
-  keyOnly.platform->AddRegistryKey(kRegistryKey);  // key without the value
-  EXPECT_EQ(ErrorOf([&] { keyOnly.pipedex.GroupCount(); }).number(), -2147220991);
+  Bare data;
+  EXPECT_EQ(ErrorOf([&] { data.pipedex.GroupCount(); }).number(), -2147220991);
+  const std::string inData = data.dir.Write("Data/SystemPipedex.xml", kMinimal);
+  EXPECT_EQ(data.pipedex.GroupCount(), 1);
+  EXPECT_EQ(data.pipedex.SystemXMLPath(), inData);
 }
 
 TEST(Initialisation, SyntaxErrorRaisesTheParseFrameEveryTime) {
@@ -92,20 +80,6 @@ TEST(Initialisation, OtherRootElementFailsAndLeavesTheInstanceUninitialised) {
   EXPECT_EQ(e.description().rfind("Unexpected initialisation error : ", 0), 0u);
   b.dir.Write("SystemPipedex.xml", kMinimal);  // the next call starts again from the search
   EXPECT_EQ(b.pipedex.GroupCount(), 1);
-}
-
-TEST(Initialisation, DumpXmlWritesTheDocumentAndAFailingSaveKeepsTheOldFile) {
-  Fixture f(kMinimal);
-  std::string target = f.dir.path() + "/out.xml";
-  f.pipedex.DumpXML(target);
-  const std::string written = ReadFile(target);
-  EXPECT_NE(written.find("<Pipe PCFTYPE=\"PIPE\""), std::string::npos);
-
-  EXPECT_THROW(f.pipedex.DumpXML("/proc/pipedex-cannot-write/out.xml"), Error);
-  EXPECT_THROW(f.pipedex.DumpXML(f.dir.path()), Error);  // a folder is not a file
-  EXPECT_EQ(ReadFile(target), written);
-  Pipedex moved = std::move(f.pipedex);  // instances are movable
-  EXPECT_EQ(moved.GroupCount(), 1);
 }
 
 }  // namespace
