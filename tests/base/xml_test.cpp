@@ -15,29 +15,10 @@
 namespace pipedex::testing {
 namespace {
 
-TEST(XmlDocument, ParseErrorsGiveReasonLineAndSourceText) {
-  pugi::xml_document doc;
-  xml::ParseError error;
-  ASSERT_FALSE(xml::LoadText(doc, "<a>\r\n  <b>\r\n  <c></b>\r\n</a>", error));
-  EXPECT_EQ(error.line, 3);
-  EXPECT_EQ(error.srcText, "  <c></b>");
-  EXPECT_EQ(error.reason.substr(error.reason.size() - 2), "\r\n");
-  EXPECT_EQ(xml::ParseErrorFrame("Lead", error), "Lead\r\n" + error.reason + "Line   : 3\r\nSource :   <c></b>");
-  ASSERT_FALSE(xml::LoadFile(doc, "/no/such/file.xml", error));
-  EXPECT_EQ(error.line, 0);
-}
-
 TEST(XmlUtils, NumberValueReadsAsXPathNumberDoes) {
   for (auto [t, v] : {std::pair{" 2.0 ", 2.0}, {"-.5", -0.5}, {"\t65\n", 65.0}, {"7.", 7.0}})
     EXPECT_EQ(xml::NumberValue(t), v) << t;
   for (const char* t : {"+2", "2e1", "", ".", "1.2.3", "- 1", "0x10", "2,5"}) EXPECT_TRUE(std::isnan(xml::NumberValue(t))) << t;
-}
-
-TEST(XmlDocument, TextConcatenatesAllDescendants) {
-  auto doc = Load("<Config>Angle_90<Default-Configuration><Leg>a</Leg><!-- c --><Leg><![CDATA[b]]></Leg></Default-Configuration></Config>");
-  EXPECT_EQ(xml::Text(doc.child("Config")), "Angle_90ab");
-  xml::SetText(doc.child("Config"), "new");
-  EXPECT_EQ(xml::OuterXml(doc.child("Config")), "<Config>new</Config>");
 }
 
 TEST(XmlUtils, GetAttributeTextFallsBackOnlyWhenAbsent) {

@@ -1,0 +1,203 @@
+// Loading XML text: every encoding a catalogue may come in ends as the same
+// UTF-8 document, only well-formed XML loads, and an error points at the fault
+// with its reason, its line (counted over CR, LF and CRLF) and a bounded piece
+// of its source line.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
+#include "test_support.h"
+
+namespace pipedex::testing {
+namespace {
+
+// "ok VALUE" (the root's d attribute) for text that loads, else
+// "@LINE [SOURCE] REASON" with the reason's first line.
+std::string Loaded(const std::string& bytes) {
+  pugi::xml_document doc;
+  xml::ParseError e;
+  if (xml::LoadText(doc, bytes, e)) return "ok " + std::string(doc.document_element().attribute("d").value());
+  return "@" + std::to_string(e.line) + " [" + e.srcText + "] " + e.reason.substr(0, e.reason.find("\r\n"));
+}
+
+// The characters of a text in a fixed-width Unicode form, with or without a byte order mark.
+std::string Encode(const std::u32string& text, int width, bool bigEndian, bool bom) {
+  std::string out;
+  auto put = [&](char32_t unit) {
+    for (int i = 0; i < width; ++i) out.push_back(static_cast<char>((unit >> (bigEndian ? 8 * (width - 1 - i) : 8 * i)) & 0xFF));
+  };
+  if (bom) put(0xFEFF);
+  for (char32_t c : text) {
+    if (width == 2 && c > 0xFFFF) {
+      put(0xD800 + ((c - 0x10000) >> 10));
+      put(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      put(c);
+    }
+  }
+  return out;
+}
+
+const std::string kDocument = "<a d=\"\u00E4\u20AC\U0001F600\">x</a>";
+std::string Declared(const std::string& encoding, const std::string& body) {
+  return "<?xml version=\"1.0\" encoding=" + encoding + "?>\n" + body;
+}
+
+TEST(XmlDocument, EveryEncodingLoadsAsTheSameText) {
+  const std::u32string declared = U"<?xml version=\"1.0\" encoding=\"UTF-16\"?><a d=\"\u00E4\u20AC\U0001F600\">x</a>";
+  const std::u32string bare = U"<a d=\"\u00E4\u20AC\U0001F600\">x</a>";
+  for (int width : {2, 4}) {
+    for (bool bigEndian : {false, true}) {
+      SCOPED_TRACE(std::to_string(width * 8) + (bigEndian ? " BE" : " LE"));
+      EXPECT_EQ(Loaded(Encode(bare, width, bigEndian, true)), "ok \u00E4\u20AC\U0001F600");
+      EXPECT_EQ(Loaded(Encode(width == 2 ? declared : bare, width, bigEndian, false)), "ok \u00E4\u20AC\U0001F600");
+    }
+  }
+  const std::string euros(5000, '\x80');  // three UTF-8 bytes each: outgrows any first guess of the size
+  const std::pair<std::string, std::string> rows[] = {
+      {"\xEF\xBB\xBF" + kDocument, "ok \u00E4\u20AC\U0001F600"},
+      {Declared("\"ISO-8859-15\"", "<a d=\"\xA4\"/>"), "ok \u20AC"},
+      // windows-1252 where it differs from Latin-1.
+      {Declared("'windows-1252'", "<a d=\"\x80\x82\x8A\x91\x92\x93\x94\x96\x97\x99\x9F\xE4\"/>"), "ok €‚Š‘’“”–—™Ÿä"},
+      // Names that mean UTF-8, and 16-bit names on 8-bit text: read as UTF-8.
+      {Declared("\"utf8\"", kDocument), "ok \u00E4\u20AC\U0001F600"},
+      {Declared("\"US-ASCII\"", kDocument), "ok \u00E4\u20AC\U0001F600"},
+      {Declared("'utf-32'", kDocument), "ok \u00E4\u20AC\U0001F600"},
+      {Declared("\"UCS-2\"", kDocument), "ok \u00E4\u20AC\U0001F600"},
+      {"<?xml version='1.0' encoding='UTF16'?><a d='\xC3\xA4'/>", "ok \u00E4"},
+      // Only the encoding pseudo-attribute names the encoding, compared as XML compares names.
+      {"<?xml version='1.0' encoding='latin1'?><a d=\"\xE4\"/>", "ok \u00E4"},
+      {"<?xml version='1.0' encoding='LATIN1'?><a d=\"\xE4\"/>", "ok \u00E4"},
+      {"<?xml version='1.0' encoding='ISO_8859-1'?><a d=\"\xE4\"/>", "ok \u00E4"},
+      {"<?xml version='1.0'?><!-- encoding='latin1' --><a d=\"\xE4\"/>", "@1 [<?xml version='1.0'?><!-- encoding='latin1' --><a d=\"\xEF\xBF\xBD\"/>] An invalid character"},
+      {Declared("\"x-no-such-set\"", "\n<a/>"), "@1 [<?xml version=\"1.0\" encoding=\"x-no-such-set\"?>] The encoding 'x-no-such-set' is not supported or the text is not in it."},
+      {Declared("\"windows-1252\"", "<a>\n\x8D</a>"), "@3 [] "},  // nothing of the line could be read
+      {"<?xml version=\"1.0\" encoding=\"UTF-8<a/>", "@1 [<?xml version=\"1.0\" encoding=\"UTF-8<a/>] The XML declaration is not closed."},
+      {"<?xml version=\"1.0\" encoding ?><a/>", "@1 [<?xml version=\"1.0\" encoding ?><a/>] The XML declaration is malformed."},
+      // An odd byte at the end of UTF-16 text, and a lone surrogate, are not text.
+      {Encode(bare, 2, false, true) + "<", "@1 [<a d=\"\u00E4\u20AC\U0001F600\">x</a>] An invalid character"},
+      {Encode(U"<a d=\"", 2, false, true) + std::string("\x00\xD8", 2) + Encode(U"\"/>", 2, false, false),
+       "@1 [<a d=\"] An invalid character"},
+  };
+  for (const auto& [bytes, expected] : rows) {
+    const std::string got = Loaded(bytes);
+    EXPECT_EQ(expected.rfind("ok ", 0) == 0 ? got : got.substr(0, expected.size()), expected) << bytes.substr(0, 80);
+  }
+  EXPECT_EQ(Loaded(Declared("'windows-1252'", "<a d=\"" + euros + "\"/>")).size(), 3 + 15000u);
+}
+
+TEST(XmlDocument, FaultsAreLocatedAndWhatXmlAllowsLoads) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"<a>\r\n  <b>\r\n  <c></b>\r\n</a>", "@3 [  <c></b>] Start-end tags mismatch"},
+      {"<a/>\n<b/>", "@2 [<b/>] Only one root element"},
+      {"<a/>\ntext", "@2 [text] Text is not allowed outside"},
+      {"x<a/>", "@1 [x<a/>] Text is not allowed outside"},
+      {"<a/>&amp;", "@1 [<a/>&amp;] Text is not allowed outside"},
+      {"<a\n x='1' x='2'/>", "@2 [ x='1' x='2'/>] An attribute may appear only once"},
+      {"<a x='<'/>", "@1 [<a x='<'/>] The character '<' is not allowed"},
+      {"<a x='&'/>", "@1 [<a x='&'/>] An ampersand must begin a reference"},
+      {"<a>&nbsp;</a>", "@1 [<a>&nbsp;</a>] Reference to an undeclared entity"},
+      {"<a>x]]>y</a>", "@1 [<a>x]]>y</a>] The text ']]>' is not allowed"},
+      {"<a><!-- a -- b --></a>", "@1 [<a><!-- a -- b --></a>] The text '--' is not allowed inside a comment"},
+      {"<a><!-- a ---></a>", "@1 [<a><!-- a ---></a>] The text '--' is not allowed inside a comment"},
+      {" <?xml version='1.0'?><a/>", "@1 [ <?xml version='1.0'?><a/>] The XML declaration is allowed only at the very beginning"},
+      {"<!-- c --><?xml version='1.0'?><a/>", "@1 [<!-- c --><?xml version='1.0'?><a/>] The XML declaration is allowed only"},
+      {"<?xml version='2.0'?><a/>", "@1 [<?xml version='2.0'?><a/>] The XML declaration names a version other than 1.x"},
+      {"<?xml encoding='UTF-8'?><a/>", "@1 [<?xml encoding='UTF-8'?><a/>] The XML declaration must begin with a version"},
+      {"<?xml version='1.0' xencoding='latin1'?><a/>", "@1 [<?xml version='1.0' xencoding='latin1'?><a/>] The XML declaration is malformed"},
+      {"<!DOCTYPE a><!DOCTYPE a><a/>", "@1 [<!DOCTYPE a><!DOCTYPE a><a/>] Only one document type declaration"},
+      {"<a/><!DOCTYPE a>", "@1 [<a/><!DOCTYPE a>] The document type declaration must come before"},
+      {"<a>&#xD800;</a>", "@1 [<a>&#xD800;</a>] A character reference names a character that XML does not allow"},
+      {"<a>&#x110000;</a>", "@1 [<a>&#x110000;</a>] A character reference names"},
+      {"<a>&#xFFFE;</a>", "@1 [<a>&#xFFFE;</a>] A character reference names"},
+      {"<a x='&#0;'/>", "@1 [<a x='&#0;'/>] A character reference names"},
+      {"<a>\r\r\r&#1;</a>", "@4 [&#1;</a>] A character reference names"},
+      {"<a>\r\n\n\r&#27;</a>", "@4 [&#27;</a>] A character reference names"},
+      {"<a>\n</b><!-- -- --></a>", "@2 [</b><!-- -- --></a>] Start-end tags mismatch"},  // the first fault is reported
+      // Characters XML does not allow, shown with U+FFFD in place of their bytes.
+      {"<r>\n\t<a>\xEF\xBF\xBE</a>\r\n</r>", "@2 [\t<a>\xEF\xBF\xBD</a>] An invalid character"},
+      {"<r>\n\t<a>\xEF\xBF\xBF</a>\r\n</r>", "@2 [\t<a>\xEF\xBF\xBD</a>] An invalid character"},
+      {"<r>\n\t<a>\x1B</a>\r\n</r>", "@2 [\t<a>\xEF\xBF\xBD</a>] An invalid character"},
+      {"<r>\n\t<a>\xED\xA0\x80</a>\r\n</r>", "@2 [\t<a>\xEF\xBF\xBD"},
+      // One long line: the source shows 200 bytes around the fault, marked where cut.
+      {"<a>" + std::string(5000, 'x') + "&bad;" + std::string(5000, 'y') + "</a>",
+       "@1 [..." + std::string(100, 'x') + "&bad;" + std::string(95, 'y') + "...] "},
+      {"<a>" + std::string(5000, 'x') + "&bad;</a>", "@1 [..." + std::string(191, 'x') + "&bad;</a>] "},
+      // What XML allows.
+      {"<?xml version='1.1' encoding='UTF-8' standalone='yes' ?><a/>", "ok "},
+      {"<!DOCTYPE a [<!ENTITY e 'x'>]><a d='&e;'/>", "ok &e;"},
+      {"<?xml-stylesheet href='s'?><a/><!-- after --><?pi after?>\n", "ok "},
+      {"<a d='&#x9;&#xA0;&#x10FFFF;'><![CDATA[]]]]></a>", "ok \t\u00A0\U0010FFFF"},
+      {"<a><!----></a>", "ok "},
+      {"\xEF\xBB\xBF<a d='&lt;&gt;&amp;&apos;&quot;'/>", "ok <>&'\""},
+      {"<a d='\t\r\n\x7F\u00A0\U0010FFFD'/>", "ok   \x7F\u00A0\U0010FFFD"},
+  };
+  for (const auto& [text, expected] : rows) {
+    const std::string got = Loaded(text);
+    EXPECT_EQ(expected.rfind("ok ", 0) == 0 ? got : got.substr(0, expected.size()), expected) << text.substr(0, 80);
+  }
+  xml::ParseError error;
+  error.reason = "Fault.\r\n", error.line = 3, error.srcText = "  <c></b>";
+  EXPECT_EQ(xml::ParseErrorFrame("Lead", error), "Lead\r\nFault.\r\nLine   : 3\r\nSource :   <c></b>");
+}
+
+TEST(XmlDocument, FilesThatCannotBeReadAndSavedDeclarations) {
+  TempDir dir;
+  pugi::xml_document doc;
+  xml::ParseError error;
+  EXPECT_FALSE(xml::LoadFile(doc, "/no/such/file.xml", error));
+  EXPECT_EQ(error.line, 0);
+  EXPECT_FALSE(xml::LoadFile(doc, dir.path(), error));  // a folder
+  EXPECT_EQ(error.reason, "The system cannot locate the object specified.\r\n");
+  // A file that reports no size but has content, as files under /proc do.
+  EXPECT_FALSE(xml::LoadFile(doc, "/proc/self/status", error));
+  EXPECT_EQ(error.reason, "Text is not allowed outside the root element.\r\n");  // it was read
+  // Whatever declaration a file brings, or none, the saved file declares UTF-8.
+  for (const char* text : {"<?xml version='1.1'?><a/>", "<?xml version='1.0' encoding='latin1' standalone='no'?><a/>", "<a/>"}) {
+    ASSERT_TRUE(xml::LoadText(doc, text, error)) << text;
+    xml::SaveFile(doc, dir.path() + "/saved.xml");
+    EXPECT_NE(ReadFile(dir.path() + "/saved.xml").find("encoding=\"UTF-8\""), std::string::npos) << text;
+  }
+  // A name without a folder: the temporary file goes to the working folder.
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  xml::SaveFile(doc, "relative.xml");
+  std::filesystem::current_path(previous);
+  EXPECT_EQ(ReadFile(dir.path() + "/relative.xml"), ReadFile(dir.path() + "/saved.xml"));
+
+  doc = Load("<Config>Angle_90<Default-Configuration><Leg>a</Leg><!-- c --><Leg><![CDATA[b]]></Leg></Default-Configuration></Config>");
+  EXPECT_EQ(xml::Text(doc.child("Config")), "Angle_90ab");  // the text of all descendants
+  xml::SetText(doc.child("Config"), "new");
+  EXPECT_EQ(xml::OuterXml(doc.child("Config")), "<Config>new</Config>");
+}
+
+TEST(XmlDocument, EveryFileKindGivesItsOwnLocatedError) {
+  const std::string bad = Catalogue("<A_SKEY><SKEY>BW&#0;</SKEY></A_SKEY>");
+  Fixture system(bad);
+  Error e = ErrorOf([&] { system.pipedex.GroupCount(); });
+  EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x80040203));
+  EXPECT_NE(e.description().find("Source : "), std::string::npos) << e.description();
+  Fixture project(Catalogue(""));
+  const std::string file = project.dir.Write("project.xml", bad);
+  e = ErrorOf([&] { project.pipedex.LoadProjectXML(file); });
+  EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x80040213));
+  EXPECT_NE(e.description().find("A character reference names"), std::string::npos) << e.description();
+  // A path with a zero byte names no file, even when its start does.
+  e = ErrorOf([&] { project.pipedex.LoadProjectXML(file + std::string("\0.bak", 5)); });
+  EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x80040212));
+  EXPECT_EQ(project.pipedex.ProjectXMLPath(), "");
+  // Too large a file is refused before it is read (a sparse file takes no room).
+  const std::string huge = project.dir.path() + "/huge.xml";
+  ASSERT_EQ(::truncate(project.dir.Write("huge.xml", "<a/>").c_str(), static_cast<off_t>(xml::kMaxFileSize) + 1), 0);
+  e = ErrorOf([&] { project.pipedex.LoadProjectXML(huge); });
+  EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x80040213));
+  EXPECT_NE(e.description().find("larger than the 2048 MiB"), std::string::npos) << e.description();
+}
+
+}  // namespace
+}  // namespace pipedex::testing
