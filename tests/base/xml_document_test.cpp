@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 
 #include "base/xml_document.h"
@@ -174,29 +172,6 @@ TEST(XmlDocument, FilesThatCannotBeReadAndSavedDeclarations) {
   EXPECT_EQ(xml::Text(doc.child("Config")), "Angle_90ab");  // the text of all descendants
   xml::SetText(doc.child("Config"), "new");
   EXPECT_EQ(xml::OuterXml(doc.child("Config")), "<Config>new</Config>");
-}
-
-TEST(XmlDocument, EveryFileKindGivesItsOwnLocatedError) {
-  const std::string bad = Catalogue("<A_SKEY><SKEY>BW&#0;</SKEY></A_SKEY>");
-  Fixture system(bad);
-  Error e = ErrorOf([&] { system.pipedex.GroupCount(); });
-  EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x80040203));
-  EXPECT_NE(e.description().find("Source : "), std::string::npos) << e.description();
-  Fixture project(Catalogue(""));
-  const std::string file = project.dir.Write("project.xml", bad);
-  e = ErrorOf([&] { project.pipedex.LoadProjectXML(file); });
-  EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x80040213));
-  EXPECT_NE(e.description().find("A character reference names"), std::string::npos) << e.description();
-  // A path with a zero byte names no file, even when its start does.
-  e = ErrorOf([&] { project.pipedex.LoadProjectXML(file + std::string("\0.bak", 5)); });
-  EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x80040212));
-  EXPECT_EQ(project.pipedex.ProjectXMLPath(), "");
-  // Too large a file is refused before it is read (a sparse file takes no room).
-  const std::string huge = project.dir.path() + "/huge.xml";
-  ASSERT_EQ(::truncate(project.dir.Write("huge.xml", "<a/>").c_str(), static_cast<off_t>(xml::kMaxFileSize) + 1), 0);
-  e = ErrorOf([&] { project.pipedex.LoadProjectXML(huge); });
-  EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x80040213));
-  EXPECT_NE(e.description().find("larger than the 2048 MiB"), std::string::npos) << e.description();
 }
 
 }  // namespace

@@ -118,7 +118,7 @@ TEST(BuildInternalLists, MissingSectionsGiveEmptyListsAndNoRootFailsTheBuild) {
   EXPECT_TRUE(failure && !failure->empty());
 }
 
-TEST(BuildInternalLists, SharedHelpers) {
+TEST(BuildInternalLists, SKEYsEndingInAPlotraEndPreparation) {
   Built b("<A_ENDPREP><ENDPREP Plotra=\"Y\">BW--</ENDPREP><ENDPREP Plotra=\"Y\">sw--</ENDPREP></A_ENDPREP>"
           "<A_CPT><Elbows><Elbow-90/><Elbow-45/></Elbows><Tees><Tee/></Tees></A_CPT>");
   Built& s = b;
@@ -128,21 +128,6 @@ TEST(BuildInternalLists, SharedHelpers) {
   EXPECT_FALSE(s.SKEYHasEndPrepSuffix("flBW"));
   EXPECT_FALSE(s.SKEYHasEndPrepSuffix("ELBWX"));
   EXPECT_FALSE(s.SKEYHasEndPrepSuffix("ELSW"));  // the document wrote the code in lower case
-
-  NameList names{"", "old"};
-  model::CTypeLookup lookup;
-  const std::string tee = "Tee", teeType = "TEE";
-  lookup.AddCptType(&tee, &teeType);
-  model::SearchResults::AppendNamesToList("componenttype", names, lookup, true);
-  EXPECT_EQ(names, (NameList{"", "old", "Tee"}));
-  model::SearchResults::AppendNamesToList("x", names, *s.GroupNodes, false);
-  EXPECT_EQ(names, (NameList{"", "Elbows", "Tees"}));
-
-  s.FoundCptTypes = NameList{"", "Elbow-90", "Tee", "Elbow-45"};
-  model::FilterCptTypesByGroup(s, s, "Group", "elbows");
-  EXPECT_EQ(*s.FoundCptTypes, (NameList{"", "Elbow-90", "Elbow-45"}));
-  model::FilterCptTypesByGroup(s, s, "group", "Elbows");
-  EXPECT_EQ(*s.FoundCptTypes, NameList{""});
 }
 
 }  // namespace

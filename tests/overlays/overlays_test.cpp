@@ -4,6 +4,10 @@
 
 #include <filesystem>
 
+#include <unistd.h>
+
+#include "base/xml_document.h"
+
 #include "overlays/merged_document.h"
 
 namespace pipedex::testing {
@@ -107,8 +111,15 @@ TEST(ProjectOverlay, MissingOrUnparsableFilesRaiseAndChangeNothing) {
   std::filesystem::create_directory(f.dir.path() + "/folder.xml");
   EXPECT_EQ(ErrorOf([&] { f.pipedex.LoadUserXML(f.dir.path() + "/folder.xml"); }).number(), e.number());
 
+  // A path with a zero byte names no file, even when its start does.
+  e = ErrorOf([&] { f.pipedex.LoadProjectXML(f.dir.Write("p.xml", Catalogue("")) + std::string("\0.bak", 5)); });
+  EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x80040212));
   e = ErrorOf([&] { f.pipedex.LoadProjectXML(f.dir.Write("empty.xml", "")); });
   EXPECT_EQ(e.number(), static_cast<std::int32_t>(0x80040213));
+  // Too large a file is refused before it is read (a sparse file takes no room).
+  ASSERT_EQ(::truncate(f.dir.Write("huge.xml", "<a/>").c_str(), static_cast<off_t>(xml::kMaxFileSize) + 1), 0);
+  e = ErrorOf([&] { f.pipedex.LoadProjectXML(f.dir.path() + "/huge.xml"); });
+  EXPECT_NE(e.description().find("larger than the 2048 MiB"), std::string::npos) << e.description();
   e = ErrorOf(
       [&] { f.pipedex.LoadProjectXML(f.dir.Write("bad.xml", "<ZENROD-ISOMETRICS-DATA>\n<U_SKEY>\n<SKEY></U_SKEY>")); });
   EXPECT_EQ(e.description().rfind("Error parsing Project XML Data\r\n", 0), 0u);
