@@ -53,6 +53,13 @@ TEST(FindPCFTYPEs, CandidatesRecordFitDefaultsAndWeldExclusions) {
   Fixture bare(Catalogue("<A_CPT><G><Pipe PCFTYPE='PIPE'><SKEY>PIPE</SKEY></Pipe></G></A_CPT>"));
   EXPECT_EQ(Found(bare.pipedex, "", "999"), "1 ");
   EXPECT_EQ(Found(bare.pipedex, "PIPE", "0"), "1 PIPE");
+  // Long lists (over a thousand candidate and record pairs) keep the record's order too.
+  std::string types, records, expected = "40";
+  for (int i = 0; i < 40; ++i) types += "<T" + std::to_string(i) + " PCFTYPE='p" + std::to_string(i) + "'><SKEY>LLBW</SKEY></T" + std::to_string(i) + ">";
+  for (int i = 39; i >= 0; --i) records += "<P" + std::to_string(i) + "><IDF>5</IDF></P" + std::to_string(i) + "><Q" + std::to_string(i) + "><IDF>5</IDF></Q" + std::to_string(i) + ">";
+  for (int i = 39; i >= 0; --i) expected += " p" + std::to_string(i);
+  Fixture longLists(Catalogue("<A_CPT><G>" + types + "</G></A_CPT><A_PCFIDF>" + records + "</A_PCFIDF>"));
+  EXPECT_EQ(Found(longLists.pipedex, "LLBW", "5"), expected);
 }
 
 }  // namespace
