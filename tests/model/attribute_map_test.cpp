@@ -51,13 +51,15 @@ TEST(AttributeMap, NamesAndRecordsBothWays) {
 TEST(AttributeMap, BadRecordTextsRaiseTypeMismatchAndOverflow) {
   Fixture f(Catalogue(R"(<PLOTRA-ATTRIBUTES><ATT PCF="FIRST" IDF="12;abc"/><ATT PCF="LATER" IDF="14"/>
     <ATT PCFBASE="BADCOUNT" NUMBER="10" BASE="0" IDF="600;x;300"/>
-    <ATT PCFBASE="TOP" NUMBER="10" BASE="1" IDF="2147483647"/></PLOTRA-ATTRIBUTES>)"));
+    <ATT PCFBASE="TOP" NUMBER="10" BASE="1" IDF="2147483647"/><ATT PCFBASE="EDGE" NUMBER="10" BASE="1" IDF="2147483645"/>
+    <ATT PCFBASE="LOW" NUMBER="10" BASE="1" IDF="-2147483638"/></PLOTRA-ATTRIBUTES>)"));
   ExpectAnswers(f.pipedex, {
       {"GetPCFAttribute", {"12"}, R"("FIRST")"},  // matched before the bad part is read
       {"GetPCFAttribute", {"13"}, "error 13"}, {"GetPCFAttribute", {"14"}, "error 13"},
       {"GetIDFAttribute", {"BADCOUNT1"}, "error 13"},
       {"GetIDFAttribute", {"TOP"}, "error 6"},  // 2147483647 + 1 + 1
       {"GetIDFAttribute", {"TOP3"}, "2147483645"},
+      {"GetIDFAttribute", {"EDGE"}, "2147483647"}, {"GetIDFAttribute", {"LOW10"}, "-2147483647"},  // ends of the range on the way
   });
 }
 
