@@ -17,7 +17,7 @@ TEST(SKEYs, AnswerFromTheirOwnAndTheirGenericEntries) {
 </A_CPT>
 <A_ENDPREP>
   <ENDPREP Plotra="Y" Trimmable="Y" Attribute="Y">BW--</ENDPREP><ENDPREP Plotra="Y">SW--</ENDPREP>
-  <ENDPREP Plotra="Y">FL--</ENDPREP><ENDPREP Trimmable="Y">GR--</ENDPREP>
+  <ENDPREP Plotra="Y" Attribute="Y">FL--</ENDPREP><ENDPREP Trimmable="Y">GR--</ENDPREP>
 </A_ENDPREP>
 <A_SKEY>
   <SKEY Description="Elbow" Category="ERECTION" IsoPriority="40">EL**</SKEY>
@@ -59,7 +59,8 @@ TEST(SKEYs, AnswerFromTheirOwnAndTheirGenericEntries) {
       {"IsTrimmableEndByComponentType", {"Elbow-90", "SW"}, "false"},
       // ELBW goes through EL**: Elbow-90 trims, and BW-- carries Attribute="Y".
       {"IsTrimmableSKEY", {"ELBW"}, "true"}, {"IsTrimmableSKEY", {"ELSW"}, "false"},
-      {"IsTrimmableSKEY", {"PB3D"}, "false"},  // GR-- is Trimmable but not Attribute
+      {"IsTrimmableSKEY", {"ELGR"}, "false"},  // GR-- is Trimmable but not Attribute
+      {"IsTrimmableSKEY", {"PB3D"}, "true"},   // FL-- at its third connection point is
   });
 }
 
