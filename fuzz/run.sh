@@ -12,7 +12,6 @@ shift 2
 [ $# -eq 0 ] && set -- system_operations project_file registry_file batch_line round_trip well_formed
 
 failed=0
-summary=""
 mkdir -p "$build/artifacts" "$build/logs"
 for t in "$@"; do
   corpus="$build/corpus/$t"
@@ -35,12 +34,7 @@ for t in "$@"; do
     echo "fuzz_$t FAILED; see $log"
     grep -E 'ERROR|SUMMARY|artifact' "$log" | head -5
   fi
-  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-  rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
-  cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+ corp: [0-9]+/[0-9]+[kKMb]*' "$log" | tail -1)
-  summary+=$(printf '%-18s %6s s  %10s execs  %7s exec/s  %s' "$t" "$seconds" "${execs:-?}" "${rate:-?}" "${cov:-}")$'\n'
+  # The executions, their rate and the coverage reached (edges, features, corpus).
+  grep -E '^stat::(number_of_executed_units|average_exec_per_sec)|^#[0-9]+[[:space:]]+DONE' "$log"
 done
-echo
-echo "target             time        executions     rate     coverage (edges, features, corpus)"
-printf '%s' "$summary"
 exit $failed

@@ -45,7 +45,6 @@ TEST(CliBatch, AnswersEachLineAndGoesOn) {
   const std::string deep = std::string(200000, '[') + std::string(200000, ']');
   const std::string huge(10 * 1024 * 1024, 'A');
   const std::pair<std::string, std::string> rows[] = {
-      {R"({"call": "GroupCount"})", R"({"result":11})"},
       {R"({"call": "SKEYCount"})", R"({"result":45})"},
       {R"({"call": "GetGroup", "args": [-2147483648]})", R"({"result":""})"},
       {R"({"call": "PCFAttributeCheck", "args": ["spool-identifier"]})", R"({"result":4})"},

@@ -33,8 +33,10 @@ struct ShellResult {
 // Runs a command with /bin/sh in the source tree, with LC_ALL=C.UTF-8 so that
 // no language variant applies, no registry file, and the built tools first on PATH.
 inline ShellResult Shell(const std::string& command) {
-  std::string full = "cd " + Quote(PIPEDEX_SOURCE_DIR) + " && LC_ALL=C.UTF-8 PATH=" + Quote(BuiltProgram("")) + ":\"$PATH\" ";
-  full += "PIPEDEX_REGISTRY=/nonexistent/registry.reg; export LC_ALL PATH PIPEDEX_REGISTRY; " + command;
+  std::string full = "cd ";  // appends: g++ 12 -O3 warns falsely (-Wrestrict) on a literal plus a temporary
+  full.append(Quote(PIPEDEX_SOURCE_DIR)).append(" && LC_ALL=C.UTF-8 PATH=").append(Quote(BuiltProgram("")));
+  full.append(":\"$PATH\" PIPEDEX_REGISTRY=/nonexistent/registry.reg; export LC_ALL PATH PIPEDEX_REGISTRY; ");
+  full.append(command);
   ShellResult result;
   result.output = Execute(full, &result.status);
   return result;

@@ -25,7 +25,7 @@ TEST(DocBlocks, EveryBlockOfTheGuidesIsACheckedCopyAndReadmeLinksEachGuide) {
   std::vector<std::string> documents = {"README.md"};
   for (const auto& entry : std::filesystem::directory_iterator(SourcePath("docs"))) {
     if (entry.path().extension() != ".md") continue;
-    documents.push_back("docs/" + entry.path().filename().string());
+    documents.push_back((std::filesystem::path("docs") / entry.path().filename()).string());
     EXPECT_NE(readme.find("](" + documents.back() + ")"), std::string::npos) << "README does not link " << documents.back();
   }
   static const std::regex annotation(R"(^<!-- (file|excerpt): (\S+) -->$)");
