@@ -2,6 +2,8 @@
 // LoadProjectXML (or, for inputs of odd length, found beside the system file
 // and merged during initialisation), then every operation is called.
 
+#include <filesystem>
+
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
@@ -9,17 +11,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   static const Harness harness;
   const std::string project(reinterpret_cast<const char*>(bytes), size);
   const bool beside = size % 2 == 1;
-  harness.scratch.Write("SystemPipedex.xml", SampleCatalogue());
+  std::filesystem::copy_file(PIPEDEX_SAMPLE_DATA "/SystemPipedex.xml", harness.scratch.File("SystemPipedex.xml"),
+                             std::filesystem::copy_options::overwrite_existing);
   harness.scratch.Write("project.xml", project);
   if (beside) harness.scratch.Write("ProjectPipedex.xml", project);
   else harness.scratch.Remove("ProjectPipedex.xml");
   harness.scratch.Remove("dump.xml");
 
-  auto instance = NewInstance(harness);
+  auto instance = harness.NewInstance();
   try {
     if (!beside) instance->LoadProjectXML(harness.scratch.File("project.xml"));
   } catch (const pipedex::Error&) {
   }
-  Sweep(*instance, harness, NamePool(*instance), Loads(*instance) ? 2 : 1);
+  Sweep(*instance, harness, pipedex::testing::NamePool(*instance), Loads(*instance) ? 2 : 1);
   return 0;
 }

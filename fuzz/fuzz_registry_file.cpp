@@ -5,11 +5,13 @@
 
 #include "platform/registry.h"
 #include "platform/registry_file.h"
-#include "fuzz_support.h"
+#include "pipedex/pipedex.h"
+#include "pipedex/platform.h"
+#include "temp_dir.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   using namespace pipedex;
-  static const fuzz::ScratchFolder scratch;
+  static const testing::TempDir scratch;
   const std::string content(reinterpret_cast<const char*>(bytes), size);
 
   auto file = registry::RegistryFile::Parse(content);

@@ -2,8 +2,6 @@
 // DumpXML, and the saved file must load again and answer the same counts.
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "fuzz_support.h"
 
@@ -27,17 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
   std::string before;
   {
-    auto instance = NewInstance(harness);
+    auto instance = harness.NewInstance();
     if (!Loads(*instance)) return 0;
     before = Counts(*instance);
     instance->DumpXML(harness.scratch.File("dump.xml"));
   }
-  std::ifstream in(harness.scratch.File("dump.xml"), std::ios::binary);
-  std::ostringstream saved;
-  saved << in.rdbuf();
-  const std::string text = saved.str();
-  harness.scratch.Write("SystemPipedex.xml", text);
-  auto again = NewInstance(harness);
+  harness.scratch.Write("SystemPipedex.xml", harness.scratch.Read("dump.xml"));
+  auto again = harness.NewInstance();
   if (!Loads(*again) || Counts(*again) != before) std::abort();
   return 0;
 }

@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   else harness.scratch.Write("SystemPipedex.en.xml", language);
   harness.scratch.Remove("dump.xml");
 
-  auto instance = NewInstance(harness);
-  const auto pool = NamePool(*instance);
+  auto instance = harness.NewInstance();
+  const auto pool = pipedex::testing::NamePool(*instance);
   if (data.remaining_bytes() == 0) {
     Sweep(*instance, harness, pool, Loads(*instance) ? 3 : 1);
   } else {

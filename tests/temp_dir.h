@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace pipedex::testing {
@@ -36,6 +37,11 @@ class TempDir {
     return full.string();
   }
   void Remove(const std::string& relative) const { ::unlink(File(relative).c_str()); }
+  // A file's content ("" when missing).
+  std::string Read(const std::string& relative) const {
+    std::ifstream in(File(relative), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
 
  private:
   std::string path_;

@@ -1,6 +1,6 @@
-// The human commands: what each prints (as a table or as typed JSON), their
-// exit statuses, and a catalogue file of any name given by --catalogue or
-// PIPEDEX_CATALOGUE.
+// The commands: what each prints (as a table or as typed JSON) and where, their
+// exit statuses, a catalogue file of any name given by --catalogue or
+// PIPEDEX_CATALOGUE, and component errors on stderr saying where the tool looked.
 
 #include <gtest/gtest.h>
 
@@ -10,11 +10,12 @@
 namespace pipedex::testing::docs {
 namespace {
 
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-    text.replace(at, from.size(), to);
-  return text;
-}
+const std::string kNoCatalogue =
+    "error 0x80040201 (Pipedex): Path to Pipedex file not specified in registry and it does not exist "
+    "in application directory\npipedex looked for SystemPipedex.xml in $D and $D/Data, then in the registry file ";
+const std::string kAdvice =
+    "; use --catalogue FILE for a catalogue file of any name, --component-dir DIR for a folder holding "
+    "SystemPipedex.xml, or --registry FILE or PIPEDEX_REGISTRY=FILE for a registry file whose DataPath names it\n";
 
 TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
   TempDir dir;
@@ -24,29 +25,31 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
   dir.Write("cat/ProjectPipedex.xml", Catalogue("<U_CPT><Extras><Spool/></Extras></U_CPT>"));
   dir.Write("cat/SystemPipedex.de.xml", Catalogue("<A_CPT><Pipes Description=\"Gerade Rohre\"/></A_CPT>"));
   dir.Write("bad/broken.xml", Catalogue("<A_CPT>\n  <Pipes></Pipe>\n</A_CPT>"));
+  dir.Write("tree/SystemPipedex.xml",
+            Catalogue("<A_CPT><Pipes><Pipe PCFTYPE='PIPE' Configuration='Straight'/></Pipes><Elbows>"
+                      "<Elbow-90 PCFTYPE='ELBOW' Configuration='Angle_90'><SKEY>EL**</SKEY><SKEY>ELBW</SKEY></Elbow-90>"
+                      "<Bögen-Spezial PCFTYPE='ELBOW'><SKEY>ELSP</SKEY></Bögen-Spezial></Elbows><Empty/></A_CPT>"));
+  dir.Write("novalue.reg", "[HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings]\n");
+  dir.Write("elsewhere.reg", "[HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings]\n\"DataPath\"=\"/no/x.xml\"\n");
   const std::string sample = "--component-dir " + Quote(SampleDataDir()) + " --locale en_US ";
   struct Row {
     std::string command;  // "$S" is the sample catalogue's options, "$D" the test folder
     int status;
-    std::string output;  // a part of standard output and standard error
+    std::string output;  // a part of standard output and standard error, unless the command redirects them
   } rows[] = {
-      {"$S info --json", 0, R"("GroupCount":11,"SKEYCount":45,)"},
-      {"$S info --json", 0, R"("UserXMLPath":null,"LanguageFile":null,"Locale":"en_US")"},
+      {"$S info --json", 0, R"("UserXMLPath":null,"LanguageFile":null,"Locale":"en_US","GroupCount":11,"SKEYCount":45,)"},
+      {"info --json", 0, "/Data/SystemPipedex.xml\""},  // the sample beside the library
       {"$S groups --json", 0, R"([{"Index":1,"Group":"Pipes","Description":"Pipe and straight pipe-like items"},)"},
       {"$S skeys", 0, "Index  SKEY  Description"},
       {"$S endpreps --json", 0, R"({"Index":1,"EndPrep":"BW--","Description":"Butt weld"})"},
-      {"$S skey PB3D --json", 0, R"("IsoPriority":30,"CP_1_Prep":"BW--",)"},
-      {"$S skey PB3D --json", 0, R"("Trimmable":true})"},
       {"$S type Elbow-90 --json", 0, R"("Operations":["Trim"],"Flags":[],"SKEYs":["EL**"]})"},
       {"$S attribute COMPONENT-ATTRIBUTE6 --json", 0, R"("PCFAttributeCheck":0,"Check":"valid","IDFAttribute":495})"},
       {"$S record 13", 0, "PCFAttribute  COMPONENT-IDENTIFIER"},
       {"$S elbows --json", 0, R"({"ComponentType":"Elbow-90","Angle":90.0})"},
       {"$S bore 2 in MM --json", 0, R"("ConvertedBore":50.0})"},
-      {"$S search socket", 0, "EndPrep        SW--           Socket weld\n"},
       {"$S search ELB --json", 0, R"({"Kind":"SKEY","Name":"ELBW","Description":)"},
       {"$S call --list", 0, "\nGetSKEYData\n"},
-      {"$S describe GetSKEYData", 0, "GetSKEYData -> boolean\nParameter    Direction  Type"},
-      {"$S check", 0, "0 errors, 0 warnings in "},
+      {"--component-dir " + Quote(SampleDataDir()) + " --locale de_AT check", 0, "0 errors, 0 warnings in "},
       {"$S skey ZZZZ", 1, "pipedex: no SKEY ZZZZ in the catalogue\n"},
       {"$S types --group Nope", 1, "pipedex: no component types found\n"},
       {"$S endprep XX--", 1, "pipedex: no end preparation XX-- in the catalogue\n"},
@@ -57,6 +60,8 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
       {"$S bore 2 FOO MM", 2, "FOO not in"},
       {"$S trea", 2, "pipedex: unknown command trea; did you mean tree?"},
       {"$S frobnicate --json", 2, "pipedex: unknown command frobnicate (pipedex --help"},
+      {"$S call NoSuchOperation", 2, "NoSuchOperation"},
+      {"--no-such-option", 2, "Run with --help for more information."},
       {"--catalogue $D/cat/plant.xml --locale de_AT info --json", 0,
        R"({"SystemXMLPath":"$D/cat/plant.xml","ProjectXMLPath":"$D/cat/ProjectPipedex.xml","UserXMLPath":null,)"
        R"("LanguageFile":"$D/cat/SystemPipedex.de.xml","Locale":"de_AT","GroupCount":2,)"},
@@ -65,19 +70,53 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
       {"--catalogue $D/cat/plant.xml dump -", 0, "<Spool />"},
       {"--catalogue $D/cat/missing.xml groups", 1,
        "error 0x80040202 (Pipedex): Data file specified in registry ( $D/cat/missing.xml )not found"},
-      {"--catalogue $D/cat/missing.xml groups --json", 1,
-       R"j({"number":-2147220990,"source":"Pipedex","description":"Data file specified in registry ( $D/cat/missing.xml )not found)j"},
       {"--catalogue $D/bad/broken.xml skeys", 1,
        "$D/bad/broken.xml:4:12: error: the file does not parse: Start-end tags mismatch [parse]\n"},
       {"--catalogue $D/bad/broken.xml check --json", 1,
        R"([{"file":"$D/bad/broken.xml","line":4,"column":12,"severity":"error","code":"parse",)"},
       {"check --catalogue $D/bad/broken.xml", 1, "1 error, 0 warnings in $D/bad/broken.xml\n"},
+      {"--component-dir $D/tree tree", 0,
+       "Group / component type   PCF type  Configuration  SKEYs\n"
+       "-----------------------  --------  -------------  -----\n"
+       "Pipes\n"
+       "└─ Pipe                  PIPE      Straight\n"
+       "Elbows\n"
+       "├─ Elbow-90              ELBOW     Angle_90       EL** ELBW\n"
+       "└─ Bögen-Spezial         ELBOW                    ELSP\n"
+       "Empty\n"
+       "└─ (no component types)\n"},
+      {"--component-dir $D/tree tree --group elbows --json", 0,  // a group named in other letter case
+       R"([{"Group":"Elbows","ComponentTypes":[{"ComponentType":"Elbow-90","PCFTYPE":"ELBOW","Configuration":)"
+       R"("Angle_90","SKEYs":["EL**","ELBW"]},{"ComponentType":"Bögen-Spezial","PCFTYPE":"ELBOW","Configuration":)"
+       R"("","SKEYs":["ELSP"]}]}])"},
+      {"--component-dir $D/tree tree --group Valves", 1,
+       "pipedex: no group named \"Valves\" (pipedex groups lists the groups)\n"},
+      {"--component-dir $D/tree call SystemXMLPath", 0, R"({"result":"$D/tree/SystemPipedex.xml"})"},
+      // Component errors: on stderr alone, in hexadecimal or as JSON, with where the tool looked.
+      {"--component-dir $D --registry $D/none.reg info 2>&1 >/dev/null", 1, kNoCatalogue + "$D/none.reg (missing)" + kAdvice},
+      {"--component-dir $D tree 2>&1 >/dev/null", 1,
+       kNoCatalogue + "/nonexistent/registry.reg (missing)" + kAdvice},
+      {"--component-dir $D tree --json 2>&1 >/dev/null", 1,
+       R"({"number":-2147220991,"source":"Pipedex","description":"Path to Pipedex file not specified in registry and )"
+       "it does not exist in application directory\"}\n"},
+      {"--component-dir $D --registry $D/novalue.reg info 2>&1 >/dev/null", 1,
+       kNoCatalogue + "$D/novalue.reg (no DataPath value)" + kAdvice},
+      {"--component-dir $D --registry $D/elsewhere.reg skeys 2>&1 >/dev/null", 1,
+       "error 0x80040202 (Pipedex): Data file specified in registry ( /no/x.xml )not found . Reinstall the Zenrod "
+       "Pipedex component\npipedex looked for SystemPipedex.xml in $D and $D/Data, then in the registry file "
+       "$D/elsewhere.reg (DataPath \"/no/x.xml\")" + kAdvice},
+      {"echo \"stdout [$(pipedex --component-dir $D info 2>/dev/null)]\"", 0, "stdout []\n"},
+      // The machine-facing commands keep to the component's answer alone, and a batch goes on after it.
+      {"--component-dir $D call GroupCount", 1, R"({"error":{"number":-2147220991,"source":"Pipedex",)"},
+      {"echo \"[$(pipedex --component-dir $D call GroupCount 2>&1)]\"", 0, "application directory\"}}]\n"},
+      {R"(printf '%s\n' '{"call": "SystemXMLPath"}' '{"call": "GroupCount"}' | pipedex --component-dir $D batch)", 0,
+       "application directory\"}}\n{\"error\":{\"number\":-2147220991,\"source\":\"Pipedex\","},
   };
   for (const Row& row : rows) {
     std::string command = Replaced(Replaced(row.command, "$S", sample), "$D", dir.path());
     if (command.find("pipedex ") == std::string::npos) command = "pipedex " + command;
     command = Replaced(command, "pipedex ", Quote(BuiltProgram("pipedex")) + " ");
-    const ShellResult r = Shell(command + " 2>&1");
+    const ShellResult r = Shell(command.find('>') == std::string::npos ? command + " 2>&1" : command);
     EXPECT_EQ(r.status, row.status) << row.command << "\n" << r.output;
     EXPECT_NE(r.output.find(Replaced(row.output, "$D", dir.path())), std::string::npos) << row.command << "\n" << r.output;
   }
