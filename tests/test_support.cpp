@@ -154,12 +154,6 @@ std::vector<std::string> RunBatch(const std::vector<std::string>& globalArgs, co
   return lines;
 }
 
-std::string RunCli(const std::vector<std::string>& args, int* exitCode) {
-  std::string command = Quote(PIPEDEX_CLI_PATH);
-  for (const auto& a : args) command.append(" ").append(Quote(a));
-  return Execute(command + " 2>/dev/null", exitCode);
-}
-
 std::string SampleDataDir() { return PIPEDEX_SAMPLE_DATA; }
 
 }  // namespace pipedex::testing

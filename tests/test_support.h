@@ -55,8 +55,6 @@ struct Fixture {
 // returns its output lines. Example:
 //   RunBatch({"--component-dir", dir.path()}, {R"({"call": "GroupCount"})"})
 std::vector<std::string> RunBatch(const std::vector<std::string>& globalArgs, const std::vector<std::string>& requests);
-// Runs `pipedex ARGS...` and returns its standard output; exitCode receives the exit status.
-std::string RunCli(const std::vector<std::string>& args, int* exitCode = nullptr);
 
 // One call by its batch name, its arguments as the command line writes them,
 // and the answer: the result as JSON, then each in-out value as JSON

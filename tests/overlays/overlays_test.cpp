@@ -8,6 +8,7 @@
 
 #include "base/xml_document.h"
 
+#include "docs/docs_support.h"
 #include "overlays/merged_document.h"
 
 namespace pipedex::testing {
@@ -205,11 +206,8 @@ TEST(OverlayCli, ProjectOptionAndAddSkey) {
   EXPECT_EQ(RunBatch({"--component-dir", f.dir.path(), "--project", project}, {R"({"call": "ProjectXMLPath"})"}),
             std::vector<std::string>{R"({"result":")" + project + R"("})"});
   const std::string out = f.dir.path() + "/out.xml";
-  int exitCode = -1;
-  RunCli({"--component-dir", f.dir.path(), "--project", project, "add-skey", "TESW", "TEBW", "--description", "Tee",
-          "--dump", out, "--json"},
-         &exitCode);
-  EXPECT_EQ(exitCode, 0);
+  EXPECT_EQ(docs::Shell("pipedex --component-dir " + Quote(f.dir.path()) + " --project " + Quote(project) +
+                        " add-skey TESW TEBW --description Tee --dump " + Quote(out)).status, 0);
   pugi::xml_document doc;
   ASSERT_TRUE(doc.load_file(out.c_str()));
   EXPECT_EQ(Select(doc, "//A_SKEY/SKEY[@Description='Tee']"), Strings{"TESW"});
