@@ -15,6 +15,7 @@
 #include "base/xml_utils.h"
 #include "model/configuration_lookup.h"
 #include "model/keyed_list.h"
+#include "model/token_index.h"
 #include "base/text.h"
 #include "test_support.h"
 
@@ -158,6 +159,19 @@ std::string PCFTypesFound(Draw& d, const std::string&) {
   for (std::int32_t i = 1, n = p.FindPCFTYPEs("XX**", 999); i <= n; ++i) out += p.GetPCFTYPE(i) + "|";
   return out;
 }
+// The text the tokens of the catalogue words make, each once, and whether it holds the probe alone and as a token.
+std::string TokensBySearch(Draw& d, const std::string& p) {
+  std::string t;
+  for (const auto& w : d.words) t += t.find("~" + w + "~") == std::string::npos ? "~" + w + "~" : "";
+  return std::to_string(t.find(p) != std::string::npos) + std::to_string(t.find("~" + p + "~") != std::string::npos);
+}
+std::string TokensByIndex(Draw& d, const std::string& p) {
+  model::TokenIndex index;
+  std::string t;
+  for (const auto& w : d.words)
+    if (!index.Contains(t, "~" + w + "~")) index.Append(t, "~" + w + "~");
+  return std::to_string(index.Contains(t, p)) + std::to_string(index.Contains(t, "~" + p + "~"));
+}
 std::string KeyBySearch(Draw& d, const std::string& p) {
   for (const auto& w : d.words)
     if (text::Upper(w) == text::Upper(p)) return text::Upper(w);
@@ -215,6 +229,7 @@ const Row kRows[] = {
      [](Draw& d, auto& p) { return Id(xml::FirstChildNoCase(Operations(d), "Other", p)); }},
     {"text matcher", MatchesBySelection, MatchesByMatcher},
     {"keyed list", KeyBySearch, KeyByList},
+    {"token index", TokensBySearch, TokensByIndex},
     {"configuration search", [](Draw& d, auto& p) { return Selected(d, "*", &p); },
      [](Draw& d, auto& p) { return Found(d, "", "Configuration", p); }},
     {"configuration search in a group", [](Draw& d, auto& p) { return Selected(d, "g", &p); },
