@@ -49,7 +49,7 @@ TEST(DefaultElbows, AnglesFromGeometry) {
 const std::string kAngles = Catalogue(
     R"(<A_ENDPREP><ENDPREP Plotra="Y" Trimmable="Y" Attribute="Y">BW--</ENDPREP><ENDPREP Plotra="Y">SC--</ENDPREP></A_ENDPREP>
 <A_SKEY><SKEY>ELBW</SKEY><SKEY>ELSC</SKEY></A_SKEY><A_CONFIGURATION>)" +
-    Config("Angle_90", 90) + Config("Angle_60", 60) + Config("Angle_45", 45) + R"(</A_CONFIGURATION>
+    Config("Angle_90", 90) + Config("Angle_60", 60) + Config("Angle_45", 45) + Config("Angle_30", 30) + R"(</A_CONFIGURATION>
 <A_CPT><Elbows>
   <E90 PCFTYPE="ELBOW" Configuration="Angle_90"><SKEY>EL**</SKEY><Operation>Trim</Operation></E90>
   <Later PCFTYPE="PIPE" Configuration="Angle_90"><SKEY>ELBW</SKEY></Later>
@@ -58,6 +58,7 @@ const std::string kAngles = Catalogue(
   <E45 PCFTYPE="ELBOW" Configuration="Angle_45"><SKEY>  elbw </SKEY></E45>
   <Thirty PCFTYPE="BEND" Configuration="angle_30"><SKEY>ELBW</SKEY></Thirty>
   <Elbow-NonStandard PCFTYPE="ELBOW" Configuration="NonStandard"><SKEY>EL**</SKEY></Elbow-NonStandard>
+  <E30 PCFTYPE="ELBOW" Configuration="Angle_30"><SKEY>ELBW</SKEY></E30>
 </Elbows></A_CPT>)");
 
 TEST(AngleSelection, StandardAngleTestNeedsNoCatalogue) {
@@ -87,13 +88,13 @@ TEST(AngleSelection, ComponentTypeByAngleAndSKEYAndNearestDefaultElbow) {
       {"GetComponentTypeByAngle", {"ELBW", "95"}, R"("Elbow-NonStandard" true)"},
       {"GetComponentTypeByAngle", {"ELBW", "nan"}, R"("Elbow-NonStandard" true)"},
       {"GetComponentTypeByAngle", {"ELSC", "50"}, R"("Elbow-NonStandard" false)"},  // SC-- is no trimmable end
-      {"GetComponentTypeByAngle", {"ELBW", "30", "true"}, R"("" false)"},  // "angle_30" is another configuration
+      {"GetComponentTypeByAngle", {"ELBW", "30", "true"}, R"("E30" false)"},  // "angle_30" is another configuration
       {"GetComponentTypeByAngle", {"EL'W", "90"}, R"("" false)"},
       // Without a tolerance every angle is cut from the next standard one at or above it.
       {"set AngleTolerance", {"0"}, "null"}, {"GetComponentTypeByAngle", {"ELBW", "60"}, R"("E60" true)"},
       {"GetComponentTypeByAngle", {"ELBW", "45"}, R"("E45" true)"}, {"GetComponentTypeByAngle", {"ELBW", "46"}, R"("E60" true)"},
       {"GetComponentTypeByAngle", {"ELBW", "90"}, R"("E90" true)"}, {"GetComponentTypeByAngle", {"ELBW", "61"}, R"("E90" true)"},
-      {"GetComponentTypeByAngle", {"ELBW", "30"}, R"("" true)"},  // the 30 degree configuration, which none has
+      {"GetComponentTypeByAngle", {"ELBW", "30"}, R"("E30" true)"}, {"GetComponentTypeByAngle", {"ELBW", "12"}, R"("E30" true)"},
       // The nearest default elbow.
       {"set AngleTolerance", {"1"}, "null"},
       {"GetAngleComponentData2", {" pulledbend ", "SC", "SC", "33"}, R"(null true 90.0 " pulledbend ")"},
