@@ -131,7 +131,7 @@ TEST(BuildInternalLists, SharedHelpers) {
 
   NameList names{"", "old"};
   model::CTypeLookup lookup;
-  const std::string tee = "Tee", teeType = "TEE";
+  const std::string_view tee = "Tee", teeType = "TEE";
   lookup.AddCptType(&tee, &teeType);
   model::SearchResults::AppendNamesToList("componenttype", names, lookup, true);
   EXPECT_EQ(names, (NameList{"", "old", "Tee"}));
