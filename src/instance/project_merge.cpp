@@ -242,6 +242,9 @@ bool Pipedex::Impl::LoadProjectXML(const std::string& path) {
     throw Error(errors::kProjectParse, kSource, xml::ParseErrorFrame("Error parsing Project XML Data", parseError));
 
   // A file that parses always leads to a rebuild, even when the merge reports false.
+  // The tables read by value refer to rows and texts the merge may replace:
+  // until the rebuild (which a merge that throws never reaches) they are dropped.
+  Tables.Clear();
   try {
     const bool merged = MergeProjectDocument();
     BuildInternalLists();

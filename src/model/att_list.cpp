@@ -30,13 +30,15 @@ std::size_t TrailingNumberLength(std::string_view s) {
 
 }  // namespace
 
-const AttLookup& AttList::Add(const std::string& PCFAttribute, const std::string& IDFAttribute, std::int32_t Number,
+const AttLookup& AttList::Add(std::string_view PCFAttribute, std::string_view IDFAttribute, std::int32_t Number,
                               std::int32_t AttBase, bool UseDisplayName, std::string_view SKEY) {
-  AttLookup entry{PCFAttribute, IDFAttribute, Number, AttBase, UseDisplayName};
-  if (SKEY.empty()) {
-    items_.AppendUnkeyed(std::move(entry));
-  } else if (!items_.Append(std::move(entry), SKEY)) {
+  if (!SKEY.empty() && items_.Find(SKEY))
     throw Error(457, kSource, "This key is already associated with an element of this collection");
+  AttLookup entry{items_.Keep(PCFAttribute), items_.Keep(IDFAttribute), Number, AttBase, UseDisplayName};
+  if (SKEY.empty()) {
+    items_.AppendUnkeyed(entry);
+  } else {
+    items_.Append(entry, SKEY);
   }
   return *items_.At(items_.Count());
 }

@@ -13,8 +13,8 @@
 namespace pipedex::model {
 
 struct AttLookup {
-  std::string PCFAttribute;    // the attribute name, or a family's base name
-  std::string IDFAttribute;    // record number text, or a ";"-separated list
+  std::string_view PCFAttribute;  // the attribute name, or a family's base name (kept by the list)
+  std::string_view IDFAttribute;  // record number text, or a ";"-separated list (kept by the list)
   std::int32_t Number = 0;     // family size; one for a single attribute, -1 when suppressed
   std::int32_t AttBase = 0;    // first member number; zero for a single attribute, -1 when suppressed
   bool UseDisplayName = false;
@@ -24,7 +24,7 @@ class AttList : public KeyedCollection<AttLookup> {
  public:
   // Files a new entry under the key SKEY (without a key when SKEY is "").
   // Throws pipedex::Error (457) when the key is taken; the first entry stays.
-  const AttLookup& Add(const std::string& PCFAttribute, const std::string& IDFAttribute, std::int32_t Number,
+  const AttLookup& Add(std::string_view PCFAttribute, std::string_view IDFAttribute, std::int32_t Number,
                        std::int32_t AttBase, bool UseDisplayName, std::string_view SKEY = "");
   // The entry for a name: the name filed in full, else a family member by base
   // name and number range. A name that passes the numeric test is only looked

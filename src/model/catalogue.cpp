@@ -225,7 +225,7 @@ void SearchResults::AppendNamesToList(std::string_view What, NameList& Names, co
   if (!Append) Names.assign(1, "");
   const bool componentTypes = text::Upper(What) == "COMPONENTTYPE";
   for (std::int32_t i = 1; i <= Source.nCpts(); ++i)
-    Names.push_back(componentTypes ? Source.GetCptType(i) : Source.GetPCFTYPE(i));
+    Names.emplace_back(componentTypes ? Source.GetCptType(i) : Source.GetPCFTYPE(i));
 }
 
 void SearchResults::AppendNamesToList(std::string_view /*What*/, NameList& Names,

@@ -2,7 +2,8 @@
 
 // An ordered list of entries, each optionally filed under a string key. Keys
 // are compared without regard to letter case (Unicode upper-casing); blanks
-// are significant. Positions count from 1 in insertion order.
+// are significant. Each key is kept once, as it was first filed. Positions
+// count from 1 in insertion order.
 
 #include <cstdint>
 #include <deque>
@@ -14,6 +15,7 @@
 #include "base/errors.h"
 #include "base/seeded_hash.h"
 #include "base/text.h"
+#include "model/text_store.h"
 
 namespace pipedex::model {
 
@@ -47,13 +49,16 @@ struct Probe {
       hash = HashUpper(upper);
     }
   }
-  // Whether a stored (upper-cased) key is this key.
-  bool Matches(std::string_view stored) const {
-    if (!ascii) return stored == upper;
-    if (stored.size() != raw.size()) return false;
-    for (std::size_t i = 0; i < raw.size(); ++i)
-      if (AsciiUpper(raw[i]) != stored[i]) return false;
-    return true;
+  // Whether a stored key (as it was filed) is this key; storedAscii tells
+  // whether the stored key is ASCII, which compares without upper-casing.
+  bool Matches(std::string_view stored, bool storedAscii) const {
+    if (ascii && storedAscii) {
+      if (stored.size() != raw.size()) return false;
+      for (std::size_t i = 0; i < raw.size(); ++i)
+        if (AsciiUpper(raw[i]) != AsciiUpper(stored[i])) return false;
+      return true;
+    }
+    return text::Upper(stored) == Upper();
   }
   std::string Upper() const {
     if (!ascii) return upper;
@@ -91,23 +96,26 @@ class KeyedList {
   bool Append(Entry entry, std::string_view key) {
     keys::Probe probe(key);
     if (Lookup(probe) != kNone) return false;
-    Insert(std::move(entry), probe);
+    Insert(probe, [&](std::string_view) { return std::move(entry); });
     return true;
   }
-  // The entry filed under key; when there is none, make() is appended under
-  // key first. The key is folded and hashed once.
+  // The entry filed under key; when there is none, make(stored key) is
+  // appended under key first, given the key as the list keeps it. The key is
+  // folded and hashed once.
   template <typename Make>
   Entry& FindOrAppend(std::string_view key, Make&& make) {
     keys::Probe probe(key);
     const std::size_t i = Lookup(probe);
     if (i != kNone) return entries_[i];
-    return Insert(make(), probe);
+    return Insert(probe, make);
   }
   // Appends an entry without a key.
   void AppendUnkeyed(Entry entry) {
     entries_.push_back(std::move(entry));
-    meta_.push_back({0, kNoKey, 0});
+    meta_.push_back({nullptr, kNoKey, 0});
   }
+  // A copy of text kept as long as the list, for the entries' own texts.
+  std::string_view Keep(std::string_view text) { return texts_.Add(text); }
 
   // Makes room for this many entries in all, so that filing them does not
   // grow the table again and again.
@@ -124,7 +132,7 @@ class KeyedList {
     return RemoveAt(static_cast<std::int64_t>(i) + 1);
   }
   // Removes the entry at position (from 1); false when there is none. The
-  // text of its key stays in the key store until the list is rebuilt.
+  // text of its key stays in the list until the list is rebuilt.
   bool RemoveAt(std::int64_t position) {
     if (position < 1 || position > static_cast<std::int64_t>(entries_.size())) return false;
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(position - 1));
@@ -144,39 +152,37 @@ class KeyedList {
  private:
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
   static constexpr std::uint32_t kNoKey = static_cast<std::uint32_t>(-1);
+  static constexpr std::uint32_t kAsciiKey = std::uint32_t{1} << 31;
 
-  // Where an entry's upper-cased key lies in keys_ (length kNoKey without a
-  // key), and its hash. The keys of all entries share one text, so an entry
-  // costs no allocation of its own.
+  // An entry's key as it was filed (length kNoKey without a key; the top
+  // bit of length set when the key is ASCII) and the low half of its hash.
   struct Meta {
-    std::uint32_t offset;
+    const char* key;
     std::uint32_t length;
-    std::uint64_t hash;
+    std::uint32_t hash;
   };
-  std::string_view KeyOf(const Meta& m) const { return std::string_view(keys_).substr(m.offset, m.length); }
+  static std::string_view KeyOf(const Meta& m) { return {m.key, m.length & ~kAsciiKey}; }
 
   // Open addressing with linear probing: each cell holds the position + 1 of
   // a keyed entry, 0 when empty; the table is at most half full.
   std::size_t Lookup(const keys::Probe& probe) const {
     if (table_.empty()) return kNone;
     const std::size_t mask = table_.size() - 1;
-    for (std::size_t c = probe.hash & mask; table_[c] != 0; c = (c + 1) & mask) {
+    const auto hash = static_cast<std::uint32_t>(probe.hash);
+    for (std::size_t c = hash & mask; table_[c] != 0; c = (c + 1) & mask) {
       const Meta& m = meta_[table_[c] - 1];
-      if (m.hash == probe.hash && probe.Matches(KeyOf(m))) return table_[c] - 1;
+      if (m.hash == hash && probe.Matches(KeyOf(m), (m.length & kAsciiKey) != 0)) return table_[c] - 1;
     }
     return kNone;
   }
 
-  Entry& Insert(Entry entry, const keys::Probe& probe) {
-    const std::size_t offset = keys_.size();
-    if (probe.ascii) {
-      for (char c : probe.raw) keys_ += keys::AsciiUpper(c);
-    } else {
-      keys_ += probe.upper;
-    }
-    if (keys_.size() >= kNoKey) throw std::length_error("the keys of a list exceed 4 GiB");
-    entries_.push_back(std::move(entry));
-    meta_.push_back({static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(keys_.size() - offset), probe.hash});
+  template <typename Make>
+  Entry& Insert(const keys::Probe& probe, Make&& make) {
+    if (probe.raw.size() >= kAsciiKey - 1) throw std::length_error("a key of a list exceeds 2 GiB");
+    const std::string_view key = texts_.Add(probe.raw);
+    entries_.push_back(make(key));
+    meta_.push_back({key.data(), static_cast<std::uint32_t>(key.size()) | (probe.ascii ? kAsciiKey : 0),
+                     static_cast<std::uint32_t>(probe.hash)});
     if ((keyed_ + 1) * 2 > table_.size()) {
       Rehash(table_.empty() ? 16 : table_.size() * 2);
     } else {
@@ -197,16 +203,17 @@ class KeyedList {
     keyed_ = 0;
     for (const Meta& m : meta_) keyed_ += m.length != kNoKey ? 1 : 0;
     while (size < 16 || keyed_ * 2 > size) size = size < 16 ? 16 : size * 2;
+    if (size > (std::size_t{1} << 32)) throw std::length_error("a list holds too many keys");
     table_.assign(size, 0);
     for (std::size_t i = 0; i < meta_.size(); ++i)
       if (meta_[i].length != kNoKey) Place(i);
   }
 
-  // Entries and their keys in blocks that never move: a growing list neither
-  // copies its entries nor holds twice their room while it grows.
+  // Entries in blocks that never move: a growing list neither copies its
+  // entries nor holds twice their room while it grows.
   std::deque<Entry> entries_;
   std::deque<Meta> meta_;
-  std::string keys_;
+  TextStore texts_;  // the keys and the entries' texts
   std::vector<std::uint32_t> table_;
   std::size_t keyed_ = 0;
 };

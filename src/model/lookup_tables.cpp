@@ -1,6 +1,9 @@
 #include "model/lookup_tables.h"
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
+#include <stdexcept>
 
 #include "base/errors.h"
 #include "base/format.h"
@@ -18,6 +21,40 @@ double NumberKey(double value) { return value + 0.0; }
 // Whether the tables still answer for the document.
 bool TablesHold(const Catalogue& catalogue) { return catalogue.Tables.Built() && !catalogue.NodesHandedOut; }
 
+// Groups the rows by key, keeping the rows of one key in document order, and
+// files the first row of each key.
+template <typename Row>
+void Index(std::vector<Row>& rows, std::vector<std::uint32_t>& firsts) {
+  std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.key < b.key; });
+  rows.shrink_to_fit();
+  std::size_t size = 16;
+  while (size < rows.size() * 2) size *= 2;
+  firsts.assign(size, 0);
+  using Key = decltype(Row::key);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (i > 0 && rows[i - 1].key == rows[i].key) continue;
+    std::size_t c = std::hash<Key>()(rows[i].key) & (size - 1);
+    while (firsts[c] != 0) c = (c + 1) & (size - 1);
+    firsts[c] = static_cast<std::uint32_t>(i + 1);
+  }
+}
+
+// The rows of one key.
+template <typename Row, typename Key>
+auto RowsOf(const std::vector<Row>& rows, const std::vector<std::uint32_t>& firsts, const Key& wanted) {
+  auto none = std::pair{rows.end(), rows.end()};
+  if (firsts.empty()) return none;
+  const std::size_t mask = firsts.size() - 1;
+  for (std::size_t c = std::hash<Key>()(wanted) & mask; firsts[c] != 0; c = (c + 1) & mask) {
+    auto first = rows.begin() + static_cast<std::ptrdiff_t>(firsts[c] - 1);
+    if (!(first->key == wanted)) continue;
+    auto last = first;
+    while (last != rows.end() && last->key == wanted) ++last;
+    return std::pair{first, last};
+  }
+  return none;
+}
+
 }  // namespace
 
 void LookupTables::Build(pugi::xml_node root) {
@@ -31,50 +68,49 @@ void LookupTables::Build(pugi::xml_node root) {
           pugi::xml_attribute value = row.attribute(unit);
           if (!value) continue;
           const double number = xml::NumberValue(value.value());
-          if (std::isfinite(number)) table->emplace(NumberKey(number), row);  // the first row of a value stays
+          if (std::isfinite(number)) table->rows.push_back({NumberKey(number), row});
         }
       }
     } else if (name == format::kWeldExclusionList) {
       for (pugi::xml_node exclude : section.children(format::kExclude)) {
         pugi::xml_attribute record = exclude.attribute(format::kAttrIDF);
         if (exclude.type() != pugi::node_element || !record) continue;
-        Exclusions& entry = exclusions_[record.value()];
-        const std::string skey =
-            text::UpperTrim(xml::GetAttributeText(exclude, format::kAttrSKEY, format::kDefaultExcludeSKEY));
-        if (skey == format::kDefaultExcludeSKEY) {
-          entry.everySKEY = true;
-        } else {
-          entry.skeys.push_back(skey);
-        }
+        exclusions_.rows.push_back({record.value(), text::UpperTrim(xml::GetAttributeText(
+                                                   exclude, format::kAttrSKEY, format::kDefaultExcludeSKEY))});
       }
     } else if (name == format::kDefaultConnectionTable) {
       for (pugi::xml_node row : section.children(format::kEndPrep)) {
         pugi::xml_attribute code = row.attribute(format::kAttrName);
-        if (row.type() == pugi::node_element && code) connections_.emplace(code.value(), row);
+        if (row.type() == pugi::node_element && code) connections_.rows.push_back({code.value(), row});
       }
     }
   }
+  if (boreMM_.rows.size() + boreIN_.rows.size() + exclusions_.rows.size() + connections_.rows.size() >=
+      std::size_t{1} << 31)
+    throw std::length_error("the lookup tables hold too many rows");
+  Index(boreMM_.rows, boreMM_.firsts);
+  Index(boreIN_.rows, boreIN_.firsts);
+  Index(exclusions_.rows, exclusions_.firsts);
+  Index(connections_.rows, connections_.firsts);
   built_ = true;
 }
 
 pugi::xml_node LookupTables::BoreRow(const std::string& unit, double wanted) const {
-  const auto& table = unit == format::kAttrMM ? boreMM_ : boreIN_;
-  auto found = table.find(NumberKey(wanted));
-  return found == table.end() ? pugi::xml_node() : found->second;
+  const RowTable<BoreEntry>& table = unit == format::kAttrMM ? boreMM_ : boreIN_;
+  auto [first, last] = RowsOf(table.rows, table.firsts, NumberKey(wanted));
+  return first == last ? pugi::xml_node() : first->row;
 }
 
 bool LookupTables::WeldExcluded(const std::string& record, const std::string& upperSKEY) const {
-  auto found = exclusions_.find(record);
-  if (found == exclusions_.end()) return false;
-  if (found->second.everySKEY) return true;
-  for (const std::string& skey : found->second.skeys)
-    if (skey == upperSKEY) return true;
+  auto [first, last] = RowsOf(exclusions_.rows, exclusions_.firsts, std::string_view(record));
+  for (auto row = first; row != last; ++row)
+    if (row->skey == format::kDefaultExcludeSKEY || row->skey == upperSKEY) return true;
   return false;
 }
 
 pugi::xml_node LookupTables::ConnectionRow(const std::string& name) const {
-  auto found = connections_.find(name);
-  return found == connections_.end() ? pugi::xml_node() : found->second;
+  auto [first, last] = RowsOf(connections_.rows, connections_.firsts, std::string_view(name));
+  return first == last ? pugi::xml_node() : first->row;
 }
 
 pugi::xml_node FindBoreRow(const Catalogue& catalogue, pugi::xml_node root, const std::string& unit, double bore) {

@@ -9,10 +9,13 @@
 // The document can change behind the tables once a node of it has been
 // handed to the client (such handles are live elements), and nothing tells
 // the component when; from then on each question walks the document again.
+// Until then the tables refer to the document's own texts instead of
+// copying them: the component itself rebuilds them after every change it
+// makes to the document.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -38,14 +41,30 @@ class LookupTables {
   pugi::xml_node ConnectionRow(const std::string& name) const;
 
  private:
-  struct Exclusions {
-    bool everySKEY = false;
-    std::vector<std::string> skeys;  // upper-cased and trimmed
+  struct BoreEntry {
+    double key;
+    pugi::xml_node row;
+  };
+  struct Exclusion {
+    std::string_view key;  // the document's IDF text
+    std::string skey;      // upper-cased and trimmed; the "every SKEY" value stays as it is
+  };
+  struct Connection {
+    std::string_view key;  // the document's Name text
+    pugi::xml_node row;
+  };
+  // Rows grouped by key, the rows of one key in document order, and a hash
+  // table of the first row of each key (its position + 1, 0 for an empty
+  // cell; at most half full): a question is one look-up.
+  template <typename Row>
+  struct RowTable {
+    std::vector<Row> rows;
+    std::vector<std::uint32_t> firsts;
   };
   bool built_ = false;
-  std::unordered_map<double, pugi::xml_node> boreMM_, boreIN_;
-  std::unordered_map<std::string, Exclusions> exclusions_;
-  std::unordered_map<std::string, pugi::xml_node> connections_;
+  RowTable<BoreEntry> boreMM_, boreIN_;
+  RowTable<Exclusion> exclusions_;
+  RowTable<Connection> connections_;
 };
 
 struct Catalogue;

@@ -8,9 +8,15 @@ const TagXREF& EmptyTag() {
 }
 }  // namespace
 
-void TagList::Add(const std::string& Tag, pugi::xml_node Node, std::string_view SKEY) {
-  TagXREF& entry = items_.FindOrAppend(SKEY, [] { return TagXREF{}; });
-  entry.Tag = Tag;
+void TagList::Add(std::string_view Tag, pugi::xml_node Node, std::string_view SKEY) {
+  // The usual tag is the key itself: then the list keeps its text once.
+  bool added = false;
+  TagXREF& entry = items_.FindOrAppend(SKEY, [&](std::string_view key) {
+    added = true;
+    return TagXREF{Tag == key ? key : items_.Keep(Tag), Node};
+  });
+  if (added) return;
+  if (entry.Tag != Tag) entry.Tag = items_.Keep(Tag);
   entry.Node = Node;
 }
 

@@ -13,15 +13,15 @@
 namespace pipedex::model {
 
 struct TagXREF {
-  std::string Tag;     // the name the element is known by
-  pugi::xml_node Node;  // the element, or nothing
+  std::string_view Tag;  // the name the element is known by, kept by the list
+  pugi::xml_node Node;   // the element, or nothing
 };
 
 class TagList : public KeyedCollection<TagXREF> {
  public:
   // Files (Tag, Node) under the key SKEY; an entry already under that key gets
   // the new Tag and Node and keeps its key and position.
-  void Add(const std::string& Tag, pugi::xml_node Node, std::string_view SKEY);
+  void Add(std::string_view Tag, pugi::xml_node Node, std::string_view SKEY);
   // The entry under a key, or an empty entry (Node nothing) that is not stored.
   const TagXREF& Item(std::string_view key) const;
   // The entry at a position from 1, or an empty entry.

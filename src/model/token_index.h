@@ -8,8 +8,9 @@
 // question about an SKEY, instead of a search through the whole text.
 
 #include <string>
+#include <cstdint>
 #include <string_view>
-#include <unordered_set>
+#include <vector>
 
 namespace pipedex::model {
 
@@ -27,7 +28,10 @@ inline std::string MakeToken(std::string_view middle) {
 class TokenIndex {
  public:
   // Forgets every piece (the text is about to be rebuilt from "").
-  void Clear() { pieces_.clear(); }
+  void Clear() {
+    cells_.clear();
+    count_ = 0;
+  }
   // Appends token to text, which must be the text built through this index since Clear.
   void Append(std::string& text, std::string_view token);
   // Whether token occurs in text (a substring search, answered from the pieces
@@ -36,7 +40,16 @@ class TokenIndex {
 
  private:
   static constexpr std::size_t kLongest = 10;  // "~", two characters of up to four bytes, "~"
-  std::unordered_set<std::string> pieces_;
+  // Each piece once, as where it first occurs in the text: open addressing
+  // with linear probing, at most half full; a cell of length 0 is empty.
+  struct Piece {
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
+  };
+  std::size_t Cell(const std::string& text, std::string_view piece) const;
+  void Grow(const std::string& text);
+  std::vector<Piece> cells_;
+  std::size_t count_ = 0;
 };
 
 }  // namespace pipedex::model

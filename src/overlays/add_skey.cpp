@@ -55,7 +55,7 @@ void AddSKEY(Impl& impl, const std::string& newSKEY, const std::string& Descript
     // The entry is copied: filing the new SKEY may change or move it.
     const model::CTypeLookup users = d.SKEYIndex.Item(RefSKEY);
     for (std::int32_t i = 1; i <= users.nCpts(); ++i) {
-      const std::string& cptType = users.GetCptType(i);
+      const std::string_view cptType = users.GetCptType(i);
       d.SKEYIndex.Add(cptType, users.GetPCFTYPE(i), newSKEY);
       AppendSKEYElement(d.CptTypeTags.Item(cptType).Node, newSKEY);
     }

@@ -112,9 +112,9 @@ std::string GetPCFAttribute(Impl& impl, std::int32_t IDFAttribute) {
     const model::AttLookup& e = *map.Item(std::int64_t{position});
     const std::vector<std::string_view> parts = SplitParts(e.IDFAttribute);
     if (e.Number <= 1) {
-      if (SingleMatches(parts, IDFAttribute)) return e.PCFAttribute;
+      if (SingleMatches(parts, IDFAttribute)) return std::string(e.PCFAttribute);
     } else if (auto member = FamilyMember(e, parts, IDFAttribute)) {
-      return e.PCFAttribute + std::to_string(*member);
+      return std::string(e.PCFAttribute).append(std::to_string(*member));
     }
   }
   return "";

@@ -171,7 +171,7 @@ bool IsTrimmableSKEY(Impl& impl, const std::string& SKEY) {
   const std::string key = s.SKEYHasEndPrepSuffix(SKEY) ? GenericSKEY(SKEY) : SKEY;
   const model::CTypeLookup& entry = s.SKEYIndex.Item(key);
   if (entry.nCpts() == 0) return false;
-  const std::string componentType = entry.GetCptType(1);
+  const std::string componentType(entry.GetCptType(1));
   if (!IsOperationSupported(impl, componentType, opTrim)) return false;
 
   SKEYData data;

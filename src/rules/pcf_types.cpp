@@ -28,9 +28,9 @@ std::string RecordKey(std::int32_t record) { return std::to_string(record); }
 std::string DefaultPCFTYPE(const model::CTypeIndex& idfIndex, std::int32_t record) {
   const model::CTypeLookup& entry = idfIndex.Item(RecordKey(record));
   if (entry.nCpts() == 0) return "";
-  if (entry.nCpts() == 1) return entry.GetPCFTYPE(1);
+  if (entry.nCpts() == 1) return std::string(entry.GetPCFTYPE(1));
   for (std::int32_t i = 1; i <= entry.nCpts(); ++i)
-    if (entry.GetCptType(i) == format::kDEFAULT) return entry.GetPCFTYPE(i);
+    if (entry.GetCptType(i) == format::kDEFAULT) return std::string(entry.GetPCFTYPE(i));
   return "";
 }
 

@@ -41,7 +41,7 @@ const std::string* FirstShared(const std::vector<std::string>& outer, const std:
 // The component type names of an index entry, from position 1.
 std::vector<std::string> ComponentTypes(const model::CTypeLookup& entry) {
   std::vector<std::string> names;
-  for (std::int32_t i = 1; i <= entry.nCpts(); ++i) names.push_back(entry.GetCptType(i));
+  for (std::int32_t i = 1; i <= entry.nCpts(); ++i) names.emplace_back(entry.GetCptType(i));
   return names;
 }
 
