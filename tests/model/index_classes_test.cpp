@@ -26,7 +26,8 @@ TEST(IndexClasses, KeysPositionsAndRemoval) {
   EXPECT_EQ(list.Count(), 3);
   EXPECT_EQ(list.Item(std::int64_t{1}).Node, c);
   EXPECT_EQ(list.Item("ÄRGER").Tag, "ärger");
-  EXPECT_EQ(list.Item("TEE").Tag + "|" + list.Item(" tee").Tag, "|TEE");  // blanks count
+  EXPECT_EQ(list.Item("TEE").Tag, "");  // blanks count
+  EXPECT_EQ(list.Item(" tee").Tag, "TEE");
   EXPECT_FALSE(list.Item(std::int64_t{0}).Node || list.Item(std::int64_t{4}).Node);
   list.Remove("ELBW");
   EXPECT_EQ(list.Item(std::int64_t{1}).Tag, "TEE");
@@ -38,9 +39,12 @@ TEST(IndexClasses, KeysPositionsAndRemoval) {
   index.Add("Elbow-45", "ELBOW", "elbw");
   index.Add("Pipe", "PIPE", "");
   const CTypeLookup& e = index.Item("Elbw");
-  EXPECT_EQ(e.KEY + "|" + e.GetCptType(2) + "|" + e.GetCptType(0) + "|" + e.GetCptType(3), "ELBW|Elbow-45||");
+  EXPECT_EQ(e.KEY, "ELBW");
+  EXPECT_EQ(e.GetCptType(2), "Elbow-45");
+  EXPECT_EQ(e.GetCptType(0).size() + e.GetCptType(3).size(), 0u);
   index.Remove(std::int64_t{1});  // later entries move up and stay reachable by key
-  EXPECT_EQ(index.Item("").GetCptType(1) + "|" + index.Item(std::int64_t{1}).GetCptType(1), "Pipe|Pipe");
+  EXPECT_EQ(index.Item("").GetCptType(1), "Pipe");
+  EXPECT_EQ(index.Item(std::int64_t{1}).GetCptType(1), "Pipe");
   EXPECT_EQ(index.Item("ELBW").nCpts(), 0);
   EXPECT_THROW(index.Remove(std::int64_t{2}), Error);
 
