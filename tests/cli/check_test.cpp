@@ -51,8 +51,8 @@ TEST(CheckCatalogue, FindsEachMistakeAtItsPlace) {
        "sys.xml:5:26 bad-number\n"},
       {"sys.xml",
        "<PLOTRA-ATTRIBUTES><ATT PCFBASE=\"A\" NUMBER=\"5\" BASE=\"1\"/><ATT PCFBASE=\"a\" NUMBER=\"2\" BASE=\"4\"/>"
-       "<ATT PCFBASE=\"A\" NUMBER=\"2\" BASE=\"6\"/></PLOTRA-ATTRIBUTES>",
-       "sys.xml:4:58 overlapping-family\n"},
+       "<ATT PCFBASE=\"A\" NUMBER=\"2\" BASE=\"5\"/><ATT PCFBASE=\"A\" NUMBER=\"1\" BASE=\"7\"/></PLOTRA-ATTRIBUTES>",
+       "sys.xml:4:58 overlapping-family\nsys.xml:4:96 overlapping-family\nsys.xml:4:96 overlapping-family\n"},  // ranges' ends
       {"sys.xml", "<A_CPT><G a=\"1\" a=\"2\"/></A_CPT>", "sys.xml:4:17 parse\n"},
       {"SystemPipedex.de.xml",
        "<A_SKEY><SKEY Description=\"x\">QQQQ</SKEY>\n<SKEY Colour=\"red\">ELBW</SKEY></A_SKEY>",

@@ -17,6 +17,7 @@ const std::string kCatalogue = Catalogue(R"(
   <VALVE-X><IDF>150</IDF><DEFAULT/></VALVE-X>
   <VALVE><IDF>150</IDF><IDF>160</IDF></VALVE>
   <MISC><IDF>160</IDF></MISC>
+  <AAA><IDF>170</IDF></AAA><BBB><IDF>170</IDF><DEFAULT/></BBB>
   <VALVE/>
 </A_PCFIDF>
 <WELD-EXCLUSION-LIST><EXCLUDE IDF="100"/><EXCLUDE IDF="200" SKEY=" vabw "/></WELD-EXCLUSION-LIST>)");
@@ -34,7 +35,7 @@ TEST(FindPCFTYPEs, CandidatesRecordFitDefaultsAndWeldExclusions) {
   const std::pair<const char*, const char*> rows[][2] = {
       {{"VABW", "0"}, {"2 VALVE VALVE-X", "generic form first, each name once"}},
       {{"MIXD", "0"}, {"2 VALVE valve", "duplicates in other letter case stay"}},
-      {{"*", "150"}, {"2 VALVE-X VALVE", ""}}, {{"", "999"}, {"3 VALVE-X VALVE MISC", ""}},
+      {{"*", "150"}, {"2 VALVE-X VALVE", ""}}, {{"", "999"}, {"5 VALVE-X VALVE MISC AAA BBB", ""}},
       {{"*", "999"}, {"3 VALVE VALVE-X valve", ""}},
       {{"VABW", "150"}, {"2 VALVE-X VALVE", "the record's order decides"}}, {{"MIXD", "160"}, {"2 VALVE valve", ""}},
       {{"VABW", "777"}, {"0", "a record the catalogue does not hold"}}, {{"NONE", "150"}, {"1 VALVE-X", ""}},
@@ -45,6 +46,7 @@ TEST(FindPCFTYPEs, CandidatesRecordFitDefaultsAndWeldExclusions) {
       {"GetPCFTYPE", {"0"}, R"("")"}, {"GetPCFTYPE", {"4"}, R"("")"},
       {"GetDefaultPCFTYPE", {"150"}, R"("VALVE-X")"},
       {"GetDefaultPCFTYPE", {"160"}, R"("")"},  // two types, none marked
+      {"GetDefaultPCFTYPE", {"170"}, R"("BBB")"},  // the last one marked
       {"GetDefaultPCFTYPE", {"-3"}, R"("")"},
       // Weld exclusions: the whole record, or one SKEY in any letter case.
       {"WeldAttributesAllowed", {"100", "ANY"}, "false"}, {"WeldAttributesAllowed", {"200", "VABW"}, "false"},
