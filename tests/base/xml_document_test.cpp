@@ -78,6 +78,7 @@ TEST(XmlDocument, EveryEncodingLoadsAsTheSameText) {
       {"<?xml version=\"1.0\" encoding=\"UTF-8<a/>", "@1 [<?xml version=\"1.0\" encoding=\"UTF-8<a/>] The XML declaration is not closed."},
       {"<?xml version=\"1.0\" encoding ?><a/>", "@1 [<?xml version=\"1.0\" encoding ?><a/>] The XML declaration is malformed."},
       {Encode(U"<a d='x'/>", 2, true, false), "@1 ["},  // 16-bit text needs a byte order mark or a declaration
+      {"\xEF\xBF\xBD<a d='x'/>", "@1 ["},  // three bytes that are not a byte order mark stay text
       // An odd byte at the end of UTF-16 text, and a lone surrogate, are not text.
       {Encode(bare, 2, false, true) + "<", "@1 [<a d=\"\u00E4\u20AC\U0001F600\">x</a>] An invalid character"},
       {Encode(U"<a d=\"", 2, false, true) + std::string("\x00\xD8", 2) + Encode(U"\"/>", 2, false, false),

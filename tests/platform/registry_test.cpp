@@ -36,7 +36,8 @@ TEST(RegistryFile, ReadsTheExportFormsAndIgnoresLinesThatFitNone) {
       "this line means nothing\r\n\"NoValue\"\n\"Open=\"x\"\n@=\"default\"\nNoQuote=\"x\"\n"
       "\"Spaced\"   =   \"v\"   \n\"Unclosed\"=\"v\n\"EscapedEnd\"=\"v\\\"\n\"Backslash\"=\"v\\\\\"\n"
       "\"Lone\"=\"v\\x\"\n"
-      "[HKEY_CURRENT_USER\\Software\\Other\\Deep\\Key]\r\n[NOT_A_HIVE\\Software]\r\n[\n\"AfterBroken\"=\"x\"\n");
+      "[HKEY_CURRENT_USER\\Software\\Other\\Deep\\Key]\r\n[NOT_A_HIVE\\Software]\r\n[\n\"AfterBroken\"=\"x\"\n"
+      "[HKEY_USERS\\Late]\n\"Late\"=\"y\"\n");
   const std::pair<const char*, std::string> rows[] = {
       {"datapath", "text:/opt/pipe \"dex\"\\SystemPipedex.xml"},
       {"Count", "number:42"}, {"Hex", "number:65535"}, {"Big", "none"}, {"Blob", "other"},
@@ -50,6 +51,7 @@ TEST(RegistryFile, ReadsTheExportFormsAndIgnoresLinesThatFitNone) {
   EXPECT_FALSE(file.KeyExists("HKEY_CURRENT_USER\\Software\\Oth"));
   EXPECT_FALSE(file.KeyExists("NOT_A_HIVE\\Software"));
   EXPECT_EQ(Found(file, "HKEY_LOCAL_MACHINE\\Nowhere", "DataPath"), "none");
+  EXPECT_EQ(Found(file, "HKEY_USERS\\Late", "Late"), "text:y");  // reading goes on after a broken line
 }
 
 TEST(RegistryFile, Utf16TextOfEveryLengthUpToABrokenCharacter) {
