@@ -17,8 +17,8 @@ std::string Config(const std::string& name, double degrees) {
 }
 
 // An elbow with its own geometry: Run_1 at (-1,0,0), legs Run_1-F1 and F2-Run_2, F2 at the origin.
-std::string OwnElbow(const std::string& name, const std::string& far1, const std::string& run2) {
-  return "<" + name + " PCFTYPE='ELBOW' Configuration='NonStandard'><Default-Configuration>"
+std::string OwnElbow(const std::string& name, const std::string& far1, const std::string& run2, const std::string& lead = "") {
+  return "<" + name + " PCFTYPE='ELBOW' Configuration='NonStandard'><Default-Configuration>" + lead +
          "<Leg KeypointA='F1' KeypointB='Run_1'/><Leg KeypointA='Run_2' KeypointB='F2'/><Keypoint Name='Run_1' "
          "Coords='-1,0,0'/><Keypoint Name='F1' Coords='" + far1 + "'/><Keypoint Name='F2' Coords='0,0,0'/>"
          "<Keypoint Name='Run_2' Coords='" + run2 + "'/></Default-Configuration></" + name + ">";
@@ -38,11 +38,12 @@ TEST(DefaultElbows, AnglesFromGeometry) {
   Fixture f(Catalogue("<A_CPT><G>" + OwnElbow("Odd", "0,0,0", "1,2,0") + OwnElbow("Straight", "0,0,0", "5,0,0") +
                       OwnElbow("Short", "0,0", "1,2,0") + OwnElbow("Text", "a,0,0", "1,2,0") +
                       OwnElbow("Huge", "1e400,0,0", "1,2,0") +
+                      OwnElbow("Lifted", "0,0,0", "1,0,1", "<Note/>") +  // out of the plane, after another child
                       "<Point PCFTYPE='ELBOW' Configuration='NonStandard'><Default-Configuration/></Point>"
                       "<Ret PCFTYPE='ELBOW' Configuration='Return_2D'/><Elbow-NonStandard PCFTYPE='ELBOW'/>"
                       "<Plain PCFTYPE='ELBOW' Configuration='Nowhere'/></G></A_CPT>"));
   // atan2(2, 1) is 63.4349...; failed geometry keeps the elbow with angle 0.
-  EXPECT_EQ(Elbows(f.pipedex), (E{{"Odd", 63.43}, {"Straight", 0}, {"Short", 0}, {"Text", 0}, {"Huge", 0}, {"Point", 0},
+  EXPECT_EQ(Elbows(f.pipedex), (E{{"Odd", 63.43}, {"Straight", 0}, {"Short", 0}, {"Text", 0}, {"Huge", 0}, {"Lifted", 45}, {"Point", 0},
                                   {"Plain", 0}}));
 }
 
