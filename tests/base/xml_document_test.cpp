@@ -109,7 +109,7 @@ TEST(XmlDocument, FaultsAreLocatedAndWhatXmlAllowsLoads) {
       {"<!-- c --><?xml version='1.0'?><a/>", "@1 [<!-- c --><?xml version='1.0'?><a/>] The XML declaration is allowed only"},
       {"<?xml version='2.0'?><a/>", "@1 [<?xml version='2.0'?><a/>] The XML declaration names a version other than 1.x"},
       {"<?xml version=1.0?><a/>", "@1 [<?xml version=1.0?><a/>] The XML declaration is malformed"},
-      {"<?xml version '1.0'?><a/>", "@1 [<?xml version '1.0'?><a/>] The XML declaration is malformed"},
+      {"<?xml version?'1.0'?><a/>", "@1 [<?xml version?'1.0'?><a/>] The XML declaration is malformed"},
       {"<?xml encoding='UTF-8'?><a/>", "@1 [<?xml encoding='UTF-8'?><a/>] The XML declaration must begin with a version"},
       {"<?xml version='1.0' xencoding='latin1'?><a/>", "@1 [<?xml version='1.0' xencoding='latin1'?><a/>] The XML declaration is malformed"},
       {"<!DOCTYPE a><!DOCTYPE a><a/>", "@1 [<!DOCTYPE a><!DOCTYPE a><a/>] Only one document type declaration"},

@@ -33,7 +33,7 @@ TEST(RegistryFile, ReadsTheExportFormsAndIgnoresLinesThatFitNone) {
       "[HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings\\\\]\r\n"  // trailing separators
       "\"DataPath\"=\"/opt/pipe \\\"dex\\\"\\\\SystemPipedex.xml\"\r\n"
       "\"Count\"=dword:0000002a\r\n\"Hex\"=dword:0000ffFF\n\"Big\"=dword:123456789\n\"Blob\"=hex:01,02\r\n"
-      "this line means nothing\r\n\"NoValue\"\n\"Open=\"x\"\n@=\"default\"\nNoQuote=\"x\"\n"
+      "this line means nothing\r\n\"NoValue\"\n\"Gap\"x\"v\"\n\"Open=\"x\"\n@=\"default\"\nNoQuote=\"x\"\n"
       "\"Spaced\"   =   \"v\"   \n\"Unclosed\"=\"v\n\"EscapedEnd\"=\"v\\\"\n\"Backslash\"=\"v\\\\\"\n"
       "\"Lone\"=\"v\\x\"\n"
       "[HKEY_CURRENT_USER\\Software\\Other\\Deep\\Key]\r\n[NOT_A_HIVE\\Software]\r\n[\n\"AfterBroken\"=\"x\"\n"
@@ -41,7 +41,7 @@ TEST(RegistryFile, ReadsTheExportFormsAndIgnoresLinesThatFitNone) {
   const std::pair<const char*, std::string> rows[] = {
       {"datapath", "text:/opt/pipe \"dex\"\\SystemPipedex.xml"},
       {"Count", "number:42"}, {"Hex", "number:65535"}, {"Big", "none"}, {"Blob", "other"},
-      {"NoValue", "none"}, {"Open", "none"}, {"", "text:default"}, {"NoQuote", "none"}, {"Spaced", "text:v"},
+      {"NoValue", "none"}, {"Gap", "none"}, {"Open", "none"}, {"", "text:default"}, {"NoQuote", "none"}, {"Spaced", "text:v"},
       {"Unclosed", "none"}, {"EscapedEnd", "none"},  // the quote at the end is escaped
       {"Backslash", "text:v\\"}, {"Lone", "text:v\\x"},  // a backslash before anything else stays
       {"Outside", "none"}, {"AfterBroken", "none"},
