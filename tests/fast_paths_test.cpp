@@ -51,7 +51,8 @@ struct Draw {
                 (i % 3 ? "<Default-Configuration n='" : "<Default-DataEntry n='") + std::to_string(i) + "'/>" +
                 (i % 2 ? "<Default-DataEntry n='d" + std::to_string(i) + "'/>" : "") + "</Config>";
       endpreps += "<ENDPREP Plotra='Y'>" + Escaped(words.back()) + "</ENDPREP>";
-      operations += "<Operation>" + Escaped(Word()) + "</Operation><Other>" + Escaped(words.back()) + "</Other>";
+      operations += "<Operation>" + Escaped(Word()) + "</Operation><Other>" + (i % 2 ? "<!-- c -->" : "") +
+                    Escaped(words.back()) + "</Other>";
     }
     // Config elements outside A_CONFIGURATION count for nothing.
     text = Catalogue("<A_CPT>" + cpt + "</A_CPT><A_OTHER><Config>" + Escaped(words[0]) + "<Default-Configuration/>"
