@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <stdexcept>
 
 #include "base/errors.h"
 #include "base/format.h"
+#include "base/seeded_hash.h"
 #include "base/text.h"
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
@@ -21,6 +21,13 @@ double NumberKey(double value) { return value + 0.0; }
 // Whether the tables still answer for the document.
 bool TablesHold(const Catalogue& catalogue) { return catalogue.Tables.Built() && !catalogue.NodesHandedOut; }
 
+// The keyed hash of a row's key: keys come from the catalogue file, so names
+// crafted to share a cell cannot be prepared in advance (as for keyed lists).
+std::size_t KeyHash(std::string_view key) { return static_cast<std::size_t>(hashing::Hash(key)); }
+std::size_t KeyHash(double key) {
+  return static_cast<std::size_t>(hashing::Hash(std::string_view(reinterpret_cast<const char*>(&key), sizeof key)));
+}
+
 // Groups the rows by key, keeping the rows of one key in document order, and
 // files the first row of each key.
 template <typename Row>
@@ -30,10 +37,9 @@ void Index(std::vector<Row>& rows, std::vector<std::uint32_t>& firsts) {
   std::size_t size = 16;
   while (size < rows.size() * 2) size *= 2;
   firsts.assign(size, 0);
-  using Key = decltype(Row::key);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     if (i > 0 && rows[i - 1].key == rows[i].key) continue;
-    std::size_t c = std::hash<Key>()(rows[i].key) & (size - 1);
+    std::size_t c = KeyHash(rows[i].key) & (size - 1);
     while (firsts[c] != 0) c = (c + 1) & (size - 1);
     firsts[c] = static_cast<std::uint32_t>(i + 1);
   }
@@ -45,7 +51,7 @@ auto RowsOf(const std::vector<Row>& rows, const std::vector<std::uint32_t>& firs
   auto none = std::pair{rows.end(), rows.end()};
   if (firsts.empty()) return none;
   const std::size_t mask = firsts.size() - 1;
-  for (std::size_t c = std::hash<Key>()(wanted) & mask; firsts[c] != 0; c = (c + 1) & mask) {
+  for (std::size_t c = KeyHash(wanted) & mask; firsts[c] != 0; c = (c + 1) & mask) {
     auto first = rows.begin() + static_cast<std::ptrdiff_t>(firsts[c] - 1);
     if (!(first->key == wanted)) continue;
     auto last = first;
