@@ -144,7 +144,7 @@ def signature_names(method):
 
 
 def test_the_stub_and_docstrings_cover_every_method():
-    stub = ast.parse((SOURCE / "bindings/python/pipedex/__init__.pyi").read_text())
+    stub = ast.parse((SOURCE / "python/pipedex/__init__.pyi").read_text())
     classes = {n.name: n for n in stub.body if isinstance(n, ast.ClassDef)}
     stubbed = {f.name: [a.arg for a in f.args.args[1:]] for f in classes["Pipedex"].body
                if isinstance(f, ast.FunctionDef) and f.name != "__init__"}

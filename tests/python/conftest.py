@@ -7,7 +7,7 @@ import pytest
 
 import pipedex
 
-SOURCE = pathlib.Path(__file__).resolve().parents[3]
+SOURCE = pathlib.Path(__file__).resolve().parents[2]
 BUILD = pathlib.Path(os.environ.get("PIPEDEX_BINARY_DIR", SOURCE / "build"))
 
 
