@@ -1,8 +1,5 @@
 #include "test_support.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -11,51 +8,18 @@
 
 #include <gtest/gtest.h>
 
-#include "base/text.h"
 #include "base/xml_document.h"
 #include "protocol.h"
 
 namespace pipedex::testing {
 
-TestPlatform::TestPlatform(std::string folder, LocaleNames loc)
-    : componentFolder(std::move(folder)), locale(std::move(loc)) {}
-
-void TestPlatform::SetRegistryString(const std::string& key, const std::string& name, const std::string& value) {
-  keys_[text::Upper(key)][text::Upper(name)] = {RegistryValue::Kind::Text, value, 0};
+std::shared_ptr<Platform> PlatformIn(const std::string& folder, const std::string& locale,
+                                     const std::string& registryFile) {
+  return MakeSystemPlatform({folder, registryFile.empty() ? folder + "/registry.reg" : registryFile, locale});
 }
 
-void TestPlatform::AddRegistryKey(const std::string& key) { keys_[text::Upper(key)]; }
-
-bool TestPlatform::FileExists(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-std::string TestPlatform::ParentFolder(const std::string& path) {
-  auto slash = path.rfind('/');
-  return slash == std::string::npos ? "" : path.substr(0, slash);
-}
-
-std::int32_t TestPlatform::OpenRegistryKey(RegistryHandle root, const std::string& subKey, RegistryHandle& key) {
-  ++registryOpens;
-  std::string rootName = root == kLocalMachine ? "HKEY_LOCAL_MACHINE" : root == kCurrentUser ? "HKEY_CURRENT_USER"
-                         : root == kClassesRoot ? "HKEY_CLASSES_ROOT" : root == kUsers ? "HKEY_USERS" : "";
-  if (rootName.empty()) return kStatusInvalidHandle;
-  std::string full = text::Upper(rootName + "\\" + subKey);
-  if (!keys_.count(full)) return kStatusNotFound;
-  key = next_++;
-  open_[key] = full;
-  return kStatusSuccess;
-}
-
-std::int32_t TestPlatform::ReadRegistryValue(RegistryHandle key, const std::string& name, RegistryValue& value) {
-  auto k = open_.find(key);
-  if (k == open_.end()) return kStatusInvalidHandle;
-  auto& values = keys_[k->second];
-  auto v = values.find(text::Upper(name));
-  if (v == values.end()) return kStatusNotFound;
-  value = v->second;
-  return kStatusSuccess;
+std::string RegistryWithDataPath(const std::string& value) {
+  return "[HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings]\n\"DataPath\"=\"" + value + "\"\n";
 }
 
 std::string Ask(Pipedex& p, const std::string& call, const std::vector<std::string>& args) {
@@ -94,7 +58,7 @@ std::string Catalogue(const std::string& sections) {
 }
 
 Fixture::Fixture(const std::string& systemXml, LocaleNames locale)
-    : platform(std::make_shared<TestPlatform>(dir.path(), std::move(locale))), pipedex(platform) {
+    : pipedex(PlatformIn(dir.path(), locale.language + "_" + locale.country)) {
   dir.Write("SystemPipedex.xml", systemXml);
 }
 

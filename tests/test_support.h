@@ -3,42 +3,29 @@
 // Shared test helpers: a platform whose component folder, locale and registry
 // the test chooses, catalogue texts, and calls by name with their answers.
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <gmock/gmock.h>
 
 #include "pipedex/pipedex.h"
 #include "temp_dir.h"
 
 namespace pipedex::testing {
 
-// Real files, a chosen component folder and locale, and an in-memory registry.
-class TestPlatform : public Platform {
- public:
-  explicit TestPlatform(std::string componentFolder, LocaleNames locale = {"en", "US"});
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
-  // Registry keys are "HKEY_LOCAL_MACHINE\Software\..." (letter case ignored).
-  void SetRegistryString(const std::string& key, const std::string& name, const std::string& value);
-  void AddRegistryKey(const std::string& key);
+// The system platform on a folder taken as the component's own, with the
+// given locale ("de_AT") and registry file (by default registry.reg in the
+// folder, which a test writes when it needs a registry value).
+std::shared_ptr<Platform> PlatformIn(const std::string& folder, const std::string& locale = "en_US",
+                                     const std::string& registryFile = "");
 
-  int registryOpens = 0;  // how often a key was opened
-  std::string componentFolder;
-  LocaleNames locale;
-
-  bool FileExists(const std::string& path) override;
-  std::string ParentFolder(const std::string& path) override;
-  std::string ComponentFolder() override { return componentFolder; }
-  LocaleNames ThreadLocale() override { return locale; }
-  std::int32_t OpenRegistryKey(RegistryHandle root, const std::string& subKey, RegistryHandle& key) override;
-  std::int32_t ReadRegistryValue(RegistryHandle key, const std::string& name, RegistryValue& value) override;
-  void CloseRegistryKey(RegistryHandle) override {}
-
- private:
-  std::map<std::string, std::map<std::string, RegistryValue>> keys_;  // upper-cased names
-  std::map<RegistryHandle, std::string> open_;
-  RegistryHandle next_ = 1;
-};
+// A registry file holding the DataPath value of the component's settings key.
+std::string RegistryWithDataPath(const std::string& value);
 
 // A catalogue document: the root element around the given sections.
 std::string Catalogue(const std::string& sections);
@@ -47,7 +34,6 @@ std::string Catalogue(const std::string& sections);
 struct Fixture {
   explicit Fixture(const std::string& systemXml, LocaleNames locale = {"en", "US"});
   TempDir dir;
-  std::shared_ptr<TestPlatform> platform;
   Pipedex pipedex;
 };
 
@@ -77,6 +63,13 @@ Error ErrorOf(F&& operation) {
     return e;
   }
   return Error(0, "", "no error raised");
+}
+
+// The same as one text, "NUMBER SOURCE: DESCRIPTION"; "none" when it raises none.
+template <typename F>
+std::string Raised(F&& operation) {
+  const Error e = ErrorOf(operation);
+  return e.number() == 0 ? "none" : std::to_string(e.number()) + " " + e.source() + ": " + e.description();
 }
 
 // A document parsed from the text, expecting no parse error.

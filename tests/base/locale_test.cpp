@@ -16,7 +16,7 @@ namespace {
 
 // Every numeric answer of a fresh instance on the sample catalogue.
 std::vector<std::string> NumericAnswers() {
-  Pipedex p(std::make_shared<TestPlatform>(SampleDataDir()));
+  Pipedex p(PlatformIn(SampleDataDir()));
   std::vector<std::string> out;
   auto number = [&](double v) { out.push_back(text::DecimalText(v)); };
   for (const DefaultElbowInfo& e : p.DefaultElbows()) out.push_back(e.ComponentType), number(e.Angle);

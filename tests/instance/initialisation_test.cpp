@@ -7,13 +7,12 @@
 namespace pipedex::testing {
 namespace {
 
-const char* kRegistryKey = "HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings";
 const std::string kMinimal = Catalogue("<A_CPT><Pipes><Pipe PCFTYPE=\"PIPE\"/></Pipes></A_CPT>");
 
 struct Bare {
   TempDir dir;
-  std::shared_ptr<TestPlatform> platform = std::make_shared<TestPlatform>(dir.path());
-  Pipedex pipedex{platform};
+  Pipedex pipedex{PlatformIn(dir.path())};
+  void Registry(const std::string& text) const { dir.Write("registry.reg", text); }
 };
 
 // The file beside the component wins over the Data folder, which wins over the
@@ -22,35 +21,33 @@ TEST(Initialisation, SearchesBesideTheComponentThenTheDataFolderThenTheRegistry)
   Bare both;
   const std::string beside = both.dir.Write("SystemPipedex.xml", kMinimal);
   both.dir.Write("Data/SystemPipedex.xml", kMinimal);
+  both.Registry(RegistryWithDataPath(both.dir.Write("other/SystemPipedex.xml", kMinimal)));
   EXPECT_EQ(both.pipedex.SystemXMLPath(), beside);
   EXPECT_EQ(both.pipedex.ProjectXMLPath() + both.pipedex.UserXMLPath(), "");
-  EXPECT_EQ(both.platform->registryOpens, 0);
 
   Bare b;
-  const std::string notFound = "Path to Pipedex file not specified in registry and it does not exist in application directory";
-  const Error none = ErrorOf([&] { b.pipedex.GroupCount(); });
-  EXPECT_EQ(none.number(), -2147220991);
-  EXPECT_EQ(none.source(), "Pipedex");
-  EXPECT_EQ(none.description(), notFound);
-  b.platform->AddRegistryKey(kRegistryKey);  // the key without the value
-  EXPECT_EQ(ErrorOf([&] { b.pipedex.GroupCount(); }).description(), notFound);
-  b.platform->SetRegistryString(kRegistryKey, "DataPath", "");  // an empty value is no value
-  EXPECT_EQ(ErrorOf([&] { b.pipedex.GroupCount(); }).description(), notFound);
-  b.platform->SetRegistryString(kRegistryKey, "DataPath", "/no/such/SystemPipedex.xml");
-  const Error missing = ErrorOf([&] { b.pipedex.SystemXMLPath(); });
-  EXPECT_EQ(missing.number(), -2147220990);
-  EXPECT_EQ(missing.description(),
-            "Data file specified in registry ( /no/such/SystemPipedex.xml )not found . Reinstall the Zenrod Pipedex component");
+  const std::string notFound =
+      "-2147220991 Pipedex: Path to Pipedex file not specified in registry and it does not exist in application directory";
+  EXPECT_EQ(Raised([&] { b.pipedex.GroupCount(); }), notFound);
+  b.Registry("[HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings]\n");  // the key without the value
+  EXPECT_EQ(Raised([&] { b.pipedex.GroupCount(); }), notFound);
+  b.Registry(RegistryWithDataPath(""));  // an empty value is no value
+  EXPECT_EQ(Raised([&] { b.pipedex.GroupCount(); }), notFound);
+  b.Registry(RegistryWithDataPath("/no/such/SystemPipedex.xml"));
+  EXPECT_EQ(Raised([&] { b.pipedex.SystemXMLPath(); }), "-2147220990 Pipedex: Data file specified in registry "
+            "( /no/such/SystemPipedex.xml )not found . Reinstall the Zenrod Pipedex component");
   TempDir elsewhere;
   const std::string file = elsewhere.Write("catalogue/SystemPipedex.xml", kMinimal);
-  b.platform->SetRegistryString(kRegistryKey, "DataPath", file);
+  b.Registry(RegistryWithDataPath(file));
   EXPECT_EQ(b.pipedex.SystemXMLPath(), file);
+  b.Registry(RegistryWithDataPath("/no/such/SystemPipedex.xml"));  // a loaded instance does not search again
   EXPECT_EQ(b.pipedex.GroupCount(), 1);
-  EXPECT_EQ(b.platform->registryOpens, 5);  // once per search; a loaded instance does not search again
+  EXPECT_EQ(b.pipedex.SystemXMLPath(), file);
 
   Bare data;
-  EXPECT_EQ(ErrorOf([&] { data.pipedex.GroupCount(); }).number(), -2147220991);
+  EXPECT_EQ(Raised([&] { data.pipedex.GroupCount(); }), notFound);
   const std::string inData = data.dir.Write("Data/SystemPipedex.xml", kMinimal);
+  data.Registry(RegistryWithDataPath(file));
   EXPECT_EQ(data.pipedex.GroupCount(), 1);
   EXPECT_EQ(data.pipedex.SystemXMLPath(), inData);
 }
@@ -59,20 +56,16 @@ TEST(Initialisation, SyntaxErrorRaisesTheParseFrameEveryTime) {
   Bare b;
   b.dir.Write("SystemPipedex.xml", "<?xml version=\"1.0\"?>\n<ZENROD-ISOMETRICS-DATA>\n  <A_CPT>\n</ZENROD-ISOMETRICS-DATA>\n");
   for (int attempt = 0; attempt < 2; ++attempt) {
-    Error e = ErrorOf([&] { b.pipedex.SystemXMLPath(); });
-    EXPECT_EQ(e.number(), -2147220989);
-    const std::string& d = e.description();
-    EXPECT_EQ(d.rfind("Error parsing Zenrod XML Data\r\n", 0), 0u) << d;
-    EXPECT_NE(d.find("\r\nLine   : 4\r\nSource : </ZENROD-ISOMETRICS-DATA>"), std::string::npos) << d;
+    EXPECT_THAT(Raised([&] { b.pipedex.SystemXMLPath(); }),
+                AllOf(StartsWith("-2147220989 Pipedex: Error parsing Zenrod XML Data\r\n"),
+                      HasSubstr("\r\nLine   : 4\r\nSource : </ZENROD-ISOMETRICS-DATA>")));
   }
 }
 
 TEST(Initialisation, OtherRootElementFailsAndLeavesTheInstanceUninitialised) {
   Bare b;
   b.dir.Write("SystemPipedex.xml", "<CATALOGUE/>");
-  Error e = ErrorOf([&] { b.pipedex.GroupCount(); });
-  EXPECT_EQ(e.number(), -2147220987);
-  EXPECT_EQ(e.description().rfind("Unexpected initialisation error : ", 0), 0u);
+  EXPECT_THAT(Raised([&] { b.pipedex.GroupCount(); }), StartsWith("-2147220987 Pipedex: Unexpected initialisation error : "));
   b.dir.Write("SystemPipedex.xml", kMinimal);  // the next call starts again from the search
   EXPECT_EQ(b.pipedex.GroupCount(), 1);
 }

@@ -34,7 +34,7 @@ TEST(Bores, TableFirstThenFactor) {
 }
 
 TEST(RuleOperations, AnswerOnTheSampleCatalogue) {
-  Pipedex p(std::make_shared<TestPlatform>(SampleDataDir()));
+  Pipedex p(PlatformIn(SampleDataDir()));
   ExpectAnswers(p, {
       {"set AngleTolerance", {"20"}, "null"}, {"AngleTolerance", {}, "20.0"},
       // Every elbow from 30 to 60 degrees is within 20 of 44.5: the last one wins.

@@ -31,7 +31,7 @@ std::vector<std::pair<std::string, double>> Elbows(Pipedex& p) {
 }
 
 TEST(DefaultElbows, AnglesFromGeometry) {
-  Pipedex sample(std::make_shared<TestPlatform>(SampleDataDir()));
+  Pipedex sample(PlatformIn(SampleDataDir()));
   using E = std::vector<std::pair<std::string, double>>;
   EXPECT_EQ(Elbows(sample), (E{{"Elbow-90-V", 90}, {"Elbow-90", 90}, {"Elbow-60", 60}, {"Elbow-45", 45}, {"Elbow-30", 30}}));
 
@@ -64,7 +64,7 @@ const std::string kAngles = Catalogue(
 
 TEST(AngleSelection, StandardAngleTestNeedsNoCatalogue) {
   TempDir empty;
-  Pipedex p(std::make_shared<TestPlatform>(empty.path()));
+  Pipedex p(PlatformIn(empty.path()));
   ExpectAnswers(p, {
       {"GetConfigurationForAngle", {"90.5"}, R"("Angle_90")"}, {"GetConfigurationForAngle", {"89.01"}, R"("Angle_90")"},
       {"GetConfigurationForAngle", {"91"}, R"("NonStandard")"},  // a difference equal to the tolerance fails
