@@ -21,6 +21,13 @@ std::string InitialisationError(Pipedex& p) {
 }
 const std::string kParseError = "-2147220989 Pipedex: Error parsing Zenrod XML Data\r\n";
 
+// The text inside a hundred thousand levels of <n> elements.
+std::string Deep(const std::string& text) {
+  std::string open, close;
+  for (int i = 0; i < 100000; ++i) open += "<n>", close += "</n>";
+  return open + text + close;
+}
+
 TEST(HostileFiles, EntitiesAreNeitherExpandedNorFetched) {
   TempDir secretDir;
   std::string secret = secretDir.Write("secret.txt", "TOP-SECRET-CONTENT");
@@ -47,16 +54,13 @@ TEST(HostileFiles, EntitiesAreNeitherExpandedNorFetched) {
 }
 
 TEST(HostileFiles, NestingAHundredThousandLevelsDeep) {
-  const int depth = 100000;
-  std::string open, close;
-  for (int i = 0; i < depth; ++i) open += "<n>", close += "</n>";
-  const std::string deepSKEY = "<SKEY>" + open + "BW" + close + "</SKEY>";
+  const std::string deepSKEY = "<SKEY>" + Deep("BW") + "</SKEY>";
   Fixture f(Catalogue("<A_CPT><Pipes><Pipe>" + deepSKEY + "</Pipe></Pipes></A_CPT><A_SKEY>" + deepSKEY +
-                      "</A_SKEY><SYMBOLS>" + open + close + "</SYMBOLS>"));
+                      "</A_SKEY><SYMBOLS>" + Deep("") + "</SYMBOLS>"));
   // A language variant whose SKEY is just as deep: its node path carries the
   // whole text, and XPath compares it against the deep system element.
   f.dir.Write("SystemPipedex.en.xml",
-              Catalogue("<A_SKEY><SKEY Description=\"deep\">" + open + "BW" + close + "</SKEY></A_SKEY>"));
+              Catalogue("<A_SKEY><SKEY Description=\"deep\">" + Deep("BW") + "</SKEY></A_SKEY>"));
   EXPECT_EQ(f.pipedex.GroupCount(), 1);
   EXPECT_EQ(f.pipedex.SKEYCount(), 1);
   EXPECT_EQ(f.pipedex.GetSKEY(1), "BW");
@@ -114,12 +118,10 @@ TEST(HostileFiles, ProjectFilesAreReadTheSameWay) {
   EXPECT_THAT(Raised([&] { f.pipedex.LoadProjectXML(f.dir.Write("p.xml", "<ZENROD-ISOMETRICS-DATA>\xFF</ZENROD-ISOMETRICS-DATA>")); }),
               StartsWith("-2147220973 Pipedex: Error parsing Project XML Data\r\nAn invalid character"));
   // Deep nesting and entities inside overlay sections are merged as they are.
-  std::string open, close;
-  for (int i = 0; i < 100000; ++i) open += "<n>", close += "</n>";
   EXPECT_TRUE(f.pipedex.LoadProjectXML(f.dir.Write(
       "deep.xml", "<!DOCTYPE ZENROD-ISOMETRICS-DATA [<!ENTITY file SYSTEM \"" + secret +
-                      "\">]><ZENROD-ISOMETRICS-DATA><U_CPT><Deep Note=\"&file;\"><Bend>" + open + close +
-                      "<SKEY>&file;</SKEY></Bend></Deep></U_CPT><U_SKEY><SKEY>" + open + "DE" + close +
+                      "\">]><ZENROD-ISOMETRICS-DATA><U_CPT><Deep Note=\"&file;\"><Bend>" + Deep("") +
+                      "<SKEY>&file;</SKEY></Bend></Deep></U_CPT><U_SKEY><SKEY>" + Deep("DE") +
                       "</SKEY></U_SKEY></ZENROD-ISOMETRICS-DATA>")));
   EXPECT_EQ(f.pipedex.GroupCount(), 2);
   EXPECT_EQ(f.pipedex.GetSKEY(1), "DE");

@@ -89,20 +89,17 @@ TEST(BuildInternalLists, IndexesAMessyCatalogueWithoutFailing) {
   EXPECT_STREQ(s.SKEYTags.Item("ELBW").Node.attribute("Description").value(), "last");
   EXPECT_STREQ(s.DefaultEndPrepTags.Item("elbw").Node.parent().name(), "SKEYLIST");
 
+  // Each mapping as "IDF number base", with "display" when exported by display name; "-" for none.
   const model::AttList& map = s.AttMap;
-  EXPECT_EQ(map.Item("WEIGHT")->IDFAttribute, "40");
-  EXPECT_TRUE(map.Item("WEIGHT")->UseDisplayName);
-  EXPECT_EQ(map.Item("BOTH")->Number, 1);
-  EXPECT_EQ(map.Item("FAMILY"), nullptr);
-  EXPECT_EQ(map.Item("TEXTS")->Number, 0);
-  EXPECT_EQ(map.Item("TEXTS")->AttBase, 2);
-  EXPECT_EQ(map.Item("HUGE"), nullptr);
-  EXPECT_EQ(map.Item("DEFAULTS")->Number, -1);
-  EXPECT_EQ(map.Item(""), nullptr);  // PCF="" is a mapping without a key
-  EXPECT_EQ(map.Item(std::int64_t{5})->IDFAttribute, "-1");
-  EXPECT_EQ(map.Item("HIDDEN")->Number, -1);
+  auto mapped = [](const model::AttLookup* a) {
+    if (!a) return std::string("-");
+    return std::string(a->IDFAttribute).append(" ") + std::to_string(a->Number) + " " + std::to_string(a->AttBase) + (a->UseDisplayName ? " display" : "");
+  };
+  std::string all;
+  for (const char* key : {"WEIGHT", "BOTH", "FAMILY", "TEXTS", "HUGE", "DEFAULTS", "", "HIDDEN"}) all += mapped(map.Item(key)) + "|";
+  EXPECT_EQ(all, "40 1 0 display|42 1 0|-|500 0 2|-|-1 -1 -1|-| -1 -1|");  // PCF="" is a mapping without a key
+  EXPECT_EQ(mapped(map.Item(std::int64_t{5})) + "|" + mapped(map.Item(std::int64_t{7})), "-1 1 0| -1 -1");
   EXPECT_EQ(map.Count(), 7);  // WEIGHT BOTH TEXTS DEFAULTS "" hidden, and the unkeyed suppression
-  EXPECT_EQ(map.Item(std::int64_t{7})->Number, -1);
 }
 
 TEST(BuildInternalLists, MissingSectionsGiveEmptyListsAndNoRootFailsTheBuild) {

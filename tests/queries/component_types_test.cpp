@@ -71,20 +71,15 @@ TEST(ElementNamesAsData, NamespacePrefixesAreNotPartOfTheName) {
   <ns:Extras Colour="blue"><ns:GIZMO PCFTYPE="ns:ELBOW" Configuration="Angle_90"><SKEY>GZBW</SKEY></ns:GIZMO></ns:Extras>
 </A_CPT>
 <A_PCFIDF xmlns:ns="urn:extras"><ns:WIDGET><IDF>7</IDF></ns:WIDGET></A_PCFIDF>)"));
-  Pipedex& p = f.pipedex;
-  EXPECT_EQ(p.GetGroup(1), "Extras");
-  EXPECT_EQ(p.FindComponentTypes("Extras", "", ""), 1);
-  EXPECT_EQ(p.GetComponentType(1), "GIZMO");
-  EXPECT_EQ(p.FindComponentTypes("Extras", "Configuration", "angle_90"), 1);
-  EXPECT_EQ(p.FindComponentTypes("Extras", "SKEY", "GZBW"), 1);
-  std::string group, pcf, cfg, description;
-  ASSERT_TRUE(p.GetComponentTypeData("gizmo", group, pcf, cfg, description));
-  EXPECT_EQ(group + "|" + pcf, "Extras|ns:ELBOW");  // attribute values stay as written
-  EXPECT_EQ(p.GetGroupAttribute("Extras", "Colour"), "blue");
-  EXPECT_EQ(p.FindPCFTYPEs("", 7), 1);
-  EXPECT_EQ(p.GetPCFTYPE(1), "WIDGET");
-  EXPECT_EQ(p.FindPCFTYPEs("", 999), 1);
-  EXPECT_EQ(p.GetPCFTYPE(1), "WIDGET");
+  ExpectAnswers(f.pipedex, {
+      {"GetGroup", {"1"}, R"("Extras")"}, {"FindComponentTypes", {"Extras", "", ""}, "1"},
+      {"GetComponentType", {"1"}, R"("GIZMO")"}, {"FindComponentTypes", {"Extras", "Configuration", "angle_90"}, "1"},
+      {"FindComponentTypes", {"Extras", "SKEY", "GZBW"}, "1"},
+      {"GetComponentTypeData", {"gizmo"}, R"(true "Extras" "ns:ELBOW" "Angle_90" "")"},  // attribute values stay as written
+      {"GetGroupAttribute", {"Extras", "Colour"}, R"("blue")"},
+      {"FindPCFTYPEs", {"", "7"}, "1"}, {"GetPCFTYPE", {"1"}, R"("WIDGET")"},
+      {"FindPCFTYPEs", {"", "999"}, "1"}, {"GetPCFTYPE", {"1"}, R"("WIDGET")"},
+  });
 }
 
 }  // namespace
