@@ -26,9 +26,9 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
   dir.Write("cat/SystemPipedex.de.xml", Catalogue("<A_CPT><Pipes Description=\"Gerade Rohre\"/></A_CPT>"));
   dir.Write("bad/broken.xml", Catalogue("<A_CPT>\n  <Pipes></Pipe>\n</A_CPT>"));
   dir.Write("tree/SystemPipedex.xml",
-            Catalogue("<A_CPT><Pipes><Pipe PCFTYPE='PIPE' Configuration='Straight'/></Pipes><Elbows>"
-                      "<Elbow-90 PCFTYPE='ELBOW' Configuration='Angle_90'><SKEY>EL**</SKEY><SKEY>ELBW</SKEY></Elbow-90>"
-                      "<Bögen-Spezial PCFTYPE='ELBOW'><SKEY>ELSP</SKEY></Bögen-Spezial></Elbows><Empty/></A_CPT>"));
+            Catalogue("<A_CPT><Elbows><Elbow-90 PCFTYPE='ELBOW' Configuration='Angle_90'><SKEY>EL**</SKEY>"
+                      "<SKEY>ELBW</SKEY></Elbow-90><Bögen-Spezial PCFTYPE='ELBOW'><SKEY>ELSP</SKEY></Bögen-Spezial>"
+                      "</Elbows><Empty/></A_CPT>"));
   dir.Write("novalue.reg", "[HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings]\n");
   dir.Write("elsewhere.reg", "[HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings]\n\"DataPath\"=\"/no/x.xml\"\n");
   const std::string sample = "--component-dir " + Quote(SampleDataDir()) + " --locale en_US ";
@@ -68,8 +68,6 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
       {"PIPEDEX_CATALOGUE=$D/cat/plant.xml pipedex groups --locale de_AT", 0, "1      Pipes   Gerade Rohre\n"},
       {"--catalogue $D/cat/plant.xml dump $D/cat/plant.xml", 1, "loaded; give --force to overwrite it\n"},
       {"--catalogue $D/cat/plant.xml dump -", 0, "<Spool />"},
-      {"--catalogue $D/cat/missing.xml groups", 1,
-       "error 0x80040202 (Pipedex): Data file specified in registry ( $D/cat/missing.xml )not found"},
       {"--catalogue $D/bad/broken.xml skeys", 1,
        "$D/bad/broken.xml:4:12: error: the file does not parse: Start-end tags mismatch [parse]\n"},
       {"--catalogue $D/bad/broken.xml check --json", 1,
@@ -78,8 +76,6 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
       {"--component-dir $D/tree tree", 0,
        "Group / component type   PCF type  Configuration  SKEYs\n"
        "-----------------------  --------  -------------  -----\n"
-       "Pipes\n"
-       "└─ Pipe                  PIPE      Straight\n"
        "Elbows\n"
        "├─ Elbow-90              ELBOW     Angle_90       EL** ELBW\n"
        "└─ Bögen-Spezial         ELBOW                    ELSP\n"
@@ -91,9 +87,7 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
        R"("","SKEYs":["ELSP"]}]}])"},
       {"--component-dir $D/tree tree --group Valves", 1,
        "pipedex: no group named \"Valves\" (pipedex groups lists the groups)\n"},
-      {"--component-dir $D/tree call SystemXMLPath", 0, R"({"result":"$D/tree/SystemPipedex.xml"})"},
       // Component errors: on stderr alone, in hexadecimal or as JSON, with where the tool looked.
-      {"--component-dir $D --registry $D/none.reg info 2>&1 >/dev/null", 1, kNoCatalogue + "$D/none.reg (missing)" + kAdvice},
       {"--component-dir $D tree 2>&1 >/dev/null", 1,
        kNoCatalogue + "/nonexistent/registry.reg (missing)" + kAdvice},
       {"--component-dir $D tree --json 2>&1 >/dev/null", 1,
@@ -107,8 +101,7 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
        "$D/elsewhere.reg (DataPath \"/no/x.xml\")" + kAdvice},
       {"echo \"stdout [$(pipedex --component-dir $D info 2>/dev/null)]\"", 0, "stdout []\n"},
       // The machine-facing commands keep to the component's answer alone, and a batch goes on after it.
-      {"--component-dir $D call GroupCount", 1, R"({"error":{"number":-2147220991,"source":"Pipedex",)"},
-      {"echo \"[$(pipedex --component-dir $D call GroupCount 2>&1)]\"", 0, "application directory\"}}]\n"},
+      {"out=$(pipedex --component-dir $D call GroupCount 2>&1); echo \"[$out] $?\"", 0, "application directory\"}}] 1\n"},
       {R"(printf '%s\n' '{"call": "SystemXMLPath"}' '{"call": "GroupCount"}' | pipedex --component-dir $D batch)", 0,
        "application directory\"}}\n{\"error\":{\"number\":-2147220991,\"source\":\"Pipedex\","},
   };
