@@ -49,7 +49,6 @@ TEST(CliCompletion, CompletesSubcommandsOptionsAndFolders) {
       {"pipedex --reg", "--registry"},
       {"pipedex --registry x.reg tr", "tree"},
       {"pipedex tree --", "--group --help --json"},
-      {"pipedex ch", "check"},
       {"pipedex check --", "--help --json --strict"},
       {"pipedex describe GetSKEY", "GetSKEY GetSKEYAttribute GetSKEYData"},
       {"pipedex --catalogue " + dir.path() + "/catalogues/Sys", dir.path() + "/catalogues/SystemPipedex.xml"},
