@@ -3,17 +3,13 @@
 // command answers it.
 
 #include <cstdlib>
-#include <filesystem>
 #include <sstream>
 
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   using namespace pipedex::fuzz;
-  static const Harness harness;
-  for (const char* file : {"SystemPipedex.xml", "project.xml"})
-    std::filesystem::copy_file(PIPEDEX_SAMPLE_DATA "/SystemPipedex.xml", harness.scratch.File(file),
-                               std::filesystem::copy_options::overwrite_existing);
+  static const Harness harness{"SystemPipedex.xml", "project.xml"};
   harness.scratch.Remove("dump.xml");
 
   auto instance = harness.NewInstance();

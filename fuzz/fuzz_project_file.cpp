@@ -2,17 +2,13 @@
 // LoadProjectXML (or, for inputs of odd length, found beside the system file
 // and merged during initialisation), then every operation is called.
 
-#include <filesystem>
-
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   using namespace pipedex::fuzz;
-  static const Harness harness;
+  static const Harness harness{"SystemPipedex.xml"};
   const std::string project(reinterpret_cast<const char*>(bytes), size);
   const bool beside = size % 2 == 1;
-  std::filesystem::copy_file(PIPEDEX_SAMPLE_DATA "/SystemPipedex.xml", harness.scratch.File("SystemPipedex.xml"),
-                             std::filesystem::copy_options::overwrite_existing);
   harness.scratch.Write("project.xml", project);
   if (beside) harness.scratch.Write("ProjectPipedex.xml", project);
   else harness.scratch.Remove("ProjectPipedex.xml");

@@ -3,11 +3,9 @@
 
 #include <filesystem>
 
+#include "fuzz_support.h"
 #include "platform/registry.h"
 #include "platform/registry_file.h"
-#include "pipedex/pipedex.h"
-#include "pipedex/platform.h"
-#include "temp_dir.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   using namespace pipedex;
@@ -37,9 +35,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     if (std::filesystem::exists(value->text, ec) || ec) return 0;
   }
   Pipedex instance(platform);
-  try {
-    instance.SystemXMLPath();
-  } catch (const Error&) {
-  }
+  fuzz::Loads(instance);
   return 0;
 }

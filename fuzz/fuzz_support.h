@@ -7,6 +7,9 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
 #include <limits>
 
 #include "operation_sweep.h"
@@ -17,6 +20,16 @@ namespace pipedex::fuzz {
 using testing::OperationSweep;
 
 struct Harness {
+  // Writes the shipped catalogue into the scratch folder under each of the
+  // names, once: the operations write nothing there but dump.xml. (Streams,
+  // unlike std::filesystem::copy_file, retry a read or write that the
+  // fuzzer's timer signal interrupts.)
+  explicit Harness(std::initializer_list<const char*> sampleCopies = {}) {
+    std::ifstream in(PIPEDEX_SAMPLE_DATA "/SystemPipedex.xml", std::ios::binary);
+    const std::string sample{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    for (const char* name : sampleCopies) scratch.Write(name, sample);
+  }
+
   testing::TempDir scratch{std::filesystem::is_directory("/dev/shm") ? "/dev/shm"
                                                                      : std::filesystem::temp_directory_path().string()};
   OperationSweep sweep{scratch.path()};

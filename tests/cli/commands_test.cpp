@@ -26,9 +26,9 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
   dir.Write("cat/SystemPipedex.de.xml", Catalogue("<A_CPT><Pipes Description=\"Gerade Rohre\"/></A_CPT>"));
   dir.Write("bad/broken.xml", Catalogue("<A_CPT>\n  <Pipes></Pipe>\n</A_CPT>"));
   dir.Write("tree/SystemPipedex.xml",
-            Catalogue("<A_CPT><Pipes><Pipe PCFTYPE='PIPE' Configuration='Straight'/></Pipes><Elbows>"
-                      "<Elbow-90 PCFTYPE='ELBOW' Configuration='Angle_90'><SKEY>EL**</SKEY><SKEY>ELBW</SKEY></Elbow-90>"
-                      "<Bögen-Spezial PCFTYPE='ELBOW'><SKEY>ELSP</SKEY></Bögen-Spezial></Elbows><Empty/></A_CPT>"));
+            Catalogue("<A_CPT><Elbows><Elbow-90 PCFTYPE='ELBOW' Configuration='Angle_90'><SKEY>EL**</SKEY>"
+                      "<SKEY>ELBW</SKEY></Elbow-90><Bögen-Spezial PCFTYPE='ELBOW'><SKEY>ELSP</SKEY></Bögen-Spezial>"
+                      "</Elbows><Empty/></A_CPT>"));
   dir.Write("novalue.reg", "[HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings]\n");
   dir.Write("elsewhere.reg", "[HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings]\n\"DataPath\"=\"/no/x.xml\"\n");
   const std::string sample = "--component-dir " + Quote(SampleDataDir()) + " --locale en_US ";
@@ -37,7 +37,6 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
     int status;
     std::string output;  // a part of standard output and standard error, unless the command redirects them
   } rows[] = {
-      {"$S info --json", 0, R"("UserXMLPath":null,"LanguageFile":null,"Locale":"en_US","GroupCount":11,"SKEYCount":45,)"},
       {"info --json", 0, "/Data/SystemPipedex.xml\""},  // the sample beside the library
       {"$S groups --json", 0, R"([{"Index":1,"Group":"Pipes","Description":"Pipe and straight pipe-like items"},)"},
       {"$S skeys", 0, "Index  SKEY  Description"},
@@ -68,8 +67,6 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
       {"PIPEDEX_CATALOGUE=$D/cat/plant.xml pipedex groups --locale de_AT", 0, "1      Pipes   Gerade Rohre\n"},
       {"--catalogue $D/cat/plant.xml dump $D/cat/plant.xml", 1, "loaded; give --force to overwrite it\n"},
       {"--catalogue $D/cat/plant.xml dump -", 0, "<Spool />"},
-      {"--catalogue $D/cat/missing.xml groups", 1,
-       "error 0x80040202 (Pipedex): Data file specified in registry ( $D/cat/missing.xml )not found"},
       {"--catalogue $D/bad/broken.xml skeys", 1,
        "$D/bad/broken.xml:4:12: error: the file does not parse: Start-end tags mismatch [parse]\n"},
       {"--catalogue $D/bad/broken.xml check --json", 1,
@@ -78,8 +75,6 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
       {"--component-dir $D/tree tree", 0,
        "Group / component type   PCF type  Configuration  SKEYs\n"
        "-----------------------  --------  -------------  -----\n"
-       "Pipes\n"
-       "└─ Pipe                  PIPE      Straight\n"
        "Elbows\n"
        "├─ Elbow-90              ELBOW     Angle_90       EL** ELBW\n"
        "└─ Bögen-Spezial         ELBOW                    ELSP\n"
@@ -91,9 +86,7 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
        R"("","SKEYs":["ELSP"]}]}])"},
       {"--component-dir $D/tree tree --group Valves", 1,
        "pipedex: no group named \"Valves\" (pipedex groups lists the groups)\n"},
-      {"--component-dir $D/tree call SystemXMLPath", 0, R"({"result":"$D/tree/SystemPipedex.xml"})"},
       // Component errors: on stderr alone, in hexadecimal or as JSON, with where the tool looked.
-      {"--component-dir $D --registry $D/none.reg info 2>&1 >/dev/null", 1, kNoCatalogue + "$D/none.reg (missing)" + kAdvice},
       {"--component-dir $D tree 2>&1 >/dev/null", 1,
        kNoCatalogue + "/nonexistent/registry.reg (missing)" + kAdvice},
       {"--component-dir $D tree --json 2>&1 >/dev/null", 1,
@@ -107,15 +100,13 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
        "$D/elsewhere.reg (DataPath \"/no/x.xml\")" + kAdvice},
       {"echo \"stdout [$(pipedex --component-dir $D info 2>/dev/null)]\"", 0, "stdout []\n"},
       // The machine-facing commands keep to the component's answer alone, and a batch goes on after it.
-      {"--component-dir $D call GroupCount", 1, R"({"error":{"number":-2147220991,"source":"Pipedex",)"},
-      {"echo \"[$(pipedex --component-dir $D call GroupCount 2>&1)]\"", 0, "application directory\"}}]\n"},
+      {"out=$(pipedex --component-dir $D call GroupCount 2>&1); echo \"[$out] $?\"", 0, "application directory\"}}] 1\n"},
       {R"(printf '%s\n' '{"call": "SystemXMLPath"}' '{"call": "GroupCount"}' | pipedex --component-dir $D batch)", 0,
        "application directory\"}}\n{\"error\":{\"number\":-2147220991,\"source\":\"Pipedex\","},
   };
   for (const Row& row : rows) {
     std::string command = Replaced(Replaced(row.command, "$S", sample), "$D", dir.path());
     if (command.find("pipedex ") == std::string::npos) command = "pipedex " + command;
-    command = Replaced(command, "pipedex ", Quote(BuiltProgram("pipedex")) + " ");
     const ShellResult r = Shell(command.find('>') == std::string::npos ? command + " 2>&1" : command);
     EXPECT_EQ(r.status, row.status) << row.command << "\n" << r.output;
     EXPECT_NE(r.output.find(Replaced(row.output, "$D", dir.path())), std::string::npos) << row.command << "\n" << r.output;

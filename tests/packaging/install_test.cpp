@@ -1,6 +1,6 @@
 // `cmake --install` of this build: what lands where under the prefix, the
-// links of the installed guides, and the installed registry file and .pc file
-// (tools/check-install.sh runs the installed programs).
+// links of the installed guides, the installed registry file, the Python
+// package and the .pc file (tools/check-install.sh runs the installed programs).
 
 #include <gtest/gtest.h>
 
@@ -58,6 +58,12 @@ TEST(Install, PutsTheWholePackageUnderThePrefix) {
   const std::string registry = prefix + "/share/pipedex/registry.reg";
   EXPECT_EQ(ReadFile(registry), Replaced(ReadSource("docs/examples/registry.reg"), "/opt/pipedex", prefix));
 
+#ifdef PIPEDEX_PYTHON_EXECUTABLE  // the Python package imports from the prefix and finds the catalogue there
+  const std::string python = std::string("PYTHONPATH=").append(Quote(prefix + "/" PIPEDEX_PYTHON_INSTALL_DIR))
+      .append(" PIPEDEX_REGISTRY=").append(Quote(registry)).append(" '" PIPEDEX_PYTHON_EXECUTABLE "' -c ")
+      .append(Quote("import pipedex; print(pipedex.__file__); print(pipedex.Pipedex().GetSKEYData('ELBW').Description)"));
+  EXPECT_EQ(Shell(python).output, prefix + "/lib/python3/dist-packages/pipedex/__init__.py\nElbow, butt-welded\n");
+#endif
   if (Shell("command -v pkg-config").status != 0) return;
   const std::string pkgConfig = "PKG_CONFIG_PATH=" + Quote(lib + "/pkgconfig") + " pkg-config ";
   EXPECT_EQ(Shell(pkgConfig + "--modversion pipedex").output, std::string(PIPEDEX_VERSION) + "\n");

@@ -37,24 +37,22 @@ std::map<std::string, std::vector<std::string>> HeaderMembers() {
 TEST(ProtocolTable, NamesTheHeadersMembersAndTheGuidesOperations) {
   const cli::OperationTable table = cli::BuildOperationTable();
   const auto header = HeaderMembers();
-  std::set<std::string> inTable, inHeader;
+  std::map<std::string, std::vector<std::string>> inTable;  // a property has the parameter of its setter
+  std::set<std::string> names;
   for (const auto& [name, op] : table.operations()) {
-    inTable.insert(name);
-    std::vector<std::string> params;
+    names.insert(name);
+    std::vector<std::string>& params = inTable[name];
     for (const cli::Param& p : op.params) params.push_back(p.name);
-    if (header.count(name) && !table.FindSetter(name)) {
-      EXPECT_EQ(params, header.at(name)) << name;
-    }
+    if (table.FindSetter(name) && header.count(name)) params = header.at(name);
   }
-  for (const auto& [name, params] : header) inHeader.insert(name);
-  EXPECT_EQ(inTable, inHeader);
+  EXPECT_EQ(inTable, header);
 
   const std::string guide = ReadFile(PIPEDEX_SOURCE_DIR "/docs/api.md");
   const std::string byArea = guide.substr(guide.find("## The operations by area"));
   std::set<std::string> inGuide;
   const std::regex name("`(\\w+)`");
   for (std::sregex_iterator it(byArea.begin(), byArea.end(), name), end; it != end; ++it) inGuide.insert((*it)[1]);
-  EXPECT_EQ(inTable, inGuide);
+  EXPECT_EQ(names, inGuide);
 }
 
 }  // namespace
