@@ -16,7 +16,7 @@ const std::string kCatalogue = Catalogue(R"(
 <A_PCFIDF>
   <VALVE-X><IDF>150</IDF><DEFAULT/></VALVE-X>
   <VALVE><IDF>150</IDF><IDF>160</IDF></VALVE>
-  <MISC><IDF>160</IDF></MISC>
+  <MISC><IDF>160</IDF><REMARK>150</REMARK></MISC>
   <AAA><IDF>170</IDF></AAA><BBB><IDF>170</IDF><DEFAULT/></BBB>
   <VALVE/>
 </A_PCFIDF>
