@@ -160,18 +160,21 @@ std::string PCFTypesFound(Draw& d, const std::string&) {
   for (std::int32_t i = 1, n = p.FindPCFTYPEs("XX**", 999); i <= n; ++i) out += p.GetPCFTYPE(i) + "|";
   return out;
 }
-// The text the tokens of the catalogue words make, each once, and whether it holds the probe alone and as a token.
+// The text the tokens of the catalogue words make, each once, and whether it holds the probe alone, as a token,
+// and with a "~" after it only.
 std::string TokensBySearch(Draw& d, const std::string& p) {
   std::string t;
   for (const auto& w : d.words) t += t.find("~" + w + "~") == std::string::npos ? "~" + w + "~" : "";
-  return std::to_string(t.find(p) != std::string::npos) + std::to_string(t.find("~" + p + "~") != std::string::npos);
+  return std::to_string(t.find(p) != std::string::npos) + std::to_string(t.find("~" + p + "~") != std::string::npos) +
+         std::to_string(t.find(p + "~") != std::string::npos);
 }
 std::string TokensByIndex(Draw& d, const std::string& p) {
   model::TokenIndex index;
   std::string t;
   for (const auto& w : d.words)
     if (!index.Contains(t, "~" + w + "~")) index.Append(t, "~" + w + "~");
-  return std::to_string(index.Contains(t, p)) + std::to_string(index.Contains(t, "~" + p + "~"));
+  return std::to_string(index.Contains(t, p)) + std::to_string(index.Contains(t, "~" + p + "~")) +
+         std::to_string(index.Contains(t, p + "~"));
 }
 std::string KeyBySearch(Draw& d, const std::string& p) {
   for (const auto& w : d.words)

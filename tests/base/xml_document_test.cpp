@@ -102,6 +102,8 @@ TEST(XmlDocument, FaultsAreLocatedAndWhatXmlAllowsLoads) {
       {"<a x='<'/>", "@1 [<a x='<'/>] The character '<' is not allowed"},
       {"<a x='&'/>", "@1 [<a x='&'/>] An ampersand must begin a reference"},
       {"<a>&nbsp;</a>", "@1 [<a>&nbsp;</a>] Reference to an undeclared entity"},
+      {"<!DOCTYPE a [<!ENTITY e ']>'>]><a>&f;</a>", "@1 [<!DOCTYPE a [<!ENTITY e ']>'>]><a>&f;</a>] Reference to an undeclared"},
+      {"<!DOCTYPE[<!ENTITY e 'x'>]><a d='&e;'/>", "ok &e;"},  // no blank before the subset
       {"<!DOCTYPE a SYSTEM 'a.dtd' [<!ENTITY e 'x'>]><a>&f;</a>", "@1 [<!DOCTYPE a SYSTEM 'a.dtd' [<!ENTITY e 'x'>]><a>&f;</a>] Reference to an undeclared"},
       {"<a>x]]>y</a>", "@1 [<a>x]]>y</a>] The text ']]>' is not allowed"},
       {"<a><!-- a -- b --></a>", "@1 [<a><!-- a -- b --></a>] The text '--' is not allowed inside a comment"},

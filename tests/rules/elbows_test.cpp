@@ -37,13 +37,13 @@ TEST(DefaultElbows, AnglesFromGeometry) {
 
   Fixture f(Catalogue("<A_CPT><G>" + OwnElbow("Odd", "0,0,0", "1,2,0") + OwnElbow("Straight", "0,0,0", "5,0,0") +
                       OwnElbow("Short", "0,0", "1,2,0") + OwnElbow("Text", "a,0,0", "1,2,0") +
-                      OwnElbow("Huge", "1e400,0,0", "1,2,0") +
+                      OwnElbow("Huge", "1e400,0,0", "1,2,0") + OwnElbow("Far", "1e200,0,0", "0,1e200,0") +
                       OwnElbow("Lifted", "0,0,0", "1,0,1", "<Note/>") +  // out of the plane, after another child
                       "<Point PCFTYPE='ELBOW' Configuration='NonStandard'><Default-Configuration/></Point>"
                       "<Ret PCFTYPE='ELBOW' Configuration='Return_2D'/><Elbow-NonStandard PCFTYPE='ELBOW'/>"
                       "<Plain PCFTYPE='ELBOW' Configuration='Nowhere'/></G></A_CPT>"));
-  // atan2(2, 1) is 63.4349...; failed geometry keeps the elbow with angle 0.
-  EXPECT_EQ(Elbows(f.pipedex), (E{{"Odd", 63.43}, {"Straight", 0}, {"Short", 0}, {"Text", 0}, {"Huge", 0}, {"Lifted", 45}, {"Point", 0},
+  // atan2(2, 1) is 63.4349...; failed geometry (a number beyond the double range on the way) keeps the elbow with angle 0.
+  EXPECT_EQ(Elbows(f.pipedex), (E{{"Odd", 63.43}, {"Straight", 0}, {"Short", 0}, {"Text", 0}, {"Huge", 0}, {"Far", 0}, {"Lifted", 45}, {"Point", 0},
                                   {"Plain", 0}}));
 }
 
