@@ -1,84 +1,89 @@
 #include "model/ctype_index.h"
 
+#include <stdexcept>
+
+#include "base/seeded_hash.h"
+
 namespace pipedex::model {
-namespace {
-const std::string_view* EmptyText() {
-  static const std::string_view empty;
-  return &empty;
-}
-const CTypeLookup& EmptyLookup() {
-  static const CTypeLookup empty;
-  return empty;
-}
-}  // namespace
 
-const std::string_view* NamePool::Intern(std::string_view name) {
-  if (name.empty()) return EmptyText();
-  // The name asked for last comes first, so that a name asked for in turn
-  // with others (an IDF record's DEFAULT marker) stays known.
-  const std::string_view* known = nullptr;
-  if (recent_[0] && *recent_[0] == name) return recent_[0];
-  if (recent_[1] && *recent_[1] == name) {
-    known = recent_[1];
-  } else {
-    names_.push_back(texts_.Add(name));
-    known = &names_.back();
+std::uint32_t NamePool::Intern(std::string_view name) {
+  if (name.empty()) return 0;
+  if (recent_ && names_[recent_ - 1] == name) return recent_;
+  const auto hash = static_cast<std::uint32_t>(hashing::Hash(name));
+  if (!table_.empty()) {
+    const std::size_t mask = table_.size() - 1;
+    for (std::size_t c = hash & mask; table_[c] != 0; c = (c + 1) & mask) {
+      const std::uint32_t n = table_[c];
+      if (hashes_[n - 1] == hash && names_[n - 1] == name) return recent_ = n;
+    }
   }
-  recent_[1] = recent_[0];
-  recent_[0] = known;
-  return known;
-}
-
-CTypeLookup& CTypeLookup::operator=(const CTypeLookup& other) {
-  KEY = other.KEY;
-  first_ = other.first_;
-  more_ = other.more_ ? std::make_unique<std::vector<Pair>>(*other.more_) : nullptr;
-  count_ = other.count_;
-  return *this;
-}
-
-void CTypeLookup::AddCptType(const std::string_view* newCptType, const std::string_view* newPCFTYPE) {
-  if (count_ == 0) {
-    first_ = {newCptType, newPCFTYPE};
+  if (names_.size() >= 0x7fffffffu) throw std::length_error("an index holds too many names");
+  names_.push_back(texts_.Add(name));
+  hashes_.push_back(hash);
+  const auto number = static_cast<std::uint32_t>(names_.size());
+  if (names_.size() * 2 > table_.size()) {
+    table_.assign(table_.empty() ? 64 : table_.size() * 2, 0);
+    for (std::uint32_t n = 1; n <= number; ++n) Place(n, hashes_[n - 1]);
   } else {
-    if (!more_) more_ = std::make_unique<std::vector<Pair>>();
-    more_->emplace_back(newCptType, newPCFTYPE);
+    Place(number, hash);
   }
-  ++count_;
+  return recent_ = number;
 }
 
-const CTypeLookup::Pair* CTypeLookup::PairAt(std::int64_t index) const {
-  if (index < 1 || index > nCpts()) return nullptr;
-  return index == 1 ? &first_ : &(*more_)[static_cast<std::size_t>(index - 2)];
+void NamePool::Place(std::uint32_t number, std::uint32_t hash) {
+  const std::size_t mask = table_.size() - 1;
+  std::size_t c = hash & mask;
+  while (table_[c] != 0) c = (c + 1) & mask;
+  table_[c] = number;
+}
+
+std::pair<std::uint32_t, std::uint32_t> CTypeLookup::PairAt(std::int64_t index) const {
+  if (index < 1 || index > count_) return {0, 0};
+  if (index == 1) return {entry_->CptType, entry_->PCFTYPE};
+  return index_->more_[entry_->More - 1][static_cast<std::size_t>(index - 2)];
 }
 
 std::string_view CTypeLookup::GetCptType(std::int64_t index) const {
-  const Pair* pair = PairAt(index);
-  return pair ? *pair->first : std::string_view();
+  return count_ ? index_->names_->Name(PairAt(index).first) : std::string_view();
 }
 
 std::string_view CTypeLookup::GetPCFTYPE(std::int64_t index) const {
-  const Pair* pair = PairAt(index);
-  return pair ? *pair->second : std::string_view();
+  return count_ ? index_->names_->Name(PairAt(index).second) : std::string_view();
 }
 
 void CTypeIndex::Add(std::string_view CptType, std::string_view PCFTYPE, std::string_view KEY) {
-  CTypeLookup& entry = items_.FindOrAppend(KEY, [](std::string_view key) {
-    CTypeLookup lookup;
-    lookup.KEY = key;
-    return lookup;
-  });
-  entry.AddCptType(names_->Intern(CptType), names_->Intern(PCFTYPE));
+  const std::uint32_t cptType = names_->Intern(CptType), pcfType = names_->Intern(PCFTYPE);
+  CTypeEntry& entry = items_.FindOrAppend(KEY, [](std::string_view) { return CTypeEntry{}; });
+  if (entry.Count == 0) {
+    entry.CptType = cptType;
+    entry.PCFTYPE = pcfType;
+  } else {
+    if (entry.More == 0) {
+      more_.emplace_back();
+      entry.More = static_cast<std::uint32_t>(more_.size());
+    }
+    more_[entry.More - 1].emplace_back(cptType, pcfType);
+  }
+  ++entry.Count;
 }
 
-const CTypeLookup& CTypeIndex::Item(std::string_view key) const {
-  const CTypeLookup* e = items_.Find(key);
-  return e ? *e : EmptyLookup();
+CTypeLookup CTypeIndex::At(std::size_t index) const {
+  CTypeLookup lookup;
+  lookup.KEY = items_.KeyAt(index);
+  lookup.index_ = this;
+  lookup.entry_ = &items_.EntryAt(index);
+  lookup.count_ = lookup.entry_->Count;
+  return lookup;
 }
 
-const CTypeLookup& CTypeIndex::Item(std::int64_t position) const {
-  const CTypeLookup* e = items_.At(position);
-  return e ? *e : EmptyLookup();
+CTypeLookup CTypeIndex::Item(std::string_view key) const {
+  const std::size_t index = items_.IndexOf(key);
+  return index == KeyedList<CTypeEntry>::kNone ? CTypeLookup() : At(index);
+}
+
+CTypeLookup CTypeIndex::Item(std::int64_t position) const {
+  if (position < 1 || position > Count()) return {};
+  return At(static_cast<std::size_t>(position - 1));
 }
 
 }  // namespace pipedex::model

@@ -17,60 +17,80 @@
 
 namespace pipedex::model {
 
-// The names index entries refer to, each kept once where it repeats one of
-// the two names asked for last (the SKEYs of one component type share its
-// names), "" never.
-// Their addresses never change while the pool lives.
+// The names index entries refer to, each kept once and known by a number
+// from 1 (0 is ""). Names never move or change while the pool lives.
 class NamePool {
  public:
-  const std::string_view* Intern(std::string_view name);
+  std::uint32_t Intern(std::string_view name);
+  std::string_view Name(std::uint32_t number) const { return number ? names_[number - 1] : std::string_view(); }
 
  private:
+  void Place(std::uint32_t number, std::uint32_t hash);
+
   TextStore texts_;
   std::deque<std::string_view> names_;
-  const std::string_view* recent_[2] = {nullptr, nullptr};
+  std::deque<std::uint32_t> hashes_;  // the low half of each name's hash, for growing the table
+  std::vector<std::uint32_t> table_;  // open addressing: a name's number, 0 when empty; at most half full
+  std::uint32_t recent_ = 0;          // the name asked for last: the SKEYs of one component type repeat it
 };
 
+// An entry as the index keeps it: the first pair in the entry itself (most
+// keys have only one), further pairs in a list of the index.
+struct CTypeEntry {
+  std::uint32_t CptType = 0, PCFTYPE = 0;  // name numbers in the index's pool
+  std::int32_t Count = 0;
+  std::uint32_t More = 0;  // 0, or a number from 1 into the index's further pairs
+};
+
+class CTypeIndex;
+
+// An entry as the index hands it out. It reads the index, so it is valid as
+// long as the index; its count is fixed when it is handed out, so pairs filed
+// after that (even under the same key) do not show in it.
 class CTypeLookup {
  public:
-  CTypeLookup() = default;
-  CTypeLookup(const CTypeLookup& other) { *this = other; }
-  CTypeLookup& operator=(const CTypeLookup& other);
-  CTypeLookup(CTypeLookup&&) noexcept = default;
-  CTypeLookup& operator=(CTypeLookup&&) noexcept = default;
-
   std::string_view KEY;  // the key as first filed, kept by the index
 
   std::int32_t nCpts() const { return count_; }
-  // Appends one pair of names kept by the index's pool; duplicates stay.
-  void AddCptType(const std::string_view* newCptType, const std::string_view* newPCFTYPE);
   // Pair number index (from 1); "" outside 1 to nCpts.
   std::string_view GetCptType(std::int64_t index) const;
   std::string_view GetPCFTYPE(std::int64_t index) const;
 
  private:
-  using Pair = std::pair<const std::string_view*, const std::string_view*>;
-  const Pair* PairAt(std::int64_t index) const;
-  // The first pair lies in the entry itself: most keys have only one.
-  Pair first_{nullptr, nullptr};
-  std::unique_ptr<std::vector<Pair>> more_;
+  friend class CTypeIndex;
+  // The two name numbers of a pair; 0 ("") for both outside 1 to nCpts.
+  std::pair<std::uint32_t, std::uint32_t> PairAt(std::int64_t index) const;
+
+  const CTypeIndex* index_ = nullptr;
+  const CTypeEntry* entry_ = nullptr;
   std::int32_t count_ = 0;
 };
 
-class CTypeIndex : public KeyedCollection<CTypeLookup> {
+class CTypeIndex : public KeyedCollection<CTypeEntry> {
  public:
   // An index with a pool of its own, or one it shares with other indexes.
   CTypeIndex() = default;
   explicit CTypeIndex(std::shared_ptr<NamePool> names) : names_(std::move(names)) {}
 
+  // Appends one pair under a key; duplicates stay.
   void Add(std::string_view CptType, std::string_view PCFTYPE, std::string_view KEY);
-  // The entry under a key, or an empty entry (nCpts 0) that is not stored.
-  // Its names live as long as the index (copies of the entry included).
-  const CTypeLookup& Item(std::string_view key) const;
-  const CTypeLookup& Item(std::int64_t position) const;
+  // The entry under a key, or an empty entry (nCpts 0).
+  CTypeLookup Item(std::string_view key) const;
+  CTypeLookup Item(std::int64_t position) const;
+
+  // Enumeration in filing order.
+  template <typename F>
+  void ForEach(F&& f) const {
+    for (std::size_t i = 0; i < static_cast<std::size_t>(Count()); ++i) f(At(i));
+  }
 
  private:
+  friend class CTypeLookup;
+  using Pair = std::pair<std::uint32_t, std::uint32_t>;
+  CTypeLookup At(std::size_t index) const;
+
   std::shared_ptr<NamePool> names_ = std::make_shared<NamePool>();
+  std::deque<std::vector<Pair>> more_;  // the pairs after an entry's first
 };
 
 }  // namespace pipedex::model

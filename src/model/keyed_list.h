@@ -143,6 +143,17 @@ class KeyedList {
 
   std::int32_t Count() const { return static_cast<std::int32_t>(entries_.size()); }
 
+  // Access by index (from 0), for entries that read their key from the list
+  // instead of holding it: the index of the entry under key (kNone when there
+  // is none), the entry at an index below Count(), and its key ("" without one).
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  std::size_t IndexOf(std::string_view key) const { return Lookup(keys::Probe(key)); }
+  const Entry& EntryAt(std::size_t index) const { return entries_[index]; }
+  std::string_view KeyAt(std::size_t index) const {
+    const Meta& m = meta_[index];
+    return m.length == kNoKey ? std::string_view() : KeyOf(m);
+  }
+
   // Enumeration in insertion order.
   template <typename F>
   void ForEach(F&& f) const {
@@ -150,7 +161,6 @@ class KeyedList {
   }
 
  private:
-  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
   static constexpr std::uint32_t kNoKey = static_cast<std::uint32_t>(-1);
   static constexpr std::uint32_t kAsciiKey = std::uint32_t{1} << 31;
 

@@ -1,33 +1,49 @@
 #include "model/tag_list.h"
 
 namespace pipedex::model {
-namespace {
-const TagXREF& EmptyTag() {
-  static const TagXREF empty;
-  return empty;
-}
-}  // namespace
 
 void TagList::Add(std::string_view Tag, pugi::xml_node Node, std::string_view SKEY) {
-  // The usual tag is the key itself: then the list keeps its text once.
+  // The usual tag is the key itself: then the entry holds no text of its own.
   bool added = false;
-  TagXREF& entry = items_.FindOrAppend(SKEY, [&](std::string_view key) {
+  std::string_view key;
+  pugi::xml_node& entry = items_.FindOrAppend(SKEY, [&](std::string_view stored) {
     added = true;
-    return TagXREF{Tag == key ? key : items_.Keep(Tag), Node};
+    key = stored;
+    return Node;
   });
-  if (added) return;
-  if (entry.Tag != Tag) entry.Tag = items_.Keep(Tag);
-  entry.Node = Node;
+  if (!added) {
+    entry = Node;
+    key = items_.KeyAt(items_.IndexOf(SKEY));  // filed again, which is rare: a second lookup
+  }
+  if (Tag == key) {
+    if (!otherTags_.empty()) otherTags_.erase(key.data());
+  } else {
+    auto other = otherTags_.find(key.data());
+    if (other == otherTags_.end()) {
+      otherTags_.emplace(key.data(), items_.Keep(Tag));
+    } else if (other->second != Tag) {
+      other->second = items_.Keep(Tag);
+    }
+  }
 }
 
-const TagXREF& TagList::Item(std::string_view key) const {
-  const TagXREF* e = items_.Find(key);
-  return e ? *e : EmptyTag();
+TagXREF TagList::At(std::size_t index) const {
+  const std::string_view key = items_.KeyAt(index);
+  if (!otherTags_.empty()) {
+    auto other = otherTags_.find(key.data());
+    if (other != otherTags_.end()) return {other->second, items_.EntryAt(index)};
+  }
+  return {key, items_.EntryAt(index)};
 }
 
-const TagXREF& TagList::Item(std::int64_t position) const {
-  const TagXREF* e = items_.At(position);
-  return e ? *e : EmptyTag();
+TagXREF TagList::Item(std::string_view key) const {
+  const std::size_t index = items_.IndexOf(key);
+  return index == KeyedList<pugi::xml_node>::kNone ? TagXREF{} : At(index);
+}
+
+TagXREF TagList::Item(std::int64_t position) const {
+  if (position < 1 || position > Count()) return {};
+  return At(static_cast<std::size_t>(position - 1));
 }
 
 }  // namespace pipedex::model

@@ -3,8 +3,10 @@
 // TagList: XML elements filed by name (component types, SKEYs, default end
 // preparation SKEYs). Filing a second element under a key replaces the first.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include <pugixml.hpp>
 
@@ -12,20 +14,31 @@
 
 namespace pipedex::model {
 
+// An entry as the list hands it out.
 struct TagXREF {
   std::string_view Tag;  // the name the element is known by, kept by the list
   pugi::xml_node Node;   // the element, or nothing
 };
 
-class TagList : public KeyedCollection<TagXREF> {
+// The list keeps only the element of an entry: its tag is its key, unless it
+// was filed again under another spelling of that key.
+class TagList : public KeyedCollection<pugi::xml_node> {
  public:
   // Files (Tag, Node) under the key SKEY; an entry already under that key gets
   // the new Tag and Node and keeps its key and position.
   void Add(std::string_view Tag, pugi::xml_node Node, std::string_view SKEY);
-  // The entry under a key, or an empty entry (Node nothing) that is not stored.
-  const TagXREF& Item(std::string_view key) const;
+  // The entry under a key, or an empty entry (Node nothing). Its Tag lives as
+  // long as the list.
+  TagXREF Item(std::string_view key) const;
   // The entry at a position from 1, or an empty entry.
-  const TagXREF& Item(std::int64_t position) const;
+  TagXREF Item(std::int64_t position) const;
+
+ private:
+  TagXREF At(std::size_t index) const;
+  // The tags that differ from their key, kept by the list, by the address of
+  // the key's text (which stays while the list lives, even when the entry is
+  // removed).
+  std::unordered_map<const char*, std::string_view> otherTags_;
 };
 
 }  // namespace pipedex::model

@@ -52,7 +52,8 @@ void AddSKEY(Impl& impl, const std::string& newSKEY, const std::string& Descript
     d.SKEYTags.Add(newSKEY, copy, newSKEY);
 
     // Every component type listing RefSKEY itself (not its generic form) lists the new SKEY.
-    // The entry is copied: filing the new SKEY may change or move it.
+    // The entry's count is fixed when it is handed out: pairs filed for the
+    // new SKEY do not join this walk, even when it is filed under the same key.
     const model::CTypeLookup users = d.SKEYIndex.Item(RefSKEY);
     for (std::int32_t i = 1; i <= users.nCpts(); ++i) {
       const std::string_view cptType = users.GetCptType(i);
