@@ -20,7 +20,7 @@ TEST(Text, CharactersNotBytes) {
 
 TEST(Text, NumbersReadAndWritten) {
   for (const char* yes : {"12", " -1.5 ", "2e3", ".5", "+7", "1.", "1E-2"}) EXPECT_TRUE(IsNumeric(yes)) << yes;
-  for (const char* no : {"", " ", ".", "e5", "1e", "12a", "- 1", "0x10"}) EXPECT_FALSE(IsNumeric(no)) << no;
+  for (const char* no : {"", " ", ".", "e5", "1e", "12a", "1e5x", "- 1", "0x10"}) EXPECT_FALSE(IsNumeric(no)) << no;
   for (auto [t, v] : {std::pair{"12abc", 12.0}, {"  -3.5x", -3.5}, {"abc", 0.0}, {"1e2z", 100.0}})
     EXPECT_EQ(LeadingNumber(t), v) << t;
   // Beyond the double range: infinities and zeros with the number's sign, as the C library reads them.

@@ -73,6 +73,7 @@ TEST(XmlDocument, EveryEncodingLoadsAsTheSameText) {
       {"<?xml version='1.0' encoding='LATIN1'?><a d=\"\xE4\"/>", "ok \u00E4"},
       {"<?xml version='1.0' encoding='ISO_8859-1'?><a d=\"\xE4\"/>", "ok \u00E4"},
       {"<?xml version='1.0'?><!-- encoding='latin1' --><a d=\"\xE4\"/>", "@1 [<?xml version='1.0'?><!-- encoding='latin1' --><a d=\"\xEF\xBF\xBD\"/>] An invalid character"},
+      {Declared("'zz'", "<a/>"), "@1 [<?xml version=\"1.0\" encoding='zz'?>] The encoding 'zz' is not supported"},
       {Declared("\"x-no-such-set\"", "\n<a/>"), "@1 [<?xml version=\"1.0\" encoding=\"x-no-such-set\"?>] The encoding 'x-no-such-set' is not supported or the text is not in it."},
       {Declared("\"windows-1252\"", "<a>\n\x8D</a>"), "@3 [] "},  // nothing of the line could be read
       {"<?xml version=\"1.0\" encoding=\"UTF-8<a/>", "@1 [<?xml version=\"1.0\" encoding=\"UTF-8<a/>] The XML declaration is not closed."},
@@ -137,7 +138,7 @@ TEST(XmlDocument, FaultsAreLocatedAndWhatXmlAllowsLoads) {
       {"<?xml version='1.1' encoding='UTF-8' standalone='yes' ?><a/>", "ok "},
       {"<!DOCTYPE a [<!ENTITY e 'x'>]><a d='&e;'/>", "ok &e;"},
       {"<?xml-stylesheet href='s'?><a/><!-- after --><?pi after?>\n", "ok "},
-      {"<a d='&#x9;&#xA0;&#x10FFFF;'><![CDATA[]]]]></a>", "ok \t\u00A0\U0010FFFF"},
+      {"<a d='&#x9;&#xA0;&#xa0;&#x10FFFF;'><![CDATA[]]]]></a>", "ok \t\u00A0\u00A0\U0010FFFF"},
       {"<a><!----></a>", "ok "},
       {"\xEF\xBB\xBF<a d='&lt;&gt;&amp;&apos;&quot;'/>", "ok <>&'\""},
       {"<a d='\t\r\n\x7F\u00A0\U0010FFFD'/>", "ok   \x7F\u00A0\U0010FFFD"},
