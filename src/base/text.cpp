@@ -154,10 +154,6 @@ std::string Mid(std::string_view s, std::size_t start, std::size_t n) {
 
 std::string CharAt(std::string_view s, std::size_t index) { return Mid(s, index, 1); }
 
-bool EndsWith(std::string_view s, std::string_view suffix) {
-  return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
-}
-
 bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
 bool IsDigitAt(std::string_view s, std::size_t index) {

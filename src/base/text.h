@@ -34,7 +34,6 @@ std::string Right(std::string_view s, std::size_t n);
 std::string Mid(std::string_view s, std::size_t start, std::size_t n = std::string_view::npos);
 // The character at position index (0-based) as text, "" past the end.
 std::string CharAt(std::string_view s, std::size_t index);
-bool EndsWith(std::string_view s, std::string_view suffix);
 bool StartsWith(std::string_view s, std::string_view prefix);
 // Whether the character at position index is one of the digits 0 to 9.
 bool IsDigitAt(std::string_view s, std::size_t index);
