@@ -39,7 +39,7 @@ class NamePool {
 struct CTypeEntry {
   std::uint32_t CptType = 0, PCFTYPE = 0;  // name numbers in the index's pool
   std::int32_t Count = 0;
-  std::uint32_t More = 0;  // 0, or a number from 1 into the index's further pairs
+  std::uint32_t More = 0;  // where the further pairs are in the index (counted from one), or none
 };
 
 class CTypeIndex;
