@@ -43,10 +43,8 @@ bool LoadText(pugi::xml_document& doc, std::string_view bytes, ParseError& error
 // break, the reason, "Line   : ", the line number, a line break, "Source : ", the source line.
 std::string ParseErrorFrame(std::string_view leading, const ParseError& error);
 
-// The character data of a node and all its descendants, concatenated
-// (an attribute's value for an attribute).
+// The character data of a node and all its descendants, concatenated.
 std::string Text(pugi::xml_node node);
-std::string Text(const pugi::xpath_node& node);
 // Why a caller's text cannot stand in a document ("" when it can): it is
 // not valid UTF-8, or holds a character XML does not allow (a zero byte,
 // another control character than tab, line feed and carriage return, U+FFFE, U+FFFF).

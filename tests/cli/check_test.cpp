@@ -24,7 +24,8 @@ std::string Findings(const std::vector<Finding>& findings, const std::string& fo
   std::string out;
   for (const Finding& f : findings) {
     std::string file = f.file.substr(folder.size() + 1);
-    out += file + ":" + std::to_string(f.line) + ":" + std::to_string(f.column) + " " + f.code + "\n";
+    out += file + ":" + std::to_string(f.line) + ":" + std::to_string(f.column) + " " + f.code +
+           (f.severity == "warning" ? " (warning)" : "") + "\n";
   }
   return out;
 }
@@ -33,12 +34,12 @@ TEST(CheckCatalogue, FindsEachMistakeAtItsPlace) {
   struct Row {
     std::string file;      // the file the fragment goes into (the system file holds the definitions)
     std::string fragment;  // from line 4; for "f.xml", checked alone, the whole file
-    std::string expected;  // "FILE:LINE:COLUMN code" lines
+    std::string expected;  // "FILE:LINE:COLUMN code" lines, warnings marked
   } rows[] = {
       {"sys.xml", kTypes, ""},
-      {"sys.xml", "<A_CPT/><A_CPT/>", "sys.xml:4:9 duplicate-section\n"},
+      {"sys.xml", "<A_CPT/><A_CPT/>", "sys.xml:4:9 duplicate-section (warning)\n"},
       {"sys.xml", "<A_CPT><G><T Configuration=\"NonStandard\"/></G></A_CPT>", "sys.xml:4:11 missing-geometry\n"},
-      {"sys.xml", "<A_CPT><G><T/></G>\n<H><T/></H></A_CPT>", "sys.xml:5:4 duplicate-name\n"},
+      {"sys.xml", "<A_CPT><G><T/></G>\n<H><T/></H></A_CPT>", "sys.xml:5:4 duplicate-name (warning)\n"},
       {"sys.xml",
        "<A_DEFAULT_ENDPREP><SKEYLIST><SKEY>ZZBW</SKEY><CP_1_PREP>XX--</CP_1_PREP><CP_2_PREP>**--</CP_2_PREP>"
        "</SKEYLIST></A_DEFAULT_ENDPREP>",
@@ -53,12 +54,14 @@ TEST(CheckCatalogue, FindsEachMistakeAtItsPlace) {
        "<PLOTRA-ATTRIBUTES><ATT PCFBASE=\"A\" NUMBER=\"5\" BASE=\"1\"/><ATT PCFBASE=\"a\" NUMBER=\"2\" BASE=\"4\"/>"
        "<ATT PCFBASE=\"A\" NUMBER=\"2\" BASE=\"5\"/><ATT PCFBASE=\"A\" NUMBER=\"1\" BASE=\"7\"/></PLOTRA-ATTRIBUTES>",
        "sys.xml:4:58 overlapping-family\nsys.xml:4:96 overlapping-family\nsys.xml:4:96 overlapping-family\n"},  // ranges' ends
+      // A section two letters from a missing one is an error that names it; three letters away, a warning.
+      {"sys.xml", "<A_DEFAULTENDPRP/><A_DFAULTENDPRP/>", "sys.xml:4:1 unknown-section\nsys.xml:4:19 unknown-section (warning)\n"},
       {"sys.xml", "<A_CPT><G a=\"1\" a=\"2\"/></A_CPT>", "sys.xml:4:17 parse\n"},
       {"SystemPipedex.de.xml",
        "<A_SKEY><SKEY Description=\"x\">QQQQ</SKEY>\n<SKEY Colour=\"red\">ELBW</SKEY></A_SKEY>",
-       "SystemPipedex.de.xml:4:9 stale-translation\nSystemPipedex.de.xml:5:7 variant-attribute\n"},
-      {"ProjectPipedex.xml", "<CHANGE_GROUPS><G><Ghost/></G><Nowhere><T/></Nowhere></CHANGE_GROUPS>",
-       "ProjectPipedex.xml:4:19 unknown-component-type\nProjectPipedex.xml:4:31 unknown-group\n"},
+       "SystemPipedex.de.xml:4:9 stale-translation (warning)\nSystemPipedex.de.xml:5:7 variant-attribute (warning)\n"},
+      {"ProjectPipedex.xml", "<CHANGE_GROUPS><G><Ghost/><T/></G><Nowhere><T/></Nowhere></CHANGE_GROUPS>",
+       "ProjectPipedex.xml:4:19 unknown-component-type\nProjectPipedex.xml:4:35 unknown-group\n"},
       {"ProjectPipedex.xml", "<U_CPT><G><T", "ProjectPipedex.xml:5:1 parse\n"},
       // Columns count characters whatever the encoding.
       // "Gé" in windows-1252: one byte, one character.
