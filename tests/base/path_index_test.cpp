@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "base/path_index.h"
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
@@ -13,21 +15,37 @@ namespace {
 // elements nested under a second element of the root's name, texts contained
 // in an earlier longer text, and elements without text.
 TEST(PathIndex, AgreesWithTheNodePathSelection) {
-  pugi::xml_document system, variant;
-  system.load_string(R"(<R><A_SKEY><SKEY>XABC</SKEY><SKEY>ABC</SKEY><SKEY>AB</SKEY><SKEY/><SKEY>Q<b>R</b></SKEY></A_SKEY>
-    <A_CPT><G><T>x</T></G><G/></A_CPT><S><R><A_SKEY><SKEY>ZZ</SKEY></A_SKEY></R></S></R>)");
-  variant.load_string(R"(<R><A_SKEY><SKEY>ABC</SKEY><SKEY>AB</SKEY><SKEY>B</SKEY><SKEY/><SKEY>QR</SKEY><SKEY>ZZ</SKEY>
-    <SKEY>none</SKEY></A_SKEY><A_CPT><G/><G><T/></G><H/></A_CPT></R>)");
-  PathIndex index(system);
-  int compared = 0;
-  for (pugi::xml_node n : SelectNodes(variant, "//*")) {
-    EXPECT_EQ(index.FirstMatch(n), SelectSingleNode(system, NodePath(n, true))) << NodePath(n, true);
-    ++compared;
+  // Every element of the variant against the system file; the number compared.
+  auto compare = [](const std::string& systemText, const std::string& variantText) {
+    pugi::xml_document system, variant;
+    system.load_string(systemText.c_str());
+    variant.load_string(variantText.c_str());
+    PathIndex index(system);
+    int compared = 0;
+    for (pugi::xml_node n : SelectNodes(variant, "//*")) {
+      EXPECT_EQ(index.FirstMatch(n), SelectSingleNode(system, NodePath(n, true))) << NodePath(n, true);
+      ++compared;
+    }
+    return compared;
+  };
+  EXPECT_EQ(compare(R"(<R><A_SKEY><SKEY>XABC</SKEY><SKEY>ABC</SKEY><SKEY>AB</SKEY><SKEY/><SKEY>Q<b>R</b></SKEY></A_SKEY>
+    <A_CPT><G><T>x</T></G><G/></A_CPT><S><R><A_SKEY><SKEY>ZZ</SKEY></A_SKEY></R></S></R>)",
+                    R"(<R><A_SKEY><SKEY>ABC</SKEY><SKEY>AB</SKEY><SKEY>B</SKEY><SKEY/><SKEY>QR</SKEY><SKEY>ZZ</SKEY>
+    <SKEY>none</SKEY></A_SKEY><A_CPT><G/><G><T/></G><H/></A_CPT></R>)"),
+            14);
+  // Texts of two letters share most of their substrings.
+  std::mt19937 random(3);
+  std::string texts[2];
+  for (int i = 0; i < 60; ++i) {
+    texts[i % 2] += "<SKEY>";
+    for (auto n = random() % 7; n > 0; --n) texts[i % 2] += "ab"[random() % 2];
+    texts[i % 2] += "</SKEY>";
   }
-  EXPECT_EQ(compared, 14);
-  pugi::xml_document quoted;
+  EXPECT_EQ(compare("<R>" + texts[0] + "</R>", "<R>" + texts[1] + "</R>"), 31);
+  pugi::xml_document system, quoted;
+  system.load_string("<R><A_SKEY><SKEY>x</SKEY></A_SKEY></R>");
   quoted.load_string("<R><A_SKEY><SKEY>O'NEIL</SKEY></A_SKEY></R>");
-  EXPECT_THROW(index.FirstMatch(quoted.child("R").child("A_SKEY").child("SKEY")), pipedex::Error);
+  EXPECT_THROW(PathIndex(system).FirstMatch(quoted.child("R").child("A_SKEY").child("SKEY")), pipedex::Error);
 }
 
 }  // namespace

@@ -51,9 +51,9 @@ TEST(CheckCatalogue, FindsEachMistakeAtItsPlace) {
        "  <Keypoint Name=\"Run_1\" Coords=\"1,2\"/></Default-Configuration></T></G></A_CPT>",
        "sys.xml:5:26 bad-number\n"},
       {"sys.xml",
-       "<PLOTRA-ATTRIBUTES><ATT PCFBASE=\"A\" NUMBER=\"5\" BASE=\"1\"/><ATT PCFBASE=\"a\" NUMBER=\"2\" BASE=\"4\"/>"
+       "<PLOTRA-ATTRIBUTES><ATT PCFBASE=\"A\" NUMBER=\"0\" BASE=\"9\"/><ATT PCFBASE=\"A\" NUMBER=\"5\" BASE=\"1\"/><ATT PCFBASE=\"a\" NUMBER=\"2\" BASE=\"4\"/>"
        "<ATT PCFBASE=\"A\" NUMBER=\"2\" BASE=\"5\"/><ATT PCFBASE=\"A\" NUMBER=\"1\" BASE=\"7\"/></PLOTRA-ATTRIBUTES>",
-       "sys.xml:4:58 overlapping-family\nsys.xml:4:96 overlapping-family\nsys.xml:4:96 overlapping-family\n"},  // ranges' ends
+       "sys.xml:4:96 overlapping-family\nsys.xml:4:134 overlapping-family\nsys.xml:4:134 overlapping-family\n"},  // ranges' ends; none is empty
       // A section two letters from a missing one is an error that names it; three letters away, a warning.
       {"sys.xml", "<A_DEFAULTENDPRP/><A_DFAULTENDPRP/>", "sys.xml:4:1 unknown-section\nsys.xml:4:19 unknown-section (warning)\n"},
       {"sys.xml", "<A_CPT><G a=\"1\" a=\"2\"/></A_CPT>", "sys.xml:4:17 parse\n"},

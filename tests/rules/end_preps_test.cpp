@@ -9,7 +9,7 @@ const std::string kCatalogue = Catalogue(R"(
 <A_ENDPREP>
   <ENDPREP Plotra="Y" Description="Butt weld" Trimmable="Y">BW--</ENDPREP>
   <ENDPREP Plotra="Y" Description="Butt weld, bevelled" Trimmable="N">BW--</ENDPREP>
-  <ENDPREP Plotra="y">SC--</ENDPREP><ENDPREP>GR--</ENDPREP>
+  <ENDPREP Plotra="y">SC--</ENDPREP><ENDPREP>GR--</ENDPREP><ENDPREP Plotra="Y">𝐀𝐁--</ENDPREP>
 </A_ENDPREP>
 <A_SKEY><SKEY>ELBW</SKEY><SKEY>VT**</SKEY><SKEY>FLSC</SKEY></A_SKEY>
 <A_DEFAULT_ENDPREP><SKEYLIST><SKEY>EL**</SKEY><CP_1_PREP>**--</CP_1_PREP></SKEYLIST></A_DEFAULT_ENDPREP>
@@ -24,6 +24,7 @@ TEST(EndPreps, DescriptionsPlotraFlagsConsistencyAndConnections) {
       {"IsPlotraEndPrep", {"bw"}, "true"}, {"IsPlotraEndPrep", {"BWX"}, "true"},
       {"IsPlotraEndPrep", {"SC--"}, "false"},  // Plotra="y" does not count
       {"IsPlotraEndPrep", {"GR--"}, "false"}, {"IsPlotraEndPrep", {"**"}, "false"},
+      {"IsPlotraEndPrep", {"𝐀𝐁"}, "true"},  // two characters of four bytes each: the longest token
       {"IsEndPrepConsistent", {"BW--", "FLSC"}, R"(false "BW--" "FLSC")"},
       {"IsEndPrepConsistent", {"GR--", "FLSC"}, R"(true "GR--" "FLSC")"},   // not flagged: always consistent
       {"IsEndPrepConsistent", {"bw", "ELBW"}, R"(true "bw" "ELBW")"},       // connection point 1 is BW--

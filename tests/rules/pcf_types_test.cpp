@@ -14,7 +14,7 @@ const std::string kCatalogue = Catalogue(R"(
   <Valve-D PCFTYPE="valve"><SKEY>MIXD</SKEY></Valve-D>
 </G></A_CPT>
 <A_PCFIDF>
-  <VALVE-X><IDF>150</IDF><DEFAULT/></VALVE-X>
+  <VALVE-X><IDF>150</IDF><IDF>1</IDF><DEFAULT/></VALVE-X>
   <VALVE><IDF>150</IDF><IDF>160</IDF></VALVE>
   <MISC><IDF>160</IDF><REMARK>150</REMARK></MISC>
   <AAA><IDF>170</IDF></AAA><BBB><IDF>170</IDF><DEFAULT/></BBB>
@@ -38,7 +38,7 @@ TEST(FindPCFTYPEs, CandidatesRecordFitDefaultsAndWeldExclusions) {
       {{"*", "150"}, {"2 VALVE-X VALVE", ""}}, {{"", "999"}, {"5 VALVE-X VALVE MISC AAA BBB", ""}},
       {{"*", "999"}, {"3 VALVE VALVE-X valve", ""}},
       {{"VABW", "150"}, {"2 VALVE-X VALVE", "the record's order decides"}}, {{"MIXD", "160"}, {"2 VALVE valve", ""}},
-      {{"VABW", "777"}, {"0", "a record the catalogue does not hold"}}, {{"NONE", "150"}, {"1 VALVE-X", ""}},
+      {{"VABW", "777"}, {"0", "a record the catalogue does not hold"}}, {{"NONE", "1"}, {"1 VALVE-X", "no candidate: the record's default"}},
       {{"NONE", "999"}, {"1 ", ""}}, {{"NONE", "0"}, {"0", ""}},
   };
   for (const auto& r : rows) EXPECT_EQ(Found(p, r[0].first, r[0].second), r[1].first) << r[0].first << " " << r[0].second << " " << r[1].second;
