@@ -60,8 +60,8 @@ TEST(CheckCatalogue, FindsEachMistakeAtItsPlace) {
       {"SystemPipedex.de.xml",
        "<A_SKEY><SKEY Description=\"x\">QQQQ</SKEY>\n<SKEY Colour=\"red\">ELBW</SKEY></A_SKEY>",
        "SystemPipedex.de.xml:4:9 stale-translation (warning)\nSystemPipedex.de.xml:5:7 variant-attribute (warning)\n"},
-      {"ProjectPipedex.xml", "<CHANGE_GROUPS><G><Ghost/><T/></G><Nowhere><T/></Nowhere></CHANGE_GROUPS>",
-       "ProjectPipedex.xml:4:19 unknown-component-type\nProjectPipedex.xml:4:35 unknown-group\n"},
+      {"ProjectPipedex.xml", "<U_CPT><!-- -->\n<N/></U_CPT><CHANGE_GROUPS><G><Ghost/><T/></G><N><T/></N><Nowhere><T/></Nowhere></CHANGE_GROUPS>",
+       "ProjectPipedex.xml:5:31 unknown-component-type\nProjectPipedex.xml:5:58 unknown-group\n"},
       {"ProjectPipedex.xml", "<U_CPT><G><T", "ProjectPipedex.xml:5:1 parse\n"},
       // Columns count characters whatever the encoding.
       // "Gé" in windows-1252: one byte, one character.
