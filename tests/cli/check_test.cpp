@@ -58,8 +58,9 @@ TEST(CheckCatalogue, FindsEachMistakeAtItsPlace) {
       {"sys.xml", "<A_DEFAULTENDPRP/><A_DFAULTENDPRP/>", "sys.xml:4:1 unknown-section\nsys.xml:4:19 unknown-section (warning)\n"},
       {"sys.xml", "<A_CPT><G a=\"1\" a=\"2\"/></A_CPT>", "sys.xml:4:17 parse\n"},
       {"SystemPipedex.de.xml",
-       "<A_SKEY><SKEY Description=\"x\">QQQQ</SKEY>\n<SKEY Colour=\"red\">ELBW</SKEY></A_SKEY>",
-       "SystemPipedex.de.xml:4:9 stale-translation (warning)\nSystemPipedex.de.xml:5:7 variant-attribute (warning)\n"},
+       "<A_SKEY><SKEY Description=\"x\">QQQQ</SKEY>\n<SKEY ZColour=\"\" Colour=\"red\">ELBW</SKEY></A_SKEY>",
+       "SystemPipedex.de.xml:4:9 stale-translation (warning)\nSystemPipedex.de.xml:5:7 variant-attribute (warning)\n"
+       "SystemPipedex.de.xml:5:18 variant-attribute (warning)\n"},
       {"ProjectPipedex.xml", "<U_CPT><!-- -->\n<N/></U_CPT><CHANGE_GROUPS><G><Ghost/><T/></G><N><T/></N><Nowhere><T/></Nowhere></CHANGE_GROUPS>",
        "ProjectPipedex.xml:5:31 unknown-component-type\nProjectPipedex.xml:5:58 unknown-group\n"},
       {"ProjectPipedex.xml", "<U_CPT><G><T", "ProjectPipedex.xml:5:1 parse\n"},

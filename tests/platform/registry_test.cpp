@@ -122,6 +122,12 @@ TEST(Registry, ValuesOfEveryHiveThroughTheSystemPlatform) {
   platform->CloseRegistryKey(handle);
   RegistryValue value;
   EXPECT_EQ(platform->ReadRegistryValue(handle, "V", value), kStatusInvalidHandle);
+  // Reading one value: 0 for a text or a number, -1 for another kind, the platform's status for none.
+  ASSERT_EQ(platform->OpenRegistryKey(kLocalMachine, "Software\\Zenrod\\Pipedex\\Settings", handle), kStatusSuccess);
+  registry::Value v;
+  EXPECT_EQ(registry::QueryRegistryValue(*platform, handle, "Count", v), 0);
+  EXPECT_EQ(registry::QueryRegistryValue(*platform, handle, "Blob", v), -1);
+  EXPECT_EQ(registry::QueryRegistryValue(*platform, handle, "Missing", v), 2);
   // A missing registry file means no key can be opened.
   EXPECT_EQ(std::get<std::int32_t>(registry::GetRegistryValue(*MakeSystemPlatform({dir.path(), dir.path() + "/none.reg", ""}),
                                                              3, key, "DataPath", std::string())), -1);

@@ -27,7 +27,7 @@ TEST(SKEYs, AnswerFromTheirOwnAndTheirGenericEntries) {
 </A_SKEY>
 <A_DEFAULT_ENDPREP>
   <SKEYLIST><SKEY>EL**</SKEY><CP_1_PREP>**--</CP_1_PREP><CP_2_PREP>**--</CP_2_PREP></SKEYLIST>
-  <SKEYLIST><SKEY>PB+D</SKEY><cp_1_prep>BW--</cp_1_prep><CP_1_PREP>GR--</CP_1_PREP><CP_3_PREP>FL--</CP_3_PREP><CP_4_PREP>SW--</CP_4_PREP><CP_5_PREP>BW--</CP_5_PREP><CP_0_PREP>BW--</CP_0_PREP></SKEYLIST>
+  <SKEYLIST><SKEY>PB+D</SKEY><cp_1_prep>BW--</cp_1_prep><CP_1_PREP>GR--</CP_1_PREP><CP_2_PXEP>BW--</CP_2_PXEP><CP_3_PREP>FL--</CP_3_PREP><CP_4_PREP>SW--</CP_4_PREP><CP_5_PREP>BW--</CP_5_PREP><CP_0_PREP>BW--</CP_0_PREP></SKEYLIST>
 </A_DEFAULT_ENDPREP>)"));
   ExpectAnswers(f.pipedex, {
       {"FindSKEYs", {""}, "6"}, {"FindSKEYs", {"weld"}, "5"}, {"FindSKEYs", {"Nope"}, "0"}, {"GetSKEY", {"3"}, R"("zfw2")"},
