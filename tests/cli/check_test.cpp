@@ -56,6 +56,13 @@ TEST(CheckCatalogue, FindsEachMistakeAtItsPlace) {
        "sys.xml:4:96 overlapping-family\nsys.xml:4:134 overlapping-family\nsys.xml:4:134 overlapping-family\n"},  // ranges' ends; none is empty
       // A section two letters from a missing one is an error that names it; three letters away, a warning.
       {"sys.xml", "<A_DEFAULTENDPRP/><A_DFAULTENDPRP/>", "sys.xml:4:1 unknown-section\nsys.xml:4:19 unknown-section (warning)\n"},
+      // A default elbow that gives an angle, then one that does not.
+      {"sys.xml",
+       "<A_CPT><G><E PCFTYPE=\"ELBOW\" Configuration=\"NonStandard\"><Default-Configuration><Leg KeypointA=\"F\" "
+       "KeypointB=\"Run_1\"/><Leg KeypointA=\"Run_2\" KeypointB=\"F\"/><Keypoint Name=\"Run_1\" Coords=\"-1,0,0\"/>"
+       "<Keypoint Name=\"F\" Coords=\"0,0,0\"/><Keypoint Name=\"Run_2\" Coords=\"0,1,0\"/></Default-Configuration></E>"
+       "\n<Z PCFTYPE=\"ELBOW\" Configuration=\"Angle_90\"/></G></A_CPT>",
+       "sys.xml:5:1 elbow-no-angle (warning)\n"},
       {"sys.xml", "<A_CPT><G a=\"1\" a=\"2\"/></A_CPT>", "sys.xml:4:17 parse\n"},
       {"SystemPipedex.de.xml",
        "<A_SKEY><SKEY Description=\"x\">QQQQ</SKEY>\n<SKEY ZColour=\"\" Colour=\"red\">ELBW</SKEY></A_SKEY>",
