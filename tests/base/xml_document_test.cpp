@@ -75,6 +75,7 @@ TEST(XmlDocument, EveryEncodingLoadsAsTheSameText) {
       {"<?xml version='1.0'?><!-- encoding='latin1' --><a d=\"\xE4\"/>", "@1 [<?xml version='1.0'?><!-- encoding='latin1' --><a d=\"\xEF\xBF\xBD\"/>] An invalid character"},
       {Declared("'x:y'", "<a/>"), "@1 [<?xml version=\"1.0\" encoding='x:y'?>] The XML declaration names an encoding that is not a valid name"},
       {Declared("'zZ'", "<a/>"), "@1 [<?xml version=\"1.0\" encoding='zZ'?>] The encoding 'zZ' is not supported"},
+      {Declared("'Zz'", "<a/>"), "@1 [<?xml version=\"1.0\" encoding='Zz'?>] The encoding 'Zz' is not supported"},
       {Declared("\"x-no-such-set\"", "\n<a/>"), "@1 [<?xml version=\"1.0\" encoding=\"x-no-such-set\"?>] The encoding 'x-no-such-set' is not supported or the text is not in it."},
       {Declared("\"windows-1252\"", "<a>\n\x8D</a>"), "@3 [] "},  // nothing of the line could be read
       {"<?xml version=\"1.0\" encoding=\"UTF-8<a/>", "@1 [<?xml version=\"1.0\" encoding=\"UTF-8<a/>] The XML declaration is not closed."},

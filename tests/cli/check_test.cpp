@@ -54,8 +54,9 @@ TEST(CheckCatalogue, FindsEachMistakeAtItsPlace) {
        "<PLOTRA-ATTRIBUTES><ATT PCFBASE=\"A\" NUMBER=\"0\" BASE=\"9\"/><ATT PCFBASE=\"A\" NUMBER=\"5\" BASE=\"1\"/><ATT PCFBASE=\"a\" NUMBER=\"2\" BASE=\"4\"/>"
        "<ATT PCFBASE=\"A\" NUMBER=\"2\" BASE=\"5\"/><ATT PCFBASE=\"A\" NUMBER=\"1\" BASE=\"7\"/></PLOTRA-ATTRIBUTES>",
        "sys.xml:4:96 overlapping-family\nsys.xml:4:134 overlapping-family\nsys.xml:4:134 overlapping-family\n"},  // ranges' ends; none is empty
-      // A section two letters from a missing one is an error that names it; three letters away, a warning.
-      {"sys.xml", "<A_DEFAULTENDPRP/><A_DFAULTENDPRP/>", "sys.xml:4:1 unknown-section\nsys.xml:4:19 unknown-section (warning)\n"},
+      // A section two letters from a missing one is an error that names it; three letters away (at either end), a warning.
+      {"sys.xml", "<A_DEFAULTENDPRP/><A_DFAULTENDPRP/><PT/>",
+       "sys.xml:4:1 unknown-section\nsys.xml:4:19 unknown-section (warning)\nsys.xml:4:36 unknown-section (warning)\n"},
       // A default elbow that gives an angle, then one that does not.
       {"sys.xml",
        "<A_CPT><G><E PCFTYPE=\"ELBOW\" Configuration=\"NonStandard\"><Default-Configuration><Leg KeypointA=\"F\" "

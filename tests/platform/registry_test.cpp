@@ -87,8 +87,8 @@ TEST(RegistryFile, OnlyARegularFileOfBoundedSizeIsRead) {
 
 TEST(Registry, ValuesOfEveryHiveThroughTheSystemPlatform) {
   TempDir dir;
-  const std::string reg = dir.Write("registry.reg",
-                                    "[HKEY_CLASSES_ROOT\\K]\n\"V\"=\"classes\"\n[HKEY_CURRENT_USER\\K]\n\"V\"=\"user\"\n"
+  const std::string reg = dir.Write("registry.reg",  // a byte order mark before the first key
+                                    "\xEF\xBB\xBF[HKEY_CLASSES_ROOT\\K]\n\"V\"=\"classes\"\n[HKEY_CURRENT_USER\\K]\n\"V\"=\"user\"\n"
                                     "[HKEY_USERS\\K]\n\"V\"=\"users\"\n[HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings]\n"
                                     "\"DataPath\"=\"/a/b.xml\"\n\"Count\"=dword:0000002a\n\"Zero\"=dword:00000000\n"
                                     "\"Empty\"=\"\"\n\"Blob\"=hex:01\n");

@@ -10,7 +10,7 @@ const std::string kCatalogue = Catalogue(R"(
 <A_CPT>
   <Elbows Colour="red">
     <Elbow-90 PCFTYPE="ELBOW" Configuration="Angle_90" Description="90 elbow" Radius="1.5D"><SKEY>EL**</SKEY><SKEY>ELBW</SKEY></Elbow-90>
-    <Elbow-45 PCFTYPE="ELBOW" Configuration=" angle_45 "><SKEY>ELBW</SKEY></Elbow-45>
+    <Elbow-45 PCFTYPE="ELBOW" Configuration=" angle_45 "><SKEY>ELBW</SKEY><Operation>Trim</Operation></Elbow-45>
     <Elbow-NS PCFTYPE="ELBOW" Configuration="NonStandard"><SKEY>EL**</SKEY><Default-Configuration Own="Y"/></Elbow-NS>
   </Elbows>
   <Flanges><Flange PCFTYPE="FLANGE"><SKEY>FLBW</SKEY><SKEY>FL**</SKEY><Default-DataEntry Own="Y"/></Flange></Flanges>
@@ -36,6 +36,7 @@ TEST(FindComponentTypes, SearchPathsGroupScopeLetterCaseAndHitsKeptWhenNoSearchR
       {"FindComponentTypes", {"", "SKEY", "elbw"}, "4"}, {"GetComponentType", {"2"}, R"("Elbow-NS")"},
       {"GetComponentType", {"4"}, R"("Elbow-45")"}, {"FindComponentTypes", {"", "SKEY", "flbw"}, "1"},
       {"FindComponentTypes", {"", "SKEY", "ELBWX"}, "0"}, {"FindComponentTypes", {"", "SKEY", "ELB"}, "0"},
+      {"FindComponentTypes", {"", "SKEY", "Trim"}, "0"},  // the text of another child is no SKEY
       // The search text is upper-cased fully, the attribute only for a to z.
       {"FindComponentTypes", {"", "CONFIGURATION", "ärger"}, "1"}, {"GetComponentType", {"1"}, R"("Upper")"},
       // No search runs for an unknown attribute nor for crafted values (invalid expressions): the hits stay.
