@@ -112,7 +112,7 @@ class KeyedList {
   // Appends an entry without a key.
   void AppendUnkeyed(Entry entry) {
     entries_.push_back(std::move(entry));
-    meta_.push_back({nullptr, kNoKey, 0});
+    meta_.push_back({0, kNoKey, 0});
   }
   // A copy of text kept as long as the list, for the entries' own texts.
   std::string_view Keep(std::string_view text) { return texts_.Add(text); }
@@ -164,14 +164,15 @@ class KeyedList {
   static constexpr std::uint32_t kNoKey = static_cast<std::uint32_t>(-1);
   static constexpr std::uint32_t kAsciiKey = std::uint32_t{1} << 31;
 
-  // An entry's key as it was filed (length kNoKey without a key; the top
-  // bit of length set when the key is ASCII) and the low half of its hash.
+  // An entry's key as it was filed: its place in the list's texts and its
+  // length (kNoKey without a key; the top bit set when the key is ASCII),
+  // and the low half of its hash.
   struct Meta {
-    const char* key;
+    std::uint32_t place;
     std::uint32_t length;
     std::uint32_t hash;
   };
-  static std::string_view KeyOf(const Meta& m) { return {m.key, m.length & ~kAsciiKey}; }
+  std::string_view KeyOf(const Meta& m) const { return texts_.At(m.place, m.length & ~kAsciiKey); }
 
   // Open addressing with linear probing: each cell holds the position + 1 of
   // a keyed entry, 0 when empty; the table is at most half full.
@@ -189,9 +190,9 @@ class KeyedList {
   template <typename Make>
   Entry& Insert(const keys::Probe& probe, Make&& make) {
     if (probe.raw.size() >= kAsciiKey - 1) throw std::length_error("a key of a list exceeds 2 GiB");
-    const std::string_view key = texts_.Add(probe.raw);
-    entries_.push_back(make(key));
-    meta_.push_back({key.data(), static_cast<std::uint32_t>(key.size()) | (probe.ascii ? kAsciiKey : 0),
+    const std::uint32_t place = texts_.Put(probe.raw);
+    entries_.push_back(make(texts_.At(place, probe.raw.size())));
+    meta_.push_back({place, static_cast<std::uint32_t>(probe.raw.size()) | (probe.ascii ? kAsciiKey : 0),
                      static_cast<std::uint32_t>(probe.hash)});
     if ((keyed_ + 1) * 2 > table_.size()) {
       Rehash(table_.empty() ? 16 : table_.size() * 2);
