@@ -33,6 +33,13 @@ std::int32_t WholeNumber(const std::string& textValue) {
   return *value;
 }
 
+// A node list kept for as long as the catalogue, without the room its
+// growth left over.
+std::vector<pugi::xml_node> Kept(std::vector<pugi::xml_node> nodes) {
+  nodes.shrink_to_fit();
+  return nodes;
+}
+
 // Section handles and whole-section node lists; the search results start as
 // whole sections.
 void SelectSections(pugi::xml_node root, Catalogue& c, SearchResults& r) {
@@ -42,13 +49,13 @@ void SelectSections(pugi::xml_node root, Catalogue& c, SearchResults& r) {
   c.PCFIDFSection = xml::FirstChildElement(root, format::kPCFIDFSection);
   c.PlotraAttSection = xml::FirstChildElement(root, format::kPlotraAttributes);
 
-  c.GroupNodes = xml::SelectChildPath(root, {format::kCptSection, "*"});
-  r.CptTypeNodes = xml::SelectChildPath(root, {format::kCptSection, "*", "*"});
-  c.ConfigurationNodes = xml::SelectChildPath(root, {format::kConfigurationSection, "*"});
-  c.EndPrepNodes = xml::SelectChildPath(root, {format::kEndPrepSection, "*"});
-  r.OperationNodes = xml::SelectChildPath(root, {format::kOperationSection, "*"});
-  r.SKEYNodes = xml::SelectChildPath(root, {format::kSKEYSection, format::kSKEY});
-  c.PCFIDFNodes = xml::SelectChildPath(root, {format::kPCFIDFSection, "*"});
+  c.GroupNodes = Kept(xml::SelectChildPath(root, {format::kCptSection, "*"}));
+  r.CptTypeNodes = Kept(xml::SelectChildPath(root, {format::kCptSection, "*", "*"}));
+  c.ConfigurationNodes = Kept(xml::SelectChildPath(root, {format::kConfigurationSection, "*"}));
+  c.EndPrepNodes = Kept(xml::SelectChildPath(root, {format::kEndPrepSection, "*"}));
+  r.OperationNodes = Kept(xml::SelectChildPath(root, {format::kOperationSection, "*"}));
+  r.SKEYNodes = Kept(xml::SelectChildPath(root, {format::kSKEYSection, format::kSKEY}));
+  c.PCFIDFNodes = Kept(xml::SelectChildPath(root, {format::kPCFIDFSection, "*"}));
 }
 
 // The "~XX~" tokens of the end preparations flagged Plotra, each once.
@@ -114,6 +121,7 @@ void IndexComponentTypes(const SearchResults& r, Catalogue& c) {
 // PCF types (the search result starts as all of them) and the IDF record index.
 void IndexPCFTypes(Catalogue& c, SearchResults& r) {
   r.PCFTYPEList = NameList{""};
+  r.PCFTYPEList->reserve(c.PCFIDFNodes->size() + 1);
   for (pugi::xml_node pcf : *c.PCFIDFNodes) {
     if (pcf.type() != pugi::node_element) continue;
     const std::string name(xml::LocalName(pcf));
