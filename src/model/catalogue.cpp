@@ -13,6 +13,33 @@ namespace pipedex {
 
 std::string GenericSKEY(std::string_view SKEY) { return text::Left(SKEY, 2) + "**"; }
 
+NameList& NameListResult::operator*() {
+  if (pool_) {
+    NameList names;
+    names.reserve(numbers_.size() + 1);
+    names.emplace_back();
+    for (std::uint32_t number : numbers_) names.emplace_back(pool_->Name(number));
+    list_ = std::move(names);
+    pool_.reset();
+    numbers_ = {};
+  } else if (!list_) {
+    list_.emplace();
+  }
+  return *list_;
+}
+
+NameList NameListResult::operator*() const {
+  NameList names;
+  for (std::size_t slot = 0; slot < size(); ++slot) names.emplace_back((*this)[slot]);
+  return names;
+}
+
+void NameListResult::Assign(std::shared_ptr<const model::NamePool> pool, std::vector<std::uint32_t> numbers) {
+  list_.reset();
+  pool_ = std::move(pool);
+  numbers_ = std::move(numbers);
+}
+
 namespace model {
 namespace {
 
@@ -79,6 +106,7 @@ void CollectPlotraTokens(Catalogue& c) {
 void ClearIndexes(Catalogue& c) {
   // The indexes of component types share the names of the types they hold.
   auto names = std::make_shared<NamePool>();
+  c.Names = names;
   c.SKEYIndex = CTypeIndex(names);
   c.PCFTYPEIndex = CTypeIndex(names);
   c.IDFIndex = CTypeIndex(names);
@@ -120,18 +148,19 @@ void IndexComponentTypes(const SearchResults& r, Catalogue& c) {
 
 // PCF types (the search result starts as all of them) and the IDF record index.
 void IndexPCFTypes(Catalogue& c, SearchResults& r) {
-  r.PCFTYPEList = NameList{""};
-  r.PCFTYPEList->reserve(c.PCFIDFNodes->size() + 1);
+  std::vector<std::uint32_t> names;
+  names.reserve(c.PCFIDFNodes->size());
   for (pugi::xml_node pcf : *c.PCFIDFNodes) {
     if (pcf.type() != pugi::node_element) continue;
     const std::string name(xml::LocalName(pcf));
-    r.PCFTYPEList->push_back(name);
+    names.push_back(c.Names->Intern(name));
     const std::string marker = xml::FirstChildElement(pcf, format::kDEFAULT) ? format::kDEFAULT : "";
     for (pugi::xml_node child = pcf.first_child(); child; child = child.next_sibling()) {
       if (child.type() == pugi::node_element && std::string_view(child.name()) == format::kIDF)
         Skippable([&] { c.IDFIndex.Add(marker, name, xml::Text(child)); });
     }
   }
+  r.PCFTYPEList.Assign(c.Names, std::move(names));
 }
 
 // SKEY definitions (the last element of a name wins) and default end preparation lists.

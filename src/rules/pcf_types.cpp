@@ -125,9 +125,9 @@ std::string GetPCFTYPE(Impl& impl, std::int32_t index) {
   impl.Initialise();
   return AnswerOr<std::string>("", [&]() -> std::string {
     if (!impl.PCFIDFNodes || !impl.PCFTYPEList) return "";
-    const NameList& list = *impl.PCFTYPEList;
+    const NameListResult& list = impl.PCFTYPEList;
     if (index < 1 || static_cast<std::size_t>(index) >= list.size()) return "";
-    return list[static_cast<std::size_t>(index)];
+    return std::string(list[static_cast<std::size_t>(index)]);
   });
 }
 
