@@ -231,6 +231,7 @@ std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& c, Sea
   }
   IndexComponentTypes(r, c);
   IndexPCFTypes(c, r);
+  c.Names->Settle();  // every name is filed
   FileSKEYs(root, r, c);
   MapAttributes(c);
   Skippable([&] { c.Tables.Build(root); });

@@ -22,6 +22,10 @@ namespace pipedex::model {
 class NamePool {
  public:
   std::uint32_t Intern(std::string_view name);
+  // Drops the table that finds the number of a name, which only filing
+  // needs: a list build has filed every name when it is done. The next name
+  // filed makes the table again.
+  void Settle() { table_ = std::vector<std::uint32_t>(); }
   std::string_view Name(std::uint32_t number) const {
     if (number == 0) return {};
     const Stored& stored = names_[number - 1];
@@ -29,6 +33,8 @@ class NamePool {
   }
 
  private:
+  // Makes the table again, with room for count names.
+  void Remake(std::size_t count);
   void Place(std::uint32_t number, std::uint32_t hash);
 
   // A name as its place in texts_ and its length.
