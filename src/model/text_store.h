@@ -54,7 +54,7 @@ class TextStore {
   }
 
  private:
-  static constexpr unsigned kOffsetBits = 14;
+  static constexpr unsigned kOffsetBits = 12;  // blocks of 4 KiB: a store's last block is mostly in use
   static constexpr std::size_t kBlock = std::size_t{1} << kOffsetBits;
   char* Allocate(std::size_t size) {
     if (blocks_.size() >= (std::size_t{1} << (32 - kOffsetBits))) throw std::length_error("a store holds too much text");
