@@ -28,7 +28,7 @@ void TokenIndex::Append(std::string& text, std::string_view token) {
   text += token;
   if (searched_ || text.size() > kFarthest) {
     searched_ = true;
-    cells_ = {};
+    cells_ = std::vector<std::uint32_t>();
     return;
   }
   // The new pieces are those that end inside the appended token.
