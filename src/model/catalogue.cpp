@@ -111,6 +111,10 @@ void ClearIndexes(Catalogue& c) {
   c.PCFTYPEIndex = CTypeIndex(names);
   c.IDFIndex = CTypeIndex(names);
   c.CptTypeTags = {};
+  // The names of component types and PCF types are kept once for the
+  // indexes and the lists filed under them.
+  c.CptTypeTags.KeepKeysIn(names);
+  c.PCFTYPEIndex.KeepKeysIn(names);
   c.SKEYTags = {};
   c.DefaultEndPrepTags = {};
   c.AttMap = {};

@@ -13,39 +13,9 @@
 #include <vector>
 
 #include "model/keyed_collection.h"
-#include "model/text_store.h"
+#include "model/name_pool.h"
 
 namespace pipedex::model {
-
-// The names index entries refer to, each kept once and known by a number
-// from 1 (0 is ""). Names never move or change while the pool lives.
-class NamePool {
- public:
-  std::uint32_t Intern(std::string_view name);
-  // Drops the table that finds the number of a name, which only filing
-  // needs: a list build has filed every name when it is done. The next name
-  // filed makes the table again.
-  void Settle() { table_ = std::vector<std::uint32_t>(); }
-  std::string_view Name(std::uint32_t number) const {
-    if (number == 0) return {};
-    const Stored& stored = names_[number - 1];
-    return texts_.At(stored.place, stored.length);
-  }
-
- private:
-  // Makes the table again, with room for count names.
-  void Remake(std::size_t count);
-  void Place(std::uint32_t number, std::uint32_t hash);
-
-  // A name as its place in texts_ and its length.
-  struct Stored {
-    std::uint32_t place, length;
-  };
-  TextStore texts_;
-  std::deque<Stored> names_;
-  std::vector<std::uint32_t> table_;  // open addressing: a name's number, 0 when empty; at most half full
-  std::uint32_t recent_ = 0;          // the name asked for last: the SKEYs of one component type repeat it
-};
 
 // An entry as the index keeps it: the first pair in the entry itself (most
 // keys have only one), further pairs in a run of the index's store of pairs.

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 #include "base/errors.h"
 #include "base/seeded_hash.h"
 #include "base/text.h"
+#include "model/name_pool.h"
 #include "model/text_store.h"
 
 namespace pipedex::model {
@@ -114,6 +116,12 @@ class KeyedList {
     entries_.push_back(std::move(entry));
     meta_.push_back({0, kNoKey, 0});
   }
+  // Keeps the keys in a name table shared with other lists and indexes that
+  // hold the same names, each name once for all of them, instead of in the
+  // list's own texts. Only for a list that holds no key yet.
+  void KeepKeysIn(std::shared_ptr<NamePool> names) {
+    if (meta_.empty()) keyNames_ = std::move(names);
+  }
   // A copy of text kept as long as the list, for the entries' own texts.
   std::string_view Keep(std::string_view text) { return texts_.Add(text); }
 
@@ -172,7 +180,10 @@ class KeyedList {
     std::uint32_t length;
     std::uint32_t hash;
   };
-  std::string_view KeyOf(const Meta& m) const { return texts_.At(m.place, m.length & ~kAsciiKey); }
+  std::string_view KeyOf(const Meta& m) const {
+    const std::size_t length = m.length & ~kAsciiKey;
+    return keyNames_ ? keyNames_->Text(m.place, length) : texts_.At(m.place, length);
+  }
 
   // Open addressing with linear probing: each cell holds the position + 1 of
   // a keyed entry, 0 when empty; the table is at most half full.
@@ -190,8 +201,10 @@ class KeyedList {
   template <typename Make>
   Entry& Insert(const keys::Probe& probe, Make&& make) {
     if (probe.raw.size() >= kAsciiKey - 1) throw std::length_error("a key of a list exceeds 2 GiB");
-    const std::uint32_t place = texts_.Put(probe.raw);
-    entries_.push_back(make(texts_.At(place, probe.raw.size())));
+    const std::uint32_t place =
+        keyNames_ ? keyNames_->PlaceOf(keyNames_->Intern(probe.raw)) : texts_.Put(probe.raw);
+    const std::size_t length = probe.raw.size();
+    entries_.push_back(make(keyNames_ ? keyNames_->Text(place, length) : texts_.At(place, length)));
     meta_.push_back({place, static_cast<std::uint32_t>(probe.raw.size()) | (probe.ascii ? kAsciiKey : 0),
                      static_cast<std::uint32_t>(probe.hash)});
     if ((keyed_ + 1) * 2 > table_.size()) {
@@ -224,7 +237,8 @@ class KeyedList {
   // entries nor holds twice their room while it grows.
   std::deque<Entry> entries_;
   std::deque<Meta> meta_;
-  TextStore texts_;  // the keys and the entries' texts
+  TextStore texts_;  // the keys (unless kept in keyNames_) and the entries' texts
+  std::shared_ptr<NamePool> keyNames_;
   std::vector<std::uint32_t> table_;
   std::size_t keyed_ = 0;
 };
