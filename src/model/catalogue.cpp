@@ -148,6 +148,7 @@ void IndexComponentTypes(const SearchResults& r, Catalogue& c) {
       c.DefaultElbows.push_back(std::move(elbow));  // kept even when its geometry failed
     }
   }
+  c.DefaultElbows.shrink_to_fit();
 }
 
 // PCF types (the search result starts as all of them) and the IDF record index.

@@ -65,6 +65,25 @@ auto RowsOf(const std::vector<Row>& rows, const std::vector<std::uint32_t>& firs
 
 void LookupTables::Build(pugi::xml_node root) {
   Clear();
+  // Room for every row first: rows filed into growing vectors would leave
+  // the room they grew out of unused behind them.
+  auto rows = [](pugi::xml_node section, const char* name) {
+    std::size_t n = 0;
+    for (pugi::xml_node row = section.child(name); row; row = row.next_sibling(name)) ++n;
+    return n;
+  };
+  std::size_t bores = 0, excludes = 0, connections = 0;
+  for (pugi::xml_node section = root.first_child(); section; section = section.next_sibling()) {
+    if (section.type() != pugi::node_element) continue;
+    const std::string_view name = section.name();
+    if (name == format::kBoreTable) bores += rows(section, format::kBore);
+    if (name == format::kWeldExclusionList) excludes += rows(section, format::kExclude);
+    if (name == format::kDefaultConnectionTable) connections += rows(section, format::kEndPrep);
+  }
+  boreMM_.rows.reserve(bores);
+  boreIN_.rows.reserve(bores);
+  exclusions_.rows.reserve(excludes);
+  connections_.rows.reserve(connections);
   for (pugi::xml_node section = root.first_child(); section; section = section.next_sibling()) {
     if (section.type() != pugi::node_element) continue;
     const std::string_view name = section.name();
