@@ -35,7 +35,7 @@ void Index(std::vector<Row>& rows, std::vector<std::uint32_t>& firsts) {
   std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.key < b.key; });
   rows.shrink_to_fit();
   std::size_t size = 16;
-  while (size < rows.size() * 2) size *= 2;
+  while (size * 3 < rows.size() * 4) size *= 2;
   firsts.assign(size, 0);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     if (i > 0 && rows[i - 1].key == rows[i].key) continue;
@@ -100,8 +100,8 @@ void LookupTables::Build(pugi::xml_node root) {
       for (pugi::xml_node exclude : section.children(format::kExclude)) {
         pugi::xml_attribute record = exclude.attribute(format::kAttrIDF);
         if (exclude.type() != pugi::node_element || !record) continue;
-        exclusions_.rows.push_back({record.value(), text::UpperTrim(xml::GetAttributeText(
-                                                   exclude, format::kAttrSKEY, format::kDefaultExcludeSKEY))});
+        exclusions_.rows.push_back({record.value(), texts_.Add(text::UpperTrim(xml::GetAttributeText(
+                                                   exclude, format::kAttrSKEY, format::kDefaultExcludeSKEY)))});
       }
     } else if (name == format::kDefaultConnectionTable) {
       for (pugi::xml_node row : section.children(format::kEndPrep)) {
