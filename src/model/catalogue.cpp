@@ -69,7 +69,7 @@ std::vector<pugi::xml_node> Kept(std::vector<pugi::xml_node> nodes) {
 
 // Section handles and whole-section node lists; the search results start as
 // whole sections.
-void SelectSections(pugi::xml_node root, Catalogue& c, SearchResults& r) {
+void SelectSections(pugi::xml_node root, Catalogue& c, SearchResults& r, std::vector<pugi::xml_node>& pcfTypes) {
   if (!root) RaiseObjectNotSet();
   c.CptSection = xml::FirstChildElement(root, format::kCptSection);
   c.SKEYSection = xml::FirstChildElement(root, format::kSKEYSection);
@@ -82,7 +82,8 @@ void SelectSections(pugi::xml_node root, Catalogue& c, SearchResults& r) {
   c.EndPrepNodes = Kept(xml::SelectChildPath(root, {format::kEndPrepSection, "*"}));
   r.OperationNodes = Kept(xml::SelectChildPath(root, {format::kOperationSection, "*"}));
   r.SKEYNodes = Kept(xml::SelectChildPath(root, {format::kSKEYSection, format::kSKEY}));
-  c.PCFIDFNodes = Kept(xml::SelectChildPath(root, {format::kPCFIDFSection, "*"}));
+  pcfTypes = xml::SelectChildPath(root, {format::kPCFIDFSection, "*"});
+  c.PCFIDFRead = true;
 }
 
 // The "~XX~" tokens of the end preparations flagged Plotra, each once.
@@ -100,6 +101,13 @@ void CollectPlotraTokens(Catalogue& c) {
     // Tokens are whole characters between two "~", so the upper-cased text is
     // the upper-cased tokens one after another.
     c.PlotraUpperTokens.Append(c.PlotraEndPrepsUpper, text::Upper(token));
+  }
+  // Tokens already in capitals need no second index.
+  c.PlotraUpperSame = c.PlotraEndPrepsUpper == c.PlotraEndPreps;
+  if (c.PlotraUpperSame) {
+    c.PlotraEndPrepsUpper.clear();
+    c.PlotraEndPrepsUpper.shrink_to_fit();
+    c.PlotraUpperTokens = {};
   }
 }
 
@@ -152,10 +160,10 @@ void IndexComponentTypes(const SearchResults& r, Catalogue& c) {
 }
 
 // PCF types (the search result starts as all of them) and the IDF record index.
-void IndexPCFTypes(Catalogue& c, SearchResults& r) {
+void IndexPCFTypes(const std::vector<pugi::xml_node>& pcfTypes, Catalogue& c, SearchResults& r) {
   std::vector<std::uint32_t> names;
-  names.reserve(c.PCFIDFNodes->size());
-  for (pugi::xml_node pcf : *c.PCFIDFNodes) {
+  names.reserve(pcfTypes.size());
+  for (pugi::xml_node pcf : pcfTypes) {
     if (pcf.type() != pugi::node_element) continue;
     const std::string name(xml::LocalName(pcf));
     names.push_back(c.Names->Intern(name));
@@ -223,19 +231,22 @@ void MapAttributes(Catalogue& c) {
 std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& c, SearchResults& r) {
   c.Tables.Clear();
   // Reading the sections is the part that fails the build.
+  std::vector<pugi::xml_node> pcfTypes;
   try {
-    SelectSections(root, c, r);
+    SelectSections(root, c, r, pcfTypes);
     CollectPlotraTokens(c);
     ClearIndexes(c);
     c.ListsBuilt = true;
   } catch (const std::exception& e) {
     for (NodeList* list : {&c.GroupNodes, &r.CptTypeNodes, &r.SKEYNodes, &c.ConfigurationNodes, &c.EndPrepNodes,
-                           &c.PCFIDFNodes, &r.OperationNodes})
+                           &r.OperationNodes})
       list->reset();
+    c.PCFIDFRead = false;
     return std::string(e.what());
   }
   IndexComponentTypes(r, c);
-  IndexPCFTypes(c, r);
+  IndexPCFTypes(pcfTypes, c, r);
+  pcfTypes = std::vector<pugi::xml_node>();  // its room serves the lists filed next
   c.Names->Settle();  // every name is filed
   FileSKEYs(root, r, c);
   MapAttributes(c);
@@ -251,6 +262,11 @@ pugi::xml_node Catalogue::SKEYElement(const std::string& SKEY, Prefer prefer) co
   }
   pugi::xml_node generic = suffix ? SKEYTags.Item(GenericSKEY(SKEY)).Node : pugi::xml_node();
   return generic ? generic : SKEYTags.Item(SKEY).Node;
+}
+
+bool Catalogue::PlotraUpperContains(const std::string& token) const {
+  return PlotraUpperSame ? PlotraTokens.Contains(PlotraEndPreps, token)
+                         : PlotraUpperTokens.Contains(PlotraEndPrepsUpper, token);
 }
 
 void Catalogue::RequireLists() const {

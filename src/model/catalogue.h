@@ -63,11 +63,17 @@ namespace model {
 
 struct Catalogue {
   pugi::xml_node CptSection, SKEYSection, PCFIDFSection, PlotraAttSection;
-  NodeList GroupNodes, ConfigurationNodes, EndPrepNodes, PCFIDFNodes;
+  NodeList GroupNodes, ConfigurationNodes, EndPrepNodes;
+  // Whether the last build read the sections (the PCF type elements are
+  // walked by the build only and not kept).
+  bool PCFIDFRead = false;
   std::string PlotraEndPreps;
   TokenIndex PlotraTokens;  // answers "does a token occur in PlotraEndPreps" in constant time
   std::string PlotraEndPrepsUpper;  // PlotraEndPreps upper-cased, with its own token index
-  TokenIndex PlotraUpperTokens;
+  TokenIndex PlotraUpperTokens;     // (both empty when it is PlotraEndPreps itself, the usual case)
+  bool PlotraUpperSame = false;
+  // Whether a token occurs in the upper-cased Plotra end preparations.
+  bool PlotraUpperContains(const std::string& token) const;
   CTypeIndex SKEYIndex, PCFTYPEIndex, IDFIndex;
   std::shared_ptr<NamePool> Names;  // the name table of the three indexes
   TagList CptTypeTags, SKEYTags, DefaultEndPrepTags;

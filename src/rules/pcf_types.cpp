@@ -124,7 +124,7 @@ std::int32_t FindPCFTYPEs(Impl& impl, const std::string& SKEY, std::int32_t IDFR
 std::string GetPCFTYPE(Impl& impl, std::int32_t index) {
   impl.Initialise();
   return AnswerOr<std::string>("", [&]() -> std::string {
-    if (!impl.PCFIDFNodes || !impl.PCFTYPEList) return "";
+    if (!impl.PCFIDFRead || !impl.PCFTYPEList) return "";
     const NameListResult& list = impl.PCFTYPEList;
     if (index < 1 || static_cast<std::size_t>(index) >= list.size()) return "";
     return std::string(list[static_cast<std::size_t>(index)]);
