@@ -21,7 +21,7 @@ NameList& NameListResult::operator*() {
     for (std::uint32_t number : numbers_) names.emplace_back(pool_->Name(number));
     list_ = std::move(names);
     pool_.reset();
-    numbers_ = {};
+    numbers_ = std::vector<std::uint32_t>();
   } else if (!list_) {
     list_.emplace();
   }
