@@ -57,7 +57,8 @@ class TextStore {
   static constexpr unsigned kOffsetBits = 12;  // blocks of 4 KiB: a store's last block is mostly in use
   static constexpr std::size_t kBlock = std::size_t{1} << kOffsetBits;
   char* Allocate(std::size_t size) {
-    if (blocks_.size() >= (std::size_t{1} << (32 - kOffsetBits))) throw std::length_error("a store holds too much text");
+    if (blocks_.size() >= (std::size_t{1} << (32 - kOffsetBits)))
+      throw std::length_error("a store holds too much text");
     blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
     return blocks_.back().get();
   }
