@@ -34,13 +34,15 @@ const AttLookup& AttList::Add(std::string_view PCFAttribute, std::string_view ID
                               std::int32_t AttBase, bool UseDisplayName, std::string_view SKEY) {
   if (!SKEY.empty() && items_.Find(SKEY))
     throw Error(457, kSource, "This key is already associated with an element of this collection");
-  AttLookup entry{items_.Keep(PCFAttribute), items_.Keep(IDFAttribute), Number, AttBase, UseDisplayName};
   if (SKEY.empty()) {
-    items_.AppendUnkeyed(entry);
-  } else {
-    items_.Append(entry, SKEY);
+    items_.AppendUnkeyed({items_.Keep(PCFAttribute), items_.Keep(IDFAttribute), Number, AttBase, UseDisplayName});
+    return *items_.At(items_.Count());
   }
-  return *items_.At(items_.Count());
+  // The name is usually its own key (already upper case): then it is kept once.
+  return items_.FindOrAppend(SKEY, [&](std::string_view key) {
+    return AttLookup{PCFAttribute == key ? key : items_.Keep(PCFAttribute), items_.Keep(IDFAttribute), Number,
+                     AttBase, UseDisplayName};
+  });
 }
 
 void AttList::ParseAttribute(std::string_view strAtt, std::string& strPart, std::int32_t& numPart) {

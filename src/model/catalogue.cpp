@@ -13,6 +13,33 @@ namespace pipedex {
 
 std::string GenericSKEY(std::string_view SKEY) { return text::Left(SKEY, 2) + "**"; }
 
+NameList& NameListResult::operator*() {
+  if (pool_) {
+    NameList names;
+    names.reserve(numbers_.size() + 1);
+    names.emplace_back();
+    for (std::uint32_t number : numbers_) names.emplace_back(pool_->Name(number));
+    list_ = std::move(names);
+    pool_.reset();
+    numbers_ = std::vector<std::uint32_t>();
+  } else if (!list_) {
+    list_.emplace();
+  }
+  return *list_;
+}
+
+NameList NameListResult::operator*() const {
+  NameList names;
+  for (std::size_t slot = 0; slot < size(); ++slot) names.emplace_back((*this)[slot]);
+  return names;
+}
+
+void NameListResult::Assign(std::shared_ptr<const model::NamePool> pool, std::vector<std::uint32_t> numbers) {
+  list_.reset();
+  pool_ = std::move(pool);
+  numbers_ = std::move(numbers);
+}
+
 namespace model {
 namespace {
 
@@ -33,22 +60,30 @@ std::int32_t WholeNumber(const std::string& textValue) {
   return *value;
 }
 
+// A node list kept for as long as the catalogue, without the room its
+// growth left over.
+std::vector<pugi::xml_node> Kept(std::vector<pugi::xml_node> nodes) {
+  nodes.shrink_to_fit();
+  return nodes;
+}
+
 // Section handles and whole-section node lists; the search results start as
 // whole sections.
-void SelectSections(pugi::xml_node root, Catalogue& c, SearchResults& r) {
+void SelectSections(pugi::xml_node root, Catalogue& c, SearchResults& r, std::vector<pugi::xml_node>& pcfTypes) {
   if (!root) RaiseObjectNotSet();
   c.CptSection = xml::FirstChildElement(root, format::kCptSection);
   c.SKEYSection = xml::FirstChildElement(root, format::kSKEYSection);
   c.PCFIDFSection = xml::FirstChildElement(root, format::kPCFIDFSection);
   c.PlotraAttSection = xml::FirstChildElement(root, format::kPlotraAttributes);
 
-  c.GroupNodes = xml::SelectChildPath(root, {format::kCptSection, "*"});
-  r.CptTypeNodes = xml::SelectChildPath(root, {format::kCptSection, "*", "*"});
-  c.ConfigurationNodes = xml::SelectChildPath(root, {format::kConfigurationSection, "*"});
-  c.EndPrepNodes = xml::SelectChildPath(root, {format::kEndPrepSection, "*"});
-  r.OperationNodes = xml::SelectChildPath(root, {format::kOperationSection, "*"});
-  r.SKEYNodes = xml::SelectChildPath(root, {format::kSKEYSection, format::kSKEY});
-  c.PCFIDFNodes = xml::SelectChildPath(root, {format::kPCFIDFSection, "*"});
+  c.GroupNodes = Kept(xml::SelectChildPath(root, {format::kCptSection, "*"}));
+  r.CptTypeNodes = Kept(xml::SelectChildPath(root, {format::kCptSection, "*", "*"}));
+  c.ConfigurationNodes = Kept(xml::SelectChildPath(root, {format::kConfigurationSection, "*"}));
+  c.EndPrepNodes = Kept(xml::SelectChildPath(root, {format::kEndPrepSection, "*"}));
+  r.OperationNodes = Kept(xml::SelectChildPath(root, {format::kOperationSection, "*"}));
+  r.SKEYNodes = Kept(xml::SelectChildPath(root, {format::kSKEYSection, format::kSKEY}));
+  pcfTypes = xml::SelectChildPath(root, {format::kPCFIDFSection, "*"});
+  c.PCFIDFRead = true;
 }
 
 // The "~XX~" tokens of the end preparations flagged Plotra, each once.
@@ -67,15 +102,27 @@ void CollectPlotraTokens(Catalogue& c) {
     // the upper-cased tokens one after another.
     c.PlotraUpperTokens.Append(c.PlotraEndPrepsUpper, text::Upper(token));
   }
+  // Tokens already in capitals need no second index.
+  c.PlotraUpperSame = c.PlotraEndPrepsUpper == c.PlotraEndPreps;
+  if (c.PlotraUpperSame) {
+    c.PlotraEndPrepsUpper.clear();
+    c.PlotraEndPrepsUpper.shrink_to_fit();
+    c.PlotraUpperTokens = {};
+  }
 }
 
 void ClearIndexes(Catalogue& c) {
   // The indexes of component types share the names of the types they hold.
   auto names = std::make_shared<NamePool>();
+  c.Names = names;
   c.SKEYIndex = CTypeIndex(names);
   c.PCFTYPEIndex = CTypeIndex(names);
   c.IDFIndex = CTypeIndex(names);
   c.CptTypeTags = {};
+  // The names of component types and PCF types are kept once for the
+  // indexes and the lists filed under them.
+  c.CptTypeTags.KeepKeysIn(names);
+  c.PCFTYPEIndex.KeepKeysIn(names);
   c.SKEYTags = {};
   c.DefaultEndPrepTags = {};
   c.AttMap = {};
@@ -109,21 +156,24 @@ void IndexComponentTypes(const SearchResults& r, Catalogue& c) {
       c.DefaultElbows.push_back(std::move(elbow));  // kept even when its geometry failed
     }
   }
+  c.DefaultElbows.shrink_to_fit();
 }
 
 // PCF types (the search result starts as all of them) and the IDF record index.
-void IndexPCFTypes(Catalogue& c, SearchResults& r) {
-  r.PCFTYPEList = NameList{""};
-  for (pugi::xml_node pcf : *c.PCFIDFNodes) {
+void IndexPCFTypes(const std::vector<pugi::xml_node>& pcfTypes, Catalogue& c, SearchResults& r) {
+  std::vector<std::uint32_t> names;
+  names.reserve(pcfTypes.size());
+  for (pugi::xml_node pcf : pcfTypes) {
     if (pcf.type() != pugi::node_element) continue;
     const std::string name(xml::LocalName(pcf));
-    r.PCFTYPEList->push_back(name);
+    names.push_back(c.Names->Intern(name));
     const std::string marker = xml::FirstChildElement(pcf, format::kDEFAULT) ? format::kDEFAULT : "";
     for (pugi::xml_node child = pcf.first_child(); child; child = child.next_sibling()) {
       if (child.type() == pugi::node_element && std::string_view(child.name()) == format::kIDF)
         Skippable([&] { c.IDFIndex.Add(marker, name, xml::Text(child)); });
     }
   }
+  r.PCFTYPEList.Assign(c.Names, std::move(names));
 }
 
 // SKEY definitions (the last element of a name wins) and default end preparation lists.
@@ -181,19 +231,23 @@ void MapAttributes(Catalogue& c) {
 std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& c, SearchResults& r) {
   c.Tables.Clear();
   // Reading the sections is the part that fails the build.
+  std::vector<pugi::xml_node> pcfTypes;
   try {
-    SelectSections(root, c, r);
+    SelectSections(root, c, r, pcfTypes);
     CollectPlotraTokens(c);
     ClearIndexes(c);
     c.ListsBuilt = true;
   } catch (const std::exception& e) {
     for (NodeList* list : {&c.GroupNodes, &r.CptTypeNodes, &r.SKEYNodes, &c.ConfigurationNodes, &c.EndPrepNodes,
-                           &c.PCFIDFNodes, &r.OperationNodes})
+                           &r.OperationNodes})
       list->reset();
+    c.PCFIDFRead = false;
     return std::string(e.what());
   }
   IndexComponentTypes(r, c);
-  IndexPCFTypes(c, r);
+  IndexPCFTypes(pcfTypes, c, r);
+  pcfTypes = std::vector<pugi::xml_node>();  // its room serves the lists filed next
+  c.Names->Settle();  // every name is filed
   FileSKEYs(root, r, c);
   MapAttributes(c);
   Skippable([&] { c.Tables.Build(root); });
@@ -208,6 +262,11 @@ pugi::xml_node Catalogue::SKEYElement(const std::string& SKEY, Prefer prefer) co
   }
   pugi::xml_node generic = suffix ? SKEYTags.Item(GenericSKEY(SKEY)).Node : pugi::xml_node();
   return generic ? generic : SKEYTags.Item(SKEY).Node;
+}
+
+bool Catalogue::PlotraUpperContains(const std::string& token) const {
+  return PlotraUpperSame ? PlotraTokens.Contains(PlotraEndPreps, token)
+                         : PlotraUpperTokens.Contains(PlotraEndPrepsUpper, token);
 }
 
 void Catalogue::RequireLists() const {

@@ -5,6 +5,7 @@
 // document; and the search results, which the build resets to whole sections
 // and the Find* operations replace.
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,35 @@ using NodeList = std::optional<std::vector<pugi::xml_node>>;
 // A result list of names: slot 0 is "", the names start at slot 1.
 using NameList = std::vector<std::string>;
 
+// A result list of names as a list build leaves it: numbers of names in the
+// name table of the component type indexes (4 bytes a name instead of a
+// string), made into a NameList when it is to be changed.
+class NameListResult {
+ public:
+  NameListResult() = default;
+  // A search's list replaces the numbers (converting, so that `list = NameList{...}` reads as before).
+  NameListResult(NameList names) : list_(std::move(names)) {}
+  // Whether there is a list at all (none before the first build).
+  explicit operator bool() const { return list_ || pool_; }
+  // The number of slots, and the name in a slot below that.
+  std::size_t size() const { return pool_ ? numbers_.size() + 1 : list_ ? list_->size() : 0; }
+  std::string_view operator[](std::size_t slot) const {
+    return pool_ ? (slot == 0 ? std::string_view() : pool_->Name(numbers_[slot - 1])) : (*list_)[slot];
+  }
+  // The list to change.
+  NameList& operator*();
+  // A copy of the names, for reading them all.
+  NameList operator*() const;
+  NameList* operator->() { return &**this; }
+  // The names of these numbers in pool, after slot 0.
+  void Assign(std::shared_ptr<const model::NamePool> pool, std::vector<std::uint32_t> numbers);
+
+ private:
+  std::optional<NameList> list_;
+  std::shared_ptr<const model::NamePool> pool_;
+  std::vector<std::uint32_t> numbers_;  // slot 1 on
+};
+
 // The generic form of an SKEY: its first two characters followed by "**".
 std::string GenericSKEY(std::string_view SKEY);
 
@@ -33,12 +63,19 @@ namespace model {
 
 struct Catalogue {
   pugi::xml_node CptSection, SKEYSection, PCFIDFSection, PlotraAttSection;
-  NodeList GroupNodes, ConfigurationNodes, EndPrepNodes, PCFIDFNodes;
+  NodeList GroupNodes, ConfigurationNodes, EndPrepNodes;
+  // Whether the last build read the sections (the PCF type elements are
+  // walked by the build only and not kept).
+  bool PCFIDFRead = false;
   std::string PlotraEndPreps;
   TokenIndex PlotraTokens;  // answers "does a token occur in PlotraEndPreps" in constant time
   std::string PlotraEndPrepsUpper;  // PlotraEndPreps upper-cased, with its own token index
-  TokenIndex PlotraUpperTokens;
+  TokenIndex PlotraUpperTokens;     // (both empty when it is PlotraEndPreps itself, the usual case)
+  bool PlotraUpperSame = false;
+  // Whether a token occurs in the upper-cased Plotra end preparations.
+  bool PlotraUpperContains(const std::string& token) const;
   CTypeIndex SKEYIndex, PCFTYPEIndex, IDFIndex;
+  std::shared_ptr<NamePool> Names;  // the name table of the three indexes
   TagList CptTypeTags, SKEYTags, DefaultEndPrepTags;
   AttList AttMap;
   std::vector<CDefaultElbow> DefaultElbows;
@@ -70,7 +107,7 @@ struct Catalogue {
 // their whole sections; FoundCptTypes only FindComponentTypes writes.
 struct SearchResults {
   NodeList CptTypeNodes, SKEYNodes, OperationNodes;
-  std::optional<NameList> PCFTYPEList;
+  NameListResult PCFTYPEList;
   std::optional<NameList> FoundCptTypes;
 
   // Appends the component types (What = "ComponentType") or PCF types of an index entry.

@@ -1,46 +1,14 @@
 #include "model/ctype_index.h"
 
+#include <bit>
 #include <stdexcept>
 
-#include "base/seeded_hash.h"
-
 namespace pipedex::model {
-
-std::uint32_t NamePool::Intern(std::string_view name) {
-  if (name.empty()) return 0;
-  if (recent_ && names_[recent_ - 1] == name) return recent_;
-  const auto hash = static_cast<std::uint32_t>(hashing::Hash(name));
-  if (!table_.empty()) {
-    const std::size_t mask = table_.size() - 1;
-    for (std::size_t c = hash & mask; table_[c] != 0; c = (c + 1) & mask) {
-      const std::uint32_t n = table_[c];
-      if (hashes_[n - 1] == hash && names_[n - 1] == name) return recent_ = n;
-    }
-  }
-  if (names_.size() >= 0x7fffffffu) throw std::length_error("an index holds too many names");
-  names_.push_back(texts_.Add(name));
-  hashes_.push_back(hash);
-  const auto number = static_cast<std::uint32_t>(names_.size());
-  if (names_.size() * 2 > table_.size()) {
-    table_.assign(table_.empty() ? 64 : table_.size() * 2, 0);
-    for (std::uint32_t n = 1; n <= number; ++n) Place(n, hashes_[n - 1]);
-  } else {
-    Place(number, hash);
-  }
-  return recent_ = number;
-}
-
-void NamePool::Place(std::uint32_t number, std::uint32_t hash) {
-  const std::size_t mask = table_.size() - 1;
-  std::size_t c = hash & mask;
-  while (table_[c] != 0) c = (c + 1) & mask;
-  table_[c] = number;
-}
 
 std::pair<std::uint32_t, std::uint32_t> CTypeLookup::PairAt(std::int64_t index) const {
   if (index < 1 || index > count_) return {0, 0};
   if (index == 1) return {entry_->CptType, entry_->PCFTYPE};
-  return index_->more_[entry_->More - 1][static_cast<std::size_t>(index - 2)];
+  return index_->more_[entry_->More - 1 + static_cast<std::size_t>(index - 2)];
 }
 
 std::string_view CTypeLookup::GetCptType(std::int64_t index) const {
@@ -58,13 +26,35 @@ void CTypeIndex::Add(std::string_view CptType, std::string_view PCFTYPE, std::st
     entry.CptType = cptType;
     entry.PCFTYPE = pcfType;
   } else {
-    if (entry.More == 0) {
-      more_.emplace_back();
-      entry.More = static_cast<std::uint32_t>(more_.size());
-    }
-    more_[entry.More - 1].emplace_back(cptType, pcfType);
+    AddFurther(entry, {cptType, pcfType});
   }
   ++entry.Count;
+}
+
+void CTypeIndex::AddFurther(CTypeEntry& entry, Pair pair) {
+  const auto further = static_cast<std::uint32_t>(entry.Count - 1);  // pairs in the run so far
+  if ((further & (further - 1)) == 0) {  // no run yet (0), or a full one (a power of two)
+    const std::size_t length = further == 0 ? 1 : std::size_t{2} * further;
+    const auto level = static_cast<std::size_t>(std::countr_zero(length));
+    if (freeRuns_.size() <= level) freeRuns_.resize(level + 1, 0);
+    std::uint32_t start = freeRuns_[level];
+    if (start != 0) {
+      freeRuns_[level] = more_[start - 1].first;
+    } else {
+      if (more_.size() + length > 0xffffffffu) throw std::length_error("an index holds too many pairs");
+      start = static_cast<std::uint32_t>(more_.size() + 1);
+      more_.resize(more_.size() + length);
+    }
+    if (further != 0) {
+      const std::uint32_t old = entry.More;
+      for (std::uint32_t i = 0; i < further; ++i) more_[start - 1 + i] = more_[old - 1 + i];
+      const auto oldLevel = static_cast<std::size_t>(std::countr_zero(further));
+      more_[old - 1].first = freeRuns_[oldLevel];
+      freeRuns_[oldLevel] = old;
+    }
+    entry.More = start;
+  }
+  more_[entry.More - 1 + further] = pair;
 }
 
 CTypeLookup CTypeIndex::At(std::size_t index) const {

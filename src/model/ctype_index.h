@@ -13,33 +13,16 @@
 #include <vector>
 
 #include "model/keyed_collection.h"
-#include "model/text_store.h"
+#include "model/name_pool.h"
 
 namespace pipedex::model {
 
-// The names index entries refer to, each kept once and known by a number
-// from 1 (0 is ""). Names never move or change while the pool lives.
-class NamePool {
- public:
-  std::uint32_t Intern(std::string_view name);
-  std::string_view Name(std::uint32_t number) const { return number ? names_[number - 1] : std::string_view(); }
-
- private:
-  void Place(std::uint32_t number, std::uint32_t hash);
-
-  TextStore texts_;
-  std::deque<std::string_view> names_;
-  std::deque<std::uint32_t> hashes_;  // the low half of each name's hash, for growing the table
-  std::vector<std::uint32_t> table_;  // open addressing: a name's number, 0 when empty; at most half full
-  std::uint32_t recent_ = 0;          // the name asked for last: the SKEYs of one component type repeat it
-};
-
 // An entry as the index keeps it: the first pair in the entry itself (most
-// keys have only one), further pairs in a list of the index.
+// keys have only one), further pairs in a run of the index's store of pairs.
 struct CTypeEntry {
   std::uint32_t CptType = 0, PCFTYPE = 0;  // name numbers in the index's pool
   std::int32_t Count = 0;
-  std::uint32_t More = 0;  // where the further pairs are in the index (counted from one), or none
+  std::uint32_t More = 0;  // where the run of further pairs starts in the store (counted from one), or none
 };
 
 class CTypeIndex;
@@ -89,8 +72,18 @@ class CTypeIndex : public KeyedCollection<CTypeEntry> {
   using Pair = std::pair<std::uint32_t, std::uint32_t>;
   CTypeLookup At(std::size_t index) const;
 
+  // Appends a further pair to an entry, moving its run to a run twice as
+  // long when it is full.
+  void AddFurther(CTypeEntry& entry, Pair pair);
+
   std::shared_ptr<NamePool> names_ = std::make_shared<NamePool>();
-  std::deque<std::vector<Pair>> more_;  // the pairs after an entry's first
+  // The pairs after an entry's first, in one store: each entry's in a run
+  // whose length is a power of two, full when the count of further pairs is
+  // one. A run left for a longer one is kept for the next entry that needs a
+  // run of its length: freeRuns_[k] starts a chain of free runs of length
+  // 2^k (counted from one, 0 for none), each holding the next in its first pair.
+  std::deque<Pair> more_;
+  std::vector<std::uint32_t> freeRuns_;
 };
 
 }  // namespace pipedex::model

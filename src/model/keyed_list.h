@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 #include "base/errors.h"
 #include "base/seeded_hash.h"
 #include "base/text.h"
+#include "model/name_pool.h"
 #include "model/text_store.h"
 
 namespace pipedex::model {
@@ -112,7 +114,13 @@ class KeyedList {
   // Appends an entry without a key.
   void AppendUnkeyed(Entry entry) {
     entries_.push_back(std::move(entry));
-    meta_.push_back({nullptr, kNoKey, 0});
+    meta_.push_back({0, kNoKey, 0});
+  }
+  // Keeps the keys in a name table shared with other lists and indexes that
+  // hold the same names, each name once for all of them, instead of in the
+  // list's own texts. Only for a list that holds no key yet.
+  void KeepKeysIn(std::shared_ptr<NamePool> names) {
+    if (meta_.empty()) keyNames_ = std::move(names);
   }
   // A copy of text kept as long as the list, for the entries' own texts.
   std::string_view Keep(std::string_view text) { return texts_.Add(text); }
@@ -164,14 +172,18 @@ class KeyedList {
   static constexpr std::uint32_t kNoKey = static_cast<std::uint32_t>(-1);
   static constexpr std::uint32_t kAsciiKey = std::uint32_t{1} << 31;
 
-  // An entry's key as it was filed (length kNoKey without a key; the top
-  // bit of length set when the key is ASCII) and the low half of its hash.
+  // An entry's key as it was filed: its place in the list's texts and its
+  // length (kNoKey without a key; the top bit set when the key is ASCII),
+  // and the low half of its hash.
   struct Meta {
-    const char* key;
+    std::uint32_t place;
     std::uint32_t length;
     std::uint32_t hash;
   };
-  static std::string_view KeyOf(const Meta& m) { return {m.key, m.length & ~kAsciiKey}; }
+  std::string_view KeyOf(const Meta& m) const {
+    const std::size_t length = m.length & ~kAsciiKey;
+    return keyNames_ ? keyNames_->Text(m.place, length) : texts_.At(m.place, length);
+  }
 
   // Open addressing with linear probing: each cell holds the position + 1 of
   // a keyed entry, 0 when empty; the table is at most half full.
@@ -189,9 +201,11 @@ class KeyedList {
   template <typename Make>
   Entry& Insert(const keys::Probe& probe, Make&& make) {
     if (probe.raw.size() >= kAsciiKey - 1) throw std::length_error("a key of a list exceeds 2 GiB");
-    const std::string_view key = texts_.Add(probe.raw);
-    entries_.push_back(make(key));
-    meta_.push_back({key.data(), static_cast<std::uint32_t>(key.size()) | (probe.ascii ? kAsciiKey : 0),
+    const std::uint32_t place =
+        keyNames_ ? keyNames_->PlaceOf(keyNames_->Intern(probe.raw)) : texts_.Put(probe.raw);
+    const std::size_t length = probe.raw.size();
+    entries_.push_back(make(keyNames_ ? keyNames_->Text(place, length) : texts_.At(place, length)));
+    meta_.push_back({place, static_cast<std::uint32_t>(probe.raw.size()) | (probe.ascii ? kAsciiKey : 0),
                      static_cast<std::uint32_t>(probe.hash)});
     if ((keyed_ + 1) * 2 > table_.size()) {
       Rehash(table_.empty() ? 16 : table_.size() * 2);
@@ -223,7 +237,8 @@ class KeyedList {
   // entries nor holds twice their room while it grows.
   std::deque<Entry> entries_;
   std::deque<Meta> meta_;
-  TextStore texts_;  // the keys and the entries' texts
+  TextStore texts_;  // the keys (unless kept in keyNames_) and the entries' texts
+  std::shared_ptr<NamePool> keyNames_;
   std::vector<std::uint32_t> table_;
   std::size_t keyed_ = 0;
 };

@@ -35,7 +35,7 @@ void Index(std::vector<Row>& rows, std::vector<std::uint32_t>& firsts) {
   std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.key < b.key; });
   rows.shrink_to_fit();
   std::size_t size = 16;
-  while (size < rows.size() * 2) size *= 2;
+  while (size * 3 < rows.size() * 4) size *= 2;
   firsts.assign(size, 0);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     if (i > 0 && rows[i - 1].key == rows[i].key) continue;
@@ -65,6 +65,25 @@ auto RowsOf(const std::vector<Row>& rows, const std::vector<std::uint32_t>& firs
 
 void LookupTables::Build(pugi::xml_node root) {
   Clear();
+  // Room for every row first: rows filed into growing vectors would leave
+  // the room they grew out of unused behind them.
+  auto rows = [](pugi::xml_node section, const char* name) {
+    std::size_t n = 0;
+    for (pugi::xml_node row = section.child(name); row; row = row.next_sibling(name)) ++n;
+    return n;
+  };
+  std::size_t bores = 0, excludes = 0, connections = 0;
+  for (pugi::xml_node section = root.first_child(); section; section = section.next_sibling()) {
+    if (section.type() != pugi::node_element) continue;
+    const std::string_view name = section.name();
+    if (name == format::kBoreTable) bores += rows(section, format::kBore);
+    if (name == format::kWeldExclusionList) excludes += rows(section, format::kExclude);
+    if (name == format::kDefaultConnectionTable) connections += rows(section, format::kEndPrep);
+  }
+  boreMM_.rows.reserve(bores);
+  boreIN_.rows.reserve(bores);
+  exclusions_.rows.reserve(excludes);
+  connections_.rows.reserve(connections);
   for (pugi::xml_node section = root.first_child(); section; section = section.next_sibling()) {
     if (section.type() != pugi::node_element) continue;
     const std::string_view name = section.name();
@@ -81,8 +100,8 @@ void LookupTables::Build(pugi::xml_node root) {
       for (pugi::xml_node exclude : section.children(format::kExclude)) {
         pugi::xml_attribute record = exclude.attribute(format::kAttrIDF);
         if (exclude.type() != pugi::node_element || !record) continue;
-        exclusions_.rows.push_back({record.value(), text::UpperTrim(xml::GetAttributeText(
-                                                   exclude, format::kAttrSKEY, format::kDefaultExcludeSKEY))});
+        exclusions_.rows.push_back({record.value(), texts_.Add(text::UpperTrim(xml::GetAttributeText(
+                                                   exclude, format::kAttrSKEY, format::kDefaultExcludeSKEY)))});
       }
     } else if (name == format::kDefaultConnectionTable) {
       for (pugi::xml_node row : section.children(format::kEndPrep)) {

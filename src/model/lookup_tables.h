@@ -20,6 +20,8 @@
 
 #include <pugixml.hpp>
 
+#include "model/text_store.h"
+
 namespace pipedex::model {
 
 class LookupTables {
@@ -47,7 +49,7 @@ class LookupTables {
   };
   struct Exclusion {
     std::string_view key;  // the document's IDF text
-    std::string skey;      // upper-cased and trimmed; the "every SKEY" value stays as it is
+    std::string_view skey;  // upper-cased and trimmed, kept in texts_; the "every SKEY" value stays as it is
   };
   struct Connection {
     std::string_view key;  // the document's Name text
@@ -55,13 +57,15 @@ class LookupTables {
   };
   // Rows grouped by key, the rows of one key in document order, and a hash
   // table of the first row of each key (its position + 1, 0 for an empty
-  // cell; at most half full): a question is one look-up.
+  // cell; at most three quarters full, a probe comparing one key in the
+  // rows): a question is one look-up.
   template <typename Row>
   struct RowTable {
     std::vector<Row> rows;
     std::vector<std::uint32_t> firsts;
   };
   bool built_ = false;
+  TextStore texts_;  // the exclusions' SKEY texts
   RowTable<BoreEntry> boreMM_, boreIN_;
   RowTable<Exclusion> exclusions_;
   RowTable<Connection> connections_;

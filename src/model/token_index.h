@@ -31,6 +31,7 @@ class TokenIndex {
   void Clear() {
     cells_.clear();
     count_ = 0;
+    searched_ = false;
   }
   // Appends token to text, which must be the text built through this index since Clear.
   void Append(std::string& text, std::string_view token);
@@ -40,16 +41,22 @@ class TokenIndex {
 
  private:
   static constexpr std::size_t kLongest = 10;  // "~", two characters of up to four bytes, "~"
-  // Each piece once, as where it first occurs in the text: open addressing
-  // with linear probing, at most half full; a cell of length 0 is empty.
-  struct Piece {
-    std::uint32_t offset = 0;
-    std::uint32_t length = 0;
-  };
+  // A piece as where it first occurs in the text and its length, in one
+  // 32-bit cell: the offset above the low four bits, the length in them.
+  static constexpr unsigned kLengthBits = 4;
+  static constexpr std::size_t kFarthest = std::size_t{1} << (32 - kLengthBits);  // offsets below this
+  static std::string_view PieceOf(const std::string& text, std::uint32_t cell) {
+    return std::string_view(text).substr(cell >> kLengthBits, cell & ((1u << kLengthBits) - 1));
+  }
+  // Each piece once: open addressing with linear probing, at most half full;
+  // 0 is an empty cell.
   std::size_t Cell(const std::string& text, std::string_view piece) const;
   void Grow(const std::string& text);
-  std::vector<Piece> cells_;
+  std::vector<std::uint32_t> cells_;
   std::size_t count_ = 0;
+  // Whether the text grew too long for the cells to tell where its pieces
+  // are (256 MiB): it is then searched instead.
+  bool searched_ = false;
 };
 
 }  // namespace pipedex::model

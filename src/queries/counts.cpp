@@ -16,6 +16,9 @@ std::int32_t Length(const NodeList& list) { return list ? static_cast<std::int32
 std::int32_t UpperBound(const std::optional<NameList>& list) {
   return list && !list->empty() ? static_cast<std::int32_t>(list->size() - 1) : 0;
 }
+std::int32_t UpperBound(const NameListResult& list) {
+  return list.size() > 0 ? static_cast<std::int32_t>(list.size() - 1) : 0;
+}
 
 // The node at position index (from 1), or an empty node.
 pugi::xml_node NodeAt(const NodeList& list, std::int32_t index) {

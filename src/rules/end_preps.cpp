@@ -48,7 +48,7 @@ bool IsPlotraEndPrep(Impl& impl, const std::string& EndPrep) {
   // Loads the catalogue first: without it no end preparation would be flagged.
   impl.Initialise();
   const std::string token = model::MakeToken(EndType(EndPrep));
-  return impl.PlotraUpperTokens.Contains(impl.PlotraEndPrepsUpper, token);
+  return impl.PlotraUpperContains(token);
 }
 
 bool IsEndPrepConsistent(Impl& impl, std::string& ep, std::string& SKEY) {

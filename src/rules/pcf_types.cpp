@@ -124,10 +124,10 @@ std::int32_t FindPCFTYPEs(Impl& impl, const std::string& SKEY, std::int32_t IDFR
 std::string GetPCFTYPE(Impl& impl, std::int32_t index) {
   impl.Initialise();
   return AnswerOr<std::string>("", [&]() -> std::string {
-    if (!impl.PCFIDFNodes || !impl.PCFTYPEList) return "";
-    const NameList& list = *impl.PCFTYPEList;
+    if (!impl.PCFIDFRead || !impl.PCFTYPEList) return "";
+    const NameListResult& list = impl.PCFTYPEList;
     if (index < 1 || static_cast<std::size_t>(index) >= list.size()) return "";
-    return list[static_cast<std::size_t>(index)];
+    return std::string(list[static_cast<std::size_t>(index)]);
   });
 }
 

@@ -1,0 +1,49 @@
+#pragma once
+
+// NamePool: names kept once each, for the component type indexes and the
+// lists that share their names.
+
+#include <cstdint>
+#include <deque>
+#include <string_view>
+#include <vector>
+
+#include "model/text_store.h"
+
+namespace pipedex::model {
+
+// The names index entries refer to, each kept once and known by a number
+// from 1 (0 is ""), and by the place of its text. Names never move or change
+// while the pool lives.
+class NamePool {
+ public:
+  std::uint32_t Intern(std::string_view name);
+  // Drops the table that finds the number of a name, which only filing
+  // needs: a list build has filed every name when it is done. The next name
+  // filed makes the table again.
+  void Settle() { table_ = std::vector<std::uint32_t>(); }
+  std::string_view Name(std::uint32_t number) const {
+    if (number == 0) return {};
+    const Stored& stored = names_[number - 1];
+    return texts_.At(stored.place, stored.length);
+  }
+  // The place of a name's text, and the text of length bytes at a place.
+  std::uint32_t PlaceOf(std::uint32_t number) const { return number ? names_[number - 1].place : 0; }
+  std::string_view Text(std::uint32_t place, std::size_t length) const { return texts_.At(place, length); }
+
+ private:
+  // Makes the table again, with room for count names.
+  void Remake(std::size_t count);
+  void Place(std::uint32_t number, std::uint32_t hash);
+
+  // A name as its place in texts_ and its length.
+  struct Stored {
+    std::uint32_t place, length;
+  };
+  TextStore texts_;
+  std::deque<Stored> names_;
+  std::vector<std::uint32_t> table_;  // open addressing: a name's number, 0 when empty; at most half full
+  std::uint32_t recent_ = 0;          // the name asked for last: the SKEYs of one component type repeat it
+};
+
+}  // namespace pipedex::model
