@@ -109,14 +109,10 @@ std::string Upper(std::string_view s) {
       ++pos;
       continue;
     }
-    if (cp < 0x80) {
-      char c = static_cast<char>(cp);
-      out.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
-    } else {
-      utf8proc_uint8_t buf[4];
-      auto len = utf8proc_encode_char(utf8proc_toupper(cp), buf);
-      out.append(reinterpret_cast<const char*>(buf), static_cast<std::size_t>(len));
-    }
+    // A character of two bytes or more (ASCII never decodes from more than one).
+    utf8proc_uint8_t buf[4];
+    auto len = utf8proc_encode_char(utf8proc_toupper(cp), buf);
+    out.append(reinterpret_cast<const char*>(buf), static_cast<std::size_t>(len));
     pos += static_cast<std::size_t>(n);
   }
   return out;

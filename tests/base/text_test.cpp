@@ -26,7 +26,8 @@ TEST(Text, NumbersReadAndWritten) {
   // Beyond the double range: infinities and zeros with the number's sign, as the C library reads them.
   const double inf = std::numeric_limits<double>::infinity();
   for (auto [t, v] : {std::pair{"1e400", inf}, {"-1e400", -inf}, {"1e-400", 0.0}, {"+2.5", 2.5},
-                      {"0.000001e-318", 0.0}, {"1000e306", inf}, {"0.1e310", inf}, {"1e99999999999999999999", inf}})
+                      {"0.000001e-318", 0.0}, {"1000e306", inf}, {"0.1e310", inf}, {"1e99999999999999999999", inf},
+                      {"1e-99999999999999999999", 0.0}})
     EXPECT_EQ(ParseNumber(t), v) << t;
   // Half to even, within the Long range only.
   for (auto [v, rounded] : {std::pair{2.5, 2}, {3.5, 4}, {-2.5, -2}}) EXPECT_EQ(RoundHalfEven(v), rounded) << v;
