@@ -26,6 +26,7 @@ TEST(IndexClasses, KeysPositionsAndRemoval) {
   EXPECT_EQ(list.Count(), 3);
   EXPECT_EQ(list.Item(std::int64_t{1}).Node, c);
   EXPECT_EQ(list.Item("ÄRGER").Tag, "ärger");
+  EXPECT_EQ(list.Item(std::int64_t{3}).Tag, "ärger");  // the last position
   EXPECT_EQ(list.Item("TEE").Tag, "");  // blanks count
   EXPECT_EQ(list.Item(" tee").Tag, "TEE");
   EXPECT_FALSE(list.Item(std::int64_t{0}).Node || list.Item(std::int64_t{4}).Node);
