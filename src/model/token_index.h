@@ -49,7 +49,7 @@ class TokenIndex {
     return std::string_view(text).substr(cell >> kLengthBits, cell & ((1u << kLengthBits) - 1));
   }
   // Each piece once: open addressing with linear probing, at most half full;
-  // 0 is an empty cell.
+  // an empty cell holds zero (no piece has length zero).
   std::size_t Cell(const std::string& text, std::string_view piece) const;
   void Grow(const std::string& text);
   std::vector<std::uint32_t> cells_;
