@@ -32,7 +32,7 @@ define install-missing
 	fi
 endef
 
-.PHONY: deps configure build build-tool demo install test sanitize check-install check-embedding check-release \
+.PHONY: deps configure build build-tool demo install test sanitize check-first-run check-install check-embedding check-release \
         check-exports bench bench-python sanitize-thread fuzz coverage clean
 
 deps:
@@ -50,9 +50,9 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-# The library and the CLI only (no tests); with its man page for install.
+# The library, the CLI and the Python module (no tests).
 build-tool: configure
-	cmake --build $(BUILD) -j $(JOBS) --target pipedex_cli
+	cmake --build $(BUILD) -j $(JOBS) --target pipedex_runtime
 
 demo: build-tool
 	@echo; echo "== pipedex info (the shipped sample catalogue) =="; \
@@ -62,9 +62,9 @@ demo: build-tool
 	@echo; echo "== one batch request =="; \
 	echo '{"call": "GetSKEYData", "args": ["ELBW"]}' | $(BUILD)/bin/pipedex batch
 	@echo; echo "== the same from Python: pipedex.Pipedex().GetSKEYData(\"ELBW\") =="; \
-	if [ -d $(BUILD)/python/pipedex ]; then \
+	if ls $(BUILD)/python/pipedex/_pipedex*.so >/dev/null 2>&1; then \
 	  PYTHONPATH=$(BUILD)/python /usr/bin/python3 -c 'import pipedex; print(pipedex.Pipedex().GetSKEYData("ELBW"))'; \
-	else echo "(the Python module was not built)"; fi
+	else echo "(the Python module is not built: python3-dev or pybind11-dev is missing)"; fi
 
 # Installs the library, headers, CLI, man page, bash completion, CMake
 # package, pkg-config file, sample catalogue and guides under PREFIX
@@ -87,6 +87,12 @@ sanitize: deps
 # against the installed package (find_package and pkg-config).
 check-install: build
 	tools/check-install.sh
+
+# A fresh clone of the committed tree in a temporary folder: make demo, make
+# install into a temporary prefix, and the installed CLI and Python module
+# with a clean environment.
+check-first-run:
+	tools/check-first-run.sh
 
 # The library exports its public API and nothing of its internals.
 check-exports: build-tool

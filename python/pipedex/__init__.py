@@ -11,7 +11,14 @@ parameters. Nodes come back as XML text or None, enumerations as IntEnums,
 failures as pipedex.Error. The list helpers below read a whole list at once.
 """
 
-from . import _pipedex
+try:
+    from . import _pipedex
+except ImportError as error:
+    import pathlib as _pathlib
+    if not any(_pathlib.Path(__file__).parent.glob("_pipedex*.so")):
+        raise ImportError("the compiled extension _pipedex is not built: run `make demo` in the source folder "
+                          "(or `cmake --build build --target pipedex_python`)") from None
+    raise
 from ._pipedex import (AllowedConnection, AngleComponentData, AngleComponentData2, AttCheck, ComponentTypeByAngle,
                        ComponentTypeData, DefaultElbow, EndPrepConsistency, Error, Flags, Operations, SKEYData,
                        ValidData, ValidDataMaster, ValidDataReturn)
