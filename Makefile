@@ -1,15 +1,12 @@
 # The two commands a new user needs: `make demo` and `make test`.
 # Both install the Debian packages that are missing, configure and build.
-# The developer targets build with warnings as errors (WERROR=OFF turns that off).
+# Every build configuration is a preset of CMakePresets.json (its folder is
+# build-<preset>, the development one plain build/); this file installs the
+# packages once and calls the presets. The developer targets build with
+# warnings as errors (WERROR=OFF turns that off).
 
-BUILD ?= build
-SAN_BUILD ?= build-sanitize
-BENCH_BUILD ?= build-bench
-TSAN_BUILD ?= build-tsan
-FUZZ_BUILD ?= build-fuzz
-COV_BUILD ?= build-coverage
-RELEASE_BUILD ?= build-release
-EMBED_BUILD ?= build-embedding
+BUILD := build
+EMBED_BUILD := build-embedding
 PREFIX ?= /usr/local
 WERROR ?= ON
 FUZZ_SECONDS ?= 60
@@ -35,24 +32,24 @@ endef
 .PHONY: deps configure build build-tool demo install test sanitize check-first-run check-install check-embedding check-release \
         check-exports bench bench-python sanitize-thread fuzz coverage clean
 
+# $(call preset,NAME): configures and builds a preset of CMakePresets.json.
+define preset
+	cmake --preset $(1) -DPIPEDEX_WERROR=$(WERROR)
+	cmake --build --preset $(1) -j $(JOBS)
+endef
+
 deps:
-	@missing=""; for p in $(PACKAGES); do \
-	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	  echo "Installing missing packages:$$missing"; \
-	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
-	fi
+	$(call install-missing,$(PACKAGES))
 
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPIPEDEX_WERROR=$(WERROR)
+	cmake --preset dev -DPIPEDEX_WERROR=$(WERROR)
 
 build: configure
-	cmake --build $(BUILD) -j $(JOBS)
+	cmake --build --preset dev -j $(JOBS)
 
 # The library, the CLI and the Python module (no tests).
 build-tool: configure
-	cmake --build $(BUILD) -j $(JOBS) --target pipedex_runtime
+	cmake --build --preset dev -j $(JOBS) --target pipedex_runtime
 
 demo: build-tool
 	@echo; echo "== pipedex info (the shipped sample catalogue) =="; \
@@ -70,18 +67,17 @@ demo: build-tool
 # package, pkg-config file, sample catalogue and guides under PREFIX
 # (DESTDIR, when set, is a staging root).
 install: build-tool
-	cmake --build $(BUILD) -j $(JOBS) --target pipedex_man
+	cmake --build --preset dev -j $(JOBS) --target pipedex_man
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	ctest --preset dev -j $(JOBS)
 
 # The Python module is left out of the sanitizer builds: the interpreter that
 # would load it is not instrumented.
 sanitize: deps
-	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPIPEDEX_SANITIZE=ON -DPIPEDEX_WERROR=$(WERROR) -DPIPEDEX_PYTHON=OFF
-	cmake --build $(SAN_BUILD) -j $(JOBS)
-	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	$(call preset,sanitize)
+	ctest --preset sanitize -j $(JOBS)
 
 # Installs into a temporary prefix and builds and runs examples/consumer
 # against the installed package (find_package and pkg-config).
@@ -106,55 +102,46 @@ check-embedding: deps
 # What a distribution packager does: a Release (-O3) build for prefix /usr,
 # warning-free, its test suite, and an install staged with DESTDIR.
 check-release: deps
-	cmake -S . -B $(RELEASE_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DPIPEDEX_WERROR=$(WERROR)
-	cmake --build $(RELEASE_BUILD) -j $(JOBS)
-	cd $(RELEASE_BUILD) && ctest --output-on-failure -j $(JOBS)
-	tools/check-package.sh $(RELEASE_BUILD)
+	$(call preset,release)
+	ctest --preset release -j $(JOBS)
+	tools/check-package.sh build-release
 
 # Performance benchmarks: an optimised build of the library and the benchmark
 # program, then the run, which ends with the summary table of ratios.
 bench: deps
-	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
-	  -DPIPEDEX_BENCH=ON -DPIPEDEX_TESTS=OFF -DPIPEDEX_WERROR=$(WERROR)
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target pipedex_bench pipedex_cli
-	$(BENCH_BUILD)/bin/pipedex-bench --data-dir $(BENCH_BUILD)/bench-data $(BENCH_ARGS)
+	$(call preset,bench)
+	build-bench/bin/pipedex-bench --data-dir build-bench/bench-data $(BENCH_ARGS)
 
 # The Python module's cost per call over the C++ call, and against the batch
 # subprocess client (same optimised build folder as `make bench`).
 bench-python: deps
-	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
-	  -DPIPEDEX_BENCH=ON -DPIPEDEX_TESTS=OFF -DPIPEDEX_PYTHON=ON
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target pipedex_python pipedex_python_probe pipedex_cli
-	/usr/bin/python3 bench/python_overhead.py --build $(BENCH_BUILD)
+	cmake --preset bench -DPIPEDEX_WERROR=$(WERROR) -DPIPEDEX_PYTHON=ON
+	cmake --build --preset bench -j $(JOBS) --target pipedex_python pipedex_python_probe pipedex_cli
+	/usr/bin/python3 bench/python_overhead.py --build build-bench
 
 # The test suite under ThreadSanitizer (among them the eight-thread test).
 sanitize-thread: deps
-	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-fsanitize=thread -O1 -g" -DPIPEDEX_WERROR=$(WERROR) \
-	  -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread -DCMAKE_SHARED_LINKER_FLAGS=-fsanitize=thread -DPIPEDEX_PYTHON=OFF
-	cmake --build $(TSAN_BUILD) -j $(JOBS)
-	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1" ctest --output-on-failure -j $(JOBS)
+	$(call preset,tsan)
+	ctest --preset tsan -j $(JOBS)
 
 # Every fuzz target for FUZZ_SECONDS seconds (libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer); prints executions and coverage per target.
 fuzz: deps
 	$(call install-missing,$(FUZZ_PACKAGES))
-	cmake -S fuzz -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+	$(call preset,fuzz)
+	fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
 
 # Line and branch coverage of src/ by the test suite (gcov, reported by gcovr;
-# the full report is $(COV_BUILD)/coverage/index.html).
+# the full report is build-coverage/coverage/index.html).
 coverage: deps
 	$(call install-missing,$(COVERAGE_PACKAGES))
-	cmake -S . -B $(COV_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="--coverage -fprofile-update=atomic -O0" -DPIPEDEX_WERROR=$(WERROR) \
-	  -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage
-	cmake --build $(COV_BUILD) -j $(JOBS)
-	find $(COV_BUILD) -name '*.gcda' -delete
-	cd $(COV_BUILD) && ctest -j $(JOBS) --output-on-failure
-	mkdir -p $(COV_BUILD)/coverage
-	gcovr --root . --object-directory $(COV_BUILD) --filter 'src/' \
+	$(call preset,coverage)
+	find build-coverage -name '*.gcda' -delete
+	ctest --preset coverage -j $(JOBS)
+	mkdir -p build-coverage/coverage
+	gcovr --root . --object-directory build-coverage --filter 'src/' \
 	  --exclude-throw-branches --exclude-unreachable-branches \
-	  --txt --html-details $(COV_BUILD)/coverage/index.html --print-summary
+	  --txt --html-details build-coverage/coverage/index.html --print-summary
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(BENCH_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(COV_BUILD) $(RELEASE_BUILD) $(EMBED_BUILD)
+	rm -rf build build-sanitize build-bench build-tsan build-fuzz build-coverage build-release $(EMBED_BUILD)

@@ -26,6 +26,13 @@ check "public headers" test -f "$prefix/include/pipedex/pipedex.h"
 check "registry file names the catalogue" \
   contains "$(cat "$registry")" "\"DataPath\"=\"$prefix/share/pipedex/SystemPipedex.xml\""
 check "man page" test -f "$prefix/share/man/man1/pipedex.1" -o -z "$(command -v help2man)"
+# The man page, as a reader sees it: the examples one a line, a section per command.
+if [ -f "$prefix/share/man/man1/pipedex.1" ] && command -v man >/dev/null; then
+  page="$(MANWIDTH=100 man -l "$prefix/share/man/man1/pipedex.1" 2>/dev/null | col -b)"
+  check "man page: examples one a line" grep -qE '^ +pipedex search elbow$' <<<"$page"
+  check "man page: a section per command" grep -qE '^ +pipedex check$' <<<"$page"
+  check "man page: guides as installed" contains "$page" "share/doc/pipedex/docs/cli.md"
+fi
 check "bash completion" test -f "$prefix/share/bash-completion/completions/pipedex"
 
 # The installed CLI finds the installed catalogue through the installed registry file.

@@ -15,7 +15,7 @@ namespace {
 TEST(CliHelp, EveryCommandExplainsItselfWithExamplesAndIsInTheGuide) {
   ShellResult top = Shell("pipedex --help");
   EXPECT_EQ(top.status, 0);
-  EXPECT_NE(top.output.find("Examples: pipedex info"), std::string::npos) << top.output;
+  EXPECT_NE(top.output.find("Examples:\n  pipedex info\n"), std::string::npos) << top.output;
   EXPECT_NE(top.output.find("PIPEDEX_REGISTRY"), std::string::npos);
 
   // The subcommands it lists: the indented names after its "Subcommands:" line.

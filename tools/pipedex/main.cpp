@@ -61,15 +61,18 @@ int main(int argc, char** argv) {
       "$PIPEDEX_REGISTRY, else /etc/pipedex/registry.reg, else the share/pipedex/registry.reg\n"
       "installed with the library. Global options may also follow the command.\n"
       "Run `pipedex COMMAND --help` for a command's arguments and examples.\n"
-      "Examples: pipedex info\n"
-      "          pipedex check --catalogue plant.xml\n"
-      "          pipedex search elbow\n"
-      "          pipedex tree --group Elbows\n"
-      "          pipedex call GetSKEYData ELBW\n"
-      "          echo '{\"call\": \"GroupCount\"}' | pipedex batch\n"
-      "          PIPEDEX_REGISTRY=/usr/local/share/pipedex/registry.reg pipedex info\n"
       "Errors of the component are printed on stderr with their number in hexadecimal; the exit\n"
-      "status is then 1 (2 for a usage error). Guides: docs/cli.md, docs/api.md, docs/catalogue-format.md.");
+      "status is then 1 (2 for a usage error). Guides: docs/cli.md, docs/api.md, docs/python.md,\n"
+      "docs/catalogue-format.md (installed in share/doc/pipedex/docs/).\n"
+      "\n"
+      "Examples:\n"
+      "  pipedex info\n"
+      "  pipedex check --catalogue plant.xml\n"
+      "  pipedex search elbow\n"
+      "  pipedex tree --group Elbows\n"
+      "  pipedex call GetSKEYData ELBW\n"
+      "  echo '{\"call\": \"GroupCount\"}' | pipedex batch\n"
+      "  PIPEDEX_REGISTRY=/usr/local/share/pipedex/registry.reg pipedex info");
   app.require_subcommand(1);
 
   app.fallthrough();
