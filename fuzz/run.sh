@@ -28,7 +28,7 @@ for t in "$@"; do
   [ -d "$here/seeds/$t" ] && cp -n "$here/seeds/$t"/* "$corpus/" 2>/dev/null
   echo "== fuzz_$t for ${seconds} s"
   if ! ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-    "$build/fuzz_$t" "$corpus" "${dict[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    "$build/bin/fuzz_$t" "$corpus" "${dict[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -max_len=65536 -print_final_stats=1 -artifact_prefix="$build/artifacts/$t-" >"$log" 2>&1; then
     failed=1
     echo "fuzz_$t FAILED; see $log"
