@@ -281,7 +281,7 @@ bool Catalogue::SKEYHasEndPrepSuffix(std::string_view SKEY) const {
 void SearchResults::AppendNamesToList(std::string_view What, NameList& Names, const CTypeLookup& Source,
                                       bool Append) {
   if (!Append) Names.assign(1, "");
-  const bool componentTypes = text::Upper(What) == "COMPONENTTYPE";
+  const bool componentTypes = text::Upper(What) == text::Upper(kComponentTypes);
   for (std::int32_t i = 1; i <= Source.nCpts(); ++i)
     Names.emplace_back(componentTypes ? Source.GetCptType(i) : Source.GetPCFTYPE(i));
 }
@@ -298,7 +298,7 @@ void FilterCptTypesByGroup(const Catalogue& catalogue, SearchResults& results, s
   NameList names;
   if (found && found->size() > 1) names.assign(found->begin() + 1, found->end());
   found = NameList{""};
-  if (Kind != "Group") return;
+  if (Kind != kFilterByGroup) return;
   const std::string group = text::Upper(Group);
   for (const std::string& name : names) {
     pugi::xml_node node = catalogue.CptTypeTags.Item(name).Node;

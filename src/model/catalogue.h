@@ -108,14 +108,18 @@ struct SearchResults {
   NameListResult PCFTYPEList;
   std::optional<NameList> FoundCptTypes;
 
-  // Appends the component types (What = "ComponentType") or PCF types of an index entry.
+  // The What that appends component types (in any letter case); any other appends PCF types.
+  static constexpr const char* kComponentTypes = "ComponentType";
+  // Appends the component types (What = kComponentTypes) or PCF types of an index entry.
   static void AppendNamesToList(std::string_view What, NameList& Names, const CTypeLookup& Source, bool Append);
   // Appends the element names of a node selection.
   static void AppendNamesToList(std::string_view What, NameList& Names, const std::vector<pugi::xml_node>& Source,
                                 bool Append);
 };
 
-// Keeps in FoundCptTypes only the component types of one group (Kind "Group").
+// The Kind of FilterCptTypesByGroup that keeps a group's component types; any other keeps none.
+inline constexpr const char* kFilterByGroup = "Group";
+// Keeps in FoundCptTypes only the component types of one group (Kind kFilterByGroup).
 void FilterCptTypesByGroup(const Catalogue& catalogue, SearchResults& results, std::string_view Kind,
                            std::string_view Group);
 
