@@ -16,7 +16,7 @@ if [ -n "$internal" ]; then
   exit 1
 fi
 for api in 'pipedex::Pipedex::Pipedex()' 'pipedex::Pipedex::GroupCount()' 'pipedex::Error::Error(' \
-           'pipedex::CDefaultElbow::Initialize(' 'pipedex::MakeSystemPlatform(' 'pipedex::SystemRegistryFiles' \
+           'pipedex::MakeSystemPlatform(' 'pipedex::SystemRegistryFiles' \
            'pipedex::CheckCatalogue(' 'pipedex::MakeCatalogueFilePlatform(' 'typeinfo for pipedex::Error' 'typeinfo for pipedex::Platform'; do
   if ! grep -qF -- "$api" <<<"$symbols"; then
     echo "FAIL: $library does not export $api"

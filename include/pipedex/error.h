@@ -19,7 +19,7 @@ inline constexpr std::int32_t kBuildLists = static_cast<std::int32_t>(0x80040206
 inline constexpr std::int32_t kAddSKEY = static_cast<std::int32_t>(0x8004020A);           // AddSKEY failed
 inline constexpr std::int32_t kProjectNotFound = static_cast<std::int32_t>(0x80040212);   // project file does not exist
 inline constexpr std::int32_t kProjectParse = static_cast<std::int32_t>(0x80040213);      // project file does not parse
-// Runtime errors that some operations let through, numbered as the original runtime did.
+// Runtime errors that some operations let through, with the numbers clients know them by.
 inline constexpr std::int32_t kOverflow = 6;
 inline constexpr std::int32_t kTypeMismatch = 13;
 inline constexpr std::int32_t kObjectNotSet = 91;

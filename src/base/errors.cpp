@@ -5,16 +5,19 @@ namespace pipedex {
 Error::Error(std::int32_t number, std::string source, std::string description)
     : number_(number), source_(std::move(source)), description_(std::move(description)) {}
 
-void RaiseObjectNotSet() {
-  throw Error(errors::kObjectNotSet, kSource, "Object variable or With block variable not set");
-}
+namespace errors {
 
-void RaiseTypeMismatch() { throw Error(errors::kTypeMismatch, kSource, "Type mismatch"); }
+void RaiseObjectNotSet() { throw Error(kObjectNotSet, kSource, "Object variable or With block variable not set"); }
 
-void RaiseOverflow() { throw Error(errors::kOverflow, kSource, "Overflow"); }
+void RaiseTypeMismatch() { throw Error(kTypeMismatch, kSource, "Type mismatch"); }
+
+void RaiseOverflow() { throw Error(kOverflow, kSource, "Overflow"); }
 
 void RaiseInvalidXPath(const std::string& expression, const std::string& reason) {
-  throw Error(errors::kXmlService, kSource, reason + "\r\n" + expression);
+  throw Error(kXmlService, kSource, reason + "\r\n" + expression);
 }
 
+void RaiseInvalidCall() { throw Error(kInvalidCall, kSource, "Invalid procedure call or argument"); }
+
+}  // namespace errors
 }  // namespace pipedex

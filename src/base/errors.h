@@ -1,14 +1,33 @@
 #pragma once
 
-// Raising the errors the component reports, with their fixed texts.
+// The errors the component raises: the source text, the numbers of the
+// runtime errors raised inside the component (the numbers clients see are in
+// pipedex/error.h), the fixed texts, and raising the errors that carry one.
 
+#include <cstdint>
 #include <string>
 
 #include "pipedex/error.h"
 
-namespace pipedex {
+namespace pipedex::errors {
 
 inline constexpr const char* kSource = "Pipedex";
+// The source of AddSKEY's failures.
+inline constexpr const char* kAddSKEYSource = "Pipedex.AddSKEY";
+// The source of the failure GetSKEYData raises, and answers by, when an SKEY is unknown.
+inline constexpr const char* kGetSKEYDataSource = "GetSKEYData";
+
+// Runtime errors raised inside the component, numbered as the runtime
+// errors of the same meaning (the operations that meet them answer by their
+// own failure rule).
+inline constexpr std::int32_t kInvalidCall = 5;           // "Invalid procedure call or argument"
+inline constexpr std::int32_t kSubscriptOutOfRange = 9;   // "Subscript out of range"
+inline constexpr std::int32_t kDivisionByZero = 11;       // "Division by zero"
+inline constexpr std::int32_t kKeyTaken = 457;            // a collection's key already in use
+inline constexpr std::int32_t kSKEYNotFound = 520;        // an SKEY with no A_SKEY element
+
+// The heading of the message when the system file or its language variant does not parse.
+inline constexpr const char* kSystemParseHeading = "Error parsing Zenrod XML Data";
 
 // "Object variable or With block variable not set": a node or object that is not there was used.
 [[noreturn]] void RaiseObjectNotSet();
@@ -18,5 +37,18 @@ inline constexpr const char* kSource = "Pipedex";
 [[noreturn]] void RaiseOverflow();
 // An XPath expression the XML service rejects.
 [[noreturn]] void RaiseInvalidXPath(const std::string& expression, const std::string& reason);
+// "Invalid procedure call or argument": a key or position a collection does not hold, an angle that cannot be.
+[[noreturn]] void RaiseInvalidCall();
+
+}  // namespace pipedex::errors
+
+namespace pipedex {
+
+// The operation areas (queries, rules, overlays) spell these without errors::.
+using errors::kSource;
+using errors::RaiseInvalidXPath;
+using errors::RaiseObjectNotSet;
+using errors::RaiseOverflow;
+using errors::RaiseTypeMismatch;
 
 }  // namespace pipedex

@@ -2,6 +2,11 @@
 
 // The catalogue's XML format: every element name, attribute name and default
 // the component reads, defined once. Names are matched exactly, with case.
+// Also the catalogue's file names and where the registry names the system file.
+
+#include <array>
+#include <string>
+#include <string_view>
 
 namespace pipedex::format {
 
@@ -106,6 +111,28 @@ inline constexpr const char* kDerivedEndPrep = "**--";
 inline constexpr const char* kUnknownEndPrep = "XX--";
 inline constexpr const char* kRun1 = "Run_1";
 inline constexpr const char* kRun2 = "Run_2";
+// An SKEY's generic form ends in this instead of its end preparation; SKEYs
+// of flanges (this prefix, any letter case) have no generic form.
+inline constexpr const char* kGenericSKEYSuffix = "**";
+inline constexpr const char* kFlangeSKEYPrefix = "FL";
+// A default end preparation list may name a bend family: "PB+D" stands for
+// PB3D, PB5D... (the first two characters, a digit, then "D").
+inline constexpr const char* kBendFamilyMarker = "+D";
+// The texts of a component type's Flag elements (the Flags values 1 to 3).
+inline constexpr const char* kFlagVariable = "Variable";
+inline constexpr const char* kFlagArtificial = "Artificial";
+inline constexpr const char* kFlagIndeterminate = "Indeterminate";
+// The connection point elements of an A_DEFAULT_ENDPREP/SKEYLIST, points 1 to 4.
+inline constexpr const char* kConnectionPointPreps[] = {"CP_1_PREP", "CP_2_PREP", "CP_3_PREP", "CP_4_PREP"};
+
+// The elements of a language variant whose attribute texts replace those of
+// the system element at the same path: groups, component types, end
+// preparations, operations and SKEYs (XPath selections from the document).
+inline std::array<std::string, 5> TranslatedSelections() {
+  const std::string root = std::string(kRoot) + "/";
+  return {root + kCptSection + "/*", root + kCptSection + "/*/*", root + kEndPrepSection + "/*",
+          root + kOperationSection + "/*", root + kSKEYSection + "/*"};
+}
 
 // Files.
 inline constexpr const char* kSystemFileName = "SystemPipedex.xml";
@@ -114,9 +141,19 @@ inline constexpr const char* kDataFolder = "Data";
 inline constexpr const char* kLanguageBaseName = "SystemPipedex";
 inline constexpr char kPathSeparator = '/';
 
-// Registry location of the data path.
-inline constexpr int kRegistryHive = 3;  // local machine
-inline constexpr const char* kRegistryKey = "Software/Zenrod/Pipedex/Settings";
+// The names of the language variants of the system file, in the order they
+// are tried; the first that exists is the one read: "SystemPipedex.de-AT.xml",
+// "SystemPipedex.de.xml", then English, "SystemPipedex.en.xml".
+inline std::array<std::string, 3> LanguageVariantNames(std::string_view language, std::string_view country) {
+  const std::string base = std::string(kLanguageBaseName) + ".";
+  return {base + std::string(language) + "-" + std::string(country) + ".xml", base + std::string(language) + ".xml",
+          base + "en.xml"};
+}
+
+// Registry location of the data path: the text value kRegistryValue of the
+// key kRegistryKey of HKEY_LOCAL_MACHINE (hive 3) names the system file.
+inline constexpr int kRegistryHive = 3;
+inline constexpr const char* kRegistryKey = "Software\\Zenrod\\Pipedex\\Settings";
 inline constexpr const char* kRegistryValue = "DataPath";
 
 }  // namespace pipedex::format

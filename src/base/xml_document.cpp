@@ -124,6 +124,8 @@ std::size_t InvalidSequenceLength(std::string_view s) {
   return n > 0 ? static_cast<std::size_t>(n) : 1;
 }
 
+// The reason given for a file that exists but cannot be opened or read.
+constexpr const char* kAccessDenied = "Access is denied.\r\n";
 constexpr const char* kInvalidCharacter = "An invalid character was found in text content.\r\n";
 
 // The source line of an error shows at most this many bytes around the
@@ -306,7 +308,7 @@ bool LoadPlain(pugi::xml_document& doc, const std::string& path, ParseError& err
     if (tooLarge) {
       SetTooLarge(error);
     } else {
-      error = {"Access is denied.\r\n", 0, "", 0};
+      error = {kAccessDenied, 0, "", 0};
     }
     return false;
   }
@@ -362,7 +364,7 @@ bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& erro
   // while it is read is read again the plain way, still within the limit.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    error = {"Access is denied.\r\n", 0, "", 0};
+    error = {kAccessDenied, 0, "", 0};
     return false;
   }
   const std::size_t capacity = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1;
@@ -416,8 +418,9 @@ std::string WhyNotXmlText(std::string_view text) {
 }
 
 void SetText(pugi::xml_node node, std::string_view value) {
-  if (!node) RaiseObjectNotSet();
-  if (std::string why = WhyNotXmlText(value); !why.empty()) throw Error(errors::kXmlService, kSource, "Invalid text: " + why);
+  if (!node) errors::RaiseObjectNotSet();
+  if (std::string why = WhyNotXmlText(value); !why.empty())
+    throw Error(errors::kXmlService, errors::kSource, "Invalid text: " + why);
   while (node.first_child()) node.remove_child(node.first_child());
   node.append_child(pugi::node_pcdata).set_value(std::string(value).c_str());
 }
@@ -429,13 +432,13 @@ std::string OuterXml(pugi::xml_node node) {
 }
 
 std::vector<pugi::xml_node> SelectNodes(pugi::xml_node context, const std::string& xpath) {
-  if (!context) RaiseObjectNotSet();
+  if (!context) errors::RaiseObjectNotSet();
   pugi::xpath_node_set set;
   try {
     pugi::xpath_query query(xpath.c_str());
     set = query.evaluate_node_set(context);
   } catch (const pugi::xpath_exception& e) {
-    RaiseInvalidXPath(xpath, e.what());
+    errors::RaiseInvalidXPath(xpath, e.what());
   }
   set.sort();
   std::vector<pugi::xml_node> nodes;
@@ -451,7 +454,7 @@ pugi::xml_node SelectSingleNode(pugi::xml_node context, const std::string& xpath
 }
 
 std::vector<pugi::xml_node> SelectChildPath(pugi::xml_node context, std::initializer_list<std::string_view> steps) {
-  if (!context) RaiseObjectNotSet();
+  if (!context) errors::RaiseObjectNotSet();
   std::vector<pugi::xml_node> current{context}, next;
   for (std::string_view step : steps) {
     next.clear();

@@ -115,7 +115,7 @@ int OpenNamedTemporary(const std::string& folder, mode_t mode, std::string& name
 namespace {
 
 [[noreturn]] void SaveFailed(const std::string& path, const std::string& why) {
-  throw Error(errors::kXmlService, kSource, "Could not save the document to " + path + " : " + why);
+  throw Error(errors::kXmlService, errors::kSource, "Could not save the document to " + path + " : " + why);
 }
 [[noreturn]] void SaveFailedErrno(const std::string& path, int err) { SaveFailed(path, std::strerror(err)); }
 

@@ -1,13 +1,16 @@
 // CheckCatalogue: reads the system file, the language variant the locale
 // chooses and the overlays the component would merge, and checks each; the
-// angles of the default elbows are worked out by the component itself.
+// angles of the default elbows are worked out by loading the catalogue as an
+// instance does.
 
 #include <algorithm>
 #include <filesystem>
 #include <tuple>
 
+#include "base/format.h"
 #include "check/checks.h"
-#include "pipedex/pipedex.h"
+#include "instance/default_elbows.h"
+#include "pipedex/error.h"
 
 namespace pipedex {
 namespace {
@@ -18,20 +21,19 @@ bool Exists(const std::string& path) { return std::filesystem::is_regular_file(p
 void CheckElbowAngles(const check::Source& system, std::vector<Finding>& findings) {
   SystemPlatformOptions options;
   options.locale = "en_US";
-  std::vector<DefaultElbowInfo> elbows;
+  std::vector<model::DefaultElbow> elbows;
   try {
-    Pipedex catalogue(MakeCatalogueFilePlatform(system.file, options));
-    elbows = catalogue.DefaultElbows();
+    elbows = instance::LoadDefaultElbows(MakeCatalogueFilePlatform(system.file, options));
   } catch (const Error&) {
     return;  // what keeps it from loading is reported by the other checks
   }
   check::Reporter report{system, findings};
-  for (const DefaultElbowInfo& elbow : elbows) {
-    if (elbow.Angle != 0) continue;
-    for (pugi::xml_node group : system.doc.document_element().child("A_CPT").children())
-      if (pugi::xml_node type = group.child(elbow.ComponentType.c_str())) {
+  for (const model::DefaultElbow& elbow : elbows) {
+    if (elbow.Angle() != 0) continue;
+    for (pugi::xml_node group : system.doc.document_element().child(format::kCptSection).children())
+      if (pugi::xml_node type = group.child(elbow.ComponentType().c_str())) {
         report.Warning(type, "elbow-no-angle",
-                       "default elbow " + elbow.ComponentType + " has a geometry that gives no angle");
+                       "default elbow " + elbow.ComponentType() + " has a geometry that gives no angle");
         break;
       }
   }
@@ -46,7 +48,7 @@ std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOp
   check::LoadSource(system, findings);
   if (system.parsed) {
     check::CheckSystem(system, findings);
-    if (std::string_view(system.doc.document_element().name()) == check::kRootName) CheckElbowAngles(system, findings);
+    if (std::string_view(system.doc.document_element().name()) == format::kRoot) CheckElbowAngles(system, findings);
   }
   const std::string parent = std::filesystem::path(systemFile).parent_path().string();
   const std::string folder = parent.empty() ? "" : parent + "/";
@@ -61,7 +63,7 @@ std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOp
   };
   checkOther(LanguageVariantFile(systemFile, options.locale), true);
   std::string project = options.projectFile;
-  if (project.empty() && Exists(folder + "ProjectPipedex.xml")) project = folder + "ProjectPipedex.xml";
+  if (project.empty() && Exists(folder + format::kProjectFileName)) project = folder + format::kProjectFileName;
   checkOther(project, false);
   checkOther(options.userFile, false);
   std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
@@ -74,9 +76,7 @@ std::string LanguageVariantFile(const std::string& systemFile, const LocaleNames
   if (locale.language.empty()) return "";
   const std::string parent = std::filesystem::path(systemFile).parent_path().string();
   const std::string folder = parent.empty() ? "" : parent + "/";
-  for (const std::string& name :
-       {"SystemPipedex." + locale.language + "-" + locale.country + ".xml", "SystemPipedex." + locale.language + ".xml",
-        std::string("SystemPipedex.en.xml")})
+  for (const std::string& name : format::LanguageVariantNames(locale.language, locale.country))
     if (Exists(folder + name)) return folder + name;
   return "";
 }

@@ -8,9 +8,7 @@
 
 namespace pipedex::check {
 
-inline constexpr const char* kRootName = "ZENROD-ISOMETRICS-DATA";
-
-// The root element, or a "root" finding and nothing.
+// The root element (format::kRoot), or a "root" finding and nothing.
 pugi::xml_node Root(const Source& source, std::vector<Finding>& findings);
 
 // The system file's sections, names and references.

@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "base/format.h"
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 #include "check/checks.h"
@@ -14,9 +15,7 @@ void CheckVariant(const Source& system, const Source& variant, std::vector<Findi
   pugi::xml_node root = Root(variant, findings);
   if (!root || !system.parsed) return;
   Reporter report{variant, findings};
-  for (const char* selection : {"ZENROD-ISOMETRICS-DATA/A_CPT/*", "ZENROD-ISOMETRICS-DATA/A_CPT/*/*",
-                                "ZENROD-ISOMETRICS-DATA/A_ENDPREP/*", "ZENROD-ISOMETRICS-DATA/A_OPERATION/*",
-                                "ZENROD-ISOMETRICS-DATA/A_SKEY/*"}) {
+  for (const std::string& selection : format::TranslatedSelections()) {
     for (pugi::xml_node element : xml::SelectNodes(variant.doc, selection)) {
       pugi::xml_node target;
       try {
@@ -50,7 +49,7 @@ void CheckOverlay(const Source& system, const Source& overlay, std::vector<Findi
   // The groups and component types there will be when the moves are made:
   // the system file's and those this file adds.
   std::set<std::string> groups, componentTypes;
-  for (pugi::xml_node cpt : {system.doc.document_element().child("A_CPT"), root.child("U_CPT")})
+  for (pugi::xml_node cpt : {system.doc.document_element().child(format::kCptSection), root.child(format::kOverlayCpt)})
     for (pugi::xml_node group : cpt.children()) {
       if (group.type() != pugi::node_element) continue;
       groups.insert(group.name());
@@ -59,23 +58,24 @@ void CheckOverlay(const Source& system, const Source& overlay, std::vector<Findi
     }
   for (pugi::xml_node section : root.children()) {
     const std::string name = section.name();
-    if (section.type() != pugi::node_element || name == "U_CPT" || name == "CHANGE_GROUPS" || name == "U_SKEY" ||
-        name == "U_BORE-CONVERSION-TABLE" || name == "SYMBOLS")
+    if (section.type() != pugi::node_element || name == format::kOverlayCpt || name == format::kOverlayChangeGroups ||
+        name == format::kOverlaySKEY || name == format::kOverlayBoreTable || name == format::kSymbols)
       continue;
     report.Warning(section, "unknown-section", "section " + name + " of a project or user file is not merged");
   }
-  for (pugi::xml_node target : root.child("CHANGE_GROUPS").children()) {
+  for (pugi::xml_node target : root.child(format::kOverlayChangeGroups).children()) {
     if (target.type() != pugi::node_element) continue;
     if (!groups.count(target.name())) {
       report.Error(target, "unknown-group",
-                   std::string("CHANGE_GROUPS moves into group ") + target.name() + ", which does not exist");
+                   std::string(format::kOverlayChangeGroups) + " moves into group " + target.name() +
+                       ", which does not exist");
       continue;
     }
     for (pugi::xml_node moved : target.children())
       if (moved.type() == pugi::node_element && !componentTypes.count(moved.name()))
         report.Error(moved, "unknown-component-type",
-                     std::string("CHANGE_GROUPS moves component type ") + moved.name() + " into group " +
-                         target.name() + ", but no such component type exists");
+                     std::string(format::kOverlayChangeGroups) + " moves component type " + moved.name() +
+                         " into group " + target.name() + ", but no such component type exists");
   }
 }
 

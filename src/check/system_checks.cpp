@@ -7,16 +7,31 @@
 #include <map>
 #include <set>
 
+#include "base/format.h"
 #include "base/text.h"
 #include "check/checks.h"
+#include "model/catalogue.h"
 
 namespace pipedex::check {
 namespace {
 
-const char* const kSections[] = {"A_CPT",          "A_SKEY",         "A_ENDPREP",     "A_OPERATION",
-                                 "A_CONFIGURATION", "A_PCFIDF",      "A_DEFAULT_ENDPREP", "PLOTRA-ATTRIBUTES",
-                                 "WELD-EXCLUSION-LIST", "BORE-CONVERSION-TABLE", "DefaultConnectionTable", "SYMBOLS",
-                                 "U_CPT",          "CHANGE_GROUPS",  "U_SKEY",        "U_BORE-CONVERSION-TABLE"};
+// The sections a catalogue file may hold: the system file's and the overlays'.
+const char* const kSections[] = {format::kCptSection,
+                                 format::kSKEYSection,
+                                 format::kEndPrepSection,
+                                 format::kOperationSection,
+                                 format::kConfigurationSection,
+                                 format::kPCFIDFSection,
+                                 format::kDefaultEndPrepSection,
+                                 format::kPlotraAttributes,
+                                 format::kWeldExclusionList,
+                                 format::kBoreTable,
+                                 format::kDefaultConnectionTable,
+                                 format::kSymbols,
+                                 format::kOverlayCpt,
+                                 format::kOverlayChangeGroups,
+                                 format::kOverlaySKEY,
+                                 format::kOverlayBoreTable};
 
 std::string Trimmed(pugi::xml_node node) { return text::Trim(node.child_value()); }
 
@@ -51,12 +66,12 @@ class Names {
   // An SKEY, or its generic form (the first two characters and "**") except for flanges.
   bool HasSKEY(const std::string& skey) const {
     if (Has(skey)) return true;
-    return skey.size() >= 2 && !text::StartsWith(skey, "FL") && Has(text::Left(skey, 2) + "**");
+    return skey.size() >= 2 && !text::StartsWith(skey, format::kFlangeSKEYPrefix) && Has(model::GenericSKEY(skey));
   }
   // A bend family of a default end preparation list, "PB+D": some SKEY of the
   // same first two characters, a digit third and "D" last (PB3D, PB5D...).
   bool HasFamily(const std::string& family) const {
-    if (family.size() != 4 || family.compare(2, 2, "+D") != 0) return false;
+    if (family.size() != 4 || family.compare(2, 2, format::kBendFamilyMarker) != 0) return false;
     return std::any_of(first_.begin(), first_.end(), [&](const auto& entry) {
       const std::string& skey = entry.first;
       return skey.size() == 4 && skey.compare(0, 2, family, 0, 2) == 0 && skey[2] >= '0' && skey[2] <= '9' &&
@@ -117,15 +132,15 @@ void CheckAttributeFamilies(Reporter& report, pugi::xml_node section) {
     pugi::xml_node node;
   };
   std::map<std::string, std::vector<Family>> families;
-  for (pugi::xml_node att : section.children("ATT")) {
-    NeedNumber(report, att, "NUMBER", true);
-    NeedNumber(report, att, "BASE", true);
-    if (att.attribute("PCF") || !att.attribute("PCFBASE")) continue;
-    auto number = text::ParseNumber(att.attribute("NUMBER").as_string("-1"));
-    auto base = text::ParseNumber(att.attribute("BASE").as_string("-1"));
+  for (pugi::xml_node att : section.children(format::kATT)) {
+    NeedNumber(report, att, format::kAttrNUMBER, true);
+    NeedNumber(report, att, format::kAttrBASE, true);
+    if (att.attribute(format::kAttrPCF) || !att.attribute(format::kAttrPCFBASE)) continue;
+    auto number = text::ParseNumber(att.attribute(format::kAttrNUMBER).as_string(format::kDefaultNUMBER));
+    auto base = text::ParseNumber(att.attribute(format::kAttrBASE).as_string(format::kDefaultBASE));
     if (!number || !base || *number < 1) continue;
     const auto first = static_cast<long long>(*base), last = first + static_cast<long long>(*number) - 1;
-    const std::string name = text::Upper(att.attribute("PCFBASE").value());
+    const std::string name = text::Upper(att.attribute(format::kAttrPCFBASE).value());
     for (const Family& other : families[name])
       if (first <= other.last && other.first <= last)
         report.Error(att, "overlapping-family",
@@ -140,10 +155,10 @@ void CheckAttributeFamilies(Reporter& report, pugi::xml_node section) {
 
 pugi::xml_node Root(const Source& source, std::vector<Finding>& findings) {
   pugi::xml_node root = source.doc.document_element();
-  if (std::string_view(root.name()) == kRootName) return root;
+  if (std::string_view(root.name()) == format::kRoot) return root;
   Reporter report{source, findings};
   report.Error(root ? root : source.doc.root(), "root",
-               std::string("the root element is ") + (root ? root.name() : "missing") + ", not " + kRootName);
+               std::string("the root element is ") + (root ? root.name() : "missing") + ", not " + format::kRoot);
   return {};
 }
 
@@ -156,45 +171,46 @@ void CheckSystem(const Source& system, std::vector<Finding>& findings) {
   Names skeys(report, "SKEY"), endPreps(report, "end preparation"), operations(report, "operation"),
       configurations(report, "configuration"), pcfTypes(report, "PCF type"), groups(report, "group"),
       componentTypes(report, "component type");
-  for (pugi::xml_node skey : root.child("A_SKEY").children("SKEY")) {
+  for (pugi::xml_node skey : root.child(format::kSKEYSection).children(format::kSKEY)) {
     skeys.Define(Trimmed(skey), skey);
-    NeedNumber(report, skey, "IsoPriority", true);
+    NeedNumber(report, skey, format::kAttrIsoPriority, true);
   }
-  for (pugi::xml_node e : root.child("A_ENDPREP").children("ENDPREP")) endPreps.Define(Trimmed(e), e);
-  for (pugi::xml_node op : root.child("A_OPERATION").children("Operation")) {
+  for (pugi::xml_node e : root.child(format::kEndPrepSection).children(format::kEndPrep))
+    endPreps.Define(Trimmed(e), e);
+  for (pugi::xml_node op : root.child(format::kOperationSection).children(format::kOperation)) {
     operations.Define(Trimmed(op), op);
-    NeedNumber(report, op, "Enum", true);
+    NeedNumber(report, op, format::kAttrEnum, true);
   }
   std::vector<std::string> configTexts;
-  for (pugi::xml_node config : root.child("A_CONFIGURATION").children("Config")) {
+  for (pugi::xml_node config : root.child(format::kConfigurationSection).children(format::kConfig)) {
     configurations.Define(Trimmed(config), config);
     configTexts.push_back(config.child_value());
   }
-  pugi::xml_node pcfSection = root.child("A_PCFIDF");
+  pugi::xml_node pcfSection = root.child(format::kPCFIDFSection);
   for (pugi::xml_node pcf : pcfSection.children()) {
     if (pcf.type() != pugi::node_element) continue;
     pcfTypes.Define(pcf.name(), pcf);
-    for (pugi::xml_node idf : pcf.children("IDF"))
+    for (pugi::xml_node idf : pcf.children(format::kIDF))
       if (!IsWholeNumber(Trimmed(idf)))
         report.Error(idf, "bad-number", "IDF record \"" + Trimmed(idf) + "\" of PCF type " + pcf.name() +
                                             " is not a whole number");
   }
 
-  for (pugi::xml_node group : root.child("A_CPT").children()) {
+  for (pugi::xml_node group : root.child(format::kCptSection).children()) {
     if (group.type() != pugi::node_element) continue;
     groups.Define(group.name(), group);
     for (pugi::xml_node type : group.children()) {
       if (type.type() != pugi::node_element) continue;
       const std::string name = type.name();
       componentTypes.Define(name, type);
-      const std::string pcfType = type.attribute("PCFTYPE").value();
+      const std::string pcfType = type.attribute(format::kAttrPCFTYPE).value();
       if (!pcfType.empty() && pcfSection && !pcfTypes.Has(pcfType))
         report.Error(type, "unknown-pcftype",
                      "component type " + name + " has PCFTYPE " + pcfType + ", which A_PCFIDF does not define",
-                     type.attribute("PCFTYPE"));
-      const std::string configuration = type.attribute("Configuration").value();
-      if (configuration == "NonStandard") {
-        if (!type.child("Default-Configuration"))
+                     type.attribute(format::kAttrPCFTYPE));
+      const std::string configuration = type.attribute(format::kAttrConfiguration).value();
+      if (configuration == format::kConfigNonStandard) {
+        if (!type.child(format::kDefaultConfiguration))
           report.Error(type, "missing-geometry",
                        "component type " + name + " is NonStandard but has no Default-Configuration");
       } else if (!configuration.empty() &&
@@ -203,25 +219,25 @@ void CheckSystem(const Source& system, std::vector<Finding>& findings) {
         report.Error(type, "unknown-configuration",
                      "component type " + name + " has Configuration " + configuration +
                          ", which no Config of A_CONFIGURATION names",
-                     type.attribute("Configuration"));
+                     type.attribute(format::kAttrConfiguration));
       }
-      for (pugi::xml_node skey : type.children("SKEY"))
+      for (pugi::xml_node skey : type.children(format::kSKEY))
         if (!skeys.HasSKEY(Trimmed(skey)))
           report.Error(skey, "undefined-skey",
                        "SKEY " + Trimmed(skey) + " of component type " + name +
                            " is not defined in A_SKEY, neither itself nor its generic form");
-      for (pugi::xml_node op : type.children("Operation"))
+      for (pugi::xml_node op : type.children(format::kOperation))
         if (!operations.Has(Trimmed(op)))
           report.Error(op, "unknown-operation",
                        "operation " + Trimmed(op) + " of component type " + name + " is not defined in A_OPERATION");
-      for (pugi::xml_node flag : type.children("Flag")) {
+      for (pugi::xml_node flag : type.children(format::kFlag)) {
         const std::string f = Trimmed(flag);
-        if (f != "Variable" && f != "Artificial" && f != "Indeterminate")
+        if (f != format::kFlagVariable && f != format::kFlagArtificial && f != format::kFlagIndeterminate)
           report.Error(flag, "unknown-flag",
                        "flag " + f + " of component type " + name + " is none of Variable, Artificial, Indeterminate");
       }
-      for (pugi::xml_node keypoint : type.child("Default-Configuration").children("Keypoint")) {
-        pugi::xml_attribute coords = keypoint.attribute("Coords");
+      for (pugi::xml_node keypoint : type.child(format::kDefaultConfiguration).children(format::kKeypoint)) {
+        pugi::xml_attribute coords = keypoint.attribute(format::kAttrCoords);
         if (!coords) continue;
         const std::string value = coords.value();
         std::size_t parts = 0, start = 0;
@@ -238,31 +254,31 @@ void CheckSystem(const Source& system, std::vector<Finding>& findings) {
     }
   }
 
-  for (pugi::xml_node list : root.child("A_DEFAULT_ENDPREP").children("SKEYLIST")) {
-    for (pugi::xml_node skey : list.children("SKEY"))
+  for (pugi::xml_node list : root.child(format::kDefaultEndPrepSection).children(format::kSKEYList)) {
+    for (pugi::xml_node skey : list.children(format::kSKEY))
       if (!skeys.HasSKEY(Trimmed(skey)) && !skeys.HasFamily(Trimmed(skey)))
         report.Error(skey, "default-endprep-skey",
                      "default end preparation list names SKEY " + Trimmed(skey) + ", which A_SKEY does not define");
-    for (const char* point : {"CP_1_PREP", "CP_2_PREP", "CP_3_PREP", "CP_4_PREP"})
+    for (const char* point : format::kConnectionPointPreps)
       for (pugi::xml_node prep : list.children(point)) {
         const std::string code = Trimmed(prep);
-        if (!code.empty() && code != "**--" && !endPreps.Has(code))
+        if (!code.empty() && code != format::kDerivedEndPrep && !endPreps.Has(code))
           report.Error(prep, "unknown-endprep",
                        std::string(point) + " names end preparation " + code + ", which A_ENDPREP does not define");
       }
   }
-  for (pugi::xml_node row : root.child("DefaultConnectionTable").children("ENDPREP")) {
-    const std::string code = row.attribute("Name").value();
+  for (pugi::xml_node row : root.child(format::kDefaultConnectionTable).children(format::kEndPrep)) {
+    const std::string code = row.attribute(format::kAttrName).value();
     if (!endPreps.Has(code))
       report.Error(row, "unknown-endprep",
                    "connection row names end preparation " + code + ", which A_ENDPREP does not define",
-                   row.attribute("Name"));
+                   row.attribute(format::kAttrName));
   }
-  for (pugi::xml_node bore : root.child("BORE-CONVERSION-TABLE").children("BORE")) {
-    NeedNumber(report, bore, "MM", false);
-    NeedNumber(report, bore, "IN", false);
+  for (pugi::xml_node bore : root.child(format::kBoreTable).children(format::kBore)) {
+    NeedNumber(report, bore, format::kAttrMM, false);
+    NeedNumber(report, bore, format::kAttrIN, false);
   }
-  CheckAttributeFamilies(report, root.child("PLOTRA-ATTRIBUTES"));
+  CheckAttributeFamilies(report, root.child(format::kPlotraAttributes));
 }
 
 }  // namespace pipedex::check

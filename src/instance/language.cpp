@@ -1,5 +1,5 @@
-// Language variants of the system file: "SystemPipedex.de-AT.xml",
-// "SystemPipedex.de.xml" or "SystemPipedex.en.xml" beside it supply
+// Language variants of the system file: the first of its variants for the
+// thread's locale that lies beside it (format::LanguageVariantNames) supplies
 // translated attribute texts for groups, component types, end preparations,
 // operations and SKEYs.
 
@@ -17,31 +17,27 @@ std::string CutAtZero(const std::string& s) { return s.substr(0, s.find('\0')); 
 }  // namespace
 
 std::unique_ptr<pugi::xml_document> Pipedex::Impl::LoadLanguageDocument(const std::string& dataPath,
-                                                                       const std::string& baseName,
+                                                                       const std::string& /*baseName*/,
                                                                        const LocaleNames& locale) {
-  const std::string language = CutAtZero(locale.language);
-  const std::string country = CutAtZero(locale.country);
-  // F: everything up to and including the last separator ("" when there is none).
+  // The variants lie in the system file's folder: everything up to and
+  // including the last separator ("" when there is none).
   auto sep = dataPath.rfind(format::kPathSeparator);
   const std::string folder = sep == std::string::npos ? "" : dataPath.substr(0, sep + 1);
-  const std::string candidates[] = {
-      folder + baseName + "." + language + "-" + country + ".xml",
-      folder + baseName + "." + language + ".xml",
-      folder + baseName + ".en.xml",
-  };
-  for (const std::string& file : candidates) {
+  // A locale's code ends at a zero character, as a C string does.
+  for (const std::string& name : format::LanguageVariantNames(CutAtZero(locale.language), CutAtZero(locale.country))) {
+    const std::string file = folder + name;
     if (!platform->FileExists(file)) continue;
     auto doc = std::make_unique<pugi::xml_document>();
     xml::ParseError error;
     if (!xml::LoadFile(*doc, file, error))
-      throw Error(errors::kParseError, kSource, xml::ParseErrorFrame("Error parsing Zenrod XML Data", error));
+      throw Error(errors::kParseError, errors::kSource, xml::ParseErrorFrame(errors::kSystemParseHeading, error));
     return doc;  // the first variant that exists is the only one tried
   }
   return nullptr;
 }
 
 void Pipedex::Impl::ApplyLanguageText(const std::vector<pugi::xml_node>& nodes) {
-  if (!SystemDoc) RaiseObjectNotSet();
+  if (!SystemDoc) errors::RaiseObjectNotSet();
   // Each variant element goes to the system element its NodePath selects; the
   // index answers that selection without searching the document every time.
   xml::PathIndex systemElements(*SystemDoc);

@@ -22,6 +22,9 @@ struct DirectInitError {
   Error error;
 };
 
+// The start of the message of every other initialisation failure.
+constexpr const char* kUnexpected = "Unexpected initialisation error : ";
+
 std::string JoinPath(const std::string& folder, std::string_view name) {
   return folder + format::kPathSeparator + std::string(name);
 }
@@ -51,7 +54,7 @@ void Pipedex::Impl::ChooseSystemFile() {
   }
   if (!named.empty()) {
     if (!platform->FileExists(named)) {
-      throw DirectInitError{Error(errors::kDataFileNotFound, kSource,
+      throw DirectInitError{Error(errors::kDataFileNotFound, errors::kSource,
                                   "Data file specified in registry ( " + named +
                                       " )not found . Reinstall the Zenrod Pipedex component")};
     }
@@ -60,7 +63,7 @@ void Pipedex::Impl::ChooseSystemFile() {
   }
   SystemPath = platform->FileExists(inData) ? inData : beside;
   if (!platform->FileExists(SystemPath)) {
-    throw DirectInitError{Error(errors::kNoDataPath, kSource,
+    throw DirectInitError{Error(errors::kNoDataPath, errors::kSource,
                                 "Path to Pipedex file not specified in registry and it does not exist in "
                                 "application directory")};
   }
@@ -71,12 +74,12 @@ void Pipedex::Impl::LoadSystemDocument() {
   xml::ParseError parseError;
   if (!xml::LoadFile(*SystemDoc, SystemPath, parseError)) {
     throw DirectInitError{
-        Error(errors::kParseError, kSource, xml::ParseErrorFrame("Error parsing Zenrod XML Data", parseError))};
+        Error(errors::kParseError, errors::kSource, xml::ParseErrorFrame(errors::kSystemParseHeading, parseError))};
   }
   pugi::xml_node root = xml::FirstChildElement(*SystemDoc, format::kRoot);
-  if (!root) RaiseObjectNotSet();
+  if (!root) errors::RaiseObjectNotSet();
   SystemSymbols = xml::FirstChildElement(root, format::kSymbols);
-  NodesHandedOut = false;  // handles into an earlier document no longer count
+  NodesHandedOut = false;  // handles into an earlier document do not count
   // From here on the instance counts as loaded, whatever fails later.
   Initialised = true;
   DataRoot = root;
@@ -85,12 +88,12 @@ void Pipedex::Impl::LoadSystemDocument() {
 void Pipedex::Impl::LoadProjectBesideSystemFile() {
   const std::string projectFile = JoinPath(platform->ParentFolder(SystemPath), format::kProjectFileName);
   if (platform->FileExists(projectFile) && !LoadProjectXML(projectFile))
-    throw DirectInitError{Error(errors::kUserXmlError, kSource, "Error parsing User XML")};
+    throw DirectInitError{Error(errors::kUserXmlError, errors::kSource, "Error parsing User XML")};
 }
 
 void Pipedex::Impl::BuildOrFail() {
   if (auto failure = BuildInternalLists())
-    throw Error(errors::kBuildLists, kSource, "Unexpected error building internal lists : " + *failure);
+    throw Error(errors::kBuildLists, errors::kSource, "Unexpected error building internal lists : " + *failure);
 }
 
 void Pipedex::Impl::EnsureInitialised() {
@@ -104,9 +107,9 @@ void Pipedex::Impl::EnsureInitialised() {
   } catch (const DirectInitError& e) {
     throw e.error;
   } catch (const Error& e) {
-    throw Error(errors::kInitialisation, kSource, "Unexpected initialisation error : " + e.description());
+    throw Error(errors::kInitialisation, errors::kSource, std::string(kUnexpected) + e.description());
   } catch (const std::exception& e) {
-    throw Error(errors::kInitialisation, kSource, std::string("Unexpected initialisation error : ") + e.what());
+    throw Error(errors::kInitialisation, errors::kSource, std::string(kUnexpected) + e.what());
   }
 }
 
@@ -114,9 +117,7 @@ std::optional<std::string> Pipedex::Impl::BuildInternalLists() {
   if (auto failure = model::BuildCatalogue(DataRoot, *this, *this)) return failure;
   if (!LanguageDoc) return std::nullopt;
   // Language texts last: the indexes keep the catalogue's own names.
-  for (const char* selection : {"ZENROD-ISOMETRICS-DATA/A_CPT/*", "ZENROD-ISOMETRICS-DATA/A_CPT/*/*",
-                                "ZENROD-ISOMETRICS-DATA/A_ENDPREP/*", "ZENROD-ISOMETRICS-DATA/A_OPERATION/*",
-                                "ZENROD-ISOMETRICS-DATA/A_SKEY/*"}) {
+  for (const std::string& selection : format::TranslatedSelections()) {
     try {
       ApplyLanguageText(xml::SelectNodes(*LanguageDoc, selection));
     } catch (...) {

@@ -33,7 +33,8 @@ std::size_t TrailingNumberLength(std::string_view s) {
 const AttLookup& AttList::Add(std::string_view PCFAttribute, std::string_view IDFAttribute, std::int32_t Number,
                               std::int32_t AttBase, bool UseDisplayName, std::string_view SKEY) {
   if (!SKEY.empty() && items_.Find(SKEY))
-    throw Error(457, kSource, "This key is already associated with an element of this collection");
+    throw Error(errors::kKeyTaken, errors::kSource,
+                "This key is already associated with an element of this collection");
   if (SKEY.empty()) {
     items_.AppendUnkeyed({items_.Keep(PCFAttribute), items_.Keep(IDFAttribute), Number, AttBase, UseDisplayName});
     return *items_.At(items_.Count());
@@ -54,7 +55,7 @@ void AttList::ParseAttribute(std::string_view strAtt, std::string& strPart, std:
   }
   strPart = std::string(strAtt.substr(0, strAtt.size() - n));
   auto value = text::ToLong(text::ParseNumber(strAtt.substr(strAtt.size() - n)).value_or(0.0));
-  if (!value) RaiseOverflow();
+  if (!value) errors::RaiseOverflow();
   numPart = *value;
 }
 

@@ -9,9 +9,9 @@
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
-namespace pipedex {
+namespace pipedex::model {
 
-std::string GenericSKEY(std::string_view SKEY) { return text::Left(SKEY, 2) + "**"; }
+std::string GenericSKEY(std::string_view SKEY) { return text::Left(SKEY, 2) + format::kGenericSKEYSuffix; }
 
 NameList& NameListResult::operator*() {
   if (pool_) {
@@ -34,13 +34,12 @@ NameList NameListResult::operator*() const {
   return names;
 }
 
-void NameListResult::Assign(std::shared_ptr<const model::NamePool> pool, std::vector<std::uint32_t> numbers) {
+void NameListResult::Assign(std::shared_ptr<const NamePool> pool, std::vector<std::uint32_t> numbers) {
   list_.reset();
   pool_ = std::move(pool);
   numbers_ = std::move(numbers);
 }
 
-namespace model {
 namespace {
 
 using xml::GetAttributeText;
@@ -56,7 +55,7 @@ void Skippable(F&& step) {
 
 std::int32_t WholeNumber(const std::string& textValue) {
   auto value = text::ToLong(text::LeadingNumber(textValue));
-  if (!value) RaiseOverflow();
+  if (!value) errors::RaiseOverflow();
   return *value;
 }
 
@@ -70,7 +69,7 @@ std::vector<pugi::xml_node> Kept(std::vector<pugi::xml_node> nodes) {
 // Section handles and whole-section node lists; the search results start as
 // whole sections.
 void SelectSections(pugi::xml_node root, Catalogue& c, SearchResults& r, std::vector<pugi::xml_node>& pcfTypes) {
-  if (!root) RaiseObjectNotSet();
+  if (!root) errors::RaiseObjectNotSet();
   c.CptSection = xml::FirstChildElement(root, format::kCptSection);
   c.SKEYSection = xml::FirstChildElement(root, format::kSKEYSection);
   c.PCFIDFSection = xml::FirstChildElement(root, format::kPCFIDFSection);
@@ -151,7 +150,7 @@ void IndexComponentTypes(const SearchResults& r, Catalogue& c) {
     Skippable([&] { c.CptTypeTags.Add(name, cpt, name); });
     Skippable([&] { c.PCFTYPEIndex.Add(name, "", pcfType); });
     if (IsDefaultElbow(cpt, name, pcfType)) {
-      CDefaultElbow elbow;
+      DefaultElbow elbow;
       Skippable([&] { elbow.Initialize(cpt); });
       c.DefaultElbows.push_back(std::move(elbow));  // kept even when its geometry failed
     }
@@ -270,19 +269,19 @@ bool Catalogue::PlotraUpperContains(const std::string& token) const {
 }
 
 void Catalogue::RequireLists() const {
-  if (!ListsBuilt) RaiseObjectNotSet();
+  if (!ListsBuilt) errors::RaiseObjectNotSet();
 }
 
 bool Catalogue::SKEYHasEndPrepSuffix(std::string_view SKEY) const {
-  if (text::Length(SKEY) != 4 || text::Upper(text::Left(SKEY, 2)) == "FL") return false;
-  const std::string token = MakeToken(text::Upper(text::Right(SKEY, 2)));
-  return PlotraTokens.Contains(PlotraEndPreps, token) || token == "~**~";
+  if (text::Length(SKEY) != 4 || text::Upper(text::Left(SKEY, 2)) == format::kFlangeSKEYPrefix) return false;
+  const std::string suffix = text::Upper(text::Right(SKEY, 2));
+  return suffix == format::kGenericSKEYSuffix || PlotraTokens.Contains(PlotraEndPreps, MakeToken(suffix));
 }
 
 void SearchResults::AppendNamesToList(std::string_view What, NameList& Names, const CTypeLookup& Source,
                                       bool Append) {
   if (!Append) Names.assign(1, "");
-  const bool componentTypes = text::Upper(What) == "COMPONENTTYPE";
+  const bool componentTypes = text::Upper(What) == text::Upper(kComponentTypes);
   for (std::int32_t i = 1; i <= Source.nCpts(); ++i)
     Names.emplace_back(componentTypes ? Source.GetCptType(i) : Source.GetPCFTYPE(i));
 }
@@ -299,14 +298,13 @@ void FilterCptTypesByGroup(const Catalogue& catalogue, SearchResults& results, s
   NameList names;
   if (found && found->size() > 1) names.assign(found->begin() + 1, found->end());
   found = NameList{""};
-  if (Kind != "Group") return;
+  if (Kind != kFilterByGroup) return;
   const std::string group = text::Upper(Group);
   for (const std::string& name : names) {
     pugi::xml_node node = catalogue.CptTypeTags.Item(name).Node;
-    if (!node) RaiseObjectNotSet();
+    if (!node) errors::RaiseObjectNotSet();
     if (text::Upper(xml::LocalName(node.parent())) == group) found->push_back(name);
   }
 }
 
-}  // namespace model
-}  // namespace pipedex
+}  // namespace pipedex::model

@@ -15,12 +15,12 @@
 
 #include "model/att_list.h"
 #include "model/ctype_index.h"
+#include "model/default_elbow.h"
 #include "model/lookup_tables.h"
 #include "model/tag_list.h"
 #include "model/token_index.h"
-#include "pipedex/default_elbow.h"
 
-namespace pipedex {
+namespace pipedex::model {
 
 // A node list that may not exist at all (never built, or cleared by a failed build).
 using NodeList = std::optional<std::vector<pugi::xml_node>>;
@@ -33,7 +33,7 @@ using NameList = std::vector<std::string>;
 class NameListResult {
  public:
   NameListResult() = default;
-  // A search's list replaces the numbers (converting, so that `list = NameList{...}` reads as before).
+  // A search's list replaces the numbers (converting, so that a search assigns `list = NameList{...}`).
   NameListResult(NameList names) : list_(std::move(names)) {}
   // Whether there is a list at all (none before the first build).
   explicit operator bool() const { return list_ || pool_; }
@@ -48,18 +48,16 @@ class NameListResult {
   NameList operator*() const;
   NameList* operator->() { return &**this; }
   // The names of these numbers in pool, after slot 0.
-  void Assign(std::shared_ptr<const model::NamePool> pool, std::vector<std::uint32_t> numbers);
+  void Assign(std::shared_ptr<const NamePool> pool, std::vector<std::uint32_t> numbers);
 
  private:
   std::optional<NameList> list_;
-  std::shared_ptr<const model::NamePool> pool_;
+  std::shared_ptr<const NamePool> pool_;
   std::vector<std::uint32_t> numbers_;  // slot 1 on
 };
 
 // The generic form of an SKEY: its first two characters followed by "**".
 std::string GenericSKEY(std::string_view SKEY);
-
-namespace model {
 
 struct Catalogue {
   pugi::xml_node CptSection, SKEYSection, PCFIDFSection, PlotraAttSection;
@@ -78,7 +76,7 @@ struct Catalogue {
   std::shared_ptr<NamePool> Names;  // the name table of the three indexes
   TagList CptTypeTags, SKEYTags, DefaultEndPrepTags;
   AttList AttMap;
-  std::vector<CDefaultElbow> DefaultElbows;
+  std::vector<DefaultElbow> DefaultElbows;
   LookupTables Tables;  // bore rows, weld exclusions, default connections
 
   // Whether a node of the merged document has been handed to the client since
@@ -110,14 +108,18 @@ struct SearchResults {
   NameListResult PCFTYPEList;
   std::optional<NameList> FoundCptTypes;
 
-  // Appends the component types (What = "ComponentType") or PCF types of an index entry.
+  // The What that appends component types (in any letter case); any other appends PCF types.
+  static constexpr const char* kComponentTypes = "ComponentType";
+  // Appends the component types (What = kComponentTypes) or PCF types of an index entry.
   static void AppendNamesToList(std::string_view What, NameList& Names, const CTypeLookup& Source, bool Append);
   // Appends the element names of a node selection.
   static void AppendNamesToList(std::string_view What, NameList& Names, const std::vector<pugi::xml_node>& Source,
                                 bool Append);
 };
 
-// Keeps in FoundCptTypes only the component types of one group (Kind "Group").
+// The Kind of FilterCptTypesByGroup that keeps a group's component types; any other keeps none.
+inline constexpr const char* kFilterByGroup = "Group";
+// Keeps in FoundCptTypes only the component types of one group (Kind kFilterByGroup).
 void FilterCptTypesByGroup(const Catalogue& catalogue, SearchResults& results, std::string_view Kind,
                            std::string_view Group);
 
@@ -127,5 +129,15 @@ void FilterCptTypesByGroup(const Catalogue& catalogue, SearchResults& results, s
 // cannot be made is left out and the build goes on.
 std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& catalogue, SearchResults& results);
 
-}  // namespace model
+}  // namespace pipedex::model
+
+namespace pipedex {
+
+// The operation areas (queries, rules) spell these without model::.
+using CDefaultElbow = model::DefaultElbow;
+using model::GenericSKEY;
+using model::NameList;
+using model::NameListResult;
+using model::NodeList;
+
 }  // namespace pipedex

@@ -4,33 +4,33 @@
 #include <array>
 #include <cmath>
 
+#include "model/default_elbow.h"
+
 #include "base/errors.h"
 #include "base/format.h"
 #include "base/text.h"
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 #include "model/configuration_lookup.h"
-#include "pipedex/default_elbow.h"
 
-namespace pipedex {
+namespace pipedex::model {
 namespace {
 
 using Point = std::array<double, 3>;
 
-[[noreturn]] void RaiseGeometry(std::int32_t number, const char* description) {
-  throw Error(number, kSource, description);
-}
+[[noreturn]] void RaiseDivisionByZero() { throw Error(errors::kDivisionByZero, errors::kSource, "Division by zero"); }
 
 Point ParseCoords(const std::string& coords) {
   Point p{};
   std::size_t start = 0;
   for (std::size_t i = 0; i < 3; ++i) {
-    if (start > coords.size()) RaiseGeometry(9, "Subscript out of range");  // fewer than three parts
+    if (start > coords.size())  // fewer than three parts
+      throw Error(errors::kSubscriptOutOfRange, errors::kSource, "Subscript out of range");
     std::size_t comma = coords.find(',', start);
     std::string part = coords.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
     auto value = text::ParseNumber(part);
-    if (!value) RaiseTypeMismatch();
-    if (!std::isfinite(*value)) RaiseOverflow();  // beyond the range of a double
+    if (!value) errors::RaiseTypeMismatch();
+    if (!std::isfinite(*value)) errors::RaiseOverflow();  // beyond the range of a double
     p[i] = *value;
     start = comma == std::string::npos ? coords.size() + 1 : comma + 1;
   }
@@ -48,19 +48,19 @@ double Length(const Point& p) { return std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2
 
 }  // namespace
 
-void CDefaultElbow::Initialize(pugi::xml_node& Node) {
-  if (!Node) RaiseObjectNotSet();
-  componentType_ = xml::LocalName(Node);
+void DefaultElbow::Initialize(pugi::xml_node node) {
+  if (!node) errors::RaiseObjectNotSet();
+  componentType_ = xml::LocalName(node);
   angle_ = 0.0;
 
   // The geometry: the element's own Default-Configuration for a NonStandard
   // elbow, otherwise the one of the configuration it names.
-  const std::string configuration = xml::GetAttributeText(Node, format::kAttrConfiguration, "");
+  const std::string configuration = xml::GetAttributeText(node, format::kAttrConfiguration, "");
   pugi::xml_node geometry;
   if (configuration == format::kConfigNonStandard) {
-    geometry = xml::FirstChildElement(Node, format::kDefaultConfiguration);
+    geometry = xml::FirstChildElement(node, format::kDefaultConfiguration);
   } else {
-    geometry = model::FindConfigurationChild(RootElement(Node), configuration, format::kDefaultConfiguration);
+    geometry = FindConfigurationChild(RootElement(node), configuration, format::kDefaultConfiguration);
   }
   if (!geometry) return;
 
@@ -92,15 +92,15 @@ void CDefaultElbow::Initialize(pugi::xml_node& Node) {
   const double lengths = Length(u) * Length(v);
   const double dot = u[0] * v[0] + u[1] * v[1] + u[2] * v[2];
   // Coordinates so large that the products leave the range of a double.
-  if (!std::isfinite(lengths) || !std::isfinite(dot)) RaiseOverflow();
-  if (lengths == 0) RaiseGeometry(11, "Division by zero");
+  if (!std::isfinite(lengths) || !std::isfinite(dot)) errors::RaiseOverflow();
+  if (lengths == 0) RaiseDivisionByZero();
   const double k = dot / lengths;
   const double rest = 1 - k * k;
-  if (rest < 0) RaiseGeometry(5, "Invalid procedure call or argument");
-  if (rest == 0) RaiseGeometry(11, "Division by zero");
+  if (rest < 0) errors::RaiseInvalidCall();
+  if (rest == 0) RaiseDivisionByZero();
   // arctan(-k / sqrt(1 - k^2)) + 2 arctan(1) is arccos(k).
   const double radians = std::atan(-k / std::sqrt(rest)) + 2 * std::atan(1.0);
   angle_ = text::RoundHalfEven(radians * 180 / 3.14159265358979 * 100) / 100;
 }
 
-}  // namespace pipedex
+}  // namespace pipedex::model

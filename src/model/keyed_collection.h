@@ -23,10 +23,10 @@ class KeyedCollection {
   // Keeps the keys in a name table shared with other lists (before any is filed).
   void KeepKeysIn(std::shared_ptr<NamePool> names) { items_.KeepKeysIn(std::move(names)); }
   void Remove(std::string_view key) {
-    if (!items_.Remove(key)) RaiseInvalidCollectionItem();
+    if (!items_.Remove(key)) errors::RaiseInvalidCall();
   }
   void Remove(std::int64_t position) {
-    if (!items_.RemoveAt(position)) RaiseInvalidCollectionItem();
+    if (!items_.RemoveAt(position)) errors::RaiseInvalidCall();
   }
   template <typename F>
   void ForEach(F&& f) const {

@@ -13,7 +13,6 @@
 #include <string_view>
 #include <vector>
 
-#include "base/errors.h"
 #include "base/seeded_hash.h"
 #include "base/text.h"
 #include "model/name_pool.h"
@@ -242,10 +241,5 @@ class KeyedList {
   std::vector<std::uint32_t> table_;
   std::size_t keyed_ = 0;
 };
-
-// The error a keyed list reports for a key or position it does not hold.
-[[noreturn]] inline void RaiseInvalidCollectionItem() {
-  throw Error(5, kSource, "Invalid procedure call or argument");
-}
 
 }  // namespace pipedex::model

@@ -25,6 +25,16 @@ RegistryHandle HiveHandle(std::int32_t hive) {
   }
 }
 
+std::string HiveName(RegistryHandle root) {
+  switch (root) {
+    case kClassesRoot: return "HKEY_CLASSES_ROOT";
+    case kCurrentUser: return "HKEY_CURRENT_USER";
+    case kLocalMachine: return "HKEY_LOCAL_MACHINE";
+    case kUsers: return "HKEY_USERS";
+    default: return "";
+  }
+}
+
 void ToRegistryPath(std::string& keyPath) { std::replace(keyPath.begin(), keyPath.end(), '/', '\\'); }
 
 std::int32_t LastStatus() { return lastStatus; }

@@ -23,6 +23,8 @@ Value GetRegistryValue(Platform& platform, std::int32_t hive, std::string keyPat
 std::int32_t QueryRegistryValue(Platform& platform, RegistryHandle key, const std::string& valueName, Value& value);
 // The root key handle of hive number 1 to 4; 0 for any other number.
 RegistryHandle HiveHandle(std::int32_t hive);
+// The name of a root key ("HKEY_LOCAL_MACHINE"...); "" for any other handle.
+std::string HiveName(RegistryHandle root);
 // Replaces every "/" by "\" in place.
 void ToRegistryPath(std::string& keyPath);
 // The status of the last key opened on this thread.

@@ -3,6 +3,7 @@
 #include "base/encoding.h"
 #include "base/files.h"
 #include "base/text.h"
+#include "platform/registry.h"
 
 namespace pipedex::registry {
 namespace {
@@ -30,8 +31,9 @@ std::size_t ReadQuoted(std::string_view s, std::string& out) {
 }
 
 bool IsHiveName(std::string_view upperHive) {
-  return upperHive == "HKEY_CLASSES_ROOT" || upperHive == "HKEY_CURRENT_USER" || upperHive == "HKEY_LOCAL_MACHINE" ||
-         upperHive == "HKEY_USERS";
+  for (RegistryHandle root : {kClassesRoot, kCurrentUser, kLocalMachine, kUsers})
+    if (upperHive == HiveName(root)) return true;
+  return false;
 }
 
 // A value line: "name"=... or @=..., with a quoted text, dword:hex digits, or

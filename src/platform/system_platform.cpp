@@ -9,15 +9,16 @@
 #include <map>
 #include <vector>
 
-#include "platform/registry_file.h"
+#include "base/format.h"
 #include "base/text.h"
+#include "platform/registry.h"
+#include "platform/registry_file.h"
 #include "pipedex/platform.h"
 
 namespace pipedex {
 namespace {
 
 constexpr const char* kSystemRegistryFile = "/etc/pipedex/registry.reg";
-constexpr const char* kSettingsKey = "Software\\Zenrod\\Pipedex\\Settings";
 
 // Where the package installs its data, relative to the installed library's
 // folder (set by the build from the install layout).
@@ -25,19 +26,12 @@ constexpr const char* kSettingsKey = "Software\\Zenrod\\Pipedex\\Settings";
 #define PIPEDEX_LIB_TO_DATA "../share/pipedex"
 #endif
 
-std::string RootName(RegistryHandle root) {
-  switch (root) {
-    case kClassesRoot: return "HKEY_CLASSES_ROOT";
-    case kCurrentUser: return "HKEY_CURRENT_USER";
-    case kLocalMachine: return "HKEY_LOCAL_MACHINE";
-    case kUsers: return "HKEY_USERS";
-    default: return "";
-  }
-}
+// The locale of a system whose locale variables name none ("C", "POSIX" or unset).
+LocaleNames DefaultLocale() { return {"en", "US"}; }
 
 // Splits "ll_CC[.charset][@modifier]" into its language and country.
 LocaleNames ParseLocale(const std::string& value) {
-  if (value.empty() || value == "C" || value == "POSIX" || text::StartsWith(value, "C.")) return {"en", "US"};
+  if (value.empty() || value == "C" || value == "POSIX" || text::StartsWith(value, "C.")) return DefaultLocale();
   std::string base = value.substr(0, value.find_first_of(".@"));
   auto sep = base.find_first_of("_-");
   if (sep == std::string::npos) return {base, ""};
@@ -82,8 +76,10 @@ class SystemPlatform final : public Platform {
   bool FileExists(const std::string& path) override {
     if (!catalogueFile_.empty() && path != catalogueFile_) {
       // With a catalogue file given, the component's own catalogue stays unseen.
-      const std::string folder = ComponentFolder();
-      if (path == folder + "/SystemPipedex.xml" || path == folder + "/Data/SystemPipedex.xml") return false;
+      const std::string folder = ComponentFolder() + format::kPathSeparator;
+      if (path == folder + format::kSystemFileName ||
+          path == folder + format::kDataFolder + format::kPathSeparator + format::kSystemFileName)
+        return false;
     }
     return IsRegularFile(path);
   }
@@ -111,12 +107,12 @@ class SystemPlatform final : public Platform {
       const char* v = std::getenv(var);
       if (v && *v) return ParseLocale(v);
     }
-    return {"en", "US"};
+    return DefaultLocale();
   }
 
   std::int32_t OpenRegistryKey(RegistryHandle root, const std::string& subKey, RegistryHandle& key) override {
     key = 0;
-    std::string rootName = RootName(root);
+    std::string rootName = registry::HiveName(root);
     if (rootName.empty()) return kStatusInvalidHandle;
     std::string fullKey = subKey.empty() ? rootName : rootName + "\\" + subKey;
     auto file = catalogueFile_.empty() ? registry::RegistryFile::Load(RegistryPath()) : CatalogueRegistry();
@@ -151,8 +147,9 @@ class SystemPlatform final : public Platform {
       if (c == '\\' || c == '"') quoted += '\\';
       quoted += c;
     }
-    return registry::RegistryFile::Parse(std::string("[HKEY_LOCAL_MACHINE\\") + kSettingsKey + "]\n\"DataPath\"=\"" +
-                                         quoted + "\"\n");
+    return registry::RegistryFile::Parse("[" + registry::HiveName(registry::HiveHandle(format::kRegistryHive)) + "\\" +
+                                         format::kRegistryKey + "]\n\"" + format::kRegistryValue + "\"=\"" + quoted +
+                                         "\"\n");
   }
 
   std::string RegistryPath() const {

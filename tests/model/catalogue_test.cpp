@@ -79,7 +79,7 @@ TEST(BuildInternalLists, IndexesAMessyCatalogueWithoutFailing) {
   ASSERT_EQ(s.DefaultElbows.size(), 1u);
   EXPECT_EQ(s.DefaultElbows[0].ComponentType(), "Elbow-90");
 
-  EXPECT_EQ(*s.PCFTYPEList, (NameList{"", "PIPE", "ELBOW", "EMPTY"}));
+  EXPECT_EQ(*s.PCFTYPEList, (model::NameList{"", "PIPE", "ELBOW", "EMPTY"}));
   EXPECT_EQ(s.IDFIndex.Item("10").GetCptType(1), "DEFAULT");
   EXPECT_EQ(s.IDFIndex.Item(" 10").GetCptType(1), "");
 
@@ -105,7 +105,7 @@ TEST(BuildInternalLists, IndexesAMessyCatalogueWithoutFailing) {
 TEST(BuildInternalLists, MissingSectionsGiveEmptyListsAndNoRootFailsTheBuild) {
   Built b("<!-- nothing -->");
   EXPECT_TRUE(b.GroupNodes && b.GroupNodes->empty());
-  EXPECT_EQ(*b.PCFTYPEList, NameList{""});
+  EXPECT_EQ(*b.PCFTYPEList, model::NameList{""});
   EXPECT_EQ(b.AttMap.Count(), 0);
   EXPECT_FALSE(b.PlotraAttSection);
 

@@ -2,6 +2,7 @@
 
 #include <pugixml.hpp>
 
+#include "pipedex/check.h"
 #include "test_support.h"
 
 namespace pipedex {
@@ -38,6 +39,9 @@ TEST(LanguageVariants, CountryBeforeLanguageBeforeEnglish) {
     Fixture f(kSystem, {"de", "AT"});
     for (std::size_t i = 0; i < present; ++i) f.dir.Write(files[i].first, Variant(files[i].second));
     EXPECT_EQ(Saved(f, "//ENDPREP/@Description"), (present == 0 ? "Butt weld" : files[present - 1].second) + "|");
+    // The catalogue check reads the variant that loading applies.
+    EXPECT_EQ(LanguageVariantFile(f.dir.path() + "/SystemPipedex.xml", {"de", "AT"}),
+              present == 0 ? "" : f.dir.path() + "/" + files[present - 1].first);
   }
 }
 

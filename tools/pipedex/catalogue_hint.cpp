@@ -6,14 +6,22 @@
 #include "session.h"
 
 namespace pipedex::cli {
+namespace {
+
+// Where the component reads the catalogue's path: this value of this key of HKEY_LOCAL_MACHINE.
+constexpr const char* kSettingsKey = "Software\\Zenrod\\Pipedex\\Settings";
+constexpr const char* kDataPathValue = "DataPath";
+
+}  // namespace
 
 std::string DataPathValue(Platform& platform) {
   RegistryHandle key = 0;
-  if (platform.OpenRegistryKey(kLocalMachine, "Software\\Zenrod\\Pipedex\\Settings", key) != kStatusSuccess)
+  if (platform.OpenRegistryKey(kLocalMachine, kSettingsKey, key) != kStatusSuccess)
     return "";
   RegistryValue value;
   std::string text;
-  if (platform.ReadRegistryValue(key, "DataPath", value) == kStatusSuccess && value.kind == RegistryValue::Kind::Text)
+  if (platform.ReadRegistryValue(key, kDataPathValue, value) == kStatusSuccess &&
+      value.kind == RegistryValue::Kind::Text)
     text = value.text;
   platform.CloseRegistryKey(key);
   return text;
@@ -24,7 +32,7 @@ namespace {
 // The DataPath value of the registry file the platform reads, as a phrase.
 std::string DataPathPhrase(Platform& platform) {
   RegistryHandle key = 0;
-  if (platform.OpenRegistryKey(kLocalMachine, "Software\\Zenrod\\Pipedex\\Settings", key) != kStatusSuccess)
+  if (platform.OpenRegistryKey(kLocalMachine, kSettingsKey, key) != kStatusSuccess)
     return "no Settings key";
   platform.CloseRegistryKey(key);
   const std::string text = DataPathValue(platform);

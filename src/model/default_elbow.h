@@ -1,0 +1,30 @@
+#pragma once
+
+// One default elbow of the catalogue: a component type whose PCF type is
+// "ELBOW", with the bend angle worked out from its keypoint geometry.
+
+#include <string>
+
+#include <pugixml.hpp>
+
+namespace pipedex::model {
+
+class DefaultElbow {
+ public:
+  // The element name of the component type given to Initialize ("" until then).
+  const std::string& ComponentType() const noexcept { return componentType_; }
+  // The bend angle in degrees, two decimals; 0 until computed or when the
+  // geometry is unusable.
+  double Angle() const noexcept { return angle_; }
+
+  // Reads the component type element and computes the angle. Throws
+  // pipedex::Error when the geometry cannot give an angle; ComponentType is
+  // set by then and Angle stays 0.
+  void Initialize(pugi::xml_node node);
+
+ private:
+  std::string componentType_;
+  double angle_ = 0.0;
+};
+
+}  // namespace pipedex::model
