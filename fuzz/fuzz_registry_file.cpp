@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "fuzz_support.h"
+#include "base/format.h"
 #include "platform/registry.h"
 #include "platform/registry_file.h"
 
@@ -13,10 +14,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const std::string content(reinterpret_cast<const char*>(bytes), size);
 
   auto file = registry::RegistryFile::Parse(content);
-  for (const char* key : {"HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings", "HKEY_LOCAL_MACHINE",
-                          "hkey_local_machine\\software\\", "HKEY_CURRENT_USER\\x", ""}) {
+  const std::string dataPathKey = std::string("HKEY_LOCAL_MACHINE\\") + format::kRegistryKey;
+  for (const std::string key : {dataPathKey, std::string("HKEY_LOCAL_MACHINE"), std::string("hkey_local_machine\\software\\"),
+                                std::string("HKEY_CURRENT_USER\\x"), std::string()}) {
     file.KeyExists(key);
-    for (const char* name : {"DataPath", "", "Count"}) file.FindValue(key, name);
+    for (const char* name : {format::kRegistryValue, "", "Count"}) file.FindValue(key, name);
   }
 
   scratch.Write("registry.reg", content);
@@ -24,12 +26,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   options.componentFolder = scratch.File("no-component");
   options.registryFile = scratch.File("registry.reg");
   auto platform = MakeSystemPlatform(options);
-  for (std::int32_t hive : {3, 2, 0})
-    registry::GetRegistryValue(*platform, hive, "Software/Zenrod/Pipedex/Settings", "DataPath", std::string());
+  // The key also in the slash spelling, which the reader takes as the same key.
+  for (std::int32_t hive : {format::kRegistryHive, 2, 0})
+    registry::GetRegistryValue(*platform, hive, "Software/Zenrod/Pipedex/Settings", format::kRegistryValue, std::string());
   // The initialiser with that registry, unless the value names a file that
   // exists outside the scratch folder (the fuzzer is not to read the system's files).
-  const RegistryValue* value =
-      file.FindValue("HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings", "DataPath");
+  const RegistryValue* value = file.FindValue(dataPathKey, format::kRegistryValue);
   if (value && value->kind == RegistryValue::Kind::Text && !value->text.empty() && value->text.rfind(scratch.path(), 0) != 0) {
     std::error_code ec;
     if (std::filesystem::exists(value->text, ec) || ec) return 0;
