@@ -160,10 +160,10 @@ class PIPEDEX_API Pipedex {
   // false before another member has loaded the catalogue.
   bool IsPlotraEndPrep(const std::string& EndPrep);
   // Whether end preparation ep may sit on a component of SKEY; true for an unflagged ep.
-  bool IsEndPrepConsistent(std::string& ep, std::string& SKEY);
+  bool IsEndPrepConsistent(const std::string& ep, const std::string& SKEY);
   // The connection allowed by default for an end preparation, "" for none. Throws 0x80004005 for
   // an end preparation containing a quote.
-  std::string GetDefaultAllowedConnection(std::string& EndPrep);
+  std::string GetDefaultAllowedConnection(const std::string& EndPrep);
 
   // --- Elbows and angles ------------------------------------------------------------
   // How far (degrees) an angle may lie from a standard or default-elbow angle; 1 at first; loads nothing.

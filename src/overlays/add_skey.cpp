@@ -3,13 +3,11 @@
 // lists the new SKEY too, and so does the reference's default end-preparation
 // list. The indexes are updated in place; the other lists are not rebuilt.
 
-#include "overlays/overlays.h"
-
 #include "base/errors.h"
 #include "base/format.h"
 #include "instance/pipedex_impl.h"
 
-namespace pipedex::overlays {
+namespace pipedex {
 namespace {
 
 constexpr const char* kAddSKEYSource = "Pipedex.AddSKEY";
@@ -24,9 +22,8 @@ pugi::xml_node AppendSKEYElement(pugi::xml_node parent, const std::string& skey)
 
 }  // namespace
 
-void AddSKEY(Impl& impl, const std::string& newSKEY, const std::string& Description, const std::string& RefSKEY) {
-  impl.Initialise();
-  Impl& d = impl;
+void Pipedex::AddSKEY(const std::string& newSKEY, const std::string& Description, const std::string& RefSKEY) {
+  Impl& d = detail::Loaded(*impl_);
   // The texts go into the document and must load again once it is saved.
   for (const std::string* text : {&newSKEY, &Description}) {
     if (std::string why = xml::WhyNotXmlText(*text); !why.empty())
@@ -71,4 +68,4 @@ void AddSKEY(Impl& impl, const std::string& newSKEY, const std::string& Descript
   }
 }
 
-}  // namespace pipedex::overlays
+}  // namespace pipedex

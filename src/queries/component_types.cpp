@@ -1,8 +1,6 @@
 // Component type queries: the search that fills the component type result
 // list, and the lookups of one component type or one group.
 
-#include "queries/queries.h"
-
 #include "base/errors.h"
 #include "base/format.h"
 #include "instance/pipedex_impl.h"
@@ -11,7 +9,7 @@
 #include "base/xml_utils.h"
 #include "model/configuration_lookup.h"
 
-namespace pipedex::queries {
+namespace pipedex {
 namespace {
 
 constexpr const char* kComponentTypeKind = "ComponentType";
@@ -36,11 +34,9 @@ std::vector<pugi::xml_node> ScopeComponentTypes(pugi::xml_node cptSection, const
 
 }  // namespace
 
-std::int32_t FindComponentTypes(Impl& impl, const std::string& Group, const std::string& SearchBy,
-                                const std::string& SearchText) {
-  impl.Initialise();
-  return AnswerOr<std::int32_t>(0, [&]() -> std::int32_t {
-    Impl& s = impl;
+std::int32_t Pipedex::FindComponentTypes(const std::string& Group, const std::string& SearchBy,
+                                         const std::string& SearchText) {
+  return detail::Answer(*impl_, 0, [&](Impl& s) -> std::int32_t {
     // The group scope: "" and "*" both mean every group.
     const std::string scope = Group.empty() ? "*" : Group;
     const std::string searchBy = text::Upper(SearchBy);
@@ -53,7 +49,7 @@ std::int32_t FindComponentTypes(Impl& impl, const std::string& Group, const std:
         Impl::AppendNamesToList(kComponentTypeKind, names, nodes, false);
         s.CptTypeNodes = std::move(nodes);
         s.FoundCptTypes = std::move(names);
-        return ComponentTypeCount(impl);
+        return ComponentTypeCount();
       }
       NameList names;
       if (s.SKEYHasEndPrepSuffix(SearchText)) {
@@ -81,22 +77,21 @@ std::int32_t FindComponentTypes(Impl& impl, const std::string& Group, const std:
       Impl::AppendNamesToList(kComponentTypeKind, names, nodes, false);
       s.CptTypeNodes = std::move(nodes);
       s.FoundCptTypes = std::move(names);
-      return ComponentTypeCount(impl);
+      return ComponentTypeCount();
     } else {
       // Not a search this component knows: the previous hits stay.
-      return ComponentTypeCount(impl);
+      return ComponentTypeCount();
     }
 
     // The index searches know no groups: keep the hits of the group asked for.
     if (scope != "*") s.FilterCptTypesByGroup("Group", Group);
-    return ComponentTypeCount(impl);
+    return ComponentTypeCount();
   });
 }
 
-bool GetComponentTypeData(Impl& impl, const std::string& ComponentType, std::string& Group, std::string& PCFTYPE,
-                          std::string& Configuration, std::string& Description) {
-  impl.Initialise();
-  return AnswerOr<bool>(false, [&]() -> bool {
+bool Pipedex::GetComponentTypeData(const std::string& ComponentType, std::string& Group, std::string& PCFTYPE,
+                                   std::string& Configuration, std::string& Description) {
+  return detail::Answer(*impl_, false, [&](Impl& impl) -> bool {
     Group.clear();
     PCFTYPE.clear();
     Configuration.clear();
@@ -112,18 +107,16 @@ bool GetComponentTypeData(Impl& impl, const std::string& ComponentType, std::str
   });
 }
 
-std::string GetComponentTypeAttribute(Impl& impl, const std::string& ComponentType, const std::string& AttReq) {
-  impl.Initialise();
-  return AnswerOr<std::string>("", [&]() -> std::string {
+std::string Pipedex::GetComponentTypeAttribute(const std::string& ComponentType, const std::string& AttReq) {
+  return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
     if (ComponentType.empty() || AttReq.empty()) return "";
     return xml::GetAttributeText(impl.CptTypeTags.Item(ComponentType).Node, AttReq, "");
   });
 }
 
-pugi::xml_node GetComponentTypeDefaultConfiguration(Impl& impl, const std::string& ComponentType) {
-  impl.Initialise();
-  impl.NodesHandedOut = true;
-  return AnswerOr<pugi::xml_node>({}, [&]() -> pugi::xml_node {
+pugi::xml_node Pipedex::GetComponentTypeDefaultConfiguration(const std::string& ComponentType) {
+  return detail::Answer(*impl_, {}, [&](Impl& impl) -> pugi::xml_node {
+    impl.NodesHandedOut = true;
     if (ComponentType.empty()) return {};
     pugi::xml_node node = impl.CptTypeTags.Item(ComponentType).Node;
     if (!node) return {};
@@ -134,10 +127,9 @@ pugi::xml_node GetComponentTypeDefaultConfiguration(Impl& impl, const std::strin
   });
 }
 
-pugi::xml_node GetComponentTypeDefaultDataEntry(Impl& impl, const std::string& ComponentType) {
-  impl.Initialise();
-  impl.NodesHandedOut = true;
-  return AnswerOr<pugi::xml_node>({}, [&]() -> pugi::xml_node {
+pugi::xml_node Pipedex::GetComponentTypeDefaultDataEntry(const std::string& ComponentType) {
+  return detail::Answer(*impl_, {}, [&](Impl& impl) -> pugi::xml_node {
+    impl.NodesHandedOut = true;
     if (ComponentType.empty()) return {};
     pugi::xml_node node = impl.CptTypeTags.Item(ComponentType).Node;
     if (!node) return {};
@@ -148,9 +140,8 @@ pugi::xml_node GetComponentTypeDefaultDataEntry(Impl& impl, const std::string& C
   });
 }
 
-std::string GetGroupAttribute(Impl& impl, const std::string& Group, const std::string& AttReq) {
-  impl.Initialise();
-  return AnswerOr<std::string>("", [&]() -> std::string {
+std::string Pipedex::GetGroupAttribute(const std::string& Group, const std::string& AttReq) {
+  return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
     if (Group.empty() || AttReq.empty() || !impl.GroupNodes) return "";
     // Of several groups with the name, the last one counts.
     pugi::xml_node group;
@@ -160,4 +151,4 @@ std::string GetGroupAttribute(Impl& impl, const std::string& Group, const std::s
   });
 }
 
-}  // namespace pipedex::queries
+}  // namespace pipedex

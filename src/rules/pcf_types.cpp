@@ -1,8 +1,6 @@
 // PCF type selection: which PCF types fit an SKEY and an IDF record, the
 // default PCF type of a record, and whether weld attributes may be written.
 
-#include "rules/rules.h"
-
 #include <algorithm>
 #include <string_view>
 #include <unordered_map>
@@ -15,7 +13,7 @@
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
-namespace pipedex::rules {
+namespace pipedex {
 namespace {
 
 // The record number "999" stands for no particular record.
@@ -78,9 +76,8 @@ NameList WithoutDuplicates(const NameList& names) {
 
 }  // namespace
 
-std::int32_t FindPCFTYPEs(Impl& impl, const std::string& SKEY, std::int32_t IDFRecNo) {
-  impl.Initialise();
-  Impl& d = impl;
+std::int32_t Pipedex::FindPCFTYPEs(const std::string& SKEY, std::int32_t IDFRecNo) {
+  Impl& d = detail::Loaded(*impl_);
   if (!d.PCFTYPEList) d.PCFTYPEList = NameList{""};
   NameList& list = *d.PCFTYPEList;
 
@@ -105,7 +102,7 @@ std::int32_t FindPCFTYPEs(Impl& impl, const std::string& SKEY, std::int32_t IDFR
         [&](const model::CTypeLookup& entry) { Impl::AppendNamesToList("PCFTYPE", list, entry, true); });
   }
 
-  return AnswerOr<std::int32_t>(0, [&]() -> std::int32_t {
+  return detail::Answer(d, 0, [&](Impl&) -> std::int32_t {
     // Fit to the IDF record: its default when nothing was found, otherwise
     // only the candidates the record lists.
     const bool empty = list.size() <= 1;
@@ -121,9 +118,8 @@ std::int32_t FindPCFTYPEs(Impl& impl, const std::string& SKEY, std::int32_t IDFR
   });
 }
 
-std::string GetPCFTYPE(Impl& impl, std::int32_t index) {
-  impl.Initialise();
-  return AnswerOr<std::string>("", [&]() -> std::string {
+std::string Pipedex::GetPCFTYPE(std::int32_t index) {
+  return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
     if (!impl.PCFIDFRead || !impl.PCFTYPEList) return "";
     const NameListResult& list = impl.PCFTYPEList;
     if (index < 1 || static_cast<std::size_t>(index) >= list.size()) return "";
@@ -131,17 +127,15 @@ std::string GetPCFTYPE(Impl& impl, std::int32_t index) {
   });
 }
 
-std::string GetDefaultPCFTYPE(Impl& impl, std::int32_t IDFRec) {
-  impl.Initialise();
-  return AnswerOr<std::string>("", [&]() -> std::string { return DefaultPCFTYPE(impl.IDFIndex, IDFRec); });
+std::string Pipedex::GetDefaultPCFTYPE(std::int32_t IDFRec) {
+  return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string { return DefaultPCFTYPE(impl.IDFIndex, IDFRec); });
 }
 
-bool WeldAttributesAllowed(Impl& impl, std::int32_t IDFRecord, const std::string& SKEY) {
-  impl.Initialise();
-  return AnswerOr<bool>(true, [&]() -> bool {
+bool Pipedex::WeldAttributesAllowed(std::int32_t IDFRecord, const std::string& SKEY) {
+  return detail::Answer(*impl_, true, [&](Impl& impl) -> bool {
     // An exclusion without an SKEY (or with "XXXXXX") covers every SKEY of the record.
     return !model::WeldExcluded(impl, impl.DataRoot, RecordKey(IDFRecord), text::UpperTrim(SKEY));
   });
 }
 
-}  // namespace pipedex::rules
+}  // namespace pipedex
