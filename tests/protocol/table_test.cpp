@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <map>
 #include <regex>
 
@@ -17,9 +16,10 @@ namespace {
 
 using Signatures = std::map<std::string, std::vector<std::string>>;
 
-std::vector<std::string> Matches(const std::string& text, const std::regex& pattern) {
+std::vector<std::string> Matches(const std::string& text, const std::string& pattern) {
   std::vector<std::string> found;
-  for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it) found.push_back((*it)[1]);
+  const std::regex regex(pattern);
+  for (std::sregex_iterator it(text.begin(), text.end(), regex), end; it != end; ++it) found.push_back((*it)[1]);
   return found;
 }
 
@@ -33,65 +33,34 @@ Signatures Registry() {
   return ops;
 }
 
-// Each declaration of a text (its name, then its parameter list), the first of
-// an overloaded name, with the parameter names the second pattern picks from its list.
-Signatures Declarations(const std::string& text, const std::regex& declaration, const std::regex& param) {
+// A text that declares the operations: the part of a file from one marker to
+// another ("" for the end), each declaration's name and parameter list (the
+// first declaration of an overloaded name counts), and a parameter's name.
+struct Declarations {
+  const char *file, *from, *to, *declaration, *param;
+};
+const Declarations kTexts[] = {
+    {"include/pipedex/pipedex.h", " Pipedex {\n public:", "\n};", R"(\b([A-Z]\w*)\(([^()]*)\)\s*(?:const\s*)?;)",
+     R"((\w+)\s*(?:,|$))"},
+    {"docs/api.md", "## The operations by area", "", R"(`(\w+)\(([^()]*)\)`)", R"((\w+))"},
+    // Methods named with a capital (the list helpers are lower case), and properties.
+    {"python/pipedex/__init__.pyi", "\nclass Pipedex:", "", R"((?:def |\n    )([A-Z]\w*)(?:\(self,?([^()]*)\)|: ))",
+     R"((\w+)\s*:)"},
+};
+
+Signatures Read(const Declarations& d) {
+  std::string text = std::regex_replace(ReadFile(std::string(PIPEDEX_SOURCE_DIR "/") + d.file), std::regex("//[^\n]*"), "");
+  const std::size_t begin = text.find(d.from);
+  text = text.substr(begin, *d.to ? text.find(d.to, begin) - begin : std::string::npos);
   Signatures found;
+  const std::regex declaration(d.declaration);
   for (std::sregex_iterator it(text.begin(), text.end(), declaration), end; it != end; ++it)
-    found.emplace((*it)[1], Matches((*it)[2], param));
+    found.emplace((*it)[1], Matches((*it)[2], d.param));
+  found.erase("Pipedex");  // the constructors
   return found;
 }
 
-Signatures Header() {
-  std::string header = std::regex_replace(ReadFile(PIPEDEX_SOURCE_DIR "/include/pipedex/pipedex.h"),
-                                          std::regex("//[^\n]*"), "");
-  const auto begin = header.find(" Pipedex {\n public:");
-  Signatures members = Declarations(header.substr(begin, header.find("\n};", begin) - begin),
-                                    std::regex(R"(\b(\w+)\(([^()]*)\)\s*(?:const\s*)?;)"), std::regex(R"((\w+)\s*(?:,|$))"));
-  std::erase_if(members, [](const auto& m) { return m.first == "Pipedex" || m.first.starts_with("operator"); });
-  return members;
-}
-
-Signatures GuideTable() {
-  const std::string guide = ReadFile(PIPEDEX_SOURCE_DIR "/docs/api.md");
-  return Declarations(guide.substr(guide.find("## The operations by area")), std::regex(R"(`(\w+)\(([^()]*)\)`)"),
-                      std::regex(R"((\w+))"));
-}
-
-// The stub's class Pipedex: its methods named with a capital (the list helpers are lower case), and its properties.
-Signatures Stub() {
-  const std::string stub = ReadFile(PIPEDEX_SOURCE_DIR "/python/pipedex/__init__.pyi");
-  const std::string body = stub.substr(stub.find("\nclass Pipedex:"));
-  Signatures methods =
-      Declarations(body, std::regex(R"(def ([A-Z]\w*)\(self,?([^()]*)\))"), std::regex(R"((\w+)\s*:)"));
-  for (const std::string& property : Matches(body, std::regex(R"(\n    ([A-Z]\w*): )"))) methods[property];
-  return methods;
-}
-
-#ifdef PIPEDEX_PYTHON_EXECUTABLE
-// The compiled class as the built module has it: each method's parameters from
-// the signature line of its docstring, each property without parameters.
-Signatures PythonModule() {
-  const std::string script = R"(
-import json, re, pipedex._pipedex as m
-ops = {}
-for name, value in vars(m.Pipedex).items():
-    if name.startswith("_"): continue
-    if isinstance(value, property): ops[name] = []; continue
-    first = value.__doc__.splitlines()[0]
-    ops[name] = [p for p in re.findall(r"[(,] ?(\w+):", first[:first.rindex(") ->")]) if p != "self"]
-print(json.dumps(ops))
-)";
-  int status = 0;
-  const std::string out = Execute("PYTHONPATH=" + Quote(PIPEDEX_PYTHON_PATH) + " " +
-                                      Quote(PIPEDEX_PYTHON_EXECUTABLE) + " -c " + Quote(script),
-                                  &status);
-  EXPECT_EQ(status, 0) << out;
-  return status == 0 ? cli::Json::parse(out).get<Signatures>() : Signatures{};
-}
-#endif
-
-// What another source has that the registry lacks, and the reverse, one line each.
+// What a source lacks, has besides, or names otherwise than the registry, one line each.
 std::string Differences(const Signatures& registry, const Signatures& other) {
   auto list = [](const std::vector<std::string>& names) {
     std::string text;
@@ -100,27 +69,36 @@ std::string Differences(const Signatures& registry, const Signatures& other) {
   };
   std::string lines;
   for (const auto& [name, params] : registry) {
-    auto it = other.find(name);
-    if (it == other.end()) lines += "missing " + name + "\n";
-    else if (it->second != params) lines += name + list(it->second) + " where the registry has " + list(params) + "\n";
+    if (!other.count(name)) lines += "missing " + name + "\n";
+    else if (other.at(name) != params) lines += name + list(other.at(name)) + " where the registry has " + list(params) + "\n";
   }
   for (const auto& [name, params] : other)
     if (!registry.count(name)) lines += "extra " + name + "\n";
   return lines;
 }
 
-TEST(ProtocolTable, HeaderGuidePythonModuleAndStubNameTheRegistrysOperationsAndParameters) {
+TEST(ProtocolTable, HeaderGuideStubAndPythonModuleNameTheRegistrysOperationsAndParameters) {
   const Signatures registry = Registry();
   ASSERT_GT(registry.size(), 60u);
-  const std::map<std::string, std::function<Signatures()>> sources = {
-      {"include/pipedex/pipedex.h", Header},
-      {"docs/api.md", GuideTable},
-      {"python/pipedex/__init__.pyi", Stub},
+  for (const Declarations& text : kTexts) EXPECT_EQ(Differences(registry, Read(text)), "") << text.file;
 #ifdef PIPEDEX_PYTHON_EXECUTABLE
-      {"the built Python module", PythonModule},
+  // The compiled class as the built module has it: each method's parameters
+  // from the signature line of its docstring, each property without parameters.
+  const std::string script = R"(
+import json, re, pipedex._pipedex as m
+ops = {}
+for name, value in vars(m.Pipedex).items():
+    if name.startswith("_"): continue
+    first = "" if isinstance(value, property) else value.__doc__.splitlines()[0]
+    ops[name] = [p for p in re.findall(r"[(,] ?(\w+):", first[:first.rfind(") ->")]) if p != "self"]
+print(json.dumps(ops))
+)";
+  int status = 0;
+  const std::string out = Execute(
+      "PYTHONPATH=" + Quote(PIPEDEX_PYTHON_PATH) + " " + Quote(PIPEDEX_PYTHON_EXECUTABLE) + " -c " + Quote(script), &status);
+  ASSERT_EQ(status, 0) << out;
+  EXPECT_EQ(Differences(registry, cli::Json::parse(out).get<Signatures>()), "") << "the built Python module";
 #endif
-  };
-  for (const auto& [where, read] : sources) EXPECT_EQ(Differences(registry, read()), "") << where;
 }
 
 }  // namespace
