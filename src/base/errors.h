@@ -10,6 +10,8 @@ namespace pipedex {
 
 inline constexpr const char* kSource = "Pipedex";
 
+namespace detail {
+
 // "Object variable or With block variable not set": a node or object that is not there was used.
 [[noreturn]] void RaiseObjectNotSet();
 // "Type mismatch": a text that had to be a number is not one.
@@ -18,5 +20,7 @@ inline constexpr const char* kSource = "Pipedex";
 [[noreturn]] void RaiseOverflow();
 // An XPath expression the XML service rejects.
 [[noreturn]] void RaiseInvalidXPath(const std::string& expression, const std::string& reason);
+
+}  // namespace detail
 
 }  // namespace pipedex

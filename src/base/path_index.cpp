@@ -52,7 +52,7 @@ void PathIndex::ReadTexts(Candidates& c) {
 }
 
 pugi::xml_node PathIndex::FirstMatch(pugi::xml_node node) {
-  if (!node) RaiseObjectNotSet();
+  if (!node) detail::RaiseObjectNotSet();
   const std::string text = Text(node);
   if (!text.empty()) Quoted(text);  // an apostrophe makes the path invalid
   const std::size_t depth = ChainDepth(node);

@@ -416,7 +416,7 @@ std::string WhyNotXmlText(std::string_view text) {
 }
 
 void SetText(pugi::xml_node node, std::string_view value) {
-  if (!node) RaiseObjectNotSet();
+  if (!node) detail::RaiseObjectNotSet();
   if (std::string why = WhyNotXmlText(value); !why.empty()) throw Error(errors::kXmlService, kSource, "Invalid text: " + why);
   while (node.first_child()) node.remove_child(node.first_child());
   node.append_child(pugi::node_pcdata).set_value(std::string(value).c_str());
@@ -429,13 +429,13 @@ std::string OuterXml(pugi::xml_node node) {
 }
 
 std::vector<pugi::xml_node> SelectNodes(pugi::xml_node context, const std::string& xpath) {
-  if (!context) RaiseObjectNotSet();
+  if (!context) detail::RaiseObjectNotSet();
   pugi::xpath_node_set set;
   try {
     pugi::xpath_query query(xpath.c_str());
     set = query.evaluate_node_set(context);
   } catch (const pugi::xpath_exception& e) {
-    RaiseInvalidXPath(xpath, e.what());
+    detail::RaiseInvalidXPath(xpath, e.what());
   }
   set.sort();
   std::vector<pugi::xml_node> nodes;
@@ -451,7 +451,7 @@ pugi::xml_node SelectSingleNode(pugi::xml_node context, const std::string& xpath
 }
 
 std::vector<pugi::xml_node> SelectChildPath(pugi::xml_node context, std::initializer_list<std::string_view> steps) {
-  if (!context) RaiseObjectNotSet();
+  if (!context) detail::RaiseObjectNotSet();
   std::vector<pugi::xml_node> current{context}, next;
   for (std::string_view step : steps) {
     next.clear();

@@ -61,7 +61,7 @@ NoCaseValue::NoCaseValue(std::string_view value) : wanted_(text::UpperTrim(value
   Quoted(wanted_);
   // The expression is handed over as a C string, which would end at a zero character.
   if (wanted_.find('\0') != std::string::npos)
-    RaiseInvalidXPath(wanted_, "The value contains a zero character.");
+    detail::RaiseInvalidXPath(wanted_, "The value contains a zero character.");
 }
 
 bool NoCaseValue::Matches(std::string_view nodeText) const {
@@ -87,7 +87,7 @@ bool NoCaseValue::Matches(std::string_view nodeText) const {
 
 pugi::xml_node FirstChildNoCase(pugi::xml_node parent, std::string_view step, std::string_view value) {
   const NoCaseValue wanted(value);  // an invalid value fails before the missing node, as when written out
-  if (!parent) RaiseObjectNotSet();
+  if (!parent) detail::RaiseObjectNotSet();
   for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
     if (c.type() != pugi::node_element || step != c.name()) continue;
     // Most elements hold one text node: its value is the text, without concatenating.
@@ -127,7 +127,7 @@ std::string_view LocalName(pugi::xml_node node) {
 }
 
 std::string NodePath(pugi::xml_node node, bool useText) {
-  if (!node) RaiseObjectNotSet();
+  if (!node) detail::RaiseObjectNotSet();
   std::string path = node.name();
   if (useText) {
     std::string t = Text(node);
@@ -139,20 +139,20 @@ std::string NodePath(pugi::xml_node node, bool useText) {
 }
 
 std::string NodePath(pugi::xml_attribute attribute) {
-  if (!attribute) RaiseObjectNotSet();
+  if (!attribute) detail::RaiseObjectNotSet();
   // The attribute's owner is not part of the chain: only the attribute step.
   return "//@" + std::string(attribute.name());
 }
 
 std::string Quoted(std::string_view value, char quote) {
   if (value.find(quote) != std::string_view::npos)
-    RaiseInvalidXPath(std::string(value), "The value contains the quote character of its XPath literal.");
+    detail::RaiseInvalidXPath(std::string(value), "The value contains the quote character of its XPath literal.");
   return std::string(value);
 }
 
 std::string ElementName(std::string_view name) {
   if (name != "*" && !IsXmlName(name))
-    RaiseInvalidXPath(std::string(name), "The value is not a valid element name for an XPath step.");
+    detail::RaiseInvalidXPath(std::string(name), "The value is not a valid element name for an XPath step.");
   return std::string(name);
 }
 

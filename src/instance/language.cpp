@@ -41,7 +41,7 @@ std::unique_ptr<pugi::xml_document> Pipedex::Impl::LoadLanguageDocument(const st
 }
 
 void Pipedex::Impl::ApplyLanguageText(const std::vector<pugi::xml_node>& nodes) {
-  if (!SystemDoc) RaiseObjectNotSet();
+  if (!SystemDoc) detail::RaiseObjectNotSet();
   // Each variant element goes to the system element its NodePath selects; the
   // index answers that selection without searching the document every time.
   xml::PathIndex systemElements(*SystemDoc);

@@ -74,7 +74,7 @@ void Pipedex::Impl::LoadSystemDocument() {
         Error(errors::kParseError, kSource, xml::ParseErrorFrame("Error parsing Zenrod XML Data", parseError))};
   }
   pugi::xml_node root = xml::FirstChildElement(*SystemDoc, format::kRoot);
-  if (!root) RaiseObjectNotSet();
+  if (!root) detail::RaiseObjectNotSet();
   SystemSymbols = xml::FirstChildElement(root, format::kSymbols);
   NodesHandedOut = false;  // handles into an earlier document no longer count
   // From here on the instance counts as loaded, whatever fails later.

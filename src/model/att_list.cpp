@@ -54,7 +54,7 @@ void AttList::ParseAttribute(std::string_view strAtt, std::string& strPart, std:
   }
   strPart = std::string(strAtt.substr(0, strAtt.size() - n));
   auto value = text::ToLong(text::ParseNumber(strAtt.substr(strAtt.size() - n)).value_or(0.0));
-  if (!value) RaiseOverflow();
+  if (!value) detail::RaiseOverflow();
   numPart = *value;
 }
 

@@ -56,7 +56,7 @@ void Skippable(F&& step) {
 
 std::int32_t WholeNumber(const std::string& textValue) {
   auto value = text::ToLong(text::LeadingNumber(textValue));
-  if (!value) RaiseOverflow();
+  if (!value) detail::RaiseOverflow();
   return *value;
 }
 
@@ -70,7 +70,7 @@ std::vector<pugi::xml_node> Kept(std::vector<pugi::xml_node> nodes) {
 // Section handles and whole-section node lists; the search results start as
 // whole sections.
 void SelectSections(pugi::xml_node root, Catalogue& c, SearchResults& r, std::vector<pugi::xml_node>& pcfTypes) {
-  if (!root) RaiseObjectNotSet();
+  if (!root) detail::RaiseObjectNotSet();
   c.CptSection = xml::FirstChildElement(root, format::kCptSection);
   c.SKEYSection = xml::FirstChildElement(root, format::kSKEYSection);
   c.PCFIDFSection = xml::FirstChildElement(root, format::kPCFIDFSection);
@@ -270,7 +270,7 @@ bool Catalogue::PlotraUpperContains(const std::string& token) const {
 }
 
 void Catalogue::RequireLists() const {
-  if (!ListsBuilt) RaiseObjectNotSet();
+  if (!ListsBuilt) detail::RaiseObjectNotSet();
 }
 
 bool Catalogue::SKEYHasEndPrepSuffix(std::string_view SKEY) const {
@@ -303,7 +303,7 @@ void FilterCptTypesByGroup(const Catalogue& catalogue, SearchResults& results, s
   const std::string group = text::Upper(Group);
   for (const std::string& name : names) {
     pugi::xml_node node = catalogue.CptTypeTags.Item(name).Node;
-    if (!node) RaiseObjectNotSet();
+    if (!node) detail::RaiseObjectNotSet();
     if (text::Upper(xml::LocalName(node.parent())) == group) found->push_back(name);
   }
 }

@@ -8,7 +8,7 @@
 namespace pipedex::model {
 
 pugi::xml_node FindConfigurationChild(pugi::xml_node root, std::string_view configuration, std::string_view child) {
-  if (!root) RaiseObjectNotSet();
+  if (!root) detail::RaiseObjectNotSet();
   xml::Quoted(configuration);
   xml::ElementName(child);
   // The children of earlier Config elements come first in document order, so

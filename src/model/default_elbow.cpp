@@ -29,8 +29,8 @@ Point ParseCoords(const std::string& coords) {
     std::size_t comma = coords.find(',', start);
     std::string part = coords.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
     auto value = text::ParseNumber(part);
-    if (!value) RaiseTypeMismatch();
-    if (!std::isfinite(*value)) RaiseOverflow();  // beyond the range of a double
+    if (!value) detail::RaiseTypeMismatch();
+    if (!std::isfinite(*value)) detail::RaiseOverflow();  // beyond the range of a double
     p[i] = *value;
     start = comma == std::string::npos ? coords.size() + 1 : comma + 1;
   }
@@ -49,7 +49,7 @@ double Length(const Point& p) { return std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2
 }  // namespace
 
 void CDefaultElbow::Initialize(pugi::xml_node& Node) {
-  if (!Node) RaiseObjectNotSet();
+  if (!Node) detail::RaiseObjectNotSet();
   componentType_ = xml::LocalName(Node);
   angle_ = 0.0;
 
@@ -92,7 +92,7 @@ void CDefaultElbow::Initialize(pugi::xml_node& Node) {
   const double lengths = Length(u) * Length(v);
   const double dot = u[0] * v[0] + u[1] * v[1] + u[2] * v[2];
   // Coordinates so large that the products leave the range of a double.
-  if (!std::isfinite(lengths) || !std::isfinite(dot)) RaiseOverflow();
+  if (!std::isfinite(lengths) || !std::isfinite(dot)) detail::RaiseOverflow();
   if (lengths == 0) RaiseGeometry(11, "Division by zero");
   const double k = dot / lengths;
   const double rest = 1 - k * k;

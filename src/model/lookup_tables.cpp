@@ -139,7 +139,7 @@ pugi::xml_node LookupTables::ConnectionRow(const std::string& name) const {
 }
 
 pugi::xml_node FindBoreRow(const Catalogue& catalogue, pugi::xml_node root, const std::string& unit, double bore) {
-  if (!root) RaiseObjectNotSet();
+  if (!root) detail::RaiseObjectNotSet();
   if (!std::isfinite(bore)) return {};
   // The bore counts with the 15 significant digits of its decimal text.
   const double wanted = xml::NumberValue(text::DecimalText(bore));

@@ -14,7 +14,7 @@ constexpr const char* kAddSKEYSource = "Pipedex.AddSKEY";
 
 // Appends an element SKEY with the given text as the last child of parent.
 pugi::xml_node AppendSKEYElement(pugi::xml_node parent, const std::string& skey) {
-  if (!parent) RaiseObjectNotSet();
+  if (!parent) detail::RaiseObjectNotSet();
   pugi::xml_node element = parent.append_child(format::kSKEY);
   xml::SetText(element, skey);
   return element;
@@ -37,7 +37,7 @@ void Pipedex::AddSKEY(const std::string& newSKEY, const std::string& Description
     if (!reference) throw Error(errors::kAddSKEY, kAddSKEYSource, "Reference SKEY (" + RefSKEY + ") does not exist");
 
     // The copy: the reference's attributes, the new SKEY as its only content, its own description.
-    if (!d.SKEYSection) RaiseObjectNotSet();
+    if (!d.SKEYSection) detail::RaiseObjectNotSet();
     if (reference.parent() != d.SKEYSection)
       throw Error(errors::kXmlService, kSource, "Insert position Node must be a Child of the Node to insert under.");
     pugi::xml_node copy = d.SKEYSection.insert_copy_before(reference, reference);

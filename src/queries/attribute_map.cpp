@@ -36,23 +36,23 @@ std::vector<std::string_view> SplitParts(std::string_view idf) {
 // overflow when its rounded value is no Long.
 std::int32_t StrictLong(std::string_view part) {
   auto number = text::ParseNumber(part);
-  if (!number) RaiseTypeMismatch();
+  if (!number) detail::RaiseTypeMismatch();
   auto value = text::ToLong(*number);
-  if (!value) RaiseOverflow();
+  if (!value) detail::RaiseOverflow();
   return *value;
 }
 
 // A part read as the decimal number at its start (0 when there is none).
 std::int32_t LeadingLong(std::string_view part) {
   auto value = text::ToLong(text::LeadingNumber(part));
-  if (!value) RaiseOverflow();
+  if (!value) detail::RaiseOverflow();
   return *value;
 }
 
 // Long arithmetic: every sum and difference must stay in the 32-bit range.
 std::int32_t Checked(std::int64_t value) {
   if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
-    RaiseOverflow();
+    detail::RaiseOverflow();
   return static_cast<std::int32_t>(value);
 }
 std::int32_t Add(std::int32_t a, std::int32_t b) { return Checked(std::int64_t{a} + b); }

@@ -68,7 +68,7 @@ std::string Pipedex::GetComponentTypeByAngle(const std::string& SKEY, double Ang
       configuration = TrimConfiguration(Angle);
     }
 
-    if (!impl.CptTypeNodes) RaiseObjectNotSet();
+    if (!impl.CptTypeNodes) detail::RaiseObjectNotSet();
     // The first component type of the configuration that lists the SKEY, or
     // its generic form, wins.
     const std::vector<pugi::xml_node> nodes = *impl.CptTypeNodes;

@@ -38,8 +38,8 @@ double Pipedex::GetConvertedBore(const std::string& RequiredUnits, const std::st
     pugi::xml_node row = model::FindBoreRow(impl, impl.DataRoot, source, Bore);
     if (!row) return Bore * factor;
     const auto converted = text::ParseNumber(xml::GetAttributeText(row, target, text::DecimalText(Bore * factor)));
-    if (!converted) RaiseTypeMismatch();
-    if (!std::isfinite(*converted)) RaiseOverflow();
+    if (!converted) detail::RaiseTypeMismatch();
+    if (!std::isfinite(*converted)) detail::RaiseOverflow();
     return *converted;
   });
 }

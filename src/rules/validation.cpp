@@ -45,7 +45,7 @@ std::vector<std::string> ComponentTypes(const model::CTypeLookup& entry) {
 // Whether the element of a component type has a marker child such as "SKEY_DEFAULT".
 bool HasMarker(const model::TagList& cptTypeTags, const std::string& componentType, const char* marker) {
   pugi::xml_node node = cptTypeTags.Item(componentType).Node;
-  if (!node) RaiseObjectNotSet();
+  if (!node) detail::RaiseObjectNotSet();
   return static_cast<bool>(xml::FirstChildElement(node, marker));
 }
 
