@@ -2,7 +2,6 @@
 // operation search, and whether a component type supports an operation or
 // carries a flag.
 
-
 #include <span>
 
 #include "base/format.h"

@@ -2,7 +2,6 @@
 // without rules may be placed anywhere; otherwise the target's component type
 // or its SKEY must be listed, letter case and blanks aside.
 
-
 #include "base/format.h"
 #include "instance/pipedex_impl.h"
 #include "base/xml_document.h"
