@@ -1,39 +1,74 @@
-// The folders of src/ are layers, and a file includes only its own layer and
-// the ones below: base < platform < model < instance < the operations
-// (queries, rules, overlays, which may use one another) < src/pipedex.cpp and
-// the catalogue check (src/check).
+// The folders of src/ are layers, and a file uses only its own folder and the
+// folders below it: base < platform < model < instance < the areas whose files
+// define the members of Pipedex (src/queries, what the catalogue holds;
+// src/rules, decisions that build on the queries, never the reverse;
+// src/overlays, the files and changes, on its own) < the construction
+// (src/pipedex.cpp). The catalogue check (src/check) stands on base,
+// platform and model. The public headers (include/pipedex) are open to
+// every folder, but pipedex.h only to the instance, the areas and the
+// construction. A member calls only members of its own area or of an area
+// its area may use (calls from the other folders are to their own functions).
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <map>
 #include <regex>
+#include <set>
 
 #include "test_support.h"
 
 namespace pipedex::testing {
 namespace {
 
-TEST(Layering, NoFileOfSrcIncludesAHigherLayer) {
-  const std::map<std::string, int> layer = {{"base", 0},    {"platform", 1}, {"model", 2},    {"instance", 3},
-                                            {"queries", 4}, {"rules", 4},    {"overlays", 4}, {"", 5}, {"check", 5}};
+using Folders = std::set<std::string>;
+
+const Folders kLower = {"base", "platform", "model"};
+const Folders kInstance = {"base", "platform", "model", "instance"};
+// Each folder of src/ ("" for src/ itself) with the folders it may use besides its own.
+const std::map<std::string, Folders> kMayUse = {
+    {"base", {}},        {"platform", {"base"}}, {"model", {"base", "platform"}},   {"instance", kLower},
+    {"queries", kInstance}, {"overlays", kInstance}, {"check", kInstance},
+    {"rules", {"base", "platform", "model", "instance", "queries"}}, {"", kInstance},
+};
+const Folders kMayUsePipedexH = {"instance", "queries", "rules", "overlays", ""};
+
+TEST(Layering, EveryFolderUsesOnlyTheFoldersBelowIt) {
+  struct SourceFile {
+    std::string path, folder, text;  // text without comments
+  };
+  std::vector<SourceFile> files;
   const std::filesystem::path src = PIPEDEX_SOURCE_DIR "/src";
-  const std::regex include(R"re(#include\s+"(\w+)/)re");
-  int files = 0;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(src)) {
-    if (!entry.is_regular_file()) continue;
-    const std::string folder = entry.path().parent_path() == src ? "" : entry.path().parent_path().filename().string();
-    ASSERT_TRUE(layer.count(folder)) << "a folder of src/ that is no layer: " << folder;
-    ++files;
-    const std::string text = ReadFile(entry.path().string());
-    for (std::sregex_iterator it(text.begin(), text.end(), include), end; it != end; ++it) {
-      const std::string used = (*it)[1];
-      if (used == "pipedex") continue;  // the public headers
-      ASSERT_TRUE(layer.count(used)) << entry.path() << " includes from " << used;
-      EXPECT_LE(layer.at(used), layer.at(folder)) << entry.path() << " includes from " << used;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(src))
+    if (entry.is_regular_file())
+      files.push_back({entry.path().string(),
+                       entry.path().parent_path() == src ? "" : entry.path().parent_path().filename().string(),
+                       std::regex_replace(ReadFile(entry.path().string()), std::regex("//[^\n]*"), "")});
+  const std::regex include(R"re(#include\s+"(\w+)/(\w+))re");
+  const std::regex definition(R"(Pipedex::(\w+)\()");
+  std::map<std::string, std::string> memberFolder;  // each member defined in an area, with its folder
+  for (const SourceFile& f : files) {
+    ASSERT_TRUE(kMayUse.count(f.folder)) << "a folder of src/ that is no layer: " << f.folder;
+    for (std::sregex_iterator it(f.text.begin(), f.text.end(), include), end; it != end; ++it) {
+      const std::string used = (*it)[1], header = (*it)[2];
+      const bool allowed = used == "pipedex" ? header != "pipedex" || kMayUsePipedexH.count(f.folder)
+                                             : used == f.folder || kMayUse.at(f.folder).count(used);
+      EXPECT_TRUE(allowed) << f.path << " includes " << used << "/" << header;
+    }
+    if (f.folder != "")
+      for (std::sregex_iterator it(f.text.begin(), f.text.end(), definition), end; it != end; ++it)
+        memberFolder[(*it)[1]] = f.folder;
+  }
+  EXPECT_GT(files.size(), 40u);
+  EXPECT_GT(memberFolder.size(), 60u);
+  const Folders memberAreas = {"queries", "rules", "overlays"};
+  for (const auto& [member, folder] : memberFolder) {
+    const std::regex call("(^|[^.\\w>:])" + member + "\\(");
+    for (const SourceFile& f : files) {
+      if (!memberAreas.count(f.folder) || folder == f.folder || kMayUse.at(f.folder).count(folder)) continue;
+      EXPECT_FALSE(std::regex_search(f.text, call)) << f.path << " calls " << member << " of src/" << folder;
     }
   }
-  EXPECT_GT(files, 40);
 }
 
 }  // namespace

@@ -35,10 +35,8 @@ int main() {
   std::cout << "Olet-Weld on Tee-Equal / TEBW: " << catalogue.IsValidPlacement("Olet-Weld", "Tee-Equal", "TEBW")
             << "\n";
 
-  std::string ep = "FL--", skey = "VTFL";
-  std::cout << "FL-- on VTFL: " << catalogue.IsEndPrepConsistent(ep, skey) << "\n";
-  ep = "BW--";
-  std::cout << "BW-- on VTFL: " << catalogue.IsEndPrepConsistent(ep, skey) << "\n";
+  std::cout << "FL-- on VTFL: " << catalogue.IsEndPrepConsistent("FL--", "VTFL") << "\n";
+  std::cout << "BW-- on VTFL: " << catalogue.IsEndPrepConsistent("BW--", "VTFL") << "\n";
 
   std::cout << "Weld attributes for record 130, FLLJ: " << catalogue.WeldAttributesAllowed(130, "FLLJ")
             << "; FLWN: " << catalogue.WeldAttributesAllowed(130, "FLWN") << "\n";

@@ -19,13 +19,12 @@ except ImportError as error:
         raise ImportError("the compiled extension _pipedex is not built: run `make demo` in the source folder "
                           "(or `cmake --build build --target pipedex_python`)") from None
     raise
-from ._pipedex import (AllowedConnection, AngleComponentData, AngleComponentData2, AttCheck, ComponentTypeByAngle,
-                       ComponentTypeData, DefaultElbow, EndPrepConsistency, Error, Flags, Operations, SKEYData,
-                       ValidData, ValidDataMaster, ValidDataReturn)
+from ._pipedex import (AngleComponentData, AngleComponentData2, AttCheck, ComponentTypeByAngle, ComponentTypeData,
+                       DefaultElbow, Error, Flags, Operations, SKEYData, ValidData, ValidDataMaster, ValidDataReturn)
 
 __all__ = ["Pipedex", "Error", "Operations", "Flags", "AttCheck", "ValidDataMaster", "ValidDataReturn",
-           "ComponentTypeData", "SKEYData", "EndPrepConsistency", "AllowedConnection", "ComponentTypeByAngle",
-           "AngleComponentData", "AngleComponentData2", "ValidData", "DefaultElbow"]
+           "ComponentTypeData", "SKEYData", "ComponentTypeByAngle", "AngleComponentData", "AngleComponentData2",
+           "ValidData", "DefaultElbow"]
 
 
 class Pipedex(_pipedex.Pipedex):

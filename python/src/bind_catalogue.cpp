@@ -190,34 +190,19 @@ void BindOperationsAndFlags(py::class_<Instance>& c, const EnumTypes& enums) {
       "Whether a component type carries a flag (Flags).", Arg("ComponentType"), Arg("flag"));
 }
 
-void BindEndPreps(py::module_& m, py::class_<Instance>& c) {
+void BindEndPreps(py::class_<Instance>& c) {
   c.def("GetEndPrepDescription", Query(&Pipedex::GetEndPrepDescription), "The description of an end preparation.",
         Arg("EndPrep"));
   c.def("GetEndPrepAttribute", Query(&Pipedex::GetEndPrepAttribute),
         "An attribute of an end preparation (\"\" when missing).", Arg("EndPrep"), Arg("AttReq"));
   c.def("IsPlotraEndPrep", Query(&Pipedex::IsPlotraEndPrep), "Whether an end preparation is flagged Plotra.",
         Arg("EndPrep"));
-  py::object consistency =
-      AddResultType(m, "EndPrepConsistency", "result ep SKEY", "Result of IsEndPrepConsistent.");
-  c.def(
-      "IsEndPrepConsistent",
-      [consistency](Instance& self, std::string ep, std::string SKEY) {
-        bool r = Run(self, Kind::Query, [&](Pipedex& p) { return p.IsEndPrepConsistent(ep, SKEY); });
-        return MakeResult(consistency, py::make_tuple(r, ep, SKEY));
-      },
-      "Whether an end preparation fits an SKEY; ep and SKEY come back as the component leaves them.",
-      Arg("ep") = "", Arg("SKEY") = "");
-  py::object connection =
-      AddResultType(m, "AllowedConnection", "result EndPrep", "Result of GetDefaultAllowedConnection.");
-  c.def(
-      "GetDefaultAllowedConnection",
-      [connection](Instance& self, std::string EndPrep) {
-        std::string r = Run(self, Kind::Query, [&](Pipedex& p) { return p.GetDefaultAllowedConnection(EndPrep); });
-        return MakeResult(connection, py::make_tuple(r, EndPrep));
-      },
-      "The end preparation that connects to an end preparation by default; EndPrep comes back as the "
-      "component leaves it.",
-      Arg("EndPrep") = "");
+  c.def("IsEndPrepConsistent", Query(&Pipedex::IsEndPrepConsistent),
+        "Whether an end preparation may sit on a component of an SKEY; True for an end preparation that is not "
+        "flagged Plotra.",
+        Arg("ep"), Arg("SKEY"));
+  c.def("GetDefaultAllowedConnection", Query(&Pipedex::GetDefaultAllowedConnection),
+        "The end preparation that connects to an end preparation by default (\"\" for none).", Arg("EndPrep"));
 }
 
 }  // namespace
@@ -229,7 +214,7 @@ void BindCatalogue(py::module_& m, py::class_<Instance>& c, const EnumTypes& enu
   BindComponentTypes(m, c);
   BindSKEYs(m, c);
   BindOperationsAndFlags(c, enums);
-  BindEndPreps(m, c);
+  BindEndPreps(c);
 }
 
 }  // namespace pipedex::python

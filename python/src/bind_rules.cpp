@@ -13,7 +13,7 @@ void BindAngles(py::module_& m, py::class_<Instance>& c) {
       [](Instance& self, double Angle) {
         return Run(self, Kind::NoData, [&](Pipedex& p) { return p.GetConfigurationForAngle(Angle); });
       },
-      "The standard configuration of an angle within AngleTolerance (\"\" when none); loads nothing.", Arg("Angle"));
+      "The standard configuration of an angle within AngleTolerance (\"NonStandard\" when none); loads nothing.", Arg("Angle"));
   py::object byAngle = AddResultType(m, "ComponentTypeByAngle", "result Trimmed", "Result of GetComponentTypeByAngle.");
   c.def(
       "GetComponentTypeByAngle",

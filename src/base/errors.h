@@ -41,14 +41,3 @@ inline constexpr const char* kSystemParseHeading = "Error parsing Zenrod XML Dat
 [[noreturn]] void RaiseInvalidCall();
 
 }  // namespace pipedex::errors
-
-namespace pipedex {
-
-// The operation areas (queries, rules, overlays) spell these without errors::.
-using errors::kSource;
-using errors::RaiseInvalidXPath;
-using errors::RaiseObjectNotSet;
-using errors::RaiseOverflow;
-using errors::RaiseTypeMismatch;
-
-}  // namespace pipedex

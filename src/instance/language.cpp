@@ -17,7 +17,6 @@ std::string CutAtZero(const std::string& s) { return s.substr(0, s.find('\0')); 
 }  // namespace
 
 std::unique_ptr<pugi::xml_document> Pipedex::Impl::LoadLanguageDocument(const std::string& dataPath,
-                                                                       const std::string& /*baseName*/,
                                                                        const LocaleNames& locale) {
   // The variants lie in the system file's folder: everything up to and
   // including the last separator ("" when there is none).

@@ -102,7 +102,7 @@ void Pipedex::Impl::EnsureInitialised() {
     ChooseSystemFile();
     LoadSystemDocument();
     LoadProjectBesideSystemFile();
-    LanguageDoc = LoadLanguageDocument(SystemPath, format::kLanguageBaseName, platform->ThreadLocale());
+    LanguageDoc = LoadLanguageDocument(SystemPath, platform->ThreadLocale());
     BuildOrFail();
   } catch (const DirectInitError& e) {
     throw e.error;

@@ -3,11 +3,14 @@
 // The state of one Pipedex instance, in three parts with their own lifetimes:
 // the documents and paths (replaced by a load), the built catalogue (rebuilt
 // whole after every change of the merged document) and the search results
-// (replaced by the Find* operations, read by later ones). The operations of
-// each area are free functions over this state; the Pipedex facade forwards to them.
+// (replaced by the Find* operations, read by later ones). The members of
+// Pipedex, defined in the folder of their area, work on this state through
+// Loaded() and Answer() below, which hold the rule every member shares: load
+// the catalogue first, then answer.
 
 #include <memory>
 #include <optional>
+#include <type_traits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,18 +23,7 @@
 #include "pipedex/platform.h"
 
 namespace pipedex {
-
-// Runs the body of an operation whose failure rule is a neutral answer: any
-// failure inside the body gives that answer. The load runs before the body,
-// so its errors still reach the client.
-template <typename R, typename Body>
-R AnswerOr(R neutral, Body&& body) {
-  try {
-    return body();
-  } catch (...) {
-    return neutral;
-  }
-}
+namespace detail {
 
 // The documents of an instance and where they came from.
 struct Documents {
@@ -48,8 +40,10 @@ struct Documents {
   std::string ProjectPath;
 };
 
+}  // namespace detail
+
 // Hidden even though Pipedex is exported: the state is no part of the library's ABI.
-struct [[gnu::visibility("hidden")]] Pipedex::Impl : Documents, model::Catalogue, model::SearchResults {
+struct [[gnu::visibility("hidden")]] Pipedex::Impl : detail::Documents, model::Catalogue, model::SearchResults {
   explicit Impl(std::shared_ptr<Platform> p) : platform(std::move(p)) {}
 
   std::shared_ptr<Platform> platform;
@@ -72,7 +66,7 @@ struct [[gnu::visibility("hidden")]] Pipedex::Impl : Documents, model::Catalogue
   // the language texts; returns the failure when the sections could not be read.
   std::optional<std::string> BuildInternalLists();
   // The language variant of the system file for the locale, or null.
-  std::unique_ptr<pugi::xml_document> LoadLanguageDocument(const std::string& dataPath, const std::string& baseName,
+  std::unique_ptr<pugi::xml_document> LoadLanguageDocument(const std::string& dataPath,
                                                            const LocaleNames& locale);
   // Copies the attribute texts of the language nodes onto their system nodes.
   void ApplyLanguageText(const std::vector<pugi::xml_node>& nodes);
@@ -91,7 +85,32 @@ struct [[gnu::visibility("hidden")]] Pipedex::Impl : Documents, model::Catalogue
   }
 };
 
-// The state of one instance, as the operations of every area name it.
+namespace detail {
+
+// The state of one instance, as the helpers of every area name it.
 using Impl = Pipedex::Impl;
 
+// The instance with its catalogue loaded: the load runs on first use, and its
+// errors (0x80040201..0x80040205) reach the caller. Every member that reads
+// the catalogue starts here or in Answer().
+inline Impl& Loaded(Impl& impl) {
+  impl.Initialise();
+  return impl;
+}
+
+// The answer of a member whose failure rule is a neutral answer: the load runs
+// first and its errors reach the caller; any failure of body(impl) after it
+// gives the neutral answer instead.
+template <typename Body>
+std::invoke_result_t<Body, Impl&> Answer(Impl& impl, std::type_identity_t<std::invoke_result_t<Body, Impl&>> neutral,
+                                         Body&& body) {
+  Loaded(impl);
+  try {
+    return body(impl);
+  } catch (...) {
+    return neutral;
+  }
+}
+
+}  // namespace detail
 }  // namespace pipedex

@@ -234,12 +234,12 @@ void MergeBores(pugi::xml_node dataRoot, const std::vector<BoreRow>& rows) {
 
 bool Pipedex::Impl::LoadProjectXML(const std::string& path) {
   if (path.find('\0') != std::string::npos || !platform->FileExists(path))
-    throw Error(errors::kProjectNotFound, kSource, "Specified Project XML Data (" + path + ") does not exist");
+    throw Error(errors::kProjectNotFound, errors::kSource, "Specified Project XML Data (" + path + ") does not exist");
 
   ProjectDoc = std::make_shared<pugi::xml_document>();
   xml::ParseError parseError;
   if (!xml::LoadFile(*ProjectDoc, path, parseError))
-    throw Error(errors::kProjectParse, kSource, xml::ParseErrorFrame("Error parsing Project XML Data", parseError));
+    throw Error(errors::kProjectParse, errors::kSource, xml::ParseErrorFrame("Error parsing Project XML Data", parseError));
 
   // A file that parses always leads to a rebuild, even when the merge reports false.
   // The tables read by value refer to rows and texts the merge may replace:

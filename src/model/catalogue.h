@@ -130,14 +130,3 @@ void FilterCptTypesByGroup(const Catalogue& catalogue, SearchResults& results, s
 std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& catalogue, SearchResults& results);
 
 }  // namespace pipedex::model
-
-namespace pipedex {
-
-// The operation areas (queries, rules) spell these without model::.
-using CDefaultElbow = model::DefaultElbow;
-using model::GenericSKEY;
-using model::NameList;
-using model::NameListResult;
-using model::NodeList;
-
-}  // namespace pipedex

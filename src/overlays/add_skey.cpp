@@ -3,20 +3,16 @@
 // lists the new SKEY too, and so does the reference's default end-preparation
 // list. The indexes are updated in place; the other lists are not rebuilt.
 
-#include "overlays/overlays.h"
-
 #include "base/errors.h"
 #include "base/format.h"
 #include "instance/pipedex_impl.h"
 
-namespace pipedex::overlays {
+namespace pipedex {
 namespace {
-
-constexpr const char* kAddSKEYSource = "Pipedex.AddSKEY";
 
 // Appends an element SKEY with the given text as the last child of parent.
 pugi::xml_node AppendSKEYElement(pugi::xml_node parent, const std::string& skey) {
-  if (!parent) RaiseObjectNotSet();
+  if (!parent) errors::RaiseObjectNotSet();
   pugi::xml_node element = parent.append_child(format::kSKEY);
   xml::SetText(element, skey);
   return element;
@@ -24,25 +20,24 @@ pugi::xml_node AppendSKEYElement(pugi::xml_node parent, const std::string& skey)
 
 }  // namespace
 
-void AddSKEY(Impl& impl, const std::string& newSKEY, const std::string& Description, const std::string& RefSKEY) {
-  impl.Initialise();
-  Impl& d = impl;
+void Pipedex::AddSKEY(const std::string& newSKEY, const std::string& Description, const std::string& RefSKEY) {
+  Impl& d = detail::Loaded(*impl_);
   // The texts go into the document and must load again once it is saved.
   for (const std::string* text : {&newSKEY, &Description}) {
     if (std::string why = xml::WhyNotXmlText(*text); !why.empty())
-      throw Error(errors::kAddSKEY, kAddSKEYSource,
+      throw Error(errors::kAddSKEY, errors::kAddSKEYSource,
                   std::string(text == &newSKEY ? "Invalid new SKEY: " : "Invalid description: ") + why);
   }
   try {
     d.RequireLists();
     // The reference element: the generic form first when RefSKEY ends in a Plotra end preparation.
     pugi::xml_node reference = d.SKEYElement(RefSKEY, model::Catalogue::Prefer::Generic);
-    if (!reference) throw Error(errors::kAddSKEY, kAddSKEYSource, "Reference SKEY (" + RefSKEY + ") does not exist");
+    if (!reference) throw Error(errors::kAddSKEY, errors::kAddSKEYSource, "Reference SKEY (" + RefSKEY + ") does not exist");
 
     // The copy: the reference's attributes, the new SKEY as its only content, its own description.
-    if (!d.SKEYSection) RaiseObjectNotSet();
+    if (!d.SKEYSection) errors::RaiseObjectNotSet();
     if (reference.parent() != d.SKEYSection)
-      throw Error(errors::kXmlService, kSource, "Insert position Node must be a Child of the Node to insert under.");
+      throw Error(errors::kXmlService, errors::kSource, "Insert position Node must be a Child of the Node to insert under.");
     pugi::xml_node copy = d.SKEYSection.insert_copy_before(reference, reference);
     xml::SetText(copy, newSKEY);
     const std::string description = Description.empty() ? "Based on " + RefSKEY : Description;
@@ -67,8 +62,8 @@ void AddSKEY(Impl& impl, const std::string& newSKEY, const std::string& Descript
       d.DefaultEndPrepTags.Add(newSKEY, added, newSKEY);
     }
   } catch (const std::exception& e) {
-    throw Error(errors::kAddSKEY, kAddSKEYSource, "Error adding SKEY " + newSKEY + "\r\n" + e.what());
+    throw Error(errors::kAddSKEY, errors::kAddSKEYSource, "Error adding SKEY " + newSKEY + "\r\n" + e.what());
   }
 }
 
-}  // namespace pipedex::overlays
+}  // namespace pipedex

@@ -2,8 +2,6 @@
 // Single attributes answer to each record number of their IDF text; a numbered
 // family answers to ranges of records counting down from each start record.
 
-#include "queries/queries.h"
-
 #include <limits>
 #include <optional>
 #include <vector>
@@ -12,7 +10,7 @@
 #include "instance/pipedex_impl.h"
 #include "base/text.h"
 
-namespace pipedex::queries {
+namespace pipedex {
 namespace {
 
 // The answer of GetIDFAttribute for a name or record the map does not hold.
@@ -38,23 +36,23 @@ std::vector<std::string_view> SplitParts(std::string_view idf) {
 // overflow when its rounded value is no Long.
 std::int32_t StrictLong(std::string_view part) {
   auto number = text::ParseNumber(part);
-  if (!number) RaiseTypeMismatch();
+  if (!number) errors::RaiseTypeMismatch();
   auto value = text::ToLong(*number);
-  if (!value) RaiseOverflow();
+  if (!value) errors::RaiseOverflow();
   return *value;
 }
 
 // A part read as the decimal number at its start (0 when there is none).
 std::int32_t LeadingLong(std::string_view part) {
   auto value = text::ToLong(text::LeadingNumber(part));
-  if (!value) RaiseOverflow();
+  if (!value) errors::RaiseOverflow();
   return *value;
 }
 
 // Long arithmetic: every sum and difference must stay in the 32-bit range.
 std::int32_t Checked(std::int64_t value) {
   if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
-    RaiseOverflow();
+    errors::RaiseOverflow();
   return static_cast<std::int32_t>(value);
 }
 std::int32_t Add(std::int32_t a, std::int32_t b) { return Checked(std::int64_t{a} + b); }
@@ -95,8 +93,8 @@ std::optional<std::int32_t> FamilyMember(const model::AttLookup& e, const std::v
 
 }  // namespace
 
-AttCheck PCFAttributeCheck(Impl& impl, const std::string& strAttribute) {
-  impl.Initialise();
+AttCheck Pipedex::PCFAttributeCheck(const std::string& strAttribute) {
+  Impl& impl = detail::Loaded(*impl_);
   impl.RequireLists();
   const model::AttLookup* e = impl.AttMap.Item(strAttribute);
   if (!e) return attIsNotRecognised;
@@ -104,8 +102,8 @@ AttCheck PCFAttributeCheck(Impl& impl, const std::string& strAttribute) {
   return e->UseDisplayName ? attDisplayNameIsValid : attIsValid;
 }
 
-std::string GetPCFAttribute(Impl& impl, std::int32_t IDFAttribute) {
-  impl.Initialise();
+std::string Pipedex::GetPCFAttribute(std::int32_t IDFAttribute) {
+  Impl& impl = detail::Loaded(*impl_);
   impl.RequireLists();
   const model::AttList& map = impl.AttMap;
   for (std::int32_t position = 1; position <= map.Count(); ++position) {
@@ -120,8 +118,8 @@ std::string GetPCFAttribute(Impl& impl, std::int32_t IDFAttribute) {
   return "";
 }
 
-std::int32_t GetIDFAttribute(Impl& impl, const std::string& PCFAttribute) {
-  impl.Initialise();
+std::int32_t Pipedex::GetIDFAttribute(const std::string& PCFAttribute) {
+  Impl& impl = detail::Loaded(*impl_);
   impl.RequireLists();
   const model::AttLookup* e = impl.AttMap.Item(PCFAttribute);
   if (!e) return kNoRecord;
@@ -142,4 +140,4 @@ std::int32_t GetIDFAttribute(Impl& impl, const std::string& PCFAttribute) {
   return kNoRecord;
 }
 
-}  // namespace pipedex::queries
+}  // namespace pipedex

@@ -1,8 +1,6 @@
 // Component type queries: the search that fills the component type result
 // list, and the lookups of one component type or one group.
 
-#include "queries/queries.h"
-
 #include "base/errors.h"
 #include "base/format.h"
 #include "instance/pipedex_impl.h"
@@ -11,10 +9,8 @@
 #include "base/xml_utils.h"
 #include "model/configuration_lookup.h"
 
-namespace pipedex::queries {
+namespace pipedex {
 namespace {
-
-constexpr const char* kComponentTypeKind = "ComponentType";
 
 // The first node of a configuration default ("Default-Configuration" or
 // "Default-DataEntry") among all Config elements whose text contains cfg.
@@ -36,11 +32,9 @@ std::vector<pugi::xml_node> ScopeComponentTypes(pugi::xml_node cptSection, const
 
 }  // namespace
 
-std::int32_t FindComponentTypes(Impl& impl, const std::string& Group, const std::string& SearchBy,
-                                const std::string& SearchText) {
-  impl.Initialise();
-  return AnswerOr<std::int32_t>(0, [&]() -> std::int32_t {
-    Impl& s = impl;
+std::int32_t Pipedex::FindComponentTypes(const std::string& Group, const std::string& SearchBy,
+                                         const std::string& SearchText) {
+  return detail::Answer(*impl_, 0, [&](Impl& s) -> std::int32_t {
     // The group scope: "" and "*" both mean every group.
     const std::string scope = Group.empty() ? "*" : Group;
     const std::string searchBy = text::Upper(SearchBy);
@@ -49,26 +43,26 @@ std::int32_t FindComponentTypes(Impl& impl, const std::string& Group, const std:
       if (SearchText.empty() || SearchText == "*") {
         // Every component type of the scope, the group matched by its element name.
         auto nodes = ScopeComponentTypes(s.CptSection, scope);
-        NameList names;
-        Impl::AppendNamesToList(kComponentTypeKind, names, nodes, false);
+        model::NameList names;
+        Impl::AppendNamesToList(model::SearchResults::kComponentTypes, names, nodes, false);
         s.CptTypeNodes = std::move(nodes);
         s.FoundCptTypes = std::move(names);
-        return ComponentTypeCount(impl);
+        return ComponentTypeCount();
       }
-      NameList names;
+      model::NameList names;
       if (s.SKEYHasEndPrepSuffix(SearchText)) {
         // The generic SKEY's component types first, then the SKEY's own.
-        const std::string generic = GenericSKEY(SearchText);
-        Impl::AppendNamesToList(kComponentTypeKind, names, s.SKEYIndex.Item(generic), false);
+        const std::string generic = model::GenericSKEY(SearchText);
+        Impl::AppendNamesToList(model::SearchResults::kComponentTypes, names, s.SKEYIndex.Item(generic), false);
         if (text::UpperTrim(SearchText) != text::UpperTrim(generic))
-          Impl::AppendNamesToList(kComponentTypeKind, names, s.SKEYIndex.Item(SearchText), true);
+          Impl::AppendNamesToList(model::SearchResults::kComponentTypes, names, s.SKEYIndex.Item(SearchText), true);
       } else {
-        Impl::AppendNamesToList(kComponentTypeKind, names, s.SKEYIndex.Item(SearchText), false);
+        Impl::AppendNamesToList(model::SearchResults::kComponentTypes, names, s.SKEYIndex.Item(SearchText), false);
       }
       s.FoundCptTypes = std::move(names);
     } else if (searchBy == "PCFTYPE") {
-      NameList names;
-      Impl::AppendNamesToList(kComponentTypeKind, names, s.PCFTYPEIndex.Item(SearchText), false);
+      model::NameList names;
+      Impl::AppendNamesToList(model::SearchResults::kComponentTypes, names, s.PCFTYPEIndex.Item(SearchText), false);
       s.FoundCptTypes = std::move(names);
     } else if (searchBy == "CONFIGURATION") {
       // The component types of the scope whose Configuration equals the text,
@@ -77,26 +71,25 @@ std::int32_t FindComponentTypes(Impl& impl, const std::string& Group, const std:
       std::vector<pugi::xml_node> nodes;
       for (pugi::xml_node node : ScopeComponentTypes(s.CptSection, scope))
         if (wanted.Matches(xml::GetAttributeText(node, format::kAttrConfiguration, ""))) nodes.push_back(node);
-      NameList names;
-      Impl::AppendNamesToList(kComponentTypeKind, names, nodes, false);
+      model::NameList names;
+      Impl::AppendNamesToList(model::SearchResults::kComponentTypes, names, nodes, false);
       s.CptTypeNodes = std::move(nodes);
       s.FoundCptTypes = std::move(names);
-      return ComponentTypeCount(impl);
+      return ComponentTypeCount();
     } else {
       // Not a search this component knows: the previous hits stay.
-      return ComponentTypeCount(impl);
+      return ComponentTypeCount();
     }
 
     // The index searches know no groups: keep the hits of the group asked for.
-    if (scope != "*") s.FilterCptTypesByGroup("Group", Group);
-    return ComponentTypeCount(impl);
+    if (scope != "*") s.FilterCptTypesByGroup(model::kFilterByGroup, Group);
+    return ComponentTypeCount();
   });
 }
 
-bool GetComponentTypeData(Impl& impl, const std::string& ComponentType, std::string& Group, std::string& PCFTYPE,
-                          std::string& Configuration, std::string& Description) {
-  impl.Initialise();
-  return AnswerOr<bool>(false, [&]() -> bool {
+bool Pipedex::GetComponentTypeData(const std::string& ComponentType, std::string& Group, std::string& PCFTYPE,
+                                   std::string& Configuration, std::string& Description) {
+  return detail::Answer(*impl_, false, [&](Impl& impl) -> bool {
     Group.clear();
     PCFTYPE.clear();
     Configuration.clear();
@@ -112,18 +105,16 @@ bool GetComponentTypeData(Impl& impl, const std::string& ComponentType, std::str
   });
 }
 
-std::string GetComponentTypeAttribute(Impl& impl, const std::string& ComponentType, const std::string& AttReq) {
-  impl.Initialise();
-  return AnswerOr<std::string>("", [&]() -> std::string {
+std::string Pipedex::GetComponentTypeAttribute(const std::string& ComponentType, const std::string& AttReq) {
+  return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
     if (ComponentType.empty() || AttReq.empty()) return "";
     return xml::GetAttributeText(impl.CptTypeTags.Item(ComponentType).Node, AttReq, "");
   });
 }
 
-pugi::xml_node GetComponentTypeDefaultConfiguration(Impl& impl, const std::string& ComponentType) {
-  impl.Initialise();
-  impl.NodesHandedOut = true;
-  return AnswerOr<pugi::xml_node>({}, [&]() -> pugi::xml_node {
+pugi::xml_node Pipedex::GetComponentTypeDefaultConfiguration(const std::string& ComponentType) {
+  return detail::Answer(*impl_, {}, [&](Impl& impl) -> pugi::xml_node {
+    impl.NodesHandedOut = true;
     if (ComponentType.empty()) return {};
     pugi::xml_node node = impl.CptTypeTags.Item(ComponentType).Node;
     if (!node) return {};
@@ -134,10 +125,9 @@ pugi::xml_node GetComponentTypeDefaultConfiguration(Impl& impl, const std::strin
   });
 }
 
-pugi::xml_node GetComponentTypeDefaultDataEntry(Impl& impl, const std::string& ComponentType) {
-  impl.Initialise();
-  impl.NodesHandedOut = true;
-  return AnswerOr<pugi::xml_node>({}, [&]() -> pugi::xml_node {
+pugi::xml_node Pipedex::GetComponentTypeDefaultDataEntry(const std::string& ComponentType) {
+  return detail::Answer(*impl_, {}, [&](Impl& impl) -> pugi::xml_node {
+    impl.NodesHandedOut = true;
     if (ComponentType.empty()) return {};
     pugi::xml_node node = impl.CptTypeTags.Item(ComponentType).Node;
     if (!node) return {};
@@ -148,9 +138,8 @@ pugi::xml_node GetComponentTypeDefaultDataEntry(Impl& impl, const std::string& C
   });
 }
 
-std::string GetGroupAttribute(Impl& impl, const std::string& Group, const std::string& AttReq) {
-  impl.Initialise();
-  return AnswerOr<std::string>("", [&]() -> std::string {
+std::string Pipedex::GetGroupAttribute(const std::string& Group, const std::string& AttReq) {
+  return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
     if (Group.empty() || AttReq.empty() || !impl.GroupNodes) return "";
     // Of several groups with the name, the last one counts.
     pugi::xml_node group;
@@ -160,4 +149,4 @@ std::string GetGroupAttribute(Impl& impl, const std::string& Group, const std::s
   });
 }
 
-}  // namespace pipedex::queries
+}  // namespace pipedex

@@ -1,99 +1,68 @@
 // Counts and indexed access: a count, then items by 1-based index. None of
-// these raises an error of its own: a count that cannot be read is 0, an item
-// that cannot be read is "".
-
-#include "queries/queries.h"
+// these raises an error of its own after the load: a count that cannot be
+// read is 0, an item that cannot be read is "".
 
 #include "instance/pipedex_impl.h"
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
-namespace pipedex::queries {
+namespace pipedex {
 namespace {
 
-std::int32_t Length(const NodeList& list) { return list ? static_cast<std::int32_t>(list->size()) : 0; }
+std::int32_t Length(const model::NodeList& list) { return list ? static_cast<std::int32_t>(list->size()) : 0; }
 
-std::int32_t UpperBound(const std::optional<NameList>& list) {
+std::int32_t UpperBound(const std::optional<model::NameList>& list) {
   return list && !list->empty() ? static_cast<std::int32_t>(list->size() - 1) : 0;
 }
-std::int32_t UpperBound(const NameListResult& list) {
+std::int32_t UpperBound(const model::NameListResult& list) {
   return list.size() > 0 ? static_cast<std::int32_t>(list.size() - 1) : 0;
 }
 
 // The node at position index (from 1), or an empty node.
-pugi::xml_node NodeAt(const NodeList& list, std::int32_t index) {
+pugi::xml_node NodeAt(const model::NodeList& list, std::int32_t index) {
   if (!list || index < 1 || index > static_cast<std::int32_t>(list->size())) return {};
   return (*list)[static_cast<std::size_t>(index - 1)];
 }
 
 }  // namespace
 
-std::int32_t GroupCount(Impl& impl) {
-  impl.Initialise();
-  return Length(impl.GroupNodes);
-}
+std::int32_t Pipedex::GroupCount() { return Length(detail::Loaded(*impl_).GroupNodes); }
 
-std::int32_t ComponentTypeCount(Impl& impl) {
-  impl.Initialise();
-  return UpperBound(impl.FoundCptTypes);
-}
+std::int32_t Pipedex::ComponentTypeCount() { return UpperBound(detail::Loaded(*impl_).FoundCptTypes); }
 
-std::int32_t SKEYCount(Impl& impl) {
-  impl.Initialise();
-  return Length(impl.SKEYNodes);
-}
+std::int32_t Pipedex::SKEYCount() { return Length(detail::Loaded(*impl_).SKEYNodes); }
 
-std::int32_t ConfigurationCount(Impl& impl) {
-  impl.Initialise();
-  return Length(impl.ConfigurationNodes);
-}
+std::int32_t Pipedex::ConfigurationCount() { return Length(detail::Loaded(*impl_).ConfigurationNodes); }
 
-std::int32_t EndPrepCount(Impl& impl) {
-  impl.Initialise();
-  return Length(impl.EndPrepNodes);
-}
+std::int32_t Pipedex::EndPrepCount() { return Length(detail::Loaded(*impl_).EndPrepNodes); }
 
-std::int32_t OperationCount(Impl& impl) {
-  impl.Initialise();
-  return Length(impl.OperationNodes);
-}
+std::int32_t Pipedex::OperationCount() { return Length(detail::Loaded(*impl_).OperationNodes); }
 
-std::int32_t PCFTYPECount(Impl& impl) {
-  impl.Initialise();
-  return UpperBound(impl.PCFTYPEList);
-}
+std::int32_t Pipedex::PCFTYPECount() { return UpperBound(detail::Loaded(*impl_).PCFTYPEList); }
 
-std::string GetGroup(Impl& impl, std::int32_t index) {
-  impl.Initialise();
-  pugi::xml_node n = NodeAt(impl.GroupNodes, index);
+std::string Pipedex::GetGroup(std::int32_t index) {
+  pugi::xml_node n = NodeAt(detail::Loaded(*impl_).GroupNodes, index);
   return n ? std::string(xml::LocalName(n)) : "";
 }
 
-std::string GetComponentType(Impl& impl, std::int32_t index) {
-  impl.Initialise();
-  const auto& list = impl.FoundCptTypes;
+std::string Pipedex::GetComponentType(std::int32_t index) {
+  const auto& list = detail::Loaded(*impl_).FoundCptTypes;
   if (!list || index < 0 || index >= static_cast<std::int32_t>(list->size())) return "";
   return (*list)[static_cast<std::size_t>(index)];
 }
 
-std::string GetSKEY(Impl& impl, std::int32_t index) {
-  impl.Initialise();
-  return xml::Text(NodeAt(impl.SKEYNodes, index));
+std::string Pipedex::GetSKEY(std::int32_t index) { return xml::Text(NodeAt(detail::Loaded(*impl_).SKEYNodes, index)); }
+
+std::string Pipedex::GetConfiguration(std::int32_t index) {
+  return xml::Text(NodeAt(detail::Loaded(*impl_).ConfigurationNodes, index));
 }
 
-std::string GetConfiguration(Impl& impl, std::int32_t index) {
-  impl.Initialise();
-  return xml::Text(NodeAt(impl.ConfigurationNodes, index));
+std::string Pipedex::GetEndPrep(std::int32_t index) {
+  return xml::Text(NodeAt(detail::Loaded(*impl_).EndPrepNodes, index));
 }
 
-std::string GetEndPrep(Impl& impl, std::int32_t index) {
-  impl.Initialise();
-  return xml::Text(NodeAt(impl.EndPrepNodes, index));
+std::string Pipedex::GetOperation(std::int32_t index) {
+  return xml::Text(NodeAt(detail::Loaded(*impl_).OperationNodes, index));
 }
 
-std::string GetOperation(Impl& impl, std::int32_t index) {
-  impl.Initialise();
-  return xml::Text(NodeAt(impl.OperationNodes, index));
-}
-
-}  // namespace pipedex::queries
+}  // namespace pipedex

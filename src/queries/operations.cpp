@@ -2,8 +2,6 @@
 // operation search, and whether a component type supports an operation or
 // carries a flag.
 
-#include "queries/queries.h"
-
 #include <span>
 
 #include "base/format.h"
@@ -12,7 +10,7 @@
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
-namespace pipedex::queries {
+namespace pipedex {
 namespace {
 
 // One value with the name it converts to and the name it is recognised by.
@@ -40,9 +38,9 @@ constexpr EnumName<Operations> kOperationNames[] = {
 
 constexpr EnumName<Flags> kFlagNames[] = {
     {flUnknown, "", nullptr},
-    {flVariable, "Variable", "VARIABLE"},
-    {flArtificial, "Artificial", "ARTIFICIAL"},
-    {flIndeterminate, "Indeterminate", "INDETERMINATE"},
+    {flVariable, format::kFlagVariable, "VARIABLE"},
+    {flArtificial, format::kFlagArtificial, "ARTIFICIAL"},
+    {flIndeterminate, format::kFlagIndeterminate, "INDETERMINATE"},
 };
 
 template <typename E>
@@ -71,29 +69,28 @@ bool HasNamedChild(const model::TagList& cptTypeTags, const std::string& Compone
 
 }  // namespace
 
-std::string OperationEnumToString(Impl& impl, Operations op) {
-  impl.Initialise();
+std::string Pipedex::OperationEnumToString(Operations op) {
+  detail::Loaded(*impl_);
   return NameOf<Operations>(kOperationNames, op);
 }
 
-Operations OperationStringToEnum(Impl& impl, const std::string& strOp) {
-  impl.Initialise();
+Operations Pipedex::OperationStringToEnum(const std::string& strOp) {
+  detail::Loaded(*impl_);
   return ValueOf<Operations>(kOperationNames, strOp);
 }
 
-std::string FlagEnumToString(Impl& impl, Flags flag) {
-  impl.Initialise();
+std::string Pipedex::FlagEnumToString(Flags flag) {
+  detail::Loaded(*impl_);
   return NameOf<Flags>(kFlagNames, flag);
 }
 
-Flags FlagStringToEnum(Impl& impl, const std::string& strFlag) {
-  impl.Initialise();
+Flags Pipedex::FlagStringToEnum(const std::string& strFlag) {
+  detail::Loaded(*impl_);
   return ValueOf<Flags>(kFlagNames, strFlag);
 }
 
-std::int32_t FindOperations(Impl& impl, const std::string& ComponentType) {
-  impl.Initialise();
-  Impl& s = impl;
+std::int32_t Pipedex::FindOperations(const std::string& ComponentType) {
+  Impl& s = detail::Loaded(*impl_);
   // An unknown component type is reported to the caller (error 91): its
   // element does not exist, and the previous list stays.
   auto nodes = ComponentType.empty() ? xml::SelectNodes(s.DataRoot, "A_OPERATION/Operation")
@@ -102,10 +99,9 @@ std::int32_t FindOperations(Impl& impl, const std::string& ComponentType) {
   return static_cast<std::int32_t>(s.OperationNodes->size());
 }
 
-Operations GetOperationEnum(Impl& impl, std::int32_t index) {
-  impl.Initialise();
-  return AnswerOr<Operations>(opUnknown, [&]() -> Operations {
-    const NodeList& list = impl.OperationNodes;
+Operations Pipedex::GetOperationEnum(std::int32_t index) {
+  return detail::Answer(*impl_, opUnknown, [&](Impl& impl) -> Operations {
+    const model::NodeList& list = impl.OperationNodes;
     if (!list) return opUnknown;
     pugi::xml_node node;
     if (index >= 1 && index <= static_cast<std::int32_t>(list->size()))
@@ -116,18 +112,16 @@ Operations GetOperationEnum(Impl& impl, std::int32_t index) {
   });
 }
 
-bool IsOperationSupported(Impl& impl, const std::string& ComponentType, Operations op) {
-  impl.Initialise();
-  return AnswerOr<bool>(false, [&]() -> bool {
-    return HasNamedChild(impl.CptTypeTags, ComponentType, format::kOperation, OperationEnumToString(impl, op));
+bool Pipedex::IsOperationSupported(const std::string& ComponentType, Operations op) {
+  return detail::Answer(*impl_, false, [&](Impl& impl) -> bool {
+    return HasNamedChild(impl.CptTypeTags, ComponentType, format::kOperation, OperationEnumToString(op));
   });
 }
 
-bool HasFlag(Impl& impl, const std::string& ComponentType, Flags flag) {
-  impl.Initialise();
-  return AnswerOr<bool>(false, [&]() -> bool {
-    return HasNamedChild(impl.CptTypeTags, ComponentType, format::kFlag, FlagEnumToString(impl, flag));
+bool Pipedex::HasFlag(const std::string& ComponentType, Flags flag) {
+  return detail::Answer(*impl_, false, [&](Impl& impl) -> bool {
+    return HasNamedChild(impl.CptTypeTags, ComponentType, format::kFlag, FlagEnumToString(flag));
   });
 }
 
-}  // namespace pipedex::queries
+}  // namespace pipedex

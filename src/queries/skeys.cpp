@@ -2,16 +2,13 @@
 // preparations and attributes, its category, iso priority and weld count, and
 // the trimming predicates.
 
-#include "queries/queries.h"
-#include "rules/rules.h"
-
 #include "base/format.h"
 #include "instance/pipedex_impl.h"
 #include "base/text.h"
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
-namespace pipedex::queries {
+namespace pipedex {
 namespace {
 
 // The SKEY's own end preparation: its last two characters, upper-cased, with "--".
@@ -43,9 +40,8 @@ struct SKEYData {
 
 }  // namespace
 
-std::int32_t FindSKEYs(Impl& impl, const std::string& ComponentType) {
-  impl.Initialise();
-  return AnswerOr<std::int32_t>(0, [&]() -> std::int32_t {
+std::int32_t Pipedex::FindSKEYs(const std::string& ComponentType) {
+  return detail::Answer(*impl_, 0, [&](Impl& impl) -> std::int32_t {
     pugi::xml_node owner = ComponentType.empty() ? impl.SKEYSection : impl.CptTypeTags.Item(ComponentType).Node;
     // An unknown component type has no element: the selection fails and the previous list stays.
     auto nodes = xml::SelectNodes(owner, format::kSKEY);
@@ -54,9 +50,9 @@ std::int32_t FindSKEYs(Impl& impl, const std::string& ComponentType) {
   });
 }
 
-bool GetSKEYData(Impl& impl, const std::string& SKEY, std::string& Description, std::string& CP_1_Prep,
-                 std::string& CP_2_Prep, std::string& CP_3_Prep, std::string& CP_4_Prep) {
-  impl.Initialise();
+bool Pipedex::GetSKEYData(const std::string& SKEY, std::string& Description, std::string& CP_1_Prep,
+                          std::string& CP_2_Prep, std::string& CP_3_Prep, std::string& CP_4_Prep) {
+  Impl& impl = detail::Loaded(*impl_);
   std::string* cp[4] = {&CP_1_Prep, &CP_2_Prep, &CP_3_Prep, &CP_4_Prep};
   auto reset = [&] {
     Description.clear();
@@ -68,7 +64,7 @@ bool GetSKEYData(Impl& impl, const std::string& SKEY, std::string& Description, 
     const bool suffix = s.SKEYHasEndPrepSuffix(SKEY);
 
     pugi::xml_node node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Own);
-    if (!node) throw Error(520, "GetSKEYData", "Could not find SKEY");
+    if (!node) throw Error(errors::kSKEYNotFound, errors::kGetSKEYDataSource, "Could not find SKEY");
     Description = xml::GetAttributeText(node, format::kAttrDescription, "");
 
     // The SKEYLIST that gives the default end preparations.
@@ -76,14 +72,14 @@ bool GetSKEYData(Impl& impl, const std::string& SKEY, std::string& Description, 
     pugi::xml_node entry;
     if (suffix) {
       entry = s.DefaultEndPrepTags.Item(key).Node;
-      if (!entry) entry = s.DefaultEndPrepTags.Item(text::Left(key, 2) + "**").Node;
+      if (!entry) entry = s.DefaultEndPrepTags.Item(text::Left(key, 2) + format::kGenericSKEYSuffix).Node;
       if (!entry) {
         for (std::string* p : cp) *p = OwnEndPrep(SKEY);
         return true;
       }
     } else {
       // A bend family such as PB3D, PB5D shares the list filed under "PB+D".
-      if (text::IsDigitAt(key, 2) && text::Right(key, 1) == "D") key = text::Left(key, 2) + "+D";
+      if (text::IsDigitAt(key, 2) && text::Right(key, 1) == "D") key = text::Left(key, 2) + format::kBendFamilyMarker;
       entry = s.DefaultEndPrepTags.Item(key).Node;
       if (!entry) return true;
     }
@@ -96,7 +92,7 @@ bool GetSKEYData(Impl& impl, const std::string& SKEY, std::string& Description, 
       if (prep != format::kDerivedEndPrep)
         *cp[point] = prep;
       else
-        *cp[point] = text::Right(SKEY, 2) == "**" ? "BW--" : OwnEndPrep(SKEY);
+        *cp[point] = text::Right(SKEY, 2) == format::kGenericSKEYSuffix ? "BW--" : OwnEndPrep(SKEY);
     }
     return true;
   } catch (...) {
@@ -105,10 +101,10 @@ bool GetSKEYData(Impl& impl, const std::string& SKEY, std::string& Description, 
   }
 }
 
-std::string GetSKEYAttribute(Impl& impl, const std::string& SKEY, const std::string& AttReqd) {
+std::string Pipedex::GetSKEYAttribute(const std::string& SKEY, const std::string& AttReqd) {
   SKEYData data;
-  GetSKEYData(impl, SKEY, data.Description, data.CP[0], data.CP[1], data.CP[2], data.CP[3]);
-  return AnswerOr<std::string>("", [&]() -> std::string {
+  GetSKEYData(SKEY, data.Description, data.CP[0], data.CP[1], data.CP[2], data.CP[3]);
+  return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
     if (text::Upper(AttReqd) == "DESCRIPTION") return data.Description;
     if (const int point = ConnectionPointOf(AttReqd); point >= 0) return data.CP[point];
 
@@ -120,9 +116,8 @@ std::string GetSKEYAttribute(Impl& impl, const std::string& SKEY, const std::str
   });
 }
 
-std::string GetDefaultCategory(Impl& impl, const std::string& SKEY) {
-  impl.Initialise();
-  return AnswerOr<std::string>(format::kDefaultCategory, [&]() -> std::string {
+std::string Pipedex::GetDefaultCategory(const std::string& SKEY) {
+  return detail::Answer(*impl_, format::kDefaultCategory, [&](Impl& impl) -> std::string {
     const Impl& s = impl;
     pugi::xml_node node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Own);
     if (!node) return format::kDefaultCategory;
@@ -130,9 +125,8 @@ std::string GetDefaultCategory(Impl& impl, const std::string& SKEY) {
   });
 }
 
-std::int32_t GetIsoPriority(Impl& impl, const std::string& SKEY) {
-  impl.Initialise();
-  return AnswerOr<std::int32_t>(0, [&]() -> std::int32_t {
+std::int32_t Pipedex::GetIsoPriority(const std::string& SKEY) {
+  return detail::Answer(*impl_, 0, [&](Impl& impl) -> std::int32_t {
     const Impl& s = impl;
     pugi::xml_node node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Generic);
     if (!node) return 0;
@@ -141,44 +135,44 @@ std::int32_t GetIsoPriority(Impl& impl, const std::string& SKEY) {
   });
 }
 
-std::int32_t GetExpectedWeldNumberCount(Impl& impl, const std::string& SKEY) {
-  impl.Initialise();
+std::int32_t Pipedex::GetExpectedWeldNumberCount(const std::string& SKEY) {
+  detail::Loaded(*impl_);
   // An SKEY is a weld when a component type of the weld group lists it.
-  if (FindComponentTypes(impl, format::kWeldsGroup, "SKEY", SKEY) == 0) return 0;
+  if (FindComponentTypes(format::kWeldsGroup, "SKEY", SKEY) == 0) return 0;
   // "Z" welds carry their weld count as the fourth character.
   if (text::Upper(text::Left(SKEY, 1)) == "Z" && text::IsDigitAt(SKEY, 3)) return text::CharAt(SKEY, 3)[0] - '0';
   return 1;
 }
 
-bool IsTrimmableComponentType(Impl& impl, const std::string& ComponentType) {
-  return IsOperationSupported(impl, ComponentType, opTrim);
+bool Pipedex::IsTrimmableComponentType(const std::string& ComponentType) {
+  return IsOperationSupported(ComponentType, opTrim);
 }
 
-bool IsTrimmableEndByComponentType(Impl& impl, const std::string& ComponentType, const std::string& EndPrep) {
-  impl.Initialise();
+bool Pipedex::IsTrimmableEndByComponentType(const std::string& ComponentType, const std::string& EndPrep) {
+  detail::Loaded(*impl_);
   // Component types named "-V" have trimmable ends whatever the end preparation.
   if (text::Right(ComponentType, 2) == "-V") return true;
   // A two-character end type stands for its four-character code.
   const std::string ep = text::Length(EndPrep) == 2 ? EndPrep + "--" : EndPrep;
-  if (!IsOperationSupported(impl, ComponentType, opTrim)) return false;
-  return rules::GetEndPrepAttribute(impl, ep, format::kAttrTrimmable) == format::kPlotraYes;
+  if (!IsOperationSupported(ComponentType, opTrim)) return false;
+  return GetEndPrepAttribute(ep, format::kAttrTrimmable) == format::kPlotraYes;
 }
 
-bool IsTrimmableSKEY(Impl& impl, const std::string& SKEY) {
-  impl.Initialise();
+bool Pipedex::IsTrimmableSKEY(const std::string& SKEY) {
+  Impl& impl = detail::Loaded(*impl_);
   impl.RequireLists();
   const Impl& s = impl;
-  const std::string key = s.SKEYHasEndPrepSuffix(SKEY) ? GenericSKEY(SKEY) : SKEY;
+  const std::string key = s.SKEYHasEndPrepSuffix(SKEY) ? model::GenericSKEY(SKEY) : SKEY;
   const model::CTypeLookup& entry = s.SKEYIndex.Item(key);
   if (entry.nCpts() == 0) return false;
   const std::string componentType(entry.GetCptType(1));
-  if (!IsOperationSupported(impl, componentType, opTrim)) return false;
+  if (!IsOperationSupported(componentType, opTrim)) return false;
 
   SKEYData data;
-  if (!GetSKEYData(impl, SKEY, data.Description, data.CP[0], data.CP[1], data.CP[2], data.CP[3])) return false;
+  if (!GetSKEYData(SKEY, data.Description, data.CP[0], data.CP[1], data.CP[2], data.CP[3])) return false;
   for (const std::string& prep : data.CP)
-    if (rules::GetEndPrepAttribute(impl, prep, format::kAttrAttribute) == format::kPlotraYes) return true;
+    if (GetEndPrepAttribute(prep, format::kAttrAttribute) == format::kPlotraYes) return true;
   return false;
 }
 
-}  // namespace pipedex::queries
+}  // namespace pipedex

@@ -3,9 +3,6 @@
 // the default elbow that stands for a bend (exact within the tolerance, or
 // cut down from the next larger elbow when the component has trimmable ends).
 
-#include "rules/rules.h"
-#include "queries/queries.h"
-
 #include <cmath>
 
 #include "base/format.h"
@@ -14,7 +11,7 @@
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
-namespace pipedex::rules {
+namespace pipedex {
 namespace {
 
 constexpr int kStandardAngles[] = {90, 60, 45, 30};
@@ -54,53 +51,52 @@ bool IsBendComponentType(std::string_view ComponentType) {
 
 }  // namespace
 
-double AngleTolerance(Impl& impl) { return impl.AngleTolerance; }
+double Pipedex::AngleTolerance() const { return impl_->AngleTolerance; }
 
-void AngleTolerance(Impl& impl, double value) { impl.AngleTolerance = value; }
+void Pipedex::AngleTolerance(double value) { impl_->AngleTolerance = value; }
 
-std::string GetConfigurationForAngle(Impl& impl, double Angle) {
-  return StandardConfiguration(Angle, impl.AngleTolerance);
+std::string Pipedex::GetConfigurationForAngle(double Angle) {
+  return StandardConfiguration(Angle, impl_->AngleTolerance);
 }
 
-std::string GetComponentTypeByAngle(Impl& impl, const std::string& SKEY, double Angle, bool& Trimmed) {
-  impl.Initialise();
-  return AnswerOr<std::string>("", [&]() -> std::string {
+std::string Pipedex::GetComponentTypeByAngle(const std::string& SKEY, double Angle, bool& Trimmed) {
+  return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
     Trimmed = false;
     std::string configuration = StandardConfiguration(Angle, impl.AngleTolerance);
-    if (configuration == format::kConfigNonStandard && queries::IsTrimmableSKEY(impl, SKEY)) {
+    if (configuration == format::kConfigNonStandard && IsTrimmableSKEY(SKEY)) {
       Trimmed = true;
       configuration = TrimConfiguration(Angle);
     }
 
-    if (!impl.CptTypeNodes) RaiseObjectNotSet();
+    if (!impl.CptTypeNodes) errors::RaiseObjectNotSet();
     // The first component type of the configuration that lists the SKEY, or
     // its generic form, wins.
     const std::vector<pugi::xml_node> nodes = *impl.CptTypeNodes;
     for (pugi::xml_node node : nodes) {
       if (xml::GetAttributeText(node, format::kAttrConfiguration, "") != configuration) continue;
       if (FindSKEYChild(node, SKEY)) return std::string(xml::LocalName(node));
-      if (impl.SKEYHasEndPrepSuffix(SKEY) && FindSKEYChild(node, GenericSKEY(SKEY)))
+      if (impl.SKEYHasEndPrepSuffix(SKEY) && FindSKEYChild(node, model::GenericSKEY(SKEY)))
         return std::string(xml::LocalName(node));
     }
     return "";
   });
 }
 
-void GetAngleComponentData(Impl& impl, const std::string& ComponentType, double Angle, bool& Trimmed,
-                           double& StandardAngle) {
+void Pipedex::GetAngleComponentData(const std::string& ComponentType, double Angle, bool& Trimmed,
+                                    double& StandardAngle) {
   std::string standardComponentType;
   if (text::Right(ComponentType, 2) == "-V")
-    GetAngleComponentData2(impl, ComponentType, "BW", "BW", Angle, Trimmed, StandardAngle, standardComponentType);
+    GetAngleComponentData2(ComponentType, "BW", "BW", Angle, Trimmed, StandardAngle, standardComponentType);
   else
-    GetAngleComponentData2(impl, ComponentType, "**", "**", Angle, Trimmed, StandardAngle, standardComponentType);
+    GetAngleComponentData2(ComponentType, format::kGenericSKEYSuffix, format::kGenericSKEYSuffix, Angle, Trimmed, StandardAngle, standardComponentType);
 }
 
-void GetAngleComponentData2(Impl& impl, const std::string& ComponentType, const std::string& EndPrep_1,
-                            const std::string& EndPrep_2, double Angle, bool& Trimmed, double& StandardAngle,
-                            std::string& StandardComponentType) {
+void Pipedex::GetAngleComponentData2(const std::string& ComponentType, const std::string& EndPrep_1,
+                                     const std::string& EndPrep_2, double Angle, bool& Trimmed, double& StandardAngle,
+                                     std::string& StandardComponentType) {
   // Initialisation errors reach the caller; every later failure answers the
   // component of the type asked for at ninety degrees, untrimmed.
-  impl.Initialise();
+  Impl& impl = detail::Loaded(*impl_);
   std::string componentType = ComponentType;
   try {
     // Bends are made to any angle from a 90 degree bend.
@@ -118,7 +114,7 @@ void GetAngleComponentData2(Impl& impl, const std::string& ComponentType, const 
     // A default elbow within the tolerance; the last one that matches wins.
     impl.RequireLists();
     bool matched = false;
-    for (const CDefaultElbow& elbow : impl.DefaultElbows) {
+    for (const model::DefaultElbow& elbow : impl.DefaultElbows) {
       if (std::fabs(Angle - elbow.Angle()) < impl.AngleTolerance) {
         StandardAngle = elbow.Angle();
         StandardComponentType = elbow.ComponentType();
@@ -130,12 +126,12 @@ void GetAngleComponentData2(Impl& impl, const std::string& ComponentType, const 
     // A component with a trimmable end is cut from the smallest elbow larger
     // than the bend; among equal angles the first elbow listed wins.
     auto widened = [](const std::string& endPrep) { return text::Length(endPrep) == 2 ? endPrep + "--" : endPrep; };
-    const bool trimmable1 = queries::IsTrimmableEndByComponentType(impl, componentType, widened(EndPrep_1));
-    const bool trimmable2 = queries::IsTrimmableEndByComponentType(impl, componentType, widened(EndPrep_2));
+    const bool trimmable1 = IsTrimmableEndByComponentType(componentType, widened(EndPrep_1));
+    const bool trimmable2 = IsTrimmableEndByComponentType(componentType, widened(EndPrep_2));
     if (trimmable1 || trimmable2) {
       double best = 360;
       bool picked = false;
-      for (const CDefaultElbow& elbow : impl.DefaultElbows) {
+      for (const model::DefaultElbow& elbow : impl.DefaultElbows) {
         const double difference = elbow.Angle() - Angle;
         if (difference > 0 && difference < best) {
           best = difference;
@@ -157,12 +153,12 @@ void GetAngleComponentData2(Impl& impl, const std::string& ComponentType, const 
   }
 }
 
-std::vector<DefaultElbowInfo> DefaultElbows(Impl& impl) {
-  impl.Initialise();
+std::vector<DefaultElbowInfo> Pipedex::DefaultElbows() {
+  Impl& impl = detail::Loaded(*impl_);
   std::vector<DefaultElbowInfo> elbows;
   elbows.reserve(impl.DefaultElbows.size());
-  for (const CDefaultElbow& elbow : impl.DefaultElbows) elbows.push_back({elbow.ComponentType(), elbow.Angle()});
+  for (const model::DefaultElbow& elbow : impl.DefaultElbows) elbows.push_back({elbow.ComponentType(), elbow.Angle()});
   return elbows;
 }
 
-}  // namespace pipedex::rules
+}  // namespace pipedex

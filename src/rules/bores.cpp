@@ -2,8 +2,6 @@
 // table of paired nominal sizes or else by the factor 25 (nominal sizes pair
 // 2" with 50 mm, not 50.8 mm), and the catalogue sections handed out whole.
 
-#include "rules/rules.h"
-
 #include <cmath>
 
 #include "base/errors.h"
@@ -13,7 +11,7 @@
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
-namespace pipedex::rules {
+namespace pipedex {
 namespace {
 
 constexpr double kMillimetresPerInch = 25;
@@ -29,9 +27,8 @@ std::string UnitName(const std::string& units) {
 
 }  // namespace
 
-double GetConvertedBore(Impl& impl, const std::string& RequiredUnits, const std::string& CurrentUnits, double Bore) {
-  impl.Initialise();
-  return AnswerOr<double>(Bore, [&]() -> double {
+double Pipedex::GetConvertedBore(const std::string& RequiredUnits, const std::string& CurrentUnits, double Bore) {
+  return detail::Answer(*impl_, Bore, [&](Impl& impl) -> double {
     const std::string target = UnitName(RequiredUnits);
     if (target.empty()) return Bore;
     const double factor = target == format::kAttrIN ? kInchesPerMillimetre : kMillimetresPerInch;
@@ -41,29 +38,28 @@ double GetConvertedBore(Impl& impl, const std::string& RequiredUnits, const std:
     pugi::xml_node row = model::FindBoreRow(impl, impl.DataRoot, source, Bore);
     if (!row) return Bore * factor;
     const auto converted = text::ParseNumber(xml::GetAttributeText(row, target, text::DecimalText(Bore * factor)));
-    if (!converted) RaiseTypeMismatch();
-    if (!std::isfinite(*converted)) RaiseOverflow();
+    if (!converted) errors::RaiseTypeMismatch();
+    if (!std::isfinite(*converted)) errors::RaiseOverflow();
     return *converted;
   });
 }
 
-pugi::xml_node GetBoreConversionTable(Impl& impl) {
-  impl.Initialise();
-  impl.NodesHandedOut = true;
-  return AnswerOr<pugi::xml_node>({}, [&]() -> pugi::xml_node {
+pugi::xml_node Pipedex::GetBoreConversionTable() {
+  return detail::Answer(*impl_, {}, [&](Impl& impl) -> pugi::xml_node {
+    impl.NodesHandedOut = true;
     return xml::SelectSingleNode(impl.DataRoot, format::kBoreTable);
   });
 }
 
-pugi::xml_node GetSystemSymbols(Impl& impl) {
-  impl.Initialise();
+pugi::xml_node Pipedex::GetSystemSymbols() {
+  Impl& impl = detail::Loaded(*impl_);
   impl.NodesHandedOut = true;
   return impl.SystemSymbols;
 }
 
-pugi::xml_node GetProjectSymbols(Impl& impl) {
-  impl.Initialise();
+pugi::xml_node Pipedex::GetProjectSymbols() {
+  Impl& impl = detail::Loaded(*impl_);
   return impl.ProjectSymbols;
 }
 
-}  // namespace pipedex::rules
+}  // namespace pipedex

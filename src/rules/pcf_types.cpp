@@ -1,8 +1,6 @@
 // PCF type selection: which PCF types fit an SKEY and an IDF record, the
 // default PCF type of a record, and whether weld attributes may be written.
 
-#include "rules/rules.h"
-
 #include <algorithm>
 #include <string_view>
 #include <unordered_map>
@@ -15,7 +13,7 @@
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
-namespace pipedex::rules {
+namespace pipedex {
 namespace {
 
 // The record number "999" stands for no particular record.
@@ -39,10 +37,10 @@ std::string DefaultPCFTYPE(const model::CTypeIndex& idfIndex, std::int32_t recor
 // both are upper-cased and trimmed. Each candidate is normalised once; long
 // lists are grouped by that form, so the filter stays linear in the
 // candidates and the record's types.
-NameList FilterByRecord(const NameList& candidates, const model::CTypeLookup& record) {
+model::NameList FilterByRecord(const model::NameList& candidates, const model::CTypeLookup& record) {
   std::vector<std::string> forms(candidates.size());
   for (std::size_t c = 1; c < candidates.size(); ++c) forms[c] = text::UpperTrim(candidates[c]);
-  NameList kept{""};
+  model::NameList kept{""};
   const std::size_t pairs = static_cast<std::size_t>(record.nCpts()) * candidates.size();
   if (pairs <= 1024) {
     for (std::int32_t i = 1; i <= record.nCpts(); ++i) {
@@ -63,8 +61,8 @@ NameList FilterByRecord(const NameList& candidates, const model::CTypeLookup& re
 }
 
 // Drops every name that repeats an earlier one exactly; first occurrences keep their order.
-NameList WithoutDuplicates(const NameList& names) {
-  NameList unique{""};
+model::NameList WithoutDuplicates(const model::NameList& names) {
+  model::NameList unique{""};
   if (names.size() <= 32) {  // short lists: compared directly, without a set
     for (std::size_t i = 1; i < names.size(); ++i)
       if (std::find(unique.begin() + 1, unique.end(), names[i]) == unique.end()) unique.push_back(names[i]);
@@ -78,17 +76,16 @@ NameList WithoutDuplicates(const NameList& names) {
 
 }  // namespace
 
-std::int32_t FindPCFTYPEs(Impl& impl, const std::string& SKEY, std::int32_t IDFRecNo) {
-  impl.Initialise();
-  Impl& d = impl;
-  if (!d.PCFTYPEList) d.PCFTYPEList = NameList{""};
-  NameList& list = *d.PCFTYPEList;
+std::int32_t Pipedex::FindPCFTYPEs(const std::string& SKEY, std::int32_t IDFRecNo) {
+  Impl& d = detail::Loaded(*impl_);
+  if (!d.PCFTYPEList) d.PCFTYPEList = model::NameList{""};
+  model::NameList& list = *d.PCFTYPEList;
 
   // The candidates, by the first rule that applies. Only the whole-catalogue
   // listing reads no index; the others raise when the lists were never built.
   if (!SKEY.empty() || IDFRecNo != kAnyRecord) d.RequireLists();
   if (d.SKEYHasEndPrepSuffix(SKEY)) {
-    Impl::AppendNamesToList("PCFTYPE", list, d.SKEYIndex.Item(GenericSKEY(SKEY)), false);
+    Impl::AppendNamesToList("PCFTYPE", list, d.SKEYIndex.Item(model::GenericSKEY(SKEY)), false);
     Impl::AppendNamesToList("PCFTYPE", list, d.SKEYIndex.Item(SKEY), true);
   } else if (SKEY != "*" && !SKEY.empty()) {
     Impl::AppendNamesToList("PCFTYPE", list, d.SKEYIndex.Item(SKEY), false);
@@ -105,13 +102,13 @@ std::int32_t FindPCFTYPEs(Impl& impl, const std::string& SKEY, std::int32_t IDFR
         [&](const model::CTypeLookup& entry) { Impl::AppendNamesToList("PCFTYPE", list, entry, true); });
   }
 
-  return AnswerOr<std::int32_t>(0, [&]() -> std::int32_t {
+  return detail::Answer(d, 0, [&](Impl&) -> std::int32_t {
     // Fit to the IDF record: its default when nothing was found, otherwise
     // only the candidates the record lists.
     const bool empty = list.size() <= 1;
     if (IDFRecNo >= 1 && (empty || IDFRecNo != kAnyRecord)) d.RequireLists();  // the record index
     if (empty && IDFRecNo >= 1) {
-      list = NameList{"", DefaultPCFTYPE(d.IDFIndex, IDFRecNo)};
+      list = model::NameList{"", DefaultPCFTYPE(d.IDFIndex, IDFRecNo)};
     } else if (!empty && IDFRecNo >= 1 && IDFRecNo != kAnyRecord) {
       list = FilterByRecord(list, d.IDFIndex.Item(RecordKey(IDFRecNo)));
     }
@@ -121,27 +118,24 @@ std::int32_t FindPCFTYPEs(Impl& impl, const std::string& SKEY, std::int32_t IDFR
   });
 }
 
-std::string GetPCFTYPE(Impl& impl, std::int32_t index) {
-  impl.Initialise();
-  return AnswerOr<std::string>("", [&]() -> std::string {
+std::string Pipedex::GetPCFTYPE(std::int32_t index) {
+  return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
     if (!impl.PCFIDFRead || !impl.PCFTYPEList) return "";
-    const NameListResult& list = impl.PCFTYPEList;
+    const model::NameListResult& list = impl.PCFTYPEList;
     if (index < 1 || static_cast<std::size_t>(index) >= list.size()) return "";
     return std::string(list[static_cast<std::size_t>(index)]);
   });
 }
 
-std::string GetDefaultPCFTYPE(Impl& impl, std::int32_t IDFRec) {
-  impl.Initialise();
-  return AnswerOr<std::string>("", [&]() -> std::string { return DefaultPCFTYPE(impl.IDFIndex, IDFRec); });
+std::string Pipedex::GetDefaultPCFTYPE(std::int32_t IDFRec) {
+  return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string { return DefaultPCFTYPE(impl.IDFIndex, IDFRec); });
 }
 
-bool WeldAttributesAllowed(Impl& impl, std::int32_t IDFRecord, const std::string& SKEY) {
-  impl.Initialise();
-  return AnswerOr<bool>(true, [&]() -> bool {
+bool Pipedex::WeldAttributesAllowed(std::int32_t IDFRecord, const std::string& SKEY) {
+  return detail::Answer(*impl_, true, [&](Impl& impl) -> bool {
     // An exclusion without an SKEY (or with "XXXXXX") covers every SKEY of the record.
     return !model::WeldExcluded(impl, impl.DataRoot, RecordKey(IDFRecord), text::UpperTrim(SKEY));
   });
 }
 
-}  // namespace pipedex::rules
+}  // namespace pipedex

@@ -2,19 +2,16 @@
 // without rules may be placed anywhere; otherwise the target's component type
 // or its SKEY must be listed, letter case and blanks aside.
 
-#include "rules/rules.h"
-
 #include "base/format.h"
 #include "instance/pipedex_impl.h"
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
-namespace pipedex::rules {
+namespace pipedex {
 
-bool IsValidPlacement(Impl& impl, const std::string& strCompTypeToPlace, const std::string& strCompTypePlaceOn,
-                      const std::string& strSKEYPlaceOn) {
-  impl.Initialise();
-  return AnswerOr<bool>(false, [&]() -> bool {
+bool Pipedex::IsValidPlacement(const std::string& strCompTypeToPlace, const std::string& strCompTypePlaceOn,
+                               const std::string& strSKEYPlaceOn) {
+  return detail::Answer(*impl_, false, [&](Impl& impl) -> bool {
     // A component type the catalogue does not hold has no element to search: false.
     pugi::xml_node toPlace = impl.CptTypeTags.Item(strCompTypeToPlace).Node;
     // "Placement/*", then "Placement/ComponentType[...]" and "Placement/SKEY[...]"
@@ -31,4 +28,4 @@ bool IsValidPlacement(Impl& impl, const std::string& strCompTypeToPlace, const s
   });
 }
 
-}  // namespace pipedex::rules
+}  // namespace pipedex

@@ -2,9 +2,6 @@
 // the pair does not fit a component type, the other value is replaced by one
 // that fits the master's default component type.
 
-#include "rules/rules.h"
-#include "queries/queries.h"
-
 #include <algorithm>
 #include <unordered_set>
 #include <vector>
@@ -16,7 +13,7 @@
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
-namespace pipedex::rules {
+namespace pipedex {
 namespace {
 
 // The first name of `outer`, in order, that equals a name of `inner` when both
@@ -48,7 +45,7 @@ std::vector<std::string> ComponentTypes(const model::CTypeLookup& entry) {
 // Whether the element of a component type has a marker child such as "SKEY_DEFAULT".
 bool HasMarker(const model::TagList& cptTypeTags, const std::string& componentType, const char* marker) {
   pugi::xml_node node = cptTypeTags.Item(componentType).Node;
-  if (!node) RaiseObjectNotSet();
+  if (!node) errors::RaiseObjectNotSet();
   return static_cast<bool>(xml::FirstChildElement(node, marker));
 }
 
@@ -63,20 +60,18 @@ std::string DefaultComponentType(const model::TagList& cptTypeTags, const std::v
 
 }  // namespace
 
-ValidDataReturn GetValidData(Impl& impl, const std::string& TestPCFTYPE, const std::string& TestSKEY,
-                             ValidDataMaster Master, std::string& ValidData, std::string& ValidComponentType) {
-  impl.Initialise();
-  Impl& d = impl;
-  return AnswerOr<ValidDataReturn>(vdR_FAIL, [&]() -> ValidDataReturn {
+ValidDataReturn Pipedex::GetValidData(const std::string& TestPCFTYPE, const std::string& TestSKEY,
+                                      ValidDataMaster Master, std::string& ValidData, std::string& ValidComponentType) {
+  return detail::Answer(*impl_, vdR_FAIL, [&](Impl& d) -> ValidDataReturn {
     ValidData.clear();
     ValidComponentType.clear();
     const bool suffix = d.SKEYHasEndPrepSuffix(TestSKEY);
 
     // The component types that carry the SKEY, then those of its generic form.
     auto skeyComponentTypes = [&] {
-      NameList names{""};
-      Impl::AppendNamesToList("ComponentType", names, d.SKEYIndex.Item(TestSKEY), false);
-      if (suffix) Impl::AppendNamesToList("ComponentType", names, d.SKEYIndex.Item(GenericSKEY(TestSKEY)), true);
+      model::NameList names{""};
+      Impl::AppendNamesToList(model::SearchResults::kComponentTypes, names, d.SKEYIndex.Item(TestSKEY), false);
+      if (suffix) Impl::AppendNamesToList(model::SearchResults::kComponentTypes, names, d.SKEYIndex.Item(model::GenericSKEY(TestSKEY)), true);
       return std::vector<std::string>(names.begin() + 1, names.end());
     };
 
@@ -90,7 +85,7 @@ ValidDataReturn GetValidData(Impl& impl, const std::string& TestPCFTYPE, const s
         return vdR_OK;
       }
       ValidComponentType = DefaultComponentType(d.CptTypeTags, pcfTypes, format::kPCFTYPEDefaultMarker);
-      if (queries::FindSKEYs(impl, ValidComponentType) == 0) {
+      if (FindSKEYs(ValidComponentType) == 0) {
         // A component type without SKEYs accepts a missing SKEY.
         if (text::Trim(TestSKEY).empty()) {
           ValidData = TestSKEY;
@@ -99,11 +94,11 @@ ValidDataReturn GetValidData(Impl& impl, const std::string& TestPCFTYPE, const s
         ValidData = "";
         return vdR_MODIFIED;
       }
-      ValidData = queries::GetSKEY(impl, 1);
-      if (text::Right(ValidData, 2) == "**") {
+      ValidData = GetSKEY(1);
+      if (text::Right(ValidData, 2) == format::kGenericSKEYSuffix) {
         // A generic SKEY takes the end of the tested SKEY, or else the first end preparation.
         ValidData = text::Left(ValidData, 2) +
-                    (suffix ? text::Right(TestSKEY, 2) : text::Left(queries::GetEndPrep(impl, 1), 2));
+                    (suffix ? text::Right(TestSKEY, 2) : text::Left(GetEndPrep(1), 2));
       }
       return vdR_MODIFIED;
     }
@@ -122,16 +117,16 @@ ValidDataReturn GetValidData(Impl& impl, const std::string& TestPCFTYPE, const s
   });
 }
 
-bool IsSKEYDefault(Impl& impl, const std::string& strCompType) {
-  impl.Initialise();
-  return AnswerOr<bool>(false,
-                        [&]() -> bool { return HasMarker(impl.CptTypeTags, strCompType, format::kSKEYDefaultMarker); });
+bool Pipedex::IsSKEYDefault(const std::string& strCompType) {
+  return detail::Answer(*impl_, false, [&](Impl& impl) -> bool {
+    return HasMarker(impl.CptTypeTags, strCompType, format::kSKEYDefaultMarker);
+  });
 }
 
-bool IsPCFTypeDefault(Impl& impl, const std::string& strCompType) {
-  impl.Initialise();
-  return AnswerOr<bool>(
-      false, [&]() -> bool { return HasMarker(impl.CptTypeTags, strCompType, format::kPCFTYPEDefaultMarker); });
+bool Pipedex::IsPCFTypeDefault(const std::string& strCompType) {
+  return detail::Answer(*impl_, false, [&](Impl& impl) -> bool {
+    return HasMarker(impl.CptTypeTags, strCompType, format::kPCFTYPEDefaultMarker);
+  });
 }
 
-}  // namespace pipedex::rules
+}  // namespace pipedex

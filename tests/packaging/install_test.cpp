@@ -27,7 +27,7 @@ TEST(Install, PutsTheWholePackageUnderThePrefix) {
 
   std::vector<std::string> files = {
       "bin/pipedex", "include/pipedex/pipedex.h", "include/pipedex/error.h", "include/pipedex/export.h",
-      "include/pipedex/enums.h", "include/pipedex/platform.h", "include/pipedex/default_elbow.h",
+      "include/pipedex/enums.h", "include/pipedex/platform.h",
       "share/pipedex/SystemPipedex.xml", "share/pipedex/SystemPipedex.de.xml", "share/pipedex/examples/ProjectPipedex.xml",
       "share/doc/pipedex/README.md", "share/doc/pipedex/docs/catalogue-format.md",
       "share/doc/pipedex/examples/consumer/main.cpp", "share/bash-completion/completions/pipedex"};

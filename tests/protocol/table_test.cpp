@@ -1,11 +1,12 @@
-// The batch protocol's table, the public header and the API guide name the
-// same operations, and the table's parameter names are the header's.
+// The batch protocol's table is the registry of the operations: the public
+// header, the API guide's table, the Python module and its type stub name the
+// same operations with the same parameter names, in the same order. A property
+// (AngleTolerance) counts as its getter, without parameters.
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <regex>
-#include <set>
 
 #include "protocol.h"
 #include "test_support.h"
@@ -13,46 +14,91 @@
 namespace pipedex::testing {
 namespace {
 
-// The members of class Pipedex in the header, each with its parameter names
-// (an overloaded member keeps the declaration with the most parameters).
-std::map<std::string, std::vector<std::string>> HeaderMembers() {
-  std::string header = ReadFile(PIPEDEX_SOURCE_DIR "/include/pipedex/pipedex.h");
-  header = std::regex_replace(header, std::regex("//[^\n]*"), "");
-  const auto begin = header.find(" Pipedex {\n public:");
-  const std::string body = header.substr(begin, header.find("\n};", begin) - begin);
-  std::map<std::string, std::vector<std::string>> members;
-  const std::regex declaration(R"(\b(\w+)\(([^()]*)\)\s*(const\s*)?;)");
-  for (std::sregex_iterator it(body.begin(), body.end(), declaration), end; it != end; ++it) {
-    const std::string name = (*it)[1], params = (*it)[2];
-    if (name == "Pipedex" || name.starts_with("operator")) continue;
-    std::vector<std::string> names;
-    const std::regex last(R"((\w+)\s*(,|$))");
-    for (std::sregex_iterator p(params.begin(), params.end(), last); p != std::sregex_iterator(); ++p)
-      names.push_back((*p)[1]);
-    if (names.size() >= members[name].size()) members[name] = names;
-  }
-  return members;
+using Signatures = std::map<std::string, std::vector<std::string>>;
+
+std::vector<std::string> Matches(const std::string& text, const std::string& pattern) {
+  std::vector<std::string> found;
+  const std::regex regex(pattern);
+  for (std::sregex_iterator it(text.begin(), text.end(), regex), end; it != end; ++it) found.push_back((*it)[1]);
+  return found;
 }
 
-TEST(ProtocolTable, NamesTheHeadersMembersAndTheGuidesOperations) {
+Signatures Registry() {
   const cli::OperationTable table = cli::BuildOperationTable();
-  const auto header = HeaderMembers();
-  std::map<std::string, std::vector<std::string>> inTable;  // a property has the parameter of its setter
-  std::set<std::string> names;
+  Signatures ops;
   for (const auto& [name, op] : table.operations()) {
-    names.insert(name);
-    std::vector<std::string>& params = inTable[name];
+    std::vector<std::string>& params = ops[name];
     for (const cli::Param& p : op.params) params.push_back(p.name);
-    if (table.FindSetter(name) && header.count(name)) params = header.at(name);
   }
-  EXPECT_EQ(inTable, header);
+  return ops;
+}
 
-  const std::string guide = ReadFile(PIPEDEX_SOURCE_DIR "/docs/api.md");
-  const std::string byArea = guide.substr(guide.find("## The operations by area"));
-  std::set<std::string> inGuide;
-  const std::regex name("`(\\w+)`");
-  for (std::sregex_iterator it(byArea.begin(), byArea.end(), name), end; it != end; ++it) inGuide.insert((*it)[1]);
-  EXPECT_EQ(names, inGuide);
+// A text that declares the operations: the part of a file from one marker to
+// another ("" for the end), each declaration's name and parameter list (the
+// first declaration of an overloaded name counts), and a parameter's name.
+struct Declarations {
+  const char *file, *from, *to, *declaration, *param;
+};
+const Declarations kTexts[] = {
+    {"include/pipedex/pipedex.h", " Pipedex {\n public:", "\n};", R"(\b([A-Z]\w*)\(([^()]*)\)\s*(?:const\s*)?;)",
+     R"((\w+)\s*(?:,|$))"},
+    {"docs/api.md", "## The operations by area", "", R"(`(\w+)\(([^()]*)\)`)", R"((\w+))"},
+    // Methods named with a capital (the list helpers are lower case), and properties.
+    {"python/pipedex/__init__.pyi", "\nclass Pipedex:", "", R"((?:def |\n    )([A-Z]\w*)(?:\(self,?([^()]*)\)|: ))",
+     R"((\w+)\s*:)"},
+};
+
+Signatures Read(const Declarations& d) {
+  std::string text = std::regex_replace(ReadFile(std::string(PIPEDEX_SOURCE_DIR "/") + d.file), std::regex("//[^\n]*"), "");
+  const std::size_t begin = text.find(d.from);
+  text = text.substr(begin, *d.to ? text.find(d.to, begin) - begin : std::string::npos);
+  Signatures found;
+  const std::regex declaration(d.declaration);
+  for (std::sregex_iterator it(text.begin(), text.end(), declaration), end; it != end; ++it)
+    found.emplace((*it)[1], Matches((*it)[2], d.param));
+  found.erase("Pipedex");  // the constructors
+  return found;
+}
+
+// What a source lacks, has besides, or names otherwise than the registry, one line each.
+std::string Differences(const Signatures& registry, const Signatures& other) {
+  auto list = [](const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& n : names) text += (text.empty() ? "" : ", ") + n;
+    return "(" + text + ")";
+  };
+  std::string lines;
+  for (const auto& [name, params] : registry) {
+    if (!other.count(name)) lines += "missing " + name + "\n";
+    else if (other.at(name) != params) lines += name + list(other.at(name)) + " where the registry has " + list(params) + "\n";
+  }
+  for (const auto& [name, params] : other)
+    if (!registry.count(name)) lines += "extra " + name + "\n";
+  return lines;
+}
+
+TEST(ProtocolTable, HeaderGuideStubAndPythonModuleNameTheRegistrysOperationsAndParameters) {
+  const Signatures registry = Registry();
+  ASSERT_GT(registry.size(), 60u);
+  for (const Declarations& text : kTexts) EXPECT_EQ(Differences(registry, Read(text)), "") << text.file;
+#ifdef PIPEDEX_PYTHON_EXECUTABLE
+  // The compiled class as the built module has it: each method's parameters
+  // from the signature line of its docstring, each property without parameters.
+  const std::string script = R"(
+import json, re, pipedex._pipedex as m
+ops = {}
+for name, value in vars(m.Pipedex).items():
+    if name.startswith("_"): continue
+    first = "" if isinstance(value, property) else value.__doc__.splitlines()[0]
+    ops[name] = [p for p in re.findall(r"[(,] ?(\w+):", first[:first.rfind(") ->")]) if p != "self"]
+print(json.dumps(ops))
+)";
+  int status = 0;
+  const std::string out = Execute(
+      "PYTHONPATH=" + Quote(PIPEDEX_PYTHON_PATH) + " " + Quote(PIPEDEX_PYTHON_EXECUTABLE) + " -c " + Quote(script), &status);
+  ASSERT_EQ(status, 0) << out;
+  EXPECT_EQ(Differences(registry, cli::Json::parse(out).get<Signatures>()), "") << "the built Python module";
+#endif
 }
 
 }  // namespace

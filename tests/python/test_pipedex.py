@@ -2,13 +2,12 @@
 # operations with the same parameter names: results, in-out parameters,
 # nodes and enumerations must come back alike. Then enumerations as
 # arguments, errors, constructor arguments, the list helpers, a shared
-# instance and the type stub. The guide's examples, which the documentation
+# instance and the type stub's enumerations. The guide's examples, which the documentation
 # test runs, show properties, result enumerations and the search helpers; the
 # install test imports the installed package.
 import ast
 import concurrent.futures
 import json
-import re
 import subprocess
 
 import pytest
@@ -25,7 +24,9 @@ CALLS = [  # (operation, arguments), answered by the module and by `pipedex batc
     ("GetComponentTypeDefaultConfiguration", ["Pipe"]), ("GetProjectSymbols", []), ("GetBoreConversionTable", []),
     ("DefaultElbows", []), ("OperationStringToEnum", ["Shorten"]), ("FlagStringToEnum", ["Variable"]),
     ("GetIDFAttribute", ["COMPONENT-ATTRIBUTE3"]), ("GetConvertedBore", ["MM", "\"", 3.5]), ("GetGroup", [2]),
+    ("GetConfigurationForAngle", [100]),
 ]
+ECHOED = {"IsEndPrepConsistent", "GetDefaultAllowedConnection"}  # inputs the protocol alone echoes in "out"
 
 
 def batch(requests):
@@ -39,7 +40,7 @@ def test_every_mapping_matches_the_batch_protocol(catalogue):
     answers = batch([{"call": op, "args": list(args)} for op, args in CALLS])
     for (op, args), answer in zip(CALLS, answers):
         got = getattr(catalogue, op)(*args)
-        if "out" in answer:  # a named tuple: the result (unless void), then the in-out parameters by name
+        if "out" in answer and op not in ECHOED:  # a named tuple: the result (unless void), then the in-out parameters
             fields = got._asdict()
             assert fields.pop("result", None) == answer["result"] and fields == answer["out"], op
         elif op == "DefaultElbows":
@@ -101,25 +102,12 @@ def test_threads_share_one_instance_safely():
     assert answers == [("Elbow, butt-welded", 11)] * 6
 
 
-def signature_names(method):
-    if hasattr(method, "__code__"):
-        return list(method.__code__.co_varnames[1:method.__code__.co_argcount])
-    first = method.__doc__.splitlines()[0]  # "Name(self: ..., SKEY: str, Description: str = '') -> ..."
-    params = re.findall(r"[(,] ?(\w+):", first[:first.rindex(") ->")])
-    return [p for p in params if p != "self"]
-
-
-def test_the_stub_and_docstrings_cover_every_method():
+def test_the_stub_has_the_enumerations_and_every_method_a_docstring():
+    # The stub's and the module's methods and parameters are checked against the protocol's table by ProtocolTable.
     stub = ast.parse((SOURCE / "python/pipedex/__init__.pyi").read_text())
     classes = {n.name: n for n in stub.body if isinstance(n, ast.ClassDef)}
-    stubbed = {f.name: [a.arg for a in f.args.args[1:]] for f in classes["Pipedex"].body
-               if isinstance(f, ast.FunctionDef) and f.name != "__init__"}
-    public = [n for n in dir(pipedex.Pipedex) if not n.startswith("_") and n != "AngleTolerance"]
-    assert sorted(stubbed) == sorted(public)
-    for name in public:
-        method = getattr(pipedex.Pipedex, name)
-        assert stubbed[name] == signature_names(method), name
-        assert (method.__doc__ or "").strip().splitlines()[-1].strip(), name
+    for name in (n for n in dir(pipedex.Pipedex) if not n.startswith("_") and n != "AngleTolerance"):
+        assert (getattr(pipedex.Pipedex, name).__doc__ or "").strip().splitlines()[-1].strip(), name
     for enum in ("Operations", "Flags", "AttCheck", "ValidDataMaster", "ValidDataReturn"):
         members = {t.id: v.value.value for v in classes[enum].body for t in v.targets}
         assert members == {m.name: m.value for m in getattr(pipedex, enum)}, enum

@@ -76,6 +76,7 @@ TEST(AngleSelection, StandardAngleTestNeedsNoCatalogue) {
       {"set AngleTolerance", {"0"}, "null"}, {"GetConfigurationForAngle", {"60"}, R"("NonStandard")"},
       // Setting and reading the tolerance loaded nothing; the first operation
       // that needs the catalogue reports that none was found.
+      {"IsPlotraEndPrep", {"BW--"}, "error -2147220991"},
       {"GetAngleComponentData2", {"Elbow-90-V", "BW", "BW", "50"}, "error -2147220991"},
   });
 }
@@ -91,6 +92,10 @@ TEST(AngleSelection, ComponentTypeByAngleAndSKEYAndNearestDefaultElbow) {
       {"GetComponentTypeByAngle", {"ELSC", "50"}, R"("Elbow-NonStandard" false)"},  // SC-- is no trimmable end
       {"GetComponentTypeByAngle", {"ELBW", "30", "true"}, R"("E30" false)"},  // "angle_30" is another configuration
       {"GetComponentTypeByAngle", {"EL'W", "90"}, R"("" false)"},
+      // It scans what the searches of a whole scope and by configuration left; the index searches change nothing.
+      {"FindComponentTypes", {"", "PCFTYPE", "PIPE"}, "1"}, {"GetComponentTypeByAngle", {"ELBW", "90"}, R"("E90" false)"},
+      {"FindComponentTypes", {"", "CONFIGURATION", "Angle_90"}, "3"}, {"GetComponentTypeByAngle", {"ELBW", "60"}, R"("" false)"},
+      {"FindComponentTypes", {"", "SKEY", "*"}, "8"}, {"GetComponentTypeByAngle", {"ELBW", "60"}, R"("E60" false)"},
       // Without a tolerance every angle is cut from the next standard one at or above it.
       {"set AngleTolerance", {"0"}, "null"}, {"GetComponentTypeByAngle", {"ELBW", "60"}, R"("E60" true)"},
       {"GetComponentTypeByAngle", {"ELBW", "45"}, R"("E45" true)"}, {"GetComponentTypeByAngle", {"ELBW", "46"}, R"("E60" true)"},

@@ -37,7 +37,8 @@ TEST(EndPreps, DescriptionsPlotraFlagsConsistencyAndConnections) {
   // These load the catalogue themselves, so a new instance answers from it.
   Fixture first(kCatalogue), second(kCatalogue);
   EXPECT_EQ(Ask(first.pipedex, "IsPlotraEndPrep", {"bw"}), "true");
-  EXPECT_EQ(Ask(second.pipedex, "GetDefaultAllowedConnection", {"BW--"}), R"("SW--" "BW--")");
+  EXPECT_EQ(second.pipedex.GetDefaultAllowedConnection("BW--"), "SW--");  // inputs only, a literal will do
+  EXPECT_FALSE(second.pipedex.IsEndPrepConsistent("BW--", "FLSC"));
 }
 
 }  // namespace

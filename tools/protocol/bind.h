@@ -8,12 +8,13 @@
 //   table.Add(PIPEDEX_OPERATION(GetSKEYData, {"SKEY", "Description", "CP_1_Prep", ...}));
 //
 // A parameter of type `const std::string&` is an in string, `std::string&` an
-// in-out one; `std::int32_t` and the enumerations are in 32-bit integers,
+// in-out one (a member whose protocol form differs goes through an adapter); `std::int32_t` and the enumerations are in 32-bit integers,
 // `double` an in number, `double&` and `bool&` in-out ones. A signature with
 // any other parameter type does not compile, and neither does a list of names
 // of another length.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -102,10 +103,10 @@ std::vector<Param> Params(const char* const* names, std::index_sequence<I...>) {
   return {Param{names[I], Slot<A>::type, Slot<A>::inout}...};
 }
 
-// Calls the member with the argument values in declared order.
+// Calls the member (or the adapter, with the instance first) with the argument values in declared order.
 template <typename M, typename... A, std::size_t... I>
 decltype(auto) Apply(M member, Pipedex& p, Args& a, std::index_sequence<I...>) {
-  return (p.*member)(Slot<A>::From(a.values.at(I))...);
+  return std::invoke(member, p, Slot<A>::From(a.values.at(I))...);
 }
 
 template <typename R, typename M, typename... A>
@@ -148,6 +149,15 @@ Operation Bind(const char* name, R (Pipedex::*member)(A...), const char* const (
   Operation op = detail::Make<R, decltype(member), A...>(name, member, names);
   op.effect = effect;
   return op;
+}
+
+// An operation whose protocol form differs from the member's signature: an
+// adapter taking the instance first, then the parameters as the protocol
+// carries them, named in declared order.
+template <std::size_t N, typename R, typename... A>
+Operation Bind(const char* name, R (*adapter)(Pipedex&, A...), const char* const (&names)[N]) {
+  static_assert(N == sizeof...(A), "one name for each parameter of the adapter");
+  return detail::Make<R, decltype(adapter), A...>(name, adapter, names);
 }
 
 // A property set with {"set": name, "value": v}.

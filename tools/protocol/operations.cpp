@@ -6,6 +6,17 @@
 
 namespace pipedex::cli {
 
+namespace {
+
+// The protocol echoes the end preparation and the SKEY in "out", unchanged,
+// as its clients have always received them; the members take them as inputs.
+bool IsEndPrepConsistentEcho(Pipedex& p, std::string& ep, std::string& SKEY) { return p.IsEndPrepConsistent(ep, SKEY); }
+std::string GetDefaultAllowedConnectionEcho(Pipedex& p, std::string& EndPrep) {
+  return p.GetDefaultAllowedConnection(EndPrep);
+}
+
+}  // namespace
+
 #define OP PIPEDEX_OPERATION
 
 OperationTable BuildOperationTable() {
@@ -72,8 +83,8 @@ OperationTable BuildOperationTable() {
   t.Add(OP(GetEndPrepDescription, {"EndPrep"}));
   t.Add(OP(GetEndPrepAttribute, {"EndPrep", "AttReq"}));
   t.Add(OP(IsPlotraEndPrep, {"EndPrep"}));
-  t.Add(OP(IsEndPrepConsistent, {"ep", "SKEY"}));
-  t.Add(OP(GetDefaultAllowedConnection, {"EndPrep"}));
+  t.Add(Bind("IsEndPrepConsistent", &IsEndPrepConsistentEcho, {"ep", "SKEY"}));
+  t.Add(Bind("GetDefaultAllowedConnection", &GetDefaultAllowedConnectionEcho, {"EndPrep"}));
 
   // Elbows and angles
   t.Add(OP(AngleTolerance));

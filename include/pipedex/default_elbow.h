@@ -1,4 +1,0 @@
-#pragma once
-
-// Declares nothing: the default elbows reach clients as DefaultElbowInfo,
-// through Pipedex::DefaultElbows() (pipedex/pipedex.h).

@@ -1,0 +1,27 @@
+// The catalogue's files: the system file and the last project (or user) file
+// in use, the save of the merged document, and project and user files merged
+// on request (the merge itself is the instance's, which the load shares for
+// the project file lying beside the system file).
+
+#include "base/xml_document.h"
+#include "instance/pipedex_impl.h"
+
+namespace pipedex {
+
+std::string Pipedex::SystemXMLPath() { return detail::Loaded(*impl_).SystemPath; }
+
+std::string Pipedex::ProjectXMLPath() { return detail::Loaded(*impl_).ProjectPath; }
+
+std::string Pipedex::UserXMLPath() { return ProjectXMLPath(); }
+
+void Pipedex::DumpXML(const std::string& FileName) {
+  xml::SaveFile(*detail::Loaded(*impl_).SystemDoc, FileName);
+}
+
+bool Pipedex::LoadProjectXML(const std::string& ProjectXML) {
+  return detail::Loaded(*impl_).LoadProjectXML(ProjectXML);
+}
+
+bool Pipedex::LoadUserXML(const std::string& UserXML) { return LoadProjectXML(UserXML); }
+
+}  // namespace pipedex

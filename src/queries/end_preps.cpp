@@ -1,0 +1,49 @@
+// End preparation lookups: an end preparation's description and attributes,
+// whether it is a flagged (Plotra) one, and the connection allowed by default
+// for it.
+
+#include "base/format.h"
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
+#include "instance/pipedex_impl.h"
+#include "queries/queries.h"
+
+namespace pipedex {
+
+std::string Pipedex::GetEndPrepDescription(const std::string& EndPrep) {
+  return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
+    if (!impl.EndPrepNodes) return "";
+    // The last end preparation element with exactly this code describes it.
+    pugi::xml_node match;
+    for (pugi::xml_node n : *impl.EndPrepNodes)
+      if (xml::Text(n) == EndPrep) match = n;
+    return xml::GetAttributeText(match, format::kAttrDescription, "");
+  });
+}
+
+std::string Pipedex::GetEndPrepAttribute(const std::string& EndPrep, const std::string& AttReq) {
+  return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
+    if (EndPrep.empty() || AttReq.empty() || !impl.EndPrepNodes) return "";
+    // The first ENDPREP element with exactly this code answers.
+    for (pugi::xml_node n : *impl.EndPrepNodes) {
+      if (n.type() == pugi::node_element && std::string_view(n.name()) == format::kEndPrep && xml::Text(n) == EndPrep)
+        return xml::GetAttributeText(n, AttReq, "");
+    }
+    return "";
+  });
+}
+
+bool Pipedex::IsPlotraEndPrep(const std::string& EndPrep) {
+  // Loads the catalogue first: without it no end preparation would be flagged.
+  Impl& impl = detail::Loaded(*impl_);
+  const std::string token = model::MakeToken(queries::EndType(EndPrep));
+  return impl.PlotraUpperContains(token);
+}
+
+std::string Pipedex::GetDefaultAllowedConnection(const std::string& EndPrep) {
+  Impl& impl = detail::Loaded(*impl_);
+  pugi::xml_node row = model::FindConnectionRow(impl, impl.DataRoot, EndPrep);
+  return xml::GetAttributeText(row, format::kAttrAllow, "");
+}
+
+}  // namespace pipedex
