@@ -77,6 +77,9 @@ struct Probe {
 
 }  // namespace keys
 
+// Kept for the initialisation memory goal: a std::unordered_map<std::string, std::size_t> of the upper-cased keys and
+// a std::string key per entry take about 75 bytes more a key, some 4.5 MB for the 60 000 keys at 10 MB (0.44 x the
+// file; estimated).
 template <typename Entry>
 class KeyedList {
  public:
