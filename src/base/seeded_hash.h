@@ -27,6 +27,8 @@ inline const Key& ProcessKey() {
 
 // Hashes bytes given one at a time (so that a key can be hashed as it is
 // folded, without building the folded text).
+// Kept because catalogue files choose the keys: the standard library has no keyed hash (std::hash is the same
+// function in every process), so names crafted to collide would make each map keyed by them a list.
 class Hasher {
  public:
   explicit Hasher(const Key& key = ProcessKey())

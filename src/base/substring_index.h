@@ -14,6 +14,8 @@
 
 namespace pipedex::xml {
 
+// Kept for the goal "nothing quadratic": a plain search reads every earlier candidate's text for each element of a
+// variant: applying one of the 12 600 SKEYs of the 10 MB catalogue took 0.36 to 0.48 s with it, 0.23 to 0.27 s here.
 class SubstringIndex {
  public:
   explicit SubstringIndex(const std::vector<std::string>& texts);

@@ -76,6 +76,8 @@ struct Probe {
 
 }  // namespace keys
 
+// Kept for the initialisation memory goal: a std::unordered_map<std::string, std::size_t> of the upper-cased keys in
+// place of the table adds 4.31 MB of heap at 10 MB (4.38 MB at the peak, 0.43 x the file; measured).
 template <typename Entry>
 class KeyedList {
  public:

@@ -24,16 +24,18 @@ bool TablesHold(const Catalogue& catalogue) { return catalogue.Tables.Built() &&
 // The keyed hash of a row's key: keys come from the catalogue file, so names
 // crafted to share a cell cannot be prepared in advance (as for keyed lists).
 std::size_t KeyHash(std::string_view key) { return static_cast<std::size_t>(hashing::Hash(key)); }
-std::size_t KeyHash(double key) {
-  return static_cast<std::size_t>(hashing::Hash(std::string_view(reinterpret_cast<const char*>(&key), sizeof key)));
+
+// Groups the rows by key, keeping the rows of one key in document order.
+template <typename Row>
+void Group(std::vector<Row>& rows) {
+  std::ranges::stable_sort(rows, {}, &Row::key);
+  rows.shrink_to_fit();
 }
 
-// Groups the rows by key, keeping the rows of one key in document order, and
-// files the first row of each key.
+// Groups the rows by key and files the first row of each key.
 template <typename Row>
 void Index(std::vector<Row>& rows, std::vector<std::uint32_t>& firsts) {
-  std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.key < b.key; });
-  rows.shrink_to_fit();
+  Group(rows);
   std::size_t size = 16;
   while (size * 3 < rows.size() * 4) size *= 2;
   firsts.assign(size, 0);
@@ -45,15 +47,15 @@ void Index(std::vector<Row>& rows, std::vector<std::uint32_t>& firsts) {
   }
 }
 
-// The rows of one key.
-template <typename Row, typename Key>
-auto RowsOf(const std::vector<Row>& rows, const std::vector<std::uint32_t>& firsts, const Key& wanted) {
+// The rows of one text key, through the cells of the first rows.
+template <typename Row>
+auto RowsOf(const std::vector<Row>& rows, const std::vector<std::uint32_t>& firsts, std::string_view wanted) {
   auto none = std::pair{rows.end(), rows.end()};
   if (firsts.empty()) return none;
   const std::size_t mask = firsts.size() - 1;
   for (std::size_t c = KeyHash(wanted) & mask; firsts[c] != 0; c = (c + 1) & mask) {
     auto first = rows.begin() + static_cast<std::ptrdiff_t>(firsts[c] - 1);
-    if (!(first->key == wanted)) continue;
+    if (first->key != wanted) continue;
     auto last = first;
     while (last != rows.end() && last->key == wanted) ++last;
     return std::pair{first, last};
@@ -80,8 +82,8 @@ void LookupTables::Build(pugi::xml_node root) {
     if (name == format::kWeldExclusionList) excludes += rows(section, format::kExclude);
     if (name == format::kDefaultConnectionTable) connections += rows(section, format::kEndPrep);
   }
-  boreMM_.rows.reserve(bores);
-  boreIN_.rows.reserve(bores);
+  boreMM_.reserve(bores);
+  boreIN_.reserve(bores);
   exclusions_.rows.reserve(excludes);
   connections_.rows.reserve(connections);
   for (pugi::xml_node section = root.first_child(); section; section = section.next_sibling()) {
@@ -93,7 +95,7 @@ void LookupTables::Build(pugi::xml_node root) {
           pugi::xml_attribute value = row.attribute(unit);
           if (!value) continue;
           const double number = xml::NumberValue(value.value());
-          if (std::isfinite(number)) table->rows.push_back({NumberKey(number), row});
+          if (std::isfinite(number)) table->push_back({NumberKey(number), row});
         }
       }
     } else if (name == format::kWeldExclusionList) {
@@ -110,19 +112,19 @@ void LookupTables::Build(pugi::xml_node root) {
       }
     }
   }
-  if (boreMM_.rows.size() + boreIN_.rows.size() + exclusions_.rows.size() + connections_.rows.size() >=
+  if (boreMM_.size() + boreIN_.size() + exclusions_.rows.size() + connections_.rows.size() >=
       std::size_t{1} << 31)
     throw std::length_error("the lookup tables hold too many rows");
-  Index(boreMM_.rows, boreMM_.firsts);
-  Index(boreIN_.rows, boreIN_.firsts);
+  Group(boreMM_);
+  Group(boreIN_);
   Index(exclusions_.rows, exclusions_.firsts);
   Index(connections_.rows, connections_.firsts);
   built_ = true;
 }
 
 pugi::xml_node LookupTables::BoreRow(const std::string& unit, double wanted) const {
-  const RowTable<BoreEntry>& table = unit == format::kAttrMM ? boreMM_ : boreIN_;
-  auto [first, last] = RowsOf(table.rows, table.firsts, NumberKey(wanted));
+  const std::vector<BoreEntry>& table = unit == format::kAttrMM ? boreMM_ : boreIN_;
+  auto [first, last] = std::ranges::equal_range(table, NumberKey(wanted), {}, &BoreEntry::key);
   return first == last ? pugi::xml_node() : first->row;
 }
 

@@ -15,6 +15,8 @@ namespace pipedex::model {
 // The names index entries refer to, each kept once and known by a number
 // from 1 (0 is ""), and by the place of its text. Names never move or change
 // while the pool lives.
+// Kept for the initialisation memory goal: std::string names filed through a std::unordered_map (dropped after the
+// build too) add 0.63 MB of heap at 10 MB and 1.60 MB at the peak (0.16 x the file; measured).
 class NamePool {
  public:
   std::uint32_t Intern(std::string_view name);

@@ -14,6 +14,8 @@
 
 namespace pipedex::model {
 
+// Kept for the initialisation memory goal: a std::string per text (in a std::deque) adds 2.02 MB of heap at 10 MB
+// (2.09 MB at the peak, 0.20 x the file; measured).
 class TextStore {
  public:
   TextStore() = default;
