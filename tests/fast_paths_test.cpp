@@ -226,8 +226,6 @@ const Row kRows[] = {
      [](Draw& d, auto& p) { return Ids(ChildPath(d.root, Steps(p))); }},
     {"configuration child", [](Draw& d, auto& p) { return ConfigBySelection(d, p, "Default-Configuration"); },
      [](Draw& d, auto& p) { return Id(model::FindConfigurationChild(d.root, p, "Default-Configuration")); }},
-    {"configuration data entry", [](Draw& d, auto& p) { return ConfigBySelection(d, p, "Default-DataEntry"); },
-     [](Draw& d, auto& p) { return Id(model::FindConfigurationChild(d.root, p, "Default-DataEntry")); }},
     {"child by text in any case",
      [](Draw& d, auto& p) { return Id(xml::SelectSingleNode(Operations(d), "Other[" + xml::NoCaseEquals(".", p) + "]")); },
      [](Draw& d, auto& p) { return Id(xml::FirstChildNoCase(Operations(d), "Other", p)); }},
