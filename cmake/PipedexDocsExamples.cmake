@@ -11,18 +11,3 @@ foreach(source ${PIPEDEX_DOC_EXAMPLES})
   add_dependencies(pipedex_tests docs-example-${name})
 endforeach()
 
-# The packaging tests install the build tree into a temporary prefix.
-if(PIPEDEX_MAN_PAGE_FILE)
-  set(PIPEDEX_MAN_PAGE_BUILT 1)
-else()
-  set(PIPEDEX_MAN_PAGE_BUILT 0)
-endif()
-get_target_property(PIPEDEX_CLI_INSTALL_RPATH pipedex_cli INSTALL_RPATH)
-target_compile_definitions(pipedex_tests PRIVATE
-  PIPEDEX_CMAKE_COMMAND="${CMAKE_COMMAND}"
-  PIPEDEX_BINARY_DIR="${PROJECT_BINARY_DIR}"
-  PIPEDEX_VERSION="${PROJECT_VERSION}"
-  PIPEDEX_INSTALL_LIBDIR="${CMAKE_INSTALL_LIBDIR}"
-  PIPEDEX_INSTALL_RULES=$<BOOL:${PIPEDEX_INSTALL}>
-  PIPEDEX_TOOL_RUNPATH=$<BOOL:${PIPEDEX_CLI_INSTALL_RPATH}>
-  PIPEDEX_MAN_PAGE_BUILT=${PIPEDEX_MAN_PAGE_BUILT})

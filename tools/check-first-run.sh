@@ -12,6 +12,9 @@ trap 'rm -rf "$work"' EXIT
 . tools/check-helpers.sh
 
 git clone -q . "$work/pipedex"
+# Before any build, the package folder of the source tree says how to build its extension.
+check "an unbuilt extension says how to build it" contains \
+  "$(cd "$work" && PYTHONPATH=pipedex/python /usr/bin/python3 -c 'import pipedex' 2>&1)" "_pipedex is not built: run"
 make -C "$work/pipedex" demo
 make -C "$work/pipedex" install PREFIX="$work/prefix"
 

@@ -23,8 +23,10 @@ fi
 check "versioned shared library" test -L "$prefix/lib/libpipedex.so.0"
 check "SONAME libpipedex.so.0" contains "$(readelf -d "$prefix/lib/libpipedex.so")" "[libpipedex.so.0]"
 check "public headers" test -f "$prefix/include/pipedex/pipedex.h"
-check "registry file names the catalogue" \
-  contains "$(cat "$registry")" "\"DataPath\"=\"$prefix/share/pipedex/SystemPipedex.xml\""
+check "registry file: the guide's example with the prefix in place of /opt/pipedex" \
+  test "$(cat "$registry")" = "$(sed "s|/opt/pipedex|$prefix|" docs/examples/registry.reg)"
+check "the project overlay example is not beside the catalogue, where it would be merged" \
+  test ! -e "$prefix/share/pipedex/ProjectPipedex.xml"
 check "man page" test -f "$prefix/share/man/man1/pipedex.1" -o -z "$(command -v help2man)"
 # The man page, as a reader sees it: the examples one a line, a section per command.
 if [ -f "$prefix/share/man/man1/pipedex.1" ] && command -v man >/dev/null; then
@@ -51,6 +53,8 @@ export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
 c++ -std=c++17 examples/consumer/main.cpp $(pkg-config --cflags --libs pipedex) \
   -Wl,-rpath,"$prefix/lib" -o build-consumer/consumer-pkg-config
 check "consumer (pkg-config)" contains "$(build-consumer/consumer-pkg-config FLWN)" "SKEY FLWN: Weld neck flange"
+check "pkg-config datadir, worked out from where the .pc file lies" \
+  test "$(pkg-config --variable=datadir pipedex)" -ef "$prefix/share/pipedex"
 
 # The Python package, when the build has it, imports from the prefix and answers.
 python_dir="$prefix/lib/python3/dist-packages"

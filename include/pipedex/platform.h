@@ -31,6 +31,16 @@ struct RegistryValue {
   std::uint32_t number = 0;  // Kind::Number: the 32-bit number
 };
 
+// The files and registry value the component looks for, which a platform
+// serves: the system file (beside the component, in its Data folder, or where
+// the text value kDataPathValueName of the key kSettingsKey of kLocalMachine
+// says), and the project file merged when it lies beside the system file.
+inline constexpr const char* kSystemFileName = "SystemPipedex.xml";
+inline constexpr const char* kProjectFileName = "ProjectPipedex.xml";
+inline constexpr const char* kDataFolderName = "Data";
+inline constexpr const char* kSettingsKey = "Software\\Zenrod\\Pipedex\\Settings";
+inline constexpr const char* kDataPathValueName = "DataPath";
+
 // Status codes, as the Windows registry functions return them.
 inline constexpr std::int32_t kStatusSuccess = 0;
 inline constexpr std::int32_t kStatusNotFound = 2;

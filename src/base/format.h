@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "pipedex/platform.h"
+
 namespace pipedex::format {
 
 // Root element and sections (direct children of the root).
@@ -135,9 +137,9 @@ inline std::array<std::string, 5> TranslatedSelections() {
 }
 
 // Files.
-inline constexpr const char* kSystemFileName = "SystemPipedex.xml";
-inline constexpr const char* kProjectFileName = "ProjectPipedex.xml";
-inline constexpr const char* kDataFolder = "Data";
+inline constexpr const char* kSystemFileName = pipedex::kSystemFileName;
+inline constexpr const char* kProjectFileName = pipedex::kProjectFileName;
+inline constexpr const char* kDataFolder = pipedex::kDataFolderName;
 inline constexpr const char* kLanguageBaseName = "SystemPipedex";
 inline constexpr char kPathSeparator = '/';
 
@@ -153,7 +155,7 @@ inline std::array<std::string, 3> LanguageVariantNames(std::string_view language
 // Registry location of the data path: the text value kRegistryValue of the
 // key kRegistryKey of HKEY_LOCAL_MACHINE (hive 3) names the system file.
 inline constexpr int kRegistryHive = 3;
-inline constexpr const char* kRegistryKey = "Software\\Zenrod\\Pipedex\\Settings";
-inline constexpr const char* kRegistryValue = "DataPath";
+inline constexpr const char* kRegistryKey = pipedex::kSettingsKey;
+inline constexpr const char* kRegistryValue = pipedex::kDataPathValueName;
 
 }  // namespace pipedex::format

@@ -6,13 +6,6 @@
 #include "session.h"
 
 namespace pipedex::cli {
-namespace {
-
-// Where the component reads the catalogue's path: this value of this key of HKEY_LOCAL_MACHINE.
-constexpr const char* kSettingsKey = "Software\\Zenrod\\Pipedex\\Settings";
-constexpr const char* kDataPathValue = "DataPath";
-
-}  // namespace
 
 std::string DataPathValue(Platform& platform) {
   RegistryHandle key = 0;
@@ -20,7 +13,7 @@ std::string DataPathValue(Platform& platform) {
     return "";
   RegistryValue value;
   std::string text;
-  if (platform.ReadRegistryValue(key, kDataPathValue, value) == kStatusSuccess &&
+  if (platform.ReadRegistryValue(key, kDataPathValueName, value) == kStatusSuccess &&
       value.kind == RegistryValue::Kind::Text)
     text = value.text;
   platform.CloseRegistryKey(key);

@@ -20,7 +20,7 @@ void AddCoreCommands(CLI::App& app, Session& session) {
       auto fileOrNull = [](const std::string& file) { return file.empty() ? Json(nullptr) : Json(file); };
       // The project file given, else the one merged from beside the system file.
       std::string project = session.projectFile;
-      const std::string beside = std::filesystem::path(p.SystemXMLPath()).parent_path().string() + "/ProjectPipedex.xml";
+      const std::string beside = std::filesystem::path(p.SystemXMLPath()).parent_path().string() + "/" + kProjectFileName;
       if (project.empty() && std::filesystem::is_regular_file(beside)) project = beside;
       std::vector<std::pair<std::string, Json>> fields = {
           {"SystemXMLPath", p.SystemXMLPath()},

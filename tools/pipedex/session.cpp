@@ -20,7 +20,7 @@ std::string SystemFileCandidate(Session& session) {
   if (!session.catalogueFile.empty()) return session.catalogueFile;
   Platform& platform = session.SystemPlatform();
   const std::string folder = platform.ComponentFolder();
-  for (const std::string& file : {folder + "/SystemPipedex.xml", folder + "/Data/SystemPipedex.xml"})
+  for (const std::string& file : {folder + "/" + kSystemFileName, folder + "/" + kDataFolderName + "/" + kSystemFileName})
     if (platform.FileExists(file)) return file;
   const std::string named = DataPathValue(platform);
   return platform.FileExists(named) ? named : "";
