@@ -28,7 +28,7 @@ std::size_t KeyHash(std::string_view key) { return static_cast<std::size_t>(hash
 // Groups the rows by key, keeping the rows of one key in document order.
 template <typename Row>
 void Group(std::vector<Row>& rows) {
-  std::ranges::stable_sort(rows, {}, &Row::key);
+  std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.key < b.key; });
   rows.shrink_to_fit();
 }
 
@@ -124,7 +124,12 @@ void LookupTables::Build(pugi::xml_node root) {
 
 pugi::xml_node LookupTables::BoreRow(const std::string& unit, double wanted) const {
   const std::vector<BoreEntry>& table = unit == format::kAttrMM ? boreMM_ : boreIN_;
-  auto [first, last] = std::ranges::equal_range(table, NumberKey(wanted), {}, &BoreEntry::key);
+  // std::equal_range rather than its ranges form, which clang 14 cannot compile against this standard library.
+  struct ByKey {
+    bool operator()(const BoreEntry& e, double k) const { return e.key < k; }
+    bool operator()(double k, const BoreEntry& e) const { return k < e.key; }
+  };
+  auto [first, last] = std::equal_range(table.begin(), table.end(), NumberKey(wanted), ByKey{});
   return first == last ? pugi::xml_node() : first->row;
 }
 
