@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
   auto file = registry::RegistryFile::Parse(content);
   const std::string dataPathKey = std::string("HKEY_LOCAL_MACHINE\\") + format::kRegistryKey;
-  for (const std::string key : {dataPathKey, std::string("HKEY_LOCAL_MACHINE"), std::string("hkey_local_machine\\software\\"),
+  for (const std::string& key : {dataPathKey, std::string("HKEY_LOCAL_MACHINE"), std::string("hkey_local_machine\\software\\"),
                                 std::string("HKEY_CURRENT_USER\\x"), std::string()}) {
     file.KeyExists(key);
     for (const char* name : {format::kRegistryValue, "", "Count"}) file.FindValue(key, name);
