@@ -59,21 +59,18 @@ std::int32_t WholeNumber(const std::string& textValue) {
   return *value;
 }
 
-// A node list kept for as long as the catalogue, without the room its
-// growth left over.
-std::vector<pugi::xml_node> Kept(std::vector<pugi::xml_node> nodes) {
-  nodes.shrink_to_fit();
-  return nodes;
-}
+// A list of elements kept for as long as the catalogue (made at its exact size).
+std::vector<Element> Kept(const std::vector<pugi::xml_node>& nodes) { return Element::Elements(nodes); }
 
 // Section handles and whole-section node lists; the search results start as
 // whole sections.
 void SelectSections(pugi::xml_node root, Catalogue& c, SearchResults& r, std::vector<pugi::xml_node>& pcfTypes) {
   if (!root) errors::RaiseObjectNotSet();
-  c.CptSection = xml::FirstChildElement(root, format::kCptSection);
-  c.SKEYSection = xml::FirstChildElement(root, format::kSKEYSection);
-  c.PCFIDFSection = xml::FirstChildElement(root, format::kPCFIDFSection);
-  c.PlotraAttSection = xml::FirstChildElement(root, format::kPlotraAttributes);
+  const Element data(root);
+  c.CptSection = data.Child(format::kCptSection);
+  c.SKEYSection = data.Child(format::kSKEYSection);
+  c.PCFIDFSection = data.Child(format::kPCFIDFSection);
+  c.PlotraAttSection = data.Child(format::kPlotraAttributes);
 
   c.GroupNodes = Kept(xml::SelectChildPath(root, {format::kCptSection, "*"}));
   r.CptTypeNodes = Kept(xml::SelectChildPath(root, {format::kCptSection, "*", "*"}));
@@ -91,10 +88,10 @@ void CollectPlotraTokens(Catalogue& c) {
   c.PlotraTokens.Clear();
   c.PlotraEndPrepsUpper.clear();
   c.PlotraUpperTokens.Clear();
-  for (pugi::xml_node n : *c.EndPrepNodes) {
-    if (n.type() != pugi::node_element || std::string_view(n.name()) != format::kEndPrep) continue;
-    if (GetAttributeText(n, format::kAttrPlotra, format::kDefaultPlotra) != format::kPlotraYes) continue;
-    std::string token = MakeToken(text::Left(xml::Text(n), 2));
+  for (const Element& n : *c.EndPrepNodes) {
+    if (!n.IsElement() || n.Name() != format::kEndPrep) continue;
+    if (n.Attribute(format::kAttrPlotra, format::kDefaultPlotra) != format::kPlotraYes) continue;
+    std::string token = MakeToken(text::Left(n.Text(), 2));
     if (c.PlotraTokens.Contains(c.PlotraEndPreps, token)) continue;
     c.PlotraTokens.Append(c.PlotraEndPreps, token);
     // Tokens are whole characters between two "~", so the upper-cased text is
@@ -139,7 +136,8 @@ bool IsDefaultElbow(pugi::xml_node cpt, std::string_view name, std::string_view 
 // Component types: SKEY index, name index, PCF type index, default elbows.
 void IndexComponentTypes(const SearchResults& r, Catalogue& c) {
   c.CptTypeTags.Reserve(r.CptTypeNodes->size());
-  for (pugi::xml_node cpt : *r.CptTypeNodes) {
+  for (const Element& element : *r.CptTypeNodes) {
+    const pugi::xml_node cpt = element.Xml();
     if (cpt.type() != pugi::node_element) continue;
     const std::string name(xml::LocalName(cpt));
     const std::string pcfType = GetAttributeText(cpt, format::kAttrPCFTYPE, "");
@@ -178,7 +176,8 @@ void IndexPCFTypes(const std::vector<pugi::xml_node>& pcfTypes, Catalogue& c, Se
 // SKEY definitions (the last element of a name wins) and default end preparation lists.
 void FileSKEYs(pugi::xml_node root, const SearchResults& r, Catalogue& c) {
   c.SKEYTags.Reserve(r.SKEYNodes->size());
-  for (pugi::xml_node skey : *r.SKEYNodes) {
+  for (const Element& element : *r.SKEYNodes) {
+    const pugi::xml_node skey = element.Xml();
     if (skey.type() != pugi::node_element || std::string_view(skey.name()) != format::kSKEY) continue;
     const std::string tag = text::Trim(xml::Text(skey));
     Skippable([&] { c.SKEYTags.Add(tag, skey, tag); });
@@ -215,10 +214,10 @@ void MapAttribute(pugi::xml_node att, AttList& map) {
 void MapAttributes(Catalogue& c) {
   if (!c.PlotraAttSection) return;
   Skippable([&] {
-    for (pugi::xml_node att : xml::SelectChildPath(c.PlotraAttSection, {format::kATT})) MapAttribute(att, c.AttMap);
+    for (pugi::xml_node att : xml::SelectChildPath(c.PlotraAttSection.Xml(), {format::kATT})) MapAttribute(att, c.AttMap);
   });
   Skippable([&] {
-    for (pugi::xml_node att : xml::SelectChildPath(c.PlotraAttSection, {format::kSuppressList, format::kATT})) {
+    for (pugi::xml_node att : xml::SelectChildPath(c.PlotraAttSection.Xml(), {format::kSuppressList, format::kATT})) {
       const std::string s = GetAttributeText(att, format::kAttrSUPPRESS, "");
       Skippable([&] { c.AttMap.Add(s, "", -1, -1, false, s); });
     }
@@ -253,13 +252,13 @@ std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& c, Sea
   return std::nullopt;
 }
 
-pugi::xml_node Catalogue::SKEYElement(const std::string& SKEY, Prefer prefer) const {
+Element Catalogue::SKEYElement(const std::string& SKEY, Prefer prefer) const {
   const bool suffix = SKEYHasEndPrepSuffix(SKEY);
   if (prefer == Prefer::Own) {
-    pugi::xml_node own = SKEYTags.Item(SKEY).Node;
+    Element own = SKEYTags.Item(SKEY).Node;
     return own || !suffix ? own : SKEYTags.Item(GenericSKEY(SKEY)).Node;
   }
-  pugi::xml_node generic = suffix ? SKEYTags.Item(GenericSKEY(SKEY)).Node : pugi::xml_node();
+  Element generic = suffix ? SKEYTags.Item(GenericSKEY(SKEY)).Node : Element();
   return generic ? generic : SKEYTags.Item(SKEY).Node;
 }
 
@@ -287,9 +286,9 @@ void SearchResults::AppendNamesToList(std::string_view What, NameList& Names, co
 }
 
 void SearchResults::AppendNamesToList(std::string_view /*What*/, NameList& Names,
-                                      const std::vector<pugi::xml_node>& Source, bool Append) {
+                                      const std::vector<Element>& Source, bool Append) {
   if (!Append) Names.assign(1, "");
-  for (pugi::xml_node n : Source) Names.emplace_back(xml::LocalName(n));
+  for (const Element& n : Source) Names.emplace_back(n.LocalName());
 }
 
 void FilterCptTypesByGroup(const Catalogue& catalogue, SearchResults& results, std::string_view Kind,
@@ -301,9 +300,9 @@ void FilterCptTypesByGroup(const Catalogue& catalogue, SearchResults& results, s
   if (Kind != kFilterByGroup) return;
   const std::string group = text::Upper(Group);
   for (const std::string& name : names) {
-    pugi::xml_node node = catalogue.CptTypeTags.Item(name).Node;
+    const Element node = catalogue.CptTypeTags.Item(name).Node;
     if (!node) errors::RaiseObjectNotSet();
-    if (text::Upper(xml::LocalName(node.parent())) == group) found->push_back(name);
+    if (text::Upper(node.Parent().LocalName()) == group) found->push_back(name);
   }
 }
 

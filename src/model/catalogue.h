@@ -16,14 +16,15 @@
 #include "model/att_list.h"
 #include "model/ctype_index.h"
 #include "model/default_elbow.h"
+#include "model/element.h"
 #include "model/lookup_tables.h"
 #include "model/tag_list.h"
 #include "model/token_index.h"
 
 namespace pipedex::model {
 
-// A node list that may not exist at all (never built, or cleared by a failed build).
-using NodeList = std::optional<std::vector<pugi::xml_node>>;
+// A list of elements that may not exist at all (never built, or cleared by a failed build).
+using NodeList = std::optional<std::vector<Element>>;
 // A result list of names: slot 0 is "", the names start at slot 1.
 using NameList = std::vector<std::string>;
 
@@ -59,8 +60,11 @@ class NameListResult {
 // The generic form of an SKEY: its first two characters followed by "**".
 std::string GenericSKEY(std::string_view SKEY);
 
+// What the operations read of a catalogue: the sections, the lists and the
+// indexes, as elements (element.h) and keyed entries, never the document
+// behind them; a list build from the merged document fills it.
 struct Catalogue {
-  pugi::xml_node CptSection, SKEYSection, PCFIDFSection, PlotraAttSection;
+  Element CptSection, SKEYSection, PCFIDFSection, PlotraAttSection;
   NodeList GroupNodes, ConfigurationNodes, EndPrepNodes;
   // Whether the last build read the sections (the PCF type elements are
   // walked by the build only and not kept).
@@ -98,7 +102,7 @@ struct Catalogue {
   // The A_SKEY element defining an SKEY: its own, or for a suffix SKEY its
   // generic one, tried in the given order; an empty node when neither exists.
   enum class Prefer { Own, Generic };
-  pugi::xml_node SKEYElement(const std::string& SKEY, Prefer prefer) const;
+  Element SKEYElement(const std::string& SKEY, Prefer prefer) const;
 };
 
 // The lists the searches replace. The build resets all but FoundCptTypes to
@@ -112,8 +116,8 @@ struct SearchResults {
   static constexpr const char* kComponentTypes = "ComponentType";
   // Appends the component types (What = kComponentTypes) or PCF types of an index entry.
   static void AppendNamesToList(std::string_view What, NameList& Names, const CTypeLookup& Source, bool Append);
-  // Appends the element names of a node selection.
-  static void AppendNamesToList(std::string_view What, NameList& Names, const std::vector<pugi::xml_node>& Source,
+  // Appends the local names of a list of elements.
+  static void AppendNamesToList(std::string_view What, NameList& Names, const std::vector<Element>& Source,
                                 bool Append);
 };
 

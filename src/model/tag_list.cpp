@@ -31,9 +31,9 @@ TagXREF TagList::At(std::size_t index) const {
   const std::string_view key = items_.KeyAt(index);
   if (!otherTags_.empty()) {
     auto other = otherTags_.find(key.data());
-    if (other != otherTags_.end()) return {other->second, items_.EntryAt(index)};
+    if (other != otherTags_.end()) return {other->second, Element(items_.EntryAt(index))};
   }
-  return {key, items_.EntryAt(index)};
+  return {key, Element(items_.EntryAt(index))};
 }
 
 TagXREF TagList::Item(std::string_view key) const {

@@ -10,6 +10,7 @@
 
 #include <pugixml.hpp>
 
+#include "model/element.h"
 #include "model/keyed_collection.h"
 
 namespace pipedex::model {
@@ -17,7 +18,7 @@ namespace pipedex::model {
 // An entry as the list hands it out.
 struct TagXREF {
   std::string_view Tag;  // the name the element is known by, kept by the list
-  pugi::xml_node Node;   // the element, or nothing
+  Element Node;          // the element, or nothing
 };
 
 // The list keeps only the element of an entry: its tag is its key, unless it

@@ -31,14 +31,15 @@ void Pipedex::AddSKEY(const std::string& newSKEY, const std::string& Description
   try {
     d.RequireLists();
     // The reference element: the generic form first when RefSKEY ends in a Plotra end preparation.
-    pugi::xml_node reference = d.SKEYElement(RefSKEY, model::Catalogue::Prefer::Generic);
+    pugi::xml_node reference = d.SKEYElement(RefSKEY, model::Catalogue::Prefer::Generic).Xml();
     if (!reference) throw Error(errors::kAddSKEY, errors::kAddSKEYSource, "Reference SKEY (" + RefSKEY + ") does not exist");
 
     // The copy: the reference's attributes, the new SKEY as its only content, its own description.
-    if (!d.SKEYSection) errors::RaiseObjectNotSet();
-    if (reference.parent() != d.SKEYSection)
+    pugi::xml_node section = d.SKEYSection.Xml();
+    if (!section) errors::RaiseObjectNotSet();
+    if (reference.parent() != section)
       throw Error(errors::kXmlService, errors::kSource, "Insert position Node must be a Child of the Node to insert under.");
-    pugi::xml_node copy = d.SKEYSection.insert_copy_before(reference, reference);
+    pugi::xml_node copy = section.insert_copy_before(reference, reference);
     xml::SetText(copy, newSKEY);
     const std::string description = Description.empty() ? "Based on " + RefSKEY : Description;
     pugi::xml_attribute descriptionAttribute = copy.attribute(format::kAttrDescription);
@@ -53,11 +54,11 @@ void Pipedex::AddSKEY(const std::string& newSKEY, const std::string& Description
     for (std::int32_t i = 1; i <= users.nCpts(); ++i) {
       const std::string_view cptType = users.GetCptType(i);
       d.SKEYIndex.Add(cptType, users.GetPCFTYPE(i), newSKEY);
-      AppendSKEYElement(d.CptTypeTags.Item(cptType).Node, newSKEY);
+      AppendSKEYElement(d.CptTypeTags.Item(cptType).Node.Xml(), newSKEY);
     }
 
     // The default end-preparation list that holds RefSKEY holds the new SKEY too.
-    if (pugi::xml_node listed = d.DefaultEndPrepTags.Item(RefSKEY).Node) {
+    if (pugi::xml_node listed = d.DefaultEndPrepTags.Item(RefSKEY).Node.Xml()) {
       pugi::xml_node added = AppendSKEYElement(listed.parent(), newSKEY);
       d.DefaultEndPrepTags.Add(newSKEY, added, newSKEY);
     }

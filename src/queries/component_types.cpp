@@ -21,13 +21,13 @@ pugi::xml_node ConfigDefault(pugi::xml_node root, const std::string& cfg, const 
 // The component type elements of a group scope in document order: those of
 // every group for "*", else those of the groups whose local name is the scope.
 // A scope that is not an element name fails as the written selection would.
-std::vector<pugi::xml_node> ScopeComponentTypes(pugi::xml_node cptSection, const std::string& scope) {
+std::vector<model::Element> ScopeComponentTypes(const model::Element& cptSection, const std::string& scope) {
   const std::string step = xml::ElementName(scope);
-  std::vector<pugi::xml_node> nodes;
-  for (pugi::xml_node group : xml::SelectChildPath(cptSection, {"*"}))
-    if (step == "*" || xml::LocalName(group) == step)
-      for (pugi::xml_node type : xml::ChildElements(group)) nodes.push_back(type);
-  return nodes;
+  std::vector<model::Element> types;
+  for (const model::Element& group : cptSection.Select({"*"}))
+    if (step == "*" || group.LocalName() == step)
+      for (const model::Element& type : group.Children()) types.push_back(type);
+  return types;
 }
 
 }  // namespace
@@ -68,9 +68,9 @@ std::int32_t Pipedex::FindComponentTypes(const std::string& Group, const std::st
       // The component types of the scope whose Configuration equals the text,
       // ignoring case and white space; a missing attribute compares as "".
       const xml::NoCaseValue wanted(SearchText);
-      std::vector<pugi::xml_node> nodes;
-      for (pugi::xml_node node : ScopeComponentTypes(s.CptSection, scope))
-        if (wanted.Matches(xml::GetAttributeText(node, format::kAttrConfiguration, ""))) nodes.push_back(node);
+      std::vector<model::Element> nodes;
+      for (const model::Element& node : ScopeComponentTypes(s.CptSection, scope))
+        if (wanted.Matches(node.Attribute(format::kAttrConfiguration))) nodes.push_back(node);
       model::NameList names;
       Impl::AppendNamesToList(model::SearchResults::kComponentTypes, names, nodes, false);
       s.CptTypeNodes = std::move(nodes);
@@ -95,12 +95,12 @@ bool Pipedex::GetComponentTypeData(const std::string& ComponentType, std::string
     Configuration.clear();
     Description.clear();
     if (ComponentType.empty()) return false;
-    pugi::xml_node node = impl.CptTypeTags.Item(ComponentType).Node;
+    const model::Element node = impl.CptTypeTags.Item(ComponentType).Node;
     if (!node) return false;
-    Description = xml::GetAttributeText(node, format::kAttrDescription, "");
-    Configuration = xml::GetAttributeText(node, format::kAttrConfiguration, "");
-    PCFTYPE = xml::GetAttributeText(node, format::kAttrPCFTYPE, "");
-    Group = xml::LocalName(node.parent());
+    Description = node.Attribute(format::kAttrDescription);
+    Configuration = node.Attribute(format::kAttrConfiguration);
+    PCFTYPE = node.Attribute(format::kAttrPCFTYPE);
+    Group = node.Parent().LocalName();
     return true;
   });
 }
@@ -108,7 +108,7 @@ bool Pipedex::GetComponentTypeData(const std::string& ComponentType, std::string
 std::string Pipedex::GetComponentTypeAttribute(const std::string& ComponentType, const std::string& AttReq) {
   return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
     if (ComponentType.empty() || AttReq.empty()) return "";
-    return xml::GetAttributeText(impl.CptTypeTags.Item(ComponentType).Node, AttReq, "");
+    return impl.CptTypeTags.Item(ComponentType).Node.Attribute(AttReq);
   });
 }
 
@@ -116,11 +116,11 @@ pugi::xml_node Pipedex::GetComponentTypeDefaultConfiguration(const std::string& 
   return detail::Answer(*impl_, {}, [&](Impl& impl) -> pugi::xml_node {
     impl.NodesHandedOut = true;
     if (ComponentType.empty()) return {};
-    pugi::xml_node node = impl.CptTypeTags.Item(ComponentType).Node;
+    const model::Element node = impl.CptTypeTags.Item(ComponentType).Node;
     if (!node) return {};
-    const std::string cfg = xml::GetAttributeText(node, format::kAttrConfiguration, "");
+    const std::string cfg = node.Attribute(format::kAttrConfiguration);
     // A non-standard component type carries its own geometry, and only that counts.
-    if (cfg == format::kConfigNonStandard) return xml::FirstChildElement(node, format::kDefaultConfiguration);
+    if (cfg == format::kConfigNonStandard) return node.Child(format::kDefaultConfiguration).Xml();
     return ConfigDefault(impl.DataRoot, cfg, format::kDefaultConfiguration);
   });
 }
@@ -129,11 +129,11 @@ pugi::xml_node Pipedex::GetComponentTypeDefaultDataEntry(const std::string& Comp
   return detail::Answer(*impl_, {}, [&](Impl& impl) -> pugi::xml_node {
     impl.NodesHandedOut = true;
     if (ComponentType.empty()) return {};
-    pugi::xml_node node = impl.CptTypeTags.Item(ComponentType).Node;
+    const model::Element node = impl.CptTypeTags.Item(ComponentType).Node;
     if (!node) return {};
     // The component type's own data entry wins over its configuration's.
-    if (pugi::xml_node own = xml::FirstChildElement(node, format::kDefaultDataEntry)) return own;
-    const std::string cfg = xml::GetAttributeText(node, format::kAttrConfiguration, "");
+    if (const model::Element own = node.Child(format::kDefaultDataEntry)) return own.Xml();
+    const std::string cfg = node.Attribute(format::kAttrConfiguration);
     return ConfigDefault(impl.DataRoot, cfg, format::kDefaultDataEntry);
   });
 }
@@ -142,10 +142,10 @@ std::string Pipedex::GetGroupAttribute(const std::string& Group, const std::stri
   return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
     if (Group.empty() || AttReq.empty() || !impl.GroupNodes) return "";
     // Of several groups with the name, the last one counts.
-    pugi::xml_node group;
-    for (pugi::xml_node n : *impl.GroupNodes)
-      if (Group == xml::LocalName(n)) group = n;
-    return xml::GetAttributeText(group, AttReq, "");
+    model::Element group;
+    for (const model::Element& n : *impl.GroupNodes)
+      if (Group == n.LocalName()) group = n;
+    return group.Attribute(AttReq);
   });
 }
 

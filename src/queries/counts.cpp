@@ -18,8 +18,8 @@ std::int32_t UpperBound(const model::NameListResult& list) {
   return list.size() > 0 ? static_cast<std::int32_t>(list.size() - 1) : 0;
 }
 
-// The node at position index (from 1), or an empty node.
-pugi::xml_node NodeAt(const model::NodeList& list, std::int32_t index) {
+// The element at position index (from 1), or no element.
+model::Element NodeAt(const model::NodeList& list, std::int32_t index) {
   if (!list || index < 1 || index > static_cast<std::int32_t>(list->size())) return {};
   return (*list)[static_cast<std::size_t>(index - 1)];
 }
@@ -41,8 +41,8 @@ std::int32_t Pipedex::OperationCount() { return Length(detail::Loaded(*impl_).Op
 std::int32_t Pipedex::PCFTYPECount() { return UpperBound(detail::Loaded(*impl_).PCFTYPEList); }
 
 std::string Pipedex::GetGroup(std::int32_t index) {
-  pugi::xml_node n = NodeAt(detail::Loaded(*impl_).GroupNodes, index);
-  return n ? std::string(xml::LocalName(n)) : "";
+  const model::Element n = NodeAt(detail::Loaded(*impl_).GroupNodes, index);
+  return n ? std::string(n.LocalName()) : "";
 }
 
 std::string Pipedex::GetComponentType(std::int32_t index) {
@@ -51,18 +51,18 @@ std::string Pipedex::GetComponentType(std::int32_t index) {
   return (*list)[static_cast<std::size_t>(index)];
 }
 
-std::string Pipedex::GetSKEY(std::int32_t index) { return xml::Text(NodeAt(detail::Loaded(*impl_).SKEYNodes, index)); }
+std::string Pipedex::GetSKEY(std::int32_t index) { return NodeAt(detail::Loaded(*impl_).SKEYNodes, index).Text(); }
 
 std::string Pipedex::GetConfiguration(std::int32_t index) {
-  return xml::Text(NodeAt(detail::Loaded(*impl_).ConfigurationNodes, index));
+  return NodeAt(detail::Loaded(*impl_).ConfigurationNodes, index).Text();
 }
 
 std::string Pipedex::GetEndPrep(std::int32_t index) {
-  return xml::Text(NodeAt(detail::Loaded(*impl_).EndPrepNodes, index));
+  return NodeAt(detail::Loaded(*impl_).EndPrepNodes, index).Text();
 }
 
 std::string Pipedex::GetOperation(std::int32_t index) {
-  return xml::Text(NodeAt(detail::Loaded(*impl_).OperationNodes, index));
+  return NodeAt(detail::Loaded(*impl_).OperationNodes, index).Text();
 }
 
 }  // namespace pipedex

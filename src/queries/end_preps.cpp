@@ -14,10 +14,10 @@ std::string Pipedex::GetEndPrepDescription(const std::string& EndPrep) {
   return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
     if (!impl.EndPrepNodes) return "";
     // The last end preparation element with exactly this code describes it.
-    pugi::xml_node match;
-    for (pugi::xml_node n : *impl.EndPrepNodes)
-      if (xml::Text(n) == EndPrep) match = n;
-    return xml::GetAttributeText(match, format::kAttrDescription, "");
+    model::Element match;
+    for (const model::Element& n : *impl.EndPrepNodes)
+      if (n.Text() == EndPrep) match = n;
+    return match.Attribute(format::kAttrDescription);
   });
 }
 
@@ -25,9 +25,8 @@ std::string Pipedex::GetEndPrepAttribute(const std::string& EndPrep, const std::
   return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
     if (EndPrep.empty() || AttReq.empty() || !impl.EndPrepNodes) return "";
     // The first ENDPREP element with exactly this code answers.
-    for (pugi::xml_node n : *impl.EndPrepNodes) {
-      if (n.type() == pugi::node_element && std::string_view(n.name()) == format::kEndPrep && xml::Text(n) == EndPrep)
-        return xml::GetAttributeText(n, AttReq, "");
+    for (const model::Element& n : *impl.EndPrepNodes) {
+      if (n.IsElement() && n.Name() == format::kEndPrep && n.Text() == EndPrep) return n.Attribute(AttReq);
     }
     return "";
   });

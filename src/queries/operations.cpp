@@ -62,9 +62,8 @@ E ValueOf(std::span<const EnumName<E>> table, const std::string& name) {
 // whose text, ASCII letters upper-cased and blanks normalised, is the name.
 bool HasNamedChild(const model::TagList& cptTypeTags, const std::string& ComponentType, const char* step,
                    const std::string& name) {
-  pugi::xml_node node = cptTypeTags.Item(ComponentType).Node;
   // STEP[NoCaseEquals(".", name)], evaluated without the XPath engine.
-  return static_cast<bool>(xml::FirstChildNoCase(node, step, name));
+  return static_cast<bool>(cptTypeTags.Item(ComponentType).Node.ChildNoCase(step, name));
 }
 
 }  // namespace
@@ -93,9 +92,9 @@ std::int32_t Pipedex::FindOperations(const std::string& ComponentType) {
   Impl& s = detail::Loaded(*impl_);
   // An unknown component type is reported to the caller (error 91): its
   // element does not exist, and the previous list stays.
-  auto nodes = ComponentType.empty() ? xml::SelectNodes(s.DataRoot, "A_OPERATION/Operation")
-                                     : xml::SelectNodes(s.CptTypeTags.Item(ComponentType).Node, format::kOperation);
-  s.OperationNodes = std::move(nodes);
+  s.OperationNodes = ComponentType.empty()
+                         ? model::Element(s.DataRoot).Select({format::kOperationSection, format::kOperation})
+                         : s.CptTypeTags.Item(ComponentType).Node.Select({format::kOperation});
   return static_cast<std::int32_t>(s.OperationNodes->size());
 }
 
@@ -103,10 +102,10 @@ Operations Pipedex::GetOperationEnum(std::int32_t index) {
   return detail::Answer(*impl_, opUnknown, [&](Impl& impl) -> Operations {
     const model::NodeList& list = impl.OperationNodes;
     if (!list) return opUnknown;
-    pugi::xml_node node;
+    model::Element node;
     if (index >= 1 && index <= static_cast<std::int32_t>(list->size()))
       node = (*list)[static_cast<std::size_t>(index - 1)];
-    auto number = text::ParseNumber(xml::GetAttributeText(node, format::kAttrEnum, format::kDefaultEnum));
+    auto number = text::ParseNumber(node.Attribute(format::kAttrEnum, format::kDefaultEnum));
     if (!number) return opUnknown;
     return static_cast<Operations>(text::ToLong(*number).value_or(0));
   });

@@ -42,10 +42,10 @@ struct SKEYData {
 
 std::int32_t Pipedex::FindSKEYs(const std::string& ComponentType) {
   return detail::Answer(*impl_, 0, [&](Impl& impl) -> std::int32_t {
-    pugi::xml_node owner = ComponentType.empty() ? impl.SKEYSection : impl.CptTypeTags.Item(ComponentType).Node;
+    const model::Element owner =
+        ComponentType.empty() ? impl.SKEYSection : impl.CptTypeTags.Item(ComponentType).Node;
     // An unknown component type has no element: the selection fails and the previous list stays.
-    auto nodes = xml::SelectNodes(owner, format::kSKEY);
-    impl.SKEYNodes = std::move(nodes);
+    impl.SKEYNodes = owner.Select({format::kSKEY});
     return static_cast<std::int32_t>(impl.SKEYNodes->size());
   });
 }
@@ -63,13 +63,13 @@ bool Pipedex::GetSKEYData(const std::string& SKEY, std::string& Description, std
     const Impl& s = impl;
     const bool suffix = s.SKEYHasEndPrepSuffix(SKEY);
 
-    pugi::xml_node node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Own);
+    const model::Element node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Own);
     if (!node) throw Error(errors::kSKEYNotFound, errors::kGetSKEYDataSource, "Could not find SKEY");
-    Description = xml::GetAttributeText(node, format::kAttrDescription, "");
+    Description = node.Attribute(format::kAttrDescription);
 
     // The SKEYLIST that gives the default end preparations.
     std::string key = text::Upper(SKEY);
-    pugi::xml_node entry;
+    model::Element entry;
     if (suffix) {
       entry = s.DefaultEndPrepTags.Item(key).Node;
       if (!entry) entry = s.DefaultEndPrepTags.Item(text::Left(key, 2) + format::kGenericSKEYSuffix).Node;
@@ -84,11 +84,10 @@ bool Pipedex::GetSKEYData(const std::string& SKEY, std::string& Description, std
       if (!entry) return true;
     }
 
-    for (pugi::xml_node child = entry.parent().first_child(); child; child = child.next_sibling()) {
-      if (child.type() != pugi::node_element) continue;
-      const int point = ConnectionPointOf(child.name());
+    for (const model::Element& child : entry.Parent().Children()) {
+      const int point = ConnectionPointOf(child.Name());
       if (point < 0) continue;
-      const std::string prep = xml::Text(child);
+      const std::string prep = child.Text();
       if (prep != format::kDerivedEndPrep)
         *cp[point] = prep;
       else
@@ -110,27 +109,27 @@ std::string Pipedex::GetSKEYAttribute(const std::string& SKEY, const std::string
 
     // Other attributes: the generic definition of a suffix SKEY first, then the SKEY's own.
     const Impl& s = impl;
-    pugi::xml_node node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Generic);
+    const model::Element node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Generic);
     if (!node) return "";
-    return xml::GetAttributeText(node, AttReqd, "");
+    return node.Attribute(AttReqd);
   });
 }
 
 std::string Pipedex::GetDefaultCategory(const std::string& SKEY) {
   return detail::Answer(*impl_, format::kDefaultCategory, [&](Impl& impl) -> std::string {
     const Impl& s = impl;
-    pugi::xml_node node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Own);
+    const model::Element node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Own);
     if (!node) return format::kDefaultCategory;
-    return xml::GetAttributeText(node, format::kAttrCategory, format::kDefaultCategory);
+    return node.Attribute(format::kAttrCategory, format::kDefaultCategory);
   });
 }
 
 std::int32_t Pipedex::GetIsoPriority(const std::string& SKEY) {
   return detail::Answer(*impl_, 0, [&](Impl& impl) -> std::int32_t {
     const Impl& s = impl;
-    pugi::xml_node node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Generic);
+    const model::Element node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Generic);
     if (!node) return 0;
-    const std::string priority = xml::GetAttributeText(node, format::kAttrIsoPriority, format::kDefaultIsoPriority);
+    const std::string priority = node.Attribute(format::kAttrIsoPriority, format::kDefaultIsoPriority);
     return text::ToLong(text::LeadingNumber(priority)).value_or(0);
   });
 }

@@ -38,9 +38,9 @@ std::string TrimConfiguration(double angle) {
 }
 
 // The element's SKEY child whose text equals the SKEY, ignoring case and blanks.
-pugi::xml_node FindSKEYChild(pugi::xml_node componentType, const std::string& skey) {
+model::Element FindSKEYChild(const model::Element& componentType, const std::string& skey) {
   // SKEY[NoCaseEquals(".", skey)], evaluated without the XPath engine.
-  return xml::FirstChildNoCase(componentType, format::kSKEY, skey);
+  return componentType.ChildNoCase(format::kSKEY, skey);
 }
 
 // Whether the component type is one of the bends, whose angle is free.
@@ -71,12 +71,12 @@ std::string Pipedex::GetComponentTypeByAngle(const std::string& SKEY, double Ang
     if (!impl.CptTypeNodes) errors::RaiseObjectNotSet();
     // The first component type of the configuration that lists the SKEY, or
     // its generic form, wins.
-    const std::vector<pugi::xml_node> nodes = *impl.CptTypeNodes;
-    for (pugi::xml_node node : nodes) {
-      if (xml::GetAttributeText(node, format::kAttrConfiguration, "") != configuration) continue;
-      if (FindSKEYChild(node, SKEY)) return std::string(xml::LocalName(node));
+    const std::vector<model::Element> nodes = *impl.CptTypeNodes;
+    for (const model::Element& node : nodes) {
+      if (node.Attribute(format::kAttrConfiguration) != configuration) continue;
+      if (FindSKEYChild(node, SKEY)) return std::string(node.LocalName());
       if (impl.SKEYHasEndPrepSuffix(SKEY) && FindSKEYChild(node, model::GenericSKEY(SKEY)))
-        return std::string(xml::LocalName(node));
+        return std::string(node.LocalName());
     }
     return "";
   });

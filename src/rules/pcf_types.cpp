@@ -93,8 +93,8 @@ std::int32_t Pipedex::FindPCFTYPEs(const std::string& SKEY, std::int32_t IDFRecN
     Impl::AppendNamesToList("PCFTYPE", list, d.IDFIndex.Item(RecordKey(IDFRecNo)), false);
   } else if (SKEY.empty()) {
     // Every section may be missing: no A_PCFIDF section lists no PCF type.
-    std::vector<pugi::xml_node> pcfTypes;
-    if (d.PCFIDFSection) pcfTypes = xml::SelectNodes(d.PCFIDFSection, "*");
+    std::vector<model::Element> pcfTypes;
+    if (d.PCFIDFSection) pcfTypes = d.PCFIDFSection.Select({"*"});
     Impl::AppendNamesToList("PCFTYPE", list, pcfTypes, false);
   } else {
     list.assign(1, "");

@@ -13,14 +13,14 @@ bool Pipedex::IsValidPlacement(const std::string& strCompTypeToPlace, const std:
                                const std::string& strSKEYPlaceOn) {
   return detail::Answer(*impl_, false, [&](Impl& impl) -> bool {
     // A component type the catalogue does not hold has no element to search: false.
-    pugi::xml_node toPlace = impl.CptTypeTags.Item(strCompTypeToPlace).Node;
+    const model::Element toPlace = impl.CptTypeTags.Item(strCompTypeToPlace).Node;
     // "Placement/*", then "Placement/ComponentType[...]" and "Placement/SKEY[...]"
     // with NoCaseEquals(".", target), walked instead of evaluated.
-    const auto placements = xml::SelectChildPath(toPlace, {format::kPlacement});
-    if (xml::SelectChildPath(toPlace, {format::kPlacement, "*"}).empty()) return true;
+    const auto placements = toPlace.Select({format::kPlacement});
+    if (toPlace.Select({format::kPlacement, "*"}).empty()) return true;
     auto listed = [&](const char* step, const std::string& value) {
-      for (pugi::xml_node placement : placements)
-        if (xml::FirstChildNoCase(placement, step, value)) return true;
+      for (const model::Element& placement : placements)
+        if (placement.ChildNoCase(step, value)) return true;
       return false;
     };
     if (listed(format::kComponentType, strCompTypePlaceOn)) return true;

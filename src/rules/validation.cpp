@@ -44,9 +44,9 @@ std::vector<std::string> ComponentTypes(const model::CTypeLookup& entry) {
 
 // Whether the element of a component type has a marker child such as "SKEY_DEFAULT".
 bool HasMarker(const model::TagList& cptTypeTags, const std::string& componentType, const char* marker) {
-  pugi::xml_node node = cptTypeTags.Item(componentType).Node;
+  const model::Element node = cptTypeTags.Item(componentType).Node;
   if (!node) errors::RaiseObjectNotSet();
-  return static_cast<bool>(xml::FirstChildElement(node, marker));
+  return static_cast<bool>(node.Child(marker));
 }
 
 // The last of the names whose element carries the marker, else the first name.
@@ -112,7 +112,7 @@ ValidDataReturn Pipedex::GetValidData(const std::string& TestPCFTYPE, const std:
       return vdR_OK;
     }
     ValidComponentType = DefaultComponentType(d.CptTypeTags, skeyTypes, format::kSKEYDefaultMarker);
-    ValidData = xml::GetAttributeText(d.CptTypeTags.Item(ValidComponentType).Node, format::kAttrPCFTYPE, "");
+    ValidData = d.CptTypeTags.Item(ValidComponentType).Node.Attribute(format::kAttrPCFTYPE);
     return vdR_MODIFIED;
   });
 }

@@ -1,0 +1,75 @@
+#pragma once
+
+// Element: one element of the built catalogue (a group, a component type, an
+// SKEY definition, an end preparation, a section) as the operations read it.
+// The operations read elements only through these members and the catalogue's
+// lists and indexes, never the document itself, so a store other than the
+// loaded document (a compiled, memory-mapped catalogue) can answer the same
+// members. Today an element is a handle into the merged document: copying one
+// is copying a pointer, and every member reads the document as it is now.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "base/xml_document.h"
+#include "base/xml_utils.h"
+
+namespace pipedex::model {
+
+class Element {
+ public:
+  // No element: every member answers empty ("" for texts, no element for steps).
+  Element() = default;
+  explicit Element(pugi::xml_node node) : node_(node) {}
+
+  // Whether there is a node at all (a list of a section may hold non-element nodes).
+  explicit operator bool() const { return static_cast<bool>(node_); }
+  // Whether it is an element node.
+  bool IsElement() const { return node_.type() == pugi::node_element; }
+  // Its name as written, namespace prefix included.
+  std::string_view Name() const { return node_.name(); }
+  // Its name without a namespace prefix: the name by which groups, component types and PCF types are data.
+  std::string_view LocalName() const { return xml::LocalName(node_); }
+  // Its text, as the document's text() of the element.
+  std::string Text() const { return xml::Text(node_); }
+  // The attribute named exactly `name`, or `fallback` when the element or the attribute does not exist.
+  std::string Attribute(std::string_view name, std::string_view fallback = "") const {
+    return xml::GetAttributeText(node_, name, fallback);
+  }
+  // The element that holds this one (a component type's group), or no element.
+  Element Parent() const { return Element(node_.parent()); }
+  // The first child element named exactly `name`, or no element.
+  Element Child(std::string_view name) const { return Element(xml::FirstChildElement(node_, name)); }
+  // The first child element named `step` whose text equals `value` regardless of letter case
+  // and white space. Raises 91 (object not set) when there is no element.
+  Element ChildNoCase(std::string_view step, std::string_view value) const {
+    return Element(xml::FirstChildNoCase(node_, step, value));
+  }
+  // Its child elements in document order (none when there is no element).
+  std::vector<Element> Children() const { return Elements(xml::ChildElements(node_)); }
+  // The elements a path of child steps selects ({"Placement", "*"}: each step a name, or "*"
+  // for any element), in document order. Raises 91 (object not set) when there is no element.
+  std::vector<Element> Select(std::initializer_list<std::string_view> steps) const {
+    return Elements(xml::SelectChildPath(node_, steps));
+  }
+
+  // The document node behind the element, for the members that hand nodes to
+  // the client or evaluate a client's XPath: those need the document.
+  pugi::xml_node Xml() const { return node_; }
+
+  // Elements of document nodes, in the same order.
+  static std::vector<Element> Elements(const std::vector<pugi::xml_node>& nodes) {
+    std::vector<Element> elements;
+    elements.reserve(nodes.size());
+    for (pugi::xml_node node : nodes) elements.emplace_back(node);
+    return elements;
+  }
+
+ private:
+  pugi::xml_node node_;
+};
+
+}  // namespace pipedex::model
