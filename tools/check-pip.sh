@@ -16,9 +16,9 @@ venv="$work/venv"
 "$venv/bin/pip" install --no-build-isolation --no-index .
 clean_env=(env -i PATH=/usr/bin:/bin HOME="$work")
 answer="$(cd "$work" && "${clean_env[@]}" "$venv/bin/python" -c \
-  'import pipedex; print(pipedex.__version__, pipedex.__file__); print(pipedex.Pipedex().GetSKEYData("ELBW"))')"
-check "import pipedex from the virtual environment" contains "$answer" "$venv/lib/"
-check "the installed package answers from its own catalogue" contains "$answer" "Elbow, butt-welded"
+  'import pipedex; c = pipedex.Pipedex(); print(pipedex.__version__, c.GetSKEYData("ELBW"), c.SystemXMLPath())')"
+check "import pipedex from the virtual environment, with its own catalogue" contains "$answer" "$venv/lib/"
+check "the installed package answers" contains "$answer" "Elbow, butt-welded"
 check "pipedex.__version__ is the project's version" contains "$answer" \
   "$(sed -n 's/^project(Pipedex VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt) "
 finish_checks "check-pip"

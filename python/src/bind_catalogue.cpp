@@ -178,7 +178,7 @@ void BindOperationsAndFlags(py::class_<Instance>& c, const EnumTypes& enums) {
           return Run(self, Kind::Query, [&](Pipedex& p) { return p.FindOperations(ComponentType); });
         } catch (const Error& e) {
           // The component's text for error 91 does not say what was missing.
-          if (e.number() != errors::kObjectNotSet) throw;
+          if (e.number() != errors::kObjectNotSet || e.source() == kModuleSource) throw;
           std::string description = e.description();
           description.append(": no component type \"").append(ComponentType).append("\"");
           throw Error(e.number(), e.source(), description);

@@ -85,6 +85,7 @@ ERRORS = [  # (call, number, source, part of the description): bytes that are no
     (lambda c, tmp: c.DumpXML(b"/no/such/\xff/x.xml"), 0x80004005, "Pipedex", "\\xff"),
     (lambda c, tmp: closed(c).GroupCount(), 91, "pipedex-python", "closed"),
     (lambda c, tmp: closed(closed(c)).AngleTolerance, 91, "pipedex-python", "closed"),
+    (lambda c, tmp: closed(c).operations("Pipe"), 91, "pipedex-python", "the catalogue is closed"),
     (lambda c, tmp: pipedex.Pipedex(catalogue=link_loop(tmp)), 0x80040202, "pipedex-python", "symbolic links"),
     (lambda c, tmp: vanished(tmp).GroupCount(), 0x80040202, "Pipedex", "plant.xml does not exist"),
     # No catalogue where the options point: the error comes on first use.
