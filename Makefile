@@ -29,7 +29,7 @@ define install-missing
 	fi
 endef
 
-.PHONY: deps configure build build-tool demo install test sanitize check-first-run check-install check-embedding check-release \
+.PHONY: deps configure build build-tool demo install test sanitize check-first-run check-install check-pip check-embedding check-release \
         check-exports bench bench-python sanitize-thread fuzz coverage clean
 
 # $(call preset,NAME): configures and builds a preset of CMakePresets.json.
@@ -83,6 +83,12 @@ sanitize: deps
 # against the installed package (find_package and pkg-config).
 check-install: build
 	tools/check-install.sh
+
+# The pip route: pip install --no-build-isolation of this tree into a
+# temporary virtual environment, then import pipedex from outside the tree.
+check-pip: deps
+	$(call install-missing,python3-venv python3-pip)
+	JOBS=$(JOBS) tools/check-pip.sh
 
 # A fresh clone of the committed tree in a temporary folder: make demo, make
 # install into a temporary prefix, and the installed CLI and Python module
@@ -144,4 +150,4 @@ coverage: deps
 	  --txt --html-details build-coverage/coverage/index.html --print-summary
 
 clean:
-	rm -rf build build-sanitize build-bench build-tsan build-fuzz build-coverage build-release $(EMBED_BUILD)
+	rm -rf build build-sanitize build-bench build-tsan build-fuzz build-coverage build-release build-pip $(EMBED_BUILD)

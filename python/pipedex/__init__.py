@@ -1,8 +1,8 @@
 """Pipedex: questions and answers about a piping material catalogue, in-process.
 
     import pipedex
-    catalogue = pipedex.Pipedex()          # or Pipedex(component_dir=..., registry=..., locale=...)
-    catalogue.GetSKEYData("ELBW").Description
+    with pipedex.Pipedex() as catalogue:   # or Pipedex(catalogue=..., component_dir=..., registry=..., locale=...)
+        catalogue.GetSKEYData("ELBW").Description
 
 Every operation of the C++ class Pipedex has its own method, with the same
 name and parameter names. Operations with in-out parameters return a named
@@ -19,8 +19,11 @@ except ImportError as error:
         raise ImportError("the compiled extension _pipedex is not built: run `make demo` in the source folder "
                           "(or `cmake --build build --target pipedex_python`)") from None
     raise
+import inspect as _inspect
+
 from ._pipedex import (AngleComponentData, AngleComponentData2, AttCheck, ComponentTypeByAngle, ComponentTypeData,
-                       DefaultElbow, Error, Flags, Operations, SKEYData, ValidData, ValidDataMaster, ValidDataReturn)
+                       DefaultElbow, Error, Flags, Operations, SKEYData, ValidData, ValidDataMaster, ValidDataReturn,
+                       __version__)
 
 __all__ = ["Pipedex", "Error", "Operations", "Flags", "AttCheck", "ValidDataMaster", "ValidDataReturn",
            "ComponentTypeData", "SKEYData", "ComponentTypeByAngle", "AngleComponentData", "AngleComponentData2",
@@ -29,6 +32,14 @@ __all__ = ["Pipedex", "Error", "Operations", "Flags", "AttCheck", "ValidDataMast
 
 class Pipedex(_pipedex.Pipedex):
     __doc__ = _pipedex.Pipedex.__doc__
+    # inspect.signature(Pipedex): the keyword arguments of the compiled __init__, without self.
+    __signature__ = _inspect.Signature(list(_inspect.signature(_pipedex.Pipedex.__init__).parameters.values())[1:])
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exception):
+        self.close()
 
     def groups(self):
         """Every group, in catalogue order. Searches nothing."""

@@ -1,9 +1,12 @@
 # Type stub of the pipedex package (the compiled class and the list helpers).
 import enum
 import os
-from typing import List, NamedTuple, Optional, Union
+from types import TracebackType
+from typing import List, NamedTuple, Optional, Type, Union
 
-_Path = Union[str, "os.PathLike[str]"]
+_Path = Union[str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"]
+
+__version__: str
 
 class Error(Exception):
     number: int
@@ -86,6 +89,13 @@ class Pipedex:
     AngleTolerance: float
     def __init__(self, *, component_dir: Optional[_Path] = None, registry: Optional[_Path] = None,
                  locale: Optional[str] = None, catalogue: Optional[_Path] = None) -> None: ...
+    # Closing
+    @property
+    def closed(self) -> bool: ...
+    def close(self) -> None: ...
+    def __enter__(self) -> "Pipedex": ...
+    def __exit__(self, exc_type: Optional[Type[BaseException]], exc: Optional[BaseException],
+                 traceback: Optional[TracebackType]) -> None: ...
     # Files and overlays
     def SystemXMLPath(self) -> str: ...
     def ProjectXMLPath(self) -> str: ...

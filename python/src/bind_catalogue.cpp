@@ -9,20 +9,24 @@ namespace {
 using Arg = py::arg;
 
 void BindFiles(py::class_<Instance>& c) {
-  c.def("SystemXMLPath", Query(&Pipedex::SystemXMLPath), "The system catalogue file that was loaded.");
-  c.def("ProjectXMLPath", Query(&Pipedex::ProjectXMLPath), "The project file merged last (\"\" when none).");
-  c.def("UserXMLPath", Query(&Pipedex::UserXMLPath), "The same as ProjectXMLPath.");
+  // Paths come back as os.fsdecode gives them, so bytes that are not UTF-8 survive a round trip.
+  auto path = [](std::string (Pipedex::*get)()) {
+    return [get](Instance& self) {
+      return PathResult{Run(self, Kind::Query, [&](Pipedex& p) { return (p.*get)(); })};
+    };
+  };
+  c.def("SystemXMLPath", path(&Pipedex::SystemXMLPath), "The system catalogue file that was loaded.");
+  c.def("ProjectXMLPath", path(&Pipedex::ProjectXMLPath), "The project file merged last (\"\" when none).");
+  c.def("UserXMLPath", path(&Pipedex::UserXMLPath), "The same as ProjectXMLPath.");
   c.def(
       "DumpXML",
-      [](Instance& self, const py::object& FileName) {
-        std::string path = PathText(FileName);
-        Run(self, Kind::Load, [&](Pipedex& p) { p.DumpXML(path); });
+      [](Instance& self, const PathArg& FileName) {
+        Run(self, Kind::Load, [&](Pipedex& p) { p.DumpXML(FileName.bytes); });
       },
       "Saves the merged document, overlays and added SKEYs included, to a file.", Arg("FileName"));
   auto overlay = [](bool (Pipedex::*merge)(const std::string&)) {
-    return [merge](Instance& self, const py::object& file) {
-      std::string path = PathText(file);
-      return Run(self, Kind::Load, [&](Pipedex& p) { return (p.*merge)(path); });
+    return [merge](Instance& self, const PathArg& file) {
+      return Run(self, Kind::Load, [&](Pipedex& p) { return (p.*merge)(file.bytes); });
     };
   };
   c.def("LoadProjectXML", overlay(&Pipedex::LoadProjectXML),
@@ -64,7 +68,7 @@ void BindAttributeMap(py::class_<Instance>& c, const EnumTypes& enums) {
       "PCFAttributeCheck",
       [type = enums.AttCheck](Instance& self, const std::string& strAttribute) {
         AttCheck r = Run(self, Kind::Query, [&](Pipedex& p) { return p.PCFAttributeCheck(strAttribute); });
-        return EnumMember(type, r);
+        return AttCheckMember(EnumMember(type, r));
       },
       "Whether a PCF attribute name is valid, suppressed, unknown or a valid display name (AttCheck).",
       Arg("strAttribute"));
@@ -88,7 +92,7 @@ void BindComponentTypes(py::module_& m, py::class_<Instance>& c) {
         bool r = Run(self, Kind::Query, [&](Pipedex& p) {
           return p.GetComponentTypeData(ComponentType, Group, PCFTYPE, Configuration, Description);
         });
-        return MakeResult(data, py::make_tuple(r, Group, PCFTYPE, Configuration, Description));
+        return ComponentTypeDataResult(MakeResult(data, py::make_tuple(r, Group, PCFTYPE, Configuration, Description)));
       },
       "Group, PCF type, configuration and description of a component type; result False when unknown.",
       Arg("ComponentType"), Arg("Group") = "", Arg("PCFTYPE") = "", Arg("Configuration") = "",
@@ -121,7 +125,7 @@ void BindSKEYs(py::module_& m, py::class_<Instance>& c) {
         bool r = Run(self, Kind::Query, [&](Pipedex& p) {
           return p.GetSKEYData(SKEY, Description, CP_1_Prep, CP_2_Prep, CP_3_Prep, CP_4_Prep);
         });
-        return MakeResult(data, py::make_tuple(r, Description, CP_1_Prep, CP_2_Prep, CP_3_Prep, CP_4_Prep));
+        return SKEYDataResult(MakeResult(data, py::make_tuple(r, Description, CP_1_Prep, CP_2_Prep, CP_3_Prep, CP_4_Prep)));
       },
       "Description and the four connection point end preparations of an SKEY; result False when unknown.",
       Arg("SKEY"), Arg("Description") = "", Arg("CP_1_Prep") = "", Arg("CP_2_Prep") = "", Arg("CP_3_Prep") = "",
@@ -150,7 +154,8 @@ void BindOperationsAndFlags(py::class_<Instance>& c, const EnumTypes& enums) {
   c.def(
       "OperationStringToEnum",
       [type = enums.Operations](Instance& self, const std::string& strOp) {
-        return EnumMember(type, Run(self, Kind::Query, [&](Pipedex& p) { return p.OperationStringToEnum(strOp); }));
+        return OperationsMember(
+            EnumMember(type, Run(self, Kind::Query, [&](Pipedex& p) { return p.OperationStringToEnum(strOp); })));
       },
       "The Operations value of an operation name (opUnknown when unknown).", Arg("strOp"));
   c.def(
@@ -162,17 +167,31 @@ void BindOperationsAndFlags(py::class_<Instance>& c, const EnumTypes& enums) {
   c.def(
       "FlagStringToEnum",
       [type = enums.Flags](Instance& self, const std::string& strFlag) {
-        return EnumMember(type, Run(self, Kind::Query, [&](Pipedex& p) { return p.FlagStringToEnum(strFlag); }));
+        return FlagsMember(
+            EnumMember(type, Run(self, Kind::Query, [&](Pipedex& p) { return p.FlagStringToEnum(strFlag); })));
       },
       "The Flags value of a flag name (flUnknown when unknown).", Arg("strFlag"));
-  c.def("FindOperations", Query(&Pipedex::FindOperations),
-        "Fills the operation list with the operations of a component type (\"\" = every operation); returns "
-        "their number. Error 91 for an unknown component type.",
-        Arg("ComponentType"));
+  c.def(
+      "FindOperations",
+      [](Instance& self, const std::string& ComponentType) {
+        try {
+          return Run(self, Kind::Query, [&](Pipedex& p) { return p.FindOperations(ComponentType); });
+        } catch (const Error& e) {
+          // The component's text for error 91 does not say what was missing.
+          if (e.number() != errors::kObjectNotSet || e.source() == kModuleSource) throw;
+          std::string description = e.description();
+          description.append(": no component type \"").append(ComponentType).append("\"");
+          throw Error(e.number(), e.source(), description);
+        }
+      },
+      "Fills the operation list with the operations of a component type (\"\" = every operation); returns "
+      "their number. Error 91 for an unknown component type.",
+      Arg("ComponentType"));
   c.def(
       "GetOperationEnum",
       [type = enums.Operations](Instance& self, std::int32_t index) {
-        return EnumMember(type, Run(self, Kind::Query, [&](Pipedex& p) { return p.GetOperationEnum(index); }));
+        return OperationsMember(
+            EnumMember(type, Run(self, Kind::Query, [&](Pipedex& p) { return p.GetOperationEnum(index); })));
       },
       "Operation 1 to OperationCount as an Operations value (opUnknown outside).", Arg("index"));
   c.def(

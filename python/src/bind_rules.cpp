@@ -19,7 +19,7 @@ void BindAngles(py::module_& m, py::class_<Instance>& c) {
       "GetComponentTypeByAngle",
       [byAngle](Instance& self, const std::string& SKEY, double Angle, bool Trimmed) {
         std::string r = Run(self, Kind::Query, [&](Pipedex& p) { return p.GetComponentTypeByAngle(SKEY, Angle, Trimmed); });
-        return MakeResult(byAngle, py::make_tuple(r, Trimmed));
+        return ComponentTypeByAngleResult(MakeResult(byAngle, py::make_tuple(r, Trimmed)));
       },
       "The component type listing an SKEY for an angle; Trimmed tells that it has to be cut down.", Arg("SKEY"),
       Arg("Angle"), Arg("Trimmed") = false);
@@ -29,7 +29,7 @@ void BindAngles(py::module_& m, py::class_<Instance>& c) {
       "GetAngleComponentData",
       [data](Instance& self, const std::string& ComponentType, double Angle, bool Trimmed, double StandardAngle) {
         Run(self, Kind::Query, [&](Pipedex& p) { p.GetAngleComponentData(ComponentType, Angle, Trimmed, StandardAngle); });
-        return MakeResult(data, py::make_tuple(Trimmed, StandardAngle));
+        return AngleComponentDataResult(MakeResult(data, py::make_tuple(Trimmed, StandardAngle)));
       },
       "The standard angle for an angle of a component type, and whether the elbow is trimmed.", Arg("ComponentType"),
       Arg("Angle"), Arg("Trimmed") = false, Arg("StandardAngle") = 0.0);
@@ -44,7 +44,7 @@ void BindAngles(py::module_& m, py::class_<Instance>& c) {
           p.GetAngleComponentData2(ComponentType, EndPrep_1, EndPrep_2, Angle, Trimmed, StandardAngle,
                                    StandardComponentType);
         });
-        return MakeResult(data2, py::make_tuple(Trimmed, StandardAngle, StandardComponentType));
+        return AngleComponentData2Result(MakeResult(data2, py::make_tuple(Trimmed, StandardAngle, StandardComponentType)));
       },
       "The standard angle and default elbow for an angle between two end preparations, and whether it is trimmed.",
       Arg("ComponentType"), Arg("EndPrep_1"), Arg("EndPrep_2"), Arg("Angle"), Arg("Trimmed") = false,
@@ -56,7 +56,7 @@ void BindAngles(py::module_& m, py::class_<Instance>& c) {
         auto elbows = Run(self, Kind::Query, [](Pipedex& p) { return p.DefaultElbows(); });
         py::list list;
         for (const DefaultElbowInfo& e : elbows) list.append(MakeResult(elbow, py::make_tuple(e.ComponentType, e.Angle)));
-        return list;
+        return DefaultElbowList(std::move(list));
       },
       "The default elbows of the catalogue in list order, as DefaultElbow(ComponentType, Angle).");
 }
@@ -84,7 +84,7 @@ void BindValidation(py::module_& m, py::class_<Instance>& c, const EnumTypes& en
           return p.GetValidData(TestPCFTYPE, TestSKEY, static_cast<ValidDataMaster>(Master), ValidData,
                                 ValidComponentType);
         });
-        return MakeResult(valid, py::make_tuple(EnumMember(type, r), ValidData, ValidComponentType));
+        return ValidDataResult(MakeResult(valid, py::make_tuple(EnumMember(type, r), ValidData, ValidComponentType)));
       },
       "Checks a PCF type / SKEY pair keeping the Master (ValidDataMaster) fixed; result is a ValidDataReturn, "
       "ValidData the fitted other value and ValidComponentType its component type.",

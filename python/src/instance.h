@@ -13,27 +13,59 @@
 // Each instance has a lock, so two Python threads that share an instance take
 // turns instead of overlapping inside the component (which does no locking of
 // its own). A thread that waits for the lock gives up the GIL while it waits.
+//
+// close() releases the catalogue; every later call raises pipedex.Error.
 
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <type_traits>
+#include <utility>
 
 #include <pybind11/pybind11.h>
 
+#include "pipedex/error.h"
 #include "pipedex/pipedex.h"
 
 namespace pipedex::python {
 
 namespace py = pybind11;
 
-struct Instance {
-  explicit Instance(std::shared_ptr<Platform> platform) : catalogue(std::move(platform)) {}
+// The source of the errors that the module raises itself.
+inline constexpr const char* kModuleSource = "pipedex-python";
 
-  Pipedex catalogue;
+struct Instance {
+  // catalogueFile: the catalogue file the caller named ("" when none).
+  Instance(std::shared_ptr<Platform> platform, std::string catalogueFile)
+      : catalogue(std::make_unique<Pipedex>(std::move(platform))), catalogueFile(std::move(catalogueFile)) {}
+
+  std::unique_ptr<Pipedex> catalogue;  // nothing once closed
+  const std::string catalogueFile;
   std::mutex inUse;
   std::atomic<bool> loaded{false};
 };
+
+// The catalogue of an instance, which the caller holds; raises pipedex.Error
+// once it is closed.
+inline Pipedex& Open(Instance& self) {
+  if (!self.catalogue) throw Error(errors::kObjectNotSet, kModuleSource, "the catalogue is closed");
+  return *self.catalogue;
+}
+
+// Runs a call that may load. The component reports a missing system file in
+// the words of its registry value; a file the caller named is reported as that.
+template <typename F>
+auto Loading(Instance& self, F&& f) {
+  try {
+    return f(Open(self));
+  } catch (const Error& e) {
+    if (e.number() != errors::kDataFileNotFound || self.catalogueFile.empty()) throw;
+    std::string description = "the catalogue file ";
+    description.append(self.catalogueFile).append(" does not exist");
+    throw Error(e.number(), e.source(), description);
+  }
+}
 
 // What a call may do: answer from loaded data (and load it the first time),
 // load or rebuild whatever the state, or answer without any data.
@@ -59,21 +91,21 @@ class Hold {
 // Runs f(catalogue) for a call of the given kind. f touches no Python object.
 template <typename F>
 auto Run(Instance& self, Kind kind, F&& f) {
-  using R = decltype(f(self.catalogue));
+  using R = decltype(f(std::declval<Pipedex&>()));
   if (kind == Kind::Load || (kind == Kind::Query && !self.loaded.load(std::memory_order_acquire))) {
     py::gil_scoped_release nogil;
     std::lock_guard<std::mutex> lock(self.inUse);
     if constexpr (std::is_void_v<R>) {
-      f(self.catalogue);
+      Loading(self, f);
       self.loaded.store(true, std::memory_order_release);
     } else {
-      R result = f(self.catalogue);
+      R result = Loading(self, f);
       self.loaded.store(true, std::memory_order_release);
       return result;
     }
   } else {
     Hold hold(self.inUse);
-    return f(self.catalogue);
+    return f(Open(self));
   }
 }
 

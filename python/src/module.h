@@ -8,7 +8,20 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include "casters.h"
 #include "instance.h"
+
+// The result types as the signatures name them.
+PIPEDEX_PY_TYPE(OperationsMember, "pipedex.Operations")
+PIPEDEX_PY_TYPE(FlagsMember, "pipedex.Flags")
+PIPEDEX_PY_TYPE(AttCheckMember, "pipedex.AttCheck")
+PIPEDEX_PY_TYPE(ComponentTypeDataResult, "pipedex.ComponentTypeData")
+PIPEDEX_PY_TYPE(SKEYDataResult, "pipedex.SKEYData")
+PIPEDEX_PY_TYPE(ComponentTypeByAngleResult, "pipedex.ComponentTypeByAngle")
+PIPEDEX_PY_TYPE(AngleComponentDataResult, "pipedex.AngleComponentData")
+PIPEDEX_PY_TYPE(AngleComponentData2Result, "pipedex.AngleComponentData2")
+PIPEDEX_PY_TYPE(ValidDataResult, "pipedex.ValidData")
+PIPEDEX_PY_TYPE(DefaultElbowList, "list[pipedex.DefaultElbow]")
 
 namespace pipedex::python {
 
@@ -28,8 +41,10 @@ py::object MakeResult(const py::object& type, const py::tuple& values);
 // A node as its XML text without indentation, or nothing (None) for no node.
 // Read while the instance is held: the node lives in its document.
 std::optional<std::string> NodeXml(pugi::xml_node node);
-// A path given as str or os.PathLike, as UTF-8 text.
-std::string PathText(const py::object& path);
+// Gives every method of a class a signature that inspect.signature reads
+// (its parameter names and defaults), made from the typed signature line that
+// starts its docstring.
+void AddTextSignatures(const py::handle& type);
 
 // The operations, by area.
 void BindCatalogue(py::module_& m, py::class_<Instance>& c, const EnumTypes& enums);

@@ -1,4 +1,4 @@
-// Results of operations with in-out parameters, nodes and paths.
+// Results of operations with in-out parameters, and nodes.
 #include <sstream>
 
 #include "module.h"
@@ -27,10 +27,6 @@ std::optional<std::string> NodeXml(pugi::xml_node node) {
   std::ostringstream out;
   node.print(out, "", pugi::format_raw, pugi::encoding_utf8);
   return out.str();
-}
-
-std::string PathText(const py::object& path) {
-  return py::module_::import("os").attr("fspath")(path).cast<std::string>();
 }
 
 }  // namespace pipedex::python

@@ -84,11 +84,12 @@ TEST(ProtocolTable, HeaderGuideStubAndPythonModuleNameTheRegistrysOperationsAndP
 #ifdef PIPEDEX_PYTHON_EXECUTABLE
   // The compiled class as the built module has it: each method's parameters
   // from the signature line of its docstring, each property without parameters.
+  // Operations are named with a capital; close and closed are the module's own.
   const std::string script = R"(
 import json, re, pipedex._pipedex as m
 ops = {}
 for name, value in vars(m.Pipedex).items():
-    if name.startswith("_"): continue
+    if not name[:1].isupper(): continue
     first = "" if isinstance(value, property) else value.__doc__.splitlines()[0]
     ops[name] = [p for p in re.findall(r"[(,] ?(\w+):", first[:first.rfind(") ->")]) if p != "self"]
 print(json.dumps(ops))

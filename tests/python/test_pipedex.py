@@ -1,13 +1,17 @@
 # The Python module against the batch protocol, which answers the same
 # operations with the same parameter names: results, in-out parameters,
 # nodes and enumerations must come back alike (enumerations pass as arguments
-# too). Then errors, constructor arguments, the list helpers, a shared
-# instance and the type stub's enumerations. The guide's examples, which the
+# too). Then errors, bad arguments, paths, signatures, closing, the list
+# helpers, a shared instance and the type stub's enumerations. The guide's examples, which the
 # documentation test runs, show properties, result enumerations and the search
 # helpers; the install test imports the installed package.
 import ast
 import concurrent.futures
+import inspect
 import json
+import os
+import pathlib
+import re
 import subprocess
 
 import pytest
@@ -49,35 +53,122 @@ def test_every_mapping_matches_the_batch_protocol(catalogue):
             assert got == answer["result"], (op, args)
 
 
-ERRORS = [  # (call, number, source)
-    (lambda c: c.AddSKEY("FLWX", "x", "NOPE"), 0x8004020A, "Pipedex.AddSKEY"),
-    (lambda c: c.operations("No-Such-Type"), 91, "Pipedex"),
+def catalogue_copy(folder, name="plant.xml"):
+    """A copy of the sample catalogue under any name (bytes or str), as a path of the same type."""
+    path = os.path.join(folder, name)
+    with open(path, "wb") as out:
+        out.write((SOURCE / "data" / "SystemPipedex.xml").read_bytes())
+    return path
+
+
+def link_loop(tmp):
+    os.symlink(tmp / "loop.xml", tmp / "loop.xml")
+    return tmp / "loop.xml"
+
+
+def vanished(tmp):  # a named catalogue file removed before the first call
+    catalogue = pipedex.Pipedex(catalogue=catalogue_copy(tmp))
+    os.remove(tmp / "plant.xml")
+    return catalogue
+
+
+def closed(catalogue):
+    catalogue.close()
+    return catalogue
+
+
+ERRORS = [  # (call, number, source, part of the description): bytes that are not UTF-8 read \xNN
+    (lambda c, tmp: c.AddSKEY("FLWX", "x", "NOPE"), 0x8004020A, "Pipedex.AddSKEY", "NOPE"),
+    (lambda c, tmp: c.AddSKEY("FLWX", "x", b"NO\xffPE"), 0x8004020A, "Pipedex.AddSKEY", "NO\\xffPE"),
+    (lambda c, tmp: c.operations("No-Such-Type"), 91, "Pipedex", 'no component type "No-Such-Type"'),
+    (lambda c, tmp: c.LoadProjectXML(b"/no/such/\xff"), 0x80040212, "Pipedex", "/no/such/\\xff"),
+    (lambda c, tmp: c.DumpXML(b"/no/such/\xff/x.xml"), 0x80004005, "Pipedex", "\\xff"),
+    (lambda c, tmp: closed(c).GroupCount(), 91, "pipedex-python", "closed"),
+    (lambda c, tmp: closed(closed(c)).AngleTolerance, 91, "pipedex-python", "closed"),
+    (lambda c, tmp: closed(c).operations("Pipe"), 91, "pipedex-python", "the catalogue is closed"),
+    (lambda c, tmp: pipedex.Pipedex(catalogue=link_loop(tmp)), 0x80040202, "pipedex-python", "symbolic links"),
+    (lambda c, tmp: vanished(tmp).GroupCount(), 0x80040202, "Pipedex", "plant.xml does not exist"),
     # No catalogue where the options point: the error comes on first use.
-    (lambda c: pipedex.Pipedex(component_dir="/nonexistent", registry=SOURCE / "none.reg").GroupCount(), 0x80040201,
-     "Pipedex"),
+    (lambda c, tmp: pipedex.Pipedex(component_dir="/nonexistent", registry=SOURCE / "none.reg").GroupCount(),
+     0x80040201, "Pipedex", "not specified in registry"),
 ]
 
 
-@pytest.mark.parametrize("call,number,source", ERRORS)
-def test_errors_carry_number_source_and_description(catalogue, call, number, source):
+@pytest.mark.parametrize("call,number,source,text", ERRORS)
+def test_errors_carry_number_source_and_description(catalogue, tmp_path, call, number, source, text):
     with pytest.raises(pipedex.Error) as caught:
-        call(catalogue)
+        call(catalogue, tmp_path)
     e = caught.value
     assert isinstance(e, Exception) and e.number == number - (1 << 32 if number >= 1 << 31 else 0)
-    assert e.source == source and str(e) == e.description != ""
+    assert e.source == source and str(e) == e.description and text in e.description
 
 
-def test_constructor_arguments_are_checked(tmp_path):
-    other = tmp_path / "plant.xml"  # a catalogue file of any name is the system file
-    other.write_bytes((SOURCE / "data" / "SystemPipedex.xml").read_bytes())
-    assert pipedex.Pipedex(catalogue=other).SystemXMLPath() == str(other)
-    for bad, error in [(dict(catalogue=tmp_path / "SystemPipedex.xml"), FileNotFoundError),
-                       (dict(catalogue="x/SystemPipedex.xml", component_dir="x"), ValueError),
-                       (dict(folder="x"), TypeError)]:
-        with pytest.raises(error):
-            pipedex.Pipedex(**bad)
-    with pytest.raises(TypeError):
-        pipedex.Pipedex().GetSKEYData(42)
+BAD_ARGUMENTS = [  # (call, exception, what its message names)
+    (lambda c: c.GetSKEYData(42), TypeError, ["GetSKEYData(", "SKEY: str"]),
+    (lambda c: c.LoadProjectXML(3.5), TypeError, ["LoadProjectXML(", "ProjectXML: str | bytes | os.PathLike"]),
+    (lambda c: setattr(c, "AngleTolerance", "1"), TypeError, ["AngleTolerance(", "value: float"]),
+    (lambda c: pipedex.Pipedex(catalogue=42), TypeError, ["__init__(", "catalogue: Optional"]),
+    (lambda c: pipedex.Pipedex(folder="x"), TypeError, ["__init__(", "component_dir"]),
+    (lambda c: c.LoadProjectXML("a\0b"), ValueError, ["null byte"]),
+    (lambda c: setattr(c, "AngleTolerance", float("nan")), ValueError, ["AngleTolerance", "nan"]),
+    (lambda c: setattr(c, "AngleTolerance", -float("inf")), ValueError, ["AngleTolerance", "-inf"]),
+    (lambda c: pipedex.Pipedex(catalogue="x/SystemPipedex.xml", component_dir="x"), ValueError, ["not both"]),
+    (lambda c: pipedex.Pipedex(catalogue="/no/such/plant.xml"), FileNotFoundError, ["/no/such/plant.xml"]),
+]
+
+
+@pytest.mark.parametrize("call,error,words", BAD_ARGUMENTS)
+def test_bad_arguments_raise_python_errors_that_name_them(catalogue, call, error, words):
+    with pytest.raises(error) as caught:
+        call(catalogue)
+    assert all(word in str(caught.value) for word in words), str(caught.value)
+    assert catalogue.AngleTolerance == 1.0  # nothing stored
+
+
+class FsPath:
+    def __init__(self, path):
+        self.path = path
+
+    def __fspath__(self):
+        return self.path
+
+
+PATH_FORMS = [str, os.fsencode, pathlib.Path, FsPath, lambda p: FsPath(os.fsencode(p))]  # of a str path
+
+
+@pytest.mark.parametrize("name", ["plant.xml", "Rohrklasse \udcff.xml"])  # the second: os.fsdecode of a byte \xff
+@pytest.mark.parametrize("form", PATH_FORMS)
+def test_paths_are_str_bytes_or_path_like(tmp_path, name, form):
+    path = catalogue_copy(str(tmp_path), name)
+    catalogue = pipedex.Pipedex(catalogue=form(path))
+    assert catalogue.SystemXMLPath() == path and catalogue.LoadProjectXML(form(str(SOURCE / "examples/ProjectPipedex.xml")))
+    catalogue.DumpXML(form(path + ".saved"))
+    assert os.path.getsize(path + ".saved") > 0 and catalogue.ProjectXMLPath().endswith("ProjectPipedex.xml")
+
+
+METHODS = sorted(n for n in dir(pipedex.Pipedex) if not n.startswith("_") and n not in ("AngleTolerance", "closed"))
+
+
+@pytest.mark.parametrize("name", METHODS)
+def test_every_method_has_a_signature_and_its_docstring_the_types(name):
+    method = getattr(pipedex.Pipedex, name)
+    parameters = list(inspect.signature(method).parameters)
+    if name[0].isupper():  # compiled: the docstring starts with the typed signature line
+        typed = method.__doc__.splitlines()[0]
+        assert re.findall(r"(\w+):", typed[:typed.rindex(") -> ")]) == parameters and "object" not in typed, typed
+    assert parameters[0] == "self" and "self" not in inspect.signature(getattr(pipedex.Pipedex(), name)).parameters
+
+
+def test_close_context_manager_repr_and_version(tmp_path):
+    path = catalogue_copy(str(tmp_path))
+    assert str(inspect.signature(pipedex.Pipedex)) == "(*, component_dir=None, registry=None, locale=None, catalogue=None)"
+    with pipedex.Pipedex(catalogue=path) as catalogue:
+        assert repr(catalogue) == f"<pipedex.Pipedex catalogue={path!r} not loaded>" and not catalogue.closed
+        catalogue.GroupCount()
+        assert repr(catalogue) == f"<pipedex.Pipedex catalogue={path!r} loaded>"
+    assert catalogue.closed and repr(catalogue) == "<pipedex.Pipedex closed>"
+    assert repr(pipedex.Pipedex()) == "<pipedex.Pipedex not loaded>"
+    assert pipedex.__version__ == re.search(r"project\(Pipedex VERSION ([\d.]+)", (SOURCE / "CMakeLists.txt").read_text())[1]
 
 
 def test_list_helpers_replace_only_their_own_list(catalogue):
