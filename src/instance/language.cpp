@@ -39,15 +39,19 @@ void Pipedex::Impl::ApplyLanguageText(const std::vector<pugi::xml_node>& nodes) 
   if (!SystemDoc) errors::RaiseObjectNotSet();
   // Each variant element goes to the system element its NodePath selects; the
   // index answers that selection without searching the document every time.
+  // Attribute values are all that change, never a text, so the targets can
+  // all be found before any is changed.
   xml::PathIndex systemElements(*SystemDoc);
-  for (pugi::xml_node n : nodes) {
-    pugi::xml_node target = systemElements.FirstMatch(n);
-    if (!target) continue;
-    for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
-      pugi::xml_attribute existing = target.attribute(a.name());
+  const std::vector<pugi::xml_node> targets = systemElements.FirstMatches(nodes);
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    if (!targets[i]) continue;
+    for (pugi::xml_attribute a = nodes[i].first_attribute(); a; a = a.next_attribute()) {
+      pugi::xml_attribute existing = targets[i].attribute(a.name());
       if (existing) existing.set_value(a.value());
     }
   }
+  // The element whose path is invalid raises its error here, after those before it took effect.
+  if (targets.size() < nodes.size()) systemElements.FirstMatch(nodes[targets.size()]);
 }
 
 }  // namespace pipedex
