@@ -35,13 +35,13 @@ std::unique_ptr<pugi::xml_document> Pipedex::Impl::LoadLanguageDocument(const st
   return nullptr;
 }
 
-void Pipedex::Impl::ApplyLanguageText(const std::vector<pugi::xml_node>& nodes) {
+void Pipedex::Impl::ApplyLanguageText(xml::PathIndex& systemElements, const std::vector<pugi::xml_node>& nodes) {
   if (!SystemDoc) errors::RaiseObjectNotSet();
   // Each variant element goes to the system element its NodePath selects; the
   // index answers that selection without searching the document every time.
-  // Attribute values are all that change, never a text, so the targets can
-  // all be found before any is changed.
-  xml::PathIndex systemElements(*SystemDoc);
+  // Attribute values are all that change, never a text nor an element, so
+  // the targets can all be found before any is changed, and one index serves
+  // every selection.
   const std::vector<pugi::xml_node> targets = systemElements.FirstMatches(nodes);
   for (std::size_t i = 0; i < targets.size(); ++i) {
     if (!targets[i]) continue;
