@@ -4,9 +4,10 @@
 // sample), measures the raw parse against a full initialisation with its
 // peak memory (each in fresh processes), every public operation on warm instances with the direct-XPath
 // baseline beside the keyed questions, adding SKEYs, saving, and loading a
-// 100 KB project overlay; then prints one summary table of the ratios.
+// 100 KB project overlay, and 20 MB catalogues with a language variant
+// against without; then prints one summary table of the ratios.
 //
-//   pipedex-bench [--data-dir DIR] [--sizes sample,1,10,50] [Google Benchmark flags]
+//   pipedex-bench [--data-dir DIR] [--sizes sample,1,10,50,variant] [Google Benchmark flags]
 
 #include <algorithm>
 #include <iostream>
@@ -23,13 +24,14 @@
 #include "catalogue_generator.h"
 #include "operation_cases.h"
 #include "summary.h"
+#include "variant_load.h"
 
 namespace pipedex::bench {
 namespace {
 
 struct Options {
   std::string dataDir = "bench-data";
-  std::set<std::string> sizes = {"sample", "1", "10", "50"};
+  std::set<std::string> sizes = {"sample", "1", "10", "50", "variant"};
 };
 
 // Each operation runs in this many batches of at least this long; its figure
@@ -185,6 +187,10 @@ int Run(int argc, char** argv) {
     sizes.push_back(std::move(s));
   }
 
+  if (options.sizes.count("variant")) {
+    std::cerr << "Measuring the initialisation of 20 MB catalogues with and without a language variant ...\n";
+    MeasureVariantLoads(options.dataDir, results);
+  }
   const auto cases = ReadOperationCases();
   for (auto& s : sizes) {
     const CatalogueFile& c = s->catalogue;

@@ -1,6 +1,7 @@
 #include "base/path_index.h"
 
 #include "base/errors.h"
+#include "base/first_containing.h"
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
@@ -43,30 +44,51 @@ void PathIndex::FileChains(std::size_t depth) {
   });
 }
 
-void PathIndex::ReadTexts(Candidates& c) {
-  if (c.texts) return;
-  std::vector<std::string> texts;
-  texts.reserve(c.nodes.size());
-  for (pugi::xml_node n : c.nodes) texts.push_back(Text(n));
-  c.texts = std::make_unique<SubstringIndex>(texts);
-}
-
 pugi::xml_node PathIndex::FirstMatch(pugi::xml_node node) {
   if (!node) errors::RaiseObjectNotSet();
   const std::string text = Text(node);
   if (!text.empty()) Quoted(text);  // an apostrophe makes the path invalid
-  const std::size_t depth = ChainDepth(node);
-  FileChains(depth);
-  auto found = byChain_.find(ChainKey(node, depth));
-  if (found == byChain_.end() || found->second.nodes.empty()) return {};
-  Candidates& c = found->second;
-  if (text.empty()) return c.nodes.front();
+  return FirstMatches({node}).front();
+}
 
-  // The first text that contains `text`, found in time that does not grow
-  // with the number of candidates.
-  ReadTexts(c);
-  const std::size_t best = c.texts->FirstContaining(text);
-  return best < c.nodes.size() ? c.nodes[best] : pugi::xml_node();
+std::vector<pugi::xml_node> PathIndex::FirstMatches(const std::vector<pugi::xml_node>& nodes) {
+  // The nodes' texts and chains, up to the first node whose path is invalid.
+  struct Asked {
+    std::string text;
+    Candidates* candidates = nullptr;
+  };
+  std::vector<Asked> asked;
+  for (pugi::xml_node node : nodes) {
+    if (!node) break;
+    Asked a{Text(node)};
+    try {
+      if (!a.text.empty()) Quoted(a.text);
+    } catch (const Error&) {
+      break;  // FirstMatch of this node throws
+    }
+    const std::size_t depth = ChainDepth(node);
+    FileChains(depth);
+    auto found = byChain_.find(ChainKey(node, depth));
+    if (found != byChain_.end() && !found->second.nodes.empty()) a.candidates = &found->second;
+    asked.push_back(std::move(a));
+  }
+  // Each chain's candidates are read once, for all the texts asked of it.
+  std::unordered_map<Candidates*, std::vector<std::size_t>> byCandidates;
+  for (std::size_t i = 0; i < asked.size(); ++i)
+    if (asked[i].candidates) byCandidates[asked[i].candidates].push_back(i);
+  std::vector<pugi::xml_node> out(asked.size());
+  for (const auto& [candidates, which] : byCandidates) {
+    std::vector<std::string> texts;
+    texts.reserve(candidates->nodes.size());
+    for (pugi::xml_node n : candidates->nodes) texts.push_back(Text(n));
+    std::vector<std::string_view> wanted;
+    wanted.reserve(which.size());
+    for (std::size_t i : which) wanted.push_back(asked[i].text);
+    const std::vector<std::size_t> first = FirstContaining(texts, wanted);
+    for (std::size_t k = 0; k < which.size(); ++k)
+      if (first[k] < candidates->nodes.size()) out[which[k]] = candidates->nodes[first[k]];
+  }
+  return out;
 }
 
 }  // namespace pipedex::xml

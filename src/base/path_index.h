@@ -7,7 +7,6 @@
 // Applying a language variant element by element stays linear this way.
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -16,7 +15,6 @@
 #include <pugixml.hpp>
 
 #include "base/seeded_hash.h"
-#include "base/substring_index.h"
 
 namespace pipedex::xml {
 
@@ -32,16 +30,20 @@ class PathIndex {
   // none. Throws, as that selection would, when the text holds an apostrophe.
   pugi::xml_node FirstMatch(pugi::xml_node node);
 
+  // FirstMatch of each node, in order, all found in one pass over each chain's
+  // texts: the time grows with the length of the texts, not with the product
+  // of the number of nodes and of candidates. Stops before the first node for
+  // which FirstMatch would throw (the answer is then shorter than `nodes`).
+  std::vector<pugi::xml_node> FirstMatches(const std::vector<pugi::xml_node>& nodes);
+
  private:
   // The elements filed under one chain of names, in document order.
   struct Candidates {
     std::vector<pugi::xml_node> nodes;
-    std::unique_ptr<SubstringIndex> texts;  // built on the first lookup by text
   };
 
   // Files every element that has `depth` names in its chain.
   void FileChains(std::size_t depth);
-  void ReadTexts(Candidates& candidates);
 
   pugi::xml_node document_;
   std::unordered_set<std::size_t> filedDepths_;

@@ -24,8 +24,9 @@ std::size_t ReadDeclaration(std::string_view text, Declaration& declaration, std
 
 // Checks UTF-8 text whose characters are all XML characters. Returns npos
 // when nothing is wrong, otherwise the byte offset of the first fault found,
-// with reason set (ending with a line break). Faults that the parser reports
-// itself (an end tag that does not match, an unclosed element) are left to it.
+// with reason set (ending with a line break). The whole text is checked, the
+// document type declaration included: whatever the check cannot read is a
+// fault, so nothing it has not judged ever reaches the lenient parser.
 std::size_t CheckWellFormed(std::string_view text, std::string& reason);
 
 }  // namespace pipedex::xml

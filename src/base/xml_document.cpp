@@ -198,12 +198,37 @@ void SetTooLarge(ParseError& error) {
            "", 0};
 }
 
+// Whether the encoding an XML declaration names can be the one its byte order
+// mark or its first characters show (`written`: "UTF-8" for a UTF-8 byte
+// order mark, "UTF-16LE" and the like).
+bool DeclarationAgrees(std::string_view declared, std::string_view written) {
+  const std::string name = FoldedName(declared), shown = FoldedName(written);
+  if (name.empty() || name == shown) return true;
+  return shown.size() > 5 && name == shown.substr(0, 5);  // "UTF-16" for either byte order
+}
+
+// The offset of an encoding declaration that contradicts the encoding the
+// text was found written in (`written`, "" when only the declaration tells); npos when none does.
+std::size_t ContradictedEncoding(std::string_view text, std::string_view written) {
+  if (written.empty()) return std::string_view::npos;
+  Declaration declaration;
+  std::string reason;
+  if (ReadDeclaration(text, declaration, reason) != std::string_view::npos || !declaration.present ||
+      DeclarationAgrees(declaration.encoding, written))
+    return std::string_view::npos;
+  return static_cast<std::size_t>(declaration.encoding.data() - text.data());
+}
+
 // The checks every UTF-8 text passes before the parser sees it: only XML
-// characters, and well-formed.
-bool CheckText(std::string_view text, std::string_view whole, std::size_t offset, ParseError& error) {
+// characters, an encoding declaration that agrees with the encoding the text
+// was found in (`written`), and well-formed.
+bool CheckText(std::string_view text, std::string_view whole, std::size_t offset, std::string_view written,
+               ParseError& error) {
   std::size_t bad = FirstInvalidCharacter(text);
   if (bad != std::string_view::npos) {
     error.reason = kInvalidCharacter;
+  } else if (bad = ContradictedEncoding(text, written); bad != std::string_view::npos) {
+    error.reason = "The XML declaration names another encoding than the one its byte order mark or first characters show.\r\n";
   } else {
     bad = CheckWellFormed(text, error.reason);
   }
@@ -223,6 +248,7 @@ bool LoadText(pugi::xml_document& doc, std::string_view bytes, ParseError& error
   std::string_view buffer = bytes;
   std::size_t bomLength = 0;
   std::string from = UnicodeEncoding(bytes, bomLength);
+  const std::string written = bomLength == 3 ? "UTF-8" : from;
   buffer.remove_prefix(bomLength);
   if (from.empty() && bomLength == 0) {
     std::string declared = DeclaredEncoding(bytes);
@@ -243,7 +269,7 @@ bool LoadText(pugi::xml_document& doc, std::string_view bytes, ParseError& error
     }
     buffer = converted;
   }
-  if (!CheckText(buffer, buffer, 0, error)) return false;
+  if (!CheckText(buffer, buffer, 0, written, error)) return false;
   if (parsed) parsed->assign(buffer);
   pugi::xml_parse_result result = doc.load_buffer(buffer.data(), buffer.size(), kParseOptions, pugi::encoding_utf8);
   if (!result) {
@@ -326,7 +352,7 @@ bool ParseInPlace(pugi::xml_document& doc, const std::string& path, char* buffer
     FreeParserBuffer(buffer);
     return LoadText(doc, copy, error);
   }
-  if (!CheckText(text.substr(bomLength), text, bomLength, error)) {
+  if (!CheckText(text.substr(bomLength), text, bomLength, bomLength == 3 ? "UTF-8" : "", error)) {
     FreeParserBuffer(buffer);
     return false;
   }

@@ -35,19 +35,23 @@ std::unique_ptr<pugi::xml_document> Pipedex::Impl::LoadLanguageDocument(const st
   return nullptr;
 }
 
-void Pipedex::Impl::ApplyLanguageText(const std::vector<pugi::xml_node>& nodes) {
+void Pipedex::Impl::ApplyLanguageText(xml::PathIndex& systemElements, const std::vector<pugi::xml_node>& nodes) {
   if (!SystemDoc) errors::RaiseObjectNotSet();
   // Each variant element goes to the system element its NodePath selects; the
   // index answers that selection without searching the document every time.
-  xml::PathIndex systemElements(*SystemDoc);
-  for (pugi::xml_node n : nodes) {
-    pugi::xml_node target = systemElements.FirstMatch(n);
-    if (!target) continue;
-    for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
-      pugi::xml_attribute existing = target.attribute(a.name());
+  // Attribute values are all that change, never a text nor an element, so
+  // the targets can all be found before any is changed, and one index serves
+  // every selection.
+  const std::vector<pugi::xml_node> targets = systemElements.FirstMatches(nodes);
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    if (!targets[i]) continue;
+    for (pugi::xml_attribute a = nodes[i].first_attribute(); a; a = a.next_attribute()) {
+      pugi::xml_attribute existing = targets[i].attribute(a.name());
       if (existing) existing.set_value(a.value());
     }
   }
+  // The element whose path is invalid raises its error here, after those before it took effect.
+  if (targets.size() < nodes.size()) systemElements.FirstMatch(nodes[targets.size()]);
 }
 
 }  // namespace pipedex

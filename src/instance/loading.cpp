@@ -8,6 +8,7 @@
 
 #include "base/errors.h"
 #include "base/format.h"
+#include "base/path_index.h"
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 #include "instance/pipedex_impl.h"
@@ -115,11 +116,12 @@ void Pipedex::Impl::EnsureInitialised() {
 
 std::optional<std::string> Pipedex::Impl::BuildInternalLists() {
   if (auto failure = model::BuildCatalogue(DataRoot, *this, *this)) return failure;
-  if (!LanguageDoc) return std::nullopt;
+  if (!LanguageDoc || !SystemDoc) return std::nullopt;
   // Language texts last: the indexes keep the catalogue's own names.
+  xml::PathIndex systemElements(*SystemDoc);
   for (const std::string& selection : format::TranslatedSelections()) {
     try {
-      ApplyLanguageText(xml::SelectNodes(*LanguageDoc, selection));
+      ApplyLanguageText(systemElements, xml::SelectNodes(*LanguageDoc, selection));
     } catch (...) {
       // A selection that fails is skipped; the others still apply.
     }

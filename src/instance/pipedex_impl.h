@@ -17,6 +17,7 @@
 
 #include <pugixml.hpp>
 
+#include "base/path_index.h"
 #include "base/xml_document.h"
 #include "model/catalogue.h"
 #include "pipedex/pipedex.h"
@@ -69,7 +70,7 @@ struct [[gnu::visibility("hidden")]] Pipedex::Impl : detail::Documents, model::C
   std::unique_ptr<pugi::xml_document> LoadLanguageDocument(const std::string& dataPath,
                                                            const LocaleNames& locale);
   // Copies the attribute texts of the language nodes onto their system nodes.
-  void ApplyLanguageText(const std::vector<pugi::xml_node>& nodes);
+  void ApplyLanguageText(xml::PathIndex& systemElements, const std::vector<pugi::xml_node>& nodes);
 
   // --- Project and user files (instance/project_merge.cpp) -------------------------
   // Loads a project or user file, merges it and rebuilds the lists (LoadProjectXML

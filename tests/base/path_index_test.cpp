@@ -21,9 +21,13 @@ TEST(PathIndex, AgreesWithTheNodePathSelection) {
     system.load_string(systemText.c_str());
     variant.load_string(variantText.c_str());
     PathIndex index(system);
+    const std::vector<pugi::xml_node> nodes = SelectNodes(variant, "//*");
+    const std::vector<pugi::xml_node> all = PathIndex(system).FirstMatches(nodes);  // all at once
+    EXPECT_EQ(all.size(), nodes.size());
     int compared = 0;
-    for (pugi::xml_node n : SelectNodes(variant, "//*")) {
+    for (pugi::xml_node n : nodes) {
       EXPECT_EQ(index.FirstMatch(n), SelectSingleNode(system, NodePath(n, true))) << NodePath(n, true);
+      EXPECT_EQ(all[static_cast<std::size_t>(compared)], index.FirstMatch(n)) << NodePath(n, true);
       ++compared;
     }
     return compared;
@@ -42,10 +46,17 @@ TEST(PathIndex, AgreesWithTheNodePathSelection) {
     texts[i % 2] += "</SKEY>";
   }
   EXPECT_EQ(compare("<R>" + texts[0] + "</R>", "<R>" + texts[1] + "</R>"), 31);
+  // Long texts, looked for one by one: in an earlier longer text, equal to a later one, or in none.
+  const std::string a(300, 'a'), b(300, 'b');
+  EXPECT_EQ(compare("<R><S>x" + a + "y</S><S>" + a + "</S><S>" + b + "</S><S>" + b + "</S></R>",
+                    "<R><S>" + a + "</S><S>" + b + "</S><S>" + a + b + "</S><S>ab</S></R>"),
+            5);
   pugi::xml_document system, quoted;
   system.load_string("<R><A_SKEY><SKEY>x</SKEY></A_SKEY></R>");
   quoted.load_string("<R><A_SKEY><SKEY>O'NEIL</SKEY></A_SKEY></R>");
   EXPECT_THROW(PathIndex(system).FirstMatch(quoted.child("R").child("A_SKEY").child("SKEY")), pipedex::Error);
+  // All at once, the answers stop before the element whose path is invalid.
+  EXPECT_EQ(PathIndex(system).FirstMatches({system.first_child().first_child().first_child(), quoted.first_child().first_child().first_child()}).size(), 1u);
 }
 
 }  // namespace
