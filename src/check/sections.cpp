@@ -75,7 +75,10 @@ void CheckSections(const Reporter& report, pugi::xml_node root, FileKind kind) {
     std::size_t best = kMisspelt + 1;
     for (const char* candidate : known) {
       const std::size_t d = Distance(name, candidate);
-      if (d < best && !root.child(candidate)) best = d, nearest = candidate;
+      if (d < best && !root.child(candidate)) {
+        best = d;
+        nearest = candidate;
+      }
     }
     const std::string what = "unknown section " + name + " is ignored";
     if (nearest) report.Error(section, "unknown-section", what + "; did you mean " + nearest + "?");

@@ -88,7 +88,7 @@ MergeRefusal CanMergeWhole(pugi::xml_node projectRoot, pugi::xml_node dataRoot, 
   if (!xml::FirstChildElement(dataRoot, format::kBoreTable))
     return {overlay.bores, "U_BORE-CONVERSION-TABLE needs the system file's BORE-CONVERSION-TABLE, which is missing"};
   for (pugi::xml_node row : rows) {
-    if (row.type() != pugi::node_element) return {row, "something other than a BORE row stands between its rows"};
+    if (row.type() != pugi::node_element) return {row, "a comment or text stands between its rows"};
     pugi::xml_attribute mm = row.attribute(format::kAttrMM);
     pugi::xml_attribute in = row.attribute(format::kAttrIN);
     if (!mm || !in) return {row, std::string("a bore row has no ") + (mm ? format::kAttrIN : format::kAttrMM)};
@@ -97,7 +97,7 @@ MergeRefusal CanMergeWhole(pugi::xml_node projectRoot, pugi::xml_node dataRoot, 
       xml::Quoted(mm.value(), '"');
       xml::Quoted(in.value(), '"');
     } catch (const Error&) {
-      return {row, "a bore row's value holds both kinds of quotation mark"};
+      return {row, "a bore row's value holds a double quotation mark"};
     }
   }
   return {};

@@ -66,8 +66,7 @@ TEST(CheckCatalogue, FindsEachMistakeAtItsPlace) {
       // Only the sections of the file's kind are offered, the nearest missing one; of two as near, the first listed.
       {"sys.xml", "<A_SKY/><A_SKT/>", "sys.xml:4:1 unknown-section (warning)\nsys.xml:4:9 unknown-section A_CPT?\n"},
       {"ProjectPipedex.xml", "<A_SKEY/>", "ProjectPipedex.xml:2:1 not-merged\nProjectPipedex.xml:4:1 unknown-section U_SKEY?\n"},
-      // The checks read the merged view: definitions and component types of overlays count, and are
-      // reported where they are written.
+      // The merged view is checked: what overlays define and add counts, and is reported where it is written.
       {"ProjectPipedex.xml", "<U_SKEY><SKEY>VT**</SKEY></U_SKEY>", "", "<A_CPT><G><V><SKEY>VTFL</SKEY></V></G></A_CPT>"},
       {"ProjectPipedex.xml", "<U_CPT><V><W PCFTYPE=\"VALVE\"><SKEY>VTFL</SKEY></W></V><G><T><SKEY>QQ</SKEY></T></G></U_CPT>",
        "ProjectPipedex.xml:4:14 unknown-pcftype\nProjectPipedex.xml:4:30 undefined-skey\n"
@@ -131,8 +130,7 @@ TEST(CheckCatalogue, ReadsOnlyRegularFilesOfACatalogueSize) {
   for (auto [file, code] : {std::pair{dir.File("fifo"), "missing-file"}, {"/dev/zero", "missing-file"},
                             {dir.File("loop"), "missing-file"}, {dir.File("big"), "too-large"}}) {
     const auto findings = CheckCatalogue(sys, {"", file, {}});
-    ASSERT_EQ(findings.size(), 1u) << file;
-    EXPECT_EQ(findings[0].file + " " + findings[0].code, file + " " + code);
+    EXPECT_EQ(findings.size() == 1 ? findings[0].file + " " + findings[0].code : "", file + " " + code);
   }
   const auto here = std::filesystem::current_path();
   dir.Write("gone/x", "");
@@ -140,8 +138,7 @@ TEST(CheckCatalogue, ReadsOnlyRegularFilesOfACatalogueSize) {
   std::filesystem::remove_all(dir.File("gone"));  // the current folder, deleted
   const auto findings = CheckCatalogue("SystemPipedex.xml", {"", "", {"de", ""}});
   std::filesystem::current_path(here);
-  ASSERT_EQ(findings.size(), 1u);
-  EXPECT_EQ(findings[0].code, "missing-file");
+  EXPECT_EQ(findings.size() == 1 ? findings[0].code : "", "missing-file");
 }
 
 }  // namespace
