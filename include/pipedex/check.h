@@ -1,10 +1,10 @@
 #pragma once
 
-// Checking a catalogue for an author's mistakes: the system file, the
-// language variant the locale chooses, and the project and user files,
-// read as the component reads them. Each finding names the file, the exact
-// line and column (in characters, whatever the file's encoding), and what is
-// wrong.
+// Checking a catalogue for an author's mistakes: the system file with the
+// project and user files merged into it as the component merges them, and
+// the language variant the locale chooses. Each finding names the file whose
+// text causes it, the exact line and column (in characters, whatever the
+// file's encoding), and what is wrong.
 
 #include <cstdint>
 #include <string>
@@ -25,8 +25,10 @@ struct Finding {
 };
 
 struct CheckOptions {
-  std::string projectFile;  // "" = the ProjectPipedex.xml beside the system file, when there is one
-  std::string userFile;     // "" = none
+  // Merged after the ProjectPipedex.xml beside the system file (which is
+  // merged whenever it exists), as LoadProjectXML and LoadUserXML would; "" = none.
+  std::string projectFile;
+  std::string userFile;
   LocaleNames locale;       // chooses the language variant as loading does; "" language = none checked
 };
 

@@ -127,6 +127,16 @@ std::string Trim(std::string_view s) {
 
 std::string UpperTrim(std::string_view s) { return Upper(Trim(s)); }
 
+std::string OneLine(std::string_view s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const bool lineBreak = s[i] == '\r' || s[i] == '\n';
+    if (!lineBreak) out += s[i];
+    else if (i + 1 == s.size() || (s[i + 1] != '\r' && s[i + 1] != '\n')) out += ' ';
+  }
+  return Trim(out);
+}
+
 std::size_t Length(std::string_view s) {
   std::size_t count = 0;
   for (std::size_t pos = 0; pos < s.size(); pos += CharBytes(s, pos)) ++count;

@@ -23,6 +23,9 @@ constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<ch
 std::string Trim(std::string_view s);
 // Upper(Trim(s)): the usual normal form of names the caller passes.
 std::string UpperTrim(std::string_view s);
+// The text on one line: each run of line breaks (carriage returns and line
+// feeds) becomes one space, and blanks at the ends go.
+std::string OneLine(std::string_view s);
 
 // Number of characters.
 std::size_t Length(std::string_view s);

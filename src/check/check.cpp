@@ -1,71 +1,86 @@
-// CheckCatalogue: reads the system file, the language variant the locale
-// chooses and the overlays the component would merge, and checks each; the
-// angles of the default elbows are worked out by loading the catalogue as an
-// instance does.
+// CheckCatalogue: reads the system file and the overlays the component would
+// merge, merges them as the component does into one view, and checks the
+// view, each overlay and the language variant the locale chooses. Every file
+// is read through the library's guarded read, and the files are looked for
+// without exceptions, so a link loop or a vanished folder is a file that
+// cannot be read, never a failure of the check.
 
 #include <algorithm>
 #include <filesystem>
+#include <list>
+#include <system_error>
 #include <tuple>
 
 #include "base/format.h"
 #include "check/checks.h"
-#include "instance/default_elbows.h"
-#include "pipedex/error.h"
+#include "instance/overlay_merge.h"
 
 namespace pipedex {
 namespace {
 
-bool Exists(const std::string& path) { return std::filesystem::is_regular_file(path); }
+bool IsFile(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error);
+}
 
-// Default elbows whose geometry gives no angle, as the component works them out.
-void CheckElbowAngles(const check::Source& system, std::vector<Finding>& findings) {
-  SystemPlatformOptions options;
-  options.locale = "en_US";
-  std::vector<model::DefaultElbow> elbows;
-  try {
-    elbows = instance::LoadDefaultElbows(MakeCatalogueFilePlatform(system.file, options));
-  } catch (const Error&) {
-    return;  // what keeps it from loading is reported by the other checks
-  }
-  check::Reporter report{system, findings};
-  for (const model::DefaultElbow& elbow : elbows) {
-    if (elbow.Angle() != 0) continue;
-    for (pugi::xml_node group : system.doc.document_element().child(format::kCptSection).children())
-      if (pugi::xml_node type = group.child(elbow.ComponentType().c_str())) {
-        report.Warning(type, "elbow-no-angle",
-                       "default elbow " + elbow.ComponentType() + " has a geometry that gives no angle");
-        break;
-      }
-  }
+// The folder of a file, ending in its separator ("" for a bare name).
+std::string FolderOf(const std::string& file) {
+  const std::size_t sep = file.rfind(format::kPathSeparator);
+  return sep == std::string::npos ? "" : file.substr(0, sep + 1);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return a == b || std::filesystem::equivalent(a, b, error);
+}
+
+// The project and user files in the order the component merges them: the
+// project file beside the system file on loading, then the ones named (a
+// named file that is the one beside is merged once).
+std::vector<std::string> OverlayFiles(const std::string& systemFile, const CheckOptions& options) {
+  std::vector<std::string> files;
+  const std::string beside = FolderOf(systemFile) + format::kProjectFileName;
+  if (IsFile(beside)) files.push_back(beside);
+  for (const std::string& named : {options.projectFile, options.userFile})
+    if (!named.empty() && std::none_of(files.begin(), files.end(), [&](const auto& f) { return SameFile(f, named); }))
+      files.push_back(named);
+  return files;
 }
 
 }  // namespace
 
 std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOptions& options) {
   std::vector<Finding> findings;
-  check::Source system;
-  system.file = systemFile;
-  check::LoadSource(system, findings);
-  if (system.parsed) {
-    check::CheckSystem(system, findings);
-    if (std::string_view(system.doc.document_element().name()) == format::kRoot) CheckElbowAngles(system, findings);
+  check::Source view;
+  view.file = systemFile;
+  check::LoadSource(view, findings);
+  pugi::xml_node root = view.parsed ? check::Root(view, findings) : pugi::xml_node();
+  check::Origins origins(view);
+  std::list<check::Source> overlays;  // the view's copies are mapped to their nodes
+  for (const std::string& file : OverlayFiles(systemFile, options)) {
+    check::Source& overlay = overlays.emplace_back();
+    overlay.file = file;
+    check::LoadSource(overlay, findings);
+    pugi::xml_node overlayRoot = overlay.parsed ? check::Root(overlay, findings) : pugi::xml_node();
+    if (!root || !overlayRoot) continue;
+    check::CheckOverlay(view, overlay, findings);
+    const instance::MergeRefusal refusal = instance::WhyNotMerged(overlayRoot, root);
+    if (!refusal.reason.empty()) {
+      check::Reporter{overlay, findings}.Error(refusal.at, "not-merged",
+                                               "the file is not merged: " + refusal.reason);
+      continue;
+    }
+    instance::MergeOverlay(overlayRoot, root, [&](pugi::xml_node copy, pugi::xml_node original) {
+      origins.Copied(copy, original, overlay);
+    });
   }
-  const std::string parent = std::filesystem::path(systemFile).parent_path().string();
-  const std::string folder = parent.empty() ? "" : parent + "/";
-  auto checkOther = [&](const std::string& file, bool variant) {
-    if (file.empty()) return;
-    check::Source other;
-    other.file = file;
-    check::LoadSource(other, findings);
-    if (!other.parsed) return;
-    if (variant) check::CheckVariant(system, other, findings);
-    else check::CheckOverlay(system, other, findings);
-  };
-  checkOther(LanguageVariantFile(systemFile, options.locale), true);
-  std::string project = options.projectFile;
-  if (project.empty() && Exists(folder + format::kProjectFileName)) project = folder + format::kProjectFileName;
-  checkOther(project, false);
-  checkOther(options.userFile, false);
+  if (root) check::CheckSystem(view, origins, findings);
+  if (const std::string file = LanguageVariantFile(systemFile, options.locale); !file.empty()) {
+    check::Source variant;
+    variant.file = file;
+    check::LoadSource(variant, findings);
+    if (variant.parsed && check::Root(variant, findings) && root) check::CheckVariant(view, variant, findings);
+  }
   std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
     return std::tie(a.file, a.line, a.column) < std::tie(b.file, b.line, b.column);
   });
@@ -74,10 +89,9 @@ std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOp
 
 std::string LanguageVariantFile(const std::string& systemFile, const LocaleNames& locale) {
   if (locale.language.empty()) return "";
-  const std::string parent = std::filesystem::path(systemFile).parent_path().string();
-  const std::string folder = parent.empty() ? "" : parent + "/";
+  const std::string folder = FolderOf(systemFile);
   for (const std::string& name : format::LanguageVariantNames(locale.language, locale.country))
-    if (Exists(folder + name)) return folder + name;
+    if (IsFile(folder + name)) return folder + name;
   return "";
 }
 

@@ -1,6 +1,7 @@
 // The checks of the files laid over the system file: a language variant whose
-// elements must each translate a system element, and project or user files
-// whose moves must name existing groups and component types.
+// elements must each translate an element of the merged view, and project or
+// user files whose sections must be those merged and whose moves must name
+// existing groups and component types.
 
 #include <set>
 
@@ -11,15 +12,13 @@
 
 namespace pipedex::check {
 
-void CheckVariant(const Source& system, const Source& variant, std::vector<Finding>& findings) {
-  pugi::xml_node root = Root(variant, findings);
-  if (!root || !system.parsed) return;
-  Reporter report{variant, findings};
+void CheckVariant(const Source& view, const Source& variant, std::vector<Finding>& findings) {
+  const Reporter report{variant, findings};
   for (const std::string& selection : format::TranslatedSelections()) {
     for (pugi::xml_node element : xml::SelectNodes(variant.doc, selection)) {
       pugi::xml_node target;
       try {
-        target = xml::SelectSingleNode(system.doc, xml::NodePath(element, true));
+        target = xml::SelectSingleNode(view.doc, xml::NodePath(element, true));
       } catch (...) {
         // A text that cannot stand in a path matches nothing, as in loading.
       }
@@ -29,40 +28,33 @@ void CheckVariant(const Source& system, const Source& variant, std::vector<Findi
                                    : xml::Text(element);
       const std::string what = std::string(element.name()) + (text.empty() ? "" : " " + text);
       if (!target) {
-        report.Warning(element, "stale-translation", "variant element " + what + " matches nothing in the system file");
+        report.Warning(element, "stale-translation", "variant element " + what + " matches nothing in the catalogue");
         continue;
       }
       for (pugi::xml_attribute a : element.attributes())
         if (!target.attribute(a.name()))
           report.Warning(element, "variant-attribute",
                          "variant attribute " + std::string(a.name()) + " of " + what +
-                             " is not on the system element, so it changes nothing",
+                             " is not on the element it translates, so it changes nothing",
                          a);
     }
   }
 }
 
-void CheckOverlay(const Source& system, const Source& overlay, std::vector<Finding>& findings) {
-  pugi::xml_node root = Root(overlay, findings);
-  if (!root || !system.parsed) return;
-  Reporter report{overlay, findings};
+void CheckOverlay(const Source& view, const Source& overlay, std::vector<Finding>& findings) {
+  pugi::xml_node root = overlay.doc.document_element();
+  const Reporter report{overlay, findings};
+  CheckSections(report, root, FileKind::Overlay);
   // The groups and component types there will be when the moves are made:
-  // the system file's and those this file adds.
+  // the view's and those this file adds.
   std::set<std::string> groups, componentTypes;
-  for (pugi::xml_node cpt : {system.doc.document_element().child(format::kCptSection), root.child(format::kOverlayCpt)})
+  for (pugi::xml_node cpt : {view.doc.document_element().child(format::kCptSection), root.child(format::kOverlayCpt)})
     for (pugi::xml_node group : cpt.children()) {
       if (group.type() != pugi::node_element) continue;
       groups.insert(group.name());
       for (pugi::xml_node type : group.children())
         if (type.type() == pugi::node_element) componentTypes.insert(type.name());
     }
-  for (pugi::xml_node section : root.children()) {
-    const std::string name = section.name();
-    if (section.type() != pugi::node_element || name == format::kOverlayCpt || name == format::kOverlayChangeGroups ||
-        name == format::kOverlaySKEY || name == format::kOverlayBoreTable || name == format::kSymbols)
-      continue;
-    report.Warning(section, "unknown-section", "section " + name + " of a project or user file is not merged");
-  }
   for (pugi::xml_node target : root.child(format::kOverlayChangeGroups).children()) {
     if (target.type() != pugi::node_element) continue;
     if (!groups.count(target.name())) {

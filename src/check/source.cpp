@@ -1,8 +1,7 @@
 #include "check/source.h"
 
-#include <fstream>
-#include <iterator>
-
+#include "base/files.h"
+#include "base/text.h"
 #include "base/xml_document.h"
 
 namespace pipedex::check {
@@ -33,6 +32,13 @@ std::size_t NodeOffset(const Source& source, pugi::xml_node node) {
   return at;
 }
 
+// A parser's reason as one line, without its closing full stop.
+std::string Reason(const std::string& reason) {
+  std::string line = text::OneLine(reason);
+  if (!line.empty() && line.back() == '.') line.pop_back();
+  return line;
+}
+
 bool IsNameCharacter(char c) {
   return c == '-' || c == '_' || c == '.' || c == ':' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
          (c >= 'a' && c <= 'z') || (static_cast<unsigned char>(c) & 0x80);
@@ -41,19 +47,41 @@ bool IsNameCharacter(char c) {
 }  // namespace
 
 void LoadSource(Source& source, std::vector<Finding>& findings) {
-  std::ifstream in(source.file, std::ios::binary);
-  if (!in) {
-    findings.push_back({source.file, 1, 1, "error", "missing-file", "the file cannot be read"});
+  std::string bytes;
+  const files::ReadStatus status = files::ReadWholeFile(source.file, xml::kMaxFileSize, bytes);
+  if (status == files::ReadStatus::TooLarge) {
+    findings.push_back({source.file, 1, 1, "error", "too-large",
+                        "the file is larger than the " + std::to_string(xml::kMaxFileSize >> 20) +
+                            " MiB a catalogue file may have"});
     return;
   }
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (status != files::ReadStatus::Ok) {
+    findings.push_back({source.file, 1, 1, "error", "missing-file", "the file cannot be read as a regular file"});
+    return;
+  }
   xml::ParseError error;
   source.parsed = xml::LoadText(source.doc, bytes, error, &source.text);
   if (source.parsed) return;
-  std::string reason = error.reason;
-  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) reason.pop_back();
   findings.push_back({source.file, std::max(error.line, 1), std::max(error.column, 1), "error", "parse",
-                      "the file does not parse: " + reason});
+                      "the file does not parse: " + Reason(error.reason)});
+}
+
+void Origins::Copied(pugi::xml_node copy, pugi::xml_node original, const Source& from) {
+  // The copy has the original's shape: both are walked together, without recursion.
+  std::vector<std::pair<pugi::xml_node, pugi::xml_node>> pending{{copy, original}};
+  while (!pending.empty()) {
+    auto [c, o] = pending.back();
+    pending.pop_back();
+    copies_[c] = {&from, o};
+    for (pugi::xml_node cc = c.first_child(), oc = o.first_child(); cc && oc;
+         cc = cc.next_sibling(), oc = oc.next_sibling())
+      pending.emplace_back(cc, oc);
+  }
+}
+
+std::pair<const Source*, pugi::xml_node> Origins::Of(pugi::xml_node node) const {
+  auto it = copies_.find(node);
+  return it == copies_.end() ? std::pair{&system_, node} : it->second;
 }
 
 Position Locate(const Source& source, pugi::xml_node node) { return At(source.text, NodeOffset(source, node)); }
@@ -73,22 +101,25 @@ Position Locate(const Source& source, pugi::xml_node element, pugi::xml_attribut
   return At(source.text, start);
 }
 
-std::string Place(const Source& source, pugi::xml_node node) {
-  const Position p = Locate(source, node);
-  return source.file + ":" + std::to_string(p.line) + ":" + std::to_string(p.column);
+std::string Reporter::Place(pugi::xml_node node) const {
+  const auto [file, original] = origins ? origins->Of(node) : std::pair{&source, node};
+  const Position p = Locate(*file, original);
+  return file->file + ":" + std::to_string(p.line) + ":" + std::to_string(p.column);
 }
 
 void Reporter::Add(const char* severity, pugi::xml_node node, std::string code, std::string message,
-                   pugi::xml_attribute attribute) {
-  const Position p = attribute ? Locate(source, node, attribute) : Locate(source, node);
-  findings.push_back({source.file, p.line, p.column, severity, std::move(code), std::move(message)});
+                   pugi::xml_attribute attribute) const {
+  const auto [file, original] = origins ? origins->Of(node) : std::pair{&source, node};
+  const Position p = attribute ? Locate(*file, original, attribute) : Locate(*file, original);
+  findings.push_back({file->file, p.line, p.column, severity, std::move(code), std::move(message)});
 }
 
-void Reporter::Error(pugi::xml_node node, std::string code, std::string message, pugi::xml_attribute attribute) {
+void Reporter::Error(pugi::xml_node node, std::string code, std::string message, pugi::xml_attribute attribute) const {
   Add("error", node, std::move(code), std::move(message), attribute);
 }
 
-void Reporter::Warning(pugi::xml_node node, std::string code, std::string message, pugi::xml_attribute attribute) {
+void Reporter::Warning(pugi::xml_node node, std::string code, std::string message,
+                       pugi::xml_attribute attribute) const {
   Add("warning", node, std::move(code), std::move(message), attribute);
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 
 // A catalogue file read for checking: its parsed document, the UTF-8 text the
-// parser read (the nodes' offsets refer to it), and the findings made in it.
+// parser read (the nodes' offsets refer to it), and the findings made in it;
+// and the origins of the nodes of the merged view, where the system file's
+// document has had the overlays merged into it.
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,24 +29,42 @@ struct Position {
   std::int32_t column = 1;
 };
 
-// Reads and parses a file as the component does; a file that does not parse
-// gives one "parse" finding at the place the parser stopped.
+// Reads and parses a file as the component does (through the same guarded
+// read); a file that cannot be read gives a "missing-file" finding, one too
+// large a "too-large" finding, and one that does not parse a "parse" finding
+// at the place the parser stopped.
 void LoadSource(Source& source, std::vector<Finding>& findings);
+
+// The file and node each node of the merged view comes from: the system
+// file's own nodes are themselves, the merge's copies the overlay nodes they copy.
+class Origins {
+ public:
+  explicit Origins(const Source& system) : system_(system) {}
+  // Records a copy the merge made of a node of `from`, with its descendants.
+  void Copied(pugi::xml_node copy, pugi::xml_node original, const Source& from);
+  std::pair<const Source*, pugi::xml_node> Of(pugi::xml_node node) const;
+
+ private:
+  const Source& system_;
+  std::map<pugi::xml_node, std::pair<const Source*, pugi::xml_node>> copies_;
+};
 
 Position Locate(const Source& source, pugi::xml_node node);
 Position Locate(const Source& source, pugi::xml_node element, pugi::xml_attribute attribute);
-// "FILE:LINE:COLUMN" of a node, for a message naming a second place.
-std::string Place(const Source& source, pugi::xml_node node);
 
-// Adds a finding at a node (at an attribute of it when one is given).
+// Adds a finding at a node (at an attribute of it when one is given), in the
+// file the node comes from when the reporter has the view's origins.
 struct Reporter {
   const Source& source;
   std::vector<Finding>& findings;
+  const Origins* origins = nullptr;
 
-  void Error(pugi::xml_node node, std::string code, std::string message, pugi::xml_attribute attribute = {});
-  void Warning(pugi::xml_node node, std::string code, std::string message, pugi::xml_attribute attribute = {});
+  // "FILE:LINE:COLUMN" of a node, for a message naming a second place.
+  std::string Place(pugi::xml_node node) const;
+  void Error(pugi::xml_node node, std::string code, std::string message, pugi::xml_attribute attribute = {}) const;
+  void Warning(pugi::xml_node node, std::string code, std::string message, pugi::xml_attribute attribute = {}) const;
   void Add(const char* severity, pugi::xml_node node, std::string code, std::string message,
-           pugi::xml_attribute attribute);
+           pugi::xml_attribute attribute) const;
 };
 
 }  // namespace pipedex::check

@@ -11,56 +11,37 @@
 #include "base/text.h"
 #include "check/checks.h"
 #include "model/catalogue.h"
+#include "model/default_elbow.h"
+#include "pipedex/error.h"
 
 namespace pipedex::check {
 namespace {
 
-// The sections a catalogue file may hold: the system file's and the overlays'.
-const char* const kSections[] = {format::kCptSection,
-                                 format::kSKEYSection,
-                                 format::kEndPrepSection,
-                                 format::kOperationSection,
-                                 format::kConfigurationSection,
-                                 format::kPCFIDFSection,
-                                 format::kDefaultEndPrepSection,
-                                 format::kPlotraAttributes,
-                                 format::kWeldExclusionList,
-                                 format::kBoreTable,
-                                 format::kDefaultConnectionTable,
-                                 format::kSymbols,
-                                 format::kOverlayCpt,
-                                 format::kOverlayChangeGroups,
-                                 format::kOverlaySKEY,
-                                 format::kOverlayBoreTable};
-
 std::string Trimmed(pugi::xml_node node) { return text::Trim(node.child_value()); }
 
-// Edit distance of two ASCII names, ignoring letter case.
-std::size_t Distance(std::string_view a, std::string_view b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t above = row[j];
-      const bool same = text::AsciiUpper(a[i - 1]) == text::AsciiUpper(b[j - 1]);
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
+// Which of two definitions of a name the component answers from.
+enum class Uses {
+  Later,      // look-ups by name find the later one
+  Both,       // both are listed
+  EndPrep,    // the description is read from the later one, other attributes from the earlier
+  FirstFound  // the geometry is read from the earlier one that has it
+};
 
-// Names of one kind: the first definition of each; a second one is reported.
+// Names of one kind: the first definition of each; a second one is reported
+// at its own place, naming the other and saying which the component uses.
 class Names {
  public:
-  Names(Reporter& report, std::string kind) : report_(report), kind_(std::move(kind)) {}
+  Names(const Reporter& report, std::string kind, Uses uses) : report_(report), kind_(std::move(kind)), uses_(uses) {}
   void Define(const std::string& name, pugi::xml_node node) {
     auto [it, added] = first_.emplace(name, node);
-    if (!added)
-      report_.Warning(node, "duplicate-name", kind_ + " " + name + " is defined twice; the other is at " +
-                                                  Place(report_.source, it->second));
+    if (added) return;
+    const std::string other = report_.Place(it->second);
+    const char* uses = uses_ == Uses::Later      ? "; the component uses this later one, not the one at "
+                       : uses_ == Uses::Both     ? "; the component lists both, this one after the one at "
+                       : uses_ == Uses::EndPrep  ? "; its description is read from this later one, its other "
+                                                   "attributes from the one at "
+                                                 : "; the component reads the geometry from the first that has it, at ";
+    report_.Warning(node, "duplicate-name", kind_ + " " + name + " is defined twice" + uses + other);
   }
   bool Has(const std::string& name) const { return first_.count(name) != 0; }
   // An SKEY, or its generic form (the first two characters and "**") except for flanges.
@@ -80,8 +61,9 @@ class Names {
   }
 
  private:
-  Reporter& report_;
+  const Reporter& report_;
   std::string kind_;
+  Uses uses_;
   std::map<std::string, pugi::xml_node> first_;
 };
 
@@ -91,7 +73,7 @@ bool IsWholeNumber(const std::string& s) {
 }
 
 // Reports an attribute whose value must be a number (whole when asked) and is not.
-void NeedNumber(Reporter& report, pugi::xml_node element, const char* name, bool whole) {
+void NeedNumber(const Reporter& report, pugi::xml_node element, const char* name, bool whole) {
   pugi::xml_attribute a = element.attribute(name);
   if (!a) return;
   const std::string value = a.value();
@@ -102,31 +84,7 @@ void NeedNumber(Reporter& report, pugi::xml_node element, const char* name, bool
                a);
 }
 
-void CheckSections(Reporter& report, pugi::xml_node root) {
-  std::map<std::string, pugi::xml_node> seen;
-  for (pugi::xml_node section : root.children()) {
-    if (section.type() != pugi::node_element) continue;
-    const std::string name = section.name();
-    auto [it, added] = seen.emplace(name, section);
-    if (!added) {
-      report.Warning(section, "duplicate-section",
-                     "section " + name + " is written twice; only the first, at " + Place(report.source, it->second) +
-                         ", is read");
-      continue;
-    }
-    if (std::find(std::begin(kSections), std::end(kSections), name) != std::end(kSections)) continue;
-    const char* nearest = nullptr;
-    for (const char* known : kSections)
-      if (Distance(name, known) <= 2 && !root.child(known)) nearest = known;
-    if (nearest)
-      report.Error(section, "unknown-section",
-                   "unknown section " + name + " is ignored; did you mean " + nearest + "?");
-    else
-      report.Warning(section, "unknown-section", "unknown section " + name + " is ignored");
-  }
-}
-
-void CheckAttributeFamilies(Reporter& report, pugi::xml_node section) {
+void CheckAttributeFamilies(const Reporter& report, pugi::xml_node section) {
   struct Family {
     long long first, last;
     pugi::xml_node node;
@@ -145,32 +103,22 @@ void CheckAttributeFamilies(Reporter& report, pugi::xml_node section) {
       if (first <= other.last && other.first <= last)
         report.Error(att, "overlapping-family",
                      "attribute family " + name + " " + std::to_string(first) + "-" + std::to_string(last) +
-                         " overlaps " + std::to_string(other.first) + "-" + std::to_string(other.last) + " at " +
-                         Place(report.source, other.node));
+                         " overlaps " + std::to_string(other.first) + "-" + std::to_string(other.last) + " at " + report.Place(other.node));
     families[name].push_back({first, last, att});
   }
 }
 
 }  // namespace
 
-pugi::xml_node Root(const Source& source, std::vector<Finding>& findings) {
-  pugi::xml_node root = source.doc.document_element();
-  if (std::string_view(root.name()) == format::kRoot) return root;
-  Reporter report{source, findings};
-  report.Error(root ? root : source.doc.root(), "root",
-               std::string("the root element is ") + (root ? root.name() : "missing") + ", not " + format::kRoot);
-  return {};
-}
+void CheckSystem(const Source& view, const Origins& origins, std::vector<Finding>& findings) {
+  pugi::xml_node root = view.doc.document_element();
+  const Reporter report{view, findings, &origins};
+  CheckSections(report, root, FileKind::System);
 
-void CheckSystem(const Source& system, std::vector<Finding>& findings) {
-  pugi::xml_node root = Root(system, findings);
-  if (!root) return;
-  Reporter report{system, findings};
-  CheckSections(report, root);
-
-  Names skeys(report, "SKEY"), endPreps(report, "end preparation"), operations(report, "operation"),
-      configurations(report, "configuration"), pcfTypes(report, "PCF type"), groups(report, "group"),
-      componentTypes(report, "component type");
+  Names skeys(report, "SKEY", Uses::Later), endPreps(report, "end preparation", Uses::EndPrep),
+      operations(report, "operation", Uses::Both), configurations(report, "configuration", Uses::FirstFound),
+      pcfTypes(report, "PCF type", Uses::Both), groups(report, "group", Uses::Later),
+      componentTypes(report, "component type", Uses::Later);
   for (pugi::xml_node skey : root.child(format::kSKEYSection).children(format::kSKEY)) {
     skeys.Define(Trimmed(skey), skey);
     NeedNumber(report, skey, format::kAttrIsoPriority, true);
@@ -203,8 +151,19 @@ void CheckSystem(const Source& system, std::vector<Finding>& findings) {
       if (type.type() != pugi::node_element) continue;
       const std::string name = type.name();
       componentTypes.Define(name, type);
+      if (model::IsDefaultElbow(type)) {
+        // The angle as the component works it out when it builds its lists.
+        model::DefaultElbow elbow;
+        try {
+          elbow.Initialize(type);
+        } catch (const Error&) {
+          // A geometry that cannot give an angle leaves it 0, as in the build.
+        }
+        if (elbow.Angle() == 0)
+          report.Warning(type, "elbow-no-angle", "default elbow " + name + " has a geometry that gives no angle");
+      }
       const std::string pcfType = type.attribute(format::kAttrPCFTYPE).value();
-      if (!pcfType.empty() && pcfSection && !pcfTypes.Has(pcfType))
+      if (!pcfType.empty() && !pcfTypes.Has(pcfType))
         report.Error(type, "unknown-pcftype",
                      "component type " + name + " has PCFTYPE " + pcfType + ", which A_PCFIDF does not define",
                      type.attribute(format::kAttrPCFTYPE));
@@ -277,6 +236,11 @@ void CheckSystem(const Source& system, std::vector<Finding>& findings) {
   for (pugi::xml_node bore : root.child(format::kBoreTable).children(format::kBore)) {
     NeedNumber(report, bore, format::kAttrMM, false);
     NeedNumber(report, bore, format::kAttrIN, false);
+    for (const char* unit : {format::kAttrMM, format::kAttrIN})
+      if (!bore.attribute(unit))
+        report.Warning(bore, "incomplete-bore",
+                       std::string("BORE row has no ") + unit +
+                           ": the component skips it and converts that bore by the factor instead");
   }
   CheckAttributeFamilies(report, root.child(format::kPlotraAttributes));
 }

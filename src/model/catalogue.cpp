@@ -125,14 +125,6 @@ void ClearIndexes(Catalogue& c) {
   c.DefaultElbows.clear();
 }
 
-// Whether a component type is a default elbow: an elbow that is neither a
-// 2D return nor the non-standard elbow.
-bool IsDefaultElbow(pugi::xml_node cpt, std::string_view name, std::string_view pcfType) {
-  return pcfType == format::kPCFTYPEElbow &&
-         GetAttributeText(cpt, format::kAttrConfiguration, "") != format::kConfigReturn2D &&
-         name != format::kElbowNonStandard;
-}
-
 // Component types: SKEY index, name index, PCF type index, default elbows.
 void IndexComponentTypes(const SearchResults& r, Catalogue& c) {
   c.CptTypeTags.Reserve(r.CptTypeNodes->size());
@@ -147,7 +139,7 @@ void IndexComponentTypes(const SearchResults& r, Catalogue& c) {
     }
     Skippable([&] { c.CptTypeTags.Add(name, cpt, name); });
     Skippable([&] { c.PCFTYPEIndex.Add(name, "", pcfType); });
-    if (IsDefaultElbow(cpt, name, pcfType)) {
+    if (pcfType == format::kPCFTYPEElbow && IsDefaultElbow(cpt)) {
       DefaultElbow elbow;
       Skippable([&] { elbow.Initialize(cpt); });
       c.DefaultElbows.push_back(std::move(elbow));  // kept even when its geometry failed

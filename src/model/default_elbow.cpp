@@ -48,6 +48,12 @@ double Length(const Point& p) { return std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2
 
 }  // namespace
 
+bool IsDefaultElbow(pugi::xml_node componentType) {
+  return xml::GetAttributeText(componentType, format::kAttrPCFTYPE, "") == format::kPCFTYPEElbow &&
+         xml::GetAttributeText(componentType, format::kAttrConfiguration, "") != format::kConfigReturn2D &&
+         xml::LocalName(componentType) != format::kElbowNonStandard;
+}
+
 void DefaultElbow::Initialize(pugi::xml_node node) {
   if (!node) errors::RaiseObjectNotSet();
   componentType_ = xml::LocalName(node);

@@ -9,6 +9,10 @@
 
 namespace pipedex::model {
 
+// Whether a component type element is a default elbow: PCF type ELBOW, but
+// neither a 2D return nor the non-standard elbow.
+bool IsDefaultElbow(pugi::xml_node componentType);
+
 class DefaultElbow {
  public:
   // The element name of the component type given to Initialize ("" until then).

@@ -11,6 +11,7 @@ TEST(Text, CharactersNotBytes) {
   const std::pair<std::string, std::string> rows[] = {
       {Upper("ärger élan ω"), "ÄRGER ÉLAN Ω"}, {Upper("a\xff" "b"), "A\xff" "B"},  // invalid bytes stay
       {Trim("  a b  "), "a b"}, {Trim("\ta\t"), "\ta\t"}, {Trim("   "), ""},   // only blanks are trimmed
+      {OneLine("a\r\nb\rc\n\nd\r\n"), "a b c d"},  // each run of line breaks is one space
       {std::to_string(Length("Ärge")), "4"}, {Left("ÄÖÜß", 2), "ÄÖ"}, {Right("ÄÖÜß", 2), "Üß"},
       {Mid("ÄÖÜß", 1, 2), "ÖÜ"}, {Right("ab", 5), "ab"}, {CharAt("ab", 7), ""},
       {IsDigitAt("ZW3", 2) ? "digit" : "no", "digit"}, {IsDigitAt("ZWÄ", 2) ? "digit" : "no", "no"},

@@ -2,6 +2,8 @@
 // whatever the file's encoding (besides those the guide's example of
 // `pipedex check` shows, docs/examples/check-mistakes.out).
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "pipedex/check.h"
@@ -24,8 +26,10 @@ std::string Findings(const std::vector<Finding>& findings, const std::string& fo
   std::string out;
   for (const Finding& f : findings) {
     std::string file = f.file.substr(folder.size() + 1);
+    const std::size_t suggestion = f.message.find("did you mean ");  // the section offered, when one is
     out += file + ":" + std::to_string(f.line) + ":" + std::to_string(f.column) + " " + f.code +
-           (f.severity == "warning" ? " (warning)" : "") + "\n";
+           (f.severity == "warning" ? " (warning)" : "") +
+           (suggestion == std::string::npos ? "" : " " + f.message.substr(suggestion + 13)) + "\n";
   }
   return out;
 }
@@ -35,6 +39,7 @@ TEST(CheckCatalogue, FindsEachMistakeAtItsPlace) {
     std::string file;      // the file the fragment goes into (the system file holds the definitions)
     std::string fragment;  // from line 4; for "f.xml", checked alone, the whole file
     std::string expected;  // "FILE:LINE:COLUMN code" lines, warnings marked
+    std::string types = kTypes;  // the system file's component types when the fragment is elsewhere
   } rows[] = {
       {"sys.xml", kTypes, ""},
       {"sys.xml", "<A_CPT/><A_CPT/>", "sys.xml:4:9 duplicate-section (warning)\n"},
@@ -56,7 +61,23 @@ TEST(CheckCatalogue, FindsEachMistakeAtItsPlace) {
        "sys.xml:4:96 overlapping-family\nsys.xml:4:134 overlapping-family\nsys.xml:4:134 overlapping-family\n"},  // ranges' ends; none is empty
       // A section two letters from a missing one is an error that names it; three letters away (at either end), a warning.
       {"sys.xml", "<A_DEFAULTENDPRP/><A_DFAULTENDPRP/><PT/>",
-       "sys.xml:4:1 unknown-section\nsys.xml:4:19 unknown-section (warning)\nsys.xml:4:36 unknown-section (warning)\n"},
+       "sys.xml:4:1 unknown-section A_DEFAULT_ENDPREP?\nsys.xml:4:19 unknown-section (warning)\n"
+       "sys.xml:4:36 unknown-section (warning)\n"},
+      // Only the sections of the file's kind are offered, the nearest missing one; of two as near, the first listed.
+      {"sys.xml", "<A_SKY/><A_SKT/>", "sys.xml:4:1 unknown-section (warning)\nsys.xml:4:9 unknown-section A_CPT?\n"},
+      {"ProjectPipedex.xml", "<A_SKEY/>", "ProjectPipedex.xml:2:1 not-merged\nProjectPipedex.xml:4:1 unknown-section U_SKEY?\n"},
+      // The merged view is checked: what overlays define and add counts, and is reported where it is written.
+      {"ProjectPipedex.xml", "<U_SKEY><SKEY>VT**</SKEY></U_SKEY>", "", "<A_CPT><G><V><SKEY>VTFL</SKEY></V></G></A_CPT>"},
+      {"ProjectPipedex.xml", "<U_CPT><V><W PCFTYPE=\"VALVE\"><SKEY>VTFL</SKEY></W></V><G><T><SKEY>QQ</SKEY></T></G></U_CPT>",
+       "ProjectPipedex.xml:4:14 unknown-pcftype\nProjectPipedex.xml:4:30 undefined-skey\n"
+       "ProjectPipedex.xml:4:61 undefined-skey\n"},
+      {"ProjectPipedex.xml", "<U_SKEY><SKEY>ELBW</SKEY></U_SKEY>", "ProjectPipedex.xml:4:9 duplicate-name (warning)\n"},
+      // A row without both units is skipped by the component; in an overlay it keeps the whole file from merging.
+      {"sys.xml", "<BORE-CONVERSION-TABLE><BORE MM=\"50\"/></BORE-CONVERSION-TABLE>", "sys.xml:4:24 incomplete-bore (warning)\n"},
+      {"ProjectPipedex.xml", "<U_SKEY><SKEY>VT**</SKEY></U_SKEY><U_BORE-CONVERSION-TABLE><BORE IN=\"2\"/></U_BORE-CONVERSION-TABLE>",
+       "ProjectPipedex.xml:4:60 not-merged\nsys.xml:4:14 undefined-skey\n",
+       "<A_CPT><G><V><SKEY>VTFL</SKEY></V></G></A_CPT><BORE-CONVERSION-TABLE/>"},
+      {"ProjectPipedex.xml", "<SYMBOLS/>", "ProjectPipedex.xml:2:1 not-merged\n"},
       // A default elbow that gives an angle, then one that does not.
       {"sys.xml",
        "<A_CPT><G><E PCFTYPE=\"ELBOW\" Configuration=\"NonStandard\"><Default-Configuration><Leg KeypointA=\"F\" "
@@ -83,15 +104,41 @@ TEST(CheckCatalogue, FindsEachMistakeAtItsPlace) {
                       "\r\n<A_CPT><G><T PCFTYPE=\"NOPE\"/></G></A_CPT></ZENROD-ISOMETRICS-DATA>"),
        "f.xml:4:14 unknown-pcftype\n"},
       {"f.xml", "<OTHER/>", "f.xml:1:1 root\n"},
+      // Without A_PCFIDF every PCF type is unknown, as every SKEY is undefined without A_SKEY.
+      {"f.xml", Catalogue("\n<A_CPT><G><T PCFTYPE=\"TEE\"><SKEY>ELBW</SKEY></T></G></A_CPT>"),
+       "f.xml:4:14 unknown-pcftype\nf.xml:4:28 undefined-skey\n"},
   };
   for (const Row& row : rows) {
     TempDir dir;
     const bool system = row.file == "sys.xml", alone = row.file == "f.xml";
-    dir.Write("sys.xml", Catalogue(kDefinitions + "\n" + (system ? row.fragment : kTypes)));
+    dir.Write("sys.xml", Catalogue(kDefinitions + "\n" + (system ? row.fragment : row.types)));
     if (!system) dir.Write(row.file, alone ? row.fragment : Catalogue("\n" + row.fragment));
     const auto findings = CheckCatalogue(dir.File(alone ? "f.xml" : "sys.xml"), {"", "", {"de", "AT"}});
     EXPECT_EQ(Findings(findings, dir.path()), row.expected) << row.fragment;
   }
+}
+
+// Files that are no catalogue text are refused by the library's own read,
+// never read without end, and a folder or link that fails is no abort.
+TEST(CheckCatalogue, ReadsOnlyRegularFilesOfACatalogueSize) {
+  TempDir dir;
+  const std::string sys = dir.Write("sys.xml", Catalogue(kDefinitions + "\n" + kTypes));
+  ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+  std::filesystem::create_symlink("loop", dir.File("loop"));
+  std::filesystem::create_symlink("ProjectPipedex.xml", dir.File("ProjectPipedex.xml"));  // skipped, as in loading
+  std::filesystem::resize_file(dir.Write("big", ""), (std::uintmax_t{2} << 30) + 1);  // sparse
+  for (auto [file, code] : {std::pair{dir.File("fifo"), "missing-file"}, {"/dev/zero", "missing-file"},
+                            {dir.File("loop"), "missing-file"}, {dir.File("big"), "too-large"}}) {
+    const auto findings = CheckCatalogue(sys, {"", file, {}});
+    EXPECT_EQ(findings.size() == 1 ? findings[0].file + " " + findings[0].code : "", file + " " + code);
+  }
+  const auto here = std::filesystem::current_path();
+  dir.Write("gone/x", "");
+  std::filesystem::current_path(dir.File("gone"));
+  std::filesystem::remove_all(dir.File("gone"));  // the current folder, deleted
+  const auto findings = CheckCatalogue("SystemPipedex.xml", {"", "", {"de", ""}});
+  std::filesystem::current_path(here);
+  EXPECT_EQ(findings.size() == 1 ? findings[0].code : "", "missing-file");
 }
 
 }  // namespace

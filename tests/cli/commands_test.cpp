@@ -70,6 +70,8 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
       {"--catalogue $D/bad/broken.xml check --json", 1,
        R"([{"file":"$D/bad/broken.xml","line":4,"column":12,"severity":"error","code":"parse",)"},
       {"check --catalogue $D/bad/broken.xml", 1, "1 error, 0 warnings in $D/bad/broken.xml\n"},
+      {"check --catalogue $D/cat/plant.xml --user $D/bad/broken.xml", 1,  // every file with findings is named
+       "1 error, 0 warnings in $D/cat/plant.xml and $D/bad/broken.xml\n"},
       {"--component-dir $D/tree tree", 0,
        "Group / component type   PCF type  Configuration  SKEYs\n"
        "-----------------------  --------  -------------  -----\n"

@@ -115,7 +115,7 @@ TEST(CatalogueGuide, TheGuidesFilesAnswerAsTheGuideSays) {
   Fixture f(catalogue);
   ExpectAnswers(f.pipedex, {
       {"GroupCount", {}, "5"}, {"SKEYCount", {}, "8"}, {"EndPrepCount", {}, "3"}, {"OperationCount", {}, "3"},
-      {"ConfigurationCount", {}, "6"}, {"GetConfiguration", {"1"}, R"("Straight")"}, {"PCFTYPECount", {}, "5"},
+      {"ConfigurationCount", {}, "6"}, {"GetConfiguration", {"1"}, R"("Straight")"}, {"PCFTYPECount", {}, "6"},
       // ELFL is not listed: the generic EL** answers, with FL-- ends.
       {"GetSKEYData", {"ELFL"}, R"(true "Elbow" "FL--" "FL--" "XX--" "XX--")"},
       {"GetSKEYAttribute", {"ELBW", "Description"}, R"("Elbow, butt-welded")"},

@@ -1,6 +1,7 @@
 // `pipedex check`: a catalogue author's mistakes, one line per finding in the
 // form compilers use, or as JSON.
 
+#include <algorithm>
 #include <iostream>
 
 #include "session.h"
@@ -41,9 +42,16 @@ void AddCheckCommand(CLI::App& app, Session& session) {
                            {"code", f.code}, {"message", f.message}});
         std::cout << Dump(array) << "\n";
       } else {
-        for (const Finding& f : findings) std::cout << FormatFinding(f) << "\n";
+        // The summary names the system file and every other file with findings.
+        std::vector<std::string> files{file};
+        for (const Finding& f : findings) {
+          if (std::find(files.begin(), files.end(), f.file) == files.end()) files.push_back(f.file);
+          std::cout << FormatFinding(f) << "\n";
+        }
         std::cout << errors << (errors == 1 ? " error, " : " errors, ") << warnings
-                  << (warnings == 1 ? " warning" : " warnings") << " in " << file << "\n";
+                  << (warnings == 1 ? " warning" : " warnings") << " in " << files.front();
+        for (std::size_t i = 1; i < files.size(); ++i) std::cout << (i + 1 == files.size() ? " and " : ", ") << files[i];
+        std::cout << "\n";
       }
       session.exitCode = errors > 0 || (o->strict && warnings > 0) ? 1 : 0;
     });
