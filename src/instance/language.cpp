@@ -3,6 +3,8 @@
 // translated attribute texts for groups, component types, end preparations,
 // operations and SKEYs.
 
+#include <new>
+
 #include "base/errors.h"
 #include "base/format.h"
 #include "base/path_index.h"
@@ -45,7 +47,8 @@ void Pipedex::Impl::ApplyLanguageText(const std::vector<pugi::xml_node>& nodes) 
     if (!target) continue;
     for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
       pugi::xml_attribute existing = target.attribute(a.name());
-      if (existing) existing.set_value(a.value());
+      // The parser's allocator refuses by answering false; that is running out of memory.
+      if (existing && !existing.set_value(a.value())) throw std::bad_alloc();
     }
   }
 }

@@ -4,6 +4,7 @@
 // not found" or "does not parse" leaves the instance unloaded, so the next
 // call searches again.
 
+#include <new>
 #include <variant>
 
 #include "base/errors.h"
@@ -106,7 +107,14 @@ void Pipedex::Impl::EnsureInitialised() {
     BuildOrFail();
   } catch (const DirectInitError& e) {
     throw e.error;
+  } catch (const std::bad_alloc&) {
+    ForgetLoad();
+    errors::RaiseOutOfMemory();
   } catch (const Error& e) {
+    if (errors::IsOutOfMemory(e)) {
+      ForgetLoad();
+      throw;
+    }
     throw Error(errors::kInitialisation, errors::kSource, std::string(kUnexpected) + e.description());
   } catch (const std::exception& e) {
     throw Error(errors::kInitialisation, errors::kSource, std::string(kUnexpected) + e.what());
@@ -117,14 +125,22 @@ std::optional<std::string> Pipedex::Impl::BuildInternalLists() {
   if (auto failure = model::BuildCatalogue(DataRoot, *this, *this)) return failure;
   if (!LanguageDoc) return std::nullopt;
   // Language texts last: the indexes keep the catalogue's own names.
-  for (const std::string& selection : format::TranslatedSelections()) {
-    try {
-      ApplyLanguageText(xml::SelectNodes(*LanguageDoc, selection));
-    } catch (...) {
-      // A selection that fails is skipped; the others still apply.
-    }
-  }
+  // Every selection applies, or the build fails: a variant applied to the
+  // groups but not to the SKEYs would answer in two languages at once.
+  for (const std::string& selection : format::TranslatedSelections())
+    ApplyLanguageText(xml::SelectNodes(*LanguageDoc, selection));
   return std::nullopt;
+}
+
+void Pipedex::Impl::ForgetLoad() {
+  // Memory ran out part way: nothing of this attempt is kept, so the next
+  // call loads again from the start instead of answering from half a catalogue.
+  Initialised = false;
+  DataRoot = pugi::xml_node();
+  SystemSymbols = pugi::xml_node();
+  LanguageDoc.reset();
+  SystemDoc.reset();
+  ProjectPath.clear();
 }
 
 }  // namespace pipedex

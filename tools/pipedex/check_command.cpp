@@ -41,9 +41,9 @@ void AddCheckCommand(CLI::App& app, Session& session) {
                            {"code", f.code}, {"message", f.message}});
         std::cout << Dump(array) << "\n";
       } else {
-        for (const Finding& f : findings) std::cout << FormatFinding(f) << "\n";
+        for (const Finding& f : findings) std::cout << FindingLine(f) << "\n";
         std::cout << errors << (errors == 1 ? " error, " : " errors, ") << warnings
-                  << (warnings == 1 ? " warning" : " warnings") << " in " << file << "\n";
+                  << (warnings == 1 ? " warning" : " warnings") << " in " << OnOneLine(file) << "\n";
       }
       session.exitCode = errors > 0 || (o->strict && warnings > 0) ? 1 : 0;
     });
