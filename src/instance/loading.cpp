@@ -125,10 +125,16 @@ std::optional<std::string> Pipedex::Impl::BuildInternalLists() {
   if (auto failure = model::BuildCatalogue(DataRoot, *this, *this)) return failure;
   if (!LanguageDoc) return std::nullopt;
   // Language texts last: the indexes keep the catalogue's own names.
-  // Every selection applies, or the build fails: a variant applied to the
-  // groups but not to the SKEYs would answer in two languages at once.
-  for (const std::string& selection : format::TranslatedSelections())
-    ApplyLanguageText(xml::SelectNodes(*LanguageDoc, selection));
+  for (const std::string& selection : format::TranslatedSelections()) {
+    try {
+      ApplyLanguageText(xml::SelectNodes(*LanguageDoc, selection));
+    } catch (...) {
+      // A selection whose data fails (a name its path cannot quote) is
+      // skipped and the others still apply; running out of memory is no
+      // fault of the data and fails the load instead of half applying it.
+      errors::RethrowIfOutOfMemory();
+    }
+  }
   return std::nullopt;
 }
 
