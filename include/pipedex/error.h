@@ -25,6 +25,9 @@ inline constexpr std::int32_t kTypeMismatch = 13;
 inline constexpr std::int32_t kObjectNotSet = 91;
 // Failures of the XML service (an invalid XPath expression, a failing save).
 inline constexpr std::int32_t kXmlService = static_cast<std::int32_t>(0x80004005);
+// Memory ran out: no answer could be formed, whatever the operation (not a
+// fault of any file; the same call may succeed with more memory).
+inline constexpr std::int32_t kOutOfMemory = static_cast<std::int32_t>(0x8007000E);
 }  // namespace errors
 
 // A failed call: the error number, the source text and the description.

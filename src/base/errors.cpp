@@ -1,5 +1,7 @@
 #include "base/errors.h"
 
+#include <new>
+
 namespace pipedex {
 
 Error::Error(std::int32_t number, std::string source, std::string description)
@@ -18,6 +20,20 @@ void RaiseInvalidXPath(const std::string& expression, const std::string& reason)
 }
 
 void RaiseInvalidCall() { throw Error(kInvalidCall, kSource, "Invalid procedure call or argument"); }
+
+void RaiseOutOfMemory() { throw Error(kOutOfMemory, kSource, kOutOfMemoryText); }
+
+void RethrowIfOutOfMemory() {
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    RaiseOutOfMemory();
+  } catch (const Error& e) {
+    if (IsOutOfMemory(e)) throw;
+  } catch (...) {
+    // Any other failure is the caller's to answer.
+  }
+}
 
 }  // namespace errors
 }  // namespace pipedex

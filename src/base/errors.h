@@ -40,4 +40,18 @@ inline constexpr const char* kSystemParseHeading = "Error parsing Zenrod XML Dat
 // "Invalid procedure call or argument": a key or position a collection does not hold, an angle that cannot be.
 [[noreturn]] void RaiseInvalidCall();
 
+// The description of kOutOfMemory, the error a client gets for a std::bad_alloc.
+inline constexpr const char* kOutOfMemoryText = "Out of memory";
+// "Out of memory" as the client's error: what a std::bad_alloc becomes where
+// an operation hands its failure to the client.
+[[noreturn]] void RaiseOutOfMemory();
+// Whether an error is kOutOfMemory: handlers that answer a failure with a
+// neutral value or their own error let this one through unchanged.
+inline bool IsOutOfMemory(const Error& e) { return e.number() == kOutOfMemory; }
+// Called inside a catch block whose rule answers a failure (a neutral answer,
+// a skipped step, an error of its own): rethrows running out of memory (a
+// std::bad_alloc, or kOutOfMemory already formed) as kOutOfMemory, and
+// returns for every other failure, which the handler then answers.
+void RethrowIfOutOfMemory();
+
 }  // namespace pipedex::errors

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <sstream>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -193,6 +194,14 @@ bool ReadWholeFile(const std::string& path, std::string& out, bool& tooLarge) {
   return status == files::ReadStatus::Ok;
 }
 
+// The parser ran out of memory: that is no fault of the file, so it is no
+// parse error at a line but the std::bad_alloc any other allocation gives.
+void ThrowIfOutOfMemory(pugi::xml_document& doc, const pugi::xml_parse_result& result) {
+  if (result.status != pugi::status_out_of_memory) return;
+  doc.reset();
+  throw std::bad_alloc();
+}
+
 void SetTooLarge(ParseError& error) {
   error = {"The file is larger than the " + std::to_string(kMaxFileSize >> 20) + " MiB a catalogue file may have.\r\n", 0,
            "", 0};
@@ -272,6 +281,7 @@ bool LoadText(pugi::xml_document& doc, std::string_view bytes, ParseError& error
   if (!CheckText(buffer, buffer, 0, written, error)) return false;
   if (parsed) parsed->assign(buffer);
   pugi::xml_parse_result result = doc.load_buffer(buffer.data(), buffer.size(), kParseOptions, pugi::encoding_utf8);
+  ThrowIfOutOfMemory(doc, result);
   if (!result) {
     error.reason = std::string(result.description()) + "\r\n";
     LocateLine(buffer, result.offset, error);
@@ -357,6 +367,7 @@ bool ParseInPlace(pugi::xml_document& doc, const std::string& path, char* buffer
     return false;
   }
   pugi::xml_parse_result result = doc.load_buffer_inplace_own(buffer, size, kParseOptions, pugi::encoding_utf8);
+  ThrowIfOutOfMemory(doc, result);
   if (!result) {
     // The parser has changed the buffer: the failing line is read from the file again.
     error.reason = std::string(result.description()) + "\r\n";

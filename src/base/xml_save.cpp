@@ -5,11 +5,13 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <random>
+#include <vector>
 
 #include "base/errors.h"
 #include "base/xml_document.h"
@@ -110,6 +112,52 @@ int OpenNamedTemporary(const std::string& folder, mode_t mode, std::string& name
   return -1;
 }
 
+// The access control list of a file, kept among its extended attributes.
+constexpr const char* kAccessAcl = "system.posix_acl_access";
+
+// Reads a list of names or a value whose size may change between asking and
+// reading; read(buffer, size) answers as listxattr and getxattr do.
+template <typename Read>
+ssize_t ReadSized(std::vector<char>& buffer, Read read) {
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    const ssize_t size = read(nullptr, 0);
+    if (size <= 0) return size;
+    buffer.resize(static_cast<std::size_t>(size));
+    const ssize_t got = read(buffer.data(), buffer.size());
+    if (got >= 0 || errno != ERANGE) return got;  // ERANGE: it grew in between
+  }
+  errno = ERANGE;
+  return -1;
+}
+
+// Gives the new file the extended attributes of the file it replaces, its
+// access control list among them, so that the same people may read and
+// write it; a list the new file inherited from its folder while the old file
+// had none is removed. The name of the first attribute that could not be
+// kept and why, or "" when all were.
+std::string KeepAttributes(const std::string& from, int fd) {
+  std::vector<char> names;
+  ssize_t listed = ReadSized(names, [&](char* b, std::size_t n) { return ::listxattr(from.c_str(), b, n); });
+  if (listed < 0) {
+    if (errno == ENOTSUP) listed = 0;  // a file system without them: nothing to keep
+    else return std::string("its extended attributes: ") + std::strerror(errno);
+  }
+  names.resize(static_cast<std::size_t>(listed));
+  bool hadAcl = false;
+  std::vector<char> value;
+  for (std::size_t at = 0; at < names.size(); at += std::strlen(names.data() + at) + 1) {
+    const char* name = names.data() + at;
+    const ssize_t size = ReadSized(value, [&](char* b, std::size_t n) { return ::getxattr(from.c_str(), name, b, n); });
+    if (size < 0 && errno == ENODATA) continue;  // removed since it was listed
+    if (size < 0 || ::fsetxattr(fd, name, value.data(), static_cast<std::size_t>(size), 0) != 0)
+      return std::string(name) + ": " + std::strerror(errno);
+    hadAcl = hadAcl || std::strcmp(name, kAccessAcl) == 0;
+  }
+  if (!hadAcl && ::fremovexattr(fd, kAccessAcl) != 0 && errno != ENODATA && errno != ENOTSUP)
+    return std::string(kAccessAcl) + ": " + std::strerror(errno);
+  return "";
+}
+
 }  // namespace
 
 namespace {
@@ -202,6 +250,14 @@ void SaveFile(const pugi::xml_document& doc, const std::string& path) {
       // kept without set-user and set-group bits when the owner differs.
       mode_t mode = target.existing.st_mode & 07777;
       if (::fchown(fd, target.existing.st_uid, target.existing.st_gid) != 0) mode &= 0777;
+      // Who may write the file must not change: an attribute (an access
+      // control list above all) that cannot be kept fails the save. The mode
+      // comes last, and agrees with the list it was read with.
+      if (const std::string lost = KeepAttributes(target.path, fd); !lost.empty()) {
+        ::close(fd);
+        if (!tmpName.empty()) ::unlink(tmpName.c_str());
+        SaveFailed(path, "the file's extended attribute " + lost + " cannot be kept");
+      }
       if (::fchmod(fd, mode) != 0) abandon(errno);
     }
     if (::fsync(fd) != 0) abandon(errno);

@@ -3,6 +3,8 @@
 // translated attribute texts for groups, component types, end preparations,
 // operations and SKEYs.
 
+#include <new>
+
 #include "base/errors.h"
 #include "base/format.h"
 #include "base/path_index.h"
@@ -47,7 +49,8 @@ void Pipedex::Impl::ApplyLanguageText(xml::PathIndex& systemElements, const std:
     if (!targets[i]) continue;
     for (pugi::xml_attribute a = nodes[i].first_attribute(); a; a = a.next_attribute()) {
       pugi::xml_attribute existing = targets[i].attribute(a.name());
-      if (existing) existing.set_value(a.value());
+      // The parser's allocator refuses by answering false; that is running out of memory.
+      if (existing && !existing.set_value(a.value())) throw std::bad_alloc();
     }
   }
   // The element whose path is invalid raises its error here, after those before it took effect.

@@ -4,6 +4,7 @@
 // not found" or "does not parse" leaves the instance unloaded, so the next
 // call searches again.
 
+#include <new>
 #include <variant>
 
 #include "base/errors.h"
@@ -107,7 +108,14 @@ void Pipedex::Impl::EnsureInitialised() {
     BuildOrFail();
   } catch (const DirectInitError& e) {
     throw e.error;
+  } catch (const std::bad_alloc&) {
+    ForgetLoad();
+    errors::RaiseOutOfMemory();
   } catch (const Error& e) {
+    if (errors::IsOutOfMemory(e)) {
+      ForgetLoad();
+      throw;
+    }
     throw Error(errors::kInitialisation, errors::kSource, std::string(kUnexpected) + e.description());
   } catch (const std::exception& e) {
     throw Error(errors::kInitialisation, errors::kSource, std::string(kUnexpected) + e.what());
@@ -123,10 +131,24 @@ std::optional<std::string> Pipedex::Impl::BuildInternalLists() {
     try {
       ApplyLanguageText(systemElements, xml::SelectNodes(*LanguageDoc, selection));
     } catch (...) {
-      // A selection that fails is skipped; the others still apply.
+      // A selection whose data fails (a name its path cannot quote) is
+      // skipped and the others still apply; running out of memory is no
+      // fault of the data and fails the load instead of half applying it.
+      errors::RethrowIfOutOfMemory();
     }
   }
   return std::nullopt;
+}
+
+void Pipedex::Impl::ForgetLoad() {
+  // Memory ran out part way: nothing of this attempt is kept, so the next
+  // call loads again from the start instead of answering from half a catalogue.
+  Initialised = false;
+  DataRoot = pugi::xml_node();
+  SystemSymbols = pugi::xml_node();
+  LanguageDoc.reset();
+  SystemDoc.reset();
+  ProjectPath.clear();
 }
 
 }  // namespace pipedex

@@ -17,6 +17,7 @@
 
 #include <pugixml.hpp>
 
+#include "base/errors.h"
 #include "base/path_index.h"
 #include "base/xml_document.h"
 #include "model/catalogue.h"
@@ -60,6 +61,8 @@ struct [[gnu::visibility("hidden")]] Pipedex::Impl : detail::Documents, model::C
   void LoadSystemDocument();
   void LoadProjectBesideSystemFile();
   void BuildOrFail();
+  // Drops a load that ran out of memory part way, so the next call loads afresh.
+  void ForgetLoad();
   void Initialise() {
     if (!Initialised) EnsureInitialised();
   }
@@ -99,9 +102,22 @@ inline Impl& Loaded(Impl& impl) {
   return impl;
 }
 
+// Runs body, a std::bad_alloc reaching the caller as kOutOfMemory: for the
+// members that let their errors through and do more than hand back what is
+// loaded (read or write files, compute their answer).
+template <typename Body>
+auto OutOfMemoryAsError(Body&& body) -> decltype(body()) {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    errors::RaiseOutOfMemory();
+  }
+}
+
 // The answer of a member whose failure rule is a neutral answer: the load runs
 // first and its errors reach the caller; any failure of body(impl) after it
-// gives the neutral answer instead.
+// gives the neutral answer instead, except running out of memory, which is no
+// answer at all and reaches the caller as kOutOfMemory.
 template <typename Body>
 std::invoke_result_t<Body, Impl&> Answer(Impl& impl, std::type_identity_t<std::invoke_result_t<Body, Impl&>> neutral,
                                          Body&& body) {
@@ -109,6 +125,7 @@ std::invoke_result_t<Body, Impl&> Answer(Impl& impl, std::type_identity_t<std::i
   try {
     return body(impl);
   } catch (...) {
+    errors::RethrowIfOutOfMemory();
     return neutral;
   }
 }

@@ -31,6 +31,12 @@ bool Pipedex::Impl::LoadProjectXML(const std::string& path) {
     ProjectPath = path;
     return merged;
   } catch (const std::exception&) {
+    try {
+      errors::RethrowIfOutOfMemory();
+    } catch (const Error&) {
+      ForgetLoad();  // half a merge is no catalogue to answer from
+      throw;
+    }
     ProjectPath.clear();
     return false;
   }
@@ -47,6 +53,7 @@ bool Pipedex::Impl::MergeProjectDocument() {
     ProjectSymbolsDoc = ProjectSymbols ? ProjectDoc : nullptr;
     return true;
   } catch (const std::exception&) {
+    errors::RethrowIfOutOfMemory();
     return false;
   }
 }

@@ -1,5 +1,7 @@
 #include "model/att_list.h"
 
+#include "base/errors.h"
+
 namespace pipedex::model {
 namespace {
 
@@ -72,6 +74,8 @@ const AttLookup* AttList::Item(std::string_view name) const {
     std::int64_t last = static_cast<std::int64_t>(e->AttBase) + e->Number - 1;
     return (e->AttBase <= numPart && numPart <= last) ? e : nullptr;
   } catch (...) {
+    // A numbered name whose number cannot be read names no attribute.
+    errors::RethrowIfOutOfMemory();
     return nullptr;
   }
 }

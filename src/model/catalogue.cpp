@@ -44,12 +44,15 @@ namespace {
 
 using xml::GetAttributeText;
 
-// Runs one step of the build; a step that fails is skipped and the build goes on.
+// Runs one step of the build; a step that fails on the catalogue's data is
+// skipped and the build goes on. Running out of memory is no fault of the
+// data: it stops the build.
 template <typename F>
 void Skippable(F&& step) {
   try {
     step();
   } catch (...) {
+    errors::RethrowIfOutOfMemory();
   }
 }
 
@@ -228,6 +231,7 @@ std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& c, Sea
     ClearIndexes(c);
     c.ListsBuilt = true;
   } catch (const std::exception& e) {
+    errors::RethrowIfOutOfMemory();
     for (NodeList* list : {&c.GroupNodes, &r.CptTypeNodes, &r.SKEYNodes, &c.ConfigurationNodes, &c.EndPrepNodes,
                            &r.OperationNodes})
       list->reset();

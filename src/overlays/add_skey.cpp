@@ -3,6 +3,8 @@
 // lists the new SKEY too, and so does the reference's default end-preparation
 // list. The indexes are updated in place; the other lists are not rebuilt.
 
+#include <new>
+
 #include "base/errors.h"
 #include "base/format.h"
 #include "instance/pipedex_impl.h"
@@ -40,6 +42,7 @@ void Pipedex::AddSKEY(const std::string& newSKEY, const std::string& Description
     if (reference.parent() != section)
       throw Error(errors::kXmlService, errors::kSource, "Insert position Node must be a Child of the Node to insert under.");
     pugi::xml_node copy = section.insert_copy_before(reference, reference);
+    if (!copy) throw std::bad_alloc();  // the parser's allocator refused
     xml::SetText(copy, newSKEY);
     const std::string description = Description.empty() ? "Based on " + RefSKEY : Description;
     pugi::xml_attribute descriptionAttribute = copy.attribute(format::kAttrDescription);
@@ -63,6 +66,12 @@ void Pipedex::AddSKEY(const std::string& newSKEY, const std::string& Description
       d.DefaultEndPrepTags.Add(newSKEY, added, newSKEY);
     }
   } catch (const std::exception& e) {
+    try {
+      errors::RethrowIfOutOfMemory();
+    } catch (const Error&) {
+      d.ForgetLoad();  // the indexes may be half updated: the next call loads afresh
+      throw;
+    }
     throw Error(errors::kAddSKEY, errors::kAddSKEYSource, "Error adding SKEY " + newSKEY + "\r\n" + e.what());
   }
 }

@@ -15,11 +15,13 @@ std::string Pipedex::ProjectXMLPath() { return detail::Loaded(*impl_).ProjectPat
 std::string Pipedex::UserXMLPath() { return ProjectXMLPath(); }
 
 void Pipedex::DumpXML(const std::string& FileName) {
-  xml::SaveFile(*detail::Loaded(*impl_).SystemDoc, FileName);
+  Impl& impl = detail::Loaded(*impl_);
+  detail::OutOfMemoryAsError([&] { xml::SaveFile(*impl.SystemDoc, FileName); });
 }
 
 bool Pipedex::LoadProjectXML(const std::string& ProjectXML) {
-  return detail::Loaded(*impl_).LoadProjectXML(ProjectXML);
+  Impl& impl = detail::Loaded(*impl_);
+  return detail::OutOfMemoryAsError([&] { return impl.LoadProjectXML(ProjectXML); });
 }
 
 bool Pipedex::LoadUserXML(const std::string& UserXML) { return LoadProjectXML(UserXML); }

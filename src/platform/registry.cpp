@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/errors.h"
+
 namespace pipedex::registry {
 namespace {
 
@@ -59,6 +61,8 @@ std::int32_t QueryRegistryValue(Platform& platform, RegistryHandle key, const st
     }
     return -1;
   } catch (...) {
+    // A value the platform cannot hand over reads as the status so far.
+    errors::RethrowIfOutOfMemory();
     return status;
   }
 }
@@ -76,6 +80,8 @@ Value GetRegistryValue(Platform& platform, std::int32_t hive, std::string keyPat
     platform.CloseRegistryKey(key);
     return IsEmptyValue(value) ? fallback : value;
   } catch (...) {
+    // A platform that fails reads as a key that cannot be opened.
+    errors::RethrowIfOutOfMemory();
     return std::int32_t{-1};
   }
 }

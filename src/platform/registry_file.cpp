@@ -121,6 +121,14 @@ RegistryFile RegistryFile::Load(const std::string& path) {
   return files::ReadWholeFile(path, kMaxFileSize, content) == files::ReadStatus::Ok ? Parse(content) : RegistryFile{};
 }
 
+RegistryFile RegistryFile::OneText(const std::string& fullKey, const std::string& valueName, std::string text) {
+  RegistryFile file;
+  RegistryValue& value = file.keys_[Normalise(fullKey)][text::Upper(valueName)];
+  value.kind = RegistryValue::Kind::Text;
+  value.text = std::move(text);
+  return file;
+}
+
 bool RegistryFile::KeyExists(const std::string& fullKey) const {
   std::string key = Normalise(fullKey);
   if (keys_.count(key)) return true;

@@ -30,6 +30,9 @@ class RegistryFile {
   // Reads and parses a file; a missing or unreadable file, or one that is not
   // a regular file of at most kMaxFileSize bytes, gives an empty registry.
   static RegistryFile Load(const std::string& path);
+  // A registry holding one text value, taken as it is: any byte, a line break
+  // or a quote among them, which the text form could not carry.
+  static RegistryFile OneText(const std::string& fullKey, const std::string& valueName, std::string text);
 
   // Whether the key "HIVE\path" exists (a section names it or a key below it).
   bool KeyExists(const std::string& fullKey) const;

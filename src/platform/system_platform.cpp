@@ -70,7 +70,14 @@ class SystemPlatform final : public Platform {
   SystemPlatform(SystemPlatformOptions options, const std::string& catalogueFile) : options_(std::move(options)) {
     // An absolute path, so that the folder of the project file and of the
     // language variants is the catalogue's own whatever the current folder.
-    if (!catalogueFile.empty()) catalogueFile_ = std::filesystem::absolute(catalogueFile).lexically_normal().string();
+    // Without a current folder (it was deleted) a relative path stays as it
+    // is: it then names no file, and the load says the file was not found.
+    if (!catalogueFile.empty()) {
+      std::error_code noCurrentFolder;
+      std::filesystem::path full = std::filesystem::absolute(catalogueFile, noCurrentFolder);
+      if (noCurrentFolder) full = catalogueFile;
+      catalogueFile_ = full.lexically_normal().string();
+    }
   }
 
   bool FileExists(const std::string& path) override {
@@ -140,18 +147,12 @@ class SystemPlatform final : public Platform {
   };
 
   // The registry of a given catalogue file: the settings key alone, whose
-  // DataPath names the file.
+  // DataPath names the file. The path is a value, never registry text: a
+  // path may hold any byte but zero, a line break or a quote among them.
   registry::RegistryFile CatalogueRegistry() const {
-    std::string quoted;
-    for (char c : catalogueFile_) {
-      if (c == '\\' || c == '"') quoted += '\\';
-      quoted += c;
-    }
-    // Appended piece by piece: g++ 12 at -O3 warns (-Wrestrict) on a chain of + that starts with a literal.
-    std::string text = "[";
-    text.append(registry::HiveName(registry::HiveHandle(format::kRegistryHive))).append("\\").append(format::kRegistryKey);
-    text.append("]\n\"").append(format::kRegistryValue).append("\"=\"").append(quoted).append("\"\n");
-    return registry::RegistryFile::Parse(text);
+    std::string key = registry::HiveName(registry::HiveHandle(format::kRegistryHive));
+    key.append("\\").append(format::kRegistryKey);
+    return registry::RegistryFile::OneText(key, format::kRegistryValue, catalogueFile_);
   }
 
   std::string RegistryPath() const {

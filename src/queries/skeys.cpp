@@ -96,6 +96,7 @@ bool Pipedex::GetSKEYData(const std::string& SKEY, std::string& Description, std
     return true;
   } catch (...) {
     reset();
+    errors::RethrowIfOutOfMemory();
     return false;
   }
 }

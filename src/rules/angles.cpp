@@ -147,6 +147,7 @@ void Pipedex::GetAngleComponentData2(const std::string& ComponentType, const std
     StandardAngle = Angle;
     StandardComponentType = format::kElbowNonStandard;
   } catch (...) {
+    errors::RethrowIfOutOfMemory();
     Trimmed = false;
     StandardAngle = 90;
     StandardComponentType = componentType;

@@ -26,7 +26,8 @@ TEST(Text, NumbersReadAndWritten) {
     EXPECT_EQ(LeadingNumber(t), v) << t;
   // Beyond the double range: infinities and zeros with the number's sign, as the C library reads them.
   const double inf = std::numeric_limits<double>::infinity();
-  for (auto [t, v] : {std::pair{"1e400", inf}, {"-1e400", -inf}, {"1e-400", 0.0}, {"+2.5", 2.5},
+  const std::string tinyWithPlus = "0." + std::string(330, '0') + "1e+5";  // an exponent written with its "+"
+  for (auto [t, v] : {std::pair{"1e400", inf}, {"-1e400", -inf}, {"1e-400", 0.0}, {"+2.5", 2.5}, {tinyWithPlus.c_str(), 0.0},
                       {"0.000001e-318", 0.0}, {"1000e306", inf}, {"0.1e310", inf}, {"1e99999999999999999999", inf},
                       {"1e-99999999999999999999", 0.0}})
     EXPECT_EQ(ParseNumber(t), v) << t;

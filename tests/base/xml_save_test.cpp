@@ -6,8 +6,10 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -70,6 +72,44 @@ TEST(AtomicSave, ReplacesTheTargetKeepingOwnerAndModeAndWritesThroughLinks) {
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   EXPECT_EQ(FileNames(d), (std::vector<std::string>{"SystemPipedex.xml", "dangling.xml", "fresh.xml", "link.xml", "new",
                                                     std::string(250, 'n') + ".xml", "private.xml", "real.xml", "saved.xml"}));
+}
+
+// An extended attribute's value, or "(none)".
+std::string Attribute(const std::string& path, const char* name) {
+  char value[256];
+  const ssize_t n = ::getxattr(path.c_str(), name, value, sizeof value);
+  return n < 0 ? "(none)" : std::string(value, static_cast<std::size_t>(n));
+}
+
+// An access control list as the kernel keeps it: its version, then tag,
+// permissions and user or group number of each entry.
+std::string AccessList(std::initializer_list<std::array<std::uint32_t, 3>> entries) {
+  std::string list("\x02\0\0\0", 4);
+  for (const auto& [tag, perm, id] : entries) {
+    const std::uint16_t half[2] = {static_cast<std::uint16_t>(tag), static_cast<std::uint16_t>(perm)};
+    list.append(reinterpret_cast<const char*>(half), 4).append(reinterpret_cast<const char*>(&id), 4);
+  }
+  return list;
+}
+
+// Who may write a replaced file does not change: its access control list
+// (user 12345 may write it) and other extended attributes are kept, and a
+// list its folder would hand down is not added to a file that had none.
+TEST(AtomicSave, KeepsExtendedAttributesAndTheAccessControlList) {
+  Fixture f(LargeCatalogue());
+  const std::string d = f.dir.path(), listed = d + "/listed.xml", plain = d + "/plain.xml";
+  constexpr std::uint32_t kAny = 0xFFFFFFFF;
+  const std::string access = AccessList({{1, 6, kAny}, {2, 6, 12345}, {4, 4, kAny}, {0x10, 6, kAny}, {0x20, 0, kAny}});
+  for (const std::string& file : {listed, plain}) std::ofstream(file) << "old content";
+  if (::setxattr(listed.c_str(), "system.posix_acl_access", access.data(), access.size(), 0) != 0 ||
+      ::setxattr(listed.c_str(), "user.origin", "plant", 5, 0) != 0 ||
+      ::setxattr(d.c_str(), "system.posix_acl_default", access.data(), access.size(), 0) != 0)
+    GTEST_SKIP() << "no access control lists here: " << std::strerror(errno);
+  for (const std::string& file : {listed, plain}) f.pipedex.DumpXML(file);
+  EXPECT_NE(ReadFile(listed), "old content");
+  EXPECT_EQ(Attribute(listed, "system.posix_acl_access"), access);
+  EXPECT_EQ(Attribute(listed, "user.origin"), "plant");
+  EXPECT_EQ(Attribute(plain, "system.posix_acl_access"), "(none)");
 }
 
 TEST(AtomicSave, AFailingSaveRaisesAndLeavesTheTargetAsItWas) {

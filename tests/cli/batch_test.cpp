@@ -27,6 +27,9 @@ void ExpectCliError(const std::string& line, const std::string& description) {
 TEST(CliBatch, AnswersEachLineAndGoesOn) {
   const std::string deep = std::string(200000, '[') + std::string(200000, ']');
   const std::string huge(10 * 1024 * 1024, 'A');
+  std::string manyValues = R"({"call": "GroupCount", "args": [0)";
+  for (int i = 1; i < 1048576; ++i) manyValues += ",0";
+  manyValues += "]}";
   const std::pair<std::string, std::string> rows[] = {
       {R"({"call": "GetGroup", "args": [-2147483648]})", R"({"result":""})"},
       {R"({"call": "PCFAttributeCheck", "args": ["spool-identifier"]})", R"({"result":4})"},
@@ -49,6 +52,9 @@ TEST(CliBatch, AnswersEachLineAndGoesOn) {
       {R"("just a string")", "a request must be a JSON object"},
       {"{\"call\": \"SystemXMLPath\", \"args\": [\"" + huge + "\"]}", "SystemXMLPath takes at most 0 arguments"},
       {huge, "malformed request"},
+      // Lines under the cap whose value would take far more than their text: measured, not built.
+      {std::string(64 * 1024 * 1024, '['), "request too large: more than 1048576 JSON values or nested deeper than 262144"},
+      {manyValues, "request too large"},
       // A line over the 64 MiB cap is skipped to its end.
       {std::string(64 * 1024 * 1024 + 1, 'A'), "request line longer than 67108864 bytes"},
   };

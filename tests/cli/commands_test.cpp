@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "docs/docs_support.h"
 #include "test_support.h"
 
@@ -29,6 +31,14 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
             Catalogue("<A_CPT><Elbows><Elbow-90 PCFTYPE='ELBOW' Configuration='Angle_90'><SKEY>EL**</SKEY>"
                       "<SKEY>ELBW</SKEY></Elbow-90><Bögen-Spezial PCFTYPE='ELBOW'><SKEY>ELSP</SKEY></Bögen-Spezial>"
                       "</Elbows><Empty/></A_CPT>"));
+  // Paths are data: a line break, a quote and a backslash in a folder's name.
+  for (const char* odd : {"odd\nline", "odd\"quote\\slash"}) {
+    dir.Write(std::string(odd) + "/plant.xml", ReadFile(dir.path() + "/cat/plant.xml"));
+    dir.Write(std::string(odd) + "/broken.xml", ReadFile(dir.path() + "/bad/broken.xml"));
+  }
+  // Files the system cannot look at: a link to itself as the project file beside the catalogue.
+  dir.Write("loop/plant.xml", ReadFile(dir.path() + "/cat/plant.xml"));
+  std::filesystem::create_symlink("ProjectPipedex.xml", dir.path() + "/loop/ProjectPipedex.xml");
   dir.Write("novalue.reg", "[HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings]\n");
   dir.Write("elsewhere.reg", "[HKEY_LOCAL_MACHINE\\Software\\Zenrod\\Pipedex\\Settings]\n\"DataPath\"=\"/no/x.xml\"\n");
   const std::string sample = "--component-dir " + Quote(SampleDataDir()) + " --locale en_US ";
@@ -99,6 +109,14 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
        "Pipedex component\npipedex looked for SystemPipedex.xml in $D and $D/Data, then in the registry file "
        "$D/elsewhere.reg (DataPath \"/no/x.xml\")" + kAdvice},
       {"echo \"stdout [$(pipedex --component-dir $D info 2>/dev/null)]\"", 0, "stdout []\n"},
+      // Paths with any byte but zero; plain output keeps FILE:LINE:COLUMN on one line.
+      {"--catalogue \"$D/odd\nline/plant.xml\" groups", 0, "Straight runs"},
+      {"--catalogue '$D/odd\"quote\\slash/plant.xml' groups", 0, "Straight runs"},
+      {"check --catalogue \"$D/odd\nline/broken.xml\"", 1, "$D/odd\\nline/broken.xml:4:12: error: the file does not parse"},
+      // Files that cannot be looked at, and no current folder: the documented error, never an abort.
+      {"--catalogue $D/loop/plant.xml info --json", 0, R"("ProjectXMLPath":null,)"},
+      {"mkdir $D/gone && cd $D/gone && rmdir $D/gone && pipedex --catalogue plant.xml groups", 1,
+       "error 0x80040202 (Pipedex): Data file specified in registry ( plant.xml )not found"},
       // The machine-facing commands keep to the component's answer alone, and a batch goes on after it.
       {"out=$(pipedex --component-dir $D call GroupCount 2>&1); echo \"[$out] $?\"", 0, "application directory\"}}] 1\n"},
       {R"(printf '%s\n' '{"call": "SystemXMLPath"}' '{"call": "GroupCount"}' | pipedex --component-dir $D batch)", 0,

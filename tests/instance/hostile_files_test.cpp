@@ -7,7 +7,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <tuple>
 
 #include "test_support.h"
@@ -108,6 +110,38 @@ TEST(HostileFiles, TruncatedAndEmptyFilesAreParseErrors) {
     Fixture f(empty);
     EXPECT_THAT(InitialisationError(f.pipedex), StartsWith(kParseError));
     EXPECT_THAT(InitialisationError(f.pipedex), StartsWith(kParseError));  // and again on the next call
+  }
+}
+
+// The parser's memory runs out while one of these lives (its functions are
+// plain pointers, so the switch is a variable of this file).
+bool parserMemoryFails = false;
+void* ParserAllocate(std::size_t size) { return parserMemoryFails ? nullptr : std::malloc(size); }
+struct ParserMemoryFails {
+  ParserMemoryFails() {
+    parserMemoryFails = true;
+    pugi::set_memory_management_functions(ParserAllocate, std::free);
+  }
+  ~ParserMemoryFails() { parserMemoryFails = false; }
+};
+
+// Memory that runs out is an error of its own, never a parse error at a line
+// nor a neutral answer, and the next call loads the catalogue again.
+TEST(HostileFiles, RunningOutOfMemoryIsItsOwnError) {
+  Fixture f(ReadFile(SampleDataDir() + "/SystemPipedex.xml"));
+  const std::string project = f.dir.Write("project.xml", Catalogue("<U_CPT><Extras><Spool/></Extras></U_CPT>"));
+  const std::string outOfMemory = "-2147024882 Pipedex: Out of memory";
+  const std::function<void()> calls[] = {
+      [&] { f.pipedex.GroupCount(); },                // the load
+      [&] { f.pipedex.GetBoreConversionTable(); },  // a neutral answer's member (an XPath)
+      [&] { f.pipedex.LoadProjectXML(project); },     // a project file
+  };
+  for (std::size_t i = 0; i < std::size(calls); ++i) {
+    if (i > 0) {
+      EXPECT_GT(f.pipedex.GroupCount(), 0) << i;  // loaded again once there is memory
+    }
+    ParserMemoryFails fails;
+    EXPECT_EQ(Raised(calls[i]), outOfMemory) << i;
   }
 }
 

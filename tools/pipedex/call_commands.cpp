@@ -58,7 +58,7 @@ void AddCallCommands(CLI::App& app, Session& session, const OperationTable& tabl
                "         pipedex call --list\n"
                "Prints {\"result\": R} (with \"out\" for in-out parameters) or {\"error\": {...}}.\n"
                "`pipedex describe OPERATION` shows its parameters.\n"
-               "Exit status: 0 result, 1 error from the component, 2 usage error.");
+               "Exit status: 0 result, 1 error from the component, 2 usage error, 3 out of memory.");
   call->callback([&session, &table, operation, args, list] {
     if (*list) {
       for (const auto& entry : table.operations()) std::cout << entry.first << "\n";
@@ -92,7 +92,7 @@ void AddCallCommands(CLI::App& app, Session& session, const OperationTable& tabl
       componentError = true;
     }
     std::cout << Dump(response) << std::endl;
-    session.exitCode = componentError ? 1 : 0;
+    session.exitCode = IsOutOfMemoryAnswer(response) ? kExitOutOfMemory : componentError ? kExitError : 0;
   });
 
   auto* describe = app.add_subcommand("describe", "Show an operation's parameters (name, direction, type) and result type");
@@ -126,14 +126,16 @@ void AddCallCommands(CLI::App& app, Session& session, const OperationTable& tabl
                 "Requests:  {\"call\": \"GetSKEYData\", \"args\": [\"ELBW\"]}\n"
                 "           {\"set\": \"AngleTolerance\", \"value\": 20}\n"
                 "           {\"describe\": \"GetSKEYData\", \"id\": 7}   (an \"id\" is echoed in the answer)\n"
-                "Each request is answered by exactly one JSON line.");
+                "Each request is answered by exactly one JSON line. Exit status 0, or 3 when a request\n"
+                "ran out of memory (its answer is the error 0x8007000E, Out of memory).");
   batch->callback([&session, &table] {
     Pipedex* instance = nullptr;
     try {
       instance = &session.Instance();
     } catch (const Error& e) {  // loading --project failed
-      std::cout << Dump(ErrorResponse(e.number(), e.source(), e.description())) << std::endl;
-      session.exitCode = 1;
+      const Json response = ErrorResponse(e.number(), e.source(), e.description());
+      std::cout << Dump(response) << std::endl;
+      session.exitCode = IsOutOfMemoryAnswer(response) ? kExitOutOfMemory : kExitError;
       return;
     }
     std::string line;
@@ -144,7 +146,11 @@ void AddCallCommands(CLI::App& app, Session& session, const OperationTable& tabl
         continue;
       }
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      std::cout << Dump(AnswerRequest(*instance, table, line)) << std::endl;
+      const Json answer = AnswerRequest(*instance, table, line);
+      // A request that ran out of memory is answered as such, the next one may
+      // well succeed; the exit status says that one did not.
+      if (IsOutOfMemoryAnswer(answer)) session.exitCode = kExitOutOfMemory;
+      std::cout << Dump(answer) << std::endl;
     }
     if (std::cin.bad() || std::ferror(stdin)) {
       std::cerr << "pipedex batch: reading the requests failed" << std::endl;

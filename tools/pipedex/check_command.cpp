@@ -46,11 +46,12 @@ void AddCheckCommand(CLI::App& app, Session& session) {
         std::vector<std::string> files{file};
         for (const Finding& f : findings) {
           if (std::find(files.begin(), files.end(), f.file) == files.end()) files.push_back(f.file);
-          std::cout << FormatFinding(f) << "\n";
+          std::cout << FindingLine(f) << "\n";
         }
         std::cout << errors << (errors == 1 ? " error, " : " errors, ") << warnings
-                  << (warnings == 1 ? " warning" : " warnings") << " in " << files.front();
-        for (std::size_t i = 1; i < files.size(); ++i) std::cout << (i + 1 == files.size() ? " and " : ", ") << files[i];
+                  << (warnings == 1 ? " warning" : " warnings") << " in " << OnOneLine(files.front());
+        for (std::size_t i = 1; i < files.size(); ++i)
+          std::cout << (i + 1 == files.size() ? " and " : ", ") << OnOneLine(files[i]);
         std::cout << "\n";
       }
       session.exitCode = errors > 0 || (o->strict && warnings > 0) ? 1 : 0;

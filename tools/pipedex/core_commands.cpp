@@ -21,7 +21,10 @@ void AddCoreCommands(CLI::App& app, Session& session) {
       // The project file given, else the one merged from beside the system file.
       std::string project = session.projectFile;
       const std::string beside = std::filesystem::path(p.SystemXMLPath()).parent_path().string() + "/" + kProjectFileName;
-      if (project.empty() && std::filesystem::is_regular_file(beside)) project = beside;
+      // A file that cannot be looked at (a loop of links, no permission) is no
+      // project file, as for the component, which merged none.
+      std::error_code unreadable;
+      if (project.empty() && std::filesystem::is_regular_file(beside, unreadable)) project = beside;
       std::vector<std::pair<std::string, Json>> fields = {
           {"SystemXMLPath", p.SystemXMLPath()},
           {"ProjectXMLPath", fileOrNull(project)},

@@ -49,9 +49,8 @@ bool UnknownCommand(const CLI::App& app, int argc, char** argv) {
   return false;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The tool itself; main() adds the last resort for failures no command answered.
+int Run(int argc, char** argv) {
   using namespace pipedex::cli;
   CLI::App app{"pipedex: questions and answers about a piping material catalogue"};
   app.set_version_flag("--version", "pipedex " PIPEDEX_VERSION);
@@ -62,7 +61,8 @@ int main(int argc, char** argv) {
       "installed with the library. Global options may also follow the command.\n"
       "Run `pipedex COMMAND --help` for a command's arguments and examples.\n"
       "Errors of the component are printed on stderr with their number in hexadecimal; the exit\n"
-      "status is then 1 (2 for a usage error). Guides: docs/cli.md, docs/api.md, docs/python.md,\n"
+      "status is then 1 (2 for a usage error, 3 when memory ran out: error 0x8007000E, Out of memory).\n"
+      "Guides: docs/cli.md, docs/api.md, docs/python.md,\n"
       "docs/catalogue-format.md (installed in share/doc/pipedex/docs/).\n"
       "\n"
       "Examples:\n"
@@ -109,4 +109,14 @@ int main(int argc, char** argv) {
     return code == 0 ? 0 : 2;
   }
   return session.exitCode;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (...) {
+    return pipedex::cli::ReportEscapedFailure();
+  }
 }

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 #include <iostream>
+#include <new>
 
 namespace pipedex::cli {
 namespace {
@@ -81,7 +82,7 @@ std::vector<std::string> ParseFindings(Session& session) {
   options.userFile = session.userFile;
   options.locale = session.SystemPlatform().ThreadLocale();
   for (const Finding& f : CheckCatalogue(file, options))
-    if (f.code == "parse") lines.push_back(FormatFinding(f));
+    if (f.code == "parse") lines.push_back(FindingLine(f));
   return lines;
 }
 
@@ -89,9 +90,13 @@ std::vector<std::string> ParseFindings(Session& session) {
 
 void RunCommand(Session& session, const std::function<void()>& body) {
   try {
-    body();
+    try {
+      body();
+    } catch (const std::bad_alloc&) {
+      throw Error(errors::kOutOfMemory, "pipedex-cli", "Out of memory");
+    }
   } catch (const Error& e) {
-    session.exitCode = 1;
+    session.exitCode = e.number() == errors::kOutOfMemory ? kExitOutOfMemory : kExitError;
     if (session.WantsJson()) {
       Json error = Json::object();
       error["number"] = e.number();
@@ -113,10 +118,56 @@ void RunCommand(Session& session, const std::function<void()>& body) {
   }
 }
 
+int ReportEscapedFailure() noexcept {
+  // Written without building texts where it can: memory may have run out.
+  try {
+    throw;
+  } catch (const Error& e) {
+    const bool outOfMemory = e.number() == errors::kOutOfMemory;
+    std::fprintf(stderr, "error 0x%08X (%s): %s\n", static_cast<unsigned>(e.number()), e.source().c_str(),
+                 e.description().c_str());
+    return outOfMemory ? kExitOutOfMemory : kExitError;
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "error 0x%08X (pipedex-cli): Out of memory\n", static_cast<unsigned>(errors::kOutOfMemory));
+    return kExitOutOfMemory;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "pipedex: %s\n", e.what());
+    return kExitError;
+  } catch (...) {
+    std::fputs("pipedex: the command failed\n", stderr);
+    return kExitError;
+  }
+}
+
 void NothingFound(Session& session, const std::string& message) {
   std::cerr << "pipedex: " << message << "\n";
   session.exitCode = 1;
 }
+
+std::string OnOneLine(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      out += c;
+      continue;
+    }
+    switch (c) {
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default: {
+        char hex[5];
+        std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(byte));
+        out += hex;
+      }
+    }
+  }
+  return out;
+}
+
+std::string FindingLine(const Finding& finding) { return OnOneLine(FormatFinding(finding)); }
 
 std::string Number(double value) {
   char buffer[64];

@@ -17,6 +17,12 @@
 
 namespace pipedex::cli {
 
+// The exit statuses: 0 an answer, 1 an error (of the component, or nothing
+// found), 2 a usage error, 3 memory ran out (no fault of any file).
+inline constexpr int kExitError = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitOutOfMemory = 3;
+
 struct Session {
   SystemPlatformOptions options;
   std::string catalogueFile;  // --catalogue, $PIPEDEX_CATALOGUE: the system file
@@ -53,8 +59,15 @@ std::string CatalogueHint(Platform& platform, const SystemPlatformOptions& optio
 // Runs a human command body; a component error is printed on stderr with its
 // number in hexadecimal (followed by CatalogueHint when no catalogue was
 // found), or with --json as {"number", "source", "description"}, and sets
-// exit status 1. A parse error is shown on one line naming the file.
+// exit status 1 (kExitOutOfMemory when memory ran out, in the component or
+// in the tool). A parse error is shown on one line naming the file.
 void RunCommand(Session& session, const std::function<void()>& body);
+
+// The exit status of a failure that escaped a command, printed on stderr in
+// the same form: an error of the component as such, running out of memory as
+// kOutOfMemory, and any other failure as an error of the tool (status 1).
+// Called in a catch block.
+int ReportEscapedFailure() noexcept;
 
 // A human command that found nothing: one line on stderr, exit status 1.
 void NothingFound(Session& session, const std::string& message);
@@ -64,6 +77,12 @@ void NothingFound(Session& session, const std::string& message);
 std::string Readable(const Json& value);
 // A number as people write it: up to 15 significant digits, "." as separator.
 std::string Number(double value);
+// A text on one line of plain output: control characters (a line break in a
+// file name among them) as \n, \r, \t or \xHH; every other byte as it is.
+std::string OnOneLine(const std::string& text);
+// A finding as one line of plain output: FILE:LINE:COLUMN: ... on one line
+// whatever bytes the file name holds.
+std::string FindingLine(const Finding& finding);
 
 // Prints rows under headers as an aligned table, or as a JSON array of
 // objects keyed by the headers (the API's names).

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <new>
 
 namespace pipedex::cli {
 namespace {
@@ -162,6 +163,15 @@ Json ErrorResponse(std::int32_t number, const std::string& source, const std::st
 
 Json CliError(const std::string& description) { return ErrorResponse(kCliErrorNumber, "pipedex-cli", description); }
 
+Json OutOfMemoryResponse() { return ErrorResponse(errors::kOutOfMemory, "pipedex-cli", "Out of memory"); }
+
+bool IsOutOfMemoryAnswer(const Json& response) {
+  const auto error = response.find("error");
+  if (error == response.end() || !error->is_object()) return false;
+  const auto number = error->find("number");
+  return number != error->end() && number->is_number_integer() && number->get<std::int64_t>() == errors::kOutOfMemory;
+}
+
 std::string Dump(const Json& value) { return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace); }
 
 Json Run(Pipedex& instance, const Operation& op, Args& args, bool& componentError) {
@@ -182,6 +192,9 @@ Json Run(Pipedex& instance, const Operation& op, Args& args, bool& componentErro
   } catch (const Error& e) {
     componentError = true;
     return ErrorResponse(e.number(), e.source(), e.description());
+  } catch (const std::bad_alloc&) {
+    componentError = true;
+    return OutOfMemoryResponse();
   }
 }
 
@@ -257,19 +270,66 @@ Json AnswerParsed(Pipedex& instance, const OperationTable& table, const Json& re
     return CliError(e.what());
   } catch (const Error& e) {
     return ErrorResponse(e.number(), e.source(), e.description());
+  } catch (const std::bad_alloc&) {
+    return OutOfMemoryResponse();
   } catch (const std::exception& e) {
     return CliError(std::string("request failed: ") + e.what());
   }
 }
+
+// Measures a request's JSON without building it: parsing stops at the first
+// value past kMaxRequestValues or level past kMaxRequestDepth.
+class RequestMeasure final : public nlohmann::json_sax<Json> {
+ public:
+  bool tooLarge = false;
+
+  bool null() override { return Value(); }
+  bool boolean(bool) override { return Value(); }
+  bool number_integer(number_integer_t) override { return Value(); }
+  bool number_unsigned(number_unsigned_t) override { return Value(); }
+  bool number_float(number_float_t, const string_t&) override { return Value(); }
+  bool string(string_t&) override { return Value(); }
+  bool binary(binary_t&) override { return Value(); }
+  bool start_object(std::size_t) override { return Open(); }
+  bool key(string_t&) override { return true; }
+  bool end_object() override { return Close(); }
+  bool start_array(std::size_t) override { return Open(); }
+  bool end_array() override { return Close(); }
+  // Text that is not JSON is left to the parser, which says where.
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+
+ private:
+  bool Value() {
+    tooLarge = ++values_ > kMaxRequestValues;
+    return !tooLarge;
+  }
+  bool Open() {
+    if (!Value()) return false;
+    tooLarge = ++depth_ > kMaxRequestDepth;
+    return !tooLarge;
+  }
+  bool Close() {
+    --depth_;
+    return true;
+  }
+  std::size_t values_ = 0, depth_ = 0;
+};
 
 }  // namespace
 
 Json AnswerRequest(Pipedex& instance, const OperationTable& table, const std::string& line) {
   Json request;
   try {
+    RequestMeasure measure;
+    Json::sax_parse(line, &measure);
+    if (measure.tooLarge)
+      return CliError("request too large: more than " + std::to_string(kMaxRequestValues) +
+                      " JSON values or nested deeper than " + std::to_string(kMaxRequestDepth) + " levels");
     request = Json::parse(line);
   } catch (const Json::exception& e) {
     return CliError(std::string("malformed request: ") + e.what());
+  } catch (const std::bad_alloc&) {
+    return OutOfMemoryResponse();
   } catch (const std::exception& e) {
     return CliError(std::string("request failed: ") + e.what());
   }

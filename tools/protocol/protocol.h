@@ -115,6 +115,19 @@ const char* JsonTypeName(ArgType type);
 // {"describe": OPERATION}; an "id" member of the request is echoed first.
 Json AnswerRequest(Pipedex& instance, const OperationTable& table, const std::string& line);
 
+// The most JSON values (every array, object, member value and scalar) a
+// request line may hold, and the deepest it may nest: a request's value is
+// about fifty times the size of its text at worst, so it is measured before
+// it is built.
+inline constexpr std::size_t kMaxRequestValues = std::size_t{1} << 20;
+inline constexpr std::size_t kMaxRequestDepth = std::size_t{1} << 18;
+
+// The answer when memory ran out, as the component's error kOutOfMemory
+// (source "pipedex-cli" when the tool's own memory ran out); whether an
+// answer is one.
+Json OutOfMemoryResponse();
+bool IsOutOfMemoryAnswer(const Json& response);
+
 Json ErrorResponse(std::int32_t number, const std::string& source, const std::string& description);
 Json CliError(const std::string& description);
 // One JSON line, invalid UTF-8 replaced.
