@@ -3,9 +3,9 @@
 // Writes the synthetic catalogues (about 1 MB, 10 MB and 50 MB, plus the
 // sample), measures the raw parse against a full initialisation with its
 // peak memory (each in fresh processes), every public operation on warm instances with the direct-XPath
-// baseline beside the keyed questions, adding SKEYs, saving, and loading a
-// 100 KB project overlay, and 20 MB catalogues with a language variant
-// against without; then prints one summary table of the ratios.
+// baseline beside the keyed questions, adding SKEYs, saving, loading a
+// project overlay of 100 KB, and catalogues of 20 MB with a language
+// variant against without; then prints one summary table of the ratios.
 //
 //   pipedex-bench [--data-dir DIR] [--sizes sample,1,10,50,variant] [Google Benchmark flags]
 

@@ -10,7 +10,7 @@
 namespace pipedex::bench {
 
 // Two shapes: the generated catalogue, and the sample with a group holding
-// 20 MB of text (one component type with half of it, many of one name with
+// text of 20 MB (one component type with half of it, many of one name with
 // the rest). The variant is a copy of the system file, so every element of
 // it is looked up. Records "init/variant-none/SHAPE" and "init/variant-en/SHAPE".
 void MeasureVariantLoads(const std::string& dataDir, BenchResults& results);

@@ -20,7 +20,7 @@ void Quiet(void*, xmlErrorPtr) {}
 
 // Whether the bytes are read the same way by both: UTF-8 text (with or
 // without its byte order mark) that declares no other encoding. We decode
-// 16- and 32-bit text and 8-bit sets through iconv, with names and rules of
+// text of 16 and 32 bits and 8-bit sets through iconv, with names and rules of
 // our own (a 16-bit name on 8-bit text is read as UTF-8), so their verdicts
 // on other encodings are not comparable.
 bool ReadAsUtf8(std::string_view text) {

@@ -45,8 +45,8 @@ bool IsNameCode(std::uint32_t c) {
   return IsNameStartCode(c) || c == 0xB7 || (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
 }
 
-// The character of UTF-8 text at p and its length in bytes (kNotCharacter and
-// 1 for a byte that does not begin a whole character).
+// The character of UTF-8 text at p and its length in bytes (kNotCharacter
+// and a length of 1 for a byte that does not begin a whole character).
 std::uint32_t CodeAt(std::string_view t, std::size_t p, std::size_t& length) {
   const auto lead = static_cast<unsigned char>(t[p]);
   length = 1;
