@@ -111,7 +111,7 @@ void PrintSummary(std::ostream& out, const BenchResults& r, const std::vector<Op
         << (c.replicas == 1 ? " copy)" : " copies)");
   out << "\nTimes are medians of CPU time per call; parse and initialisation run in fresh processes.\n";
 
-  // 1. Initialisation against the raw parse, and memory.
+  // Table 1: Initialisation against the raw parse, and memory.
   out << "\n1. Initialisation: a full Pipedex initialisation against the raw pugixml parse of the same file\n"
          "   (goals at 10 and 50 MB: init/parse <= 1.5; memory the initialisation adds to the parse\n"
          "   (init RSS - parse RSS) <= 0.5 x file size)\n";
@@ -144,7 +144,7 @@ void PrintSummary(std::ostream& out, const BenchResults& r, const std::vector<Op
     once.Print(out);
   }
 
-  // 2. Keyed questions.
+  // Table 2: Keyed questions.
   out << "\n2. Keyed questions on a warm instance (goals: < 1000 ns at 10MB, 10MB/1MB within 1.2,\n"
          "   at least 50 x faster than evaluating the equivalent XPath on the document)\n";
   Table keyed({"operation", "1MB ns", "10MB ns", "50MB ns", "10MB/1MB", "XPath 10MB ns", "speed-up", "verdict"});
@@ -162,7 +162,7 @@ void PrintSummary(std::ostream& out, const BenchResults& r, const std::vector<Op
   }
   keyed.Print(out);
 
-  // 3. Operations that evaluate an XPath per call.
+  // Table 3: Operations that evaluate an XPath per call.
   out << "\n3. Operations that evaluate an XPath per call (goal: < 5000 ns on the sample catalogue)\n";
   Table xp({"operation", "sample ns", "1MB ns", "10MB ns", "verdict"});
   for (const auto& c : cases) {
@@ -173,7 +173,7 @@ void PrintSummary(std::ostream& out, const BenchResults& r, const std::vector<Op
   }
   xp.Print(out);
 
-  // 4. Scaling.
+  // Table 4: Scaling.
   out << "\n4. Scaling from 1MB to 10MB (file size ratio "
       << Cell(Ratio(bytes("10MB"), bytes("1MB")), 2) << "; linear means about that, keyed about 1)\n";
   Table scaling({"measure", "1MB", "10MB", "10MB/1MB"});
@@ -187,7 +187,7 @@ void PrintSummary(std::ostream& out, const BenchResults& r, const std::vector<Op
   scaling.Row({"one list build ms", Cell(Scale(list1, 1e-6), 1), Cell(Scale(list10, 1e-6), 1), Cell(Ratio(list10, list1), 2)});
   scaling.Print(out);
 
-  // 5. Project overlay.
+  // Table 5: Project overlay.
   out << "\n5. LoadProjectXML of a 100 KB overlay against one list build (goal: <= 1.5)\n";
   Table overlay({"size", "overlay load ms", "one list build ms", "ratio", "verdict"});
   for (const std::string label : {"1MB", "10MB"}) {
@@ -199,7 +199,7 @@ void PrintSummary(std::ostream& out, const BenchResults& r, const std::vector<Op
   }
   overlay.Print(out);
 
-  // 6. Everything else.
+  // Table 6: Everything else.
   out << "\n6. Every other operation (10MB/1MB and 50MB/10MB show how each grows with the catalogue;\n"
          "   file size ratios " << Cell(Ratio(bytes("10MB"), bytes("1MB")), 2) << " and "
       << Cell(Ratio(bytes("50MB"), bytes("10MB")), 2) << ")\n";

@@ -83,7 +83,7 @@ std::size_t FirstInvalidCharacter(std::string_view s) {
   while (pos < s.size()) {
     // Runs of ASCII text, the bulk of a catalogue, eight bytes at a time. For
     // bytes below 0x80, adding 0x60 sets the high bit exactly of those from
-    // 0x20 on, and adding 0x7F to (byte ^ c) exactly of those other than c;
+    // code 0x20 on, and adding 0x7F to (byte ^ c) exactly of those other than c;
     // no sum carries into the next byte. Tabs and line breaks are allowed.
     constexpr std::uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
     auto equal = [&](std::uint64_t word, char c) {

@@ -83,7 +83,7 @@ class CTypeIndex : public KeyedCollection<CTypeEntry> {
   // whose length is a power of two, full when the count of further pairs is
   // one. A run left for a longer one is kept for the next entry that needs a
   // run of its length: freeRuns_[k] starts a chain of free runs of length
-  // 2^k (counted from one, 0 for none), each holding the next in its first pair.
+  // two to the k (counted from one, 0 for none), each holding the next in its first pair.
   std::deque<Pair> more_;
   std::vector<std::uint32_t> freeRuns_;
 };

@@ -46,7 +46,7 @@ class TokenIndex {
  private:
   static constexpr std::size_t kLongest = 10;  // "~", two characters of up to four bytes, "~"
   // A piece as where it first occurs in the text and its length, in one
-  // 32-bit cell: the offset above the low four bits, the length in them.
+  // cell of 32 bits: the offset above the low four bits, the length in them.
   static constexpr unsigned kLengthBits = 4;
   static constexpr std::size_t kFarthest = std::size_t{1} << (32 - kLengthBits);  // offsets below this
   static std::string_view PieceOf(const std::string& text, std::uint32_t cell) {

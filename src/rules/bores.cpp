@@ -1,6 +1,6 @@
 // Bore conversion between millimetres and inches, through the catalogue's
-// table of paired nominal sizes or else by the factor 25 (nominal sizes pair
-// 2" with 50 mm, not 50.8 mm), and the catalogue sections handed out whole.
+// table of paired nominal sizes or else by the factor 25 (nominal sizes
+// pair 2" with 50 mm, not 50.8 mm), and the catalogue sections handed out whole.
 
 #include <cmath>
 

@@ -181,7 +181,7 @@ TEST(ProjectOverlay, NamesHeldTwiceMergeInDocumentOrder) {
   EXPECT_EQ(Select(*doc, "//A_CPT/G[2]/B/SKEY"), (Strings{"X"}));
   // The second N of U_CPT joins the group the first one added; both Dup move, first H's then K's.
   EXPECT_EQ(Select(*doc, "//A_CPT/N/*", true), (Strings{"A", "Z", "Dup", "Dup", "C"}));
-  // 2/c goes with MM=2 (and IN=c, 3/c); the ROW is no BORE; 2/d goes with MM=2 of the last row.
+  // Row 2/c goes with MM=2 (and IN=c, 3/c); the ROW is no BORE; 2/d goes with MM=2 of the last row.
   Strings rows;
   for (const pugi::xpath_node& n : doc->select_nodes("//BORE-CONVERSION-TABLE/*"))
     rows.push_back(std::string(n.node().name()) + ":" + n.node().attribute("MM").value() + "/" +
