@@ -271,15 +271,15 @@ TEST(FastPaths, AnswerAsTheSlowPathOnGeneratedCataloguesAndProbes) {
 // the walk of the document that takes over once a node has been handed out,
 // and that walk sees what the client changes through the node.
 TEST(FastPaths, TableLookUpsAnswerAsTheWalkOfTheDocument) {
-  Fixture f(Catalogue(
+  const std::string catalogue = Catalogue(
+      "<A_CPT><G><CT Configuration='NonStandard'><Default-Configuration/><Default-DataEntry/></CT></G></A_CPT>"
       "<BORE-CONVERSION-TABLE><BORE MM='50' IN=' 2.0'/><BORE MM='-0' IN='0.5'/><BORE MM='x' IN='3'/></BORE-CONVERSION-TABLE>"
       "<BORE-CONVERSION-TABLE><?BORE MM='7'?><BORE MM='50' IN='9'/><BORE IN='.25'/><BORE MM='80'/></BORE-CONVERSION-TABLE>"
       "<WELD-EXCLUSION-LIST><EXCLUDE IDF='100' SKEY=' elbw '/><EXCLUDE IDF=' 200'/><EXCLUDE IDF='300' SKEY='xxxxxx'/>"
       "</WELD-EXCLUSION-LIST><WELD-EXCLUSION-LIST><EXCLUDE IDF='100' SKEY='TEBW'/></WELD-EXCLUSION-LIST>"
       "<DefaultConnectionTable><ENDPREP Name='BW' Allow='A'/><ENDPREP Name='bw' Allow='B'/><ENDPREP Name='BW' Allow='C'/>"
-      "<ENDPREP Name='' Allow='E'/></DefaultConnectionTable>"));
-  Pipedex& p = f.pipedex;
-  auto answers = [&] {
+      "<ENDPREP Name='' Allow='E'/></DefaultConnectionTable>");
+  auto answers = [](Pipedex& p) {
     std::vector<std::string> out;
     for (auto [to, from] : {std::pair{"MM", "IN"}, {"IN", "MM"}})
       for (double bore : {2.0, 0.0, -0.0, 0.5, 0.25, 50.0, 80.0, 3.0, 7.0, 1e300})
@@ -296,11 +296,18 @@ TEST(FastPaths, TableLookUpsAnswerAsTheWalkOfTheDocument) {
     }
     return out;
   };
-  const std::vector<std::string> keyed = answers();
-  pugi::xml_node table = p.GetBoreConversionTable();
-  EXPECT_EQ(answers(), keyed);
-  table.first_child().attribute("MM").set_value("51");
-  EXPECT_EQ(p.GetConvertedBore("MM", "IN", 2), 51);
+  // Any node handed out leads to the whole document, so each one hands the answers to the walk.
+  using HandOut = pugi::xml_node (*)(Pipedex&);
+  for (HandOut handOut : {+[](Pipedex& p) { return p.GetBoreConversionTable(); },
+                          +[](Pipedex& p) { return p.GetComponentTypeDefaultConfiguration("CT"); },
+                          +[](Pipedex& p) { return p.GetComponentTypeDefaultDataEntry("CT"); }}) {
+    Fixture f(catalogue);
+    const std::vector<std::string> keyed = answers(f.pipedex);
+    pugi::xml_node table = handOut(f.pipedex).root().first_element_by_path("ZENROD-ISOMETRICS-DATA/BORE-CONVERSION-TABLE");
+    EXPECT_EQ(answers(f.pipedex), keyed);
+    table.first_child().attribute("IN").set_value("4");  // a key the tables never saw
+    EXPECT_EQ(f.pipedex.GetConvertedBore("MM", "IN", 4), 50);
+  }
 }
 
 }  // namespace

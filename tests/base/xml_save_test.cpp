@@ -28,12 +28,13 @@ std::vector<std::string> FileNames(const std::string& folder) {
   return names;
 }
 
-// A catalogue whose saved form is about 100 kB.
+// A catalogue whose saved form is about 100 kB, in a file without the declaration that the save adds.
 std::string LargeCatalogue() {
   std::string skeys;
   for (int i = 0; i < 2500; ++i) skeys += "<SKEY Description=\"generated " + std::to_string(i) + "\">S" + std::to_string(i) + "</SKEY>";
-  return Catalogue("<A_CPT><Pipes><Pipe PCFTYPE=\"PIPE\"><SKEY>S1</SKEY></Pipe></Pipes></A_CPT><A_SKEY>" + skeys +
-                   "</A_SKEY>");
+  const std::string text = Catalogue("<A_CPT><Pipes><Pipe PCFTYPE=\"PIPE\"><SKEY>S1</SKEY></Pipe></Pipes></A_CPT><A_SKEY>" +
+                                     skeys + "</A_SKEY>");
+  return text.substr(text.find('\n') + 1);
 }
 
 // A failing save raises the error of the XML service, naming the target and ending with why.
@@ -49,7 +50,7 @@ TEST(AtomicSave, ReplacesTheTargetKeepingOwnerAndModeAndWritesThroughLinks) {
   const std::string d = f.dir.path();
   f.pipedex.DumpXML(d + "/saved.xml");
   const std::string expected = ReadFile(d + "/saved.xml");
-  EXPECT_EQ(expected.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", 0), 0u);
+  EXPECT_EQ(expected.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ZENROD-ISOMETRICS-DATA>", 0), 0u);
   std::ofstream(d + "/real.xml") << "old content";
   ::chmod((d + "/real.xml").c_str(), 0640);
   const bool chowned = ::chown((d + "/real.xml").c_str(), 12345, 23456) == 0;

@@ -80,6 +80,7 @@ TEST(CheckCatalogue, FindsEachMistakeAtItsPlace) {
        "ProjectPipedex.xml:4:60 not-merged\nsys.xml:4:14 undefined-skey\n",
        "<A_CPT><G><V><SKEY>VTFL</SKEY></V></G></A_CPT><BORE-CONVERSION-TABLE/>"},
       {"ProjectPipedex.xml", "<SYMBOLS/>", "ProjectPipedex.xml:2:1 not-merged\n"},
+      {"ProjectPipedex.xml", "<U_CPT><G><T/></G></U_CPT>", "ProjectPipedex.xml:4:1 not-merged\n", ""},
       // A default elbow that gives an angle, then one that does not.
       {"sys.xml",
        "<A_CPT><G><E PCFTYPE=\"ELBOW\" Configuration=\"NonStandard\"><Default-Configuration><Leg KeypointA=\"F\" "

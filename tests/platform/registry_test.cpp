@@ -165,6 +165,7 @@ TEST(SystemPlatform, LocaleFoldersAndTheRegistryFileFromOptionsOrEnvironment) {
   auto folders = MakeSystemPlatform({"/opt/pipedex/", "", ""});
   EXPECT_EQ(folders->ComponentFolder(), "/opt/pipedex");
   EXPECT_EQ(folders->ParentFolder("/opt/pipedex/SystemPipedex.xml"), "/opt/pipedex");
+  EXPECT_EQ(folders->ParentFolder("//SystemPipedex.xml"), "/");  // the root stays a folder
   EXPECT_FALSE(folders->FileExists("/opt"));  // a folder is not a file
 
   TempDir dir;

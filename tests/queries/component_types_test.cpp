@@ -52,6 +52,7 @@ TEST(ComponentTypeLookups, DataAttributesAndDefaults) {
   ExpectAnswers(p, {
       {"GetComponentTypeData", {"elbow-90", "x", "x", "x", "x"}, R"(true "Elbows" "ELBOW" "Angle_90" "90 elbow")"},
       {"GetComponentTypeData", {"Nope", "x", "x", "x", "x"}, R"(false "" "" "" "")"},
+      {"GetComponentTypeData", {"", "x", "x", "x", "x"}, R"(false "" "" "" "")"},
       {"GetComponentTypeAttribute", {"ELBOW-90", "Radius"}, R"("1.5D")"},
       {"GetGroupAttribute", {"Elbows", "Colour"}, R"("green")"},  // the last group of the name
   });

@@ -62,6 +62,10 @@ TEST(SKEYs, AnswerFromTheirOwnAndTheirGenericEntries) {
       {"IsTrimmableSKEY", {"ELGR"}, "false"},  // GR-- is Trimmable but not Attribute
       {"IsTrimmableSKEY", {"PB3D"}, "true"},   // FL-- at its third connection point is
   });
+  Fixture second(Catalogue("<A_CPT><G><T><SKEY>TTGR</SKEY><Operation>Trim</Operation></T></G></A_CPT><A_SKEY><SKEY>TTGR</SKEY>"
+                           "</A_SKEY><A_ENDPREP><ENDPREP Attribute='Y'>FL--</ENDPREP></A_ENDPREP><A_DEFAULT_ENDPREP><SKEYLIST>"
+                           "<SKEY>TTGR</SKEY><CP_2_PREP>FL--</CP_2_PREP></SKEYLIST></A_DEFAULT_ENDPREP>"));
+  EXPECT_TRUE(second.pipedex.IsTrimmableSKEY("TTGR"));  // through its second connection point alone
 }
 
 }  // namespace

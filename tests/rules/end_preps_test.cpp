@@ -9,7 +9,7 @@ const std::string kCatalogue = Catalogue(R"(
 <A_ENDPREP>
   <ENDPREP Plotra="Y" Description="Butt weld" Trimmable="Y">BW--</ENDPREP>
   <ENDPREP Plotra="Y" Description="Butt weld, bevelled" Trimmable="N">BW--</ENDPREP>
-  <ENDPREP Plotra="y">SC--</ENDPREP><ENDPREP>GR--</ENDPREP><ENDPREP Plotra="Y">𝐀𝐁--</ENDPREP>
+  <ENDPREP Plotra="y">SC--</ENDPREP><ENDPREP>GR--</ENDPREP><ENDPREP Trimmable="E"/><ENDPREP Plotra="Y">𝐀𝐁--</ENDPREP>
 </A_ENDPREP>
 <A_SKEY><SKEY>ELBW</SKEY><SKEY>VT**</SKEY><SKEY>FLSC</SKEY></A_SKEY>
 <A_DEFAULT_ENDPREP><SKEYLIST><SKEY>EL**</SKEY><CP_1_PREP>**--</CP_1_PREP></SKEYLIST></A_DEFAULT_ENDPREP>
@@ -21,6 +21,7 @@ TEST(EndPreps, DescriptionsPlotraFlagsConsistencyAndConnections) {
       {"GetEndPrepDescription", {"BW--"}, R"("Butt weld, bevelled")"},  // the last match
       {"GetEndPrepAttribute", {"BW--", "Trimmable"}, R"("Y")"},         // the first match
       {"GetEndPrepDescription", {"BW-- "}, R"("")"}, {"GetEndPrepAttribute", {"bw--", "Trimmable"}, R"("")"},
+      {"GetEndPrepAttribute", {"", "Trimmable"}, R"("")"},  // not the end preparation without a code
       {"IsPlotraEndPrep", {"bw"}, "true"}, {"IsPlotraEndPrep", {"BWX"}, "true"},
       {"IsPlotraEndPrep", {"SC--"}, "false"},  // Plotra="y" does not count
       {"IsPlotraEndPrep", {"GR--"}, "false"}, {"IsPlotraEndPrep", {"**"}, "false"},

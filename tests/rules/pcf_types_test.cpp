@@ -33,9 +33,9 @@ TEST(FindPCFTYPEs, CandidatesRecordFitDefaultsAndWeldExclusions) {
   Fixture f(kCatalogue);
   Pipedex& p = f.pipedex;
   const std::pair<const char*, const char*> rows[][2] = {
-      {{"VABW", "0"}, {"2 VALVE VALVE-X", "generic form first, each name once"}},
+      {{"VABW", "0"}, {"2 VALVE VALVE-X", "generic form first, each name once"}}, {{"*", "150"}, {"2 VALVE-X VALVE", ""}},
       {{"MIXD", "0"}, {"2 VALVE valve", "duplicates in other letter case stay"}},
-      {{"*", "150"}, {"2 VALVE-X VALVE", ""}}, {{"", "999"}, {"5 VALVE-X VALVE MISC AAA BBB", ""}},
+      {{"", "999"}, {"5 VALVE-X VALVE MISC AAA BBB", "nothing of the list before"}},
       {{"*", "999"}, {"3 VALVE VALVE-X valve", ""}},
       {{"VABW", "150"}, {"2 VALVE-X VALVE", "the record's order decides"}}, {{"MIXD", "160"}, {"2 VALVE valve", ""}},
       {{"VABW", "777"}, {"0", "a record the catalogue does not hold"}}, {{"NONE", "1"}, {"1 VALVE-X", "no candidate: the record's default"}},
