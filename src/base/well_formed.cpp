@@ -32,18 +32,6 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsNameChar(char c) { return IsAsciiLetter(c) || IsDigit(c) || c == '_' || c == ':' || c == '-' || c == '.'; }
 
-// The characters that may begin a name, and those that may follow, of XML 1.0.
-bool IsNameStartCode(std::uint32_t c) {
-  if (c < 0x80) return IsAsciiLetter(static_cast<char>(c)) || c == '_' || c == ':';
-  return (c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) ||
-         (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) ||
-         (c >= 0x2070 && c <= 0x218F) || (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) ||
-         (c >= 0xF900 && c <= 0xFDCF) || (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
-}
-bool IsNameCode(std::uint32_t c) {
-  if (c < 0x80) return IsNameChar(static_cast<char>(c));
-  return IsNameStartCode(c) || c == 0xB7 || (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
-}
 
 // The character of UTF-8 text at p and its length in bytes (kNotCharacter
 // and a length of 1 for a byte that does not begin a whole character).
@@ -137,13 +125,13 @@ class Checker {
     const std::size_t start = p_;
     while (p_ < t_.size()) {
       if (const char c = t_[p_]; static_cast<unsigned char>(c) < 0x80) {
-        if (!(p_ == start && !token ? IsNameStartCode(static_cast<unsigned char>(c)) : IsNameChar(c))) break;
+        if (!(p_ == start && !token ? IsNameStartCharacter(static_cast<unsigned char>(c)) : IsNameChar(c))) break;
         ++p_;
         continue;
       }
       std::size_t length = 1;
       const std::uint32_t code = CodeAt(t_, p_, length);
-      if (!(p_ == start && !token ? IsNameStartCode(code) : IsNameCode(code))) {
+      if (!(p_ == start && !token ? IsNameStartCharacter(code) : IsNameCharacter(code))) {
         Error(p_, kBadNameCharacter);
         break;
       }
@@ -595,6 +583,19 @@ bool SoundEncodingName(std::string_view v) {
 }
 
 }  // namespace
+
+bool IsNameStartCharacter(char32_t c) {
+  if (c < 0x80) return IsAsciiLetter(static_cast<char>(c)) || c == '_' || c == ':';
+  return (c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) ||
+         (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) ||
+         (c >= 0x2070 && c <= 0x218F) || (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) ||
+         (c >= 0xF900 && c <= 0xFDCF) || (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
+}
+
+bool IsNameCharacter(char32_t c) {
+  if (c < 0x80) return IsNameChar(static_cast<char>(c));
+  return IsNameStartCharacter(c) || c == 0xB7 || (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
+}
 
 std::size_t ReadDeclaration(std::string_view t, Declaration& d, std::string& reason) {
   d = {};

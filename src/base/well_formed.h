@@ -29,4 +29,9 @@ std::size_t ReadDeclaration(std::string_view text, Declaration& declaration, std
 // fault, so nothing it has not judged ever reaches the lenient parser.
 std::size_t CheckWellFormed(std::string_view text, std::string& reason);
 
+// Whether a character may begin a name of XML 1.0 (fifth edition).
+bool IsNameStartCharacter(char32_t c);
+// Whether a character may stand in a name after its first.
+bool IsNameCharacter(char32_t c);
+
 }  // namespace pipedex::xml

@@ -9,23 +9,11 @@
 
 #include "base/errors.h"
 #include "base/text.h"
+#include "base/well_formed.h"
 #include "base/xml_document.h"
 
 namespace pipedex::xml {
 namespace {
-
-bool IsNameStartChar(utf8proc_int32_t c) {
-  return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c <= 0xD6) ||
-         (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D) ||
-         (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
-         (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) ||
-         (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
-}
-
-bool IsNameChar(utf8proc_int32_t c) {
-  return IsNameStartChar(c) || c == '-' || c == '.' || (c >= '0' && c <= '9') || c == 0xB7 ||
-         (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
-}
 
 bool IsXmlName(std::string_view name) {
   if (name.empty()) return false;
@@ -36,7 +24,8 @@ bool IsXmlName(std::string_view name) {
     auto n = utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(name.data() + pos),
                               static_cast<utf8proc_ssize_t>(name.size() - pos), &cp);
     if (n <= 0) return false;
-    if (first ? !IsNameStartChar(cp) : !IsNameChar(cp)) return false;
+    const auto c = static_cast<char32_t>(cp);
+    if (first ? !IsNameStartCharacter(c) : !IsNameCharacter(c)) return false;
     first = false;
     pos += static_cast<std::size_t>(n);
   }
@@ -136,12 +125,6 @@ std::string NodePath(pugi::xml_node node, bool useText) {
   for (pugi::xml_node p = node.parent(); p && p.type() != pugi::node_document; p = p.parent())
     path = std::string(p.name()) + "/" + path;
   return "//" + path;
-}
-
-std::string NodePath(pugi::xml_attribute attribute) {
-  if (!attribute) errors::RaiseObjectNotSet();
-  // The attribute's owner is not part of the chain: only the attribute step.
-  return "//@" + std::string(attribute.name());
 }
 
 std::string Quoted(std::string_view value, char quote) {

@@ -58,7 +58,6 @@ std::string_view LocalName(pugi::xml_node node);
 // place: "//" + the chain of element names from the root element down, with
 // [contains(., 'TEXT')] on the last step when useText is set and the node has text.
 std::string NodePath(pugi::xml_node node, bool useText);
-std::string NodePath(pugi::xml_attribute attribute);
 
 // `value` for pasting between two `quote` characters of an XPath text. A value
 // that contains the quote character makes the expression invalid.
