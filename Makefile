@@ -149,7 +149,7 @@ coverage: deps
 	ctest --preset coverage -j $(JOBS)
 	mkdir -p build-coverage/coverage
 	gcovr --root . --object-directory build-coverage --filter 'src/' \
-	  --gcov-executable $(CURDIR)/tools/gcov-normal-paths \
+	  --gcov-executable $(CURDIR)/tools/gcov-normal-paths.py \
 	  --exclude-throw-branches --exclude-unreachable-branches \
 	  --exclude-branches-by-pattern "$$(grep -v -e '^#' -e '^[[:space:]]*$$' tools/coverage-exclusions.txt | paste -sd'|')" \
 	  --txt --html-details build-coverage/coverage/index.html --print-summary \
