@@ -185,6 +185,8 @@ TEST(XmlDocument, FaultsAreLocatedAndWhatXmlAllowsLoads) {
       {"<\u2070a d='1'/>", "ok 1"},
       {"<a\u00b7\u203f\u0300 d='1'/>", "ok 1"},
       {"<\uf900\ufdf0\ufffd\u3001 d='1'/>", "ok 1"},
+      {"<!DOCTYPE a [<!ELEMENT a " + std::string(2049, '(') + "b>]><a/>", "@1 [..." + std::string(192, '(') + "b>]><a/>] A content model nests too deeply."},
+      {"<?xml version='1.x'?><a/>", "@1 [<?xml version='1.x'?><a/>] The XML declaration names a version other than 1.x."},
       // Names hold only the characters XML allows in names.
       {"<a\u00A0b='1'/>", "@1 [<a\u00A0b='1'/>] A name holds a character that XML does not allow"},
       {"<a\u00D7/>", "@1 [<a\u00D7/>] A name holds a character"},
