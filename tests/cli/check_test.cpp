@@ -107,6 +107,7 @@ TEST(CheckCatalogue, FindsEachMistakeAtItsPlace) {
                       "\r\n<A_CPT><G><T PCFTYPE=\"NOPE\"/></G></A_CPT></ZENROD-ISOMETRICS-DATA>"),
        "f.xml:4:14 unknown-pcftype\n"},
       {"f.xml", "<OTHER/>", "f.xml:1:1 root\n"},
+      {"f.xml", Catalogue("<A_PCFIDF>\n<TEE><IDF> 110</IDF><IDF>1.5</IDF></TEE></A_PCFIDF>"), "f.xml:4:21 bad-number\n"},
       // Without A_PCFIDF every PCF type is unknown, as every SKEY is undefined without A_SKEY.
       {"f.xml", Catalogue("\n<A_CPT><G><T PCFTYPE=\"TEE\"><SKEY>ELBW</SKEY></T></G></A_CPT>"),
        "f.xml:4:14 unknown-pcftype\nf.xml:4:28 undefined-skey\n"},
