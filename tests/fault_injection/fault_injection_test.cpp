@@ -45,9 +45,7 @@ TEST(FaultInjection, EveryFailureEndsCleanly) {
        }},
       {"save", true, [&](Pipedex& p, std::string&) { p.DumpXML(dump); }},
       {"overlay", true, [&](Pipedex& p, std::string& a) { a.append(std::to_string(p.LoadProjectXML(project))); }},
-      {"check", false, [&](Pipedex&, std::string& a) {
-         for (const Finding& f : CheckCatalogue(system, options)) a.append(f.code);
-       }}};
+      {"check", false, [&](Pipedex&, std::string& a) { for (auto& f : CheckCatalogue(system, options)) a += f.code; }}};
   const long stride = std::max(1L, std::atol(std::getenv("PIPEDEX_INJECT_STRIDE") ?: "1"));
   for (const auto& s : scenarios) {
     std::string expected, saved;
@@ -66,9 +64,8 @@ TEST(FaultInjection, EveryFailureEndsCleanly) {
       if (allocation == 0 && call == 0)  // the reference run
         allocationPoints = allocations - before, callPoints = sys::CallsMade() - callsBefore, expected = answer,
         saved = dir.Read("dump.xml");
-      // An answer is the normal one; the check reports a file it failed to read as a finding of its own.
-      const bool unread = call > 0 && answer.find("missing-file") != std::string::npos;
-      EXPECT_EQ(number == 0 && !unread ? answer : expected, expected) << at;
+      const bool unread = call > 0 && answer.find("missing-file") != std::string::npos;  // the check's own finding
+      EXPECT_EQ(number == 0 && !unread ? answer : expected, expected) << at;  // an answer is the normal one
       EXPECT_EQ(number == errors::kOutOfMemory, allocation > 0 && number != 0) << at << " " << number;
       EXPECT_TRUE(dir.Read("dump.xml") == old || dir.Read("dump.xml") == saved) << at;
       EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4) << at;  // no temporary file
