@@ -10,6 +10,7 @@ EMBED_BUILD := build-embedding
 PREFIX ?= /usr/local
 WERROR ?= ON
 FUZZ_SECONDS ?= 60
+INJECT_STRIDE ?= 1
 JOBS ?= $(shell nproc)
 PACKAGES := cmake g++ make pkg-config libpugixml-dev libutf8proc-dev nlohmann-json3-dev \
             libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev locales help2man \
@@ -30,7 +31,7 @@ define install-missing
 endef
 
 .PHONY: deps configure build build-tool demo install test sanitize check-first-run check-install check-pip check-embedding check-release \
-        check-exports bench bench-python sanitize-thread fuzz coverage clean
+        check-exports bench bench-python sanitize-thread inject fuzz coverage clean
 
 # $(call preset,NAME): configures and builds a preset of CMakePresets.json.
 define preset
@@ -130,6 +131,15 @@ sanitize-thread: deps
 	$(call preset,tsan)
 	ctest --preset tsan -j $(JOBS)
 
+# Failure injection under AddressSanitizer: every allocation and every file
+# system call of the library fails in turn, one per run, on the first call, a
+# save, an overlay load and the catalogue check; each run must end with its
+# answer or a pipedex::Error, leak nothing and leave the saved file whole.
+# INJECT_STRIDE=N tries every Nth failure point only (CI uses 7).
+inject: deps
+	$(call preset,inject)
+	PIPEDEX_INJECT_STRIDE=$(INJECT_STRIDE) ctest --preset inject
+
 # Every fuzz target for FUZZ_SECONDS seconds (libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer); prints executions and coverage per target.
 fuzz: deps
@@ -156,4 +166,4 @@ coverage: deps
 	  --fail-under-branch $(COVERAGE_BRANCH_MIN)
 
 clean:
-	rm -rf build build-sanitize build-bench build-tsan build-fuzz build-coverage build-release build-pip $(EMBED_BUILD)
+	rm -rf build build-sanitize build-bench build-tsan build-fuzz build-coverage build-release build-inject build-pip $(EMBED_BUILD)

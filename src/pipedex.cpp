@@ -7,7 +7,11 @@
 namespace pipedex {
 
 Pipedex::Pipedex() : Pipedex(MakeSystemPlatform()) {}
-Pipedex::Pipedex(std::shared_ptr<Platform> platform) : impl_(std::make_unique<Impl>(std::move(platform))) {}
+// The state's allocation is the one way construction can fail.
+Pipedex::Pipedex(std::shared_ptr<Platform> platform) try : impl_(std::make_unique<Impl>(std::move(platform))) {
+} catch (const std::bad_alloc&) {
+  errors::RaiseOutOfMemory();
+}
 Pipedex::~Pipedex() = default;
 Pipedex::Pipedex(Pipedex&&) noexcept = default;
 Pipedex& Pipedex::operator=(Pipedex&&) noexcept = default;

@@ -32,7 +32,8 @@ struct CheckOptions {
   LocaleNames locale;       // chooses the language variant as loading does; "" language = none checked
 };
 
-// The findings for a system file, sorted by file, line and column.
+// The findings for a system file, sorted by file, line and column. Throws
+// pipedex::Error only when memory runs out (0x8007000E), as the two below.
 PIPEDEX_API std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOptions& options = {});
 
 // The language variant loading applies for a system file and a locale: beside

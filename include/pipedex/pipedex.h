@@ -46,8 +46,8 @@ struct DefaultElbowInfo {
 // AddSKEY changes no result list.
 class PIPEDEX_API Pipedex {
  public:
-  // Loads nothing and cannot fail; the default platform is the machine's
-  // (MakeSystemPlatform()). Movable, not copyable.
+  // Loads nothing; fails only when memory runs out (0x8007000E). The default
+  // platform is the machine's (MakeSystemPlatform()). Movable, not copyable.
   Pipedex();
   explicit Pipedex(std::shared_ptr<Platform> platform);
   ~Pipedex();

@@ -1,25 +1,21 @@
 #include "base/files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include "base/sys_calls.h"
 
 namespace pipedex::files {
 
 ReadStatus ReadWholeFile(const std::string& path, std::size_t maxSize, std::string& out) {
   out.clear();
   if (path.find('\0') != std::string::npos) return ReadStatus::Unreadable;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = sys::Open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return ReadStatus::Unreadable;
   struct stat st {};
   ReadStatus status = ReadStatus::Ok;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) status = ReadStatus::Unreadable;
+  if (sys::Fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) status = ReadStatus::Unreadable;
   else if (st.st_size > static_cast<off_t>(maxSize)) status = ReadStatus::TooLarge;
   char chunk[1 << 16];
   while (status == ReadStatus::Ok) {
-    ssize_t n = ::read(fd, chunk, sizeof chunk);
+    ssize_t n = sys::Read(fd, chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       if (n < 0) status = ReadStatus::Unreadable;
@@ -28,7 +24,7 @@ ReadStatus ReadWholeFile(const std::string& path, std::size_t maxSize, std::stri
     out.append(chunk, static_cast<std::size_t>(n));
     if (out.size() > maxSize) status = ReadStatus::TooLarge;  // it grew while being read
   }
-  ::close(fd);
+  sys::Close(fd);
   return status;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <sstream>
 #include <sys/mman.h>
@@ -18,6 +19,7 @@
 #include "base/encoding.h"
 #include "base/errors.h"
 #include "base/files.h"
+#include "base/sys_calls.h"
 #include "base/text.h"
 #include "base/well_formed.h"
 
@@ -183,7 +185,7 @@ void SetDeclaredEncodingUtf8(pugi::xml_document& doc) {
   if (decl.type() != pugi::node_declaration) return;
   pugi::xml_attribute encoding = decl.attribute("encoding");
   if (!encoding) encoding = decl.insert_attribute_after("encoding", decl.attribute("version"));
-  encoding.set_value("UTF-8");
+  if (!encoding.set_value("UTF-8")) throw std::bad_alloc();  // the parser's allocator refused
 }
 
 // Reads a whole file of at most kMaxFileSize bytes; false when it cannot be
@@ -327,7 +329,7 @@ ReadResult ReadIntoParserBuffer(int fd, std::size_t capacity) {
   r.readOk = r.buffer != nullptr;
   if (r.readOk) PreferHugePages(r.buffer, capacity);
   while (r.readOk && r.size < capacity) {
-    ssize_t n = ::read(fd, r.buffer + r.size, capacity - r.size);
+    ssize_t n = sys::Read(fd, r.buffer + r.size, capacity - r.size);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) r.readOk = false;
     if (n <= 0) break;
@@ -344,7 +346,7 @@ bool LoadPlain(pugi::xml_document& doc, const std::string& path, ParseError& err
     if (tooLarge) {
       SetTooLarge(error);
     } else {
-      error = {kAccessDenied, 0, "", 0};
+      error = {kAccessDenied, 0, "", 0, true};
     }
     return false;
   }
@@ -355,18 +357,18 @@ bool LoadPlain(pugi::xml_document& doc, const std::string& path, ParseError& err
 // another encoding is converted (and checked) by LoadText instead.
 bool ParseInPlace(pugi::xml_document& doc, const std::string& path, char* buffer, std::size_t size,
                   ParseError& error) {
+  // Freed on every way out, running out of memory among them, until the document takes it over.
+  std::unique_ptr<char, void (*)(char*)> owned(buffer, FreeParserBuffer);
   const std::string_view text(buffer, size);
   std::size_t bomLength = 0;
   if (!UnicodeEncoding(text, bomLength).empty() || (bomLength == 0 && !IsUtf8Name(DeclaredEncoding(text)))) {
     std::string copy(text);
-    FreeParserBuffer(buffer);
+    owned.reset();
     return LoadText(doc, copy, error);
   }
-  if (!CheckText(text.substr(bomLength), text, bomLength, bomLength == 3 ? "UTF-8" : "", error)) {
-    FreeParserBuffer(buffer);
-    return false;
-  }
-  pugi::xml_parse_result result = doc.load_buffer_inplace_own(buffer, size, kParseOptions, pugi::encoding_utf8);
+  if (!CheckText(text.substr(bomLength), text, bomLength, bomLength == 3 ? "UTF-8" : "", error)) return false;
+  pugi::xml_parse_result result =
+      doc.load_buffer_inplace_own(owned.release(), size, kParseOptions, pugi::encoding_utf8);
   ThrowIfOutOfMemory(doc, result);
   if (!result) {
     // The parser has changed the buffer: the failing line is read from the file again.
@@ -387,8 +389,10 @@ bool ParseInPlace(pugi::xml_document& doc, const std::string& path, char* buffer
 bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& error) {
   doc.reset();
   struct stat st {};
-  if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-    error = {"The system cannot locate the object specified.\r\n", 0, "", 0};
+  const bool named = path.find('\0') == std::string::npos;
+  const bool found = named && sys::Stat(path.c_str(), &st) == 0;
+  if (!found || !S_ISREG(st.st_mode)) {
+    error = {"The system cannot locate the object specified.\r\n", 0, "", 0, named && !found};
     return false;
   }
   // Too large a file is refused before anything is read.
@@ -399,14 +403,14 @@ bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& erro
   // The file is read once into a buffer that the document takes over and
   // parses in place, so a large catalogue is never copied. A file that grows
   // while it is read is read again the plain way, still within the limit.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = sys::Open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    error = {kAccessDenied, 0, "", 0};
+    error = {kAccessDenied, 0, "", 0, true};
     return false;
   }
   const std::size_t capacity = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1;
   const ReadResult read = ReadIntoParserBuffer(fd, capacity);
-  ::close(fd);
+  sys::Close(fd);
   if (!read.readOk || read.size == capacity) {
     // Unreadable, or larger than it said: read it the plain way.
     FreeParserBuffer(read.buffer);
@@ -459,7 +463,38 @@ void SetText(pugi::xml_node node, std::string_view value) {
   if (std::string why = WhyNotXmlText(value); !why.empty())
     throw Error(errors::kXmlService, errors::kSource, "Invalid text: " + why);
   while (node.first_child()) node.remove_child(node.first_child());
-  node.append_child(pugi::node_pcdata).set_value(std::string(value).c_str());
+  // The parser's allocator refusing leaves no text node, or an empty one.
+  if (!node.append_child(pugi::node_pcdata).set_value(std::string(value).c_str())) throw std::bad_alloc();
+}
+
+namespace {
+
+bool SameNode(pugi::xml_node a, pugi::xml_node b) {
+  if (a.type() != b.type() || std::strcmp(a.name(), b.name()) != 0 || std::strcmp(a.value(), b.value()) != 0)
+    return false;
+  pugi::xml_attribute x = a.first_attribute(), y = b.first_attribute();
+  for (; x && y; x = x.next_attribute(), y = y.next_attribute())
+    if (std::strcmp(x.name(), y.name()) != 0 || std::strcmp(x.value(), y.value()) != 0) return false;
+  return !x && !y;
+}
+
+}  // namespace
+
+pugi::xml_node WholeCopy(pugi::xml_node copy, pugi::xml_node original) {
+  // Both trees are walked together, without recursion.
+  std::vector<std::pair<pugi::xml_node, pugi::xml_node>> pending{{copy, original}};
+  bool same = static_cast<bool>(copy);
+  while (same && !pending.empty()) {
+    const auto [c, o] = pending.back();
+    pending.pop_back();
+    same = SameNode(c, o);
+    pugi::xml_node cc = c.first_child(), oc = o.first_child();
+    for (; same && cc && oc; cc = cc.next_sibling(), oc = oc.next_sibling()) pending.emplace_back(cc, oc);
+    same = same && !cc && !oc;
+  }
+  if (same) return copy;
+  if (copy) copy.parent().remove_child(copy);
+  throw std::bad_alloc();
 }
 
 std::string OuterXml(pugi::xml_node node) {

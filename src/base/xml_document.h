@@ -20,6 +20,7 @@ struct ParseError {
   std::int32_t line = 0;
   std::string srcText;  // the source text of the failing line
   std::int32_t column = 0;  // characters from the start of the line, from 1
+  bool unreadable = false;  // the file's text could not be read (a failing system call): no fault of the text
 };
 
 // The largest catalogue file that is read: a larger one is refused before
@@ -52,6 +53,11 @@ std::string WhyNotXmlText(std::string_view text);
 // Replaces the content of an element by one text node. Throws pipedex::Error
 // when the text cannot stand in a document.
 void SetText(pugi::xml_node node, std::string_view text);
+// A copy pugixml has just made of original (append_copy, insert_copy_*),
+// checked whole: when the parser's allocator refuses part way, pugixml leaves
+// nodes or texts out of the copy without a word, so a copy that differs from
+// its original is removed and reported as std::bad_alloc.
+pugi::xml_node WholeCopy(pugi::xml_node copy, pugi::xml_node original);
 
 // Writes the whole document to a file (UTF-8, declared so, indented). Symbolic
 // links are followed and the file they name is replaced; a file that exists

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "base/sys_calls.h"
 #include "base/xml_document.h"
 
 namespace pipedex::xml {
@@ -27,7 +28,7 @@ class FileWriter final : public pugi::xml_writer {
   void write(const void* data, std::size_t size) override {
     const char* p = static_cast<const char*>(data);
     while (size > 0 && error_ == 0) {
-      ssize_t n = ::write(fd_, p, size);
+      ssize_t n = sys::Write(fd_, p, size);
       if (n < 0) {
         if (errno != EINTR) error_ = errno;
         continue;
@@ -105,7 +106,7 @@ std::string RandomSuffix() {
 int OpenNamedTemporary(const std::string& folder, mode_t mode, std::string& name) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     name = folder + "/.pipedex-save-" + RandomSuffix();
-    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    int fd = sys::Open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   errno = EEXIST;
@@ -179,7 +180,7 @@ SaveTarget CheckTarget(const std::string& path) {
   if (path.empty() || path.find('\0') != std::string::npos) SaveFailedErrno(path, EINVAL);
   SaveTarget t;
   if (int err = ResolveLinks(path, t.path)) SaveFailedErrno(path, err);
-  t.exists = ::stat(t.path.c_str(), &t.existing) == 0;
+  t.exists = sys::Stat(t.path.c_str(), &t.existing) == 0;
   if (!t.exists && errno != ENOENT) SaveFailedErrno(path, errno);
   if (!t.exists) return t;
   // Only a regular file is replaced; a device, a pipe, a socket or a folder
@@ -200,7 +201,7 @@ std::string NameUnnamedFile(int fd, const std::string& folder) {
   const std::string self = "/proc/self/fd/" + std::to_string(fd);
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = folder + "/.pipedex-save-" + RandomSuffix();
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return name;
+    if (sys::LinkAt(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return name;
     if (errno != EEXIST) break;
   }
   return "";
@@ -214,13 +215,13 @@ void Commit(int fd, const std::string& tmpName, const SaveTarget& target, const 
     ::unlink(tmpName.c_str());
     SaveFailedErrno(path, err);
   };
-  if (::close(fd) != 0) failed();
-  if (::rename(tmpName.c_str(), target.path.c_str()) != 0) failed();
+  if (sys::Close(fd) != 0) failed();
+  if (sys::Rename(tmpName.c_str(), target.path.c_str()) != 0) failed();
   // Flush the folder too, so that the rename itself survives a power failure.
-  int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int dir = sys::Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
+    sys::Fsync(dir);
+    sys::Close(dir);
   }
 }
 
@@ -234,7 +235,7 @@ void SaveFile(const pugi::xml_document& doc, const std::string& path) {
   const mode_t createMode = target.exists ? 0600 : 0666;
   std::string tmpName;
   // An unnamed file first: a process killed while writing leaves nothing behind.
-  int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode);
+  int fd = sys::Open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode);
   const bool unnamed = fd >= 0;
   if (!unnamed) fd = OpenNamedTemporary(folder, createMode, tmpName);
   if (fd < 0) SaveFailedErrno(path, errno);
@@ -258,9 +259,9 @@ void SaveFile(const pugi::xml_document& doc, const std::string& path) {
         if (!tmpName.empty()) ::unlink(tmpName.c_str());
         SaveFailed(path, "the file's extended attribute " + lost + " cannot be kept");
       }
-      if (::fchmod(fd, mode) != 0) abandon(errno);
+      if (sys::Fchmod(fd, mode) != 0) abandon(errno);
     }
-    if (::fsync(fd) != 0) abandon(errno);
+    if (sys::Fsync(fd) != 0) abandon(errno);
   };
   fill();
   if (unnamed) {

@@ -3,7 +3,8 @@
 // view, each overlay and the language variant the locale chooses. Every file
 // is read through the library's guarded read, and the files are looked for
 // without exceptions, so a link loop or a vanished folder is a file that
-// cannot be read, never a failure of the check.
+// cannot be read, never a failure of the check. Running out of memory is the
+// one failure that reaches the caller, as kOutOfMemory.
 
 #include <algorithm>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <system_error>
 #include <tuple>
 
+#include "base/errors.h"
 #include "base/format.h"
 #include "check/checks.h"
 #include "instance/overlay_merge.h"
@@ -49,7 +51,7 @@ std::vector<std::string> OverlayFiles(const std::string& systemFile, const Check
 
 }  // namespace
 
-std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOptions& options) {
+std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOptions& options) try {
   std::vector<Finding> findings;
   check::Source view;
   view.file = systemFile;
@@ -85,19 +87,25 @@ std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOp
     return std::tie(a.file, a.line, a.column) < std::tie(b.file, b.line, b.column);
   });
   return findings;
+} catch (const std::bad_alloc&) {
+  errors::RaiseOutOfMemory();
 }
 
-std::string LanguageVariantFile(const std::string& systemFile, const LocaleNames& locale) {
+std::string LanguageVariantFile(const std::string& systemFile, const LocaleNames& locale) try {
   if (locale.language.empty()) return "";
   const std::string folder = FolderOf(systemFile);
   for (const std::string& name : format::LanguageVariantNames(locale.language, locale.country))
     if (IsFile(folder + name)) return folder + name;
   return "";
+} catch (const std::bad_alloc&) {
+  errors::RaiseOutOfMemory();
 }
 
-std::string FormatFinding(const Finding& f) {
+std::string FormatFinding(const Finding& f) try {
   return f.file + ":" + std::to_string(f.line) + ":" + std::to_string(f.column) + ": " + f.severity + ": " + f.message +
          " [" + f.code + "]";
+} catch (const std::bad_alloc&) {
+  errors::RaiseOutOfMemory();
 }
 
 }  // namespace pipedex

@@ -5,6 +5,7 @@
 
 #include <set>
 
+#include "base/errors.h"
 #include "base/format.h"
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
@@ -20,7 +21,9 @@ void CheckVariant(const Source& view, const Source& variant, std::vector<Finding
       try {
         target = xml::SelectSingleNode(view.doc, xml::NodePath(element, true));
       } catch (...) {
-        // A text that cannot stand in a path matches nothing, as in loading.
+        // A text that cannot stand in a path matches nothing, as in loading;
+        // running out of memory ends the check.
+        errors::RethrowIfOutOfMemory();
       }
       // An element is named with its text when it carries one (an SKEY code), not its children's.
       const std::string text = element.find_child([](pugi::xml_node c) { return c.type() == pugi::node_element; })

@@ -30,8 +30,10 @@ std::unique_ptr<pugi::xml_document> Pipedex::Impl::LoadLanguageDocument(const st
     if (!platform->FileExists(file)) continue;
     auto doc = std::make_unique<pugi::xml_document>();
     xml::ParseError error;
-    if (!xml::LoadFile(*doc, file, error))
+    if (!xml::LoadFile(*doc, file, error)) {
+      ReadFailed = ReadFailed || error.unreadable;
       throw Error(errors::kParseError, errors::kSource, xml::ParseErrorFrame(errors::kSystemParseHeading, error));
+    }
     return doc;  // the first variant that exists is the only one tried
   }
   return nullptr;

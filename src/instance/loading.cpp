@@ -99,6 +99,7 @@ void Pipedex::Impl::BuildOrFail() {
 }
 
 void Pipedex::Impl::EnsureInitialised() {
+  ReadFailed = false;
   try {
     ProjectPath.clear();  // every attempt starts afresh
     ChooseSystemFile();
@@ -116,6 +117,7 @@ void Pipedex::Impl::EnsureInitialised() {
       ForgetLoad();
       throw;
     }
+    if (ReadFailed) ForgetLoad();
     throw Error(errors::kInitialisation, errors::kSource, std::string(kUnexpected) + e.description());
   } catch (const std::exception& e) {
     throw Error(errors::kInitialisation, errors::kSource, std::string(kUnexpected) + e.what());

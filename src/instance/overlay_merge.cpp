@@ -28,7 +28,7 @@ namespace {
 struct Copy {
   const CopyObserver& observer;
   pugi::xml_node operator()(pugi::xml_node parent, pugi::xml_node original) const {
-    pugi::xml_node copy = parent.append_copy(original);
+    pugi::xml_node copy = xml::WholeCopy(parent.append_copy(original), original);
     if (observer) observer(copy, original);
     return copy;
   }

@@ -50,6 +50,10 @@ struct [[gnu::visibility("hidden")]] Pipedex::Impl : detail::Documents, model::C
 
   std::shared_ptr<Platform> platform;
   bool Initialised = false;
+  // A file of the load under way (the language variant, the project file
+  // beside the system file) could not be read at all: the load is forgotten,
+  // so the next call tries again, as after running out of memory.
+  bool ReadFailed = false;
   double AngleTolerance = 1.0;
 
   // --- Loading (instance/loading.cpp, instance/language.cpp) ----------------------
@@ -102,9 +106,10 @@ inline Impl& Loaded(Impl& impl) {
   return impl;
 }
 
-// Runs body, a std::bad_alloc reaching the caller as kOutOfMemory: for the
-// members that let their errors through and do more than hand back what is
-// loaded (read or write files, compute their answer).
+// Runs body, a std::bad_alloc reaching the caller as kOutOfMemory: for every
+// member that lets its errors through, even one that only hands back what is
+// loaded (a copied text may be what runs out of memory), so that a client
+// sees no failure but pipedex::Error.
 template <typename Body>
 auto OutOfMemoryAsError(Body&& body) -> decltype(body()) {
   try {

@@ -18,8 +18,10 @@ bool Pipedex::Impl::LoadProjectXML(const std::string& path) {
 
   ProjectDoc = std::make_shared<pugi::xml_document>();
   xml::ParseError parseError;
-  if (!xml::LoadFile(*ProjectDoc, path, parseError))
+  if (!xml::LoadFile(*ProjectDoc, path, parseError)) {
+    ReadFailed = ReadFailed || parseError.unreadable;
     throw Error(errors::kProjectParse, errors::kSource, xml::ParseErrorFrame("Error parsing Project XML Data", parseError));
+  }
 
   // A file that parses always leads to a rebuild, even when the merge reports false.
   // The tables read by value refer to rows and texts the merge may replace:

@@ -8,9 +8,17 @@
 
 namespace pipedex {
 
-std::string Pipedex::SystemXMLPath() { return detail::Loaded(*impl_).SystemPath; }
+std::string Pipedex::SystemXMLPath() {
+  return detail::OutOfMemoryAsError([&]() -> std::string {
+    return detail::Loaded(*impl_).SystemPath;
+  });
+}
 
-std::string Pipedex::ProjectXMLPath() { return detail::Loaded(*impl_).ProjectPath; }
+std::string Pipedex::ProjectXMLPath() {
+  return detail::OutOfMemoryAsError([&]() -> std::string {
+    return detail::Loaded(*impl_).ProjectPath;
+  });
+}
 
 std::string Pipedex::UserXMLPath() { return ProjectXMLPath(); }
 

@@ -9,6 +9,7 @@
 #include <map>
 #include <vector>
 
+#include "base/errors.h"
 #include "base/format.h"
 #include "base/text.h"
 #include "platform/registry.h"
@@ -170,19 +171,26 @@ class SystemPlatform final : public Platform {
 
 }  // namespace
 
-std::vector<std::string> SystemRegistryFiles(const SystemPlatformOptions& options) {
+// Running out of memory reaches the caller of these three as kOutOfMemory.
+std::vector<std::string> SystemRegistryFiles(const SystemPlatformOptions& options) try {
   if (!options.registryFile.empty()) return {options.registryFile};
   const char* env = std::getenv("PIPEDEX_REGISTRY");
   if (env && *env) return {env};
   return {kSystemRegistryFile, InstalledRegistryFile()};
+} catch (const std::bad_alloc&) {
+  errors::RaiseOutOfMemory();
 }
 
-std::shared_ptr<Platform> MakeSystemPlatform(SystemPlatformOptions options) {
+std::shared_ptr<Platform> MakeSystemPlatform(SystemPlatformOptions options) try {
   return std::make_shared<SystemPlatform>(std::move(options), "");
+} catch (const std::bad_alloc&) {
+  errors::RaiseOutOfMemory();
 }
 
-std::shared_ptr<Platform> MakeCatalogueFilePlatform(const std::string& catalogueFile, SystemPlatformOptions options) {
+std::shared_ptr<Platform> MakeCatalogueFilePlatform(const std::string& catalogueFile, SystemPlatformOptions options) try {
   return std::make_shared<SystemPlatform>(std::move(options), catalogueFile.empty() ? "." : catalogueFile);
+} catch (const std::bad_alloc&) {
+  errors::RaiseOutOfMemory();
 }
 
 }  // namespace pipedex

@@ -41,28 +41,42 @@ std::int32_t Pipedex::OperationCount() { return Length(detail::Loaded(*impl_).Op
 std::int32_t Pipedex::PCFTYPECount() { return UpperBound(detail::Loaded(*impl_).PCFTYPEList); }
 
 std::string Pipedex::GetGroup(std::int32_t index) {
-  const model::Element n = NodeAt(detail::Loaded(*impl_).GroupNodes, index);
-  return n ? std::string(n.LocalName()) : "";
+  return detail::OutOfMemoryAsError([&]() -> std::string {
+    const model::Element n = NodeAt(detail::Loaded(*impl_).GroupNodes, index);
+    return n ? std::string(n.LocalName()) : "";
+  });
 }
 
 std::string Pipedex::GetComponentType(std::int32_t index) {
-  const auto& list = detail::Loaded(*impl_).FoundCptTypes;
-  if (!list || index < 0 || index >= static_cast<std::int32_t>(list->size())) return "";
-  return (*list)[static_cast<std::size_t>(index)];
+  return detail::OutOfMemoryAsError([&]() -> std::string {
+    const auto& list = detail::Loaded(*impl_).FoundCptTypes;
+    if (!list || index < 0 || index >= static_cast<std::int32_t>(list->size())) return "";
+    return (*list)[static_cast<std::size_t>(index)];
+  });
 }
 
-std::string Pipedex::GetSKEY(std::int32_t index) { return NodeAt(detail::Loaded(*impl_).SKEYNodes, index).Text(); }
+std::string Pipedex::GetSKEY(std::int32_t index) {
+  return detail::OutOfMemoryAsError([&]() -> std::string {
+    return NodeAt(detail::Loaded(*impl_).SKEYNodes, index).Text();
+  });
+}
 
 std::string Pipedex::GetConfiguration(std::int32_t index) {
-  return NodeAt(detail::Loaded(*impl_).ConfigurationNodes, index).Text();
+  return detail::OutOfMemoryAsError([&]() -> std::string {
+    return NodeAt(detail::Loaded(*impl_).ConfigurationNodes, index).Text();
+  });
 }
 
 std::string Pipedex::GetEndPrep(std::int32_t index) {
-  return NodeAt(detail::Loaded(*impl_).EndPrepNodes, index).Text();
+  return detail::OutOfMemoryAsError([&]() -> std::string {
+    return NodeAt(detail::Loaded(*impl_).EndPrepNodes, index).Text();
+  });
 }
 
 std::string Pipedex::GetOperation(std::int32_t index) {
-  return NodeAt(detail::Loaded(*impl_).OperationNodes, index).Text();
+  return detail::OutOfMemoryAsError([&]() -> std::string {
+    return NodeAt(detail::Loaded(*impl_).OperationNodes, index).Text();
+  });
 }
 
 }  // namespace pipedex

@@ -33,16 +33,20 @@ std::string Pipedex::GetEndPrepAttribute(const std::string& EndPrep, const std::
 }
 
 bool Pipedex::IsPlotraEndPrep(const std::string& EndPrep) {
-  // Loads the catalogue first: without it no end preparation would be flagged.
-  Impl& impl = detail::Loaded(*impl_);
-  const std::string token = model::MakeToken(queries::EndType(EndPrep));
-  return impl.PlotraUpperContains(token);
+  return detail::OutOfMemoryAsError([&]() -> bool {
+    // Loads the catalogue first: without it no end preparation would be flagged.
+    Impl& impl = detail::Loaded(*impl_);
+    const std::string token = model::MakeToken(queries::EndType(EndPrep));
+    return impl.PlotraUpperContains(token);
+  });
 }
 
 std::string Pipedex::GetDefaultAllowedConnection(const std::string& EndPrep) {
-  Impl& impl = detail::Loaded(*impl_);
-  pugi::xml_node row = model::FindConnectionRow(impl, impl.DataRoot, EndPrep);
-  return xml::GetAttributeText(row, format::kAttrAllow, "");
+  return detail::OutOfMemoryAsError([&]() -> std::string {
+    Impl& impl = detail::Loaded(*impl_);
+    pugi::xml_node row = model::FindConnectionRow(impl, impl.DataRoot, EndPrep);
+    return xml::GetAttributeText(row, format::kAttrAllow, "");
+  });
 }
 
 }  // namespace pipedex

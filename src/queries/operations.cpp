@@ -69,33 +69,43 @@ bool HasNamedChild(const model::TagList& cptTypeTags, const std::string& Compone
 }  // namespace
 
 std::string Pipedex::OperationEnumToString(Operations op) {
-  detail::Loaded(*impl_);
-  return NameOf<Operations>(kOperationNames, op);
+  return detail::OutOfMemoryAsError([&]() -> std::string {
+    detail::Loaded(*impl_);
+    return NameOf<Operations>(kOperationNames, op);
+  });
 }
 
 Operations Pipedex::OperationStringToEnum(const std::string& strOp) {
-  detail::Loaded(*impl_);
-  return ValueOf<Operations>(kOperationNames, strOp);
+  return detail::OutOfMemoryAsError([&]() -> Operations {
+    detail::Loaded(*impl_);
+    return ValueOf<Operations>(kOperationNames, strOp);
+  });
 }
 
 std::string Pipedex::FlagEnumToString(Flags flag) {
-  detail::Loaded(*impl_);
-  return NameOf<Flags>(kFlagNames, flag);
+  return detail::OutOfMemoryAsError([&]() -> std::string {
+    detail::Loaded(*impl_);
+    return NameOf<Flags>(kFlagNames, flag);
+  });
 }
 
 Flags Pipedex::FlagStringToEnum(const std::string& strFlag) {
-  detail::Loaded(*impl_);
-  return ValueOf<Flags>(kFlagNames, strFlag);
+  return detail::OutOfMemoryAsError([&]() -> Flags {
+    detail::Loaded(*impl_);
+    return ValueOf<Flags>(kFlagNames, strFlag);
+  });
 }
 
 std::int32_t Pipedex::FindOperations(const std::string& ComponentType) {
-  Impl& s = detail::Loaded(*impl_);
-  // An unknown component type is reported to the caller (error 91): its
-  // element does not exist, and the previous list stays.
-  s.OperationNodes = ComponentType.empty()
-                         ? model::Element(s.DataRoot).Select({format::kOperationSection, format::kOperation})
-                         : s.CptTypeTags.Item(ComponentType).Node.Select({format::kOperation});
-  return static_cast<std::int32_t>(s.OperationNodes->size());
+  return detail::OutOfMemoryAsError([&]() -> std::int32_t {
+    Impl& s = detail::Loaded(*impl_);
+    // An unknown component type is reported to the caller (error 91): its
+    // element does not exist, and the previous list stays.
+    s.OperationNodes = ComponentType.empty()
+                           ? model::Element(s.DataRoot).Select({format::kOperationSection, format::kOperation})
+                           : s.CptTypeTags.Item(ComponentType).Node.Select({format::kOperation});
+    return static_cast<std::int32_t>(s.OperationNodes->size());
+  });
 }
 
 Operations Pipedex::GetOperationEnum(std::int32_t index) {

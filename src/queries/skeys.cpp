@@ -52,67 +52,71 @@ std::int32_t Pipedex::FindSKEYs(const std::string& ComponentType) {
 
 bool Pipedex::GetSKEYData(const std::string& SKEY, std::string& Description, std::string& CP_1_Prep,
                           std::string& CP_2_Prep, std::string& CP_3_Prep, std::string& CP_4_Prep) {
-  Impl& impl = detail::Loaded(*impl_);
-  std::string* cp[4] = {&CP_1_Prep, &CP_2_Prep, &CP_3_Prep, &CP_4_Prep};
-  auto reset = [&] {
-    Description.clear();
-    for (std::string* p : cp) *p = format::kUnknownEndPrep;
-  };
-  reset();
-  try {
-    const Impl& s = impl;
-    const bool suffix = s.SKEYHasEndPrepSuffix(SKEY);
-
-    const model::Element node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Own);
-    if (!node) throw Error(errors::kSKEYNotFound, errors::kGetSKEYDataSource, "Could not find SKEY");
-    Description = node.Attribute(format::kAttrDescription);
-
-    // The SKEYLIST that gives the default end preparations.
-    std::string key = text::Upper(SKEY);
-    model::Element entry;
-    if (suffix) {
-      entry = s.DefaultEndPrepTags.Item(key).Node;
-      if (!entry) entry = s.DefaultEndPrepTags.Item(text::Left(key, 2) + format::kGenericSKEYSuffix).Node;
-      if (!entry) {
-        for (std::string* p : cp) *p = OwnEndPrep(SKEY);
-        return true;
-      }
-    } else {
-      // A bend family such as PB3D, PB5D shares the list filed under "PB+D".
-      if (text::IsDigitAt(key, 2) && text::Right(key, 1) == "D") key = text::Left(key, 2) + format::kBendFamilyMarker;
-      entry = s.DefaultEndPrepTags.Item(key).Node;
-      if (!entry) return true;
-    }
-
-    for (const model::Element& child : entry.Parent().Children()) {
-      const int point = ConnectionPointOf(child.Name());
-      if (point < 0) continue;
-      const std::string prep = child.Text();
-      if (prep != format::kDerivedEndPrep)
-        *cp[point] = prep;
-      else
-        *cp[point] = text::Right(SKEY, 2) == format::kGenericSKEYSuffix ? "BW--" : OwnEndPrep(SKEY);
-    }
-    return true;
-  } catch (...) {
+  return detail::OutOfMemoryAsError([&]() -> bool {
+    Impl& impl = detail::Loaded(*impl_);
+    std::string* cp[4] = {&CP_1_Prep, &CP_2_Prep, &CP_3_Prep, &CP_4_Prep};
+    auto reset = [&] {
+      Description.clear();
+      for (std::string* p : cp) *p = format::kUnknownEndPrep;
+    };
     reset();
-    errors::RethrowIfOutOfMemory();
-    return false;
-  }
+    try {
+      const Impl& s = impl;
+      const bool suffix = s.SKEYHasEndPrepSuffix(SKEY);
+
+      const model::Element node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Own);
+      if (!node) throw Error(errors::kSKEYNotFound, errors::kGetSKEYDataSource, "Could not find SKEY");
+      Description = node.Attribute(format::kAttrDescription);
+
+      // The SKEYLIST that gives the default end preparations.
+      std::string key = text::Upper(SKEY);
+      model::Element entry;
+      if (suffix) {
+        entry = s.DefaultEndPrepTags.Item(key).Node;
+        if (!entry) entry = s.DefaultEndPrepTags.Item(text::Left(key, 2) + format::kGenericSKEYSuffix).Node;
+        if (!entry) {
+          for (std::string* p : cp) *p = OwnEndPrep(SKEY);
+          return true;
+        }
+      } else {
+        // A bend family such as PB3D, PB5D shares the list filed under "PB+D".
+        if (text::IsDigitAt(key, 2) && text::Right(key, 1) == "D") key = text::Left(key, 2) + format::kBendFamilyMarker;
+        entry = s.DefaultEndPrepTags.Item(key).Node;
+        if (!entry) return true;
+      }
+
+      for (const model::Element& child : entry.Parent().Children()) {
+        const int point = ConnectionPointOf(child.Name());
+        if (point < 0) continue;
+        const std::string prep = child.Text();
+        if (prep != format::kDerivedEndPrep)
+          *cp[point] = prep;
+        else
+          *cp[point] = text::Right(SKEY, 2) == format::kGenericSKEYSuffix ? "BW--" : OwnEndPrep(SKEY);
+      }
+      return true;
+    } catch (...) {
+      reset();
+      errors::RethrowIfOutOfMemory();
+      return false;
+    }
+  });
 }
 
 std::string Pipedex::GetSKEYAttribute(const std::string& SKEY, const std::string& AttReqd) {
-  SKEYData data;
-  GetSKEYData(SKEY, data.Description, data.CP[0], data.CP[1], data.CP[2], data.CP[3]);
-  return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
-    if (text::Upper(AttReqd) == "DESCRIPTION") return data.Description;
-    if (const int point = ConnectionPointOf(AttReqd); point >= 0) return data.CP[point];
+  return detail::OutOfMemoryAsError([&]() -> std::string {
+    SKEYData data;
+    GetSKEYData(SKEY, data.Description, data.CP[0], data.CP[1], data.CP[2], data.CP[3]);
+    return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
+      if (text::Upper(AttReqd) == "DESCRIPTION") return data.Description;
+      if (const int point = ConnectionPointOf(AttReqd); point >= 0) return data.CP[point];
 
-    // Other attributes: the generic definition of a suffix SKEY first, then the SKEY's own.
-    const Impl& s = impl;
-    const model::Element node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Generic);
-    if (!node) return "";
-    return node.Attribute(AttReqd);
+      // Other attributes: the generic definition of a suffix SKEY first, then the SKEY's own.
+      const Impl& s = impl;
+      const model::Element node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Generic);
+      if (!node) return "";
+      return node.Attribute(AttReqd);
+    });
   });
 }
 
@@ -136,12 +140,14 @@ std::int32_t Pipedex::GetIsoPriority(const std::string& SKEY) {
 }
 
 std::int32_t Pipedex::GetExpectedWeldNumberCount(const std::string& SKEY) {
-  detail::Loaded(*impl_);
-  // An SKEY is a weld when a component type of the weld group lists it.
-  if (FindComponentTypes(format::kWeldsGroup, "SKEY", SKEY) == 0) return 0;
-  // "Z" welds carry their weld count as the fourth character.
-  if (text::Upper(text::Left(SKEY, 1)) == "Z" && text::IsDigitAt(SKEY, 3)) return text::CharAt(SKEY, 3)[0] - '0';
-  return 1;
+  return detail::OutOfMemoryAsError([&]() -> std::int32_t {
+    detail::Loaded(*impl_);
+    // An SKEY is a weld when a component type of the weld group lists it.
+    if (FindComponentTypes(format::kWeldsGroup, "SKEY", SKEY) == 0) return 0;
+    // "Z" welds carry their weld count as the fourth character.
+    if (text::Upper(text::Left(SKEY, 1)) == "Z" && text::IsDigitAt(SKEY, 3)) return text::CharAt(SKEY, 3)[0] - '0';
+    return 1;
+  });
 }
 
 bool Pipedex::IsTrimmableComponentType(const std::string& ComponentType) {
@@ -149,30 +155,34 @@ bool Pipedex::IsTrimmableComponentType(const std::string& ComponentType) {
 }
 
 bool Pipedex::IsTrimmableEndByComponentType(const std::string& ComponentType, const std::string& EndPrep) {
-  detail::Loaded(*impl_);
-  // Component types named "-V" have trimmable ends whatever the end preparation.
-  if (text::Right(ComponentType, 2) == "-V") return true;
-  // A two-character end type stands for its four-character code.
-  const std::string ep = text::Length(EndPrep) == 2 ? EndPrep + "--" : EndPrep;
-  if (!IsOperationSupported(ComponentType, opTrim)) return false;
-  return GetEndPrepAttribute(ep, format::kAttrTrimmable) == format::kPlotraYes;
+  return detail::OutOfMemoryAsError([&]() -> bool {
+    detail::Loaded(*impl_);
+    // Component types named "-V" have trimmable ends whatever the end preparation.
+    if (text::Right(ComponentType, 2) == "-V") return true;
+    // A two-character end type stands for its four-character code.
+    const std::string ep = text::Length(EndPrep) == 2 ? EndPrep + "--" : EndPrep;
+    if (!IsOperationSupported(ComponentType, opTrim)) return false;
+    return GetEndPrepAttribute(ep, format::kAttrTrimmable) == format::kPlotraYes;
+  });
 }
 
 bool Pipedex::IsTrimmableSKEY(const std::string& SKEY) {
-  Impl& impl = detail::Loaded(*impl_);
-  impl.RequireLists();
-  const Impl& s = impl;
-  const std::string key = s.SKEYHasEndPrepSuffix(SKEY) ? model::GenericSKEY(SKEY) : SKEY;
-  const model::CTypeLookup& entry = s.SKEYIndex.Item(key);
-  if (entry.nCpts() == 0) return false;
-  const std::string componentType(entry.GetCptType(1));
-  if (!IsOperationSupported(componentType, opTrim)) return false;
+  return detail::OutOfMemoryAsError([&]() -> bool {
+    Impl& impl = detail::Loaded(*impl_);
+    impl.RequireLists();
+    const Impl& s = impl;
+    const std::string key = s.SKEYHasEndPrepSuffix(SKEY) ? model::GenericSKEY(SKEY) : SKEY;
+    const model::CTypeLookup& entry = s.SKEYIndex.Item(key);
+    if (entry.nCpts() == 0) return false;
+    const std::string componentType(entry.GetCptType(1));
+    if (!IsOperationSupported(componentType, opTrim)) return false;
 
-  SKEYData data;
-  if (!GetSKEYData(SKEY, data.Description, data.CP[0], data.CP[1], data.CP[2], data.CP[3])) return false;
-  for (const std::string& prep : data.CP)
-    if (GetEndPrepAttribute(prep, format::kAttrAttribute) == format::kPlotraYes) return true;
-  return false;
+    SKEYData data;
+    if (!GetSKEYData(SKEY, data.Description, data.CP[0], data.CP[1], data.CP[2], data.CP[3])) return false;
+    for (const std::string& prep : data.CP)
+      if (GetEndPrepAttribute(prep, format::kAttrAttribute) == format::kPlotraYes) return true;
+    return false;
+  });
 }
 
 }  // namespace pipedex

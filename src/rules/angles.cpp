@@ -56,7 +56,9 @@ double Pipedex::AngleTolerance() const { return impl_->AngleTolerance; }
 void Pipedex::AngleTolerance(double value) { impl_->AngleTolerance = value; }
 
 std::string Pipedex::GetConfigurationForAngle(double Angle) {
-  return StandardConfiguration(Angle, impl_->AngleTolerance);
+  return detail::OutOfMemoryAsError([&]() -> std::string {
+    return StandardConfiguration(Angle, impl_->AngleTolerance);
+  });
 }
 
 std::string Pipedex::GetComponentTypeByAngle(const std::string& SKEY, double Angle, bool& Trimmed) {
@@ -84,82 +86,90 @@ std::string Pipedex::GetComponentTypeByAngle(const std::string& SKEY, double Ang
 
 void Pipedex::GetAngleComponentData(const std::string& ComponentType, double Angle, bool& Trimmed,
                                     double& StandardAngle) {
-  std::string standardComponentType;
-  if (text::Right(ComponentType, 2) == "-V")
-    GetAngleComponentData2(ComponentType, "BW", "BW", Angle, Trimmed, StandardAngle, standardComponentType);
-  else
-    GetAngleComponentData2(ComponentType, format::kGenericSKEYSuffix, format::kGenericSKEYSuffix, Angle, Trimmed, StandardAngle, standardComponentType);
+  detail::OutOfMemoryAsError([&] {
+    std::string standardComponentType;
+    if (text::Right(ComponentType, 2) == "-V")
+      GetAngleComponentData2(ComponentType, "BW", "BW", Angle, Trimmed, StandardAngle, standardComponentType);
+    else
+      GetAngleComponentData2(ComponentType, format::kGenericSKEYSuffix, format::kGenericSKEYSuffix, Angle, Trimmed,
+                             StandardAngle, standardComponentType);
+  });
 }
 
 void Pipedex::GetAngleComponentData2(const std::string& ComponentType, const std::string& EndPrep_1,
                                      const std::string& EndPrep_2, double Angle, bool& Trimmed, double& StandardAngle,
                                      std::string& StandardComponentType) {
-  // Initialisation errors reach the caller; every later failure answers the
-  // component of the type asked for at ninety degrees, untrimmed.
-  Impl& impl = detail::Loaded(*impl_);
-  std::string componentType = ComponentType;
-  try {
-    // Bends are made to any angle from a 90 degree bend.
-    if (IsBendComponentType(componentType)) {
-      StandardAngle = 90;
-      StandardComponentType = componentType;
-      Trimmed = true;
-      return;
-    }
-
-    Trimmed = false;
-    if (text::Right(componentType, 2) == "-V")
-      componentType = text::Left(componentType, text::Length(componentType) - 2);
-
-    // A default elbow within the tolerance; the last one that matches wins.
-    impl.RequireLists();
-    bool matched = false;
-    for (const model::DefaultElbow& elbow : impl.DefaultElbows) {
-      if (std::fabs(Angle - elbow.Angle()) < impl.AngleTolerance) {
-        StandardAngle = elbow.Angle();
-        StandardComponentType = elbow.ComponentType();
-        matched = true;
+  detail::OutOfMemoryAsError([&] {
+    // Initialisation errors reach the caller; every later failure answers the
+    // component of the type asked for at ninety degrees, untrimmed.
+    Impl& impl = detail::Loaded(*impl_);
+    std::string componentType = ComponentType;
+    try {
+      // Bends are made to any angle from a 90 degree bend.
+      if (IsBendComponentType(componentType)) {
+        StandardAngle = 90;
+        StandardComponentType = componentType;
+        Trimmed = true;
+        return;
       }
-    }
-    if (matched) return;
 
-    // A component with a trimmable end is cut from the smallest elbow larger
-    // than the bend; among equal angles the first elbow listed wins.
-    auto widened = [](const std::string& endPrep) { return text::Length(endPrep) == 2 ? endPrep + "--" : endPrep; };
-    const bool trimmable1 = IsTrimmableEndByComponentType(componentType, widened(EndPrep_1));
-    const bool trimmable2 = IsTrimmableEndByComponentType(componentType, widened(EndPrep_2));
-    if (trimmable1 || trimmable2) {
-      double best = 360;
-      bool picked = false;
+      Trimmed = false;
+      if (text::Right(componentType, 2) == "-V")
+        componentType = text::Left(componentType, text::Length(componentType) - 2);
+
+      // A default elbow within the tolerance; the last one that matches wins.
+      impl.RequireLists();
+      bool matched = false;
       for (const model::DefaultElbow& elbow : impl.DefaultElbows) {
-        const double difference = elbow.Angle() - Angle;
-        if (difference > 0 && difference < best) {
-          best = difference;
+        if (std::fabs(Angle - elbow.Angle()) < impl.AngleTolerance) {
           StandardAngle = elbow.Angle();
           StandardComponentType = elbow.ComponentType();
-          Trimmed = true;
-          picked = true;
+          matched = true;
         }
       }
-      if (picked) return;
-    }
+      if (matched) return;
 
-    StandardAngle = Angle;
-    StandardComponentType = format::kElbowNonStandard;
-  } catch (...) {
-    errors::RethrowIfOutOfMemory();
-    Trimmed = false;
-    StandardAngle = 90;
-    StandardComponentType = componentType;
-  }
+      // A component with a trimmable end is cut from the smallest elbow larger
+      // than the bend; among equal angles the first elbow listed wins.
+      auto widened = [](const std::string& endPrep) { return text::Length(endPrep) == 2 ? endPrep + "--" : endPrep; };
+      const bool trimmable1 = IsTrimmableEndByComponentType(componentType, widened(EndPrep_1));
+      const bool trimmable2 = IsTrimmableEndByComponentType(componentType, widened(EndPrep_2));
+      if (trimmable1 || trimmable2) {
+        double best = 360;
+        bool picked = false;
+        for (const model::DefaultElbow& elbow : impl.DefaultElbows) {
+          const double difference = elbow.Angle() - Angle;
+          if (difference > 0 && difference < best) {
+            best = difference;
+            StandardAngle = elbow.Angle();
+            StandardComponentType = elbow.ComponentType();
+            Trimmed = true;
+            picked = true;
+          }
+        }
+        if (picked) return;
+      }
+
+      StandardAngle = Angle;
+      StandardComponentType = format::kElbowNonStandard;
+    } catch (...) {
+      errors::RethrowIfOutOfMemory();
+      Trimmed = false;
+      StandardAngle = 90;
+      StandardComponentType = componentType;
+    }
+  });
 }
 
 std::vector<DefaultElbowInfo> Pipedex::DefaultElbows() {
-  Impl& impl = detail::Loaded(*impl_);
-  std::vector<DefaultElbowInfo> elbows;
-  elbows.reserve(impl.DefaultElbows.size());
-  for (const model::DefaultElbow& elbow : impl.DefaultElbows) elbows.push_back({elbow.ComponentType(), elbow.Angle()});
-  return elbows;
+  return detail::OutOfMemoryAsError([&]() -> std::vector<DefaultElbowInfo> {
+    Impl& impl = detail::Loaded(*impl_);
+    std::vector<DefaultElbowInfo> elbows;
+    elbows.reserve(impl.DefaultElbows.size());
+    for (const model::DefaultElbow& elbow : impl.DefaultElbows)
+      elbows.push_back({elbow.ComponentType(), elbow.Angle()});
+    return elbows;
+  });
 }
 
 }  // namespace pipedex

@@ -77,44 +77,46 @@ model::NameList WithoutDuplicates(const model::NameList& names) {
 }  // namespace
 
 std::int32_t Pipedex::FindPCFTYPEs(const std::string& SKEY, std::int32_t IDFRecNo) {
-  Impl& d = detail::Loaded(*impl_);
-  if (!d.PCFTYPEList) d.PCFTYPEList = model::NameList{""};
-  model::NameList& list = *d.PCFTYPEList;
+  return detail::OutOfMemoryAsError([&]() -> std::int32_t {
+    Impl& d = detail::Loaded(*impl_);
+    if (!d.PCFTYPEList) d.PCFTYPEList = model::NameList{""};
+    model::NameList& list = *d.PCFTYPEList;
 
-  // The candidates, by the first rule that applies. Only the whole-catalogue
-  // listing reads no index; the others raise when the lists were never built.
-  if (!SKEY.empty() || IDFRecNo != kAnyRecord) d.RequireLists();
-  if (d.SKEYHasEndPrepSuffix(SKEY)) {
-    Impl::AppendNamesToList("PCFTYPE", list, d.SKEYIndex.Item(model::GenericSKEY(SKEY)), false);
-    Impl::AppendNamesToList("PCFTYPE", list, d.SKEYIndex.Item(SKEY), true);
-  } else if (SKEY != "*" && !SKEY.empty()) {
-    Impl::AppendNamesToList("PCFTYPE", list, d.SKEYIndex.Item(SKEY), false);
-  } else if (IDFRecNo != kAnyRecord) {
-    Impl::AppendNamesToList("PCFTYPE", list, d.IDFIndex.Item(RecordKey(IDFRecNo)), false);
-  } else if (SKEY.empty()) {
-    // Every section may be missing: no A_PCFIDF section lists no PCF type.
-    std::vector<model::Element> pcfTypes;
-    if (d.PCFIDFSection) pcfTypes = d.PCFIDFSection.Select({"*"});
-    Impl::AppendNamesToList("PCFTYPE", list, pcfTypes, false);
-  } else {
-    list.assign(1, "");
-    d.SKEYIndex.ForEach(
-        [&](const model::CTypeLookup& entry) { Impl::AppendNamesToList("PCFTYPE", list, entry, true); });
-  }
-
-  return detail::Answer(d, 0, [&](Impl&) -> std::int32_t {
-    // Fit to the IDF record: its default when nothing was found, otherwise
-    // only the candidates the record lists.
-    const bool empty = list.size() <= 1;
-    if (IDFRecNo >= 1 && (empty || IDFRecNo != kAnyRecord)) d.RequireLists();  // the record index
-    if (empty && IDFRecNo >= 1) {
-      list = model::NameList{"", DefaultPCFTYPE(d.IDFIndex, IDFRecNo)};
-    } else if (!empty && IDFRecNo >= 1 && IDFRecNo != kAnyRecord) {
-      list = FilterByRecord(list, d.IDFIndex.Item(RecordKey(IDFRecNo)));
+    // The candidates, by the first rule that applies. Only the whole-catalogue
+    // listing reads no index; the others raise when the lists were never built.
+    if (!SKEY.empty() || IDFRecNo != kAnyRecord) d.RequireLists();
+    if (d.SKEYHasEndPrepSuffix(SKEY)) {
+      Impl::AppendNamesToList("PCFTYPE", list, d.SKEYIndex.Item(model::GenericSKEY(SKEY)), false);
+      Impl::AppendNamesToList("PCFTYPE", list, d.SKEYIndex.Item(SKEY), true);
+    } else if (SKEY != "*" && !SKEY.empty()) {
+      Impl::AppendNamesToList("PCFTYPE", list, d.SKEYIndex.Item(SKEY), false);
+    } else if (IDFRecNo != kAnyRecord) {
+      Impl::AppendNamesToList("PCFTYPE", list, d.IDFIndex.Item(RecordKey(IDFRecNo)), false);
+    } else if (SKEY.empty()) {
+      // Every section may be missing: no A_PCFIDF section lists no PCF type.
+      std::vector<model::Element> pcfTypes;
+      if (d.PCFIDFSection) pcfTypes = d.PCFIDFSection.Select({"*"});
+      Impl::AppendNamesToList("PCFTYPE", list, pcfTypes, false);
+    } else {
+      list.assign(1, "");
+      d.SKEYIndex.ForEach(
+          [&](const model::CTypeLookup& entry) { Impl::AppendNamesToList("PCFTYPE", list, entry, true); });
     }
-    // Each name once; the answer is the number of names.
-    if (list.size() > 2) list = WithoutDuplicates(list);
-    return static_cast<std::int32_t>(list.size() - 1);
+
+    return detail::Answer(d, 0, [&](Impl&) -> std::int32_t {
+      // Fit to the IDF record: its default when nothing was found, otherwise
+      // only the candidates the record lists.
+      const bool empty = list.size() <= 1;
+      if (IDFRecNo >= 1 && (empty || IDFRecNo != kAnyRecord)) d.RequireLists();  // the record index
+      if (empty && IDFRecNo >= 1) {
+        list = model::NameList{"", DefaultPCFTYPE(d.IDFIndex, IDFRecNo)};
+      } else if (!empty && IDFRecNo >= 1 && IDFRecNo != kAnyRecord) {
+        list = FilterByRecord(list, d.IDFIndex.Item(RecordKey(IDFRecNo)));
+      }
+      // Each name once; the answer is the number of names.
+      if (list.size() > 2) list = WithoutDuplicates(list);
+      return static_cast<std::int32_t>(list.size() - 1);
+    });
   });
 }
 
