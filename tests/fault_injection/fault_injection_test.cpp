@@ -58,7 +58,7 @@ TEST(FaultInjection, EveryFailureEndsCleanly) {
       std::string answer, at = std::string(s.name) + " " + std::to_string(allocation) + "/" + std::to_string(call);
       answer.reserve(1 << 16);
       long number = 0, before = allocations, callsBefore = sys::CallsMade();
-      allocationsToFailure = allocation, sys::FailCall(call, call % 2 ? EIO : ENOSPC);
+      allocationsToFailure = allocation, sys::FailCall(call, call % 3 == 0 ? EINTR : call % 2 ? EIO : ENOSPC);
       try { s.run(p, answer); } catch (const Error& e) { number = e.number(); } catch (...) { ADD_FAILURE() << at; }
       allocationsToFailure = 0, sys::FailCall(0, 0);
       if (allocation == 0 && call == 0)  // the reference run
