@@ -15,7 +15,9 @@ JOBS ?= $(shell nproc)
 PACKAGES := cmake g++ make pkg-config libpugixml-dev libutf8proc-dev nlohmann-json3-dev \
             libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev locales help2man \
             pybind11-dev python3-dev python3-pytest
-FUZZ_PACKAGES := clang libclang-rt-dev
+FUZZ_PACKAGES := clang libclang-rt-dev libxml2-dev
+# The fuzz targets as plain programs over their corpora (sanitizer and coverage builds).
+REPLAY_PACKAGES := libclang-rt-dev libxml2-dev
 COVERAGE_PACKAGES := gcovr
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -77,6 +79,7 @@ test: build
 # The Python module is left out of the sanitizer builds: the interpreter that
 # would load it is not instrumented.
 sanitize: deps
+	$(call install-missing,$(REPLAY_PACKAGES))
 	$(call preset,sanitize)
 	ctest --preset sanitize -j $(JOBS)
 
@@ -155,7 +158,7 @@ fuzz: deps
 # and why, are listed in tools/coverage-exclusions.txt.
 COVERAGE_BRANCH_MIN ?= 91
 coverage: deps
-	$(call install-missing,$(COVERAGE_PACKAGES))
+	$(call install-missing,$(COVERAGE_PACKAGES) $(REPLAY_PACKAGES))
 	$(call preset,coverage)
 	find build-coverage -name '*.gcda' -delete
 	ctest --preset coverage -j $(JOBS)

@@ -4,12 +4,16 @@
 #   fuzz/run.sh BUILD_DIR SECONDS [TARGET...]
 # The corpora grow in BUILD_DIR/corpus/TARGET (seeded from data/, examples/
 # and fuzz/seeds/); crashing inputs land in BUILD_DIR/artifacts/.
+# fuzz/seeds/TARGET is the committed corpus, which the tests also replay
+# (fuzz_replay.TARGET). To add what a run found, keeping inputs small:
+#   BUILD_DIR/bin/fuzz_TARGET -merge=1 -use_counters=0 fuzz/seeds/TARGET DIR
+# where DIR holds the run's corpus files under 12 KB.
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 build="$(cd "$1" && pwd)"
 seconds="$2"
 shift 2
-[ $# -eq 0 ] && set -- system_operations project_file registry_file batch_line well_formed strict_xml save
+[ $# -eq 0 ] && set -- system_operations project_file registry_file batch_line well_formed strict_xml save check
 
 failed=0
 mkdir -p "$build/artifacts" "$build/logs"

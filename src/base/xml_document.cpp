@@ -204,6 +204,25 @@ void ThrowIfOutOfMemory(pugi::xml_document& doc, const pugi::xml_parse_result& r
   throw std::bad_alloc();
 }
 
+// The parser refused what the well-formedness check passed. The check is
+// stricter than the parser, so no document comes here; should one ever come,
+// it is refused in the parser's own words, at its line.
+bool RefusedByParser(pugi::xml_document& doc, const pugi::xml_parse_result& result, std::string_view text,
+                     ParseError& error) {
+  error.reason = std::string(result.description()) + "\r\n";
+  LocateLine(text, result.offset, error);
+  doc.reset();
+  return false;
+}
+
+// The text of a file read again ("" when it cannot be).
+std::string ReadAgain(const std::string& path) {
+  std::string text;
+  bool tooLarge = false;
+  ReadWholeFile(path, text, tooLarge);
+  return text;
+}
+
 void SetTooLarge(ParseError& error) {
   error = {"The file is larger than the " + std::to_string(kMaxFileSize >> 20) + " MiB a catalogue file may have.\r\n", 0,
            "", 0};
@@ -284,12 +303,7 @@ bool LoadText(pugi::xml_document& doc, std::string_view bytes, ParseError& error
   if (parsed) parsed->assign(buffer);
   pugi::xml_parse_result result = doc.load_buffer(buffer.data(), buffer.size(), kParseOptions, pugi::encoding_utf8);
   ThrowIfOutOfMemory(doc, result);
-  if (!result) {
-    error.reason = std::string(result.description()) + "\r\n";
-    LocateLine(buffer, result.offset, error);
-    doc.reset();
-    return false;
-  }
+  if (!result) return RefusedByParser(doc, result, buffer, error);
   SetDeclaredEncodingUtf8(doc);
   return true;
 }
@@ -370,16 +384,8 @@ bool ParseInPlace(pugi::xml_document& doc, const std::string& path, char* buffer
   pugi::xml_parse_result result =
       doc.load_buffer_inplace_own(owned.release(), size, kParseOptions, pugi::encoding_utf8);
   ThrowIfOutOfMemory(doc, result);
-  if (!result) {
-    // The parser has changed the buffer: the failing line is read from the file again.
-    error.reason = std::string(result.description()) + "\r\n";
-    std::string original;
-    bool tooLarge = false;
-    ReadWholeFile(path, original, tooLarge);
-    LocateLine(original, result.offset, error);
-    doc.reset();
-    return false;
-  }
+  // The parser has changed the buffer: the failing line is read from the file again.
+  if (!result) return RefusedByParser(doc, result, ReadAgain(path), error);
   SetDeclaredEncodingUtf8(doc);
   return true;
 }

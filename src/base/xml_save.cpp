@@ -138,7 +138,7 @@ ssize_t ReadSized(std::vector<char>& buffer, Read read) {
 // kept and why, or "" when all were.
 std::string KeepAttributes(const std::string& from, int fd) {
   std::vector<char> names;
-  ssize_t listed = ReadSized(names, [&](char* b, std::size_t n) { return ::listxattr(from.c_str(), b, n); });
+  ssize_t listed = ReadSized(names, [&](char* b, std::size_t n) { return sys::ListXattr(from.c_str(), b, n); });
   if (listed < 0) {
     if (errno == ENOTSUP) listed = 0;  // a file system without them: nothing to keep
     else return std::string("its extended attributes: ") + std::strerror(errno);
@@ -148,13 +148,14 @@ std::string KeepAttributes(const std::string& from, int fd) {
   std::vector<char> value;
   for (std::size_t at = 0; at < names.size(); at += std::strlen(names.data() + at) + 1) {
     const char* name = names.data() + at;
-    const ssize_t size = ReadSized(value, [&](char* b, std::size_t n) { return ::getxattr(from.c_str(), name, b, n); });
+    const ssize_t size =
+        ReadSized(value, [&](char* b, std::size_t n) { return sys::GetXattr(from.c_str(), name, b, n); });
     if (size < 0 && errno == ENODATA) continue;  // removed since it was listed
-    if (size < 0 || ::fsetxattr(fd, name, value.data(), static_cast<std::size_t>(size), 0) != 0)
+    if (size < 0 || sys::FSetXattr(fd, name, value.data(), static_cast<std::size_t>(size)) != 0)
       return std::string(name) + ": " + std::strerror(errno);
     hadAcl = hadAcl || std::strcmp(name, kAccessAcl) == 0;
   }
-  if (!hadAcl && ::fremovexattr(fd, kAccessAcl) != 0 && errno != ENODATA && errno != ENOTSUP)
+  if (!hadAcl && sys::FRemoveXattr(fd, kAccessAcl) != 0 && errno != ENODATA && errno != ENOTSUP)
     return std::string(kAccessAcl) + ": " + std::strerror(errno);
   return "";
 }
@@ -250,7 +251,7 @@ void SaveFile(const pugi::xml_document& doc, const std::string& path) {
       // The owner can only be given back by a privileged process; the mode is
       // kept without set-user and set-group bits when the owner differs.
       mode_t mode = target.existing.st_mode & 07777;
-      if (::fchown(fd, target.existing.st_uid, target.existing.st_gid) != 0) mode &= 0777;
+      if (sys::Fchown(fd, target.existing.st_uid, target.existing.st_gid) != 0) mode &= 0777;
       // Who may write the file must not change: an attribute (an access
       // control list above all) that cannot be kept fails the save. The mode
       // comes last, and agrees with the list it was read with.

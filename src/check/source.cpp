@@ -2,6 +2,7 @@
 
 #include "base/files.h"
 #include "base/text.h"
+#include "base/well_formed.h"
 #include "base/xml_document.h"
 
 namespace pipedex::check {
@@ -39,9 +40,11 @@ std::string Reason(const std::string& reason) {
   return line;
 }
 
-bool IsNameCharacter(char c) {
-  return c == '-' || c == '_' || c == '.' || c == ':' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
-         (c >= 'a' && c <= 'z') || (static_cast<unsigned char>(c) & 0x80);
+// Whether a byte of the text may belong to a name: an ASCII name character,
+// or any byte of a character beyond ASCII.
+bool IsNameByte(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte >= 0x80 || xml::IsNameCharacter(byte);
 }
 
 }  // namespace
@@ -93,9 +96,9 @@ Position Locate(const Source& source, pugi::xml_node element, pugi::xml_attribut
   const std::string_view name = attribute.name();
   for (std::size_t at = source.text.find(name, start); at != std::string::npos && at < end;
        at = source.text.find(name, at + 1)) {
-    const bool startsName = at > 0 && !IsNameCharacter(source.text[at - 1]);
+    const bool startsName = at > 0 && !IsNameByte(source.text[at - 1]);
     const std::size_t after = at + name.size();
-    if (startsName && after < source.text.size() && !IsNameCharacter(source.text[after]))
+    if (startsName && after < source.text.size() && !IsNameByte(source.text[after]))
       return At(source.text, at);
   }
   return At(source.text, start);

@@ -284,5 +284,26 @@ TEST(XmlDocument, FilesThatCannotBeReadAndSavedDeclarations) {
   EXPECT_EQ(xml::OuterXml(doc.child("Config")), "<Config>new</Config>");
 }
 
+// What the parser's allocator leaves of a copy it could not finish: a copy
+// that differs anywhere is taken out again and is out of memory.
+TEST(XmlDocument, ACopyShortOfAnythingIsTakenOutAsOutOfMemory) {
+  for (int cut = 0; cut < 9; ++cut) {
+    pugi::xml_document doc = Load("<r><a x='1' y='2'><b>t</b><c/></a></r>");
+    pugi::xml_node original = doc.first_child().first_child(), copy = doc.first_child().append_copy(original);
+    pugi::xml_node b = copy.first_child();
+    if (cut == 1) copy.remove_attribute("y");
+    if (cut == 2) copy.attribute("x").set_value("");
+    if (cut == 3) copy.attribute("y").set_name("");
+    if (cut == 4) copy.remove_child(copy.last_child());
+    if (cut == 5) b.set_name("");
+    if (cut == 6) b.first_child().set_value("");
+    if (cut == 7) b.remove_child(b.first_child());
+    if (cut == 8) b.prepend_child(pugi::node_cdata).set_value("t") && b.remove_child(b.last_child());  // text as CDATA
+    if (cut == 0) EXPECT_EQ(xml::WholeCopy(copy, original), copy);
+    else EXPECT_THROW(xml::WholeCopy(copy, original), std::bad_alloc) << cut;
+    EXPECT_EQ(std::distance(doc.first_child().begin(), doc.first_child().end()), cut == 0 ? 2 : 1) << cut;
+  }
+}
+
 }  // namespace
 }  // namespace pipedex::testing

@@ -73,8 +73,8 @@ TEST(FaultInjection, EveryFailureEndsCleanly) {
     };
     attempt(0, 0);
     std::printf("%s: %ld allocations, %ld file system calls\n", s.name, allocationPoints, callPoints);
-    for (long k = 1; k <= allocationPoints + callPoints; k += stride)
-      k <= allocationPoints ? attempt(k, 0) : attempt(0, k - allocationPoints);
+    for (long k = 1; k <= allocationPoints; k += stride) attempt(k, 0);  // the allocations sampled at the stride
+    for (long k = 1; k <= callPoints; ++k) attempt(0, k);                // every file system call
   }
 }
 }  // namespace pipedex

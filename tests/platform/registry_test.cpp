@@ -161,12 +161,17 @@ TEST(SystemPlatform, LocaleFoldersAndTheRegistryFileFromOptionsOrEnvironment) {
     const LocaleNames names = MakeSystemPlatform({"", "", value})->ThreadLocale();
     return names.language + "-" + names.country;
   };
-  EXPECT_EQ(locale("de_AT.UTF-8@euro") + locale("POSIX") + locale("C") + locale("fr"), "de-ATen-USen-USfr-");
+  EXPECT_EQ(locale("de_AT.UTF-8@euro") + locale("POSIX") + locale("C") + locale("fr") + locale("C.UTF-8") +
+                locale("pt-BR"),
+            "de-ATen-USen-USfr-en-USpt-BR");
   auto folders = MakeSystemPlatform({"/opt/pipedex/", "", ""});
   EXPECT_EQ(folders->ComponentFolder(), "/opt/pipedex");
   EXPECT_EQ(folders->ParentFolder("/opt/pipedex/SystemPipedex.xml"), "/opt/pipedex");
   EXPECT_EQ(folders->ParentFolder("//SystemPipedex.xml"), "/");  // the root stays a folder
-  EXPECT_FALSE(folders->FileExists("/opt"));  // a folder is not a file
+  EXPECT_EQ(folders->ParentFolder("SystemPipedex.xml") + "|" + folders->ParentFolder("/a//b"), "|/a");
+  EXPECT_EQ(MakeSystemPlatform({"/", "", ""})->ComponentFolder(), "/");
+  // A folder, no path and a path cut by a zero byte name no file.
+  EXPECT_FALSE(folders->FileExists("/opt") || folders->FileExists("") || folders->FileExists({"/etc/passwd\0x", 13}));
 
   TempDir dir;
   std::string system = dir.Write("elsewhere/SystemPipedex.xml", Catalogue("<A_CPT><Pipes/></A_CPT>"));
@@ -198,6 +203,9 @@ TEST(SystemPlatform, LocaleFoldersAndTheRegistryFileFromOptionsOrEnvironment) {
   EXPECT_EQ(SystemRegistryFiles(), std::vector<std::string>{reg});
   ScopedEnv unset("PIPEDEX_REGISTRY", "");
   EXPECT_EQ(SystemRegistryFiles(), (std::vector<std::string>{"/etc/pipedex/registry.reg", installed}));
+  // Locale variables that are all empty name no locale.
+  ScopedEnv noAll("LC_ALL", ""), noMessages("LC_MESSAGES", ""), noLang("LANG", "");
+  EXPECT_EQ(MakeSystemPlatform()->ThreadLocale().country, "US");
 }
 
 }  // namespace
