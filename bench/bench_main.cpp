@@ -256,6 +256,8 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--measure-load") return pipedex::bench::MeasureLoadChild(argv[2], argv[3]);
+  if (argc >= 3 && std::string(argv[1]) == "--measure-process")
+    return pipedex::bench::MeasureProcessChild(std::vector<std::string>(argv + 2, argv + argc));
   try {
     return pipedex::bench::Run(argc, argv);
   } catch (const std::exception& e) {

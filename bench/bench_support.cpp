@@ -115,8 +115,7 @@ int MeasureLoadChild(const std::string& mode, const std::string& folder) {
   return 0;
 }
 
-ProcessMeasure MeasureProcess(const std::vector<std::string>& argv) {
-  ProcessMeasure m;
+int MeasureProcessChild(const std::vector<std::string>& argv) {
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
@@ -126,13 +125,28 @@ ProcessMeasure MeasureProcess(const std::vector<std::string>& argv) {
   pid_t pid = 0;
   const int started = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
-  if (started != 0) return m;
+  if (started != 0) return 1;
   int status = 0;
   rusage usage{};
-  if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return m;
+  if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return 1;
   auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
-  m.seconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-  m.peakBytes = static_cast<double>(usage.ru_maxrss) * 1024;  // kilobytes on Linux
+  std::cout << seconds(usage.ru_utime) + seconds(usage.ru_stime) << " "
+            << static_cast<double>(usage.ru_maxrss) * 1024 << "\n";  // kilobytes on Linux
+  return 0;
+}
+
+ProcessMeasure MeasureProcess(const std::vector<std::string>& argv) {
+  std::string command = "/proc/" + std::to_string(::getpid()) + "/exe --measure-process";
+  for (const std::string& a : argv) command += " '" + a + "'";
+  ProcessMeasure m;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return m;
+  char buffer[128] = {};
+  std::string out;
+  while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+  if (::pclose(pipe) != 0) return m;
+  std::istringstream in(out);
+  in >> m.seconds >> m.peakBytes;
   return m;
 }
 

@@ -52,12 +52,17 @@ int MeasureLoadChild(const std::string& mode, const std::string& folder);
 
 // A whole process running argv, from its start to its exit, with its output
 // discarded: its CPU time (user and system) and its peak resident memory, as
-// wait4 reports them; negative when it could not run or failed.
+// wait4 reports them; negative when it could not run or failed. The process
+// is started by a fresh copy of this program (--measure-process), since a
+// process started straight from this one would report this one's resident
+// memory as its peak.
 struct ProcessMeasure {
   double seconds = -1;
   double peakBytes = -1;
 };
 ProcessMeasure MeasureProcess(const std::vector<std::string>& argv);
+// The child side of MeasureProcess: runs argv, prints "seconds peakBytes" and returns 0.
+int MeasureProcessChild(const std::vector<std::string>& argv);
 // The folder this program lies in (where the CLI is built too).
 std::string ProgramFolder();
 

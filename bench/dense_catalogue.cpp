@@ -157,6 +157,28 @@ class DenseWriter {
     pugi::xml_node single = att();
     Attr(single, "PCF", "D" + block + "-ITEM-NOTE");
     Attr(single, "IDF", std::to_string(4000000 + d));
+
+    // The tables grow with the blocks too: weld exclusions of the block's
+    // records and SKEYs, bore rows beyond the sample's, a default connection.
+    if (pugi::xml_node welds = root.child("WELD-EXCLUSION-LIST")) {
+      pugi::xml_node all = welds.append_child("EXCLUDE");
+      Attr(all, "IDF", std::to_string(100000 + d * 10 + 1));
+      pugi::xml_node one = welds.append_child("EXCLUDE");
+      Attr(one, "IDF", std::to_string(100000 + d * 10));
+      Attr(one, "SKEY", codes_[(d - 1) * kTypesPerBlock] + "BW");
+    }
+    if (pugi::xml_node bores = root.child("BORE-CONVERSION-TABLE")) {
+      for (int j = 0; j < 2; ++j) {
+        pugi::xml_node bore = bores.append_child("BORE");
+        Attr(bore, "MM", std::to_string(1000 + d * 10 + static_cast<std::size_t>(j) * 5));
+        Attr(bore, "IN", std::to_string(40 + d * 2) + (j ? ".5" : ""));
+      }
+    }
+    if (pugi::xml_node connections = root.child("DefaultConnectionTable")) {
+      pugi::xml_node row = connections.append_child("ENDPREP");
+      Attr(row, "Name", codes_[(d - 1) * kTypesPerBlock + 1] + "--");
+      Attr(row, "Allow", "BW--");
+    }
   }
 
   pugi::xml_document sample_;

@@ -178,8 +178,10 @@ void FileSKEYs(pugi::xml_node root, const SearchResults& r, Catalogue& c) {
     Skippable([&] { c.SKEYTags.Add(tag, skey, tag); });
   }
   Skippable([&] {
-    for (pugi::xml_node skey :
-         xml::SelectChildPath(root, {format::kDefaultEndPrepSection, format::kSKEYList, format::kSKEY})) {
+    const std::vector<pugi::xml_node> skeys =
+        xml::SelectChildPath(root, {format::kDefaultEndPrepSection, format::kSKEYList, format::kSKEY});
+    c.DefaultEndPrepTags.Reserve(skeys.size());
+    for (pugi::xml_node skey : skeys) {
       const std::string tag = text::Trim(xml::Text(skey));
       Skippable([&] { c.DefaultEndPrepTags.Add(tag, skey, tag); });
     }
