@@ -79,7 +79,7 @@ struct Probe {
 
 // Kept for the initialisation memory goal: a std::unordered_map<std::string, std::size_t> of the upper-cased keys in
 // place of the table adds 4.31 MB of heap at 10 MB (4.38 MB at the peak, 0.43 x the file; measured). An entry
-// costs its key's text and 8 bytes beside the entry itself, and 5.3 to 10.7 bytes of table.
+// costs its key's text with a byte of length, 4 bytes beside the entry itself and 5.3 to 10.7 bytes of table.
 template <typename Entry>
 class KeyedList {
  public:
@@ -117,7 +117,7 @@ class KeyedList {
   // Appends an entry without a key.
   void AppendUnkeyed(Entry entry) {
     entries_.push_back(std::move(entry));
-    meta_.push_back({0, kNoKey});
+    meta_.push_back(kNoKey);
   }
   // Keeps the keys in a name table shared with other lists and indexes that
   // hold the same names, each name once for all of them, instead of in the
@@ -161,8 +161,8 @@ class KeyedList {
   std::size_t IndexOf(std::string_view key) const { return Lookup(keys::Probe(key)); }
   const Entry& EntryAt(std::size_t index) const { return entries_[index]; }
   std::string_view KeyAt(std::size_t index) const {
-    const Meta& m = meta_[index];
-    return m.length == kNoKey ? std::string_view() : KeyOf(m);
+    const Meta m = meta_[index];
+    return m == kNoKey ? std::string_view() : KeyOf(m).text;
   }
 
   // Enumeration in insertion order.
@@ -172,21 +172,13 @@ class KeyedList {
   }
 
  private:
+  // An entry's key as it was filed: the place of its text, which carries its
+  // length and whether it is ASCII, in the list's texts or its name table
+  // (kNoKey without a key). Its hash is not kept: the table holds enough of
+  // it to pass over other keys, and a rehash computes it again from the key.
   static constexpr std::uint32_t kNoKey = static_cast<std::uint32_t>(-1);
-  static constexpr std::uint32_t kAsciiKey = std::uint32_t{1} << 31;
-
-  // An entry's key as it was filed: its place in the list's texts and its
-  // length (kNoKey without a key; the top bit set when the key is ASCII). Its
-  // hash is not kept: the table holds enough of it to pass over other keys,
-  // and a rehash computes it again from the key.
-  struct Meta {
-    std::uint32_t place;
-    std::uint32_t length;
-  };
-  std::string_view KeyOf(const Meta& m) const {
-    const std::size_t length = m.length & ~kAsciiKey;
-    return keyNames_ ? keyNames_->Text(m.place, length) : texts_.At(m.place, length);
-  }
+  using Meta = std::uint32_t;
+  TextStore::Counted KeyOf(Meta m) const { return keyNames_ ? keyNames_->Text(m) : texts_.AtCounted(m); }
 
   // Open addressing with linear probing: each cell holds the position + 1 of
   // a keyed entry in its low indexBits_ bits and the top bits of the key's
@@ -202,21 +194,19 @@ class KeyedList {
     for (std::size_t c = static_cast<std::uint32_t>(probe.hash) & mask; table_[c] != 0; c = (c + 1) & mask) {
       if ((table_[c] & ~index) != bits) continue;
       const std::size_t i = (table_[c] & index) - 1;
-      const Meta& m = meta_[i];
-      if (probe.Matches(KeyOf(m), (m.length & kAsciiKey) != 0)) return i;
+      const TextStore::Counted key = KeyOf(meta_[i]);
+      if (probe.Matches(key.text, key.ascii)) return i;
     }
     return kNone;
   }
 
   template <typename Make>
   Entry& Insert(const keys::Probe& probe, Make&& make) {
-    if (probe.raw.size() >= kAsciiKey - 1) throw std::length_error("a key of a list exceeds 2 GiB");
+    if (probe.raw.size() >= 0x7fffffffu) throw std::length_error("a key of a list exceeds 2 GiB");
     if (entries_.size() >= 0xfffffffeu) throw std::length_error("a list holds too many keys");
-    const std::uint32_t place =
-        keyNames_ ? keyNames_->PlaceOf(keyNames_->Intern(probe.raw)) : texts_.Put(probe.raw);
-    const std::size_t length = probe.raw.size();
-    entries_.push_back(make(keyNames_ ? keyNames_->Text(place, length) : texts_.At(place, length)));
-    meta_.push_back({place, static_cast<std::uint32_t>(probe.raw.size()) | (probe.ascii ? kAsciiKey : 0)});
+    const std::uint32_t place = keyNames_ ? keyNames_->KeyPlace(probe.raw) : texts_.PutCounted(probe.raw);
+    entries_.push_back(make(KeyOf(place).text));
+    meta_.push_back(place);
     if ((keyed_ + 1) * 4 > table_.size() * 3 || entries_.size() > IndexMask()) {
       // Full, or the new position needs more bits than a cell gives it.
       Rehash(table_.empty() ? 16 : (keyed_ + 1) * 4 > table_.size() * 3 ? table_.size() * 2 : table_.size());
@@ -236,7 +226,7 @@ class KeyedList {
 
   void Rehash(std::size_t size) {
     keyed_ = 0;
-    for (const Meta& m : meta_) keyed_ += m.length != kNoKey ? 1 : 0;
+    for (const Meta m : meta_) keyed_ += m != kNoKey ? 1 : 0;
     while (size < 16 || keyed_ * 4 > size * 3) size = size < 16 ? 16 : size * 2;
     if (size > (std::size_t{1} << 32)) throw std::length_error("a list holds too many keys");
     // Room in the cells for twice the positions there are now, so that a
@@ -245,7 +235,7 @@ class KeyedList {
     if (indexBits_ < 16) indexBits_ = 16;
     table_.assign(size, 0);
     for (std::size_t i = 0; i < meta_.size(); ++i)
-      if (meta_[i].length != kNoKey) Place(i, keys::Probe(KeyOf(meta_[i])).hash);
+      if (meta_[i] != kNoKey) Place(i, keys::Probe(KeyOf(meta_[i]).text).hash);
   }
 
   // Entries in blocks that never move: a growing list neither copies its
