@@ -242,6 +242,9 @@ std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& c, Sea
   }
   IndexComponentTypes(r, c);
   IndexPCFTypes(pcfTypes, c, r);
+  // The indexes grew as their keys came; their tables shrink to fit before
+  // the SKEY lists, which are made at their size, are filed.
+  for (CTypeIndex* index : {&c.SKEYIndex, &c.PCFTYPEIndex, &c.IDFIndex}) index->Compact();
   pcfTypes = std::vector<pugi::xml_node>();  // its room serves the lists filed next
   c.Names->Settle();  // every name is filed
   FileSKEYs(root, r, c);

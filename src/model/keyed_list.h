@@ -131,9 +131,13 @@ class KeyedList {
   // Makes room for this many entries in all, so that filing them does not
   // grow the table again and again.
   void Reserve(std::size_t count) {
-    std::size_t size = 16;
-    while (size * 3 < count * 4) size *= 2;
+    const std::size_t size = (count * 4 + 2) / 3;
     if (size > table_.size()) Rehash(size);
+  }
+  // Makes the table as small as its keys allow, for a list that is filed in
+  // full (the table may have grown to twice its room).
+  void Compact() {
+    if (!table_.empty()) Rehash((keyed_ * 4 + 2) / 3);
   }
 
   // Removes the entry under key; false when there is none.
@@ -180,18 +184,25 @@ class KeyedList {
   using Meta = std::uint32_t;
   TextStore::Counted KeyOf(Meta m) const { return keyNames_ ? keyNames_->Text(m) : texts_.AtCounted(m); }
 
+  // A key's first cell (the table need not be a power of two long), and the cell after c.
+  std::size_t Home(std::uint64_t hash) const {
+    return static_cast<std::size_t>((hash & 0xffffffffu) * table_.size() >> 32);
+  }
+  std::size_t Next(std::size_t c) const { return c + 1 == table_.size() ? 0 : c + 1; }
+
   // Open addressing with linear probing: each cell holds the position + 1 of
   // a keyed entry in its low indexBits_ bits and the top bits of the key's
   // hash above them (0 when empty); the table is at most three quarters full.
   // The hash bits in the cell pass over almost every other key without
   // reading its entry.
-  std::uint32_t IndexMask() const { return indexBits_ >= 32 ? ~std::uint32_t{0} : (std::uint32_t{1} << indexBits_) - 1; }
+  std::uint32_t IndexMask() const {
+    return indexBits_ >= 32 ? ~std::uint32_t{0} : (std::uint32_t{1} << indexBits_) - 1;
+  }
   std::uint32_t HashBits(std::uint64_t hash) const { return static_cast<std::uint32_t>(hash >> 32) & ~IndexMask(); }
   std::size_t Lookup(const keys::Probe& probe) const {
     if (table_.empty()) return kNone;
-    const std::size_t mask = table_.size() - 1;
     const std::uint32_t index = IndexMask(), bits = HashBits(probe.hash);
-    for (std::size_t c = static_cast<std::uint32_t>(probe.hash) & mask; table_[c] != 0; c = (c + 1) & mask) {
+    for (std::size_t c = Home(probe.hash); table_[c] != 0; c = Next(c)) {
       if ((table_[c] & ~index) != bits) continue;
       const std::size_t i = (table_[c] & index) - 1;
       const TextStore::Counted key = KeyOf(meta_[i]);
@@ -218,22 +229,22 @@ class KeyedList {
   }
 
   void Place(std::size_t position, std::uint64_t hash) {
-    const std::size_t mask = table_.size() - 1;
-    std::size_t c = static_cast<std::uint32_t>(hash) & mask;
-    while (table_[c] != 0) c = (c + 1) & mask;
+    std::size_t c = Home(hash);
+    while (table_[c] != 0) c = Next(c);
     table_[c] = HashBits(hash) | static_cast<std::uint32_t>(position + 1);
   }
 
   void Rehash(std::size_t size) {
     keyed_ = 0;
     for (const Meta m : meta_) keyed_ += m != kNoKey ? 1 : 0;
-    while (size < 16 || keyed_ * 4 > size * 3) size = size < 16 ? 16 : size * 2;
+    if (size < 16) size = 16;
+    while (keyed_ * 4 > size * 3) size *= 2;
     if (size > (std::size_t{1} << 32)) throw std::length_error("a list holds too many keys");
     // Room in the cells for twice the positions there are now, so that a
     // growing list seldom has to make the table again for that alone.
     indexBits_ = static_cast<unsigned>(std::bit_width(2 * meta_.size() + 1));
     if (indexBits_ < 16) indexBits_ = 16;
-    table_.assign(size, 0);
+    table_ = std::vector<std::uint32_t>(size, 0);  // a smaller table gives its room back
     for (std::size_t i = 0; i < meta_.size(); ++i)
       if (meta_[i] != kNoKey) Place(i, keys::Probe(KeyOf(meta_[i]).text).hash);
   }
