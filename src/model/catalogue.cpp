@@ -131,6 +131,13 @@ void ClearIndexes(Catalogue& c) {
 // Component types: SKEY index, name index, PCF type index, default elbows.
 void IndexComponentTypes(const SearchResults& r, Catalogue& c) {
   c.CptTypeTags.Reserve(r.CptTypeNodes->size());
+  // The SKEY index is made at the size its keys can reach, so that filing
+  // them never grows it: a table that grows hashes every key again.
+  std::size_t skeys = 0;
+  for (const Element& element : *r.CptTypeNodes)
+    for (pugi::xml_node child = element.Xml().first_child(); child; child = child.next_sibling())
+      skeys += child.type() == pugi::node_element && std::string_view(child.name()) == format::kSKEY ? 1 : 0;
+  c.SKEYIndex.Reserve(skeys);
   for (const Element& element : *r.CptTypeNodes) {
     const pugi::xml_node cpt = element.Xml();
     if (cpt.type() != pugi::node_element) continue;
@@ -242,8 +249,8 @@ std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& c, Sea
   }
   IndexComponentTypes(r, c);
   IndexPCFTypes(pcfTypes, c, r);
-  // The indexes grew as their keys came; their tables shrink to fit before
-  // the SKEY lists, which are made at their size, are filed.
+  // The indexes' tables shrink to fit their keys (fewer than the SKEYs
+  // named, or grown as the keys came) before the SKEY lists are filed.
   for (CTypeIndex* index : {&c.SKEYIndex, &c.PCFTYPEIndex, &c.IDFIndex}) index->Compact();
   pcfTypes = std::vector<pugi::xml_node>();  // its room serves the lists filed next
   c.Names->Settle();  // every name is filed

@@ -135,9 +135,11 @@ class KeyedList {
     if (size > table_.size()) Rehash(size);
   }
   // Makes the table as small as its keys allow, for a list that is filed in
-  // full (the table may have grown to twice its room).
+  // full (the table may have grown to twice its room), unless that would
+  // save less than a fifth of it: the new table hashes every key again.
   void Compact() {
-    if (!table_.empty()) Rehash((keyed_ * 4 + 2) / 3);
+    const std::size_t size = (keyed_ * 4 + 2) / 3;
+    if (!table_.empty() && size + size / 4 < table_.size()) Rehash(size);
   }
 
   // Removes the entry under key; false when there is none.
