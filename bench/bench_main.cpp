@@ -1,13 +1,15 @@
 // pipedex-bench: the performance benchmarks of the component (`make bench`).
 //
-// Writes the synthetic catalogues (about 1 MB, 10 MB and 50 MB, plus the
-// sample), measures the raw parse against a full initialisation with its
-// peak memory (each in fresh processes), every public operation on warm instances with the direct-XPath
-// baseline beside the keyed questions, adding SKEYs, saving, loading a
-// project overlay of 100 KB, and catalogues of 20 MB with a language
-// variant against without; then prints one summary table of the ratios.
+// Writes the synthetic catalogues of both shapes (replicas of the sample at
+// about 1 MB, 10 MB and 50 MB, plus the sample; dense blocks at about 1 MB,
+// 10 MB and 30 MB), measures the raw parse against a full initialisation with
+// its peak memory and the one-shot CLI call against a parse-only process
+// (each in fresh processes), every public operation on warm instances with
+// the direct-XPath baseline beside the keyed questions, adding SKEYs, saving,
+// loading a project overlay of 100 KB, and catalogues of 20 MB with a
+// language variant against without; then prints one summary table of the ratios.
 //
-//   pipedex-bench [--data-dir DIR] [--sizes sample,1,10,50,variant] [Google Benchmark flags]
+//   pipedex-bench [--data-dir DIR] [--sizes sample,1,10,50,dense1,dense10,dense30,variant] [Google Benchmark flags]
 
 #include <algorithm>
 #include <iostream>
@@ -31,7 +33,7 @@ namespace {
 
 struct Options {
   std::string dataDir = "bench-data";
-  std::set<std::string> sizes = {"sample", "1", "10", "50", "variant"};
+  std::set<std::string> sizes = {"sample", "1", "10", "50", "dense1", "dense10", "dense30", "variant"};
 };
 
 // Each operation runs in this many batches of at least this long; its figure
@@ -80,20 +82,28 @@ void MeasureLoads(const CatalogueFile& c, BenchResults& results) {
 }
 
 // A one-shot CLI call against a process that only parses the same file, each
-// timed from process start to exit: the medians of a few runs.
+// from process start to exit: the medians of a few runs' CPU time and peak
+// resident memory.
 void MeasureOneShot(const CatalogueFile& c, BenchResults& results) {
   const std::string folder = ProgramFolder();
   const std::vector<std::pair<std::string, std::vector<std::string>>> commands = {
       {"oneshot/parse/", {folder + "/pipedex-bench", "--measure-load", "parse", c.folder}},
       {"oneshot/call/", {folder + "/pipedex", "--component-dir", c.folder, "call", "GetSKEYData", "ELBW"}}};
   for (const auto& [name, argv] : commands) {
-    std::vector<double> seconds;
-    for (int i = 0; i < 5; ++i)
-      if (const double s = MeasureProcess(argv); s >= 0) seconds.push_back(s);
+    std::vector<double> seconds, peaks;
+    for (int i = 0; i < (c.bytes > 20e6 ? 3 : 5); ++i) {
+      const ProcessMeasure m = MeasureProcess(argv);
+      if (m.seconds < 0) continue;
+      seconds.push_back(m.seconds);
+      peaks.push_back(m.peakBytes);
+    }
     if (seconds.empty()) continue;
     std::sort(seconds.begin(), seconds.end());
+    std::sort(peaks.begin(), peaks.end());
     results.nanoseconds[name + c.label] = seconds[seconds.size() / 2] * 1e9;
-    std::cerr << "  " << name << c.label << ": " << seconds[seconds.size() / 2] * 1e3 << " ms\n";
+    results.peakBytes[name + c.label] = peaks[peaks.size() / 2];
+    std::cerr << "  " << name << c.label << ": " << seconds[seconds.size() / 2] * 1e3 << " ms, "
+              << peaks[peaks.size() / 2] / 1e6 << " MB\n";
   }
 }
 
@@ -175,14 +185,21 @@ int Run(int argc, char** argv) {
 
   BenchResults results;
   std::vector<std::unique_ptr<SizeContext>> sizes;
-  const std::vector<std::pair<std::string, std::size_t>> all = {
-      {"sample", 0}, {"1", 1'000'000}, {"10", 10'000'000}, {"50", 50'000'000}};
-  for (const auto& [key, target] : all) {
+  struct Size {
+    std::string key;
+    std::size_t target;
+    Shape shape;
+  };
+  const std::vector<Size> all = {{"sample", 0, Shape::Replicas},          {"1", 1'000'000, Shape::Replicas},
+                                 {"10", 10'000'000, Shape::Replicas},     {"50", 50'000'000, Shape::Replicas},
+                                 {"dense1", 1'000'000, Shape::Dense},     {"dense10", 10'000'000, Shape::Dense},
+                                 {"dense30", 30'000'000, Shape::Dense}};
+  for (const auto& [key, target, shape] : all) {
     if (!options.sizes.count(key)) continue;
     const std::string label = key == "sample" ? key : key + "MB";
     std::cerr << "Writing the " << label << " catalogue ...\n";
     auto s = std::make_unique<SizeContext>();
-    s->catalogue = WriteCatalogue(options.dataDir, label, target);
+    s->catalogue = WriteCatalogue(options.dataDir, label, target, shape);
     results.catalogues.push_back(s->catalogue);
     sizes.push_back(std::move(s));
   }
@@ -197,12 +214,15 @@ int Run(int argc, char** argv) {
     if (c.label != "sample") {
       std::cerr << "Measuring the raw parse and the initialisation of " << c.label << " ...\n";
       MeasureLoads(c, results);
-      if (c.label == "10MB") MeasureOneShot(c, results);
+      if (c.bytes > 5e6) MeasureOneShot(c, results);
     }
+    const bool largest = c.bytes > 20e6;
+    // The largest dense catalogue is measured for its initialisation and
+    // one-shot call only, which keeps the run short.
+    if (largest && c.shape == Shape::Dense) continue;
     std::cerr << "Preparing warm instances for " << c.label << " ...\n";
     s->warm = OpenCatalogue(c);
     s->warm->GroupCount();
-    const bool largest = c.bytes > 20e6;
     if (largest) {
       // The largest catalogue shows how the operations grow beyond 10 MB:
       // the read operations only, without baselines.
@@ -214,6 +234,7 @@ int Run(int argc, char** argv) {
     s->loader = OpenCatalogue(c);
     s->loader->GroupCount();
     s->document.load_file(c.path.c_str());
+    // A dense catalogue holds one copy of the sample: its overlay names the sample's groups and types.
     s->overlayPath = WriteFile(options.dataDir + "/overlay-" + c.label + ".xml",
                                GenerateOverlay(c.replicas, 100'000));
     s->emptyProjectPath = WriteFile(options.dataDir + "/empty-project.xml",
@@ -235,6 +256,8 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--measure-load") return pipedex::bench::MeasureLoadChild(argv[2], argv[3]);
+  if (argc >= 3 && std::string(argv[1]) == "--measure-process")
+    return pipedex::bench::MeasureProcessChild(std::vector<std::string>(argv + 2, argv + argc));
   try {
     return pipedex::bench::Run(argc, argv);
   } catch (const std::exception& e) {

@@ -17,6 +17,7 @@
 #include <pugixml.hpp>
 
 #include "catalogue_generator.h"
+#include "dense_catalogue.h"
 
 namespace pipedex::bench {
 namespace {
@@ -41,9 +42,11 @@ std::string WriteFile(const std::string& path, const std::string& text) {
   return path;
 }
 
-CatalogueFile WriteCatalogue(const std::string& dataDir, const std::string& label, std::size_t targetBytes) {
+CatalogueFile WriteCatalogue(const std::string& dataDir, const std::string& label, std::size_t targetBytes,
+                             Shape shape) {
   CatalogueFile c;
   c.label = label;
+  c.shape = shape;
   c.folder = dataDir + "/" + label;
   c.path = c.folder + "/SystemPipedex.xml";
   std::string text;
@@ -52,6 +55,9 @@ CatalogueFile WriteCatalogue(const std::string& dataDir, const std::string& labe
     std::ostringstream all;
     all << in.rdbuf();
     text = all.str();
+  } else if (shape == Shape::Dense) {
+    c.blocks = DenseBlocksForSize(PIPEDEX_SAMPLE_CATALOGUE, targetBytes);
+    text = GenerateDenseCatalogue(PIPEDEX_SAMPLE_CATALOGUE, c.blocks);
   } else {
     c.replicas = ReplicasForSize(PIPEDEX_SAMPLE_CATALOGUE, targetBytes);
     text = GenerateCatalogue(PIPEDEX_SAMPLE_CATALOGUE, c.replicas);
@@ -109,7 +115,7 @@ int MeasureLoadChild(const std::string& mode, const std::string& folder) {
   return 0;
 }
 
-double MeasureProcess(const std::vector<std::string>& argv) {
+int MeasureProcessChild(const std::vector<std::string>& argv) {
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
@@ -119,12 +125,29 @@ double MeasureProcess(const std::vector<std::string>& argv) {
   pid_t pid = 0;
   const int started = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
-  if (started != 0) return -1;
+  if (started != 0) return 1;
   int status = 0;
   rusage usage{};
-  if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return 1;
   auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  std::cout << seconds(usage.ru_utime) + seconds(usage.ru_stime) << " "
+            << static_cast<double>(usage.ru_maxrss) * 1024 << "\n";  // kilobytes on Linux
+  return 0;
+}
+
+ProcessMeasure MeasureProcess(const std::vector<std::string>& argv) {
+  std::string command = "/proc/" + std::to_string(::getpid()) + "/exe --measure-process";
+  for (const std::string& a : argv) command += " '" + a + "'";
+  ProcessMeasure m;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return m;
+  char buffer[128] = {};
+  std::string out;
+  while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+  if (::pclose(pipe) != 0) return m;
+  std::istringstream in(out);
+  in >> m.seconds >> m.peakBytes;
+  return m;
 }
 
 std::string ProgramFolder() {

@@ -12,18 +12,26 @@
 
 namespace pipedex::bench {
 
+// The two shapes of generated catalogue: replicas of the sample
+// (catalogue_generator.h), and the sample followed by blocks of many small
+// entries (dense_catalogue.h).
+enum class Shape { Replicas, Dense };
+
 // One catalogue the benchmarks run on: a folder holding SystemPipedex.xml.
 struct CatalogueFile {
-  std::string label;    // "sample", "1MB", "10MB", "50MB"
+  std::string label;    // "sample", "1MB", "10MB", "50MB", "dense1MB", "dense10MB", "dense30MB"
   std::string folder;
   std::string path;     // folder + "/SystemPipedex.xml"
   std::size_t bytes = 0;
-  std::size_t replicas = 1;
+  Shape shape = Shape::Replicas;
+  std::size_t replicas = 1;  // copies of the sample (1 in the dense shape)
+  std::size_t blocks = 0;    // dense blocks after the sample (dense shape only)
 };
 
 // Writes the catalogue of about targetBytes (0 = the sample itself) into
 // dataDir/label/SystemPipedex.xml and describes it.
-CatalogueFile WriteCatalogue(const std::string& dataDir, const std::string& label, std::size_t targetBytes);
+CatalogueFile WriteCatalogue(const std::string& dataDir, const std::string& label, std::size_t targetBytes,
+                             Shape shape = Shape::Replicas);
 // Writes a text file and returns its path.
 std::string WriteFile(const std::string& path, const std::string& text);
 
@@ -42,10 +50,19 @@ LoadMeasure MeasureLoad(const std::string& mode, const CatalogueFile& catalogue)
 // The child side of MeasureLoad: prints "seconds peakBytes" and returns 0.
 int MeasureLoadChild(const std::string& mode, const std::string& folder);
 
-// The CPU time (user and system) of a whole process running argv, from its
-// start to its exit, with its output discarded; negative when it could not
-// run or failed.
-double MeasureProcess(const std::vector<std::string>& argv);
+// A whole process running argv, from its start to its exit, with its output
+// discarded: its CPU time (user and system) and its peak resident memory, as
+// wait4 reports them; negative when it could not run or failed. The process
+// is started by a fresh copy of this program (--measure-process), since a
+// process started straight from this one would report this one's resident
+// memory as its peak.
+struct ProcessMeasure {
+  double seconds = -1;
+  double peakBytes = -1;
+};
+ProcessMeasure MeasureProcess(const std::vector<std::string>& argv);
+// The child side of MeasureProcess: runs argv, prints "seconds peakBytes" and returns 0.
+int MeasureProcessChild(const std::vector<std::string>& argv);
 // The folder this program lies in (where the CLI is built too).
 std::string ProgramFolder();
 

@@ -3,7 +3,6 @@
 // corpora under fuzz/seeds/ are a regression suite any compiler builds.
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -23,6 +22,5 @@ int main(int argc, char** argv) {
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
   }
-  std::printf("%zu inputs replayed\n", inputs.size());
   return inputs.empty() ? 1 : 0;
 }

@@ -131,6 +131,13 @@ void ClearIndexes(Catalogue& c) {
 // Component types: SKEY index, name index, PCF type index, default elbows.
 void IndexComponentTypes(const SearchResults& r, Catalogue& c) {
   c.CptTypeTags.Reserve(r.CptTypeNodes->size());
+  // The SKEY index is made at the size its keys can reach, so that filing
+  // them never grows it: a table that grows hashes every key again.
+  std::size_t skeys = 0;
+  for (const Element& element : *r.CptTypeNodes)
+    for (pugi::xml_node child = element.Xml().first_child(); child; child = child.next_sibling())
+      skeys += child.type() == pugi::node_element && std::string_view(child.name()) == format::kSKEY ? 1 : 0;
+  c.SKEYIndex.Reserve(skeys);
   for (const Element& element : *r.CptTypeNodes) {
     const pugi::xml_node cpt = element.Xml();
     if (cpt.type() != pugi::node_element) continue;
@@ -178,8 +185,10 @@ void FileSKEYs(pugi::xml_node root, const SearchResults& r, Catalogue& c) {
     Skippable([&] { c.SKEYTags.Add(tag, skey, tag); });
   }
   Skippable([&] {
-    for (pugi::xml_node skey :
-         xml::SelectChildPath(root, {format::kDefaultEndPrepSection, format::kSKEYList, format::kSKEY})) {
+    const std::vector<pugi::xml_node> skeys =
+        xml::SelectChildPath(root, {format::kDefaultEndPrepSection, format::kSKEYList, format::kSKEY});
+    c.DefaultEndPrepTags.Reserve(skeys.size());
+    for (pugi::xml_node skey : skeys) {
       const std::string tag = text::Trim(xml::Text(skey));
       Skippable([&] { c.DefaultEndPrepTags.Add(tag, skey, tag); });
     }
@@ -240,6 +249,9 @@ std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& c, Sea
   }
   IndexComponentTypes(r, c);
   IndexPCFTypes(pcfTypes, c, r);
+  // The indexes' tables shrink to fit their keys (fewer than the SKEYs
+  // named, or grown as the keys came) before the SKEY lists are filed.
+  for (CTypeIndex* index : {&c.SKEYIndex, &c.PCFTYPEIndex, &c.IDFIndex}) index->Compact();
   pcfTypes = std::vector<pugi::xml_node>();  // its room serves the lists filed next
   c.Names->Settle();  // every name is filed
   FileSKEYs(root, r, c);

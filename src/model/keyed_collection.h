@@ -20,6 +20,8 @@ class KeyedCollection {
   std::int32_t Count() const { return items_.Count(); }
   // Makes room for this many entries in all.
   void Reserve(std::size_t count) { items_.Reserve(count); }
+  // Makes the table as small as the keys filed allow (for a collection filed in full).
+  void Compact() { items_.Compact(); }
   // Keeps the keys in a name table shared with other lists (before any is filed).
   void KeepKeysIn(std::shared_ptr<NamePool> names) { items_.KeepKeysIn(std::move(names)); }
   void Remove(std::string_view key) {

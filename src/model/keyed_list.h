@@ -5,6 +5,7 @@
 // are significant. Each key is kept once, as it was first filed. Positions
 // count from 1 in insertion order.
 
+#include <bit>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -77,7 +78,8 @@ struct Probe {
 }  // namespace keys
 
 // Kept for the initialisation memory goal: a std::unordered_map<std::string, std::size_t> of the upper-cased keys in
-// place of the table adds 4.31 MB of heap at 10 MB (4.38 MB at the peak, 0.43 x the file; measured).
+// place of the table adds 4.31 MB of heap at 10 MB (4.38 MB at the peak, 0.43 x the file; measured). An entry
+// costs its key's text with a byte of length, 4 bytes beside the entry itself and 5.3 to 10.7 bytes of table.
 template <typename Entry>
 class KeyedList {
  public:
@@ -115,7 +117,7 @@ class KeyedList {
   // Appends an entry without a key.
   void AppendUnkeyed(Entry entry) {
     entries_.push_back(std::move(entry));
-    meta_.push_back({0, kNoKey, 0});
+    meta_.push_back(kNoKey);
   }
   // Keeps the keys in a name table shared with other lists and indexes that
   // hold the same names, each name once for all of them, instead of in the
@@ -129,9 +131,15 @@ class KeyedList {
   // Makes room for this many entries in all, so that filing them does not
   // grow the table again and again.
   void Reserve(std::size_t count) {
-    std::size_t size = 16;
-    while (size < count * 2) size *= 2;
+    const std::size_t size = (count * 4 + 2) / 3;
     if (size > table_.size()) Rehash(size);
+  }
+  // Makes the table as small as its keys allow, for a list that is filed in
+  // full (the table may have grown to twice its room), unless that would
+  // save less than a fifth of it: the new table hashes every key again.
+  void Compact() {
+    const std::size_t size = (keyed_ * 4 + 2) / 3;
+    if (!table_.empty() && size + size / 4 < table_.size()) Rehash(size);
   }
 
   // Removes the entry under key; false when there is none.
@@ -159,8 +167,8 @@ class KeyedList {
   std::size_t IndexOf(std::string_view key) const { return Lookup(keys::Probe(key)); }
   const Entry& EntryAt(std::size_t index) const { return entries_[index]; }
   std::string_view KeyAt(std::size_t index) const {
-    const Meta& m = meta_[index];
-    return m.length == kNoKey ? std::string_view() : KeyOf(m);
+    const Meta m = meta_[index];
+    return m == kNoKey ? std::string_view() : KeyOf(m).text;
   }
 
   // Enumeration in insertion order.
@@ -170,68 +178,77 @@ class KeyedList {
   }
 
  private:
+  // An entry's key as it was filed: the place of its text, which carries its
+  // length and whether it is ASCII, in the list's texts or its name table
+  // (kNoKey without a key). Its hash is not kept: the table holds enough of
+  // it to pass over other keys, and a rehash computes it again from the key.
   static constexpr std::uint32_t kNoKey = static_cast<std::uint32_t>(-1);
-  static constexpr std::uint32_t kAsciiKey = std::uint32_t{1} << 31;
+  using Meta = std::uint32_t;
+  TextStore::Counted KeyOf(Meta m) const { return keyNames_ ? keyNames_->Text(m) : texts_.AtCounted(m); }
 
-  // An entry's key as it was filed: its place in the list's texts and its
-  // length (kNoKey without a key; the top bit set when the key is ASCII),
-  // and the low half of its hash.
-  struct Meta {
-    std::uint32_t place;
-    std::uint32_t length;
-    std::uint32_t hash;
-  };
-  std::string_view KeyOf(const Meta& m) const {
-    const std::size_t length = m.length & ~kAsciiKey;
-    return keyNames_ ? keyNames_->Text(m.place, length) : texts_.At(m.place, length);
+  // A key's first cell (the table need not be a power of two long), and the cell after c.
+  std::size_t Home(std::uint64_t hash) const {
+    return static_cast<std::size_t>((hash & 0xffffffffu) * table_.size() >> 32);
   }
+  std::size_t Next(std::size_t c) const { return c + 1 == table_.size() ? 0 : c + 1; }
 
   // Open addressing with linear probing: each cell holds the position + 1 of
-  // a keyed entry, 0 when empty; the table is at most half full.
+  // a keyed entry in its low indexBits_ bits and the top bits of the key's
+  // hash above them (0 when empty); the table is at most three quarters full.
+  // The hash bits in the cell pass over almost every other key without
+  // reading its entry.
+  std::uint32_t IndexMask() const {
+    return indexBits_ >= 32 ? ~std::uint32_t{0} : (std::uint32_t{1} << indexBits_) - 1;
+  }
+  std::uint32_t HashBits(std::uint64_t hash) const { return static_cast<std::uint32_t>(hash >> 32) & ~IndexMask(); }
   std::size_t Lookup(const keys::Probe& probe) const {
     if (table_.empty()) return kNone;
-    const std::size_t mask = table_.size() - 1;
-    const auto hash = static_cast<std::uint32_t>(probe.hash);
-    for (std::size_t c = hash & mask; table_[c] != 0; c = (c + 1) & mask) {
-      const Meta& m = meta_[table_[c] - 1];
-      if (m.hash == hash && probe.Matches(KeyOf(m), (m.length & kAsciiKey) != 0)) return table_[c] - 1;
+    const std::uint32_t index = IndexMask(), bits = HashBits(probe.hash);
+    for (std::size_t c = Home(probe.hash); table_[c] != 0; c = Next(c)) {
+      if ((table_[c] & ~index) != bits) continue;
+      const std::size_t i = (table_[c] & index) - 1;
+      const TextStore::Counted key = KeyOf(meta_[i]);
+      if (probe.Matches(key.text, key.ascii)) return i;
     }
     return kNone;
   }
 
   template <typename Make>
   Entry& Insert(const keys::Probe& probe, Make&& make) {
-    if (probe.raw.size() >= kAsciiKey - 1) throw std::length_error("a key of a list exceeds 2 GiB");
-    const std::uint32_t place =
-        keyNames_ ? keyNames_->PlaceOf(keyNames_->Intern(probe.raw)) : texts_.Put(probe.raw);
-    const std::size_t length = probe.raw.size();
-    entries_.push_back(make(keyNames_ ? keyNames_->Text(place, length) : texts_.At(place, length)));
-    meta_.push_back({place, static_cast<std::uint32_t>(probe.raw.size()) | (probe.ascii ? kAsciiKey : 0),
-                     static_cast<std::uint32_t>(probe.hash)});
-    if ((keyed_ + 1) * 2 > table_.size()) {
-      Rehash(table_.empty() ? 16 : table_.size() * 2);
+    if (probe.raw.size() >= 0x7fffffffu) throw std::length_error("a key of a list exceeds 2 GiB");
+    if (entries_.size() >= 0xfffffffeu) throw std::length_error("a list holds too many keys");
+    const std::uint32_t place = keyNames_ ? keyNames_->KeyPlace(probe.raw) : texts_.PutCounted(probe.raw);
+    entries_.push_back(make(KeyOf(place).text));
+    meta_.push_back(place);
+    if ((keyed_ + 1) * 4 > table_.size() * 3 || entries_.size() > IndexMask()) {
+      // Full, or the new position needs more bits than a cell gives it.
+      Rehash(table_.empty() ? 16 : (keyed_ + 1) * 4 > table_.size() * 3 ? table_.size() * 2 : table_.size());
     } else {
-      Place(entries_.size() - 1);
+      Place(entries_.size() - 1, probe.hash);
       ++keyed_;
     }
     return entries_.back();
   }
 
-  void Place(std::size_t position) {
-    const std::size_t mask = table_.size() - 1;
-    std::size_t c = meta_[position].hash & mask;
-    while (table_[c] != 0) c = (c + 1) & mask;
-    table_[c] = static_cast<std::uint32_t>(position + 1);
+  void Place(std::size_t position, std::uint64_t hash) {
+    std::size_t c = Home(hash);
+    while (table_[c] != 0) c = Next(c);
+    table_[c] = HashBits(hash) | static_cast<std::uint32_t>(position + 1);
   }
 
   void Rehash(std::size_t size) {
     keyed_ = 0;
-    for (const Meta& m : meta_) keyed_ += m.length != kNoKey ? 1 : 0;
-    while (size < 16 || keyed_ * 2 > size) size = size < 16 ? 16 : size * 2;
+    for (const Meta m : meta_) keyed_ += m != kNoKey ? 1 : 0;
+    if (size < 16) size = 16;
+    while (keyed_ * 4 > size * 3) size *= 2;
     if (size > (std::size_t{1} << 32)) throw std::length_error("a list holds too many keys");
-    table_.assign(size, 0);
+    // Room in the cells for twice the positions there are now, so that a
+    // growing list seldom has to make the table again for that alone.
+    indexBits_ = static_cast<unsigned>(std::bit_width(2 * meta_.size() + 1));
+    if (indexBits_ < 16) indexBits_ = 16;
+    table_ = std::vector<std::uint32_t>(size, 0);  // a smaller table gives its room back
     for (std::size_t i = 0; i < meta_.size(); ++i)
-      if (meta_[i].length != kNoKey) Place(i);
+      if (meta_[i] != kNoKey) Place(i, keys::Probe(KeyOf(meta_[i]).text).hash);
   }
 
   // Entries in blocks that never move: a growing list neither copies its
@@ -241,6 +258,7 @@ class KeyedList {
   TextStore texts_;  // the keys (unless kept in keyNames_) and the entries' texts
   std::shared_ptr<NamePool> keyNames_;
   std::vector<std::uint32_t> table_;
+  unsigned indexBits_ = 16;  // the bits of a cell that hold a position
   std::size_t keyed_ = 0;
 };
 

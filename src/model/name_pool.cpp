@@ -18,7 +18,7 @@ std::uint32_t NamePool::Intern(std::string_view name) {
   }
   if (names_.size() >= 0x7fffffffu || name.size() > 0xffffffffu)
     throw std::length_error("an index holds too many names");
-  names_.push_back({texts_.Put(name), static_cast<std::uint32_t>(name.size())});
+  names_.push_back(texts_.PutCounted(name));
   const auto number = static_cast<std::uint32_t>(names_.size());
   if (std::size_t{number} * 2 > table_.size()) {
     Remake(number);
@@ -26,6 +26,12 @@ std::uint32_t NamePool::Intern(std::string_view name) {
     Place(number, hash);
   }
   return recent_ = number;
+}
+
+std::uint32_t NamePool::KeyPlace(std::string_view name) {
+  if (!name.empty()) return names_[Intern(name) - 1];
+  if (emptyPlace_ == kNoPlace) emptyPlace_ = texts_.PutCounted(name);
+  return emptyPlace_;
 }
 
 void NamePool::Remake(std::size_t count) {

@@ -26,26 +26,25 @@ class NamePool {
   void Settle() { table_ = std::vector<std::uint32_t>(); }
   std::string_view Name(std::uint32_t number) const {
     if (number == 0) return {};
-    const Stored& stored = names_[number - 1];
-    return texts_.At(stored.place, stored.length);
+    return texts_.AtCounted(names_[number - 1]).text;
   }
-  // The place of a name's text, and the text of length bytes at a place.
-  std::uint32_t PlaceOf(std::uint32_t number) const { return number ? names_[number - 1].place : 0; }
-  std::string_view Text(std::uint32_t place, std::size_t length) const { return texts_.At(place, length); }
+  // The place of a name's text, the name filed first when it is new ("" too,
+  // which has a place but no number); and the name at a place with whether
+  // it is ASCII.
+  std::uint32_t KeyPlace(std::string_view name);
+  TextStore::Counted Text(std::uint32_t place) const { return texts_.AtCounted(place); }
 
  private:
   // Makes the table again, with room for count names.
   void Remake(std::size_t count);
   void Place(std::uint32_t number, std::uint32_t hash);
 
-  // A name as its place in texts_ and its length.
-  struct Stored {
-    std::uint32_t place, length;
-  };
-  TextStore texts_;
-  std::deque<Stored> names_;
+  TextStore texts_;  // the names, each with its length
+  std::deque<std::uint32_t> names_;  // the place of each name's text
   std::vector<std::uint32_t> table_;  // open addressing: a name's number, 0 when empty; at most half full
   std::uint32_t recent_ = 0;          // the name asked for last: the SKEYs of one component type repeat it
+  static constexpr std::uint32_t kNoPlace = ~std::uint32_t{0};
+  std::uint32_t emptyPlace_ = kNoPlace;  // where "" is kept, once a list has filed it
 };
 
 }  // namespace pipedex::model

@@ -32,23 +32,43 @@ class TextStore {
   // pointer: the number of its block and where it starts in the block.
   std::uint32_t Put(std::string_view text) {
     if (text.empty()) return 0;
-    if (text.size() > left_) {
-      // A long text gets a block of its own; the current block stays in use.
-      if (text.size() > kBlock / 4) {
-        std::memcpy(Allocate(text.size()), text.data(), text.size());
-        return static_cast<std::uint32_t>(blocks_.size() - 1) << kOffsetBits;
-      }
-      Allocate(kBlock);
-      current_ = static_cast<std::uint32_t>(blocks_.size() - 1);
-      used_ = 0;
-      left_ = kBlock;
-    }
-    std::memcpy(blocks_[current_].get() + used_, text.data(), text.size());
-    const std::uint32_t place = current_ << kOffsetBits | used_;
-    used_ += static_cast<std::uint32_t>(text.size());
-    left_ -= text.size();
-    return place;
+    const Room room = MakeRoom(text.size());
+    std::memcpy(room.at, text.data(), text.size());
+    return room.place;
   }
+
+  // A copy of text that carries its own length (and whether it is ASCII), so
+  // that its place alone finds it again: a length below 64 costs one byte.
+  std::uint32_t PutCounted(std::string_view text) {
+    bool ascii = true;
+    for (unsigned char c : text) ascii = ascii && c < 0x80;
+    unsigned char prefix[10];
+    std::size_t n = 0;
+    for (std::uint64_t v = std::uint64_t{text.size()} * 2 + (ascii ? 1 : 0);; v >>= 7) {
+      prefix[n++] = static_cast<unsigned char>((v & 0x7f) | (v > 0x7f ? 0x80 : 0));
+      if (v <= 0x7f) break;
+    }
+    const Room room = MakeRoom(n + text.size());
+    std::memcpy(room.at, prefix, n);
+    if (!text.empty()) std::memcpy(room.at + n, text.data(), text.size());
+    return room.place;
+  }
+  // A text that PutCounted stored at place, and whether it is ASCII.
+  struct Counted {
+    std::string_view text;
+    bool ascii;
+  };
+  Counted AtCounted(std::uint32_t place) const {
+    const char* p = blocks_[place >> kOffsetBits].get() + (place & (kBlock - 1));
+    std::uint64_t v = 0;
+    for (unsigned shift = 0;; shift += 7) {
+      const auto byte = static_cast<unsigned char>(*p++);
+      v |= std::uint64_t{byte & 0x7fu} << shift;
+      if (!(byte & 0x80)) break;
+    }
+    return {{p, static_cast<std::size_t>(v / 2)}, (v & 1) != 0};
+  }
+
   // The text of length bytes stored at place.
   std::string_view At(std::uint32_t place, std::size_t length) const {
     if (length == 0) return {};
@@ -58,8 +78,31 @@ class TextStore {
  private:
   static constexpr unsigned kOffsetBits = 12;  // blocks of 4 KiB: a store's last block is mostly in use
   static constexpr std::size_t kBlock = std::size_t{1} << kOffsetBits;
+  // Room for size bytes: in the current block, in a new one, or (when long) in a block of its own.
+  struct Room {
+    std::uint32_t place;
+    char* at;
+  };
+  Room MakeRoom(std::size_t size) {
+    if (size > left_) {
+      if (size > kBlock / 4) {
+        char* at = Allocate(size);
+        return {static_cast<std::uint32_t>(blocks_.size() - 1) << kOffsetBits, at};
+      }
+      Allocate(kBlock);
+      current_ = static_cast<std::uint32_t>(blocks_.size() - 1);
+      used_ = 0;
+      left_ = kBlock;
+    }
+    const Room room{current_ << kOffsetBits | used_, blocks_[current_].get() + used_};
+    used_ += static_cast<std::uint32_t>(size);
+    left_ -= size;
+    return room;
+  }
+  // The last place of the last possible block is never a text's, so that
+  // lists can use it to mean "none".
   char* Allocate(std::size_t size) {
-    if (blocks_.size() >= (std::size_t{1} << (32 - kOffsetBits)))
+    if (blocks_.size() + 1 >= (std::size_t{1} << (32 - kOffsetBits)))
       throw std::length_error("a store holds too much text");
     blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
     return blocks_.back().get();

@@ -284,8 +284,7 @@ TEST(XmlDocument, FilesThatCannotBeReadAndSavedDeclarations) {
   EXPECT_EQ(xml::OuterXml(doc.child("Config")), "<Config>new</Config>");
 }
 
-// What the parser's allocator leaves of a copy it could not finish: a copy
-// that differs anywhere is taken out again and is out of memory.
+// A copy the parser's allocator left short anywhere is taken out again and is out of memory.
 TEST(XmlDocument, ACopyShortOfAnythingIsTakenOutAsOutOfMemory) {
   for (int cut = 0; cut < 9; ++cut) {
     pugi::xml_document doc = Load("<r><a x='1' y='2'><b>t</b><c/></a></r>");

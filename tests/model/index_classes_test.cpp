@@ -64,6 +64,24 @@ TEST(IndexClasses, KeysPositionsAndRemoval) {
   EXPECT_EQ(map.Item("ITEM-CODE0")->IDFAttribute, "20");
 }
 
+// Keys of every length class the stored texts count in one, two and three
+// bytes (a long one in a block of its own), non-ASCII among them, in a list
+// long enough that its table outgrows the positions its cells first held.
+TEST(IndexClasses, ManyAndLongKeysStayReachable) {
+  TagList list;
+  pugi::xml_node none;
+  auto key = [](int i) {
+    return std::string(static_cast<std::size_t>(i % 97 == 0 ? 9000 : i % 150), 'k') + (i % 3 ? "é" : "x") +
+           std::to_string(i);
+  };
+  for (int i = 0; i < 70000; ++i) list.Add(key(i), none, key(i));
+  for (int i = 0; i < 70000; i += 7) {
+    EXPECT_EQ(list.Item(text::Upper(key(i))).Tag, key(i)) << i;
+    EXPECT_EQ(list.Item(std::int64_t{i + 1}).Tag, key(i)) << i;
+  }
+  EXPECT_EQ(list.Item(key(70000)).Tag, "");
+}
+
 // The trailing number is the longest run of end characters whose every
 // suffix passes the numeric test: checked against that rule on random names.
 TEST(AttList, ParseAttributeSplitsTheLongestNumericTail) {

@@ -170,7 +170,6 @@ TEST(SystemPlatform, LocaleFoldersAndTheRegistryFileFromOptionsOrEnvironment) {
   EXPECT_EQ(folders->ParentFolder("//SystemPipedex.xml"), "/");  // the root stays a folder
   EXPECT_EQ(folders->ParentFolder("SystemPipedex.xml") + "|" + folders->ParentFolder("/a//b"), "|/a");
   EXPECT_EQ(MakeSystemPlatform({"/", "", ""})->ComponentFolder(), "/");
-  // A folder, no path and a path cut by a zero byte name no file.
   EXPECT_FALSE(folders->FileExists("/opt") || folders->FileExists("") || folders->FileExists({"/etc/passwd\0x", 13}));
 
   TempDir dir;
@@ -203,9 +202,8 @@ TEST(SystemPlatform, LocaleFoldersAndTheRegistryFileFromOptionsOrEnvironment) {
   EXPECT_EQ(SystemRegistryFiles(), std::vector<std::string>{reg});
   ScopedEnv unset("PIPEDEX_REGISTRY", "");
   EXPECT_EQ(SystemRegistryFiles(), (std::vector<std::string>{"/etc/pipedex/registry.reg", installed}));
-  // Locale variables that are all empty name no locale.
   ScopedEnv noAll("LC_ALL", ""), noMessages("LC_MESSAGES", ""), noLang("LANG", "");
-  EXPECT_EQ(MakeSystemPlatform()->ThreadLocale().country, "US");
+  EXPECT_EQ(MakeSystemPlatform()->ThreadLocale().country, "US");  // empty locale variables name none
 }
 
 }  // namespace
