@@ -75,9 +75,12 @@ std::unique_ptr<Pipedex> OpenCatalogue(const CatalogueFile& catalogue) {
   return std::make_unique<Pipedex>(MakeSystemPlatform(options));
 }
 
-LoadMeasure MeasureLoad(const std::string& mode, const CatalogueFile& catalogue) {
-  const std::string command = "/proc/" + std::to_string(::getpid()) + "/exe --measure-load " + mode + " '" +
-                              catalogue.folder + "'";
+namespace {
+
+// Runs this program again with the arguments and reads the "seconds peakBytes"
+// it prints; negative figures when it failed.
+LoadMeasure MeasureChild(const std::string& arguments) {
+  const std::string command = "/proc/" + std::to_string(::getpid()) + "/exe " + arguments;
   LoadMeasure m;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return m;
@@ -88,6 +91,12 @@ LoadMeasure MeasureLoad(const std::string& mode, const CatalogueFile& catalogue)
   std::istringstream in(out);
   in >> m.seconds >> m.peakBytes;
   return m;
+}
+
+}  // namespace
+
+LoadMeasure MeasureLoad(const std::string& mode, const CatalogueFile& catalogue) {
+  return MeasureChild("--measure-load " + mode + " '" + catalogue.folder + "'");
 }
 
 int MeasureLoadChild(const std::string& mode, const std::string& folder) {
@@ -136,18 +145,9 @@ int MeasureProcessChild(const std::vector<std::string>& argv) {
 }
 
 ProcessMeasure MeasureProcess(const std::vector<std::string>& argv) {
-  std::string command = "/proc/" + std::to_string(::getpid()) + "/exe --measure-process";
-  for (const std::string& a : argv) command += " '" + a + "'";
-  ProcessMeasure m;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return m;
-  char buffer[128] = {};
-  std::string out;
-  while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
-  if (::pclose(pipe) != 0) return m;
-  std::istringstream in(out);
-  in >> m.seconds >> m.peakBytes;
-  return m;
+  std::string arguments = "--measure-process";
+  for (const std::string& a : argv) arguments += " '" + a + "'";
+  return MeasureChild(arguments);
 }
 
 std::string ProgramFolder() {

@@ -56,10 +56,7 @@ int MeasureLoadChild(const std::string& mode, const std::string& folder);
 // is started by a fresh copy of this program (--measure-process), since a
 // process started straight from this one would report this one's resident
 // memory as its peak.
-struct ProcessMeasure {
-  double seconds = -1;
-  double peakBytes = -1;
-};
+using ProcessMeasure = LoadMeasure;  // of the whole child process
 ProcessMeasure MeasureProcess(const std::vector<std::string>& argv);
 // The child side of MeasureProcess: runs argv, prints "seconds peakBytes" and returns 0.
 int MeasureProcessChild(const std::vector<std::string>& argv);
