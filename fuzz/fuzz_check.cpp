@@ -1,6 +1,5 @@
-// The catalogue check on arbitrary bytes as a system file of its own, the project file beside the shipped
-// catalogue or its German variant (by the input's length): each finding names a checked file, at a line
-// and column from 1, on one line.
+// The catalogue check on arbitrary bytes as a system file, the project file beside the sample or its German variant
+// (by the input's length): each finding names a checked file, at a line and column from 1, on one line.
 
 #include <cstdlib>
 

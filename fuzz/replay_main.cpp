@@ -1,6 +1,5 @@
-// A fuzz target as a plain program: runs the target's entry point once on each
-// file of the folders named, as libFuzzer replays a corpus, so that the
-// corpora under fuzz/seeds/ are a regression suite any compiler builds.
+// A fuzz target as a plain program: its entry point run once on each file of the folders named, as libFuzzer
+// replays a corpus, so that the corpora under fuzz/seeds/ are a regression suite any compiler builds.
 
 #include <cstdint>
 #include <filesystem>

@@ -64,9 +64,8 @@ TEST(IndexClasses, KeysPositionsAndRemoval) {
   EXPECT_EQ(map.Item("ITEM-CODE0")->IDFAttribute, "20");
 }
 
-// Keys of every length class the stored texts count in one, two and three
-// bytes (a long one in a block of its own), non-ASCII among them, in a list
-// long enough that its table outgrows the positions its cells first held.
+// Keys of every length class of the stored texts (a long one in a block of its own), non-ASCII among
+// them, in a list long enough that its table outgrows the positions its cells first held.
 TEST(IndexClasses, ManyAndLongKeysStayReachable) {
   TagList list;
   pugi::xml_node none;

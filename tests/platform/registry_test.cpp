@@ -168,8 +168,8 @@ TEST(SystemPlatform, LocaleFoldersAndTheRegistryFileFromOptionsOrEnvironment) {
   EXPECT_EQ(folders->ComponentFolder(), "/opt/pipedex");
   EXPECT_EQ(folders->ParentFolder("/opt/pipedex/SystemPipedex.xml"), "/opt/pipedex");
   EXPECT_EQ(folders->ParentFolder("//SystemPipedex.xml"), "/");  // the root stays a folder
-  EXPECT_EQ(folders->ParentFolder("SystemPipedex.xml") + "|" + folders->ParentFolder("/a//b"), "|/a");
-  EXPECT_EQ(MakeSystemPlatform({"/", "", ""})->ComponentFolder(), "/");
+  EXPECT_EQ(folders->ParentFolder("SystemPipedex.xml") + "|" + folders->ParentFolder("/a//b") + "|" +
+                MakeSystemPlatform({"/", "", ""})->ComponentFolder(), "|/a|/");
   EXPECT_FALSE(folders->FileExists("/opt") || folders->FileExists("") || folders->FileExists({"/etc/passwd\0x", 13}));
 
   TempDir dir;
@@ -202,8 +202,6 @@ TEST(SystemPlatform, LocaleFoldersAndTheRegistryFileFromOptionsOrEnvironment) {
   EXPECT_EQ(SystemRegistryFiles(), std::vector<std::string>{reg});
   ScopedEnv unset("PIPEDEX_REGISTRY", "");
   EXPECT_EQ(SystemRegistryFiles(), (std::vector<std::string>{"/etc/pipedex/registry.reg", installed}));
-  ScopedEnv noAll("LC_ALL", ""), noMessages("LC_MESSAGES", ""), noLang("LANG", "");
-  EXPECT_EQ(MakeSystemPlatform()->ThreadLocale().country, "US");  // empty locale variables name none
 }
 
 }  // namespace
