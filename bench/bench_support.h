@@ -42,8 +42,8 @@ std::unique_ptr<Pipedex> OpenCatalogue(const CatalogueFile& catalogue);
 // One load of a catalogue in a fresh process: "parse" loads the file with
 // pugixml alone, "init" initialises a Pipedex instance over its folder.
 struct LoadMeasure {
-  double seconds = -1;    // CPU time of the load (user and system, page faults included)
-  double peakBytes = -1;  // peak resident memory the load added to the process
+  double seconds = -1;    // CPU time (user and system, page faults included)
+  double peakBytes = -1;  // peak resident memory: what the load added, or for MeasureProcess the whole process's
 };
 // Runs this program again with --measure-load; negative figures when it failed.
 LoadMeasure MeasureLoad(const std::string& mode, const CatalogueFile& catalogue);
@@ -56,7 +56,7 @@ int MeasureLoadChild(const std::string& mode, const std::string& folder);
 // is started by a fresh copy of this program (--measure-process), since a
 // process started straight from this one would report this one's resident
 // memory as its peak.
-using ProcessMeasure = LoadMeasure;  // of the whole child process
+using ProcessMeasure = LoadMeasure;
 ProcessMeasure MeasureProcess(const std::vector<std::string>& argv);
 // The child side of MeasureProcess: runs argv, prints "seconds peakBytes" and returns 0.
 int MeasureProcessChild(const std::vector<std::string>& argv);
