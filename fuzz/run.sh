@@ -13,7 +13,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 build="$(cd "$1" && pwd)"
 seconds="$2"
 shift 2
-[ $# -eq 0 ] && set -- system_operations project_file registry_file batch_line well_formed strict_xml save check
+[ $# -eq 0 ] && set -- system_operations project_file registry_file batch_line well_formed strict_xml save check index
 
 failed=0
 mkdir -p "$build/artifacts" "$build/logs"
