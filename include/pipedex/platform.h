@@ -83,7 +83,8 @@ struct SystemPlatformOptions {
   std::string locale;           // "" = LC_ALL, else LC_MESSAGES, else LANG
   // Where compiled catalogue indexes are kept: "" = $XDG_CACHE_HOME/pipedex,
   // else $HOME/.cache/pipedex, and none when $PIPEDEX_CACHE is "off";
-  // "off" = none are read or written.
+  // "off" = none are read or written; any other folder is used whatever
+  // $PIPEDEX_CACHE says (the program chose it).
   std::string indexFolder = "";
 };
 
