@@ -63,35 +63,14 @@ std::vector<std::string> Split(const std::string& s) {
   return out;
 }
 
-// Parse and initialisation, each in fresh processes: the medians of a few runs.
-void MeasureLoads(const CatalogueFile& c, BenchResults& results) {
-  const int runs = c.bytes > 20e6 ? 3 : 5;
-  for (const std::string mode : {"parse", "init"}) {
-    std::vector<double> seconds, peaks;
-    for (int i = 0; i < runs; ++i) {
-      const LoadMeasure m = MeasureLoad(mode, c);
-      if (m.seconds < 0) continue;
-      seconds.push_back(m.seconds);
-      peaks.push_back(m.peakBytes);
-    }
-    if (seconds.empty()) continue;
-    std::sort(seconds.begin(), seconds.end());
-    std::sort(peaks.begin(), peaks.end());
-    const std::string name = mode == "parse" ? "init/parse/" : "init/pipedex/";
-    results.nanoseconds[name + c.label] = seconds[seconds.size() / 2] * 1e9;
-    results.peakBytes[mode + "/" + c.label] = peaks[peaks.size() / 2];
-    std::cerr << "  " << mode << " " << c.label << ": " << seconds[seconds.size() / 2] * 1e3 << " ms, "
-              << peaks[peaks.size() / 2] / 1e6 << " MB\n";
-  }
-}
-
-// The medians of a few runs of a whole process, from its start to its exit:
-// CPU time and peak resident memory, filed under name + the catalogue's label.
-void MeasureRuns(const std::string& name, const std::vector<std::string>& argv, const CatalogueFile& c,
+// Runs measure() a few times (fewer on the largest catalogues) and files the
+// medians of its CPU time under timeName and of its peak memory under peakName.
+template <typename Measure>
+void FileMedians(const CatalogueFile& c, const std::string& timeName, const std::string& peakName, Measure measure,
                  BenchResults& results) {
   std::vector<double> seconds, peaks;
   for (int i = 0; i < (c.bytes > 20e6 ? 3 : 5); ++i) {
-    const ProcessMeasure m = MeasureProcess(argv);
+    const LoadMeasure m = measure();
     if (m.seconds < 0) continue;
     seconds.push_back(m.seconds);
     peaks.push_back(m.peakBytes);
@@ -99,10 +78,23 @@ void MeasureRuns(const std::string& name, const std::vector<std::string>& argv, 
   if (seconds.empty()) return;
   std::sort(seconds.begin(), seconds.end());
   std::sort(peaks.begin(), peaks.end());
-  results.nanoseconds[name + c.label] = seconds[seconds.size() / 2] * 1e9;
-  results.peakBytes[name + c.label] = peaks[peaks.size() / 2];
-  std::cerr << "  " << name << c.label << ": " << seconds[seconds.size() / 2] * 1e3 << " ms, "
+  results.nanoseconds[timeName] = seconds[seconds.size() / 2] * 1e9;
+  results.peakBytes[peakName] = peaks[peaks.size() / 2];
+  std::cerr << "  " << timeName << ": " << seconds[seconds.size() / 2] * 1e3 << " ms, "
             << peaks[peaks.size() / 2] / 1e6 << " MB\n";
+}
+
+// Parse and initialisation, each in fresh processes.
+void MeasureLoads(const CatalogueFile& c, BenchResults& results) {
+  for (const std::string mode : {"parse", "init"})
+    FileMedians(c, (mode == "parse" ? "init/parse/" : "init/pipedex/") + c.label, mode + "/" + c.label,
+                [&] { return MeasureLoad(mode, c); }, results);
+}
+
+// A whole process, from its start to its exit, filed under name + the catalogue's label.
+void MeasureRuns(const std::string& name, const std::vector<std::string>& argv, const CatalogueFile& c,
+                 BenchResults& results) {
+  FileMedians(c, name + c.label, name + c.label, [&] { return MeasureProcess(argv); }, results);
 }
 
 // A one-shot CLI call against a process that only parses the same file
