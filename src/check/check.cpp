@@ -14,15 +14,23 @@
 
 #include "base/errors.h"
 #include "base/format.h"
+#include "base/text.h"
 #include "check/checks.h"
 #include "instance/overlay_merge.h"
 
 namespace pipedex {
 namespace {
 
-bool IsFile(const std::string& path) {
+bool IsFile(const std::string& path, const CheckOptions& options) {
   std::error_code error;
-  return std::filesystem::is_regular_file(path, error);
+  return options.texts.count(path) != 0 || std::filesystem::is_regular_file(path, error);
+}
+
+// A source to read: the text given for its path, else the file.
+void Prepare(check::Source& source, const std::string& file, const CheckOptions& options) {
+  source.file = file;
+  const auto given = options.texts.find(file);
+  if (given != options.texts.end()) source.given = &given->second;
 }
 
 // The folder of a file, ending in its separator ("" for a bare name).
@@ -42,26 +50,42 @@ bool SameFile(const std::string& a, const std::string& b) {
 std::vector<std::string> OverlayFiles(const std::string& systemFile, const CheckOptions& options) {
   std::vector<std::string> files;
   const std::string beside = FolderOf(systemFile) + format::kProjectFileName;
-  if (IsFile(beside)) files.push_back(beside);
+  if (IsFile(beside, options)) files.push_back(beside);
   for (const std::string& named : {options.projectFile, options.userFile})
     if (!named.empty() && std::none_of(files.begin(), files.end(), [&](const auto& f) { return SameFile(f, named); }))
       files.push_back(named);
   return files;
 }
 
+// The language variant the locale chooses, a given text counting as a file.
+std::string VariantFile(const std::string& systemFile, const CheckOptions& options) {
+  if (options.locale.language.empty()) return "";
+  const std::string folder = FolderOf(systemFile);
+  for (const std::string& name : format::LanguageVariantNames(options.locale.language, options.locale.country))
+    if (IsFile(folder + name, options)) return folder + name;
+  return "";
+}
+
 }  // namespace
 
-std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOptions& options) try {
+std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOptions& options) {
+  std::vector<NamePlace> none;
+  return CheckCatalogue(systemFile, options, none);
+}
+
+std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOptions& options,
+                                    std::vector<NamePlace>& names) try {
   std::vector<Finding> findings;
+  names.clear();
   check::Source view;
-  view.file = systemFile;
+  Prepare(view, systemFile, options);
   check::LoadSource(view, findings);
   pugi::xml_node root = view.parsed ? check::Root(view, findings) : pugi::xml_node();
   check::Origins origins(view);
   std::list<check::Source> overlays;  // the view's copies are mapped to their nodes
   for (const std::string& file : OverlayFiles(systemFile, options)) {
     check::Source& overlay = overlays.emplace_back();
-    overlay.file = file;
+    Prepare(overlay, file, options);
     check::LoadSource(overlay, findings);
     pugi::xml_node overlayRoot = overlay.parsed ? check::Root(overlay, findings) : pugi::xml_node();
     if (!root || !overlayRoot) continue;
@@ -76,10 +100,10 @@ std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOp
       origins.Copied(copy, original, overlay);
     });
   }
-  if (root) check::CheckSystem(view, origins, findings);
-  if (const std::string file = LanguageVariantFile(systemFile, options.locale); !file.empty()) {
+  if (root) check::CheckSystem(view, origins, findings, &names);
+  if (const std::string file = VariantFile(systemFile, options); !file.empty()) {
     check::Source variant;
-    variant.file = file;
+    Prepare(variant, file, options);
     check::LoadSource(variant, findings);
     if (variant.parsed && check::Root(variant, findings) && root) check::CheckVariant(view, variant, findings);
   }
@@ -92,11 +116,9 @@ std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOp
 }
 
 std::string LanguageVariantFile(const std::string& systemFile, const LocaleNames& locale) try {
-  if (locale.language.empty()) return "";
-  const std::string folder = FolderOf(systemFile);
-  for (const std::string& name : format::LanguageVariantNames(locale.language, locale.country))
-    if (IsFile(folder + name)) return folder + name;
-  return "";
+  CheckOptions options;
+  options.locale = locale;
+  return VariantFile(systemFile, options);
 } catch (const std::bad_alloc&) {
   errors::RaiseOutOfMemory();
 }
@@ -104,6 +126,43 @@ std::string LanguageVariantFile(const std::string& systemFile, const LocaleNames
 std::string FormatFinding(const Finding& f) try {
   return f.file + ":" + std::to_string(f.line) + ":" + std::to_string(f.column) + ": " + f.severity + ": " + f.message +
          " [" + f.code + "]";
+} catch (const std::bad_alloc&) {
+  errors::RaiseOutOfMemory();
+}
+
+std::size_t Utf16Units(const std::string& line, std::size_t characters) {
+  return text::Utf16Units(line, characters);
+}
+
+std::size_t CharactersInUtf16(const std::string& line, std::size_t units) {
+  return text::CharactersInUtf16(line, units);
+}
+
+std::vector<std::string> FormatElementNames() try {
+  using namespace format;
+  std::vector<std::string> names{kRoot, kCptSection, kSKEYSection, kEndPrepSection, kOperationSection,
+                                 kConfigurationSection, kPCFIDFSection, kDefaultEndPrepSection, kPlotraAttributes,
+                                 kWeldExclusionList, kBoreTable, kDefaultConnectionTable, kSymbols, kOverlayCpt,
+                                 kOverlayChangeGroups, kOverlaySKEY, kOverlayBoreTable, kSKEY, kOperation, kFlag,
+                                 kEndPrep, kConfig, kDefaultConfiguration, kDefaultDataEntry, kPlacement,
+                                 kComponentType, kIDF, kDEFAULT, kSKEYList, kATT, kSuppressList, kExclude, kBore,
+                                 kLeg, kKeypoint};
+  names.insert(names.end(), std::begin(kConnectionPointPreps), std::end(kConnectionPointPreps));
+  std::sort(names.begin(), names.end());
+  return names;
+} catch (const std::bad_alloc&) {
+  errors::RaiseOutOfMemory();
+}
+
+std::vector<std::string> FormatAttributeNames() try {
+  using namespace format;
+  std::vector<std::string> names{kAttrPCFTYPE, kAttrConfiguration, kAttrDescription, kAttrCategory, kAttrIsoPriority,
+                                 kAttrPlotra, kAttrTrimmable, kAttrAttribute, kAttrEnum, kAttrKeypointA,
+                                 kAttrKeypointB, kAttrName, kAttrCoords, kAttrPCF, kAttrPCFBASE, kAttrIDF,
+                                 kAttrNUMBER, kAttrBASE, kAttrEXPORTUSING, kAttrSUPPRESS, kAttrMM, kAttrIN, kAttrAllow};
+  std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  return names;
 } catch (const std::bad_alloc&) {
   errors::RaiseOutOfMemory();
 }

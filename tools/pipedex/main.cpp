@@ -100,6 +100,7 @@ int Run(int argc, char** argv) {
   AddTreeCommand(app, session);
   AddCheckCommand(app, session);
   AddSearchCommand(app, session);
+  AddLspCommand(app, session);
 
   try {
     app.parse(argc, argv);
