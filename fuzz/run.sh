@@ -13,7 +13,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 build="$(cd "$1" && pwd)"
 seconds="$2"
 shift 2
-[ $# -eq 0 ] && set -- system_operations project_file registry_file batch_line well_formed strict_xml save check
+[ $# -eq 0 ] && set -- system_operations project_file registry_file batch_line well_formed strict_xml save check lsp_framing
 
 failed=0
 mkdir -p "$build/artifacts" "$build/logs"
@@ -24,6 +24,7 @@ for t in "$@"; do
   mkdir -p "$corpus"
   case "$t" in
     batch_line) dict=(-dict="$here/batch.dict") ;;
+    lsp_framing) dict=(-dict="$here/lsp.dict") ;;
     registry_file) ;;
     *) dict=(-dict="$here/catalogue.dict")  # the catalogue files of the tree seed the corpus on first use
        find "$here/../data" "$here/../examples" -type f -name '*.xml' -size -1024k |

@@ -33,32 +33,33 @@ struct CheckOptions {
   std::string projectFile;
   std::string userFile;
   LocaleNames locale;       // chooses the language variant as loading does; "" language = none checked
-  // Texts checked instead of the files at those paths (an editor's unsaved
-  // buffers), by path as the other members and the findings spell it; a path
-  // with a text counts as an existing file.
-  std::map<std::string, std::string> texts;
 };
 
 // A name of the catalogue where it is defined or used: an SKEY, component
-// type, group, end preparation, configuration, PCF type or operation.
+// type, group, end preparation, configuration, PCF type, operation or PCF
+// attribute (of PLOTRA-ATTRIBUTES).
 struct NamePlace {
   std::string file;
   std::int32_t line = 0;    // of the name's first character, as in Finding
   std::int32_t column = 0;
   std::string kind;         // "SKEY", "component type", "group", "end preparation", "configuration",
-                            // "PCF type", "operation"
+                            // "PCF type", "operation", "attribute"
   std::string name;
   bool definition = false;  // else a use that must name a definition
   std::string container;    // a component type's group, a use's component type or section; "" for none
-  std::vector<std::pair<std::string, std::string>> attributes;  // of a definition's element, in file order
+  // A definition's element's attributes in file order; a PCF type's IDF records as "IDF".
+  std::vector<std::pair<std::string, std::string>> attributes;
 };
 
 // The findings for a system file, sorted by file, line and column. Throws
 // pipedex::Error only when memory runs out (0x8007000E), as the two below.
 PIPEDEX_API std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOptions& options = {});
-// The same, and the names of the merged view (definitions and uses) in `names`,
-// each in the file its node comes from, in document order of the view.
+// The same with `texts` read instead of the files at those paths (an editor's
+// unsaved buffers; a path with a text counts as an existing file, spelt as
+// systemFile and the options spell it), and the names of the merged view
+// (definitions and uses) in `names`, each in the file its node comes from.
 PIPEDEX_API std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOptions& options,
+                                                const std::map<std::string, std::string>& texts,
                                                 std::vector<NamePlace>& names);
 
 // The element and attribute names the catalogue format knows, sorted.

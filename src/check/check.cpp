@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <list>
+#include <map>
 #include <system_error>
 #include <tuple>
 
@@ -21,16 +22,18 @@
 namespace pipedex {
 namespace {
 
-bool IsFile(const std::string& path, const CheckOptions& options) {
+using Texts = std::map<std::string, std::string>;
+
+bool IsFile(const std::string& path, const Texts& texts) {
   std::error_code error;
-  return options.texts.count(path) != 0 || std::filesystem::is_regular_file(path, error);
+  return texts.count(path) != 0 || std::filesystem::is_regular_file(path, error);
 }
 
 // A source to read: the text given for its path, else the file.
-void Prepare(check::Source& source, const std::string& file, const CheckOptions& options) {
+void Prepare(check::Source& source, const std::string& file, const Texts& texts) {
   source.file = file;
-  const auto given = options.texts.find(file);
-  if (given != options.texts.end()) source.given = &given->second;
+  const auto given = texts.find(file);
+  if (given != texts.end()) source.given = &given->second;
 }
 
 // The folder of a file, ending in its separator ("" for a bare name).
@@ -47,10 +50,10 @@ bool SameFile(const std::string& a, const std::string& b) {
 // The project and user files in the order the component merges them: the
 // project file beside the system file on loading, then the ones named (a
 // named file that is the one beside is merged once).
-std::vector<std::string> OverlayFiles(const std::string& systemFile, const CheckOptions& options) {
+std::vector<std::string> OverlayFiles(const std::string& systemFile, const CheckOptions& options, const Texts& texts) {
   std::vector<std::string> files;
   const std::string beside = FolderOf(systemFile) + format::kProjectFileName;
-  if (IsFile(beside, options)) files.push_back(beside);
+  if (IsFile(beside, texts)) files.push_back(beside);
   for (const std::string& named : {options.projectFile, options.userFile})
     if (!named.empty() && std::none_of(files.begin(), files.end(), [&](const auto& f) { return SameFile(f, named); }))
       files.push_back(named);
@@ -58,11 +61,11 @@ std::vector<std::string> OverlayFiles(const std::string& systemFile, const Check
 }
 
 // The language variant the locale chooses, a given text counting as a file.
-std::string VariantFile(const std::string& systemFile, const CheckOptions& options) {
-  if (options.locale.language.empty()) return "";
+std::string VariantFile(const std::string& systemFile, const LocaleNames& locale, const Texts& texts) {
+  if (locale.language.empty()) return "";
   const std::string folder = FolderOf(systemFile);
-  for (const std::string& name : format::LanguageVariantNames(options.locale.language, options.locale.country))
-    if (IsFile(folder + name, options)) return folder + name;
+  for (const std::string& name : format::LanguageVariantNames(locale.language, locale.country))
+    if (IsFile(folder + name, texts)) return folder + name;
   return "";
 }
 
@@ -70,22 +73,22 @@ std::string VariantFile(const std::string& systemFile, const CheckOptions& optio
 
 std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOptions& options) {
   std::vector<NamePlace> none;
-  return CheckCatalogue(systemFile, options, none);
+  return CheckCatalogue(systemFile, options, {}, none);
 }
 
-std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOptions& options,
+std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOptions& options, const Texts& texts,
                                     std::vector<NamePlace>& names) try {
   std::vector<Finding> findings;
   names.clear();
   check::Source view;
-  Prepare(view, systemFile, options);
+  Prepare(view, systemFile, texts);
   check::LoadSource(view, findings);
   pugi::xml_node root = view.parsed ? check::Root(view, findings) : pugi::xml_node();
   check::Origins origins(view);
   std::list<check::Source> overlays;  // the view's copies are mapped to their nodes
-  for (const std::string& file : OverlayFiles(systemFile, options)) {
+  for (const std::string& file : OverlayFiles(systemFile, options, texts)) {
     check::Source& overlay = overlays.emplace_back();
-    Prepare(overlay, file, options);
+    Prepare(overlay, file, texts);
     check::LoadSource(overlay, findings);
     pugi::xml_node overlayRoot = overlay.parsed ? check::Root(overlay, findings) : pugi::xml_node();
     if (!root || !overlayRoot) continue;
@@ -101,9 +104,9 @@ std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOp
     });
   }
   if (root) check::CheckSystem(view, origins, findings, &names);
-  if (const std::string file = VariantFile(systemFile, options); !file.empty()) {
+  if (const std::string file = VariantFile(systemFile, options.locale, texts); !file.empty()) {
     check::Source variant;
-    Prepare(variant, file, options);
+    Prepare(variant, file, texts);
     check::LoadSource(variant, findings);
     if (variant.parsed && check::Root(variant, findings) && root) check::CheckVariant(view, variant, findings);
   }
@@ -116,9 +119,7 @@ std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOp
 }
 
 std::string LanguageVariantFile(const std::string& systemFile, const LocaleNames& locale) try {
-  CheckOptions options;
-  options.locale = locale;
-  return VariantFile(systemFile, options);
+  return VariantFile(systemFile, locale, {});
 } catch (const std::bad_alloc&) {
   errors::RaiseOutOfMemory();
 }

@@ -84,13 +84,15 @@ void NeedNumber(const Reporter& report, pugi::xml_node element, const char* name
                a);
 }
 
-void CheckAttributeFamilies(const Reporter& report, pugi::xml_node section) {
+void CheckAttributeFamilies(const Reporter& report, const NameRecorder& record, pugi::xml_node section) {
   struct Family {
     long long first, last;
     pugi::xml_node node;
   };
   std::map<std::string, std::vector<Family>> families;
   for (pugi::xml_node att : section.children(format::kATT)) {
+    record.Add(att, NameRecorder::At::Value, "attribute", att.attribute(format::kAttrPCF).value(), true,
+               format::kPlotraAttributes, att.attribute(format::kAttrPCF));
     NeedNumber(report, att, format::kAttrNUMBER, true);
     NeedNumber(report, att, format::kAttrBASE, true);
     if (att.attribute(format::kAttrPCF) || !att.attribute(format::kAttrPCFBASE)) continue;
@@ -148,6 +150,8 @@ void CheckSystem(const Source& view, const Origins& origins, std::vector<Finding
     if (pcf.type() != pugi::node_element) continue;
     pcfTypes.Define(pcf.name(), pcf);
     record.Add(pcf, At::ElementName, "PCF type", pcf.name(), true, format::kPCFIDFSection);
+    if (names)  // its IDF records are what a PCF type says
+      for (pugi::xml_node idf : pcf.children(format::kIDF)) names->back().attributes.emplace_back(format::kIDF, Trimmed(idf));
     for (pugi::xml_node idf : pcf.children(format::kIDF))
       if (!IsWholeNumber(Trimmed(idf)))
         report.Error(idf, "bad-number", "IDF record \"" + Trimmed(idf) + "\" of PCF type " + pcf.name() +
@@ -269,7 +273,7 @@ void CheckSystem(const Source& view, const Origins& origins, std::vector<Finding
                        std::string("BORE row has no ") + unit +
                            ": the component skips it and converts that bore by the factor instead");
   }
-  CheckAttributeFamilies(report, root.child(format::kPlotraAttributes));
+  CheckAttributeFamilies(report, record, root.child(format::kPlotraAttributes));
 }
 
 }  // namespace pipedex::check

@@ -1,5 +1,6 @@
 // `pipedex lsp`: the language server for catalogue authors (lsp/server.h).
 
+#include <csignal>
 #include <iostream>
 
 #include "lsp/server.h"
@@ -24,6 +25,7 @@ void AddLspCommand(CLI::App& app, Session& session) {
     });
     session.exitCode = 0;  // no catalogue found: overlays are checked against the workspace's
     std::ios::sync_with_stdio(false);
+    std::signal(SIGPIPE, SIG_IGN);  // a client that goes away ends the loop, not the process
     session.exitCode = lsp::Serve(std::cin, std::cout, std::move(workspace));
   });
 }

@@ -45,7 +45,10 @@ bool VariantLocale(const std::string& name, LocaleNames& locale) {
   return !locale.language.empty() && locale.language.size() <= 3;
 }
 
+// A regular file's text, for positions in files that are not open (the check read them already).
 std::string ReadFile(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return "";
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();
@@ -80,10 +83,11 @@ void Workspace::Check(Document& document) const {
   } else {
     options.locale = locale;
   }
-  for (const auto& [uri, open] : documents) options.texts[open.path] = open.text;
+  std::map<std::string, std::string> texts;  // a copy of each buffer: the price of a plain interface
+  for (const auto& [uri, open] : documents) texts[open.path] = open.text;
   document.analysis.systemFile = system;
   try {
-    document.analysis.findings = CheckCatalogue(system, options, document.analysis.names);
+    document.analysis.findings = CheckCatalogue(system, options, texts, document.analysis.names);
   } catch (const Error& e) {  // memory ran out: said on the document
     document.analysis.findings = {{document.path, 1, 1, "error", "check-failed", e.description()}};
     document.analysis.names.clear();
@@ -117,6 +121,7 @@ std::string Workspace::LibraryAnswer(const Analysis& analysis, const NamePlace& 
       return p.GetEndPrepDescription(place.name) + (p.IsPlotraEndPrep(place.name) ? "; a Plotra end" : "") +
              "; connects by default to " + p.GetDefaultAllowedConnection(place.name);
     if (place.kind == "group") return p.GetGroupAttribute(place.name, "Description");
+    if (place.kind == "attribute") return "IDF record " + std::to_string(p.GetIDFAttribute(place.name));
   } catch (const Error& e) {
     return "the catalogue on disk gives error " + std::to_string(e.number()) + ": " + e.description();
   }

@@ -1,7 +1,8 @@
 // Content-Length framing. A header line longer than the cap, a field other
 // than Content-Length and Content-Type, a length that is not a decimal number
 // or that two fields give differently make a bad header; its block is still
-// read to its empty line, so the next message is found.
+// read to its empty line, and the next "Content-Length:" starts the next
+// message even in the middle of a line, so the reader finds its way back.
 
 #include "framing.h"
 
@@ -52,6 +53,13 @@ bool ParseLength(std::string_view text, std::size_t& length) {
   return true;
 }
 
+std::size_t FindLengthField(const std::string& line) {
+  static constexpr std::string_view kField = "content-length:";
+  for (std::size_t at = 0; at + kField.size() <= line.size(); ++at)
+    if (SameWord(std::string_view(line).substr(at, kField.size()), kField)) return at;
+  return std::string::npos;
+}
+
 }  // namespace
 
 ReadResult ReadMessage(std::istream& in, std::string& body, std::size_t maxBody) {
@@ -65,6 +73,13 @@ ReadResult ReadMessage(std::istream& in, std::string& body, std::size_t maxBody)
     if (read == Line::Ok && line.empty()) {
       if (lines == 0) continue;  // blank lines between messages
       break;
+    }
+    // A header that starts inside a line (after the body of a message whose
+    // header was bad, so whose end was not known) starts a new block there.
+    if (const std::size_t at = FindLengthField(line); at != 0 && at != std::string::npos) {
+      line.erase(0, at);
+      bad = haveLength = huge = false;
+      lines = 0;
     }
     if (read == Line::TooLong || ++lines > kMaxHeaderLines) {
       bad = true;

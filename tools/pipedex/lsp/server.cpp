@@ -173,6 +173,7 @@ int Serve(std::istream& in, std::ostream& out, Workspace workspace) {
     // A change supersedes the work for the one before: documents are checked
     // only when no further message is waiting.
     if (in.rdbuf()->in_avail() <= 0) server.Flush();
+    if (!out) break;  // the client is gone
   }
   return 1;
 }
