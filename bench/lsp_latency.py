@@ -4,8 +4,8 @@
     bench/lsp_latency.py PIPEDEX CATALOGUE [ROUNDS]
 
 Opens CATALOGUE in the server, then ROUNDS times sends the whole text again
-with one SKEY renamed (a full-sync didChange, as editors send it) and waits
-for the publishDiagnostics that answers it. Prints the median and the worst.
+with one SKEY renamed (a full-sync didChange, as editors send it) and times
+from its sending to the publishDiagnostics that answers it. Prints the median and the worst.
 """
 import json
 import subprocess
@@ -13,9 +13,13 @@ import sys
 import time
 
 
-def send(proc, message):
+def framed(message):
     body = json.dumps(message).encode()
-    proc.stdin.write(b"Content-Length: %d\r\n\r\n" % len(body) + body)
+    return b"Content-Length: %d\r\n\r\n" % len(body) + body
+
+
+def send(proc, message):
+    proc.stdin.write(message if isinstance(message, bytes) else framed(message))
     proc.stdin.flush()
 
 
@@ -51,9 +55,11 @@ def main():
     times = []
     for version in range(2, rounds + 2):
         changed = text.replace(">ELBW<", ">EL%02d<" % version, 1)
-        start = time.perf_counter()
-        send(proc, {"jsonrpc": "2.0", "method": "textDocument/didChange",
-                    "params": {"textDocument": {"uri": uri, "version": version}, "contentChanges": [{"text": changed}]}})
+        message = framed({"jsonrpc": "2.0", "method": "textDocument/didChange",
+                          "params": {"textDocument": {"uri": uri, "version": version},
+                                     "contentChanges": [{"text": changed}]}})
+        start = time.perf_counter()  # from the moment the editor sends the change
+        send(proc, message)
         found = diagnostics(proc)
         times.append(time.perf_counter() - start)
     send(proc, {"jsonrpc": "2.0", "id": 2, "method": "shutdown"})

@@ -140,10 +140,12 @@ void CheckSystem(const Source& view, const Origins& origins, std::vector<Finding
     NeedNumber(report, op, format::kAttrEnum, true);
   }
   std::vector<std::string> configTexts;
+  std::set<std::string, std::less<>> configNames;  // the texts whole: the usual match, found without a scan
   for (pugi::xml_node config : root.child(format::kConfigurationSection).children(format::kConfig)) {
     configurations.Define(Trimmed(config), config);
     record.Add(config, At::Text, "configuration", Trimmed(config), true, format::kConfigurationSection);
     configTexts.push_back(config.child_value());
+    configNames.insert(configTexts.back());
   }
   pugi::xml_node pcfSection = root.child(format::kPCFIDFSection);
   for (pugi::xml_node pcf : pcfSection.children()) {
@@ -193,7 +195,7 @@ void CheckSystem(const Source& view, const Origins& origins, std::vector<Finding
         record.Add(type, At::Value, "configuration", configuration, false, name,
                    type.attribute(format::kAttrConfiguration));
       }
-      if (configuration != format::kConfigNonStandard && !configuration.empty() &&
+      if (configuration != format::kConfigNonStandard && !configuration.empty() && !configNames.count(configuration) &&
                  std::none_of(configTexts.begin(), configTexts.end(),
                               [&](const std::string& t) { return t.find(configuration) != std::string::npos; })) {
         report.Error(type, "unknown-configuration",

@@ -48,7 +48,7 @@ bool Server::Handle(const std::string& body) {
     return true;
   }
   const std::string method = message["method"];
-  const Json params = message.value("params", Json::object());
+  Json params = message.contains("params") ? std::move(message["params"]) : Json::object();
   if (!hasId) {
     if (method == "exit") return false;
     if (initialized_ && !shutdown_) {
@@ -122,16 +122,16 @@ Document& Server::Open(const Json& params) {
   return it->second;
 }
 
-void Server::Notified(const std::string& method, const Json& params) {
+void Server::Notified(const std::string& method, Json& params) {
   if (method == "textDocument/didOpen" || method == "textDocument/didChange") {
     const std::string uri = params.at("textDocument").at("uri").get<std::string>();
     const bool open = method == "textDocument/didOpen";
     if (!open && !workspace_.documents.count(uri)) return;
-    const Json& changes = params.contains("contentChanges") ? params["contentChanges"] : Json::array();
+    Json none = Json::array();
+    Json& changes = params.contains("contentChanges") ? params["contentChanges"] : none;
     if (!open && (!changes.is_array() || changes.empty())) return;
-    // Full sync: the last change holds the whole text.
-    std::string text = open ? params["textDocument"].at("text").get<std::string>()
-                            : changes.back().at("text").get<std::string>();
+    // Full sync: the last change holds the whole text, moved out of the message.
+    std::string text = std::move((open ? params["textDocument"].at("text") : changes.back().at("text")).get_ref<std::string&>());
     Document& document = workspace_.documents[uri];
     if (open) document.path = PathOfUri(uri);
     document.SetText(std::move(text));

@@ -39,7 +39,7 @@ class Server {
 
  private:
   Json Answer(const std::string& method, const Json& params);
-  void Notified(const std::string& method, const Json& params);
+  void Notified(const std::string& method, Json& params);
   Document& Open(const Json& params);  // the document a request names (checked first when stale)
   void Publish(const std::string& uri, Document& document);  // checks it and sends its diagnostics
 
