@@ -69,17 +69,10 @@ std::string VariantFile(const std::string& systemFile, const LocaleNames& locale
   return "";
 }
 
-}  // namespace
-
-std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOptions& options) {
-  std::vector<NamePlace> none;
-  return CheckCatalogue(systemFile, options, {}, none);
-}
-
-std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOptions& options, const Texts& texts,
-                                    std::vector<NamePlace>& names) try {
+// The check, recording the names when asked for them.
+std::vector<Finding> Check(const std::string& systemFile, const CheckOptions& options, const Texts& texts,
+                           std::vector<NamePlace>* names) {
   std::vector<Finding> findings;
-  names.clear();
   check::Source view;
   Prepare(view, systemFile, texts);
   check::LoadSource(view, findings);
@@ -103,7 +96,7 @@ std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOp
       origins.Copied(copy, original, overlay);
     });
   }
-  if (root) check::CheckSystem(view, origins, findings, &names);
+  if (root) check::CheckSystem(view, origins, findings, names);
   if (const std::string file = VariantFile(systemFile, options.locale, texts); !file.empty()) {
     check::Source variant;
     Prepare(variant, file, texts);
@@ -114,6 +107,20 @@ std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOp
     return std::tie(a.file, a.line, a.column) < std::tie(b.file, b.line, b.column);
   });
   return findings;
+}
+
+}  // namespace
+
+std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOptions& options) try {
+  return Check(systemFile, options, {}, nullptr);
+} catch (const std::bad_alloc&) {
+  errors::RaiseOutOfMemory();
+}
+
+std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOptions& options, const Texts& texts,
+                                    std::vector<NamePlace>& names) try {
+  names.clear();
+  return Check(systemFile, options, texts, &names);
 } catch (const std::bad_alloc&) {
   errors::RaiseOutOfMemory();
 }

@@ -102,22 +102,22 @@ Position LocateName(const Source& source, pugi::xml_node element) {
 }
 
 Position LocateText(const Source& source, pugi::xml_node element) {
-  pugi::xml_node text = element.first_child();
-  if (text.type() != pugi::node_pcdata || text.offset_debug() < 0) return Locate(source, element);
-  std::size_t at = static_cast<std::size_t>(text.offset_debug());
+  // The text child_value reads: the first text or CDATA child (a name has one).
+  const pugi::xml_node text = element.find_child([](pugi::xml_node child) {
+    return child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata;
+  });
+  auto at = static_cast<std::size_t>(std::max<std::ptrdiff_t>(text.offset_debug(), 0));
   while (at < source.text.size() && source.text[at] == ' ') ++at;
   return At(source, at);
 }
 
 Position LocateValue(const Source& source, pugi::xml_node element, pugi::xml_attribute attribute) {
   const Position name = Locate(source, element, attribute);
-  // The value's opening quote is the first one after the name.
-  const std::size_t line = source.lineStarts[static_cast<std::size_t>(name.line - 1)];
-  std::size_t at = line;
-  for (std::int32_t column = 1; at < source.text.size() && column < name.column; ++at)
+  // The value starts after the first quote past the name (a parsed attribute has one).
+  std::size_t at = source.lineStarts[static_cast<std::size_t>(name.line - 1)];
+  for (std::int32_t column = 1; column < name.column; ++at)
     if ((static_cast<unsigned char>(source.text[at]) & 0xC0) != 0x80 && source.text[at] != '\r') ++column;
-  const std::size_t quote = source.text.find_first_of("\"'", at);
-  return quote == std::string::npos ? name : At(source, quote + 1);
+  return At(source, source.text.find_first_of("\"'", at) + 1);
 }
 
 Position Locate(const Source& source, pugi::xml_node element, pugi::xml_attribute attribute) {
