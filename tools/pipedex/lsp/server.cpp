@@ -17,9 +17,10 @@ Point PointOf(const Json& params) {
   return {position.at("line").get<std::int64_t>(), position.at("character").get<std::int64_t>()};
 }
 
-// Thrown for a request whose params are not what the method needs.
-struct BadParams {
-  std::string what;
+// Thrown for a request the server refuses: an unknown method, params that do not fit.
+struct Refusal {
+  int code;
+  std::string message;
 };
 
 }  // namespace
@@ -65,9 +66,8 @@ bool Server::Handle(const std::string& body) {
     return Error(id, kServerNotInitialized, "the server is not initialized"), true;
   try {
     Send({{"jsonrpc", "2.0"}, {"id", id}, {"result", Answer(method, params)}});
-  } catch (const BadParams& e) {
-    Error(id, e.what.empty() ? kInvalidParams : kMethodNotFound,
-          e.what.empty() ? "the params do not fit the method" : e.what);
+  } catch (const Refusal& e) {
+    Error(id, e.code, e.message);
   } catch (const Json::exception& e) {
     Error(id, kInvalidParams, e.what());
   } catch (const pipedex::Error& e) {
@@ -80,7 +80,7 @@ bool Server::Handle(const std::string& body) {
 
 Json Server::Answer(const std::string& method, const Json& params) {
   if (method == "initialize") {
-    if (initialized_) throw BadParams{};
+    if (initialized_) throw Refusal{kInvalidRequest, "the server is initialized already"};
     initialized_ = true;
     if (params.contains("rootUri") && params["rootUri"].is_string())
       workspace_.root = PathOfUri(params["rootUri"]);
@@ -101,7 +101,7 @@ Json Server::Answer(const std::string& method, const Json& params) {
     return nullptr;
   }
   if (method == "workspace/symbol") return WorkspaceSymbols(workspace_, params.value("query", ""));
-  if (method.rfind("textDocument/", 0) != 0) throw BadParams{"unknown method " + method};
+  if (method.rfind("textDocument/", 0) != 0) throw Refusal{kMethodNotFound, "unknown method " + method};
   const std::string feature = method.substr(13);
   if (feature == "hover") return Hover(workspace_, Open(params), PointOf(params));
   if (feature == "definition") return Definition(workspace_, Open(params), PointOf(params));
@@ -111,13 +111,13 @@ Json Server::Answer(const std::string& method, const Json& params) {
   }
   if (feature == "completion") return Completion(Open(params), PointOf(params));
   if (feature == "documentSymbol") return DocumentSymbols(Open(params));
-  throw BadParams{"unknown method " + method};
+  throw Refusal{kMethodNotFound, "unknown method " + method};
 }
 
 Document& Server::Open(const Json& params) {
   const std::string uri = params.at("textDocument").at("uri").get<std::string>();
   auto it = workspace_.documents.find(uri);
-  if (it == workspace_.documents.end()) throw BadParams{};
+  if (it == workspace_.documents.end()) throw Refusal{kInvalidParams, "the document is not open: " + uri};
   if (it->second.stale) Publish(it->first, it->second);
   return it->second;
 }
