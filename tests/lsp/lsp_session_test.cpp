@@ -116,5 +116,17 @@ TEST(LspSession, AnswersEachMessageAsTheProtocolSays) {
   }
 }
 
+// The guide's setups for the other editors load (Neovim's runs in lsp_neovim):
+// the extension's manifest names its script, which node reads, and Emacs
+// evaluates the eglot lines, each where that program is installed.
+TEST(LspSession, TheGuidesEditorSetupsLoad) {
+  const json manifest = json::parse(ReadSource("docs/examples/vscode-pipedex/package.json"));
+  EXPECT_FALSE(ReadSource("docs/examples/vscode-pipedex/" + manifest.at("main").get<std::string>()).empty());
+  for (const auto& [program, command] :
+       {std::pair{"node", "node --check docs/examples/vscode-pipedex/extension.js"},
+        {"emacs", "emacs --batch -l eglot -l docs/examples/pipedex-lsp.el --eval '(nxml-mode)' 2>&1"}})
+    EXPECT_TRUE(Shell(std::string("command -v ") + program).status != 0 || Shell(command).status == 0) << command;
+}
+
 }  // namespace
 }  // namespace pipedex::testing::docs
