@@ -95,6 +95,14 @@ void Workspace::Check(Document& document) const {
   document.stale = false;
 }
 
+void Workspace::Changed(const std::string& path, const std::string& systemFile) {
+  const auto folder = std::filesystem::path(path).parent_path();
+  for (auto& [uri, document] : documents)
+    if (document.path == path || std::filesystem::path(document.path).parent_path() == folder ||
+        (!systemFile.empty() && document.analysis.systemFile == systemFile))
+      document.stale = true;
+}
+
 const Lines& Workspace::LinesOf(const std::string& path, FileCache& cache) const {
   for (const auto& [uri, document] : documents)
     if (document.path == path) return document.lines;

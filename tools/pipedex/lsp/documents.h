@@ -70,6 +70,10 @@ struct Workspace {
 
   // Checks a document's text with every open buffer standing in for its file.
   void Check(Document& document) const;
+  // After the text of a file changed: marks for checking again the documents
+  // whose check may read it, those in its folder and those checked with the
+  // same system file.
+  void Changed(const std::string& path, const std::string& systemFile);
   // The lines of a file: an open buffer's, else the file's (none when unreadable).
   const Lines& LinesOf(const std::string& path, FileCache& cache) const;
 

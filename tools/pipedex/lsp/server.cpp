@@ -135,15 +135,17 @@ void Server::Notified(const std::string& method, Json& params) {
     Document& document = workspace_.documents[uri];
     if (open) document.path = PathOfUri(uri);
     document.SetText(std::move(text));
-    // The others' checks may read this buffer: they are checked again too.
-    for (auto& [other, doc] : workspace_.documents) doc.stale = true;
+    workspace_.Changed(document.path, document.analysis.systemFile);
   } else if (method == "textDocument/didClose") {
     const std::string uri = params.at("textDocument").at("uri").get<std::string>();
-    if (workspace_.documents.erase(uri))
-      Send({{"jsonrpc", "2.0"},
-            {"method", "textDocument/publishDiagnostics"},
-            {"params", {{"uri", uri}, {"diagnostics", Json::array()}}}});
-    for (auto& [other, doc] : workspace_.documents) doc.stale = true;
+    const auto it = workspace_.documents.find(uri);
+    if (it == workspace_.documents.end()) return;
+    const std::string path = it->second.path, system = it->second.analysis.systemFile;
+    workspace_.documents.erase(it);
+    Send({{"jsonrpc", "2.0"},
+          {"method", "textDocument/publishDiagnostics"},
+          {"params", {{"uri", uri}, {"diagnostics", Json::array()}}}});
+    workspace_.Changed(path, system);  // the file is read from the disk again
   } else if (method == "textDocument/didSave") {
     workspace_.Saved();
   }
