@@ -23,12 +23,16 @@ std::string Ask(int id, const std::string& method, json params = json::object())
 }
 
 const std::string kFolder = SourcePath("docs/examples/catalogue/");
-const std::string kUri = "file://" + kFolder + "mistakes.xml", kOverlayUri = "file://" + kFolder + "project-overlay.xml";
+const std::string kUri = "file://" + kFolder + "mistakes.xml", kOverlayUri = "file://" + kFolder + "project-overlay.xml",
+                  kSystemUri = "file://" + kFolder + "SystemPipedex.xml";
 json At(const std::string& uri, int line, int character) {
   return {{"textDocument", {{"uri", uri}}}, {"position", {{"line", line}, {"character", character}}}};
 }
 std::string Open(const std::string& uri, const std::string& text) {
   return Note("textDocument/didOpen", {{"textDocument", {{"uri", uri}, {"languageId", "xml"}, {"version", 1}, {"text", text}}}});
+}
+std::string Symbols(int id, const std::string& uri) {  // a request that has the document checked first
+  return Ask(id, "textDocument/documentSymbol", {{"textDocument", {{"uri", uri}}}});
 }
 const std::string kStart = Ask(1, "initialize", {{"rootUri", nullptr}}) + Note("initialized");
 const std::string kEnd = Ask(99, "shutdown") + Note("exit");
@@ -44,6 +48,7 @@ std::string Talk(const std::string& input) {
 TEST(LspSession, AnswersEachMessageAsTheProtocolSays) {
   const std::string mistakes = ReadSource("docs/examples/catalogue/mistakes.xml");
   const std::string overlay = ReadSource("docs/examples/catalogue/project-overlay.xml");
+  const std::string system = ReadSource("docs/examples/catalogue/SystemPipedex.xml");
   const std::string planted = Replaced(overlay, "<SKEY>FLWR</SKEY>\n      </Flange", "<SKEY>QQQQ</SKEY>\n      </Flange");
   struct Row {
     std::string what, input;
@@ -81,6 +86,13 @@ TEST(LspSession, AnswersEachMessageAsTheProtocolSays) {
        kStart + Open(kOverlayUri, planted) + Ask(2, "textDocument/documentSymbol", {{"textDocument", {{"uri", kOverlayUri}}}}) + kEnd,
        {R"("code":"undefined-skey","message":"SKEY QQQQ of component type Flange-WeldNeck is not defined)",
         R"("range":{"end":{"character":9,"line":13},"start":{"character":8,"line":13}})"}},
+      {"an overlay checked again with the unsaved change of its system file",
+       kStart + Open(kOverlayUri, overlay) + Open(kSystemUri, system) + Symbols(2, kOverlayUri) +
+           Note("textDocument/didChange", {{"textDocument", {{"uri", kSystemUri}}},
+                                           {"contentChanges", {{{"text", Replaced(system, "VALVE>", "VALVX>")}}}}}) +
+           Symbols(3, kOverlayUri) + kEnd,
+       {R"({"diagnostics":[],"uri":")" + kOverlayUri, R"("id":2,)",
+        R"("message":"component type Valve-Gate has PCFTYPE VALVE, which A_PCFIDF does not define")", kOverlayUri + R"("}})", R"("id":3,)"}},
       {"hover: the definition's attributes, its uses and the library's answer",
        kStart + Open(kUri, mistakes) + Ask(2, "textDocument/hover", At(kUri, 6, 16)) + Ask(3, "textDocument/hover", At(kUri, 7, 15)) + kEnd,
        {R"(**SKEY** `ELBW`\n\ndefined at )" + kFolder + R"(mistakes.xml:17:44\n- Description: Elbow, butt-welded\n\nused 2 times)",
