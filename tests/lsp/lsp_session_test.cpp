@@ -95,9 +95,10 @@ TEST(LspSession, AnswersEachMessageAsTheProtocolSays) {
         R"("message":"component type Valve-Gate has PCFTYPE VALVE, which A_PCFIDF does not define")", kOverlayUri + R"("}})", R"("id":3,)"}},
       {"hover: the definition's attributes, its uses and the library's answer",
        kStart + Open(kUri, mistakes) + Ask(2, "textDocument/hover", At(kUri, 6, 16)) + Ask(3, "textDocument/hover", At(kUri, 7, 15)) + kEnd,
-       {R"(**SKEY** `ELBW`\n\ndefined at )" + kFolder + R"(mistakes.xml:17:44\n- Description: Elbow, butt-welded\n\nused 2 times)",
+       {R"(**SKEY** `ELBW`\n\ndefined at )" + kFolder + R"(mistakes.xml:17:44\n- Description: Elbow, butt-welded\n\nused 2 times: in Elbow-90 at )",
+        "mistakes.xml:7:15, in A_DEFAULT_ENDPREP at ",
         "default category FABRICATION, iso priority 0", R"("range":{"end":{"character":18,"line":6},"start":{"character":14,"line":6}})",
-        R"(`ELXX`: not defined in the catalogue\n\nused 1 time")"}},
+        R"(`ELXX`: not defined in the catalogue\n\nused 1 time: in Elbow-90 at )" + kFolder + "mistakes.xml:8:15\""}},
       {"definition and references between a use and its definition",
        kStart + Open(kUri, mistakes) + Ask(2, "textDocument/definition", At(kUri, 6, 14)) +
            Ask(3, "textDocument/references", At(kUri, 16, 45)) + Ask(4, "textDocument/definition", At(kUri, 4, 0)) + kEnd,

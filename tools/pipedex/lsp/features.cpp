@@ -78,9 +78,12 @@ Json Hover(Workspace& workspace, Document& document, const Point& point) {
     if (d->name != place->name) text += " by its generic form " + d->name;
     for (const auto& [name, value] : d->attributes) text += "\n- " + name + ": " + value;
   }
-  const auto uses = std::count_if(document.analysis.names.begin(), document.analysis.names.end(),
-                                  [&](const NamePlace& p) { return !p.definition && SameName(p, *place); });
-  text += "\n\nused " + std::to_string(uses) + (uses == 1 ? " time" : " times");
+  std::string uses;  // where, the first ten
+  std::size_t count = 0;
+  for (const NamePlace& p : document.analysis.names)
+    if (!p.definition && SameName(p, *place) && ++count <= 10)
+      uses.append(count == 1 ? ": in " : ", in ").append(p.container).append(" at ").append(Place(p));
+  text += "\n\nused " + std::to_string(count) + (count == 1 ? " time" : " times") + uses;
   if (!definitions.empty())
     if (const std::string answer = workspace.LibraryAnswer(document.analysis, *definitions.front()); !answer.empty())
       text += "\n\nthe library (saved files): " + answer;
