@@ -115,8 +115,8 @@ Position LocateValue(const Source& source, pugi::xml_node element, pugi::xml_att
   const Position name = Locate(source, element, attribute);
   // The value starts after the first quote past the name (a parsed attribute has one).
   std::size_t at = source.lineStarts[static_cast<std::size_t>(name.line - 1)];
-  for (std::int32_t column = 1; column < name.column; ++at)
-    if ((static_cast<unsigned char>(source.text[at]) & 0xC0) != 0x80 && source.text[at] != '\r') ++column;
+  for (std::int32_t column = 1; column < name.column; ++at)  // no line break lies before it on its line
+    if ((static_cast<unsigned char>(source.text[at]) & 0xC0) != 0x80) ++column;
   return At(source, source.text.find_first_of("\"'", at) + 1);
 }
 

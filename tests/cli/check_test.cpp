@@ -154,7 +154,7 @@ TEST(CheckCatalogue, NamesEachDefinitionAndUseInTheGivenTexts) {
   const std::string sys = dir.Write("sys.xml", "not what is checked"), project = dir.File("ProjectPipedex.xml");
   const std::map<std::string, std::string> texts = {
       {sys, Catalogue("<A_SKEY><SKEY Description=\"E\">ELBW</SKEY></A_SKEY><A_PCFIDF><TEE><IDF>110</IDF></TEE></A_PCFIDF>\n"
-                      "<A_CPT><G><T PCFTYPE=\"TEE\"><SKEY>ELBW</SKEY></T></G></A_CPT>")},
+                      "<A_CPT><G\xC3\xA9><T PCFTYPE=\"TEE\"><SKEY><![CDATA[ELBW]]></SKEY></T></G\xC3\xA9></A_CPT>")},
       {project, Catalogue("<U_CPT><G><U><SKEY>  ELXX</SKEY></U></G></U_CPT>")}};
   std::vector<NamePlace> names;
   std::string out;
@@ -169,10 +169,11 @@ TEST(CheckCatalogue, NamesEachDefinitionAndUseInTheGivenTexts) {
             "undefined-skey\n"
             "sys.xml:3:31 SKEY ELBW defined in A_SKEY Description=E\n"
             "sys.xml:3:62 PCF type TEE defined in A_PCFIDF IDF=110\n"
-            "sys.xml:4:9 group G defined in A_CPT\n"
-            "sys.xml:4:12 component type T defined in G PCFTYPE=TEE\n"
-            "sys.xml:4:23 PCF type TEE used in T\n"
-            "sys.xml:4:34 SKEY ELBW used in T\n"
+            "sys.xml:4:9 group G\xC3\xA9 defined in A_CPT\n"  // columns count characters, not bytes
+            "sys.xml:4:13 component type T defined in G\xC3\xA9 PCFTYPE=TEE\n"
+            "sys.xml:4:24 PCF type TEE used in T\n"
+            "sys.xml:4:44 SKEY ELBW used in T\n"  // inside its CDATA section
+            "ProjectPipedex.xml:3:9 group G defined in A_CPT\n"
             "ProjectPipedex.xml:3:12 component type U defined in G\n"
             "ProjectPipedex.xml:3:22 SKEY ELXX used in U\n");
 }
