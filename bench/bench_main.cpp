@@ -11,7 +11,10 @@
 //
 //   pipedex-bench [--data-dir DIR] [--sizes sample,1,10,50,dense1,dense10,dense30,variant] [Google Benchmark flags]
 
+#include <stdlib.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <set>
@@ -45,6 +48,7 @@ constexpr double kMinSeconds = 0.02;
 struct SizeContext {
   CatalogueFile catalogue;
   std::unique_ptr<Pipedex> warm;     // read-only operations
+  std::unique_ptr<Pipedex> indexed;  // the keyed questions the compiled index answers
   std::unique_ptr<Pipedex> writer;   // AddSKEY
   std::unique_ptr<Pipedex> loader;   // LoadProjectXML
   pugi::xml_document document;       // the direct-XPath baseline's own copy
@@ -81,30 +85,53 @@ void MeasureLoads(const CatalogueFile& c, BenchResults& results) {
   }
 }
 
-// A one-shot CLI call against a process that only parses the same file, each
-// from process start to exit: the medians of a few runs' CPU time and peak
-// resident memory.
-void MeasureOneShot(const CatalogueFile& c, BenchResults& results) {
-  const std::string folder = ProgramFolder();
-  const std::vector<std::pair<std::string, std::vector<std::string>>> commands = {
-      {"oneshot/parse/", {folder + "/pipedex-bench", "--measure-load", "parse", c.folder}},
-      {"oneshot/call/", {folder + "/pipedex", "--component-dir", c.folder, "call", "GetSKEYData", "ELBW"}}};
-  for (const auto& [name, argv] : commands) {
-    std::vector<double> seconds, peaks;
-    for (int i = 0; i < (c.bytes > 20e6 ? 3 : 5); ++i) {
-      const ProcessMeasure m = MeasureProcess(argv);
-      if (m.seconds < 0) continue;
-      seconds.push_back(m.seconds);
-      peaks.push_back(m.peakBytes);
-    }
-    if (seconds.empty()) continue;
-    std::sort(seconds.begin(), seconds.end());
-    std::sort(peaks.begin(), peaks.end());
-    results.nanoseconds[name + c.label] = seconds[seconds.size() / 2] * 1e9;
-    results.peakBytes[name + c.label] = peaks[peaks.size() / 2];
-    std::cerr << "  " << name << c.label << ": " << seconds[seconds.size() / 2] * 1e3 << " ms, "
-              << peaks[peaks.size() / 2] / 1e6 << " MB\n";
+// The medians of a few runs of a whole process, from its start to its exit:
+// CPU time and peak resident memory, filed under name + the catalogue's label.
+void MeasureRuns(const std::string& name, const std::vector<std::string>& argv, const CatalogueFile& c,
+                 BenchResults& results) {
+  std::vector<double> seconds, peaks;
+  for (int i = 0; i < (c.bytes > 20e6 ? 3 : 5); ++i) {
+    const ProcessMeasure m = MeasureProcess(argv);
+    if (m.seconds < 0) continue;
+    seconds.push_back(m.seconds);
+    peaks.push_back(m.peakBytes);
   }
+  if (seconds.empty()) return;
+  std::sort(seconds.begin(), seconds.end());
+  std::sort(peaks.begin(), peaks.end());
+  results.nanoseconds[name + c.label] = seconds[seconds.size() / 2] * 1e9;
+  results.peakBytes[name + c.label] = peaks[peaks.size() / 2];
+  std::cerr << "  " << name << c.label << ": " << seconds[seconds.size() / 2] * 1e3 << " ms, "
+            << peaks[peaks.size() / 2] / 1e6 << " MB\n";
+}
+
+// A one-shot CLI call against a process that only parses the same file
+// (catalogues over 5 MB), and with the compiled index: the first run, which
+// writes it, and the runs after, against a process that only maps the index
+// file and against `pipedex --version`.
+void MeasureOneShot(const CatalogueFile& c, const std::string& indexHome, BenchResults& results) {
+  const std::string folder = ProgramFolder(), cli = folder + "/pipedex";
+  const std::vector<std::string> call = {"call", "GetSKEYData", "ELBW"};
+  auto with = [](std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  };
+  if (c.bytes > 5e6) {
+    MeasureRuns("oneshot/parse/", {folder + "/pipedex-bench", "--measure-load", "parse", c.folder}, c, results);
+    MeasureRuns("oneshot/call/", with({cli, "--no-index", "--component-dir", c.folder}, call), c, results);
+  }
+  // The index of this catalogue alone lives in its own folder, removed before each first run.
+  const std::string home = indexHome + "/" + c.label;
+  std::string quoted = "'" + cli + "' --component-dir '" + c.folder + "'";
+  for (const std::string& word : call) quoted += " " + word;
+  MeasureRuns("oneshot/firstrun/",
+              {"/bin/sh", "-c", "rm -rf '" + home + "' && XDG_CACHE_HOME='" + home + "' exec " + quoted}, c, results);
+  ::setenv("XDG_CACHE_HOME", home.c_str(), 1);
+  MeasureRuns("oneshot/indexed/", with({cli, "--component-dir", c.folder}, call), c, results);
+  MeasureRuns("oneshot/version/", {cli, "--version"}, c, results);
+  for (const auto& entry : std::filesystem::directory_iterator(home + "/pipedex"))
+    MeasureRuns("oneshot/floor/", {folder + "/pipedex-bench-floor", entry.path().string()}, c, results);
+  ::setenv("XDG_CACHE_HOME", indexHome.c_str(), 1);
 }
 
 void RegisterOperations(SizeContext& s, const std::vector<OperationCase>& cases, bool baselines) {
@@ -112,6 +139,16 @@ void RegisterOperations(SizeContext& s, const std::vector<OperationCase>& cases,
   for (const OperationCase& c : cases) {
     Pipedex* p = s.warm.get();
     auto call = c.call;
+    if (IndexAnswers(c.name)) {
+      Pipedex* indexed = s.indexed.get();
+      benchmark::RegisterBenchmark(("index/" + c.name + "/" + label).c_str(),
+                                   [indexed, call](benchmark::State& state) {
+                                     for (auto _ : state) call(*indexed);
+                                   })
+          ->Repetitions(kRepetitions)
+          ->ReportAggregatesOnly(true)
+          ->MinTime(kMinSeconds);
+    }
     benchmark::RegisterBenchmark(("op/" + c.name + "/" + label).c_str(),
                                  [p, call](benchmark::State& state) {
                                    ResetResultLists(*p);
@@ -180,6 +217,9 @@ int Run(int argc, char** argv) {
       options.sizes = std::set<std::string>(list.begin(), list.end());
     } else rest.push_back(argv[i]);
   }
+  // Every instance and process of the run keeps its compiled indexes in the data folder.
+  ::unsetenv("PIPEDEX_CACHE");
+  ::setenv("XDG_CACHE_HOME", (options.dataDir + "/index-cache").c_str(), 1);
   int restCount = static_cast<int>(rest.size());
   benchmark::Initialize(&restCount, rest.data());
 
@@ -214,7 +254,7 @@ int Run(int argc, char** argv) {
     if (c.label != "sample") {
       std::cerr << "Measuring the raw parse and the initialisation of " << c.label << " ...\n";
       MeasureLoads(c, results);
-      if (c.bytes > 5e6) MeasureOneShot(c, results);
+      MeasureOneShot(c, options.dataDir + "/index-cache", results);
     }
     const bool largest = c.bytes > 20e6;
     // The largest dense catalogue is measured for its initialisation and
@@ -223,6 +263,9 @@ int Run(int argc, char** argv) {
     std::cerr << "Preparing warm instances for " << c.label << " ...\n";
     s->warm = OpenCatalogue(c);
     s->warm->GroupCount();
+    OpenCatalogue(c, true)->GroupCount();  // loads the files and writes the index
+    s->indexed = OpenCatalogue(c, true);
+    s->indexed->GetDefaultCategory("ELBW");  // opens the index
     if (largest) {
       // The largest catalogue shows how the operations grow beyond 10 MB:
       // the read operations only, without baselines.

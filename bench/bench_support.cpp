@@ -67,8 +67,9 @@ CatalogueFile WriteCatalogue(const std::string& dataDir, const std::string& labe
   return c;
 }
 
-std::unique_ptr<Pipedex> OpenCatalogue(const CatalogueFile& catalogue) {
+std::unique_ptr<Pipedex> OpenCatalogue(const CatalogueFile& catalogue, bool index) {
   SystemPlatformOptions options;
+  options.indexFolder = index ? "" : "off";
   options.componentFolder = catalogue.folder;
   options.registryFile = catalogue.folder + "/no-registry.reg";
   options.locale = "en_US.UTF-8";

@@ -36,8 +36,9 @@ CatalogueFile WriteCatalogue(const std::string& dataDir, const std::string& labe
 std::string WriteFile(const std::string& path, const std::string& text);
 
 // A new, not yet initialised instance over the catalogue's folder (no
-// registry, English locale, so no language variant).
-std::unique_ptr<Pipedex> OpenCatalogue(const CatalogueFile& catalogue);
+// registry, English locale, so no language variant); with index, it keeps
+// compiled indexes in $XDG_CACHE_HOME/pipedex, else none.
+std::unique_ptr<Pipedex> OpenCatalogue(const CatalogueFile& catalogue, bool index = false);
 
 // One load of a catalogue in a fresh process: "parse" loads the file with
 // pugixml alone, "init" initialises a Pipedex instance over its folder.

@@ -177,6 +177,52 @@ void PrintSummary(std::ostream& out, const BenchResults& r, const std::vector<Op
   }
   once.Print(out);
 
+  // The one-shot call answered from the compiled index.
+  out << "\n   One-shot `pipedex call GetSKEYData ELBW` with the compiled index (goals: at most 1/50 of the call\n"
+         "   without it, within 3 x a process that maps the index file and exits, within 1.5 x across sizes;\n"
+         "   memory beyond `pipedex --version` <= 0.05 x file size; the first run, which writes the index,\n"
+         "   <= 1.3 x the call without it)\n";
+  Table indexed({"size", "without ms", "first run ms", "first/without", "indexed ms", "without/indexed", "floor ms",
+                 "indexed/floor", "beyond --version MB", "beyond/file", "verdict"});
+  std::optional<double> fastest, slowest;
+  for (const std::string& label : loadSizes) {
+    auto ms = [&](const std::string& name) { return Scale(r.Ns("oneshot/" + name + "/" + label), 1e-6); };
+    auto without = ms("call"), first = ms("firstrun"), answered = ms("indexed"), floor = ms("floor");
+    if (!answered) continue;
+    fastest = fastest ? std::min(*fastest, *answered) : *answered;
+    slowest = slowest ? std::max(*slowest, *answered) : *answered;
+    std::optional<double> beyond;
+    if (peak("oneshot/indexed/" + label) && peak("oneshot/version/" + label))
+      beyond = std::max(0.0, *peak("oneshot/indexed/" + label) - *peak("oneshot/version/" + label));
+    auto firstRatio = Ratio(first, without), speedup = Ratio(without, answered), overFloor = Ratio(answered, floor);
+    auto beyondRatio = Ratio(beyond, bytes(label));
+    const bool ok = (!without || (speedup && *speedup >= 50 && firstRatio && *firstRatio <= 1.3)) && overFloor &&
+                    *overFloor <= 3 && beyondRatio && *beyondRatio <= 0.05;
+    indexed.Row({label, Cell(without, 1), Cell(first, 1), Cell(firstRatio, 2), Cell(answered, 1), Cell(speedup, 0),
+                 Cell(floor, 1), Cell(overFloor, 2), Cell(Scale(beyond, 1e-6), 2), Cell(beyondRatio, 3),
+                 Verdict(overFloor && beyondRatio, ok)});
+  }
+  indexed.Print(out);
+  if (fastest && slowest)
+    out << "   slowest/fastest indexed call across sizes: " << Cell(Ratio(slowest, fastest), 2)
+        << (*slowest <= 1.5 * *fastest ? " (ok)" : " (MISS)") << "\n";
+
+  // The keyed questions the index answers, warm, against the same on an instance loaded from the files.
+  out << "\n   Keyed questions answered from the compiled index on a warm instance (goal: no slower than from the files)\n";
+  Table fromIndex({"operation", "size", "files ns", "index ns", "index/files", "verdict"});
+  for (const auto& c : cases) {
+    if (!IndexAnswers(c.name)) continue;
+    for (const std::string label : {"1MB", "10MB", "dense10MB"}) {
+      auto files = r.Ns("op/" + c.name + "/" + label), index = r.Ns("index/" + c.name + "/" + label);
+      if (!index) continue;
+      auto ratio = Ratio(index, files);
+      // Medians of a noisy shared machine: within a tenth counts as no slower.
+      fromIndex.Row({c.name, label, Cell(files, 0), Cell(index, 0), Cell(ratio, 2),
+                     Verdict(ratio.has_value(), ratio && *ratio <= 1.1)});
+    }
+  }
+  fromIndex.Print(out);
+
   // Table 2: Keyed questions, for each shape.
   for (const ShapeSizes& shape : kShapes) {
     if (!has(shape.small) && !has(shape.middle)) continue;

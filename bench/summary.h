@@ -36,6 +36,12 @@ class CollectingReporter : public benchmark::ConsoleReporter {
   BenchResults& results_;
 };
 
+// Whether the compiled index answers an operation (an instance whose first question it is opens the index).
+inline bool IndexAnswers(const std::string& operation) {
+  return operation == "GetSKEYData" || operation == "GetSKEYAttribute" || operation == "GetDefaultCategory" ||
+         operation == "GetIsoPriority";
+}
+
 // The machine the figures come from: CPU model and number of cores.
 std::string MachineDescription();
 

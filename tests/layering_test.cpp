@@ -1,5 +1,5 @@
 // The folders of src/ are layers, and a file uses only its own folder and the
-// folders below it: base < platform < model < instance < the areas whose files
+// folders below it: base < cache < platform < model < instance < the areas whose files
 // define the members of Pipedex (src/queries, what the catalogue holds;
 // src/rules, decisions that build on the queries, never the reverse;
 // src/overlays, the files and changes, on its own) < the construction
@@ -23,11 +23,12 @@ namespace {
 
 using Folders = std::set<std::string>;
 
-const Folders kLower = {"base", "platform", "model"};
-const Folders kInstance = {"base", "platform", "model", "instance"};
+const Folders kLower = {"base", "cache", "platform", "model"};
+const Folders kInstance = {"base", "cache", "platform", "model", "instance"};
 // Each folder of src/ ("" for src/ itself) with the folders it may use besides its own.
 const std::map<std::string, Folders> kMayUse = {
-    {"base", {}},        {"platform", {"base"}}, {"model", {"base", "platform"}},   {"instance", kLower},
+    {"base", {}},        {"cache", {"base"}}, {"platform", {"base", "cache"}}, {"model", {"base", "platform"}},
+    {"instance", kLower},
     {"queries", kInstance}, {"overlays", kInstance}, {"check", kInstance},
     {"rules", {"base", "platform", "model", "instance", "queries"}}, {"", kInstance},
 };

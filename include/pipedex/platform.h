@@ -70,6 +70,10 @@ class PIPEDEX_API Platform {
   virtual std::int32_t ReadRegistryValue(RegistryHandle key, const std::string& name, RegistryValue& value) = 0;
   // Closes a key opened by OpenRegistryKey.
   virtual void CloseRegistryKey(RegistryHandle key) = 0;
+  // The folder that keeps compiled indexes of catalogues, from which a later
+  // instance answers without reading the files while they are unchanged;
+  // "" keeps none (the default of a platform of the embedding application's own).
+  virtual std::string IndexFolder() { return ""; }
 };
 
 // Settings of the Linux system platform.
@@ -77,6 +81,11 @@ struct SystemPlatformOptions {
   std::string componentFolder;  // "" = the folder of the library file
   std::string registryFile;     // "" = see SystemRegistryFiles
   std::string locale;           // "" = LC_ALL, else LC_MESSAGES, else LANG
+  // Where compiled catalogue indexes are kept: "" = $XDG_CACHE_HOME/pipedex,
+  // else $HOME/.cache/pipedex, and none when $PIPEDEX_CACHE is "off";
+  // "off" = none are read or written; any other folder is used whatever
+  // $PIPEDEX_CACHE says (the program chose it).
+  std::string indexFolder = "";
 };
 
 // The registry files the system platform would read, in the order it tries

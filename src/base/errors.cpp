@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "base/flat_document.h"
+
 namespace pipedex {
 
 Error::Error(std::int32_t number, std::string source, std::string description)
@@ -23,13 +25,15 @@ void RaiseInvalidCall() { throw Error(kInvalidCall, kSource, "Invalid procedure 
 
 void RaiseOutOfMemory() { throw Error(kOutOfMemory, kSource, kOutOfMemoryText); }
 
-void RethrowIfOutOfMemory() {
+void RethrowIfNoAnswer() {
   try {
     throw;
   } catch (const std::bad_alloc&) {
     RaiseOutOfMemory();
   } catch (const Error& e) {
     if (IsOutOfMemory(e)) throw;
+  } catch (const flat::Corrupt&) {
+    throw;
   } catch (...) {
     // Any other failure is the caller's to answer.
   }

@@ -49,9 +49,11 @@ inline constexpr const char* kOutOfMemoryText = "Out of memory";
 // neutral value or their own error let this one through unchanged.
 inline bool IsOutOfMemory(const Error& e) { return e.number() == kOutOfMemory; }
 // Called inside a catch block whose rule answers a failure (a neutral answer,
-// a skipped step, an error of its own): rethrows running out of memory (a
-// std::bad_alloc, or kOutOfMemory already formed) as kOutOfMemory, and
-// returns for every other failure, which the handler then answers.
-void RethrowIfOutOfMemory();
+// a skipped step, an error of its own): rethrows the failures that are no
+// fault of the data, which no failure rule answers: running out of memory (a
+// std::bad_alloc, or kOutOfMemory already formed) as kOutOfMemory, and a
+// compiled index found damaged (flat::Corrupt: the instance then answers from
+// its files); returns for every other failure, which the handler then answers.
+void RethrowIfNoAnswer();
 
 }  // namespace pipedex::errors

@@ -1,5 +1,7 @@
 #include "base/files.h"
 
+#include <cerrno>
+
 #include "base/sys_calls.h"
 
 namespace pipedex::files {
@@ -26,6 +28,18 @@ ReadStatus ReadWholeFile(const std::string& path, std::size_t maxSize, std::stri
   }
   sys::Close(fd);
   return status;
+}
+
+int WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = sys::Write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return 0;
 }
 
 }  // namespace pipedex::files

@@ -1,9 +1,11 @@
 #pragma once
 
-// Reading a whole file, the one way the library does it.
+// Reading a whole file and replacing one, the one way the library does each.
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace pipedex::files {
 
@@ -14,5 +16,17 @@ enum class ReadStatus { Ok, Unreadable, TooLarge };
 // anything but a regular file is Unreadable, and a file larger than maxSize,
 // or one that grows past it while it is read, is TooLarge.
 ReadStatus ReadWholeFile(const std::string& path, std::size_t maxSize, std::string& out);
+
+// Writes all of bytes to fd, going on after short writes and interruptions:
+// 0, or the errno of the write that failed.
+int WriteAll(int fd, std::string_view bytes);
+
+// Puts a new file in path's place (the file its symbolic links name): write(fd)
+// fills a new file beside it and answers 0 or an errno; the file is flushed
+// and renamed into place, so every failure leaves the old file as it was and
+// no new file behind. A replaced file keeps its owner, mode and extended
+// attributes; only a regular, writable file with one name is replaced.
+// Raises pipedex::Error (kXmlService) "Could not save the document to PATH : why".
+void ReplaceFile(const std::string& path, const std::function<int(int fd)>& write);
 
 }  // namespace pipedex::files

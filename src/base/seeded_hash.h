@@ -45,7 +45,17 @@ class Hasher {
     }
   }
   void Add(std::string_view bytes) {
-    for (unsigned char c : bytes) Add(c);
+    std::size_t i = 0;
+    // Whole words at a time while the hash is at a word boundary: the same
+    // value as byte by byte (the words are read little-endian).
+    if ((length_ & 7) == 0)
+      for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word = 0;
+        for (int b = 7; b >= 0; --b) word = word << 8 | static_cast<unsigned char>(bytes[i + b]);
+        Compress(word);
+        length_ += 8;
+      }
+    for (; i < bytes.size(); ++i) Add(static_cast<unsigned char>(bytes[i]));
   }
 
   std::uint64_t Finish() const {

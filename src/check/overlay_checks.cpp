@@ -23,7 +23,7 @@ void CheckVariant(const Source& view, const Source& variant, std::vector<Finding
       } catch (...) {
         // A text that cannot stand in a path matches nothing, as in loading;
         // running out of memory ends the check.
-        errors::RethrowIfOutOfMemory();
+        errors::RethrowIfNoAnswer();
       }
       // An element is named with its text when it carries one (an SKEY code), not its children's.
       const std::string text = element.find_child([](pugi::xml_node c) { return c.type() == pugi::node_element; })

@@ -18,15 +18,22 @@ std::string CutAtZero(const std::string& s) { return s.substr(0, s.find('\0')); 
 
 }  // namespace
 
-std::unique_ptr<pugi::xml_document> Pipedex::Impl::LoadLanguageDocument(const std::string& dataPath,
-                                                                       const LocaleNames& locale) {
+std::vector<std::string> Pipedex::Impl::LanguageVariantPaths(const std::string& dataPath,
+                                                             const LocaleNames& locale) const {
   // The variants lie in the system file's folder: everything up to and
   // including the last separator ("" when there is none).
   auto sep = dataPath.rfind(format::kPathSeparator);
   const std::string folder = sep == std::string::npos ? "" : dataPath.substr(0, sep + 1);
+  std::vector<std::string> paths;
   // A locale's code ends at a zero character, as a C string does.
-  for (const std::string& name : format::LanguageVariantNames(CutAtZero(locale.language), CutAtZero(locale.country))) {
-    const std::string file = folder + name;
+  for (const std::string& name : format::LanguageVariantNames(CutAtZero(locale.language), CutAtZero(locale.country)))
+    paths.push_back(folder + name);
+  return paths;
+}
+
+std::unique_ptr<pugi::xml_document> Pipedex::Impl::LoadLanguageDocument(const std::string& dataPath,
+                                                                       const LocaleNames& locale) {
+  for (const std::string& file : LanguageVariantPaths(dataPath, locale)) {
     if (!platform->FileExists(file)) continue;
     auto doc = std::make_unique<pugi::xml_document>();
     xml::ParseError error;

@@ -12,6 +12,7 @@
 #include "base/path_index.h"
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
+#include "cache/settings.h"
 #include "instance/pipedex_impl.h"
 #include "platform/registry.h"
 
@@ -71,6 +72,14 @@ void Pipedex::Impl::ChooseSystemFile() {
   }
 }
 
+void Pipedex::Impl::FindSystemFile() {
+  try {
+    ChooseSystemFile();
+  } catch (const DirectInitError& e) {
+    throw e.error;
+  }
+}
+
 void Pipedex::Impl::LoadSystemDocument() {
   SystemDoc = std::make_unique<pugi::xml_document>();
   xml::ParseError parseError;
@@ -87,8 +96,12 @@ void Pipedex::Impl::LoadSystemDocument() {
   DataRoot = root;
 }
 
+std::string Pipedex::Impl::ProjectBesideSystemFile() const {
+  return JoinPath(platform->ParentFolder(SystemPath), format::kProjectFileName);
+}
+
 void Pipedex::Impl::LoadProjectBesideSystemFile() {
-  const std::string projectFile = JoinPath(platform->ParentFolder(SystemPath), format::kProjectFileName);
+  const std::string projectFile = ProjectBesideSystemFile();
   if (platform->FileExists(projectFile) && !LoadProjectXML(projectFile))
     throw DirectInitError{Error(errors::kUserXmlError, errors::kSource, "Error parsing User XML")};
 }
@@ -98,15 +111,27 @@ void Pipedex::Impl::BuildOrFail() {
     throw Error(errors::kBuildLists, errors::kSource, "Unexpected error building internal lists : " + *failure);
 }
 
-void Pipedex::Impl::EnsureInitialised() {
+void Pipedex::Impl::EnsureInitialised(bool fromIndex) {
   ReadFailed = false;
+  if (FromIndex) LeaveIndex();  // a question the index cannot answer: the files are loaded after all
   try {
     ProjectPath.clear();  // every attempt starts afresh
     ChooseSystemFile();
+    if (fromIndex && OpenIndex()) return;
+    const bool keepsIndex = !IndexPath().empty();
+    if (keepsIndex) FilesBeforeLoad = IndexStamp(false);
     LoadSystemDocument();
     LoadProjectBesideSystemFile();
     LanguageDoc = LoadLanguageDocument(SystemPath, platform->ThreadLocale());
     BuildOrFail();
+    if (keepsIndex) {
+      WriteIndex();
+      // The check that the index answers as the files do: answer from it at once.
+      if (fromIndex && cache::FromEnvironment().always) {
+        ForgetLoad();
+        if (!OpenIndex()) EnsureInitialised();
+      }
+    }
   } catch (const DirectInitError& e) {
     throw e.error;
   } catch (const std::bad_alloc&) {
@@ -136,7 +161,7 @@ std::optional<std::string> Pipedex::Impl::BuildInternalLists() {
       // A selection whose data fails (a name its path cannot quote) is
       // skipped and the others still apply; running out of memory is no
       // fault of the data and fails the load instead of half applying it.
-      errors::RethrowIfOutOfMemory();
+      errors::RethrowIfNoAnswer();
     }
   }
   return std::nullopt;

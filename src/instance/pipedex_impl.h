@@ -20,6 +20,7 @@
 #include "base/errors.h"
 #include "base/path_index.h"
 #include "base/xml_document.h"
+#include "cache/index_file.h"
 #include "model/catalogue.h"
 #include "pipedex/pipedex.h"
 #include "pipedex/platform.h"
@@ -57,19 +58,31 @@ struct [[gnu::visibility("hidden")]] Pipedex::Impl : detail::Documents, model::C
   double AngleTolerance = 1.0;
 
   // --- Loading (instance/loading.cpp, instance/language.cpp) ----------------------
-  // Loads the catalogue on first use; throws pipedex::Error with the
-  // initialisation errors. Does nothing once initialised.
-  void EnsureInitialised();
+  // Loads the catalogue from its files; throws pipedex::Error with the
+  // initialisation errors. With fromIndex, a valid compiled index of the
+  // files is opened instead when there is one.
+  void EnsureInitialised(bool fromIndex = false);
   // The steps of a load, in order; each throws the error the client sees.
   void ChooseSystemFile();
+  // ChooseSystemFile(), its errors thrown as pipedex::Error.
+  void FindSystemFile();
   void LoadSystemDocument();
   void LoadProjectBesideSystemFile();
   void BuildOrFail();
   // Drops a load that ran out of memory part way, so the next call loads afresh.
   void ForgetLoad();
+  // Loads the catalogue on first use, and its files when it answers from the index.
   void Initialise() {
-    if (!Initialised) EnsureInitialised();
+    if (!Initialised || FromIndex) EnsureInitialised();
   }
+  // Loads the catalogue on first use, from its index when there is a valid one.
+  void InitialiseFromIndex() {
+    if (!Initialised) EnsureInitialised(true);
+  }
+  // The project file that lies beside the system file, loaded with it when it exists.
+  std::string ProjectBesideSystemFile() const;
+  // The language variants of the system file for a locale, in the order they are tried.
+  std::vector<std::string> LanguageVariantPaths(const std::string& dataPath, const LocaleNames& locale) const;
   // Rebuilds the catalogue and the search results from DataRoot, then applies
   // the language texts; returns the failure when the sections could not be read.
   std::optional<std::string> BuildInternalLists();
@@ -78,6 +91,25 @@ struct [[gnu::visibility("hidden")]] Pipedex::Impl : detail::Documents, model::C
                                                            const LocaleNames& locale);
   // Copies the attribute texts of the language nodes onto their system nodes.
   void ApplyLanguageText(xml::PathIndex& systemElements, const std::vector<pugi::xml_node>& nodes);
+
+  // --- The compiled index (instance/catalogue_index.cpp) -----------------------------
+  // The index the catalogue answers from while FromIndex, and the document compiled into it.
+  std::unique_ptr<cache::MappedIndex> Index;
+  std::unique_ptr<flat::Document> IndexDocument;
+  bool FromIndex = false;
+  // The files as they were before the load read them: an index is written
+  // only when they are still the same after it.
+  cache::Stamp FilesBeforeLoad;
+  // Where the index of this system file and locale lives ("" when the platform keeps none).
+  std::string IndexPath() const;
+  // What an index of the current system file records of its files (their content hashed when hashContent).
+  cache::Stamp IndexStamp(bool hashContent) const;
+  // Answers from a valid index when there is one (true), else leaves the instance unloaded.
+  bool OpenIndex();
+  // Drops the index and the catalogue answered from it, leaving the instance unloaded.
+  void LeaveIndex();
+  // Writes the index of the catalogue just loaded, unless a valid one exists (an index is only an aid: never fails).
+  void WriteIndex();
 
   // --- Project and user files (instance/project_merge.cpp) -------------------------
   // Loads a project or user file, merges it and rebuilds the lists (LoadProjectXML
@@ -130,9 +162,41 @@ std::invoke_result_t<Body, Impl&> Answer(Impl& impl, std::type_identity_t<std::i
   try {
     return body(impl);
   } catch (...) {
-    errors::RethrowIfOutOfMemory();
+    errors::RethrowIfNoAnswer();
     return neutral;
   }
+}
+
+// The answer of a member that the compiled index can give (it reads only
+// what the index holds): the load runs first, from a valid index when there
+// is one. An index found damaged part way is dropped, the files are loaded,
+// and body answers again from them.
+template <typename Body>
+std::invoke_result_t<Body, Impl&> FromIndex(Impl& impl, Body&& body) {
+  impl.InitialiseFromIndex();
+  if (impl.FromIndex) {
+    try {
+      return body(impl);
+    } catch (const flat::Corrupt&) {
+      impl.Initialise();
+    }
+  }
+  return body(impl);
+}
+
+// Answer() for a member that the compiled index can give, as FromIndex().
+template <typename Body>
+std::invoke_result_t<Body, Impl&> AnswerFromIndex(Impl& impl,
+                                                  std::type_identity_t<std::invoke_result_t<Body, Impl&>> neutral,
+                                                  Body&& body) {
+  return FromIndex(impl, [&](Impl& loaded) -> std::invoke_result_t<Body, Impl&> {
+    try {
+      return body(loaded);
+    } catch (...) {
+      errors::RethrowIfNoAnswer();
+      return neutral;
+    }
+  });
 }
 
 }  // namespace detail

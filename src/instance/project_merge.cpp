@@ -34,7 +34,7 @@ bool Pipedex::Impl::LoadProjectXML(const std::string& path) {
     return merged;
   } catch (const std::exception&) {
     try {
-      errors::RethrowIfOutOfMemory();
+      errors::RethrowIfNoAnswer();
     } catch (const Error&) {
       ForgetLoad();  // half a merge is no catalogue to answer from
       throw;
@@ -55,7 +55,7 @@ bool Pipedex::Impl::MergeProjectDocument() {
     ProjectSymbolsDoc = ProjectSymbols ? ProjectDoc : nullptr;
     return true;
   } catch (const std::exception&) {
-    errors::RethrowIfOutOfMemory();
+    errors::RethrowIfNoAnswer();
     return false;
   }
 }

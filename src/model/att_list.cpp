@@ -75,7 +75,7 @@ const AttLookup* AttList::Item(std::string_view name) const {
     return (e->AttBase <= numPart && numPart <= last) ? e : nullptr;
   } catch (...) {
     // A numbered name whose number cannot be read names no attribute.
-    errors::RethrowIfOutOfMemory();
+    errors::RethrowIfNoAnswer();
     return nullptr;
   }
 }

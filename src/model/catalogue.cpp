@@ -52,7 +52,7 @@ void Skippable(F&& step) {
   try {
     step();
   } catch (...) {
-    errors::RethrowIfOutOfMemory();
+    errors::RethrowIfNoAnswer();
   }
 }
 
@@ -87,20 +87,34 @@ void SelectSections(pugi::xml_node root, Catalogue& c, SearchResults& r, std::ve
 
 // The "~XX~" tokens of the end preparations flagged Plotra, each once.
 void CollectPlotraTokens(Catalogue& c) {
-  c.PlotraEndPreps.clear();
-  c.PlotraTokens.Clear();
-  c.PlotraEndPrepsUpper.clear();
-  c.PlotraUpperTokens.Clear();
+  std::string text;
+  TokenIndex seen;
+  std::vector<std::string> tokens;
   for (const Element& n : *c.EndPrepNodes) {
     if (!n.IsElement() || n.Name() != format::kEndPrep) continue;
     if (n.Attribute(format::kAttrPlotra, format::kDefaultPlotra) != format::kPlotraYes) continue;
     std::string token = MakeToken(text::Left(n.Text(), 2));
-    if (c.PlotraTokens.Contains(c.PlotraEndPreps, token)) continue;
+    if (seen.Contains(text, token)) continue;
+    seen.Append(text, token);
+    tokens.push_back(std::move(token));
+  }
+  SetPlotraTokens(c, std::move(tokens));
+}
+
+}  // namespace
+
+void SetPlotraTokens(Catalogue& c, std::vector<std::string> tokens) {
+  c.PlotraEndPreps.clear();
+  c.PlotraTokens.Clear();
+  c.PlotraEndPrepsUpper.clear();
+  c.PlotraUpperTokens.Clear();
+  for (const std::string& token : tokens) {
     c.PlotraTokens.Append(c.PlotraEndPreps, token);
     // Tokens are whole characters between two "~", so the upper-cased text is
     // the upper-cased tokens one after another.
     c.PlotraUpperTokens.Append(c.PlotraEndPrepsUpper, text::Upper(token));
   }
+  c.PlotraTokenList = std::move(tokens);
   // Tokens already in capitals need no second index.
   c.PlotraUpperSame = c.PlotraEndPrepsUpper == c.PlotraEndPreps;
   if (c.PlotraUpperSame) {
@@ -109,6 +123,8 @@ void CollectPlotraTokens(Catalogue& c) {
     c.PlotraUpperTokens = {};
   }
 }
+
+namespace {
 
 void ClearIndexes(Catalogue& c) {
   // The indexes of component types share the names of the types they hold.
@@ -240,7 +256,7 @@ std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& c, Sea
     ClearIndexes(c);
     c.ListsBuilt = true;
   } catch (const std::exception& e) {
-    errors::RethrowIfOutOfMemory();
+    errors::RethrowIfNoAnswer();
     for (NodeList* list : {&c.GroupNodes, &r.CptTypeNodes, &r.SKEYNodes, &c.ConfigurationNodes, &c.EndPrepNodes,
                            &r.OperationNodes})
       list->reset();

@@ -70,6 +70,7 @@ struct Catalogue {
   // walked by the build only and not kept).
   bool PCFIDFRead = false;
   std::string PlotraEndPreps;
+  std::vector<std::string> PlotraTokenList;  // the tokens of PlotraEndPreps, in order
   TokenIndex PlotraTokens;  // answers "does a token occur in PlotraEndPreps" in constant time
   std::string PlotraEndPrepsUpper;  // PlotraEndPreps upper-cased, with its own token index
   TokenIndex PlotraUpperTokens;     // (both empty when it is PlotraEndPreps itself, the usual case)
@@ -126,6 +127,9 @@ inline constexpr const char* kFilterByGroup = "Group";
 // Keeps in FoundCptTypes only the component types of one group (Kind kFilterByGroup).
 void FilterCptTypesByGroup(const Catalogue& catalogue, SearchResults& results, std::string_view Kind,
                            std::string_view Group);
+
+// Makes PlotraEndPreps (and its index and upper-cased form) of these tokens, in this order.
+void SetPlotraTokens(Catalogue& catalogue, std::vector<std::string> tokens);
 
 // Builds the catalogue and resets the search results from the root element of
 // the merged document. Returns the failure when the sections could not be

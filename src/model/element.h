@@ -5,8 +5,9 @@
 // The operations read elements only through these members and the catalogue's
 // lists and indexes, never the document itself, so a store other than the
 // loaded document (a compiled, memory-mapped catalogue) can answer the same
-// members. Today an element is a handle into the merged document: copying one
-// is copying a pointer, and every member reads the document as it is now.
+// members. An element is a handle into the merged document, or into a
+// compiled flat copy of it (base/flat_document.h) read in place: copying one
+// is copying a pointer or two, and every member reads its store as it is now.
 
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 
 #include <pugixml.hpp>
 
+#include "base/flat_document.h"
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
 
@@ -24,40 +26,49 @@ class Element {
   // No element: every member answers empty ("" for texts, no element for steps).
   Element() = default;
   explicit Element(pugi::xml_node node) : node_(node) {}
+  // The node `id` of a compiled document, which must outlive the element.
+  Element(const flat::Document& document, flat::NodeId id) : flat_(&document), id_(id) {}
 
   // Whether there is a node at all (a list of a section may hold non-element nodes).
-  explicit operator bool() const { return static_cast<bool>(node_); }
+  explicit operator bool() const { return flat_ ? id_ != flat::kNoNode : static_cast<bool>(node_); }
   // Whether it is an element node.
-  bool IsElement() const { return node_.type() == pugi::node_element; }
+  bool IsElement() const { return (flat_ ? FlatKind() : node_.type()) == pugi::node_element; }
   // Its name as written, namespace prefix included.
-  std::string_view Name() const { return node_.name(); }
+  std::string_view Name() const { return flat_ ? FlatName() : node_.name(); }
   // Its name without a namespace prefix: the name by which groups, component types and PCF types are data.
-  std::string_view LocalName() const { return xml::LocalName(node_); }
+  std::string_view LocalName() const {
+    if (!flat_) return xml::LocalName(node_);
+    const std::string_view name = FlatName();
+    return name.substr(name.find(':') == std::string_view::npos ? 0 : name.find(':') + 1);
+  }
   // Its text, as the document's text() of the element.
-  std::string Text() const { return xml::Text(node_); }
+  std::string Text() const { return flat_ ? FlatText() : xml::Text(node_); }
   // The attribute named exactly `name`, or `fallback` when the element or the attribute does not exist.
   std::string Attribute(std::string_view name, std::string_view fallback = "") const {
-    return xml::GetAttributeText(node_, name, fallback);
+    return flat_ ? FlatAttribute(name, fallback) : xml::GetAttributeText(node_, name, fallback);
   }
   // The element that holds this one (a component type's group), or no element.
-  Element Parent() const { return Element(node_.parent()); }
+  Element Parent() const { return flat_ ? FlatParent() : Element(node_.parent()); }
   // The first child element named exactly `name`, or no element.
-  Element Child(std::string_view name) const { return Element(xml::FirstChildElement(node_, name)); }
+  Element Child(std::string_view name) const {
+    return flat_ ? FlatChild(name) : Element(xml::FirstChildElement(node_, name));
+  }
   // The first child element named `step` whose text equals `value` regardless of letter case
   // and white space. Raises 91 (object not set) when there is no element.
   Element ChildNoCase(std::string_view step, std::string_view value) const {
-    return Element(xml::FirstChildNoCase(node_, step, value));
+    return flat_ ? FlatChildNoCase(step, value) : Element(xml::FirstChildNoCase(node_, step, value));
   }
   // Its child elements in document order (none when there is no element).
-  std::vector<Element> Children() const { return Elements(xml::ChildElements(node_)); }
+  std::vector<Element> Children() const { return flat_ ? FlatChildren() : Elements(xml::ChildElements(node_)); }
   // The elements a path of child steps selects ({"Placement", "*"}: each step a name, or "*"
   // for any element), in document order. Raises 91 (object not set) when there is no element.
   std::vector<Element> Select(std::initializer_list<std::string_view> steps) const {
-    return Elements(xml::SelectChildPath(node_, steps));
+    return flat_ ? FlatSelect(steps) : Elements(xml::SelectChildPath(node_, steps));
   }
 
   // The document node behind the element, for the members that hand nodes to
-  // the client or evaluate a client's XPath: those need the document.
+  // the client or evaluate a client's XPath: those need the document (none
+  // for an element of a compiled document).
   pugi::xml_node Xml() const { return node_; }
 
   // Elements of document nodes, in the same order.
@@ -69,7 +80,21 @@ class Element {
   }
 
  private:
+  // The members on a compiled document (element.cpp); each raises
+  // flat::Corrupt when the compiled bytes do not hold together.
+  pugi::xml_node_type FlatKind() const;
+  std::string_view FlatName() const;
+  std::string FlatText() const;
+  std::string FlatAttribute(std::string_view name, std::string_view fallback) const;
+  Element FlatParent() const;
+  Element FlatChild(std::string_view name) const;
+  Element FlatChildNoCase(std::string_view step, std::string_view value) const;
+  std::vector<Element> FlatChildren() const;
+  std::vector<Element> FlatSelect(std::initializer_list<std::string_view> steps) const;
+
   pugi::xml_node node_;
+  const flat::Document* flat_ = nullptr;  // set for an element of a compiled document
+  flat::NodeId id_ = flat::kNoNode;
 };
 
 }  // namespace pipedex::model

@@ -1,5 +1,9 @@
 #include "model/tag_list.h"
 
+#include <cstring>
+
+#include "base/text.h"
+
 namespace pipedex::model {
 
 void TagList::Add(std::string_view Tag, pugi::xml_node Node, std::string_view SKEY) {
@@ -37,6 +41,14 @@ TagXREF TagList::At(std::size_t index) const {
 }
 
 TagXREF TagList::Item(std::string_view key) const {
+  if (document_) {
+    const std::optional<std::string_view> value = compiled_.Find(text::Upper(key));
+    if (!value) return {};
+    if (value->size() < 4) throw flat::Corrupt("an entry of a compiled list cut short");
+    flat::NodeId id;
+    std::memcpy(&id, value->data(), 4);
+    return {value->substr(4), Element(*document_, id)};
+  }
   const std::size_t index = items_.IndexOf(key);
   return index == KeyedList<pugi::xml_node>::kNone ? TagXREF{} : At(index);
 }
@@ -44,6 +56,23 @@ TagXREF TagList::Item(std::string_view key) const {
 TagXREF TagList::Item(std::int64_t position) const {
   if (position < 1 || position > Count()) return {};
   return At(static_cast<std::size_t>(position - 1));
+}
+
+std::string TagList::Compile(const std::function<flat::NodeId(pugi::xml_node)>& number) const {
+  std::vector<std::pair<std::string, std::string>> entries;
+  entries.reserve(static_cast<std::size_t>(Count()));
+  for (std::size_t i = 0; i < static_cast<std::size_t>(Count()); ++i) {
+    const flat::NodeId id = number(items_.EntryAt(i));
+    std::string value(reinterpret_cast<const char*>(&id), sizeof id);
+    value += At(i).Tag;
+    entries.emplace_back(text::Upper(items_.KeyAt(i)), std::move(value));
+  }
+  return flat::CompileTable(std::move(entries));
+}
+
+void TagList::UseCompiled(flat::Table table, const flat::Document& document) {
+  compiled_ = table;
+  document_ = &document;
 }
 
 }  // namespace pipedex::model

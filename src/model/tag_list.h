@@ -4,12 +4,14 @@
 // preparation SKEYs). Filing a second element under a key replaces the first.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
 #include <pugixml.hpp>
 
+#include "base/flat_table.h"
 #include "model/element.h"
 #include "model/keyed_collection.h"
 
@@ -36,12 +38,22 @@ class TagList : public KeyedCollection<pugi::xml_node> {
   // The entry at a position from 1, or an empty entry.
   TagXREF Item(std::int64_t position) const;
 
+  // The list compiled: each key upper-cased, with the number that number()
+  // gives its element and its tag.
+  std::string Compile(const std::function<flat::NodeId(pugi::xml_node)>& number) const;
+  // Answers Item(key) from a compiled list whose elements are in document
+  // (both must outlive the list). Only Item(key) answers then; a list that
+  // is compiled is never filed or walked.
+  void UseCompiled(flat::Table table, const flat::Document& document);
+
  private:
   TagXREF At(std::size_t index) const;
   // The tags that differ from their key, kept by the list, by the address of
   // the key's text (which stays while the list lives, even when the entry is
   // removed).
   std::unordered_map<const char*, std::string_view> otherTags_;
+  flat::Table compiled_;
+  const flat::Document* document_ = nullptr;  // set when compiled_ answers
 };
 
 }  // namespace pipedex::model

@@ -70,7 +70,7 @@ void Pipedex::AddSKEY(const std::string& newSKEY, const std::string& Description
       }
     } catch (const std::exception& e) {
       try {
-        errors::RethrowIfOutOfMemory();
+        errors::RethrowIfNoAnswer();
       } catch (const Error&) {
         d.ForgetLoad();  // the indexes may be half updated: the next call loads afresh
         throw;

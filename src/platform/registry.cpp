@@ -62,7 +62,7 @@ std::int32_t QueryRegistryValue(Platform& platform, RegistryHandle key, const st
     return -1;
   } catch (...) {
     // A value the platform cannot hand over reads as the status so far.
-    errors::RethrowIfOutOfMemory();
+    errors::RethrowIfNoAnswer();
     return status;
   }
 }
@@ -81,7 +81,7 @@ Value GetRegistryValue(Platform& platform, std::int32_t hive, std::string keyPat
     return IsEmptyValue(value) ? fallback : value;
   } catch (...) {
     // A platform that fails reads as a key that cannot be opened.
-    errors::RethrowIfOutOfMemory();
+    errors::RethrowIfNoAnswer();
     return std::int32_t{-1};
   }
 }

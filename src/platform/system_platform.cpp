@@ -9,6 +9,7 @@
 #include <map>
 #include <vector>
 
+#include "cache/settings.h"
 #include "base/errors.h"
 #include "base/format.h"
 #include "base/text.h"
@@ -107,6 +108,11 @@ class SystemPlatform final : public Platform {
       return folder;
     }
     return LibraryFolder();
+  }
+
+  std::string IndexFolder() override {
+    if (options_.indexFolder == "off") return "";
+    return options_.indexFolder.empty() ? cache::FromEnvironment().folder : options_.indexFolder;
   }
 
   LocaleNames ThreadLocale() override {

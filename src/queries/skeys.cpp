@@ -53,53 +53,54 @@ std::int32_t Pipedex::FindSKEYs(const std::string& ComponentType) {
 bool Pipedex::GetSKEYData(const std::string& SKEY, std::string& Description, std::string& CP_1_Prep,
                           std::string& CP_2_Prep, std::string& CP_3_Prep, std::string& CP_4_Prep) {
   return detail::OutOfMemoryAsError([&]() -> bool {
-    Impl& impl = detail::Loaded(*impl_);
-    std::string* cp[4] = {&CP_1_Prep, &CP_2_Prep, &CP_3_Prep, &CP_4_Prep};
-    auto reset = [&] {
-      Description.clear();
-      for (std::string* p : cp) *p = format::kUnknownEndPrep;
-    };
-    reset();
-    try {
-      const Impl& s = impl;
-      const bool suffix = s.SKEYHasEndPrepSuffix(SKEY);
-
-      const model::Element node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Own);
-      if (!node) throw Error(errors::kSKEYNotFound, errors::kGetSKEYDataSource, "Could not find SKEY");
-      Description = node.Attribute(format::kAttrDescription);
-
-      // The SKEYLIST that gives the default end preparations.
-      std::string key = text::Upper(SKEY);
-      model::Element entry;
-      if (suffix) {
-        entry = s.DefaultEndPrepTags.Item(key).Node;
-        if (!entry) entry = s.DefaultEndPrepTags.Item(text::Left(key, 2) + format::kGenericSKEYSuffix).Node;
-        if (!entry) {
-          for (std::string* p : cp) *p = OwnEndPrep(SKEY);
-          return true;
-        }
-      } else {
-        // A bend family such as PB3D, PB5D shares the list filed under "PB+D".
-        if (text::IsDigitAt(key, 2) && text::Right(key, 1) == "D") key = text::Left(key, 2) + format::kBendFamilyMarker;
-        entry = s.DefaultEndPrepTags.Item(key).Node;
-        if (!entry) return true;
-      }
-
-      for (const model::Element& child : entry.Parent().Children()) {
-        const int point = ConnectionPointOf(child.Name());
-        if (point < 0) continue;
-        const std::string prep = child.Text();
-        if (prep != format::kDerivedEndPrep)
-          *cp[point] = prep;
-        else
-          *cp[point] = text::Right(SKEY, 2) == format::kGenericSKEYSuffix ? "BW--" : OwnEndPrep(SKEY);
-      }
-      return true;
-    } catch (...) {
+    return detail::FromIndex(*impl_, [&](Impl& impl) -> bool {
+      std::string* cp[4] = {&CP_1_Prep, &CP_2_Prep, &CP_3_Prep, &CP_4_Prep};
+      auto reset = [&] {
+        Description.clear();
+        for (std::string* p : cp) *p = format::kUnknownEndPrep;
+      };
       reset();
-      errors::RethrowIfOutOfMemory();
-      return false;
-    }
+      try {
+        const Impl& s = impl;
+        const bool suffix = s.SKEYHasEndPrepSuffix(SKEY);
+
+        const model::Element node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Own);
+        if (!node) throw Error(errors::kSKEYNotFound, errors::kGetSKEYDataSource, "Could not find SKEY");
+        Description = node.Attribute(format::kAttrDescription);
+
+        // The SKEYLIST that gives the default end preparations.
+        std::string key = text::Upper(SKEY);
+        model::Element entry;
+        if (suffix) {
+          entry = s.DefaultEndPrepTags.Item(key).Node;
+          if (!entry) entry = s.DefaultEndPrepTags.Item(text::Left(key, 2) + format::kGenericSKEYSuffix).Node;
+          if (!entry) {
+            for (std::string* p : cp) *p = OwnEndPrep(SKEY);
+            return true;
+          }
+        } else {
+          // A bend family such as PB3D, PB5D shares the list filed under "PB+D".
+          if (text::IsDigitAt(key, 2) && text::Right(key, 1) == "D") key = text::Left(key, 2) + format::kBendFamilyMarker;
+          entry = s.DefaultEndPrepTags.Item(key).Node;
+          if (!entry) return true;
+        }
+
+        for (const model::Element& child : entry.Parent().Children()) {
+          const int point = ConnectionPointOf(child.Name());
+          if (point < 0) continue;
+          const std::string prep = child.Text();
+          if (prep != format::kDerivedEndPrep)
+            *cp[point] = prep;
+          else
+            *cp[point] = text::Right(SKEY, 2) == format::kGenericSKEYSuffix ? "BW--" : OwnEndPrep(SKEY);
+        }
+        return true;
+      } catch (...) {
+        reset();
+        errors::RethrowIfNoAnswer();
+        return false;
+      }
+    });
   });
 }
 
@@ -107,7 +108,7 @@ std::string Pipedex::GetSKEYAttribute(const std::string& SKEY, const std::string
   return detail::OutOfMemoryAsError([&]() -> std::string {
     SKEYData data;
     GetSKEYData(SKEY, data.Description, data.CP[0], data.CP[1], data.CP[2], data.CP[3]);
-    return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
+    return detail::AnswerFromIndex(*impl_, "", [&](Impl& impl) -> std::string {
       if (text::Upper(AttReqd) == "DESCRIPTION") return data.Description;
       if (const int point = ConnectionPointOf(AttReqd); point >= 0) return data.CP[point];
 
@@ -121,7 +122,7 @@ std::string Pipedex::GetSKEYAttribute(const std::string& SKEY, const std::string
 }
 
 std::string Pipedex::GetDefaultCategory(const std::string& SKEY) {
-  return detail::Answer(*impl_, format::kDefaultCategory, [&](Impl& impl) -> std::string {
+  return detail::AnswerFromIndex(*impl_, format::kDefaultCategory, [&](Impl& impl) -> std::string {
     const Impl& s = impl;
     const model::Element node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Own);
     if (!node) return format::kDefaultCategory;
@@ -130,7 +131,7 @@ std::string Pipedex::GetDefaultCategory(const std::string& SKEY) {
 }
 
 std::int32_t Pipedex::GetIsoPriority(const std::string& SKEY) {
-  return detail::Answer(*impl_, 0, [&](Impl& impl) -> std::int32_t {
+  return detail::AnswerFromIndex(*impl_, 0, [&](Impl& impl) -> std::int32_t {
     const Impl& s = impl;
     const model::Element node = s.SKEYElement(SKEY, model::Catalogue::Prefer::Generic);
     if (!node) return 0;

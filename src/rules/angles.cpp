@@ -153,7 +153,7 @@ void Pipedex::GetAngleComponentData2(const std::string& ComponentType, const std
       StandardAngle = Angle;
       StandardComponentType = format::kElbowNonStandard;
     } catch (...) {
-      errors::RethrowIfOutOfMemory();
+      errors::RethrowIfNoAnswer();
       Trimmed = false;
       StandardAngle = 90;
       StandardComponentType = componentType;

@@ -121,9 +121,18 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
       {"out=$(pipedex --component-dir $D call GroupCount 2>&1); echo \"[$out] $?\"", 0, "application directory\"}}] 1\n"},
       {R"(printf '%s\n' '{"call": "SystemXMLPath"}' '{"call": "GroupCount"}' | pipedex --component-dir $D batch)", 0,
        "application directory\"}}\n{\"error\":{\"number\":-2147220991,\"source\":\"Pipedex\","},
+      // The compiled index: built, shown, verified, refused once its catalogue changed, cleared.
+      {"$X cache show --json", 0, R"({"path":"$D/xc/pipedex/)"},
+      {"$X cache prebuild --json", 0, R"(.pxi","valid":true,"state":"valid","size":)"},
+      {"$X --no-index cache show --json", 0, R"({"path":"","valid":false,"state":"the platform keeps no index")"},
+      {"$X cache verify", 0, "state  valid\n"},
+      {"touch $D/cat/ProjectPipedex.xml && $X cache verify", 1, "state  a file it was built from has changed\n"},
+      {"$X cache clear && $X cache verify", 1, "removed 1 index file\npath   $D/xc/pipedex/"},
   };
   for (const Row& row : rows) {
-    std::string command = Replaced(Replaced(row.command, "$S", sample), "$D", dir.path());
+    std::string command =
+        Replaced(row.command, "$X", "PIPEDEX_CACHE= XDG_CACHE_HOME=$D/xc pipedex --catalogue $D/cat/plant.xml");
+    command = Replaced(Replaced(command, "$S", sample), "$D", dir.path());
     if (command.find("pipedex ") == std::string::npos) command = "pipedex " + command;
     const ShellResult r = Shell(command.find('>') == std::string::npos ? command + " 2>&1" : command);
     EXPECT_EQ(r.status, row.status) << row.command << "\n" << r.output;

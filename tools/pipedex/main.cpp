@@ -89,6 +89,9 @@ int Run(int argc, char** argv) {
   app.add_option("--locale", session.options.locale, "Locale as ll_CC (e.g. de_AT) choosing the language variant");
   app.add_option("--project", session.projectFile, "Project file to load after construction");
   app.add_option("--user", session.userFile, "User file to load after the project file");
+  app.add_flag_callback(
+      "--no-index", [&session] { session.options.indexFolder = "off"; },
+      "Neither read nor write a compiled index of the catalogue (as PIPEDEX_CACHE=off)");
 
   const OperationTable table = BuildOperationTable();
   AddCallCommands(app, session, table);
@@ -99,6 +102,7 @@ int Run(int argc, char** argv) {
   AddOverlayCommands(app, session);
   AddTreeCommand(app, session);
   AddCheckCommand(app, session);
+  AddCacheCommand(app, session);
   AddSearchCommand(app, session);
   AddLspCommand(app, session);
 

@@ -44,12 +44,15 @@ Pipedex& Session::Instance() {
 }
 
 bool Session::WantsJson() const {
-  if (!app) return false;
-  for (const CLI::App* command : app->get_subcommands()) {
-    const CLI::Option* flag = command->get_option_no_throw("--json");
-    if (flag && flag->count() > 0) return true;
-  }
-  return false;
+  // The command given, or a command of it given (pipedex cache show --json).
+  const std::function<bool(const CLI::App*)> given = [&given](const CLI::App* parent) {
+    for (const CLI::App* command : parent->get_subcommands()) {
+      const CLI::Option* flag = command->get_option_no_throw("--json");
+      if ((flag && flag->count() > 0) || given(command)) return true;
+    }
+    return false;
+  };
+  return app && given(app);
 }
 
 namespace {

@@ -38,6 +38,10 @@ struct Session {
   Pipedex& Instance();
   // The system platform the instance uses.
   Platform& SystemPlatform();
+  std::shared_ptr<Platform> SharedPlatform() {
+    SystemPlatform();
+    return platform_;
+  }
 
  private:
   std::shared_ptr<Platform> platform_;
@@ -101,6 +105,7 @@ void AddOverlayCommands(CLI::App& app, Session& session);
 void AddTreeCommand(CLI::App& app, Session& session);
 // `pipedex check` and `pipedex search`.
 void AddCheckCommand(CLI::App& app, Session& session);
+void AddCacheCommand(CLI::App& app, Session& session);
 void AddSearchCommand(CLI::App& app, Session& session);
 // `pipedex lsp`: the language server.
 void AddLspCommand(CLI::App& app, Session& session);

@@ -1,0 +1,42 @@
+#pragma once
+
+// A table compiled flat: values filed under texts, sorted by text, found by
+// binary search in place (only the entries on the search's path are read),
+// every offset checked before it is followed, as in a compiled document.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "base/flat_document.h"
+
+namespace pipedex::flat {
+
+// The compiled form of the entries (key, value); a key filed twice keeps its first value.
+std::string CompileTable(std::vector<std::pair<std::string, std::string>> entries);
+
+class Table {
+ public:
+  // No table: nothing is found.
+  Table() = default;
+  // The table in these bytes (which must outlive it, as blocks, which
+  // confirms each part before it is read, when given). Raises Corrupt when
+  // the bytes cannot hold the table their start describes.
+  Table(std::string_view bytes, const Blocks* blocks);
+  // The value filed under key, or nothing. Raises Corrupt when the bytes do not hold together.
+  std::optional<std::string_view> Find(std::string_view key) const;
+
+ private:
+  std::string_view Read(std::size_t offset, std::size_t size) const;
+  // The key and value of entry i.
+  std::pair<std::string_view, std::string_view> Entry(std::uint32_t i) const;
+
+  std::string_view bytes_;
+  const Blocks* blocks_ = nullptr;
+  std::uint32_t count_ = 0;
+};
+
+}  // namespace pipedex::flat

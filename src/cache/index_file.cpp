@@ -1,0 +1,294 @@
+#include "cache/index_file.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+#include "base/errors.h"
+#include "base/files.h"
+#include "base/seeded_hash.h"
+#include "base/sys_calls.h"
+
+namespace pipedex::cache {
+namespace {
+
+constexpr char kMagic[8] = {'P', 'I', 'P', 'E', 'D', 'E', 'X', 'I'};
+constexpr std::uint32_t kFormat = 1;
+constexpr std::size_t kPage = 4096;
+
+// The fixed start of the file; the stamp follows it, then the block hashes,
+// then the payload at a page boundary (so that it maps aligned).
+struct Header {
+  char magic[8];
+  std::uint32_t format, blockSize;
+  std::uint64_t stampSize, stampHash, hashesOffset, hashesSize, payloadOffset, payloadSize;
+};
+static_assert(sizeof(Header) == 64);
+
+// A hash that holds in every process (the block hashes' kind, another key).
+std::uint64_t StableHash(std::string_view bytes) {
+  hashing::Hasher hasher(hashing::Key{0x5049504544455853ull, 0x5354414d50303031ull});
+  hasher.Add(bytes);
+  return hasher.Finish();
+}
+
+// The stamp as text, one field a line, each input's path last on its line.
+std::string StampText(const Stamp& stamp) {
+  std::string out = "version\t" + stamp.libraryVersion + "\nchoices\t" + stamp.choices + "\n";
+  for (const InputFile& f : stamp.inputs) {
+    out += "input";
+    for (const std::uint64_t n : {std::uint64_t{f.exists}, f.size, f.device, f.inode,
+                                  static_cast<std::uint64_t>(f.modifiedNs), static_cast<std::uint64_t>(f.changedNs),
+                                  f.contentHash})
+      out += "\t" + std::to_string(n);
+    out += "\t" + f.path + "\n";
+  }
+  return out;
+}
+
+bool ParseNumber(std::string_view text, std::uint64_t& out) {
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), out);
+  return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+// The stamp a text records; false when the text is no stamp.
+bool ParseStamp(std::string_view text, Stamp& stamp) {
+  auto line = [&](std::string_view& out) {
+    const std::size_t end = text.find('\n');
+    if (end == std::string_view::npos) return false;
+    out = text.substr(0, end);
+    text.remove_prefix(end + 1);
+    return true;
+  };
+  std::string_view l;
+  if (!line(l) || !l.starts_with("version\t")) return false;
+  stamp.libraryVersion = l.substr(8);
+  if (!line(l) || !l.starts_with("choices\t")) return false;
+  stamp.choices = l.substr(8);
+  while (!text.empty()) {
+    if (!line(l) || !l.starts_with("input\t")) return false;
+    l.remove_prefix(6);
+    InputFile f;
+    std::uint64_t n[7];
+    for (std::uint64_t& field : n) {
+      const std::size_t tab = l.find('\t');
+      if (tab == std::string_view::npos || !ParseNumber(l.substr(0, tab), field)) return false;
+      l.remove_prefix(tab + 1);
+    }
+    if (n[0] > 1) return false;
+    f.exists = n[0] == 1;
+    f.size = n[1];
+    f.device = n[2];
+    f.inode = n[3];
+    f.modifiedNs = static_cast<std::int64_t>(n[4]);
+    f.changedNs = static_cast<std::int64_t>(n[5]);
+    f.contentHash = n[6];
+    f.path = l;
+    stamp.inputs.push_back(std::move(f));
+  }
+  return true;
+}
+
+bool SameStat(const InputFile& a, const InputFile& b) {
+  return a.path == b.path && a.exists == b.exists && a.size == b.size && a.device == b.device && a.inode == b.inode &&
+         a.modifiedNs == b.modifiedNs && a.changedNs == b.changedNs;
+}
+
+// Whether a recorded input is the file as it is now.
+bool SameFile(const InputFile& recorded, bool verifyContent) {
+  const InputFile now = Describe(recorded.path, verifyContent);
+  return SameStat(now, recorded) && (!verifyContent || now.contentHash == recorded.contentHash);
+}
+
+struct Mapping {
+  bool exists = false;  // a file is there, mapped or not
+  void* at = nullptr;
+  std::size_t size = 0;
+  std::int64_t modifiedNs = 0;
+};
+
+// A file changed this soon before the index was written may have been
+// changed again within the same tick of the file system's clock, leaving
+// its size and times as recorded: its content decides.
+constexpr std::int64_t kRacyNs = 2'000'000'000;
+
+// The whole file mapped read-only; nothing when it cannot be (or is empty).
+Mapping MapFile(const std::string& path) {
+  const int fd = sys::Open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return {};
+  struct stat st {};
+  Mapping m;
+  m.exists = true;
+  if (sys::Fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= static_cast<off_t>(sizeof(Header))) {
+    m.size = static_cast<std::size_t>(st.st_size);
+    m.modifiedNs = std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec;
+    m.at = ::mmap(nullptr, m.size, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (m.at == MAP_FAILED) m.at = nullptr;
+  }
+  sys::Close(fd);
+  return m;
+}
+
+// The header and stamp of mapped bytes; false when they are no index of this format.
+bool ReadHead(std::string_view bytes, Header& header, Stamp& stamp) {
+  if (bytes.size() < sizeof header) return false;
+  std::memcpy(&header, bytes.data(), sizeof header);
+  if (std::memcmp(header.magic, kMagic, sizeof kMagic) != 0 || header.format != kFormat ||
+      header.blockSize != flat::Blocks::kSize)
+    return false;
+  const std::uint64_t size = bytes.size();
+  auto fits = [&](std::uint64_t offset, std::uint64_t length) { return offset <= size && length <= size - offset; };
+  if (!fits(sizeof header, header.stampSize) || !fits(header.hashesOffset, header.hashesSize) ||
+      header.payloadOffset % kPage != 0 || header.payloadOffset > size || header.payloadSize != size - header.payloadOffset)
+    return false;
+  const std::string_view text = bytes.substr(sizeof header, header.stampSize);
+  return StableHash(text) == header.stampHash && ParseStamp(text, stamp);
+}
+
+}  // namespace
+
+InputFile Describe(const std::string& path, bool hashContent) {
+  InputFile f;
+  f.path = path;
+  struct stat st {};
+  if (path.find('\0') != std::string::npos || sys::Stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return f;
+  f.exists = true;
+  f.size = static_cast<std::uint64_t>(st.st_size);
+  f.device = st.st_dev;
+  f.inode = st.st_ino;
+  f.modifiedNs = std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec;
+  f.changedNs = std::int64_t{st.st_ctim.tv_sec} * 1'000'000'000 + st.st_ctim.tv_nsec;
+  if (hashContent) {
+    std::string content;
+    if (files::ReadWholeFile(path, f.size + 1, content) == files::ReadStatus::Ok) f.contentHash = StableHash(content);
+  }
+  return f;
+}
+
+bool SameFiles(const Stamp& a, const Stamp& b) {
+  if (a.inputs.size() != b.inputs.size()) return false;
+  for (std::size_t i = 0; i < a.inputs.size(); ++i)
+    if (!SameStat(a.inputs[i], b.inputs[i])) return false;
+  return true;
+}
+
+const char* RefusalText(Refusal refusal) {
+  switch (refusal) {
+    case Refusal::None: return "valid";
+    case Refusal::Missing: return "no index file";
+    case Refusal::NotAnIndex: return "not an index file of this library";
+    case Refusal::OtherVersion: return "built by another version of the library or for another locale";
+    case Refusal::OtherInputs: return "built from other files";
+    case Refusal::InputChanged: return "a file it was built from has changed";
+  }
+  return "";
+}
+
+bool WriteIndex(const std::string& path, const Stamp& stamp, std::string_view payload) {
+  for (const InputFile& f : stamp.inputs)
+    if (f.path.find_first_of(std::string_view("\n\0", 2)) != std::string::npos) return false;  // a stamp line each
+  const std::string text = StampText(stamp);
+  const std::string hashes = flat::Blocks::HashesOf(payload);
+  Header header{};
+  std::memcpy(header.magic, kMagic, sizeof kMagic);
+  header.format = kFormat;
+  header.blockSize = flat::Blocks::kSize;
+  header.stampSize = text.size();
+  header.stampHash = StableHash(text);
+  header.hashesOffset = (sizeof header + text.size() + 7) / 8 * 8;
+  header.hashesSize = hashes.size();
+  header.payloadOffset = (header.hashesOffset + hashes.size() + kPage - 1) / kPage * kPage;
+  header.payloadSize = payload.size();
+  std::string head(reinterpret_cast<const char*>(&header), sizeof header);
+  head += text;
+  head.resize(header.hashesOffset, '\0');
+  head += hashes;
+  head.resize(header.payloadOffset, '\0');
+
+  const std::size_t slash = path.rfind('/');
+  if (slash != std::string::npos && slash > 0) {
+    // Each missing folder on the way, for the user alone.
+    for (std::size_t at = path.find('/', 1); at != std::string::npos && at <= slash; at = path.find('/', at + 1))
+      if (::mkdir(path.substr(0, at).c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  try {
+    files::ReplaceFile(path, [&](int fd) {
+      if (const int err = files::WriteAll(fd, head)) return err;
+      return files::WriteAll(fd, payload);
+    });
+  } catch (const Error& e) {
+    if (errors::IsOutOfMemory(e)) throw;
+    return false;
+  }
+  return true;
+}
+
+MappedIndex::~MappedIndex() {
+  if (map_) ::munmap(map_, mapSize_);
+}
+
+std::unique_ptr<MappedIndex> MappedIndex::Open(const std::string& path, const Stamp& expected, bool verifyContent,
+                                               Refusal& refusal) {
+  const Mapping m = MapFile(path);
+  if (!m.at) {
+    refusal = m.exists ? Refusal::NotAnIndex : Refusal::Missing;
+    return nullptr;
+  }
+  std::unique_ptr<MappedIndex> index(new MappedIndex);
+  index->map_ = m.at;
+  index->mapSize_ = m.size;
+  const std::string_view bytes(static_cast<const char*>(m.at), m.size);
+  Header header;
+  if (!ReadHead(bytes, header, index->stamp_)) {
+    refusal = Refusal::NotAnIndex;
+    return nullptr;
+  }
+  const Stamp& recorded = index->stamp_;
+  if (recorded.libraryVersion != expected.libraryVersion || recorded.choices != expected.choices) {
+    refusal = Refusal::OtherVersion;
+    return nullptr;
+  }
+  if (recorded.inputs.size() != expected.inputs.size()) {
+    refusal = Refusal::OtherInputs;
+    return nullptr;
+  }
+  for (std::size_t i = 0; i < recorded.inputs.size(); ++i) {
+    if (recorded.inputs[i].path != expected.inputs[i].path) {
+      refusal = Refusal::OtherInputs;
+      return nullptr;
+    }
+    const InputFile& input = recorded.inputs[i];
+    const bool racy = input.exists && std::max(input.modifiedNs, input.changedNs) > m.modifiedNs - kRacyNs;
+    if (!SameFile(input, verifyContent || racy)) {
+      refusal = Refusal::InputChanged;
+      return nullptr;
+    }
+  }
+  index->payload_ = bytes.substr(header.payloadOffset);
+  try {
+    index->blocks_ = flat::Blocks(index->payload_, bytes.substr(header.hashesOffset, header.hashesSize));
+  } catch (const flat::Corrupt&) {
+    refusal = Refusal::NotAnIndex;
+    return nullptr;
+  }
+  refusal = Refusal::None;
+  return index;
+}
+
+std::unique_ptr<Stamp> MappedIndex::ReadStamp(const std::string& path) {
+  const Mapping m = MapFile(path);
+  if (!m.at) return nullptr;
+  auto stamp = std::make_unique<Stamp>();
+  Header header;
+  const bool read = ReadHead(std::string_view(static_cast<const char*>(m.at), m.size), header, *stamp);
+  ::munmap(m.at, m.size);
+  return read ? std::move(stamp) : nullptr;
+}
+
+}  // namespace pipedex::cache

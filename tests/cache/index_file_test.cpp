@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "cache/index_file.h"
+#include "temp_dir.h"
+
+namespace pipedex::cache {
+namespace {
+
+using testing::TempDir;
+
+// An index opens while every file it was built from is as it was (present or
+// absent), for the same version and locale and the same files; any change
+// refuses it, and says why.
+TEST(IndexFile, OpensOnlyWhileItsFilesAreAsTheyWere) {
+  struct Row {
+    const char* change;
+    std::function<void(const TempDir&, Stamp&)> apply;
+    Refusal refusal;
+  };
+  const std::vector<Row> rows = {
+      {"nothing", [](const TempDir&, Stamp&) {}, Refusal::None},
+      {"another version", [](const TempDir&, Stamp& s) { s.libraryVersion = "2"; }, Refusal::OtherVersion},
+      {"another locale", [](const TempDir&, Stamp& s) { s.choices = "fr_FR"; }, Refusal::OtherVersion},
+      {"another file list", [](const TempDir&, Stamp& s) { s.inputs.pop_back(); }, Refusal::OtherInputs},
+      {"a file renamed", [](const TempDir& d, Stamp& s) { s.inputs[0].path = d.File("c.xml"); }, Refusal::OtherInputs},
+      {"a file rewritten, same size", [](const TempDir& d, Stamp&) { d.Write("a.xml", "<b/>"); }, Refusal::InputChanged},
+      {"a file removed", [](const TempDir& d, Stamp&) { d.Remove("a.xml"); }, Refusal::InputChanged},
+      {"an absent file created", [](const TempDir& d, Stamp&) { d.Write("b.xml", ""); }, Refusal::InputChanged},
+      {"the index removed", [](const TempDir& d, Stamp&) { d.Remove("cache/deep/x.pxi"); }, Refusal::Missing},
+      {"the index cut short", [](const TempDir& d, Stamp&) { d.Write("cache/deep/x.pxi", "PIPEDEXI"); },
+       Refusal::NotAnIndex},
+  };
+  const std::string payload(40000, 'p');
+  for (const Row& row : rows) {
+    const TempDir d;
+    const std::string a = d.Write("a.xml", "<a/>");
+    Stamp stamp{"1", "de_DE", {Describe(a, true), Describe(d.File("b.xml"), true)}};
+    ASSERT_TRUE(WriteIndex(d.File("cache/deep/x.pxi"), stamp, payload)) << "the folders are made as needed";
+    row.apply(d, stamp);
+    Refusal refusal = Refusal::None;
+    const auto index = MappedIndex::Open(d.File("cache/deep/x.pxi"), stamp, true, refusal);
+    EXPECT_EQ(refusal, row.refusal) << row.change << ": " << RefusalText(refusal);
+    EXPECT_EQ(index != nullptr, row.refusal == Refusal::None) << row.change;
+    if (index) {
+      EXPECT_EQ(index->Payload(), payload);
+      EXPECT_NO_THROW(index->Blocks().Confirm(index->Payload().data(), payload.size()));
+    }
+  }
+}
+
+// A byte changed anywhere in an index file refuses it, or fails the block
+// it lies in, or lies where nothing is read; it never yields another payload.
+TEST(IndexFile, AChangedByteNeverYieldsAnotherPayload) {
+  const TempDir d;
+  const std::string a = d.Write("a.xml", "<a/>");
+  const Stamp stamp{"1", "", {Describe(a, false)}};
+  std::string payload;
+  for (int i = 0; payload.size() < 50000; ++i) payload += std::to_string(i);
+  ASSERT_TRUE(WriteIndex(d.File("x.pxi"), stamp, payload));
+  const std::string good = d.Read("x.pxi");
+  for (std::size_t at = 0; at < good.size(); at += at < 8192 ? 1 : 331) {
+    std::string bad = good;
+    bad[at] = static_cast<char>(bad[at] ^ 0x20);
+    d.Write("y.pxi", bad);
+    Refusal refusal;
+    const auto index = MappedIndex::Open(d.File("y.pxi"), stamp, false, refusal);
+    if (!index) continue;
+    try {
+      index->Blocks().Confirm(index->Payload().data(), index->Payload().size());
+      EXPECT_EQ(index->Payload(), payload) << "byte " << at;
+    } catch (const flat::Corrupt&) {
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pipedex::cache

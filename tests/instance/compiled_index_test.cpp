@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "catalogue_generator.h"
+#include "operation_sweep.h"
+#include "temp_dir.h"
+#include "test_support.h"
+
+namespace pipedex::testing {
+namespace {
+
+// A catalogue of about 1 MB with the sample's German variant beside it.
+struct GeneratedFiles {
+  GeneratedFiles() {
+    const std::string sample = SampleDataDir() + "/SystemPipedex.xml";
+    files.Write("SystemPipedex.xml", bench::GenerateCatalogue(sample, bench::ReplicasForSize(sample, 1 << 20)));
+    files.Write("SystemPipedex.de.xml", ReadFile(SampleDataDir() + "/SystemPipedex.de.xml"));
+  }
+  std::unique_ptr<Pipedex> Instance(const std::string& indexFolder) const {
+    return std::make_unique<Pipedex>(
+        MakeSystemPlatform({files.path(), files.File("no-registry.reg"), "de_DE", indexFolder}));
+  }
+  TempDir files, cache;
+};
+
+// Every operation of the protocol asks the same questions of an instance
+// answering from its files and of one opened on the index an earlier
+// instance wrote: every SKEY of the catalogue (with its generic and suffix
+// forms) for the operations about SKEYs, the usual draws for the others.
+// Each operation starts on a fresh pair, so that one that changes the
+// catalogue changes both alike.
+TEST(CompiledIndex, EveryOperationAnswersAsTheFilesDo) {
+  const GeneratedFiles g;
+  g.Instance(g.cache.path())->GetDefaultCategory("ELBW");  // loads the files and writes the index
+  ASSERT_EQ(std::distance(std::filesystem::directory_iterator(g.cache.path()), {}), 1);
+
+  auto reference = g.Instance("off");
+  std::vector<std::string> pool = NamePool(*reference);
+  reference->FindSKEYs("");
+  for (std::int32_t i = 1; i <= reference->SKEYCount(); ++i) {
+    const std::string skey = reference->GetSKEY(i);
+    pool.insert(pool.end(), {skey, skey.substr(0, 2) + "**", skey.substr(0, 2) + "BW", skey + "X"});
+  }
+  const OperationSweep sweep(g.files.path());
+  for (const cli::Operation* op : sweep.operations) {
+    auto fromFiles = g.Instance("off"), fromIndex = g.Instance(g.cache.path());
+    const bool aboutSKEYs = op->name.find("SKEY") != std::string::npos || op->name == "GetDefaultCategory" ||
+                            op->name == "GetIsoPriority";
+    const std::size_t draws = aboutSKEYs ? pool.size() : 96;
+    for (std::size_t k = 0; k < draws; ++k) {
+      const cli::Args args = OperationSweep::Arguments(*op, pool, k);
+      ASSERT_EQ(OperationSweep::Answer(*fromIndex, *op, args), OperationSweep::Answer(*fromFiles, *op, args))
+          << op->name << " draw " << k;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pipedex::testing

@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "base/flat_document.h"
+#include "model/element.h"
+#include "test_support.h"
+
+namespace pipedex::model {
+namespace {
+
+// Every node of a document, in document order: node i is node number i of its compiled copy.
+std::vector<pugi::xml_node> InOrder(pugi::xml_node top) {
+  std::vector<pugi::xml_node> out{top};
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    // The children of node i go right after it, before what followed it.
+    std::vector<pugi::xml_node> children;
+    for (pugi::xml_node c = out[i].first_child(); c; c = c.next_sibling()) children.push_back(c);
+    out.insert(out.begin() + static_cast<std::ptrdiff_t>(i) + 1, children.begin(), children.end());
+  }
+  return out;
+}
+
+// What an element answers, member by member, as one text to compare.
+std::string Answers(const Element& e, pugi::xml_node shape) {
+  std::string out = std::string(e ? "node " : "none ") + (e.IsElement() ? "element " : "") + std::string(e.Name()) +
+                    "|" + std::string(e.LocalName()) + "|" + e.Text() + "|" + e.Attribute("missing", "fb") + "|" +
+                    std::string(e.Parent().Name());
+  for (pugi::xml_attribute a = shape.first_attribute(); a; a = a.next_attribute())
+    out += "|@" + e.Attribute(a.name(), "fb");
+  for (const Element& c : e.Children()) {
+    out += "|child " + std::string(c.Name()) + "=" + std::string(e.Child(c.Name()).Name()) + ":" + c.Text();
+    try {
+      out += "|nocase " + std::string(e.ChildNoCase(c.Name(), " " + c.Text() + " ").Name());
+    } catch (const Error& error) {
+      out += "|raised " + std::to_string(error.number());
+    }
+  }
+  if (e) out += "|select " + std::to_string(e.Select({"*", "*"}).size()) + " " + std::to_string(e.Select({"A_SKEY"}).size());
+  return out;
+}
+
+// An element of the compiled copy answers every member as the document's own
+// element does, for every node of documents of every shape the catalogue
+// files take, the shipped catalogue among them.
+TEST(FlatElement, AnswersAsTheDocumentForEveryNode) {
+  const std::vector<std::string> documents = {
+      "<a x='1' y=''><b>t</b><b><![CDATA[c]]></b><c>one<d>two</d>three</c><!--note--><?pi data?></a>",
+      "<p:root xmlns:p='u'><p:Gizmo Name='x'> a  B </p:Gizmo><e/></p:root>",
+      "<a><A_SKEY SKEY='ELBW'/><A_SKEY SKEY='TEE'><q>Ä ö</q></A_SKEY></a>",
+      testing::ReadFile(testing::SampleDataDir() + "/SystemPipedex.xml"),
+  };
+  for (const std::string& text : documents) {
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_string(text.c_str(), pugi::parse_default | pugi::parse_comments | pugi::parse_pi));
+    const std::string bytes = flat::Compile(doc);
+    const flat::Document compiled(bytes);
+    const std::vector<pugi::xml_node> nodes = InOrder(doc);
+    ASSERT_EQ(compiled.NodeCount(), nodes.size());
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+      ASSERT_EQ(Answers(Element(compiled, static_cast<flat::NodeId>(i)), nodes[i]), Answers(Element(nodes[i]), nodes[i]))
+          << "node " << i << " of " << text.substr(0, 60);
+    EXPECT_EQ(Answers(Element(compiled, flat::kNoNode), {}), Answers(Element(), {}));
+  }
+}
+
+// Compiled bytes cut short or changed anywhere raise flat::Corrupt or answer;
+// no member reads outside the bytes (the sanitizer build checks that).
+TEST(FlatElement, DamagedBytesRaiseCorruptAndNeverReadOutside) {
+  pugi::xml_document doc;
+  doc.load_string("<a x='1'><b>t</b><c>one<d>two</d></c></a>");
+  const std::string good = flat::Compile(doc);
+  for (std::size_t i = 0; i <= good.size(); ++i) {
+    for (const std::string& bad : {good.substr(0, i), i < good.size() ? std::string(good).replace(i, 1, "\xff") : good}) {
+      const std::string copy = bad;  // its own allocation, so that reading past it is caught
+      try {
+        const flat::Document compiled(copy);
+        for (flat::NodeId id = 0; id < compiled.NodeCount(); ++id) Answers(Element(compiled, id), {});
+      } catch (const flat::Corrupt&) {
+      } catch (const Error&) {
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pipedex::model
