@@ -14,7 +14,7 @@ INJECT_STRIDE ?= 1
 JOBS ?= $(shell nproc)
 PACKAGES := cmake g++ make pkg-config libpugixml-dev libutf8proc-dev nlohmann-json3-dev \
             libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev locales help2man \
-            pybind11-dev python3-dev python3-pytest
+            pybind11-dev python3-dev python3-pytest neovim
 FUZZ_PACKAGES := clang libclang-rt-dev libxml2-dev
 # The fuzz targets as plain programs over their corpora (sanitizer and coverage builds).
 REPLAY_PACKAGES := libclang-rt-dev libxml2-dev

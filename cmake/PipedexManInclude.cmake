@@ -43,5 +43,5 @@ string(APPEND page "[=EXAMPLES]\n.nf\n"
   ".fi\n")
 string(APPEND page "[SEE ALSO]\n"
   "The guides installed with the package, below its installation prefix:\n.nf\n"
-  "${DOCDIR}/cli.md\n${DOCDIR}/api.md\n${DOCDIR}/python.md\n${DOCDIR}/catalogue-format.md\n.fi\n")
+  "${DOCDIR}/cli.md\n${DOCDIR}/api.md\n${DOCDIR}/python.md\n${DOCDIR}/catalogue-format.md\n${DOCDIR}/lsp.md\n.fi\n")
 file(WRITE ${OUT} "${page}")

@@ -13,7 +13,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 build="$(cd "$1" && pwd)"
 seconds="$2"
 shift 2
-[ $# -eq 0 ] && set -- system_operations project_file registry_file batch_line well_formed strict_xml save check index
+[ $# -eq 0 ] && set -- system_operations project_file registry_file batch_line well_formed strict_xml save check index lsp_framing
 
 # An instance that keeps indexes would write one for every input into the
 # user's cache folder (the index target names its own folder).
@@ -27,6 +27,7 @@ for t in "$@"; do
   mkdir -p "$corpus"
   case "$t" in
     batch_line) dict=(-dict="$here/batch.dict") ;;
+    lsp_framing) dict=(-dict="$here/lsp.dict") ;;
     registry_file) ;;
     *) dict=(-dict="$here/catalogue.dict")  # the catalogue files of the tree seed the corpus on first use
        find "$here/../data" "$here/../examples" -type f -name '*.xml' -size -1024k |

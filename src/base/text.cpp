@@ -143,6 +143,26 @@ std::size_t Length(std::string_view s) {
   return count;
 }
 
+std::size_t Utf16Units(std::string_view s, std::size_t n) {
+  std::size_t units = 0;
+  for (std::size_t pos = 0, i = 0; pos < s.size() && i < n; ++i) {
+    const std::size_t bytes = CharBytes(s, pos);
+    units += bytes == 4 ? 2 : 1;  // beyond the basic plane: a surrogate pair
+    pos += bytes;
+  }
+  return units;
+}
+
+std::size_t CharactersInUtf16(std::string_view s, std::size_t units) {
+  std::size_t count = 0;
+  for (std::size_t pos = 0, used = 0; pos < s.size(); ++count) {
+    const std::size_t bytes = CharBytes(s, pos);
+    if ((used += bytes == 4 ? 2 : 1) > units) break;
+    pos += bytes;
+  }
+  return count;
+}
+
 std::string Left(std::string_view s, std::size_t n) { return std::string(s.substr(0, ByteOffset(s, n))); }
 
 std::string Right(std::string_view s, std::size_t n) {

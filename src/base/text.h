@@ -29,6 +29,11 @@ std::string OneLine(std::string_view s);
 
 // Number of characters.
 std::size_t Length(std::string_view s);
+// UTF-16 code units of the first n characters (of all of s when it is shorter):
+// what editors count columns in. A byte that is not valid UTF-8 counts as one.
+std::size_t Utf16Units(std::string_view s, std::size_t n = std::string_view::npos);
+// Characters of s whose UTF-16 code units do not exceed `units`.
+std::size_t CharactersInUtf16(std::string_view s, std::size_t units);
 // The first n characters (all of s when it is shorter).
 std::string Left(std::string_view s, std::size_t n);
 // The last n characters (all of s when it is shorter).

@@ -9,20 +9,31 @@
 #include <algorithm>
 #include <filesystem>
 #include <list>
+#include <map>
 #include <system_error>
 #include <tuple>
 
 #include "base/errors.h"
 #include "base/format.h"
+#include "base/text.h"
 #include "check/checks.h"
 #include "instance/overlay_merge.h"
 
 namespace pipedex {
 namespace {
 
-bool IsFile(const std::string& path) {
+using Texts = std::map<std::string, std::string>;
+
+bool IsFile(const std::string& path, const Texts& texts) {
   std::error_code error;
-  return std::filesystem::is_regular_file(path, error);
+  return texts.count(path) != 0 || std::filesystem::is_regular_file(path, error);
+}
+
+// A source to read: the text given for its path, else the file.
+void Prepare(check::Source& source, const std::string& file, const Texts& texts) {
+  source.file = file;
+  const auto given = texts.find(file);
+  if (given != texts.end()) source.given = &given->second;
 }
 
 // The folder of a file, ending in its separator ("" for a bare name).
@@ -39,29 +50,38 @@ bool SameFile(const std::string& a, const std::string& b) {
 // The project and user files in the order the component merges them: the
 // project file beside the system file on loading, then the ones named (a
 // named file that is the one beside is merged once).
-std::vector<std::string> OverlayFiles(const std::string& systemFile, const CheckOptions& options) {
+std::vector<std::string> OverlayFiles(const std::string& systemFile, const CheckOptions& options, const Texts& texts) {
   std::vector<std::string> files;
   const std::string beside = FolderOf(systemFile) + format::kProjectFileName;
-  if (IsFile(beside)) files.push_back(beside);
+  if (IsFile(beside, texts)) files.push_back(beside);
   for (const std::string& named : {options.projectFile, options.userFile})
     if (!named.empty() && std::none_of(files.begin(), files.end(), [&](const auto& f) { return SameFile(f, named); }))
       files.push_back(named);
   return files;
 }
 
-}  // namespace
+// The language variant the locale chooses, a given text counting as a file.
+std::string VariantFile(const std::string& systemFile, const LocaleNames& locale, const Texts& texts) {
+  if (locale.language.empty()) return "";
+  const std::string folder = FolderOf(systemFile);
+  for (const std::string& name : format::LanguageVariantNames(locale.language, locale.country))
+    if (IsFile(folder + name, texts)) return folder + name;
+  return "";
+}
 
-std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOptions& options) try {
+// The check, recording the names when asked for them.
+std::vector<Finding> Check(const std::string& systemFile, const CheckOptions& options, const Texts& texts,
+                           std::vector<NamePlace>* names) {
   std::vector<Finding> findings;
   check::Source view;
-  view.file = systemFile;
+  Prepare(view, systemFile, texts);
   check::LoadSource(view, findings);
   pugi::xml_node root = view.parsed ? check::Root(view, findings) : pugi::xml_node();
   check::Origins origins(view);
   std::list<check::Source> overlays;  // the view's copies are mapped to their nodes
-  for (const std::string& file : OverlayFiles(systemFile, options)) {
+  for (const std::string& file : OverlayFiles(systemFile, options, texts)) {
     check::Source& overlay = overlays.emplace_back();
-    overlay.file = file;
+    Prepare(overlay, file, texts);
     check::LoadSource(overlay, findings);
     pugi::xml_node overlayRoot = overlay.parsed ? check::Root(overlay, findings) : pugi::xml_node();
     if (!root || !overlayRoot) continue;
@@ -76,10 +96,10 @@ std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOp
       origins.Copied(copy, original, overlay);
     });
   }
-  if (root) check::CheckSystem(view, origins, findings);
-  if (const std::string file = LanguageVariantFile(systemFile, options.locale); !file.empty()) {
+  if (root) check::CheckSystem(view, origins, findings, names);
+  if (const std::string file = VariantFile(systemFile, options.locale, texts); !file.empty()) {
     check::Source variant;
-    variant.file = file;
+    Prepare(variant, file, texts);
     check::LoadSource(variant, findings);
     if (variant.parsed && check::Root(variant, findings) && root) check::CheckVariant(view, variant, findings);
   }
@@ -87,16 +107,26 @@ std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOp
     return std::tie(a.file, a.line, a.column) < std::tie(b.file, b.line, b.column);
   });
   return findings;
+}
+
+}  // namespace
+
+std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOptions& options) try {
+  return Check(systemFile, options, {}, nullptr);
+} catch (const std::bad_alloc&) {
+  errors::RaiseOutOfMemory();
+}
+
+std::vector<Finding> CheckCatalogue(const std::string& systemFile, const CheckOptions& options, const Texts& texts,
+                                    std::vector<NamePlace>& names) try {
+  names.clear();
+  return Check(systemFile, options, texts, &names);
 } catch (const std::bad_alloc&) {
   errors::RaiseOutOfMemory();
 }
 
 std::string LanguageVariantFile(const std::string& systemFile, const LocaleNames& locale) try {
-  if (locale.language.empty()) return "";
-  const std::string folder = FolderOf(systemFile);
-  for (const std::string& name : format::LanguageVariantNames(locale.language, locale.country))
-    if (IsFile(folder + name)) return folder + name;
-  return "";
+  return VariantFile(systemFile, locale, {});
 } catch (const std::bad_alloc&) {
   errors::RaiseOutOfMemory();
 }
@@ -104,6 +134,43 @@ std::string LanguageVariantFile(const std::string& systemFile, const LocaleNames
 std::string FormatFinding(const Finding& f) try {
   return f.file + ":" + std::to_string(f.line) + ":" + std::to_string(f.column) + ": " + f.severity + ": " + f.message +
          " [" + f.code + "]";
+} catch (const std::bad_alloc&) {
+  errors::RaiseOutOfMemory();
+}
+
+std::size_t Utf16Units(const std::string& line, std::size_t characters) {
+  return text::Utf16Units(line, characters);
+}
+
+std::size_t CharactersInUtf16(const std::string& line, std::size_t units) {
+  return text::CharactersInUtf16(line, units);
+}
+
+std::vector<std::string> FormatElementNames() try {
+  using namespace format;
+  std::vector<std::string> names{kRoot, kCptSection, kSKEYSection, kEndPrepSection, kOperationSection,
+                                 kConfigurationSection, kPCFIDFSection, kDefaultEndPrepSection, kPlotraAttributes,
+                                 kWeldExclusionList, kBoreTable, kDefaultConnectionTable, kSymbols, kOverlayCpt,
+                                 kOverlayChangeGroups, kOverlaySKEY, kOverlayBoreTable, kSKEY, kOperation, kFlag,
+                                 kEndPrep, kConfig, kDefaultConfiguration, kDefaultDataEntry, kPlacement,
+                                 kComponentType, kIDF, kDEFAULT, kSKEYList, kATT, kSuppressList, kExclude, kBore,
+                                 kLeg, kKeypoint};
+  names.insert(names.end(), std::begin(kConnectionPointPreps), std::end(kConnectionPointPreps));
+  std::sort(names.begin(), names.end());
+  return names;
+} catch (const std::bad_alloc&) {
+  errors::RaiseOutOfMemory();
+}
+
+std::vector<std::string> FormatAttributeNames() try {
+  using namespace format;
+  std::vector<std::string> names{kAttrPCFTYPE, kAttrConfiguration, kAttrDescription, kAttrCategory, kAttrIsoPriority,
+                                 kAttrPlotra, kAttrTrimmable, kAttrAttribute, kAttrEnum, kAttrKeypointA,
+                                 kAttrKeypointB, kAttrName, kAttrCoords, kAttrPCF, kAttrPCFBASE, kAttrIDF,
+                                 kAttrNUMBER, kAttrBASE, kAttrEXPORTUSING, kAttrSUPPRESS, kAttrMM, kAttrIN, kAttrAllow};
+  std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  return names;
 } catch (const std::bad_alloc&) {
   errors::RaiseOutOfMemory();
 }

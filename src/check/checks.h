@@ -19,7 +19,9 @@ void CheckSections(const Reporter& report, pugi::xml_node root, FileKind kind);
 // The merged view (the system file with the overlays merged into it): names,
 // references, numbers, bore rows, elbows; each finding in the file whose
 // node causes it.
-void CheckSystem(const Source& view, const Origins& origins, std::vector<Finding>& findings);
+// The names defined and used go to `names` when it is given.
+void CheckSystem(const Source& view, const Origins& origins, std::vector<Finding>& findings,
+                 std::vector<NamePlace>* names = nullptr);
 // A language variant against the merged view: elements that translate
 // nothing, attributes the view lacks.
 void CheckVariant(const Source& view, const Source& variant, std::vector<Finding>& findings);

@@ -1,5 +1,7 @@
 #include "check/source.h"
 
+#include <algorithm>
+
 #include "base/files.h"
 #include "base/text.h"
 #include "base/well_formed.h"
@@ -8,19 +10,23 @@
 namespace pipedex::check {
 namespace {
 
-// Line and column (in characters) of a byte offset of the text.
-Position At(std::string_view text, std::size_t offset) {
-  Position p;
-  offset = std::min(offset, text.size());
-  for (std::size_t i = 0; i < offset; ++i) {
-    const char c = text[i];
-    if (c == '\n' || (c == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
-      ++p.line;
-      p.column = 1;
-    } else if (c != '\r' && (static_cast<unsigned char>(c) & 0xC0) != 0x80) {
-      ++p.column;
-    }
+// Line and column (in characters) of a byte offset of the text; a line ends
+// at a line feed, or a carriage return not followed by one.
+Position At(const Source& source, std::size_t offset) {
+  const std::string& text = source.text;
+  std::vector<std::size_t>& starts = source.lineStarts;
+  if (starts.empty()) {
+    starts.push_back(0);
+    for (std::size_t i = 0; i < text.size(); ++i)
+      if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
+        starts.push_back(i + 1);
   }
+  offset = std::min(offset, text.size());
+  const auto line = std::upper_bound(starts.begin(), starts.end(), offset) - 1;
+  Position p;
+  p.line = static_cast<std::int32_t>(line - starts.begin() + 1);
+  for (std::size_t i = *line; i < offset; ++i)
+    if (text[i] != '\r' && (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++p.column;
   return p;
 }
 
@@ -51,7 +57,9 @@ bool IsNameByte(char c) {
 
 void LoadSource(Source& source, std::vector<Finding>& findings) {
   std::string bytes;
-  const files::ReadStatus status = files::ReadWholeFile(source.file, xml::kMaxFileSize, bytes);
+  files::ReadStatus status = files::ReadStatus::Ok;
+  if (!source.given) status = files::ReadWholeFile(source.file, xml::kMaxFileSize, bytes);
+  else if (source.given->size() > xml::kMaxFileSize) status = files::ReadStatus::TooLarge;
   if (status == files::ReadStatus::TooLarge) {
     findings.push_back({source.file, 1, 1, "error", "too-large",
                         "the file is larger than the " + std::to_string(xml::kMaxFileSize >> 20) +
@@ -63,7 +71,7 @@ void LoadSource(Source& source, std::vector<Finding>& findings) {
     return;
   }
   xml::ParseError error;
-  source.parsed = xml::LoadText(source.doc, bytes, error, &source.text);
+  source.parsed = xml::LoadText(source.doc, source.given ? std::string_view(*source.given) : bytes, error, &source.text);
   if (source.parsed) return;
   findings.push_back({source.file, std::max(error.line, 1), std::max(error.column, 1), "error", "parse",
                       "the file does not parse: " + Reason(error.reason)});
@@ -87,7 +95,30 @@ std::pair<const Source*, pugi::xml_node> Origins::Of(pugi::xml_node node) const 
   return it == copies_.end() ? std::pair{&system_, node} : it->second;
 }
 
-Position Locate(const Source& source, pugi::xml_node node) { return At(source.text, NodeOffset(source, node)); }
+Position Locate(const Source& source, pugi::xml_node node) { return At(source, NodeOffset(source, node)); }
+
+Position LocateName(const Source& source, pugi::xml_node element) {
+  return At(source, NodeOffset(source, element) + 1);
+}
+
+Position LocateText(const Source& source, pugi::xml_node element) {
+  // The text child_value reads: the first text or CDATA child (a name has one).
+  const pugi::xml_node text = element.find_child([](pugi::xml_node child) {
+    return child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata;
+  });
+  auto at = static_cast<std::size_t>(std::max<std::ptrdiff_t>(text.offset_debug(), 0));
+  while (at < source.text.size() && source.text[at] == ' ') ++at;
+  return At(source, at);
+}
+
+Position LocateValue(const Source& source, pugi::xml_node element, pugi::xml_attribute attribute) {
+  const Position name = Locate(source, element, attribute);
+  // The value starts after the first quote past the name (a parsed attribute has one).
+  std::size_t at = source.lineStarts[static_cast<std::size_t>(name.line - 1)];
+  for (std::int32_t column = 1; column < name.column; ++at)  // no line break lies before it on its line
+    if ((static_cast<unsigned char>(source.text[at]) & 0xC0) != 0x80) ++column;
+  return At(source, source.text.find_first_of("\"'", at) + 1);
+}
 
 Position Locate(const Source& source, pugi::xml_node element, pugi::xml_attribute attribute) {
   // The parser keeps no offset for attributes: the name is looked for in the start tag.
@@ -99,9 +130,9 @@ Position Locate(const Source& source, pugi::xml_node element, pugi::xml_attribut
     const bool startsName = at > 0 && !IsNameByte(source.text[at - 1]);
     const std::size_t after = at + name.size();
     if (startsName && after < source.text.size() && !IsNameByte(source.text[after]))
-      return At(source.text, at);
+      return At(source, at);
   }
-  return At(source.text, start);
+  return At(source, start);
 }
 
 std::string Reporter::Place(pugi::xml_node node) const {
@@ -115,6 +146,19 @@ void Reporter::Add(const char* severity, pugi::xml_node node, std::string code, 
   const auto [file, original] = origins ? origins->Of(node) : std::pair{&source, node};
   const Position p = attribute ? Locate(*file, original, attribute) : Locate(*file, original);
   findings.push_back({file->file, p.line, p.column, severity, std::move(code), std::move(message)});
+}
+
+void NameRecorder::Add(pugi::xml_node element, At at, const char* kind, std::string name, bool definition,
+                       std::string container, pugi::xml_attribute attribute) const {
+  if (!names || name.empty()) return;
+  const auto [file, original] = origins.Of(element);
+  const Position p = at == At::ElementName ? LocateName(*file, original)
+                     : at == At::Text      ? LocateText(*file, original)
+                                           : LocateValue(*file, original, original.attribute(attribute.name()));
+  NamePlace place{file->file, p.line, p.column, kind, std::move(name), definition, std::move(container), {}};
+  if (definition)
+    for (pugi::xml_attribute a : element.attributes()) place.attributes.emplace_back(a.name(), a.value());
+  names->push_back(std::move(place));
 }
 
 void Reporter::Error(pugi::xml_node node, std::string code, std::string message, pugi::xml_attribute attribute) const {

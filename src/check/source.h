@@ -21,6 +21,8 @@ struct Source {
   std::string text;
   pugi::xml_document doc;
   bool parsed = false;
+  const std::string* given = nullptr;  // a text to read instead of the file (CheckOptions::texts)
+  mutable std::vector<std::size_t> lineStarts;  // offsets of the text's lines, made on the first Locate
 };
 
 // Where a node, or one attribute of an element, starts in its file.
@@ -51,6 +53,11 @@ class Origins {
 
 Position Locate(const Source& source, pugi::xml_node node);
 Position Locate(const Source& source, pugi::xml_node element, pugi::xml_attribute attribute);
+// Where a name starts: an element's own name, the text it holds (after
+// blanks), the value of one of its attributes.
+Position LocateName(const Source& source, pugi::xml_node element);
+Position LocateText(const Source& source, pugi::xml_node element);
+Position LocateValue(const Source& source, pugi::xml_node element, pugi::xml_attribute attribute);
 
 // Adds a finding at a node (at an attribute of it when one is given), in the
 // file the node comes from when the reporter has the view's origins.
@@ -65,6 +72,18 @@ struct Reporter {
   void Warning(pugi::xml_node node, std::string code, std::string message, pugi::xml_attribute attribute = {}) const;
   void Add(const char* severity, pugi::xml_node node, std::string code, std::string message,
            pugi::xml_attribute attribute) const;
+};
+
+// Records the names of the merged view at their places, in the files they come
+// from; does nothing without a list to fill.
+struct NameRecorder {
+  const Source& view;
+  const Origins& origins;
+  std::vector<NamePlace>* names = nullptr;
+
+  enum class At { ElementName, Text, Value };
+  void Add(pugi::xml_node element, At at, const char* kind, std::string name, bool definition,
+           std::string container, pugi::xml_attribute attribute = {}) const;
 };
 
 }  // namespace pipedex::check

@@ -84,13 +84,15 @@ void NeedNumber(const Reporter& report, pugi::xml_node element, const char* name
                a);
 }
 
-void CheckAttributeFamilies(const Reporter& report, pugi::xml_node section) {
+void CheckAttributeFamilies(const Reporter& report, const NameRecorder& record, pugi::xml_node section) {
   struct Family {
     long long first, last;
     pugi::xml_node node;
   };
   std::map<std::string, std::vector<Family>> families;
   for (pugi::xml_node att : section.children(format::kATT)) {
+    record.Add(att, NameRecorder::At::Value, "attribute", att.attribute(format::kAttrPCF).value(), true,
+               format::kPlotraAttributes, att.attribute(format::kAttrPCF));
     NeedNumber(report, att, format::kAttrNUMBER, true);
     NeedNumber(report, att, format::kAttrBASE, true);
     if (att.attribute(format::kAttrPCF) || !att.attribute(format::kAttrPCFBASE)) continue;
@@ -110,9 +112,12 @@ void CheckAttributeFamilies(const Reporter& report, pugi::xml_node section) {
 
 }  // namespace
 
-void CheckSystem(const Source& view, const Origins& origins, std::vector<Finding>& findings) {
+void CheckSystem(const Source& view, const Origins& origins, std::vector<Finding>& findings,
+                 std::vector<NamePlace>* names) {
   pugi::xml_node root = view.doc.document_element();
   const Reporter report{view, findings, &origins};
+  const NameRecorder record{view, origins, names};
+  using At = NameRecorder::At;
   CheckSections(report, root, FileKind::System);
 
   Names skeys(report, "SKEY", Uses::Later), endPreps(report, "end preparation", Uses::EndPrep),
@@ -121,23 +126,34 @@ void CheckSystem(const Source& view, const Origins& origins, std::vector<Finding
       componentTypes(report, "component type", Uses::Later);
   for (pugi::xml_node skey : root.child(format::kSKEYSection).children(format::kSKEY)) {
     skeys.Define(Trimmed(skey), skey);
+    record.Add(skey, At::Text, "SKEY", Trimmed(skey), true, format::kSKEYSection);
     NeedNumber(report, skey, format::kAttrIsoPriority, true);
   }
   for (pugi::xml_node e : root.child(format::kEndPrepSection).children(format::kEndPrep))
+  {
     endPreps.Define(Trimmed(e), e);
+    record.Add(e, At::Text, "end preparation", Trimmed(e), true, format::kEndPrepSection);
+  }
   for (pugi::xml_node op : root.child(format::kOperationSection).children(format::kOperation)) {
     operations.Define(Trimmed(op), op);
+    record.Add(op, At::Text, "operation", Trimmed(op), true, format::kOperationSection);
     NeedNumber(report, op, format::kAttrEnum, true);
   }
   std::vector<std::string> configTexts;
+  std::set<std::string, std::less<>> configNames;  // the texts whole: the usual match, found without a scan
   for (pugi::xml_node config : root.child(format::kConfigurationSection).children(format::kConfig)) {
     configurations.Define(Trimmed(config), config);
+    record.Add(config, At::Text, "configuration", Trimmed(config), true, format::kConfigurationSection);
     configTexts.push_back(config.child_value());
+    configNames.insert(configTexts.back());
   }
   pugi::xml_node pcfSection = root.child(format::kPCFIDFSection);
   for (pugi::xml_node pcf : pcfSection.children()) {
     if (pcf.type() != pugi::node_element) continue;
     pcfTypes.Define(pcf.name(), pcf);
+    record.Add(pcf, At::ElementName, "PCF type", pcf.name(), true, format::kPCFIDFSection);
+    if (names)  // its IDF records are what a PCF type says
+      for (pugi::xml_node idf : pcf.children(format::kIDF)) names->back().attributes.emplace_back(format::kIDF, Trimmed(idf));
     for (pugi::xml_node idf : pcf.children(format::kIDF))
       if (!IsWholeNumber(Trimmed(idf)))
         report.Error(idf, "bad-number", "IDF record \"" + Trimmed(idf) + "\" of PCF type " + pcf.name() +
@@ -147,10 +163,12 @@ void CheckSystem(const Source& view, const Origins& origins, std::vector<Finding
   for (pugi::xml_node group : root.child(format::kCptSection).children()) {
     if (group.type() != pugi::node_element) continue;
     groups.Define(group.name(), group);
+    record.Add(group, At::ElementName, "group", group.name(), true, format::kCptSection);
     for (pugi::xml_node type : group.children()) {
       if (type.type() != pugi::node_element) continue;
       const std::string name = type.name();
       componentTypes.Define(name, type);
+      record.Add(type, At::ElementName, "component type", name, true, group.name());
       if (model::IsDefaultElbow(type)) {
         // The angle as the component works it out when it builds its lists.
         model::DefaultElbow elbow;
@@ -163,6 +181,7 @@ void CheckSystem(const Source& view, const Origins& origins, std::vector<Finding
           report.Warning(type, "elbow-no-angle", "default elbow " + name + " has a geometry that gives no angle");
       }
       const std::string pcfType = type.attribute(format::kAttrPCFTYPE).value();
+      record.Add(type, At::Value, "PCF type", pcfType, false, name, type.attribute(format::kAttrPCFTYPE));
       if (!pcfType.empty() && !pcfTypes.Has(pcfType))
         report.Error(type, "unknown-pcftype",
                      "component type " + name + " has PCFTYPE " + pcfType + ", which A_PCFIDF does not define",
@@ -172,7 +191,11 @@ void CheckSystem(const Source& view, const Origins& origins, std::vector<Finding
         if (!type.child(format::kDefaultConfiguration))
           report.Error(type, "missing-geometry",
                        "component type " + name + " is NonStandard but has no Default-Configuration");
-      } else if (!configuration.empty() &&
+      } else {
+        record.Add(type, At::Value, "configuration", configuration, false, name,
+                   type.attribute(format::kAttrConfiguration));
+      }
+      if (configuration != format::kConfigNonStandard && !configuration.empty() && !configNames.count(configuration) &&
                  std::none_of(configTexts.begin(), configTexts.end(),
                               [&](const std::string& t) { return t.find(configuration) != std::string::npos; })) {
         report.Error(type, "unknown-configuration",
@@ -180,15 +203,19 @@ void CheckSystem(const Source& view, const Origins& origins, std::vector<Finding
                          ", which no Config of A_CONFIGURATION names",
                      type.attribute(format::kAttrConfiguration));
       }
-      for (pugi::xml_node skey : type.children(format::kSKEY))
+      for (pugi::xml_node skey : type.children(format::kSKEY)) {
+        record.Add(skey, At::Text, "SKEY", Trimmed(skey), false, name);
         if (!skeys.HasSKEY(Trimmed(skey)))
           report.Error(skey, "undefined-skey",
                        "SKEY " + Trimmed(skey) + " of component type " + name +
                            " is not defined in A_SKEY, neither itself nor its generic form");
-      for (pugi::xml_node op : type.children(format::kOperation))
+      }
+      for (pugi::xml_node op : type.children(format::kOperation)) {
+        record.Add(op, At::Text, "operation", Trimmed(op), false, name);
         if (!operations.Has(Trimmed(op)))
           report.Error(op, "unknown-operation",
                        "operation " + Trimmed(op) + " of component type " + name + " is not defined in A_OPERATION");
+      }
       for (pugi::xml_node flag : type.children(format::kFlag)) {
         const std::string f = Trimmed(flag);
         if (f != format::kFlagVariable && f != format::kFlagArtificial && f != format::kFlagIndeterminate)
@@ -214,13 +241,17 @@ void CheckSystem(const Source& view, const Origins& origins, std::vector<Finding
   }
 
   for (pugi::xml_node list : root.child(format::kDefaultEndPrepSection).children(format::kSKEYList)) {
-    for (pugi::xml_node skey : list.children(format::kSKEY))
+    for (pugi::xml_node skey : list.children(format::kSKEY)) {
+      record.Add(skey, At::Text, "SKEY", Trimmed(skey), false, format::kDefaultEndPrepSection);
       if (!skeys.HasSKEY(Trimmed(skey)) && !skeys.HasFamily(Trimmed(skey)))
         report.Error(skey, "default-endprep-skey",
                      "default end preparation list names SKEY " + Trimmed(skey) + ", which A_SKEY does not define");
+    }
     for (const char* point : format::kConnectionPointPreps)
       for (pugi::xml_node prep : list.children(point)) {
         const std::string code = Trimmed(prep);
+        if (code != format::kDerivedEndPrep)
+          record.Add(prep, At::Text, "end preparation", code, false, format::kDefaultEndPrepSection);
         if (!code.empty() && code != format::kDerivedEndPrep && !endPreps.Has(code))
           report.Error(prep, "unknown-endprep",
                        std::string(point) + " names end preparation " + code + ", which A_ENDPREP does not define");
@@ -228,6 +259,8 @@ void CheckSystem(const Source& view, const Origins& origins, std::vector<Finding
   }
   for (pugi::xml_node row : root.child(format::kDefaultConnectionTable).children(format::kEndPrep)) {
     const std::string code = row.attribute(format::kAttrName).value();
+    record.Add(row, At::Value, "end preparation", code, false, format::kDefaultConnectionTable,
+               row.attribute(format::kAttrName));
     if (!endPreps.Has(code))
       report.Error(row, "unknown-endprep",
                    "connection row names end preparation " + code + ", which A_ENDPREP does not define",
@@ -242,7 +275,7 @@ void CheckSystem(const Source& view, const Origins& origins, std::vector<Finding
                        std::string("BORE row has no ") + unit +
                            ": the component skips it and converts that bore by the factor instead");
   }
-  CheckAttributeFamilies(report, root.child(format::kPlotraAttributes));
+  CheckAttributeFamilies(report, record, root.child(format::kPlotraAttributes));
 }
 
 }  // namespace pipedex::check

@@ -15,6 +15,10 @@ TEST(Text, CharactersNotBytes) {
       {std::to_string(Length("Ärge")), "4"}, {Left("ÄÖÜß", 2), "ÄÖ"}, {Right("ÄÖÜß", 2), "Üß"},
       {Mid("ÄÖÜß", 1, 2), "ÖÜ"}, {Right("ab", 5), "ab"}, {CharAt("ab", 7), ""},
       {IsDigitAt("ZW3", 2) ? "digit" : "no", "digit"}, {IsDigitAt("ZWÄ", 2) ? "digit" : "no", "no"},
+      // Editors' columns: a character beyond the basic plane is two UTF-16 units.
+      {std::to_string(Utf16Units("aé\xF0\x9F\x98\x80\xFF", 3)), "4"}, {std::to_string(Utf16Units("a\xFF", 9)), "2"},
+      {std::to_string(CharactersInUtf16("aé\xF0\x9F\x98\x80" "b", 3)), "2"},
+      {std::to_string(CharactersInUtf16("aé\xF0\x9F\x98\x80" "b", 4)), "3"},
   };
   for (const auto& [got, expected] : rows) EXPECT_EQ(got, expected);
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "pipedex/check.h"
 #include "test_support.h"
 
@@ -143,6 +145,37 @@ TEST(CheckCatalogue, ReadsOnlyRegularFilesOfACatalogueSize) {
   const auto findings = CheckCatalogue("SystemPipedex.xml", {"", "", {"de", ""}});
   std::filesystem::current_path(here);
   EXPECT_EQ(findings.size() == 1 ? findings[0].code : "", "missing-file");
+}
+
+// An editor's texts stand in for the files (a text with no file counts as
+// one), and every name of the merged view is reported where its text starts.
+TEST(CheckCatalogue, NamesEachDefinitionAndUseInTheGivenTexts) {
+  TempDir dir;
+  const std::string sys = dir.Write("sys.xml", "not what is checked"), project = dir.File("ProjectPipedex.xml");
+  const std::map<std::string, std::string> texts = {
+      {sys, Catalogue("<A_SKEY><SKEY Description=\"E\">ELBW</SKEY></A_SKEY><A_PCFIDF><TEE><IDF>110</IDF></TEE></A_PCFIDF>\n"
+                      "<A_CPT><G\xC3\xA9><T PCFTYPE=\"TEE\"><SKEY><![CDATA[ELBW]]></SKEY></T></G\xC3\xA9></A_CPT>")},
+      {project, Catalogue("<U_CPT><G><U><SKEY>  ELXX</SKEY></U></G></U_CPT>")}};
+  std::vector<NamePlace> names;
+  std::string out;
+  for (const Finding& f : CheckCatalogue(sys, {}, texts, names)) out += f.code + "\n";
+  for (const NamePlace& n : names) {
+    out += n.file.substr(dir.path().size() + 1) + ":" + std::to_string(n.line) + ":" + std::to_string(n.column) + " " +
+           n.kind + " " + n.name + (n.definition ? " defined in " : " used in ") + n.container;
+    for (const auto& [name, value] : n.attributes) out.append(" ").append(name).append("=").append(value);
+    out += "\n";
+  }
+  EXPECT_EQ(out,
+            "undefined-skey\n"
+            "sys.xml:3:31 SKEY ELBW defined in A_SKEY Description=E\n"
+            "sys.xml:3:62 PCF type TEE defined in A_PCFIDF IDF=110\n"
+            "sys.xml:4:9 group G\xC3\xA9 defined in A_CPT\n"  // columns count characters, not bytes
+            "sys.xml:4:13 component type T defined in G\xC3\xA9 PCFTYPE=TEE\n"
+            "sys.xml:4:24 PCF type TEE used in T\n"
+            "sys.xml:4:44 SKEY ELBW used in T\n"  // inside its CDATA section
+            "ProjectPipedex.xml:3:9 group G defined in A_CPT\n"
+            "ProjectPipedex.xml:3:12 component type U defined in G\n"
+            "ProjectPipedex.xml:3:22 SKEY ELXX used in U\n");
 }
 
 }  // namespace

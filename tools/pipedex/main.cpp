@@ -62,7 +62,7 @@ int Run(int argc, char** argv) {
       "Run `pipedex COMMAND --help` for a command's arguments and examples.\n"
       "Errors of the component are printed on stderr with their number in hexadecimal; the exit\n"
       "status is then 1 (2 for a usage error, 3 when memory ran out: error 0x8007000E, Out of memory).\n"
-      "Guides: docs/cli.md, docs/api.md, docs/python.md,\n"
+      "Guides: docs/cli.md, docs/api.md, docs/python.md, docs/lsp.md,\n"
       "docs/catalogue-format.md (installed in share/doc/pipedex/docs/).\n"
       "\n"
       "Examples:\n"
@@ -104,6 +104,7 @@ int Run(int argc, char** argv) {
   AddCheckCommand(app, session);
   AddCacheCommand(app, session);
   AddSearchCommand(app, session);
+  AddLspCommand(app, session);
 
   try {
     app.parse(argc, argv);

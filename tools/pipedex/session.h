@@ -107,5 +107,7 @@ void AddTreeCommand(CLI::App& app, Session& session);
 void AddCheckCommand(CLI::App& app, Session& session);
 void AddCacheCommand(CLI::App& app, Session& session);
 void AddSearchCommand(CLI::App& app, Session& session);
+// `pipedex lsp`: the language server.
+void AddLspCommand(CLI::App& app, Session& session);
 
 }  // namespace pipedex::cli
