@@ -19,11 +19,11 @@ namespace {
 
 // The version of the library and of the payload's layout: an index written
 // by another build of either is never read.
-constexpr const char* kIndexVersion = PIPEDEX_VERSION "/catalogue-1";
+constexpr const char* kIndexVersion = PIPEDEX_VERSION "/catalogue-2";
 
 // The payload: a directory of sections (where each starts and how long it
 // is, from the start of the payload), then the sections, each at a multiple of 8.
-enum Section : std::uint32_t { kDocument, kSKEYTags, kCptTypeTags, kDefaultEndPrepTags, kPlotraTokens, kSectionCount };
+enum Section : std::uint32_t { kDocument, kSKEYTags, kCptTypeTags, kDefaultEndPrepTags, kPlotraPieces, kSectionCount };
 struct Directory {
   char magic[8];
   std::uint32_t offset[kSectionCount], size[kSectionCount];
@@ -33,35 +33,6 @@ struct Directory {
 constexpr char kPayloadMagic[8] = {'C', 'A', 'T', 'A', 'L', 'O', 'G', '1'};
 
 std::string LocaleChoice(const LocaleNames& locale) { return locale.language + "_" + locale.country; }
-
-// The tokens as a count, then each as a length and its bytes.
-std::string CompileTokens(const std::vector<std::string>& tokens) {
-  auto put = [](std::string& out, std::uint32_t n) { out.append(reinterpret_cast<const char*>(&n), sizeof n); };
-  std::string out;
-  put(out, static_cast<std::uint32_t>(tokens.size()));
-  for (const std::string& t : tokens) {
-    put(out, static_cast<std::uint32_t>(t.size()));
-    out += t;
-  }
-  return out;
-}
-
-std::vector<std::string> ReadTokens(std::string_view bytes) {
-  auto take = [&](std::size_t size) {
-    if (size > bytes.size()) throw flat::Corrupt("Plotra tokens cut short");
-    const std::string_view part = bytes.substr(0, size);
-    bytes.remove_prefix(size);
-    return part;
-  };
-  auto number = [&] {
-    std::uint32_t n;
-    std::memcpy(&n, take(4).data(), 4);
-    return n;
-  };
-  std::vector<std::string> tokens;
-  for (std::uint32_t count = number(); count > 0; --count) tokens.emplace_back(take(number()));
-  return tokens;
-}
 
 }  // namespace
 
@@ -111,9 +82,8 @@ bool Pipedex::Impl::OpenIndex() {
       return payload.substr(directory.offset[s], directory.size[s]);
     };
     auto document = std::make_unique<flat::Document>(section(kDocument), blocks);
-    const std::string_view tokens = section(kPlotraTokens);
-    blocks->Confirm(tokens.data(), tokens.size());
-    model::SetPlotraTokens(*this, ReadTokens(tokens));
+    PlotraPieces = flat::Table(section(kPlotraPieces), blocks);
+    PlotraCompiled = true;
     SKEYTags.UseCompiled(flat::Table(section(kSKEYTags), blocks), *document);
     CptTypeTags.UseCompiled(flat::Table(section(kCptTypeTags), blocks), *document);
     DefaultEndPrepTags.UseCompiled(flat::Table(section(kDefaultEndPrepTags), blocks), *document);
@@ -179,7 +149,9 @@ void Pipedex::Impl::WriteIndex() try {
   add(kSKEYTags, SKEYTags.Compile(number));
   add(kCptTypeTags, CptTypeTags.Compile(number));
   add(kDefaultEndPrepTags, DefaultEndPrepTags.Compile(number));
-  add(kPlotraTokens, CompileTokens(PlotraTokenList));
+  const std::string pieces = model::TokenIndex::CompilePieces(PlotraEndPreps);
+  if (pieces.empty()) return;  // Plotra end preparations too long to be indexed: answered from the files
+  add(kPlotraPieces, pieces);
   directory.cptSection = number(CptSection.Xml());
   directory.skeySection = number(SKEYSection.Xml());
   directory.pcfidfSection = number(PCFIDFSection.Xml());

@@ -87,34 +87,20 @@ void SelectSections(pugi::xml_node root, Catalogue& c, SearchResults& r, std::ve
 
 // The "~XX~" tokens of the end preparations flagged Plotra, each once.
 void CollectPlotraTokens(Catalogue& c) {
-  std::string text;
-  TokenIndex seen;
-  std::vector<std::string> tokens;
-  for (const Element& n : *c.EndPrepNodes) {
-    if (!n.IsElement() || n.Name() != format::kEndPrep) continue;
-    if (n.Attribute(format::kAttrPlotra, format::kDefaultPlotra) != format::kPlotraYes) continue;
-    std::string token = MakeToken(text::Left(n.Text(), 2));
-    if (seen.Contains(text, token)) continue;
-    seen.Append(text, token);
-    tokens.push_back(std::move(token));
-  }
-  SetPlotraTokens(c, std::move(tokens));
-}
-
-}  // namespace
-
-void SetPlotraTokens(Catalogue& c, std::vector<std::string> tokens) {
   c.PlotraEndPreps.clear();
   c.PlotraTokens.Clear();
   c.PlotraEndPrepsUpper.clear();
   c.PlotraUpperTokens.Clear();
-  for (const std::string& token : tokens) {
+  for (const Element& n : *c.EndPrepNodes) {
+    if (!n.IsElement() || n.Name() != format::kEndPrep) continue;
+    if (n.Attribute(format::kAttrPlotra, format::kDefaultPlotra) != format::kPlotraYes) continue;
+    std::string token = MakeToken(text::Left(n.Text(), 2));
+    if (c.PlotraTokens.Contains(c.PlotraEndPreps, token)) continue;
     c.PlotraTokens.Append(c.PlotraEndPreps, token);
     // Tokens are whole characters between two "~", so the upper-cased text is
     // the upper-cased tokens one after another.
     c.PlotraUpperTokens.Append(c.PlotraEndPrepsUpper, text::Upper(token));
   }
-  c.PlotraTokenList = std::move(tokens);
   // Tokens already in capitals need no second index.
   c.PlotraUpperSame = c.PlotraEndPrepsUpper == c.PlotraEndPreps;
   if (c.PlotraUpperSame) {
@@ -123,8 +109,6 @@ void SetPlotraTokens(Catalogue& c, std::vector<std::string> tokens) {
     c.PlotraUpperTokens = {};
   }
 }
-
-namespace {
 
 void ClearIndexes(Catalogue& c) {
   // The indexes of component types share the names of the types they hold.
@@ -298,7 +282,9 @@ void Catalogue::RequireLists() const {
 bool Catalogue::SKEYHasEndPrepSuffix(std::string_view SKEY) const {
   if (text::Length(SKEY) != 4 || text::Upper(text::Left(SKEY, 2)) == format::kFlangeSKEYPrefix) return false;
   const std::string suffix = text::Upper(text::Right(SKEY, 2));
-  return suffix == format::kGenericSKEYSuffix || PlotraTokens.Contains(PlotraEndPreps, MakeToken(suffix));
+  if (suffix == format::kGenericSKEYSuffix) return true;
+  return PlotraCompiled ? TokenIndex::CompiledContains(PlotraPieces, MakeToken(suffix))
+                        : PlotraTokens.Contains(PlotraEndPreps, MakeToken(suffix));
 }
 
 void SearchResults::AppendNamesToList(std::string_view What, NameList& Names, const CTypeLookup& Source,

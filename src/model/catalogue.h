@@ -13,6 +13,7 @@
 
 #include <pugixml.hpp>
 
+#include "base/flat_table.h"
 #include "model/att_list.h"
 #include "model/ctype_index.h"
 #include "model/default_elbow.h"
@@ -70,11 +71,14 @@ struct Catalogue {
   // walked by the build only and not kept).
   bool PCFIDFRead = false;
   std::string PlotraEndPreps;
-  std::vector<std::string> PlotraTokenList;  // the tokens of PlotraEndPreps, in order
   TokenIndex PlotraTokens;  // answers "does a token occur in PlotraEndPreps" in constant time
   std::string PlotraEndPrepsUpper;  // PlotraEndPreps upper-cased, with its own token index
   TokenIndex PlotraUpperTokens;     // (both empty when it is PlotraEndPreps itself, the usual case)
   bool PlotraUpperSame = false;
+  // A catalogue answered from a compiled index holds no PlotraEndPreps: its
+  // pieces (TokenIndex::CompilePieces) answer SKEYHasEndPrepSuffix instead.
+  bool PlotraCompiled = false;
+  flat::Table PlotraPieces;
   // Whether a token occurs in the upper-cased Plotra end preparations.
   bool PlotraUpperContains(const std::string& token) const;
   CTypeIndex SKEYIndex, PCFTYPEIndex, IDFIndex;
@@ -127,9 +131,6 @@ inline constexpr const char* kFilterByGroup = "Group";
 // Keeps in FoundCptTypes only the component types of one group (Kind kFilterByGroup).
 void FilterCptTypesByGroup(const Catalogue& catalogue, SearchResults& results, std::string_view Kind,
                            std::string_view Group);
-
-// Makes PlotraEndPreps (and its index and upper-cased form) of these tokens, in this order.
-void SetPlotraTokens(Catalogue& catalogue, std::vector<std::string> tokens);
 
 // Builds the catalogue and resets the search results from the root element of
 // the merged document. Returns the failure when the sections could not be

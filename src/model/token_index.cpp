@@ -45,10 +45,36 @@ void TokenIndex::Append(std::string& text, std::string_view token) {
   }
 }
 
+namespace {
+
+// Whether a token is one the pieces answer.
+bool IsPiece(std::string_view token, std::size_t longest) {
+  return !token.empty() && token.size() <= longest && token.front() == '~' && token.back() == '~';
+}
+
+}  // namespace
+
 bool TokenIndex::Contains(const std::string& text, const std::string& token) const {
-  if (searched_ || token.empty() || token.size() > kLongest || token.front() != '~' || token.back() != '~')
-    return text.find(token) != std::string::npos;
+  if (searched_ || !IsPiece(token, kLongest)) return text.find(token) != std::string::npos;
   return !cells_.empty() && cells_[Cell(text, token)] != 0;
+}
+
+std::string TokenIndex::CompilePieces(const std::string& text) {
+  if (text.size() > kFarthest) return "";
+  // The text itself under "", which no piece is; every piece under itself.
+  std::vector<std::pair<std::string, std::string>> entries{{"", text}};
+  for (std::size_t end = 0; end < text.size(); ++end) {
+    if (text[end] != '~') continue;
+    for (std::size_t begin = end + 1 > kLongest ? end + 1 - kLongest : 0; begin <= end; ++begin)
+      if (text[begin] == '~') entries.emplace_back(text.substr(begin, end - begin + 1), "");
+  }
+  return flat::CompileTable(std::move(entries));
+}
+
+bool TokenIndex::CompiledContains(const flat::Table& table, const std::string& token) {
+  if (IsPiece(token, kLongest)) return table.Find(token).has_value();
+  const std::optional<std::string_view> text = table.Find("");
+  return text && text->find(token) != std::string_view::npos;
 }
 
 }  // namespace pipedex::model

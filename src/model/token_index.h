@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/flat_table.h"
+
 namespace pipedex::model {
 
 // "~" + middle + "~". Built by appending: g++ 12 at -O3 warns falsely
@@ -42,6 +44,13 @@ class TokenIndex {
   // Whether token occurs in text (a substring search, answered from the pieces
   // when the token begins and ends with "~" and is short enough).
   bool Contains(const std::string& text, const std::string& token) const;
+
+  // The pieces of a text compiled into a table read in place (with the text
+  // itself, for the tokens no piece answers), so that Contains is answered
+  // without building the index; "" for a text too long to be indexed.
+  static std::string CompilePieces(const std::string& text);
+  // Contains() for the text whose pieces are compiled in table.
+  static bool CompiledContains(const flat::Table& table, const std::string& token);
 
  private:
   static constexpr std::size_t kLongest = 10;  // "~", two characters of up to four bytes, "~"
