@@ -130,6 +130,9 @@ Mapping MapFile(const std::string& path) {
     m.modifiedNs = std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec;
     m.at = ::mmap(nullptr, m.size, PROT_READ, MAP_PRIVATE, fd, 0);
     if (m.at == MAP_FAILED) m.at = nullptr;
+    // A question reads a few scattered blocks: no reading ahead, and no
+    // mapping of the pages around each one read.
+    else ::madvise(m.at, m.size, MADV_RANDOM);
   }
   sys::Close(fd);
   return m;
@@ -225,6 +228,13 @@ bool WriteIndex(const std::string& path, const Stamp& stamp, std::string_view pa
   } catch (const Error& e) {
     if (errors::IsOutOfMemory(e)) throw;
     return false;
+  }
+  // The file just written sits in the page cache in large pieces, and a
+  // process that maps it would have a whole piece mapped for every block it
+  // reads. Handed back (it is on disk now), it is read again in pages.
+  if (const int fd = sys::Open(path.c_str(), O_RDONLY | O_CLOEXEC); fd >= 0) {
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    sys::Close(fd);
   }
   return true;
 }
