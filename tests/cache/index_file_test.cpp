@@ -21,8 +21,8 @@ TEST(IndexFile, OpensOnlyWhileItsFilesAreAsTheyWere) {
   };
   const std::vector<Row> rows = {
       {"nothing", [](const TempDir&, Stamp&) {}, Refusal::None},
-      {"another version", [](const TempDir&, Stamp& s) { s.libraryVersion = "2"; }, Refusal::OtherVersion},
-      {"another locale", [](const TempDir&, Stamp& s) { s.choices = "fr_FR"; }, Refusal::OtherVersion},
+      {"another version", [](const TempDir&, Stamp& s) { s.libraryVersion += '2'; }, Refusal::OtherVersion},
+      {"another locale", [](const TempDir&, Stamp& s) { s.choices += "_FR"; }, Refusal::OtherVersion},
       {"another file list", [](const TempDir&, Stamp& s) { s.inputs.pop_back(); }, Refusal::OtherInputs},
       {"a file renamed", [](const TempDir& d, Stamp& s) { s.inputs[0].path = d.File("c.xml"); }, Refusal::OtherInputs},
       {"a file rewritten, same size", [](const TempDir& d, Stamp&) { d.Write("a.xml", "<b/>"); }, Refusal::InputChanged},
