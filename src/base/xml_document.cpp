@@ -162,8 +162,10 @@ void LocateLine(std::string_view buffer, std::ptrdiff_t offset, ParseError& erro
     to = std::min(end, from + kMaxSourceShown);
     from = std::max(start, std::min(from, to > kMaxSourceShown ? to - kMaxSourceShown : 0));
     auto isContinuation = [&](std::size_t i) { return (static_cast<unsigned char>(buffer[i]) & 0xC0) == 0x80; };
-    while (from > start && from < buffer.size() && isContinuation(from)) --from;
-    while (to < end && isContinuation(to)) --to;
+    // A character is at most four bytes: bytes that are not UTF-8 (a run of
+    // continuation bytes) move an edge no further than that.
+    for (int i = 0; i < 3 && from > start && from < buffer.size() && isContinuation(from); ++i) --from;
+    for (int i = 0; i < 3 && to < end && to > from && isContinuation(to); ++i) --to;
   }
   std::string_view rest = buffer.substr(from, to - from);
   // The source line becomes part of an error description, which is text:
