@@ -17,8 +17,8 @@ enum class ReadStatus { Ok, Unreadable, TooLarge };
 // or one that grows past it while it is read, is TooLarge.
 ReadStatus ReadWholeFile(const std::string& path, std::size_t maxSize, std::string& out);
 
-// Writes all of bytes to fd, going on after short writes and interruptions:
-// 0, or the errno of the write that failed.
+// Writes all of bytes to fd, going on after short writes and interruptions.
+// Answers zero when every byte was written, else the errno of the write that failed.
 int WriteAll(int fd, std::string_view bytes);
 
 // Puts a new file in path's place (the file its symbolic links name): write(fd)

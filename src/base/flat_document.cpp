@@ -98,10 +98,14 @@ void Blocks::Confirm(const char* at, std::size_t size) const {
   }
 }
 
+std::string_view ReadConfirmed(std::string_view bytes, const Blocks* blocks, std::size_t offset, std::size_t size) {
+  if (offset > bytes.size() || size > bytes.size() - offset) throw Corrupt("a read beyond compiled bytes");
+  if (blocks) blocks->Confirm(bytes.data() + offset, size);
+  return bytes.substr(offset, size);
+}
+
 const char* Document::Read(std::size_t offset, std::size_t size) const {
-  if (offset > bytes_.size() || size > bytes_.size() - offset) throw Corrupt("a read beyond the compiled document");
-  if (blocks_) blocks_->Confirm(bytes_.data() + offset, size);
-  return bytes_.data() + offset;
+  return ReadConfirmed(bytes_, blocks_, offset, size).data();
 }
 
 std::string Compile(pugi::xml_node top, const std::function<void(pugi::xml_node, NodeId)>& numbered) {

@@ -57,6 +57,11 @@ class Blocks {
   mutable std::vector<std::uint64_t> confirmed_;  // a bit per block
 };
 
+// The size bytes at offset in bytes, each block they reach confirmed by
+// blocks when given: what every read of a compiled form goes through. Raises
+// Corrupt when they are not all within bytes, or a block differs from its hash.
+std::string_view ReadConfirmed(std::string_view bytes, const Blocks* blocks, std::size_t offset, std::size_t size);
+
 class Document {
  public:
   // No document: every node is kNoNode.

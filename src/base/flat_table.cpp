@@ -34,9 +34,7 @@ Table::Table(std::string_view bytes, const Blocks* blocks) : bytes_(bytes), bloc
 }
 
 std::string_view Table::Read(std::size_t offset, std::size_t size) const {
-  if (offset > bytes_.size() || size > bytes_.size() - offset) throw Corrupt("a read beyond the compiled table");
-  if (blocks_) blocks_->Confirm(bytes_.data() + offset, size);
-  return bytes_.substr(offset, size);
+  return ReadConfirmed(bytes_, blocks_, offset, size);
 }
 
 std::pair<std::string_view, std::string_view> Table::Entry(std::uint32_t i) const {

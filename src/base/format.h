@@ -152,6 +152,17 @@ inline std::array<std::string, 3> LanguageVariantNames(std::string_view language
           base + "en.xml"};
 }
 
+// The language variants of a system file, in the order they are tried: the
+// names above in its folder (everything up to and including its last separator).
+inline std::array<std::string, 3> LanguageVariantPaths(std::string_view systemFile, std::string_view language,
+                                                       std::string_view country) {
+  const std::size_t separator = systemFile.rfind(kPathSeparator);
+  const std::string folder(separator == std::string_view::npos ? "" : systemFile.substr(0, separator + 1));
+  std::array<std::string, 3> paths = LanguageVariantNames(language, country);
+  for (std::string& path : paths) path.insert(0, folder);
+  return paths;
+}
+
 // Registry location of the data path: the text value kRegistryValue of the
 // key kRegistryKey of HKEY_LOCAL_MACHINE (hive 3) names the system file.
 inline constexpr int kRegistryHive = 3;

@@ -109,8 +109,9 @@ double NumberValue(std::string_view text) {
   return negative ? -value : value;
 }
 
-std::string_view LocalName(pugi::xml_node node) {
-  const std::string_view name = node.name();
+std::string_view LocalName(pugi::xml_node node) { return LocalName(std::string_view(node.name())); }
+
+std::string_view LocalName(std::string_view name) {
   const std::size_t colon = name.find(':');
   return colon == std::string_view::npos ? name : name.substr(colon + 1);
 }

@@ -53,6 +53,8 @@ double NumberValue(std::string_view text);
 // The element's name without its namespace prefix ("Gizmo" for <ns:Gizmo>):
 // the name by which group, component type and PCF type elements are data.
 std::string_view LocalName(pugi::xml_node node);
+// The same of an element name as written.
+std::string_view LocalName(std::string_view name);
 
 // An XPath expression that finds, in another document, the node at the same
 // place: "//" + the chain of element names from the root element down, with

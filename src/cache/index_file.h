@@ -27,7 +27,7 @@ struct InputFile {
   bool exists = false;
   std::uint64_t size = 0, device = 0, inode = 0;
   std::int64_t modifiedNs = 0, changedNs = 0;
-  std::uint64_t contentHash = 0;  // 0 when not hashed
+  std::uint64_t contentHash = 0;  // left zero unless the content was hashed
 };
 
 // The file at path as it is now, its content hashed when hashContent.

@@ -63,9 +63,8 @@ std::vector<std::string> OverlayFiles(const std::string& systemFile, const Check
 // The language variant the locale chooses, a given text counting as a file.
 std::string VariantFile(const std::string& systemFile, const LocaleNames& locale, const Texts& texts) {
   if (locale.language.empty()) return "";
-  const std::string folder = FolderOf(systemFile);
-  for (const std::string& name : format::LanguageVariantNames(locale.language, locale.country))
-    if (IsFile(folder + name, texts)) return folder + name;
+  for (const std::string& path : format::LanguageVariantPaths(systemFile, locale.language, locale.country))
+    if (IsFile(path, texts)) return path;
   return "";
 }
 

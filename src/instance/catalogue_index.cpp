@@ -70,10 +70,8 @@ bool Pipedex::Impl::OpenIndex() {
   try {
     const std::string_view payload = index->Payload();
     const flat::Blocks* blocks = &index->Blocks();
-    if (payload.size() < sizeof(Directory)) return false;
-    blocks->Confirm(payload.data(), sizeof(Directory));
     Directory directory;
-    std::memcpy(&directory, payload.data(), sizeof directory);
+    std::memcpy(&directory, flat::ReadConfirmed(payload, blocks, 0, sizeof directory).data(), sizeof directory);
     if (std::memcmp(directory.magic, kPayloadMagic, sizeof kPayloadMagic) != 0) return false;
     auto section = [&](Section s) {
       if (directory.offset[s] > payload.size() || directory.size[s] > payload.size() - directory.offset[s] ||
@@ -117,7 +115,7 @@ void Pipedex::Impl::WriteIndex() try {
   const std::string path = IndexPath();
   if (path.empty() || !SystemDoc) return;
   cache::Refusal refusal;
-  if (cache::MappedIndex::Open(path, IndexStamp(false), false, refusal)) return;  // a valid one is there already
+  if (cache::MappedIndex::Open(path, FilesBeforeLoad, false, refusal)) return;  // a valid one is there already
   const cache::Stamp stamp = IndexStamp(true);
   // A file that changed while the load read it may have been read half old,
   // half new: no index records that.

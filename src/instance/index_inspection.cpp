@@ -34,11 +34,14 @@ IndexInfo InspectIndex(std::shared_ptr<Platform> platform, bool verifyContent) {
     }
     cache::Refusal refusal;
     const bool verify = verifyContent || cache::FromEnvironment().verifyContent;
-    info.valid = cache::MappedIndex::Open(info.path, impl.IndexStamp(false), verify, refusal) != nullptr;
+    const auto index = cache::MappedIndex::Open(info.path, impl.IndexStamp(false), verify, refusal);
+    info.valid = index != nullptr;
     info.state = cache::RefusalText(refusal);
     struct stat st {};
     if (::stat(info.path.c_str(), &st) == 0) info.size = static_cast<std::uint64_t>(st.st_size);
-    if (const auto stamp = cache::MappedIndex::ReadStamp(info.path))
+    // An index that is not used may still be one, built from other files or before a change.
+    const std::unique_ptr<cache::Stamp> stale = index ? nullptr : cache::MappedIndex::ReadStamp(info.path);
+    if (const cache::Stamp* stamp = index ? &index->Recorded() : stale.get())
       for (const cache::InputFile& f : stamp->inputs) info.files.push_back(f.path);
     return info;
   });

@@ -18,17 +18,10 @@ std::string CutAtZero(const std::string& s) { return s.substr(0, s.find('\0')); 
 
 }  // namespace
 
-std::vector<std::string> Pipedex::Impl::LanguageVariantPaths(const std::string& dataPath,
-                                                             const LocaleNames& locale) const {
-  // The variants lie in the system file's folder: everything up to and
-  // including the last separator ("" when there is none).
-  auto sep = dataPath.rfind(format::kPathSeparator);
-  const std::string folder = sep == std::string::npos ? "" : dataPath.substr(0, sep + 1);
-  std::vector<std::string> paths;
+std::array<std::string, 3> Pipedex::Impl::LanguageVariantPaths(const std::string& dataPath,
+                                                               const LocaleNames& locale) {
   // A locale's code ends at a zero character, as a C string does.
-  for (const std::string& name : format::LanguageVariantNames(CutAtZero(locale.language), CutAtZero(locale.country)))
-    paths.push_back(folder + name);
-  return paths;
+  return format::LanguageVariantPaths(dataPath, CutAtZero(locale.language), CutAtZero(locale.country));
 }
 
 std::unique_ptr<pugi::xml_document> Pipedex::Impl::LoadLanguageDocument(const std::string& dataPath,

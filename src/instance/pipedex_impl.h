@@ -8,6 +8,7 @@
 // Loaded() and Answer() below, which hold the rule every member shares: load
 // the catalogue first, then answer.
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <type_traits>
@@ -82,7 +83,7 @@ struct [[gnu::visibility("hidden")]] Pipedex::Impl : detail::Documents, model::C
   // The project file that lies beside the system file, loaded with it when it exists.
   std::string ProjectBesideSystemFile() const;
   // The language variants of the system file for a locale, in the order they are tried.
-  std::vector<std::string> LanguageVariantPaths(const std::string& dataPath, const LocaleNames& locale) const;
+  static std::array<std::string, 3> LanguageVariantPaths(const std::string& dataPath, const LocaleNames& locale);
   // Rebuilds the catalogue and the search results from DataRoot, then applies
   // the language texts; returns the failure when the sections could not be read.
   std::optional<std::string> BuildInternalLists();

@@ -36,11 +36,7 @@ class Element {
   // Its name as written, namespace prefix included.
   std::string_view Name() const { return flat_ ? FlatName() : node_.name(); }
   // Its name without a namespace prefix: the name by which groups, component types and PCF types are data.
-  std::string_view LocalName() const {
-    if (!flat_) return xml::LocalName(node_);
-    const std::string_view name = FlatName();
-    return name.substr(name.find(':') == std::string_view::npos ? 0 : name.find(':') + 1);
-  }
+  std::string_view LocalName() const { return flat_ ? xml::LocalName(FlatName()) : xml::LocalName(node_); }
   // Its text, as the document's text() of the element.
   std::string Text() const { return flat_ ? FlatText() : xml::Text(node_); }
   // The attribute named exactly `name`, or `fallback` when the element or the attribute does not exist.
