@@ -143,7 +143,8 @@ std::string Compile(pugi::xml_node top, const std::function<void(pugi::xml_node,
     frame.node = node.next_sibling();
     if (node.first_child()) stack.push_back({node.first_child(), id, kNoNode});
   }
-  if (nodes.size() >= kNoNode || attributes.size() >= kNoNode) throw std::length_error("a compiled document exceeds 4 GiB");
+  if (nodes.size() > kMaxNodes || attributes.size() >= kNoNode)
+    throw std::length_error("a compiled document exceeds its node or attribute count");
 
   std::string out;
   const Header header{{kMagic[0], kMagic[1], kMagic[2], kMagic[3]},
@@ -171,7 +172,7 @@ Document::Document(std::string_view bytes, const Blocks* blocks) : bytes_(bytes)
   const std::uint64_t nodes = sizeof(Header);
   const std::uint64_t attributes = nodes + std::uint64_t{header.nodeCount} * sizeof(Record);
   const std::uint64_t strings = attributes + std::uint64_t{header.attributeCount} * sizeof(AttributeRecord);
-  if (header.nodeCount == 0 || header.nodeCount == kNoNode || strings + header.stringsSize != bytes.size())
+  if (header.nodeCount == 0 || header.nodeCount > kMaxNodes || strings + header.stringsSize != bytes.size())
     throw Corrupt("a compiled document whose areas do not fill its bytes");
   nodeCount_ = header.nodeCount;
   attributeCount_ = header.attributeCount;

@@ -27,6 +27,9 @@ struct Corrupt : std::runtime_error {
 // A node by its number in document order (0 is the document itself).
 using NodeId = std::uint32_t;
 inline constexpr NodeId kNoNode = 0xffffffffu;
+// The most nodes a compiled document holds: a node's number fits in 27 bits,
+// so that a handle packs it beside its document's address in one word.
+inline constexpr NodeId kMaxNodes = NodeId{1} << 27;
 
 // The compiled form of a document (the node and its descendants when it is
 // not a document node), as one block of bytes to be stored as it is;
@@ -62,7 +65,9 @@ class Blocks {
 // Corrupt when they are not all within bytes, or a block differs from its hash.
 std::string_view ReadConfirmed(std::string_view bytes, const Blocks* blocks, std::size_t offset, std::size_t size);
 
-class Document {
+// Aligned to a page, so that a handle to one of its nodes needs only the
+// address's page number (model::Element packs it with the node's number).
+class alignas(4096) Document {
  public:
   // No document: every node is kNoNode.
   Document() = default;

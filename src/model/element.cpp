@@ -1,5 +1,6 @@
 // The members of an element of a compiled document: the same answers as the
-// document's own members give for the node it was compiled from.
+// document's own members give for the node it was compiled from. An element
+// of a compiled document always has a node: "no node" is the empty element.
 
 #include "model/element.h"
 
@@ -12,26 +13,34 @@ bool IsText(pugi::xml_node_type kind) { return kind == pugi::node_pcdata || kind
 
 }  // namespace
 
-pugi::xml_node_type Element::FlatKind() const { return id_ == flat::kNoNode ? pugi::node_null : flat_->Kind(id_); }
+Element::Element(const flat::Document& document, flat::NodeId id) {
+  if (id == flat::kNoNode) return;
+  const auto address = reinterpret_cast<std::uintptr_t>(&document);
+  if (address >> (kPageBits + 64 - kPageShift) != 0 || id >= flat::kMaxNodes)
+    throw flat::Corrupt("a compiled node beyond what an element holds");
+  bits_ = (address >> kPageBits) << kPageShift | std::uintptr_t{id} << kIdShift | 1u;
+}
 
-std::string_view Element::FlatName() const { return id_ == flat::kNoNode ? std::string_view() : flat_->Name(id_); }
+pugi::xml_node_type Element::FlatKind() const { return FlatDocument().Kind(FlatId()); }
+
+std::string_view Element::FlatName() const { return FlatDocument().Name(FlatId()); }
 
 std::string Element::FlatText() const {
-  if (id_ == flat::kNoNode) return "";
-  if (IsText(flat_->Kind(id_))) return std::string(flat_->Value(id_));
-  const flat::NodeId first = flat_->FirstChild(id_);
+  const flat::Document& d = FlatDocument();
+  const flat::NodeId id = FlatId();
+  if (IsText(d.Kind(id))) return std::string(d.Value(id));
+  const flat::NodeId first = d.FirstChild(id);
   if (first == flat::kNoNode) return "";
-  if (flat_->NextSibling(first) == flat::kNoNode && IsText(flat_->Kind(first)))
-    return std::string(flat_->Value(first));
+  if (d.NextSibling(first) == flat::kNoNode && IsText(d.Kind(first))) return std::string(d.Value(first));
   // Mixed content: the texts of every descendant in document order.
   std::string out;
   std::vector<flat::NodeId> pending{first};
   while (!pending.empty()) {
     const flat::NodeId n = pending.back();
     pending.pop_back();
-    if (IsText(flat_->Kind(n))) out += flat_->Value(n);
-    if (const flat::NodeId next = flat_->NextSibling(n); next != flat::kNoNode) pending.push_back(next);
-    if (const flat::NodeId child = flat_->FirstChild(n); child != flat::kNoNode) pending.push_back(child);
+    if (IsText(d.Kind(n))) out += d.Value(n);
+    if (const flat::NodeId next = d.NextSibling(n); next != flat::kNoNode) pending.push_back(next);
+    if (const flat::NodeId child = d.FirstChild(n); child != flat::kNoNode) pending.push_back(child);
   }
   return out;
 }
@@ -39,48 +48,46 @@ std::string Element::FlatText() const {
 std::string Element::FlatAttribute(std::string_view name, std::string_view fallback) const {
   if (FlatKind() != pugi::node_element) return std::string(fallback);
   bool found = false;
-  const std::string_view value = flat_->Attribute(id_, name, found);
+  const std::string_view value = FlatDocument().Attribute(FlatId(), name, found);
   return std::string(found ? value : fallback);
 }
 
-Element Element::FlatParent() const {
-  return Element(*flat_, id_ == flat::kNoNode ? flat::kNoNode : flat_->Parent(id_));
-}
+Element Element::FlatParent() const { return Element(FlatDocument(), FlatDocument().Parent(FlatId())); }
 
 Element Element::FlatChild(std::string_view name) const {
-  if (id_ != flat::kNoNode)
-    for (flat::NodeId c = flat_->FirstChild(id_); c != flat::kNoNode; c = flat_->NextSibling(c))
-      if (flat_->Kind(c) == pugi::node_element && flat_->Name(c) == name) return Element(*flat_, c);
-  return Element(*flat_, flat::kNoNode);
+  const flat::Document& d = FlatDocument();
+  for (flat::NodeId c = d.FirstChild(FlatId()); c != flat::kNoNode; c = d.NextSibling(c))
+    if (d.Kind(c) == pugi::node_element && d.Name(c) == name) return Element(d, c);
+  return Element();
 }
 
 Element Element::FlatChildNoCase(std::string_view step, std::string_view value) const {
   const xml::NoCaseValue wanted(value);  // an invalid value fails before the missing node, as when written out
-  if (id_ == flat::kNoNode) errors::RaiseObjectNotSet();
-  for (flat::NodeId c = flat_->FirstChild(id_); c != flat::kNoNode; c = flat_->NextSibling(c)) {
-    if (flat_->Kind(c) != pugi::node_element || flat_->Name(c) != step) continue;
-    if (wanted.Matches(Element(*flat_, c).FlatText())) return Element(*flat_, c);
+  const flat::Document& d = FlatDocument();
+  for (flat::NodeId c = d.FirstChild(FlatId()); c != flat::kNoNode; c = d.NextSibling(c)) {
+    if (d.Kind(c) != pugi::node_element || d.Name(c) != step) continue;
+    if (const Element child(d, c); wanted.Matches(child.FlatText())) return child;
   }
-  return Element(*flat_, flat::kNoNode);
+  return Element();
 }
 
 std::vector<Element> Element::FlatChildren() const {
+  const flat::Document& d = FlatDocument();
   std::vector<Element> out;
-  if (id_ != flat::kNoNode)
-    for (flat::NodeId c = flat_->FirstChild(id_); c != flat::kNoNode; c = flat_->NextSibling(c))
-      if (flat_->Kind(c) == pugi::node_element) out.emplace_back(*flat_, c);
+  for (flat::NodeId c = d.FirstChild(FlatId()); c != flat::kNoNode; c = d.NextSibling(c))
+    if (d.Kind(c) == pugi::node_element) out.emplace_back(d, c);
   return out;
 }
 
 std::vector<Element> Element::FlatSelect(std::initializer_list<std::string_view> steps) const {
-  if (id_ == flat::kNoNode) errors::RaiseObjectNotSet();
+  const flat::Document& d = FlatDocument();
   std::vector<Element> current{*this}, next;
   for (std::string_view step : steps) {
     next.clear();
     const bool any = step == "*";
     for (const Element& e : current)
-      for (flat::NodeId c = flat_->FirstChild(e.id_); c != flat::kNoNode; c = flat_->NextSibling(c))
-        if (flat_->Kind(c) == pugi::node_element && (any || flat_->Name(c) == step)) next.emplace_back(*flat_, c);
+      for (flat::NodeId c = d.FirstChild(e.FlatId()); c != flat::kNoNode; c = d.NextSibling(c))
+        if (d.Kind(c) == pugi::node_element && (any || d.Name(c) == step)) next.emplace_back(d, c);
     current.swap(next);
   }
   return current;
