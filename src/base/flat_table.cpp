@@ -1,29 +1,63 @@
 #include "base/flat_table.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
+#include "base/seeded_hash.h"
+
 namespace pipedex::flat {
+namespace {
+
+// The hash a key is filed under: the same key in every process, since the
+// file outlives the process that wrote it.
+std::uint64_t KeyHash(std::string_view key) {
+  hashing::Hasher hasher(hashing::Key{0x5049504544455821ull, 0x5441424c45533031ull});
+  hasher.Add(key);
+  return hasher.Finish();
+}
+
+void Put(std::string& out, std::uint32_t n) { out.append(reinterpret_cast<const char*>(&n), sizeof n); }
+
+}  // namespace
 
 // The layout: the number of entries, then where each entry starts and where
-// the last one ends (from the start of the entries), then the entries: a
-// 32-bit key length, the key, the value.
+// the last one ends (from the start of the entries), then the entries (a
+// 32-bit key length, the key, the value) in key order, then at the next
+// multiple of 4 the number of buckets (a power of two, at least twice the
+// entries) and the buckets: each 0, or 1 + the number of an entry filed
+// there or, when taken, in the next free bucket after it.
 std::string CompileTable(std::vector<std::pair<std::string, std::string>> entries) {
   std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   entries.erase(std::unique(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
                 entries.end());
-  auto put = [](std::string& out, std::uint32_t n) { out.append(reinterpret_cast<const char*>(&n), sizeof n); };
-  std::string offsets, data;
-  put(offsets, static_cast<std::uint32_t>(entries.size()));
+  if (entries.size() > 0x3fffffffu) throw std::length_error("a compiled table exceeds its entry count");
+  std::string out;
+  Put(out, static_cast<std::uint32_t>(entries.size()));
+  std::uint32_t at = 0;
   for (const auto& [key, value] : entries) {
-    if (data.size() + 4 + key.size() + value.size() > 0xffffffffu) throw std::length_error("a compiled table exceeds 4 GiB");
-    put(offsets, static_cast<std::uint32_t>(data.size()));
-    put(data, static_cast<std::uint32_t>(key.size()));
-    data += key;
-    data += value;
+    if (std::uint64_t{at} + 4 + key.size() + value.size() > 0xffffffffu)
+      throw std::length_error("a compiled table exceeds 4 GiB");
+    Put(out, at);
+    at += static_cast<std::uint32_t>(4 + key.size() + value.size());
   }
-  put(offsets, static_cast<std::uint32_t>(data.size()));
-  return offsets + data;
+  Put(out, at);
+  for (const auto& [key, value] : entries) {
+    Put(out, static_cast<std::uint32_t>(key.size()));
+    out += key;
+    out += value;
+  }
+  out.append((4 - out.size() % 4) % 4, '\0');
+  const std::uint32_t bucketCount = std::bit_ceil(static_cast<std::uint32_t>(2 * entries.size()) | 1u);
+  std::vector<std::uint32_t> buckets(bucketCount, 0);
+  for (std::uint32_t i = 0; i < entries.size(); ++i) {
+    std::uint32_t b = static_cast<std::uint32_t>(KeyHash(entries[i].first)) & (bucketCount - 1);
+    while (buckets[b] != 0) b = (b + 1) & (bucketCount - 1);
+    buckets[b] = i + 1;
+  }
+  Put(out, bucketCount);
+  out.append(reinterpret_cast<const char*>(buckets.data()), buckets.size() * sizeof(std::uint32_t));
+  return out;
 }
 
 Table::Table(std::string_view bytes, const Blocks* blocks) : bytes_(bytes), blocks_(blocks) {
@@ -31,6 +65,16 @@ Table::Table(std::string_view bytes, const Blocks* blocks) : bytes_(bytes), bloc
   std::memcpy(&count, Read(0, 4).data(), 4);
   if (bytes.size() < 8 || count > (bytes.size() - 8) / 4) throw Corrupt("a compiled table with more entries than bytes");
   count_ = count;
+  std::uint32_t dataSize;
+  std::memcpy(&dataSize, Read(4 + std::size_t{count} * 4, 4).data(), 4);
+  std::size_t buckets = 8 + std::size_t{count} * 4 + dataSize;
+  buckets += (4 - buckets % 4) % 4;
+  std::uint32_t bucketCount;
+  std::memcpy(&bucketCount, Read(buckets, 4).data(), 4);
+  if (!std::has_single_bit(bucketCount) || bucketCount / 2 < count || buckets + 4 + std::size_t{bucketCount} * 4 != bytes.size())
+    throw Corrupt("a compiled table whose buckets do not fill its bytes");
+  bucketCount_ = bucketCount;
+  buckets_ = buckets + 4;
 }
 
 std::string_view Table::Read(std::size_t offset, std::size_t size) const {
@@ -49,13 +93,17 @@ std::pair<std::string_view, std::string_view> Table::Entry(std::uint32_t i) cons
 }
 
 std::optional<std::string_view> Table::Find(std::string_view key) const {
-  std::uint32_t low = 0, high = count_;
-  while (low < high) {
-    const std::uint32_t middle = low + (high - low) / 2;
-    const auto [k, v] = Entry(middle);
+  if (count_ == 0) return std::nullopt;
+  const std::uint32_t mask = bucketCount_ - 1;
+  std::uint32_t b = static_cast<std::uint32_t>(KeyHash(key)) & mask;
+  // At most every bucket once: a table whose buckets are all taken still ends.
+  for (std::uint32_t probes = 0; probes < bucketCount_; ++probes, b = (b + 1) & mask) {
+    std::uint32_t slot;
+    std::memcpy(&slot, Read(buckets_ + std::size_t{b} * 4, 4).data(), 4);
+    if (slot == 0) break;
+    if (slot > count_) throw Corrupt("a bucket of a compiled table beyond its entries");
+    const auto [k, v] = Entry(slot - 1);
     if (k == key) return v;
-    if (k < key) low = middle + 1;
-    else high = middle;
   }
   return std::nullopt;
 }

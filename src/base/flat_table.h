@@ -1,7 +1,7 @@
 #pragma once
 
-// A table compiled flat: values filed under texts, sorted by text, found by
-// binary search in place (only the entries on the search's path are read),
+// A table compiled flat: values filed under texts, found in place through a
+// hash table of its own (only a bucket or two and the entry are read),
 // every offset checked before it is followed, as in a compiled document.
 
 #include <cstdint>
@@ -36,7 +36,8 @@ class Table {
 
   std::string_view bytes_;
   const Blocks* blocks_ = nullptr;
-  std::uint32_t count_ = 0;
+  std::uint32_t count_ = 0, bucketCount_ = 1;
+  std::size_t buckets_ = 0;  // where the buckets start; with no bytes, Find stops at the first read
 };
 
 }  // namespace pipedex::flat

@@ -1,0 +1,47 @@
+#include <gtest/gtest.h>
+
+#include "base/flat_table.h"
+
+namespace pipedex::flat {
+namespace {
+
+// Every key filed is found with its first value, whatever the table's size
+// (buckets shared by many keys among them); keys not filed are not.
+TEST(FlatTable, FindsEveryKeyFiledAndNoOther) {
+  auto key = [](std::size_t i) {  // appended: g++ 12 at -O3 warns falsely about a literal joined to a string
+    std::string k = "K";
+    k += std::to_string(i);
+    return k;
+  };
+  for (std::size_t size : {0u, 1u, 2u, 3u, 1000u}) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (std::size_t i = 0; i < size; ++i) entries.emplace_back(i == 0 ? "" : key(i), std::to_string(i));
+    if (size > 0) entries.emplace_back(key(size - 1), "later");  // filed twice: the first value holds
+    const std::string bytes = CompileTable(entries);
+    const Table table(bytes, nullptr);
+    for (std::size_t i = 0; i < size; ++i) EXPECT_EQ(table.Find(entries[i].first), std::to_string(i)) << size;
+    for (const char* absent : {"K", "k1", "K1000", "X"}) EXPECT_FALSE(table.Find(absent)) << absent << " of " << size;
+  }
+  EXPECT_FALSE(Table().Find(""));
+}
+
+// Tables cut short or changed anywhere raise Corrupt or answer; no lookup
+// reads outside the bytes (the sanitizer build checks that) or runs forever.
+TEST(FlatTable, DamagedBytesRaiseCorruptAndNeverReadOutside) {
+  const std::string good = CompileTable({{"ELBW", "1"}, {"TEE", "22"}, {"FLWN", "333"}});
+  for (std::size_t i = 0; i <= good.size(); ++i) {
+    std::string changed = good;
+    if (i < good.size()) changed[i] = '\xff';
+    for (const std::string& bad : {good.substr(0, i), changed}) {
+      const std::string copy = bad;  // its own allocation, so that reading past it is caught
+      try {
+        const Table table(copy, nullptr);
+        for (const char* key : {"ELBW", "TEE", "FLWN", "NONE"}) table.Find(key);
+      } catch (const Corrupt&) {
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pipedex::flat
