@@ -81,7 +81,7 @@ Blocks::Blocks(std::string_view bytes, std::string_view hashes) : bytes_(bytes),
   confirmed_.assign((blocks + 63) / 64, 0);
 }
 
-void Blocks::Confirm(const char* at, std::size_t size) const {
+void Blocks::ConfirmEach(const char* at, std::size_t size) const {
   const auto start = reinterpret_cast<std::uintptr_t>(bytes_.data()), where = reinterpret_cast<std::uintptr_t>(at);
   const std::size_t offset = where - start;
   if (where < start || offset > bytes_.size() || size > bytes_.size() - offset)
@@ -96,12 +96,6 @@ void Blocks::Confirm(const char* at, std::size_t size) const {
     if (BlockHash(bytes_.substr(block * kSize, kSize)) != stored) throw Corrupt("a block that differs from its hash");
     word |= bit;
   }
-}
-
-std::string_view ReadConfirmed(std::string_view bytes, const Blocks* blocks, std::size_t offset, std::size_t size) {
-  if (offset > bytes.size() || size > bytes.size() - offset) throw Corrupt("a read beyond compiled bytes");
-  if (blocks) blocks->Confirm(bytes.data() + offset, size);
-  return bytes.substr(offset, size);
 }
 
 const char* Document::Read(std::size_t offset, std::size_t size) const {

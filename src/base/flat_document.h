@@ -53,9 +53,19 @@ class Blocks {
   Blocks(std::string_view bytes, std::string_view hashes);
   // Raises Corrupt when a block that the size bytes at `at` reach differs
   // from its hash, or when they are not all among the hashed bytes.
-  void Confirm(const char* at, std::size_t size) const;
+  void Confirm(const char* at, std::size_t size) const {
+    // Most reads fall within one block confirmed before: a bit test.
+    const std::size_t offset = reinterpret_cast<std::uintptr_t>(at) - reinterpret_cast<std::uintptr_t>(bytes_.data());
+    const std::size_t block = offset / kSize;
+    if (size != 0 && offset < bytes_.size() && size <= bytes_.size() - offset && block == (offset + size - 1) / kSize &&
+        block / 64 < confirmed_.size() && (confirmed_[block / 64] >> (block % 64) & 1u))
+      return;
+    ConfirmEach(at, size);
+  }
 
  private:
+  void ConfirmEach(const char* at, std::size_t size) const;
+
   std::string_view bytes_, hashes_;
   mutable std::vector<std::uint64_t> confirmed_;  // a bit per block
 };
@@ -63,7 +73,12 @@ class Blocks {
 // The size bytes at offset in bytes, each block they reach confirmed by
 // blocks when given: what every read of a compiled form goes through. Raises
 // Corrupt when they are not all within bytes, or a block differs from its hash.
-std::string_view ReadConfirmed(std::string_view bytes, const Blocks* blocks, std::size_t offset, std::size_t size);
+inline std::string_view ReadConfirmed(std::string_view bytes, const Blocks* blocks, std::size_t offset,
+                                      std::size_t size) {
+  if (offset > bytes.size() || size > bytes.size() - offset) throw Corrupt("a read beyond compiled bytes");
+  if (blocks) blocks->Confirm(bytes.data() + offset, size);
+  return std::string_view(bytes.data() + offset, size);
+}
 
 // Aligned to a page, so that a handle to one of its nodes needs only the
 // address's page number (model::Element packs it with the node's number).
