@@ -139,6 +139,14 @@ inline Impl& Loaded(Impl& impl) {
   return impl;
 }
 
+// The load of a member that reads nothing of the catalogue (a name of an
+// enumeration) but lets the load's errors through: from a valid index when
+// there is one, so that asking it keeps an instance on its index.
+inline Impl& Opened(Impl& impl) {
+  impl.InitialiseFromIndex();
+  return impl;
+}
+
 // Runs body, a std::bad_alloc reaching the caller as kOutOfMemory: for every
 // member that lets its errors through, even one that only hands back what is
 // loaded (a copied text may be what runs out of memory), so that a client

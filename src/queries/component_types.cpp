@@ -89,7 +89,7 @@ std::int32_t Pipedex::FindComponentTypes(const std::string& Group, const std::st
 
 bool Pipedex::GetComponentTypeData(const std::string& ComponentType, std::string& Group, std::string& PCFTYPE,
                                    std::string& Configuration, std::string& Description) {
-  return detail::Answer(*impl_, false, [&](Impl& impl) -> bool {
+  return detail::AnswerFromIndex(*impl_, false, [&](Impl& impl) -> bool {
     Group.clear();
     PCFTYPE.clear();
     Configuration.clear();
@@ -106,7 +106,7 @@ bool Pipedex::GetComponentTypeData(const std::string& ComponentType, std::string
 }
 
 std::string Pipedex::GetComponentTypeAttribute(const std::string& ComponentType, const std::string& AttReq) {
-  return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
+  return detail::AnswerFromIndex(*impl_, "", [&](Impl& impl) -> std::string {
     if (ComponentType.empty() || AttReq.empty()) return "";
     return impl.CptTypeTags.Item(ComponentType).Node.Attribute(AttReq);
   });

@@ -70,28 +70,28 @@ bool HasNamedChild(const model::TagList& cptTypeTags, const std::string& Compone
 
 std::string Pipedex::OperationEnumToString(Operations op) {
   return detail::OutOfMemoryAsError([&]() -> std::string {
-    detail::Loaded(*impl_);
+    detail::Opened(*impl_);
     return NameOf<Operations>(kOperationNames, op);
   });
 }
 
 Operations Pipedex::OperationStringToEnum(const std::string& strOp) {
   return detail::OutOfMemoryAsError([&]() -> Operations {
-    detail::Loaded(*impl_);
+    detail::Opened(*impl_);
     return ValueOf<Operations>(kOperationNames, strOp);
   });
 }
 
 std::string Pipedex::FlagEnumToString(Flags flag) {
   return detail::OutOfMemoryAsError([&]() -> std::string {
-    detail::Loaded(*impl_);
+    detail::Opened(*impl_);
     return NameOf<Flags>(kFlagNames, flag);
   });
 }
 
 Flags Pipedex::FlagStringToEnum(const std::string& strFlag) {
   return detail::OutOfMemoryAsError([&]() -> Flags {
-    detail::Loaded(*impl_);
+    detail::Opened(*impl_);
     return ValueOf<Flags>(kFlagNames, strFlag);
   });
 }
@@ -122,13 +122,13 @@ Operations Pipedex::GetOperationEnum(std::int32_t index) {
 }
 
 bool Pipedex::IsOperationSupported(const std::string& ComponentType, Operations op) {
-  return detail::Answer(*impl_, false, [&](Impl& impl) -> bool {
+  return detail::AnswerFromIndex(*impl_, false, [&](Impl& impl) -> bool {
     return HasNamedChild(impl.CptTypeTags, ComponentType, format::kOperation, OperationEnumToString(op));
   });
 }
 
 bool Pipedex::HasFlag(const std::string& ComponentType, Flags flag) {
-  return detail::Answer(*impl_, false, [&](Impl& impl) -> bool {
+  return detail::AnswerFromIndex(*impl_, false, [&](Impl& impl) -> bool {
     return HasNamedChild(impl.CptTypeTags, ComponentType, format::kFlag, FlagEnumToString(flag));
   });
 }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "base/text.h"
 #include "catalogue_generator.h"
 #include "operation_sweep.h"
 #include "temp_dir.h"
@@ -27,7 +28,8 @@ struct GeneratedFiles {
 // Every operation of the protocol asks the same questions of an instance
 // answering from its files and of one opened on the index an earlier
 // instance wrote: every SKEY of the catalogue (with its generic and suffix
-// forms) for the operations about SKEYs, the usual draws for the others.
+// forms) and every component type (in other letter cases, and extended) for
+// the keyed operations, the usual draws for the others.
 // Each operation starts on a fresh pair, so that one that changes the
 // catalogue changes both alike.
 TEST(CompiledIndex, EveryOperationAnswersAsTheFilesDo) {
@@ -42,12 +44,20 @@ TEST(CompiledIndex, EveryOperationAnswersAsTheFilesDo) {
     const std::string skey = reference->GetSKEY(i);
     pool.insert(pool.end(), {skey, skey.substr(0, 2) + "**", skey.substr(0, 2) + "BW", skey + "X"});
   }
+  reference->FindComponentTypes("", "", "");
+  for (std::int32_t i = 1; i <= reference->ComponentTypeCount(); ++i) {
+    const std::string type = reference->GetComponentType(i);
+    std::string lower = type;
+    for (char& c : lower) c = text::AsciiLower(c);
+    pool.insert(pool.end(), {type, lower, type + "X"});
+  }
   const OperationSweep sweep(g.files.path());
   for (const cli::Operation* op : sweep.operations) {
     auto fromFiles = g.Instance("off"), fromIndex = g.Instance(g.cache.path());
-    const bool aboutSKEYs = op->name.find("SKEY") != std::string::npos || op->name == "GetDefaultCategory" ||
-                            op->name == "GetIsoPriority";
-    const std::size_t draws = aboutSKEYs ? pool.size() : 96;
+    const bool keyed = op->name.find("SKEY") != std::string::npos || op->name.find("ComponentType") != std::string::npos ||
+                       op->name == "GetDefaultCategory" || op->name == "GetIsoPriority" ||
+                       op->name == "IsOperationSupported" || op->name == "HasFlag";
+    const std::size_t draws = keyed ? pool.size() : 96;
     for (std::size_t k = 0; k < draws; ++k) {
       const cli::Args args = OperationSweep::Arguments(*op, pool, k);
       ASSERT_EQ(OperationSweep::Answer(*fromIndex, *op, args), OperationSweep::Answer(*fromFiles, *op, args))
