@@ -98,6 +98,7 @@ bool Pipedex::Impl::OpenIndex() {
   ListsBuilt = true;
   Initialised = true;
   FromIndex = true;
+  AttMapPending = true;
   NodesHandedOut = false;
   return true;
 }
@@ -108,6 +109,7 @@ void Pipedex::Impl::LeaveIndex() {
   IndexDocument.reset();
   Index.reset();
   FromIndex = false;
+  AttMapPending = false;
   Initialised = false;
 }
 

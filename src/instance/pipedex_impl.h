@@ -98,6 +98,17 @@ struct [[gnu::visibility("hidden")]] Pipedex::Impl : detail::Documents, model::C
   std::unique_ptr<cache::MappedIndex> Index;
   std::unique_ptr<flat::Document> IndexDocument;
   bool FromIndex = false;
+  // Whether the attribute map is still to be built from the index's document.
+  bool AttMapPending = false;
+  // The attribute map: built from the index's document on the first question
+  // about it while FromIndex (its section is all it reads).
+  const model::AttList& AttributeMap() {
+    if (AttMapPending) {
+      model::MapAttributes(*this);
+      AttMapPending = false;
+    }
+    return AttMap;
+  }
   // The files as they were before the load read them: an index is written
   // only when they are still the same after it.
   cache::Stamp FilesBeforeLoad;

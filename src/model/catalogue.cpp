@@ -196,39 +196,39 @@ void FileSKEYs(pugi::xml_node root, const SearchResults& r, Catalogue& c) {
 }
 
 // One ATT element: a single attribute, or a numbered family under its base name.
-void MapAttribute(pugi::xml_node att, AttList& map) {
-  const std::string pcf = GetAttributeText(att, format::kAttrPCF, format::kDefaultPCF);
-  const bool useDisplay = text::UpperTrim(GetAttributeText(att, format::kAttrEXPORTUSING,
-                                                           format::kDefaultEXPORTUSING)) == format::kDisplayName;
-  const std::string idf = GetAttributeText(att, format::kAttrIDF, format::kDefaultIDF);
+void MapAttribute(const Element& att, AttList& map) {
+  const std::string pcf = att.Attribute(format::kAttrPCF, format::kDefaultPCF);
+  const bool useDisplay =
+      text::UpperTrim(att.Attribute(format::kAttrEXPORTUSING, format::kDefaultEXPORTUSING)) == format::kDisplayName;
+  const std::string idf = att.Attribute(format::kAttrIDF, format::kDefaultIDF);
   if (pcf != format::kDefaultPCF) {
     Skippable([&] { map.Add(pcf, idf, 1, 0, useDisplay, text::Upper(pcf)); });
     return;
   }
-  const std::string base = GetAttributeText(att, format::kAttrPCFBASE, format::kDefaultPCFBASE);
+  const std::string base = att.Attribute(format::kAttrPCFBASE, format::kDefaultPCFBASE);
   if (base == format::kDefaultPCFBASE) return;
   Skippable([&] {
-    std::int32_t number = WholeNumber(GetAttributeText(att, format::kAttrNUMBER, format::kDefaultNUMBER));
-    std::int32_t attBase = WholeNumber(GetAttributeText(att, format::kAttrBASE, format::kDefaultBASE));
+    std::int32_t number = WholeNumber(att.Attribute(format::kAttrNUMBER, format::kDefaultNUMBER));
+    std::int32_t attBase = WholeNumber(att.Attribute(format::kAttrBASE, format::kDefaultBASE));
     map.Add(base, idf, number, attBase, useDisplay, text::Upper(base));
   });
 }
 
-// Attribute mappings, then the suppressed attributes: a name mapped first keeps its mapping.
+}  // namespace
+
 void MapAttributes(Catalogue& c) {
+  c.AttMap = {};
   if (!c.PlotraAttSection) return;
   Skippable([&] {
-    for (pugi::xml_node att : xml::SelectChildPath(c.PlotraAttSection.Xml(), {format::kATT})) MapAttribute(att, c.AttMap);
+    for (const Element& att : c.PlotraAttSection.Select({format::kATT})) MapAttribute(att, c.AttMap);
   });
   Skippable([&] {
-    for (pugi::xml_node att : xml::SelectChildPath(c.PlotraAttSection.Xml(), {format::kSuppressList, format::kATT})) {
-      const std::string s = GetAttributeText(att, format::kAttrSUPPRESS, "");
+    for (const Element& att : c.PlotraAttSection.Select({format::kSuppressList, format::kATT})) {
+      const std::string s = att.Attribute(format::kAttrSUPPRESS, "");
       Skippable([&] { c.AttMap.Add(s, "", -1, -1, false, s); });
     }
   });
 }
-
-}  // namespace
 
 std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& c, SearchResults& r) {
   c.Tables.Clear();

@@ -138,4 +138,10 @@ void FilterCptTypesByGroup(const Catalogue& catalogue, SearchResults& results, s
 // cannot be made is left out and the build goes on.
 std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& catalogue, SearchResults& results);
 
+// Fills the attribute map afresh from the Plotra attribute section: attribute
+// mappings, then the suppressed attributes (a name mapped first keeps its
+// mapping). Part of the build; on its own for a catalogue answered from a
+// compiled index, which builds the map on the first question about it.
+void MapAttributes(Catalogue& catalogue);
+
 }  // namespace pipedex::model

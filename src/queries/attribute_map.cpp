@@ -95,54 +95,57 @@ std::optional<std::int32_t> FamilyMember(const model::AttLookup& e, const std::v
 
 AttCheck Pipedex::PCFAttributeCheck(const std::string& strAttribute) {
   return detail::OutOfMemoryAsError([&]() -> AttCheck {
-    Impl& impl = detail::Loaded(*impl_);
-    impl.RequireLists();
-    const model::AttLookup* e = impl.AttMap.Item(strAttribute);
-    if (!e) return attIsNotRecognised;
-    if (e->Number == -1) return attIsSuppressed;
-    return e->UseDisplayName ? attDisplayNameIsValid : attIsValid;
+    return detail::FromIndex(*impl_, [&](Impl& impl) -> AttCheck {
+      impl.RequireLists();
+      const model::AttLookup* e = impl.AttributeMap().Item(strAttribute);
+      if (!e) return attIsNotRecognised;
+      if (e->Number == -1) return attIsSuppressed;
+      return e->UseDisplayName ? attDisplayNameIsValid : attIsValid;
+    });
   });
 }
 
 std::string Pipedex::GetPCFAttribute(std::int32_t IDFAttribute) {
   return detail::OutOfMemoryAsError([&]() -> std::string {
-    Impl& impl = detail::Loaded(*impl_);
-    impl.RequireLists();
-    const model::AttList& map = impl.AttMap;
-    for (std::int32_t position = 1; position <= map.Count(); ++position) {
-      const model::AttLookup& e = *map.Item(std::int64_t{position});
-      const std::vector<std::string_view> parts = SplitParts(e.IDFAttribute);
-      if (e.Number <= 1) {
-        if (SingleMatches(parts, IDFAttribute)) return std::string(e.PCFAttribute);
-      } else if (auto member = FamilyMember(e, parts, IDFAttribute)) {
-        return std::string(e.PCFAttribute).append(std::to_string(*member));
+    return detail::FromIndex(*impl_, [&](Impl& impl) -> std::string {
+      impl.RequireLists();
+      const model::AttList& map = impl.AttributeMap();
+      for (std::int32_t position = 1; position <= map.Count(); ++position) {
+        const model::AttLookup& e = *map.Item(std::int64_t{position});
+        const std::vector<std::string_view> parts = SplitParts(e.IDFAttribute);
+        if (e.Number <= 1) {
+          if (SingleMatches(parts, IDFAttribute)) return std::string(e.PCFAttribute);
+        } else if (auto member = FamilyMember(e, parts, IDFAttribute)) {
+          return std::string(e.PCFAttribute).append(std::to_string(*member));
+        }
       }
-    }
-    return "";
+      return "";
+    });
   });
 }
 
 std::int32_t Pipedex::GetIDFAttribute(const std::string& PCFAttribute) {
   return detail::OutOfMemoryAsError([&]() -> std::int32_t {
-    Impl& impl = detail::Loaded(*impl_);
-    impl.RequireLists();
-    const model::AttLookup* e = impl.AttMap.Item(PCFAttribute);
-    if (!e) return kNoRecord;
-    const std::vector<std::string_view> parts = SplitParts(e->IDFAttribute);
-    if (e->Number > 1) {
-      std::string base;
-      std::int32_t n = -1;
-      model::AttList::ParseAttribute(PCFAttribute, base, n);
-      if (parts.size() == 1) return Add(Sub(LeadingLong(parts[0]), n), e->AttBase);
-      if (parts.size() == 3) {
-        const std::int32_t c1 = StrictLong(parts[1]);
-        if (n >= c1) return Add(Sub(Add(LeadingLong(parts[2]), c1), n), e->AttBase);
-        return Add(Sub(LeadingLong(parts[0]), n), e->AttBase);
+    return detail::FromIndex(*impl_, [&](Impl& impl) -> std::int32_t {
+      impl.RequireLists();
+      const model::AttLookup* e = impl.AttributeMap().Item(PCFAttribute);
+      if (!e) return kNoRecord;
+      const std::vector<std::string_view> parts = SplitParts(e->IDFAttribute);
+      if (e->Number > 1) {
+        std::string base;
+        std::int32_t n = -1;
+        model::AttList::ParseAttribute(PCFAttribute, base, n);
+        if (parts.size() == 1) return Add(Sub(LeadingLong(parts[0]), n), e->AttBase);
+        if (parts.size() == 3) {
+          const std::int32_t c1 = StrictLong(parts[1]);
+          if (n >= c1) return Add(Sub(Add(LeadingLong(parts[2]), c1), n), e->AttBase);
+          return Add(Sub(LeadingLong(parts[0]), n), e->AttBase);
+        }
+        return kNoRecord;
       }
+      if (e->Number == 1) return parts.empty() ? kNoRecord : LeadingLong(parts[0]);
       return kNoRecord;
-    }
-    if (e->Number == 1) return parts.empty() ? kNoRecord : LeadingLong(parts[0]);
-    return kNoRecord;
+    });
   });
 }
 

@@ -28,8 +28,9 @@ struct GeneratedFiles {
 // Every operation of the protocol asks the same questions of an instance
 // answering from its files and of one opened on the index an earlier
 // instance wrote: every SKEY of the catalogue (with its generic and suffix
-// forms) and every component type (in other letter cases, and extended) for
-// the keyed operations, the usual draws for the others.
+// forms), every component type (in other letter cases, and extended) and
+// the attribute names of the records up to 400 (and one more member) for the
+// keyed operations, the usual draws for the others.
 // Each operation starts on a fresh pair, so that one that changes the
 // catalogue changes both alike.
 TEST(CompiledIndex, EveryOperationAnswersAsTheFilesDo) {
@@ -51,12 +52,15 @@ TEST(CompiledIndex, EveryOperationAnswersAsTheFilesDo) {
     for (char& c : lower) c = text::AsciiLower(c);
     pool.insert(pool.end(), {type, lower, type + "X"});
   }
+  for (std::int32_t record = -1; record <= 400; ++record)
+    if (const std::string name = reference->GetPCFAttribute(record); !name.empty()) pool.insert(pool.end(), {name, name + "1"});
   const OperationSweep sweep(g.files.path());
   for (const cli::Operation* op : sweep.operations) {
     auto fromFiles = g.Instance("off"), fromIndex = g.Instance(g.cache.path());
     const bool keyed = op->name.find("SKEY") != std::string::npos || op->name.find("ComponentType") != std::string::npos ||
                        op->name == "GetDefaultCategory" || op->name == "GetIsoPriority" ||
-                       op->name == "IsOperationSupported" || op->name == "HasFlag";
+                       op->name == "IsOperationSupported" || op->name == "HasFlag" ||
+                       op->name.find("Attribute") != std::string::npos;
     const std::size_t draws = keyed ? pool.size() : 96;
     for (std::size_t k = 0; k < draws; ++k) {
       const cli::Args args = OperationSweep::Arguments(*op, pool, k);
