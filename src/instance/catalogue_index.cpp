@@ -27,7 +27,7 @@ enum Section : std::uint32_t { kDocument, kSKEYTags, kCptTypeTags, kDefaultEndPr
 struct Directory {
   char magic[8];
   std::uint32_t offset[kSectionCount], size[kSectionCount];
-  flat::NodeId cptSection, skeySection, pcfidfSection, plotraAttSection;
+  flat::NodeId cptSection, skeySection, pcfidfSection, plotraAttSection, dataRoot;
 };
 
 constexpr char kPayloadMagic[8] = {'C', 'A', 'T', 'A', 'L', 'O', 'G', '1'};
@@ -89,6 +89,8 @@ bool Pipedex::Impl::OpenIndex() {
     SKEYSection = model::Element(*document, directory.skeySection);
     PCFIDFSection = model::Element(*document, directory.pcfidfSection);
     PlotraAttSection = model::Element(*document, directory.plotraAttSection);
+    IndexRoot = model::Element(*document, directory.dataRoot);
+    if (!IndexRoot) throw flat::Corrupt("an index without its data root");
     IndexDocument = std::move(document);
   } catch (const flat::Corrupt&) {
     LeaveIndex();
@@ -110,6 +112,7 @@ void Pipedex::Impl::LeaveIndex() {
   Index.reset();
   FromIndex = false;
   AttMapPending = false;
+  IndexRoot = {};
   Initialised = false;
 }
 
@@ -127,7 +130,8 @@ void Pipedex::Impl::WriteIndex() try {
   auto want = [&](const model::Element& e) {
     if (e.Xml()) numbers.emplace(e.Xml().internal_object(), flat::kNoNode);
   };
-  for (const model::Element& e : {CptSection, SKEYSection, PCFIDFSection, PlotraAttSection}) want(e);
+  for (const model::Element& e : {CptSection, SKEYSection, PCFIDFSection, PlotraAttSection, model::Element(DataRoot)})
+    want(e);
   for (const model::TagList* list : {&SKEYTags, &CptTypeTags, &DefaultEndPrepTags})
     for (std::int64_t i = 1; i <= list->Count(); ++i) want(list->Item(i).Node);
   std::string payload(sizeof(Directory), '\0');
@@ -156,6 +160,7 @@ void Pipedex::Impl::WriteIndex() try {
   directory.skeySection = number(SKEYSection.Xml());
   directory.pcfidfSection = number(PCFIDFSection.Xml());
   directory.plotraAttSection = number(PlotraAttSection.Xml());
+  directory.dataRoot = number(DataRoot);
   // An element the lists name that is not in the document (none should be)
   // could not be answered from the index; nor can offsets of 32 bits reach
   // past 4 GiB. Such a catalogue is answered from its files.

@@ -19,6 +19,7 @@
 #include <pugixml.hpp>
 
 #include "base/errors.h"
+#include "base/format.h"
 #include "base/path_index.h"
 #include "base/xml_document.h"
 #include "cache/index_file.h"
@@ -108,6 +109,17 @@ struct [[gnu::visibility("hidden")]] Pipedex::Impl : detail::Documents, model::C
       AttMapPending = false;
     }
     return AttMap;
+  }
+  // The data root of the index's document, while FromIndex.
+  model::Element IndexRoot;
+  // The whole-section lists: while FromIndex, each is selected from the
+  // index's document on the first question that reads it, at its section's cost.
+  const model::NodeList& Groups() { return SectionList(GroupNodes, format::kCptSection); }
+  const model::NodeList& Configurations() { return SectionList(ConfigurationNodes, format::kConfigurationSection); }
+  const model::NodeList& EndPreps() { return SectionList(EndPrepNodes, format::kEndPrepSection); }
+  const model::NodeList& SectionList(model::NodeList& list, const char* section) {
+    if (FromIndex && !list) list = IndexRoot.Select({section, "*"});
+    return list;
   }
   // The files as they were before the load read them: an index is written
   // only when they are still the same after it.

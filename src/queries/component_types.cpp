@@ -139,11 +139,12 @@ pugi::xml_node Pipedex::GetComponentTypeDefaultDataEntry(const std::string& Comp
 }
 
 std::string Pipedex::GetGroupAttribute(const std::string& Group, const std::string& AttReq) {
-  return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
-    if (Group.empty() || AttReq.empty() || !impl.GroupNodes) return "";
+  return detail::AnswerFromIndex(*impl_, "", [&](Impl& impl) -> std::string {
+    const model::NodeList& groups = impl.Groups();
+    if (Group.empty() || AttReq.empty() || !groups) return "";
     // Of several groups with the name, the last one counts.
     model::Element group;
-    for (const model::Element& n : *impl.GroupNodes)
+    for (const model::Element& n : *groups)
       if (Group == n.LocalName()) group = n;
     return group.Attribute(AttReq);
   });

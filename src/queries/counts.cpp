@@ -26,15 +26,21 @@ model::Element NodeAt(const model::NodeList& list, std::int32_t index) {
 
 }  // namespace
 
-std::int32_t Pipedex::GroupCount() { return Length(detail::Loaded(*impl_).GroupNodes); }
+std::int32_t Pipedex::GroupCount() {
+  return detail::FromIndex(*impl_, [](Impl& impl) { return Length(impl.Groups()); });
+}
 
 std::int32_t Pipedex::ComponentTypeCount() { return UpperBound(detail::Loaded(*impl_).FoundCptTypes); }
 
 std::int32_t Pipedex::SKEYCount() { return Length(detail::Loaded(*impl_).SKEYNodes); }
 
-std::int32_t Pipedex::ConfigurationCount() { return Length(detail::Loaded(*impl_).ConfigurationNodes); }
+std::int32_t Pipedex::ConfigurationCount() {
+  return detail::FromIndex(*impl_, [](Impl& impl) { return Length(impl.Configurations()); });
+}
 
-std::int32_t Pipedex::EndPrepCount() { return Length(detail::Loaded(*impl_).EndPrepNodes); }
+std::int32_t Pipedex::EndPrepCount() {
+  return detail::FromIndex(*impl_, [](Impl& impl) { return Length(impl.EndPreps()); });
+}
 
 std::int32_t Pipedex::OperationCount() { return Length(detail::Loaded(*impl_).OperationNodes); }
 
@@ -42,8 +48,10 @@ std::int32_t Pipedex::PCFTYPECount() { return UpperBound(detail::Loaded(*impl_).
 
 std::string Pipedex::GetGroup(std::int32_t index) {
   return detail::OutOfMemoryAsError([&]() -> std::string {
-    const model::Element n = NodeAt(detail::Loaded(*impl_).GroupNodes, index);
-    return n ? std::string(n.LocalName()) : "";
+    return detail::FromIndex(*impl_, [&](Impl& impl) -> std::string {
+      const model::Element n = NodeAt(impl.Groups(), index);
+      return n ? std::string(n.LocalName()) : "";
+    });
   });
 }
 
@@ -63,13 +71,13 @@ std::string Pipedex::GetSKEY(std::int32_t index) {
 
 std::string Pipedex::GetConfiguration(std::int32_t index) {
   return detail::OutOfMemoryAsError([&]() -> std::string {
-    return NodeAt(detail::Loaded(*impl_).ConfigurationNodes, index).Text();
+    return detail::FromIndex(*impl_, [&](Impl& impl) { return NodeAt(impl.Configurations(), index).Text(); });
   });
 }
 
 std::string Pipedex::GetEndPrep(std::int32_t index) {
   return detail::OutOfMemoryAsError([&]() -> std::string {
-    return NodeAt(detail::Loaded(*impl_).EndPrepNodes, index).Text();
+    return detail::FromIndex(*impl_, [&](Impl& impl) { return NodeAt(impl.EndPreps(), index).Text(); });
   });
 }
 

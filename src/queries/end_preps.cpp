@@ -11,21 +11,23 @@
 namespace pipedex {
 
 std::string Pipedex::GetEndPrepDescription(const std::string& EndPrep) {
-  return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
-    if (!impl.EndPrepNodes) return "";
+  return detail::AnswerFromIndex(*impl_, "", [&](Impl& impl) -> std::string {
+    const model::NodeList& endPreps = impl.EndPreps();
+    if (!endPreps) return "";
     // The last end preparation element with exactly this code describes it.
     model::Element match;
-    for (const model::Element& n : *impl.EndPrepNodes)
+    for (const model::Element& n : *endPreps)
       if (n.Text() == EndPrep) match = n;
     return match.Attribute(format::kAttrDescription);
   });
 }
 
 std::string Pipedex::GetEndPrepAttribute(const std::string& EndPrep, const std::string& AttReq) {
-  return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string {
-    if (EndPrep.empty() || AttReq.empty() || !impl.EndPrepNodes) return "";
+  return detail::AnswerFromIndex(*impl_, "", [&](Impl& impl) -> std::string {
+    const model::NodeList& endPreps = impl.EndPreps();
+    if (EndPrep.empty() || AttReq.empty() || !endPreps) return "";
     // The first ENDPREP element with exactly this code answers.
-    for (const model::Element& n : *impl.EndPrepNodes) {
+    for (const model::Element& n : *endPreps) {
       if (n.IsElement() && n.Name() == format::kEndPrep && n.Text() == EndPrep) return n.Attribute(AttReq);
     }
     return "";
