@@ -101,6 +101,7 @@ bool Pipedex::Impl::OpenIndex() {
   Initialised = true;
   FromIndex = true;
   AttMapPending = true;
+  IDFIndexPending = true;
   NodesHandedOut = false;
   return true;
 }
@@ -112,6 +113,7 @@ void Pipedex::Impl::LeaveIndex() {
   Index.reset();
   FromIndex = false;
   AttMapPending = false;
+  IDFIndexPending = false;
   IndexRoot = {};
   Initialised = false;
 }

@@ -110,6 +110,17 @@ struct [[gnu::visibility("hidden")]] Pipedex::Impl : detail::Documents, model::C
     }
     return AttMap;
   }
+  // Whether the IDF record index is still to be made from the index's document.
+  bool IDFIndexPending = false;
+  // The IDF record index: made from the index's document on the first
+  // question about it while FromIndex (the PCF type section is all it reads).
+  const model::CTypeIndex& IDFRecords() {
+    if (IDFIndexPending) {
+      IDFIndex = model::IndexIDFRecords(IndexRoot);
+      IDFIndexPending = false;
+    }
+    return IDFIndex;
+  }
   // The data root of the index's document, while FromIndex.
   model::Element IndexRoot;
   // The whole-section lists: while FromIndex, each is selected from the

@@ -158,6 +158,14 @@ void IndexComponentTypes(const SearchResults& r, Catalogue& c) {
   c.DefaultElbows.shrink_to_fit();
 }
 
+// Files the IDF records of a PCF type element under its name, each with the
+// type's DEFAULT marker when it has one.
+void FileIDFRecords(const Element& pcf, const std::string& name, CTypeIndex& idf) {
+  const std::string marker = pcf.Child(format::kDEFAULT) ? format::kDEFAULT : "";
+  for (const Element& child : pcf.Children())
+    if (child.Name() == format::kIDF) Skippable([&] { idf.Add(marker, name, child.Text()); });
+}
+
 // PCF types (the search result starts as all of them) and the IDF record index.
 void IndexPCFTypes(const std::vector<pugi::xml_node>& pcfTypes, Catalogue& c, SearchResults& r) {
   std::vector<std::uint32_t> names;
@@ -166,11 +174,7 @@ void IndexPCFTypes(const std::vector<pugi::xml_node>& pcfTypes, Catalogue& c, Se
     if (pcf.type() != pugi::node_element) continue;
     const std::string name(xml::LocalName(pcf));
     names.push_back(c.Names->Intern(name));
-    const std::string marker = xml::FirstChildElement(pcf, format::kDEFAULT) ? format::kDEFAULT : "";
-    for (pugi::xml_node child = pcf.first_child(); child; child = child.next_sibling()) {
-      if (child.type() == pugi::node_element && std::string_view(child.name()) == format::kIDF)
-        Skippable([&] { c.IDFIndex.Add(marker, name, xml::Text(child)); });
-    }
+    FileIDFRecords(Element(pcf), name, c.IDFIndex);
   }
   r.PCFTYPEList.Assign(c.Names, std::move(names));
 }
@@ -228,6 +232,14 @@ void MapAttributes(Catalogue& c) {
       Skippable([&] { c.AttMap.Add(s, "", -1, -1, false, s); });
     }
   });
+}
+
+CTypeIndex IndexIDFRecords(const Element& root) {
+  CTypeIndex idf;
+  for (const Element& pcf : root.Select({format::kPCFIDFSection, "*"}))
+    if (pcf.IsElement()) FileIDFRecords(pcf, std::string(pcf.LocalName()), idf);
+  idf.Compact();
+  return idf;
 }
 
 std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& c, SearchResults& r) {

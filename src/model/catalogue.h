@@ -144,4 +144,9 @@ std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& catalo
 // compiled index, which builds the map on the first question about it.
 void MapAttributes(Catalogue& catalogue);
 
+// The IDF record index of the PCF types under a data root, as the build makes
+// it: for a catalogue answered from a compiled index, which makes it on the
+// first question about it.
+CTypeIndex IndexIDFRecords(const Element& root);
+
 }  // namespace pipedex::model

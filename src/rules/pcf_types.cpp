@@ -130,7 +130,8 @@ std::string Pipedex::GetPCFTYPE(std::int32_t index) {
 }
 
 std::string Pipedex::GetDefaultPCFTYPE(std::int32_t IDFRec) {
-  return detail::Answer(*impl_, "", [&](Impl& impl) -> std::string { return DefaultPCFTYPE(impl.IDFIndex, IDFRec); });
+  return detail::AnswerFromIndex(*impl_, "",
+                                 [&](Impl& impl) -> std::string { return DefaultPCFTYPE(impl.IDFRecords(), IDFRec); });
 }
 
 bool Pipedex::WeldAttributesAllowed(std::int32_t IDFRecord, const std::string& SKEY) {

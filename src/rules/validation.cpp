@@ -118,13 +118,13 @@ ValidDataReturn Pipedex::GetValidData(const std::string& TestPCFTYPE, const std:
 }
 
 bool Pipedex::IsSKEYDefault(const std::string& strCompType) {
-  return detail::Answer(*impl_, false, [&](Impl& impl) -> bool {
+  return detail::AnswerFromIndex(*impl_, false, [&](Impl& impl) -> bool {
     return HasMarker(impl.CptTypeTags, strCompType, format::kSKEYDefaultMarker);
   });
 }
 
 bool Pipedex::IsPCFTypeDefault(const std::string& strCompType) {
-  return detail::Answer(*impl_, false, [&](Impl& impl) -> bool {
+  return detail::AnswerFromIndex(*impl_, false, [&](Impl& impl) -> bool {
     return HasMarker(impl.CptTypeTags, strCompType, format::kPCFTYPEDefaultMarker);
   });
 }

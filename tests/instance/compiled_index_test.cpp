@@ -60,13 +60,19 @@ TEST(CompiledIndex, EveryOperationAnswersAsTheFilesDo) {
     const bool keyed = op->name.find("SKEY") != std::string::npos || op->name.find("ComponentType") != std::string::npos ||
                        op->name == "GetDefaultCategory" || op->name == "GetIsoPriority" ||
                        op->name == "IsOperationSupported" || op->name == "HasFlag" ||
-                       op->name.find("Attribute") != std::string::npos;
+                       op->name.find("Attribute") != std::string::npos || op->name.find("Default") != std::string::npos;
     const std::size_t draws = keyed ? pool.size() : 96;
     for (std::size_t k = 0; k < draws; ++k) {
       const cli::Args args = OperationSweep::Arguments(*op, pool, k);
       ASSERT_EQ(OperationSweep::Answer(*fromIndex, *op, args), OperationSweep::Answer(*fromFiles, *op, args))
           << op->name << " draw " << k;
     }
+  }
+  // The record questions, for every record the PCF types and the attribute map hold (the draws stop at 47).
+  auto fromFiles = g.Instance("off"), fromIndex = g.Instance(g.cache.path());
+  for (std::int32_t record = -1; record <= 400; ++record) {
+    ASSERT_EQ(fromIndex->GetDefaultPCFTYPE(record), fromFiles->GetDefaultPCFTYPE(record)) << record;
+    ASSERT_EQ(fromIndex->GetPCFAttribute(record), fromFiles->GetPCFAttribute(record)) << record;
   }
 }
 
