@@ -19,11 +19,19 @@ namespace {
 
 // The version of the library and of the payload's layout: an index written
 // by another build of either is never read.
-constexpr const char* kIndexVersion = PIPEDEX_VERSION "/catalogue-3";
+constexpr const char* kIndexVersion = PIPEDEX_VERSION "/catalogue-4";
 
 // The payload: a directory of sections (where each starts and how long it
 // is, from the start of the payload), then the sections, each at a multiple of 8.
-enum Section : std::uint32_t { kDocument, kSKEYTags, kCptTypeTags, kDefaultEndPrepTags, kPlotraPieces, kSectionCount };
+enum Section : std::uint32_t {
+  kDocument,
+  kSKEYTags,
+  kCptTypeTags,
+  kDefaultEndPrepTags,
+  kPlotraPieces,
+  kDefaultElbows,
+  kSectionCount
+};
 struct Directory {
   char magic[8];
   std::uint32_t offset[kSectionCount], size[kSectionCount];
@@ -34,7 +42,37 @@ constexpr char kPayloadMagic[8] = {'C', 'A', 'T', 'A', 'L', 'O', 'G', '1'};
 
 std::string LocaleChoice(const LocaleNames& locale) { return locale.language + "_" + locale.country; }
 
+// The default elbows: for each, its angle (a double), the length of its
+// component type's name (32 bits) and the name, padded to a multiple of 8.
+std::string CompileElbows(const std::vector<model::DefaultElbow>& elbows) {
+  std::string out;
+  for (const model::DefaultElbow& elbow : elbows) {
+    const double angle = elbow.Angle();
+    const auto length = static_cast<std::uint32_t>(elbow.ComponentType().size());
+    out.append(reinterpret_cast<const char*>(&angle), sizeof angle);
+    out.append(reinterpret_cast<const char*>(&length), sizeof length);
+    out += elbow.ComponentType();
+    out.append((8 - out.size() % 8) % 8, '\0');
+  }
+  return out;
+}
+
 }  // namespace
+
+std::vector<model::DefaultElbow> Pipedex::Impl::ReadCompiledElbows() const {
+  std::vector<model::DefaultElbow> elbows;
+  std::size_t at = 0;
+  while (at < CompiledElbows.size()) {
+    double angle;
+    std::uint32_t length;
+    std::memcpy(&angle, flat::ReadConfirmed(CompiledElbows, &Index->Blocks(), at, sizeof angle).data(), sizeof angle);
+    std::memcpy(&length, flat::ReadConfirmed(CompiledElbows, &Index->Blocks(), at + 8, sizeof length).data(),
+                sizeof length);
+    elbows.emplace_back(std::string(flat::ReadConfirmed(CompiledElbows, &Index->Blocks(), at + 12, length)), angle);
+    at = (at + 12 + length + 7) / 8 * 8;
+  }
+  return elbows;
+}
 
 cache::Stamp Pipedex::Impl::IndexStamp(bool hashContent) const {
   cache::Stamp stamp;
@@ -81,6 +119,7 @@ bool Pipedex::Impl::OpenIndex() {
     };
     auto document = std::make_unique<flat::Document>(section(kDocument), blocks);
     PlotraPieces = flat::Table(section(kPlotraPieces), blocks);
+    CompiledElbows = section(kDefaultElbows);
     PlotraCompiled = true;
     SKEYTags.UseCompiled(flat::Table(section(kSKEYTags), blocks), *document);
     CptTypeTags.UseCompiled(flat::Table(section(kCptTypeTags), blocks), *document);
@@ -102,6 +141,7 @@ bool Pipedex::Impl::OpenIndex() {
   FromIndex = true;
   AttMapPending = true;
   IDFIndexPending = true;
+  ElbowsPending = true;
   NodesHandedOut = false;
   return true;
 }
@@ -114,6 +154,8 @@ void Pipedex::Impl::LeaveIndex() {
   FromIndex = false;
   AttMapPending = false;
   IDFIndexPending = false;
+  ElbowsPending = false;
+  CompiledElbows = {};
   IndexRoot = {};
   Initialised = false;
 }
@@ -158,6 +200,7 @@ void Pipedex::Impl::WriteIndex() try {
   const std::string pieces = model::TokenIndex::CompilePieces(PlotraEndPreps);
   if (pieces.empty()) return;  // Plotra end preparations too long to be indexed: answered from the files
   add(kPlotraPieces, pieces);
+  add(kDefaultElbows, CompileElbows(DefaultElbows));
   directory.cptSection = number(CptSection.Xml());
   directory.skeySection = number(SKEYSection.Xml());
   directory.pcfidfSection = number(PCFIDFSection.Xml());

@@ -121,6 +121,17 @@ struct [[gnu::visibility("hidden")]] Pipedex::Impl : detail::Documents, model::C
     }
     return IDFIndex;
   }
+  // The default elbows: read from the index on the first question about them while FromIndex.
+  bool ElbowsPending = false;
+  std::string_view CompiledElbows;  // their section of the index
+  std::vector<model::DefaultElbow> ReadCompiledElbows() const;
+  const std::vector<model::DefaultElbow>& Elbows() {
+    if (ElbowsPending) {
+      DefaultElbows = ReadCompiledElbows();
+      ElbowsPending = false;
+    }
+    return DefaultElbows;
+  }
   // The data root of the index's document, while FromIndex.
   model::Element IndexRoot;
   // The whole-section lists: while FromIndex, each is selected from the

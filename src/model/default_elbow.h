@@ -4,6 +4,7 @@
 // "ELBOW", with the bend angle worked out from its keypoint geometry.
 
 #include <string>
+#include <utility>
 
 #include <pugixml.hpp>
 
@@ -15,6 +16,10 @@ bool IsDefaultElbow(pugi::xml_node componentType);
 
 class DefaultElbow {
  public:
+  DefaultElbow() = default;
+  // An elbow whose angle was worked out before (kept in a compiled index).
+  DefaultElbow(std::string componentType, double angle) : componentType_(std::move(componentType)), angle_(angle) {}
+
   // The element name of the component type given to Initialize ("" until then).
   const std::string& ComponentType() const noexcept { return componentType_; }
   // The bend angle in degrees, two decimals; 0 until computed or when the

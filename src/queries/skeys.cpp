@@ -157,7 +157,7 @@ bool Pipedex::IsTrimmableComponentType(const std::string& ComponentType) {
 
 bool Pipedex::IsTrimmableEndByComponentType(const std::string& ComponentType, const std::string& EndPrep) {
   return detail::OutOfMemoryAsError([&]() -> bool {
-    detail::Loaded(*impl_);
+    detail::Opened(*impl_);
     // Component types named "-V" have trimmable ends whatever the end preparation.
     if (text::Right(ComponentType, 2) == "-V") return true;
     // A two-character end type stands for its four-character code.

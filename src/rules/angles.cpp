@@ -102,73 +102,76 @@ void Pipedex::GetAngleComponentData2(const std::string& ComponentType, const std
   detail::OutOfMemoryAsError([&] {
     // Initialisation errors reach the caller; every later failure answers the
     // component of the type asked for at ninety degrees, untrimmed.
-    Impl& impl = detail::Loaded(*impl_);
-    std::string componentType = ComponentType;
-    try {
-      // Bends are made to any angle from a 90 degree bend.
-      if (IsBendComponentType(componentType)) {
-        StandardAngle = 90;
-        StandardComponentType = componentType;
-        Trimmed = true;
-        return;
-      }
-
-      Trimmed = false;
-      if (text::Right(componentType, 2) == "-V")
-        componentType = text::Left(componentType, text::Length(componentType) - 2);
-
-      // A default elbow within the tolerance; the last one that matches wins.
-      impl.RequireLists();
-      bool matched = false;
-      for (const model::DefaultElbow& elbow : impl.DefaultElbows) {
-        if (std::fabs(Angle - elbow.Angle()) < impl.AngleTolerance) {
-          StandardAngle = elbow.Angle();
-          StandardComponentType = elbow.ComponentType();
-          matched = true;
+    detail::FromIndex(*impl_, [&](Impl& impl) {
+      std::string componentType = ComponentType;
+      try {
+        // Bends are made to any angle from a 90 degree bend.
+        if (IsBendComponentType(componentType)) {
+          StandardAngle = 90;
+          StandardComponentType = componentType;
+          Trimmed = true;
+          return;
         }
-      }
-      if (matched) return;
 
-      // A component with a trimmable end is cut from the smallest elbow larger
-      // than the bend; among equal angles the first elbow listed wins.
-      auto widened = [](const std::string& endPrep) { return text::Length(endPrep) == 2 ? endPrep + "--" : endPrep; };
-      const bool trimmable1 = IsTrimmableEndByComponentType(componentType, widened(EndPrep_1));
-      const bool trimmable2 = IsTrimmableEndByComponentType(componentType, widened(EndPrep_2));
-      if (trimmable1 || trimmable2) {
-        double best = 360;
-        bool picked = false;
-        for (const model::DefaultElbow& elbow : impl.DefaultElbows) {
-          const double difference = elbow.Angle() - Angle;
-          if (difference > 0 && difference < best) {
-            best = difference;
+        Trimmed = false;
+        if (text::Right(componentType, 2) == "-V")
+          componentType = text::Left(componentType, text::Length(componentType) - 2);
+
+        // A default elbow within the tolerance; the last one that matches wins.
+        impl.RequireLists();
+        bool matched = false;
+        for (const model::DefaultElbow& elbow : impl.Elbows()) {
+          if (std::fabs(Angle - elbow.Angle()) < impl.AngleTolerance) {
             StandardAngle = elbow.Angle();
             StandardComponentType = elbow.ComponentType();
-            Trimmed = true;
-            picked = true;
+            matched = true;
           }
         }
-        if (picked) return;
-      }
+        if (matched) return;
 
-      StandardAngle = Angle;
-      StandardComponentType = format::kElbowNonStandard;
-    } catch (...) {
-      errors::RethrowIfNoAnswer();
-      Trimmed = false;
-      StandardAngle = 90;
-      StandardComponentType = componentType;
-    }
+        // A component with a trimmable end is cut from the smallest elbow larger
+        // than the bend; among equal angles the first elbow listed wins.
+        auto widened = [](const std::string& endPrep) {
+          return text::Length(endPrep) == 2 ? endPrep + "--" : endPrep;
+        };
+        const bool trimmable1 = IsTrimmableEndByComponentType(componentType, widened(EndPrep_1));
+        const bool trimmable2 = IsTrimmableEndByComponentType(componentType, widened(EndPrep_2));
+        if (trimmable1 || trimmable2) {
+          double best = 360;
+          bool picked = false;
+          for (const model::DefaultElbow& elbow : impl.Elbows()) {
+            const double difference = elbow.Angle() - Angle;
+            if (difference > 0 && difference < best) {
+              best = difference;
+              StandardAngle = elbow.Angle();
+              StandardComponentType = elbow.ComponentType();
+              Trimmed = true;
+              picked = true;
+            }
+          }
+          if (picked) return;
+        }
+
+        StandardAngle = Angle;
+        StandardComponentType = format::kElbowNonStandard;
+      } catch (...) {
+        errors::RethrowIfNoAnswer();
+        Trimmed = false;
+        StandardAngle = 90;
+        StandardComponentType = componentType;
+      }
+    });
   });
 }
 
 std::vector<DefaultElbowInfo> Pipedex::DefaultElbows() {
   return detail::OutOfMemoryAsError([&]() -> std::vector<DefaultElbowInfo> {
-    Impl& impl = detail::Loaded(*impl_);
-    std::vector<DefaultElbowInfo> elbows;
-    elbows.reserve(impl.DefaultElbows.size());
-    for (const model::DefaultElbow& elbow : impl.DefaultElbows)
-      elbows.push_back({elbow.ComponentType(), elbow.Angle()});
-    return elbows;
+    return detail::FromIndex(*impl_, [](Impl& impl) {
+      std::vector<DefaultElbowInfo> elbows;
+      elbows.reserve(impl.Elbows().size());
+      for (const model::DefaultElbow& elbow : impl.Elbows()) elbows.push_back({elbow.ComponentType(), elbow.Angle()});
+      return elbows;
+    });
   });
 }
 
