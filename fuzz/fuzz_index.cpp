@@ -21,15 +21,52 @@ std::unique_ptr<Pipedex> Instance(const pipedex::fuzz::Harness& h, const std::st
       {h.scratch.path(), h.scratch.File("no-registry.reg"), "de_DE", indexFolder}));
 }
 
-// The answers to the questions an index answers, and one it does not (which loads the files).
+// The answers to the questions an index answers, and one it does not (which
+// loads the files); an error a question raises (a trusted payload may hold
+// texts no catalogue would) is its answer.
 std::string Answers(Pipedex& p) {
   std::string out;
+  auto ask = [&out](const auto& question) {
+    try {
+      out += question();
+    } catch (const pipedex::Error& e) {
+      out += "error ";
+      out += std::to_string(e.number());
+    }
+    out += "|";
+  };
   for (const char* skey : {"ELBW", "EL**", "ELBWBW", "TEBW", "FLWN", "PB3D", "ZZZZ", ""}) {
-    std::string d, c1, c2, c3, c4;
-    out += std::to_string(p.GetSKEYData(skey, d, c1, c2, c3, c4)) + d + c1 + c2 + c3 + c4 + "|" +
-           p.GetDefaultCategory(skey) + std::to_string(p.GetIsoPriority(skey)) + p.GetSKEYAttribute(skey, "CP_2_PREP");
+    ask([&] {
+      std::string d, c1, c2, c3, c4;
+      return std::to_string(p.GetSKEYData(skey, d, c1, c2, c3, c4)) + d + c1 + c2 + c3 + c4 + "|" +
+             p.GetDefaultCategory(skey) + std::to_string(p.GetIsoPriority(skey)) + p.GetSKEYAttribute(skey, "CP_2_PREP");
+    });
   }
-  return out + std::to_string(p.GroupCount());
+  for (const char* type : {"Elbow-90-V", "ELBOW-45", "Tee", "Nowhere"}) {
+    ask([&] {
+      std::string group, pcf, configuration, description;
+      return std::to_string(p.GetComponentTypeData(type, group, pcf, configuration, description)) + group + pcf +
+             configuration + description + std::to_string(p.HasFlag(type, pipedex::Flags{1}));
+    });
+  }
+  for (const char* att : {"ITEM-CODE", "COMPONENT-ATTRIBUTE1", "NOTHING"})
+    ask([&] { return std::to_string(p.PCFAttributeCheck(att)) + std::to_string(p.GetIDFAttribute(att)); });
+  for (std::int32_t i : {1, 2, 100, 105}) {
+    ask([&] { return p.GetGroup(i) + p.GetEndPrep(i) + p.GetConfiguration(i) + p.GetDefaultPCFTYPE(i); });
+    ask([&] { return p.GetPCFAttribute(i); });
+  }
+  ask([&] { return p.GetEndPrepAttribute("BW--", "Description") + p.GetGroupAttribute("Elbows", "Description"); });
+  ask([&] {
+    std::string elbows;
+    for (const pipedex::DefaultElbowInfo& elbow : p.DefaultElbows())
+      elbows += elbow.ComponentType + std::to_string(elbow.Angle);
+    bool trimmed = false;
+    double angle = 0;
+    p.GetAngleComponentData("Elbow-90-V", 50, trimmed, angle);
+    return elbows + std::to_string(trimmed) + std::to_string(angle);
+  });
+  ask([&] { return std::to_string(p.FindSKEYs("")); });  // a search: loads the files
+  return out;
 }
 
 struct Genuine {
