@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "session.h"
@@ -57,9 +58,11 @@ bool UnknownCommand(const CLI::App& app, int argc, char** argv) {
   return true;
 }
 
+constexpr const char* kVersion = "pipedex " PIPEDEX_VERSION;
+
 // The root command with its global options, which fill the session.
 void AddGlobalOptions(CLI::App& app, Session& session) {
-  app.set_version_flag("--version", "pipedex " PIPEDEX_VERSION);
+  app.set_version_flag("--version", kVersion);
   app.footer(
       "The catalogue is the file given by --catalogue or $PIPEDEX_CATALOGUE; else SystemPipedex.xml\n"
       "beside the library, in its Data folder, or the file named by DataPath in the registry file:\n"
@@ -124,6 +127,11 @@ int UsageFailure(const CLI::App& app, const CLI::ParseError& e, int argc, char**
 
 // The tool itself; main() adds the last resort for failures no command answered.
 int Run(int argc, char** argv) {
+  // The version alone is answered as the parser answers it, without one.
+  if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    std::cout << kVersion << std::endl;
+    return 0;
+  }
   {
     // Only the command the line names is built first: a command line that
     // parses with it alone parses the same with every command there, since
