@@ -133,17 +133,17 @@ int Run(int argc, char** argv) {
     return 0;
   }
   {
-    // Only the command the line names is built first: a command line that
-    // parses with it alone parses the same with every command there, since
-    // the words after the command never name another one. Anything else, help
-    // and usage errors among them, is answered by the full set below, which
-    // says it as it always has. The version needs no command.
+    // First only the command the line names is built. A line that parses
+    // with it alone parses the same with every command there: global options
+    // alone stand before the command, and no word after it is taken for
+    // another command (one command at most). Anything else, help and usage
+    // errors among them, is answered by the full set below, as it always was.
     Session session;
     CLI::App app{kDescription};
     AddGlobalOptions(app, session);
     const int at = CommandWord(app, argc, argv);
     AddCommands(app, session, CommandChoice{false, at < argc ? argv[at] : ""});
-    bool parsed = false;  // a command's own failure is not answered twice
+    bool parsed = false;  // the command ran: a failure it raised is answered here, not run again
     app.parse_complete_callback([&parsed] { parsed = true; });
     try {
       app.parse(argc, argv);
