@@ -69,6 +69,9 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
       {"$S frobnicate --json", 2, "pipedex: unknown command frobnicate (pipedex --help"},
       {"$S call NoSuchOperation", 2, "NoSuchOperation"},
       {"--no-such-option", 2, "Run with --help for more information."},
+      // The version alone, answered before any parser is built, as the parser answers it.
+      {"pipedex --version >$D/v1 && pipedex --locale de_AT info --version >$D/v2 && cmp $D/v1 $D/v2 && tr -d 0-9. <$D/v1",
+       0, "pipedex \n"},
       {"--catalogue $D/cat/plant.xml --locale de_AT info --json", 0,
        R"({"SystemXMLPath":"$D/cat/plant.xml","ProjectXMLPath":"$D/cat/ProjectPipedex.xml","UserXMLPath":null,)"
        R"("LanguageFile":"$D/cat/SystemPipedex.de.xml","Locale":"de_AT","GroupCount":2,)"},

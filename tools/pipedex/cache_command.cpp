@@ -19,7 +19,8 @@ void PrintIndex(const IndexInfo& info, bool json) {
 
 }  // namespace
 
-void AddCacheCommand(CLI::App& app, Session& session) {
+void AddCacheCommand(CLI::App& app, Session& session, const CommandChoice& choice) {
+  if (!choice.Wants("cache")) return;
   auto* cmd = app.add_subcommand("cache", "Show, build, verify or remove the compiled index of the catalogue");
   cmd->require_subcommand(1);
   cmd->footer(

@@ -8,7 +8,8 @@
 
 namespace pipedex::cli {
 
-void AddCheckCommand(CLI::App& app, Session& session) {
+void AddCheckCommand(CLI::App& app, Session& session, const CommandChoice& choice) {
+  if (!choice.Wants("check")) return;
   struct Options {
     bool json = false, strict = false;
   };

@@ -7,7 +7,8 @@
 
 namespace pipedex::cli {
 
-void AddCoreCommands(CLI::App& app, Session& session) {
+void AddCoreCommands(CLI::App& app, Session& session, const CommandChoice& choice) {
+  if (!choice.Wants("info")) return;
   auto* info = app.add_subcommand("info", "Show the catalogue files used (system, project, language variant, user) and what the catalogue holds");
   auto json = std::make_shared<bool>(false);
   info->add_flag("--json", *json, "Print the same data as JSON");

@@ -8,7 +8,8 @@
 
 namespace pipedex::cli {
 
-void AddLspCommand(CLI::App& app, Session& session) {
+void AddLspCommand(CLI::App& app, Session& session, const CommandChoice& choice) {
+  if (!choice.Wants("lsp")) return;
   auto* cmd = app.add_subcommand("lsp", "Serve the Language Server Protocol on standard input and output");
   cmd->footer(
       "Example: pipedex lsp\n"

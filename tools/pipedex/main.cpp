@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "session.h"
 
 namespace {
+
+using namespace pipedex::cli;
 
 // Edit distance of two names.
 std::size_t Distance(const std::string& a, const std::string& b) {
@@ -25,35 +28,41 @@ std::size_t Distance(const std::string& a, const std::string& b) {
   return row[b.size()];
 }
 
+// The index of the word standing where the command goes (the first word that
+// is neither an option nor the value of a global option), argc when none.
+int CommandWord(const CLI::App& app, int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    if (!word.empty() && word[0] != '-') return i;
+    // A global option's value follows it unless it is given with "=".
+    const CLI::Option* option = word.size() > 2 ? app.get_option_no_throw(word.substr(0, word.find('='))) : nullptr;
+    if (option && option->get_type_size() != 0 && word.find('=') == std::string::npos) ++i;
+  }
+  return argc;
+}
+
 // When no command was recognised and a word stands where the command goes:
 // "unknown command NAME", with the nearest command. True when said.
 bool UnknownCommand(const CLI::App& app, int argc, char** argv) {
   if (!app.get_subcommands().empty()) return false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string word = argv[i];
-    if (word.empty() || word[0] == '-') {
-      // A global option's value follows it unless it is given with "=".
-      const CLI::Option* option = word.size() > 2 ? app.get_option_no_throw(word.substr(0, word.find('='))) : nullptr;
-      if (option && option->get_type_size() != 0 && word.find('=') == std::string::npos) ++i;
-      continue;
-    }
-    std::string nearest;
-    std::size_t best = 3;  // no suggestion beyond two edits
-    for (const CLI::App* command : app.get_subcommands({}))
-      if (std::size_t d = Distance(word, command->get_name()); d < best) best = d, nearest = command->get_name();
-    std::cerr << "pipedex: unknown command " << word;
-    if (!nearest.empty()) std::cerr << "; did you mean " << nearest << "?";
-    std::cerr << " (pipedex --help lists the commands)\n";
-    return true;
-  }
-  return false;
+  const int at = CommandWord(app, argc, argv);
+  if (at == argc) return false;
+  const std::string word = argv[at];
+  std::string nearest;
+  std::size_t best = 3;  // no suggestion beyond two edits
+  for (const CLI::App* command : app.get_subcommands({}))
+    if (std::size_t d = Distance(word, command->get_name()); d < best) best = d, nearest = command->get_name();
+  std::cerr << "pipedex: unknown command " << word;
+  if (!nearest.empty()) std::cerr << "; did you mean " << nearest << "?";
+  std::cerr << " (pipedex --help lists the commands)\n";
+  return true;
 }
 
-// The tool itself; main() adds the last resort for failures no command answered.
-int Run(int argc, char** argv) {
-  using namespace pipedex::cli;
-  CLI::App app{"pipedex: questions and answers about a piping material catalogue"};
-  app.set_version_flag("--version", "pipedex " PIPEDEX_VERSION);
+constexpr const char* kVersion = "pipedex " PIPEDEX_VERSION;
+
+// The root command with its global options, which fill the session.
+void AddGlobalOptions(CLI::App& app, Session& session) {
+  app.set_version_flag("--version", kVersion);
   app.footer(
       "The catalogue is the file given by --catalogue or $PIPEDEX_CATALOGUE; else SystemPipedex.xml\n"
       "beside the library, in its Data folder, or the file named by DataPath in the registry file:\n"
@@ -77,7 +86,6 @@ int Run(int argc, char** argv) {
 
   app.fallthrough();
 
-  Session session;
   session.app = &app;
   app.add_option("--catalogue", session.catalogueFile,
                  "Catalogue file of any name to use as the system file (the project file and language variants "
@@ -92,26 +100,68 @@ int Run(int argc, char** argv) {
   app.add_flag_callback(
       "--no-index", [&session] { session.options.indexFolder = "off"; },
       "Neither read nor write a compiled index of the catalogue (as PIPEDEX_CACHE=off)");
+}
 
-  const OperationTable table = BuildOperationTable();
-  AddCallCommands(app, session, table);
-  AddCoreCommands(app, session);
-  AddModelCommands(app, session);
-  AddQueryCommands(app, session);
-  AddRuleCommands(app, session);
-  AddOverlayCommands(app, session);
-  AddTreeCommand(app, session);
-  AddCheckCommand(app, session);
-  AddCacheCommand(app, session);
-  AddSearchCommand(app, session);
-  AddLspCommand(app, session);
+void AddCommands(CLI::App& app, Session& session, const CommandChoice& choice) {
+  AddCallCommands(app, session, choice);
+  AddCoreCommands(app, session, choice);
+  AddModelCommands(app, session, choice);
+  AddQueryCommands(app, session, choice);
+  AddRuleCommands(app, session, choice);
+  AddOverlayCommands(app, session, choice);
+  AddTreeCommand(app, session, choice);
+  AddCheckCommand(app, session, choice);
+  AddCacheCommand(app, session, choice);
+  AddSearchCommand(app, session, choice);
+  AddLspCommand(app, session, choice);
+}
 
+constexpr const char* kDescription = "pipedex: questions and answers about a piping material catalogue";
+
+// The exit status of a command line that did not parse, after saying why.
+int UsageFailure(const CLI::App& app, const CLI::ParseError& e, int argc, char** argv) {
+  if (e.get_exit_code() != 0 && UnknownCommand(app, argc, argv)) return 2;
+  int code = app.exit(e);
+  return code == 0 ? 0 : 2;
+}
+
+// The tool itself; main() adds the last resort for failures no command answered.
+int Run(int argc, char** argv) {
+  // The version alone is answered as the parser answers it, without one.
+  if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    std::cout << kVersion << std::endl;
+    return 0;
+  }
+  {
+    // First only the command the line names is built. A line that parses
+    // with it alone parses the same with every command there: global options
+    // alone stand before the command, and no word after it is taken for
+    // another command (one command at most). Anything else, help and usage
+    // errors among them, is answered by the full set below, as it always was.
+    Session session;
+    CLI::App app{kDescription};
+    AddGlobalOptions(app, session);
+    const int at = CommandWord(app, argc, argv);
+    AddCommands(app, session, CommandChoice{false, at < argc ? argv[at] : ""});
+    bool parsed = false;  // the command ran: a failure it raised is answered here, not run again
+    app.parse_complete_callback([&parsed] { parsed = true; });
+    try {
+      app.parse(argc, argv);
+      return session.exitCode;
+    } catch (const CLI::CallForVersion& e) {
+      return UsageFailure(app, e, argc, argv);
+    } catch (const CLI::ParseError& e) {
+      if (parsed) return UsageFailure(app, e, argc, argv);
+    }
+  }
+  Session session;
+  CLI::App app{kDescription};
+  AddGlobalOptions(app, session);
+  AddCommands(app, session, CommandChoice{});
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    if (e.get_exit_code() != 0 && UnknownCommand(app, argc, argv)) return 2;
-    int code = app.exit(e);
-    return code == 0 ? 0 : 2;
+    return UsageFailure(app, e, argc, argv);
   }
   return session.exitCode;
 }
@@ -122,6 +172,6 @@ int main(int argc, char** argv) {
   try {
     return Run(argc, argv);
   } catch (...) {
-    return pipedex::cli::ReportEscapedFailure();
+    return ReportEscapedFailure();
   }
 }

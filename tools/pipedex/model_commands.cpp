@@ -46,23 +46,7 @@ void AddListCommand(CLI::App& app, Session& session, const std::string& name, co
   });
 }
 
-}  // namespace
-
-void AddModelCommands(CLI::App& app, Session& session) {
-  AddListCommand(app, session, "groups", "List the component type groups of the catalogue with their descriptions",
-                 {"Index", "Group", "Description"}, &Pipedex::GroupCount, &Pipedex::GetGroup,
-                 [](Pipedex& p, const std::string& g) { return std::vector<Json>{p.GetGroupAttribute(g, "Description")}; });
-  AddListCommand(app, session, "skeys", "List the SKEYs defined in the catalogue with descriptions and categories",
-                 {"Index", "SKEY", "Description", "Category"}, &Pipedex::SKEYCount, &Pipedex::GetSKEY,
-                 [](Pipedex& p, const std::string& skey) {
-                   std::string description, cp1, cp2, cp3, cp4;
-                   p.GetSKEYData(skey, description, cp1, cp2, cp3, cp4);
-                   return std::vector<Json>{description, p.GetDefaultCategory(skey)};
-                 });
-  AddListCommand(app, session, "endpreps", "List the end preparation codes of the catalogue with their descriptions",
-                 {"Index", "EndPrep", "Description"}, &Pipedex::EndPrepCount, &Pipedex::GetEndPrep,
-                 [](Pipedex& p, const std::string& e) { return std::vector<Json>{p.GetEndPrepDescription(e)}; });
-
+void AddAttributeCommand(CLI::App& app, Session& session) {
   auto* attribute = app.add_subcommand("attribute", "Check a PCF attribute name and show its IDF record number");
   auto attName = std::make_shared<std::string>();
   auto attJson = std::make_shared<bool>(false);
@@ -83,7 +67,9 @@ void AddModelCommands(CLI::App& app, Session& session) {
                   *attJson);
     });
   });
+}
 
+void AddRecordCommand(CLI::App& app, Session& session) {
   auto* record = app.add_subcommand("record", "Show the PCF attribute name of an IDF attribute record number");
   auto recordNumber = std::make_shared<std::int32_t>(0);
   auto recordJson = std::make_shared<bool>(false);
@@ -98,6 +84,31 @@ void AddModelCommands(CLI::App& app, Session& session) {
       PrintFields({{"IDFAttribute", *recordNumber}, {"PCFAttribute", attribute}}, *recordJson);
     });
   });
+}
+
+}  // namespace
+
+void AddModelCommands(CLI::App& app, Session& session, const CommandChoice& choice) {
+  if (choice.Wants("groups"))
+    AddListCommand(app, session, "groups", "List the component type groups of the catalogue with their descriptions",
+                   {"Index", "Group", "Description"}, &Pipedex::GroupCount, &Pipedex::GetGroup,
+                   [](Pipedex& p, const std::string& g) {
+                     return std::vector<Json>{p.GetGroupAttribute(g, "Description")};
+                   });
+  if (choice.Wants("skeys"))
+    AddListCommand(app, session, "skeys", "List the SKEYs defined in the catalogue with descriptions and categories",
+                   {"Index", "SKEY", "Description", "Category"}, &Pipedex::SKEYCount, &Pipedex::GetSKEY,
+                   [](Pipedex& p, const std::string& skey) {
+                     std::string description, cp1, cp2, cp3, cp4;
+                     p.GetSKEYData(skey, description, cp1, cp2, cp3, cp4);
+                     return std::vector<Json>{description, p.GetDefaultCategory(skey)};
+                   });
+  if (choice.Wants("endpreps"))
+    AddListCommand(app, session, "endpreps", "List the end preparation codes of the catalogue with their descriptions",
+                   {"Index", "EndPrep", "Description"}, &Pipedex::EndPrepCount, &Pipedex::GetEndPrep,
+                   [](Pipedex& p, const std::string& e) { return std::vector<Json>{p.GetEndPrepDescription(e)}; });
+  if (choice.Wants("attribute")) AddAttributeCommand(app, session);
+  if (choice.Wants("record")) AddRecordCommand(app, session);
 }
 
 }  // namespace pipedex::cli

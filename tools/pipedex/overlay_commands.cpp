@@ -110,9 +110,9 @@ void AddDumpCommand(CLI::App& app, Session& session) {
 
 }  // namespace
 
-void AddOverlayCommands(CLI::App& app, Session& session) {
-  AddAddSKEYCommand(app, session);
-  AddDumpCommand(app, session);
+void AddOverlayCommands(CLI::App& app, Session& session, const CommandChoice& choice) {
+  if (choice.Wants("add-skey")) AddAddSKEYCommand(app, session);
+  if (choice.Wants("dump")) AddDumpCommand(app, session);
 }
 
 }  // namespace pipedex::cli

@@ -131,11 +131,11 @@ void AddEndPrepCommand(CLI::App& app, Session& session) {
 
 }  // namespace
 
-void AddQueryCommands(CLI::App& app, Session& session) {
-  AddTypesCommand(app, session);
-  AddTypeCommand(app, session);
-  AddSKEYCommand(app, session);
-  AddEndPrepCommand(app, session);
+void AddQueryCommands(CLI::App& app, Session& session, const CommandChoice& choice) {
+  if (choice.Wants("types")) AddTypesCommand(app, session);
+  if (choice.Wants("type")) AddTypeCommand(app, session);
+  if (choice.Wants("skey")) AddSKEYCommand(app, session);
+  if (choice.Wants("endprep")) AddEndPrepCommand(app, session);
 }
 
 }  // namespace pipedex::cli

@@ -138,12 +138,12 @@ void AddBoreCommand(CLI::App& app, Session& session) {
 
 }  // namespace
 
-void AddRuleCommands(CLI::App& app, Session& session) {
-  AddElbowCommand(app, session);
-  AddElbowsCommand(app, session);
-  AddPCFTypesCommand(app, session);
-  AddValidateCommand(app, session);
-  AddBoreCommand(app, session);
+void AddRuleCommands(CLI::App& app, Session& session, const CommandChoice& choice) {
+  if (choice.Wants("elbow")) AddElbowCommand(app, session);
+  if (choice.Wants("elbows")) AddElbowsCommand(app, session);
+  if (choice.Wants("pcftypes")) AddPCFTypesCommand(app, session);
+  if (choice.Wants("validate")) AddValidateCommand(app, session);
+  if (choice.Wants("bore")) AddBoreCommand(app, session);
 }
 
 }  // namespace pipedex::cli

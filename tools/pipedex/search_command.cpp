@@ -16,7 +16,8 @@ std::string Folded(std::string s) {
 
 }  // namespace
 
-void AddSearchCommand(CLI::App& app, Session& session) {
+void AddSearchCommand(CLI::App& app, Session& session, const CommandChoice& choice) {
+  if (!choice.Wants("search")) return;
   auto text = std::make_shared<std::string>();
   auto json = std::make_shared<bool>(false);
   auto* cmd = app.add_subcommand(

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -94,20 +95,30 @@ void PrintTable(const std::vector<std::string>& headers, const std::vector<std::
 // Prints name/value pairs aligned, or as one JSON object.
 void PrintFields(const std::vector<std::pair<std::string, Json>>& fields, bool json);
 
-// Human commands of each area.
-void AddCallCommands(CLI::App& app, Session& session, const OperationTable& table);
-void AddCoreCommands(CLI::App& app, Session& session);
-void AddModelCommands(CLI::App& app, Session& session);
-void AddQueryCommands(CLI::App& app, Session& session);
-void AddRuleCommands(CLI::App& app, Session& session);
-void AddOverlayCommands(CLI::App& app, Session& session);
+// The commands a run builds: every one (what help, a usage error and an
+// unknown command show), or only the one its command line names, which is
+// all that a run that goes well parses and calls.
+struct CommandChoice {
+  bool all = true;
+  std::string name;  // the command named, when not all
+  bool Wants(std::string_view command) const { return all || command == name; }
+};
+
+// Human commands of each area; each adds the commands of its area that the
+// choice wants, in the order help lists them.
+void AddCallCommands(CLI::App& app, Session& session, const CommandChoice& choice);
+void AddCoreCommands(CLI::App& app, Session& session, const CommandChoice& choice);
+void AddModelCommands(CLI::App& app, Session& session, const CommandChoice& choice);
+void AddQueryCommands(CLI::App& app, Session& session, const CommandChoice& choice);
+void AddRuleCommands(CLI::App& app, Session& session, const CommandChoice& choice);
+void AddOverlayCommands(CLI::App& app, Session& session, const CommandChoice& choice);
 // `pipedex tree`: groups, component types and SKEYs as a tree.
-void AddTreeCommand(CLI::App& app, Session& session);
+void AddTreeCommand(CLI::App& app, Session& session, const CommandChoice& choice);
 // `pipedex check` and `pipedex search`.
-void AddCheckCommand(CLI::App& app, Session& session);
-void AddCacheCommand(CLI::App& app, Session& session);
-void AddSearchCommand(CLI::App& app, Session& session);
+void AddCheckCommand(CLI::App& app, Session& session, const CommandChoice& choice);
+void AddCacheCommand(CLI::App& app, Session& session, const CommandChoice& choice);
+void AddSearchCommand(CLI::App& app, Session& session, const CommandChoice& choice);
 // `pipedex lsp`: the language server.
-void AddLspCommand(CLI::App& app, Session& session);
+void AddLspCommand(CLI::App& app, Session& session, const CommandChoice& choice);
 
 }  // namespace pipedex::cli

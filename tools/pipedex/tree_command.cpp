@@ -122,7 +122,8 @@ void PrintTreeText(const std::vector<GroupBranch>& tree) {
 
 }  // namespace
 
-void AddTreeCommand(CLI::App& app, Session& session) {
+void AddTreeCommand(CLI::App& app, Session& session, const CommandChoice& choice) {
+  if (!choice.Wants("tree")) return;
   auto* tree = app.add_subcommand("tree", "Show the catalogue as a tree: groups, component types, SKEYs");
   auto group = std::make_shared<std::string>();
   auto json = std::make_shared<bool>(false);
