@@ -9,21 +9,55 @@ namespace pipedex::flat {
 // the last one ends (from the start of the entries), then the entries: a
 // 32-bit key length, the key, the value.
 std::string CompileTable(std::vector<std::pair<std::string, std::string>> entries) {
-  std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  entries.erase(std::unique(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
-                entries.end());
-  auto put = [](std::string& out, std::uint32_t n) { out.append(reinterpret_cast<const char*>(&n), sizeof n); };
-  std::string offsets, data;
-  put(offsets, static_cast<std::uint32_t>(entries.size()));
-  for (const auto& [key, value] : entries) {
-    if (data.size() + 4 + key.size() + value.size() > 0xffffffffu) throw std::length_error("a compiled table exceeds 4 GiB");
-    put(offsets, static_cast<std::uint32_t>(data.size()));
-    put(data, static_cast<std::uint32_t>(key.size()));
-    data += key;
-    data += value;
+  // The entries in the order of their keys, one filed twice after its first:
+  // sorted by the first 8 bytes of the key (big-endian, so that as numbers
+  // they order as the bytes do), then by the whole key, then by position.
+  struct Place {
+    std::uint64_t prefix;
+    std::uint32_t index;
+  };
+  if (entries.size() >= 0xffffffffu) throw std::length_error("a compiled table exceeds 4 GiB");
+  std::vector<Place> order(entries.size());
+  for (std::uint32_t i = 0; i < order.size(); ++i) {
+    std::uint64_t prefix = 0;
+    const std::string& key = entries[i].first;
+    for (std::size_t b = 0; b < 8; ++b) prefix = prefix << 8 | (b < key.size() ? static_cast<unsigned char>(key[b]) : 0u);
+    order[i] = {prefix, i};
   }
-  put(offsets, static_cast<std::uint32_t>(data.size()));
-  return offsets + data;
+  std::sort(order.begin(), order.end(), [&](const Place& a, const Place& b) {
+    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    if (const int c = entries[a.index].first.compare(entries[b.index].first); c != 0) return c < 0;
+    return a.index < b.index;
+  });
+  std::vector<std::uint32_t> kept;
+  kept.reserve(order.size());
+  std::size_t dataSize = 0;
+  for (const Place& place : order) {
+    const auto& [key, value] = entries[place.index];
+    if (!kept.empty() && entries[kept.back()].first == key) continue;
+    kept.push_back(place.index);
+    dataSize += 4 + key.size() + value.size();
+    if (dataSize > 0xffffffffu) throw std::length_error("a compiled table exceeds 4 GiB");
+  }
+  std::string out;
+  out.reserve(8 + 4 * kept.size() + dataSize);
+  auto put = [&out](std::size_t n) {
+    const auto word = static_cast<std::uint32_t>(n);
+    out.append(reinterpret_cast<const char*>(&word), sizeof word);
+  };
+  put(kept.size());
+  std::size_t at = 0;
+  for (const std::uint32_t i : kept) {
+    put(at);
+    at += 4 + entries[i].first.size() + entries[i].second.size();
+  }
+  put(at);
+  for (const std::uint32_t i : kept) {
+    put(entries[i].first.size());
+    out += entries[i].first;
+    out += entries[i].second;
+  }
+  return out;
 }
 
 Table::Table(std::string_view bytes, const Blocks* blocks) : bytes_(bytes), blocks_(blocks) {
