@@ -190,13 +190,14 @@ void CompileInto(std::string& out, pugi::xml_node top, const std::function<void(
     const std::uint32_t id = nodeCount;
     if (id == kNoNode - 1) throw std::length_error("a compiled document exceeds 4 GiB");
     ++nodeCount;
-    if (numbered) numbered(node, id);
+    const pugi::xml_node_type type = node.type();
+    if (numbered && type == pugi::node_element) numbered(node, id);
     // Its name and value, then each attribute's name and value.
     texts.assign({node.name(), node.value()});
     for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute())
       texts.insert(texts.end(), {a.name(), a.value()});
     strings.AddAll(texts, offsets);
-    AppendRaw(out, Document::Record{static_cast<std::uint32_t>(node.type()), offsets[0], offsets[1], parent, kNoNode,
+    AppendRaw(out, Document::Record{static_cast<std::uint32_t>(type), offsets[0], offsets[1], parent, kNoNode,
                                     static_cast<std::uint32_t>(attributes.size())});
     for (std::size_t i = 2; i < offsets.size(); i += 2) attributes.push_back({offsets[i], offsets[i + 1]});
     return id;

@@ -30,7 +30,8 @@ inline constexpr NodeId kNoNode = 0xffffffffu;
 
 // The compiled form of a document (the node and its descendants when it is
 // not a document node), appended to out as one block of bytes to be stored
-// as it is; numbered(node, id), when given, is told the number of each node.
+// as it is; numbered(node, id), when given, is told the number of each
+// element (the nodes a caller names; the others go by unasked).
 // The block starts at out's end, which is to be a multiple of 4 bytes from
 // out's start (where it will be read from an address aligned as well).
 void CompileInto(std::string& out, pugi::xml_node top, const std::function<void(pugi::xml_node, NodeId)>& numbered = {});

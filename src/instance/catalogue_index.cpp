@@ -40,7 +40,7 @@ std::string LocaleChoice(const LocaleNames& locale) { return locale.language + "
 // The node numbers of the elements the compiled lists and sections name, by
 // the address of their node: open addressing in a table at most half full,
 // under a multiplicative hash of the address (which no file chooses). The
-// compile asks for every node of the document, and few of them are here: a
+// compile asks for every element of the document, and few of them are here: a
 // filter of 16 bits a node, small enough to stay in the cache while the
 // compile streams through the document, turns most of them away before the
 // table is read.
