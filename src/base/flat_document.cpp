@@ -1,7 +1,7 @@
 #include "base/flat_document.h"
 
+#include <cstddef>
 #include <cstring>
-#include <unordered_map>
 #include <vector>
 
 #include "base/seeded_hash.h"
@@ -28,12 +28,58 @@ struct AttributeRecord {
   std::uint32_t name, value;
 };
 
-// The strings of a document, each once: a 32-bit length, then its bytes.
+// The strings of a document, each once: a 32-bit length, then its bytes,
+// padded to 4. A string is filed by where it lies in the area, in a table of
+// open addressing under a fast hash with the process's key, so that filing
+// one copies nothing but its bytes into the area. The search for a string is
+// bounded: one that finds neither itself nor a free slot within kProbes slots
+// (strings crafted to collide would need that) is stored once more, so no
+// document makes the compile slower than linear.
 class StringArea {
  public:
-  StringArea() { Add(""); }
-  std::uint32_t Add(std::string_view text) {
-    if (auto it = offsets_.find(text); it != offsets_.end()) return it->second;
+  StringArea() : slots_(kFirstSlots, Slot{0, kEmpty}) { Append(""); }
+  // Files each of texts, offsets[i] receiving where texts[i] is. The slots
+  // they lead to are all asked for first, so that the table's reads (most of
+  // them from memory, for a large document) overlap instead of waiting in turn.
+  void AddAll(const std::vector<std::string_view>& texts, std::vector<std::uint32_t>& offsets) {
+    tags_.resize(texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      tags_[i] = Tag(texts[i]);
+      __builtin_prefetch(&slots_[tags_[i] & (slots_.size() - 1)]);
+    }
+    offsets.resize(texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) offsets[i] = Add(texts[i], tags_[i]);
+  }
+  const std::string& Bytes() const { return bytes_; }
+
+ private:
+  struct Slot {
+    std::uint32_t tag, offset;
+  };
+  static constexpr std::uint32_t kEmpty = 0xffffffffu;  // no string starts there
+  static constexpr std::size_t kFirstSlots = 1024, kProbes = 128;
+
+  std::uint32_t Tag(std::string_view text) const {
+    const std::uint64_t hash = hashing::FastHash(text, seed_);
+    return static_cast<std::uint32_t>(hash ^ (hash >> 32));
+  }
+  std::uint32_t Add(std::string_view text, std::uint32_t tag) {
+    if (text.empty()) return 0;  // the first string (the value of every element)
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = tag & mask, probe = 0; probe < kProbes; ++probe, i = (i + 1) & mask) {
+      const Slot slot = slots_[i];
+      if (slot.offset == kEmpty) {
+        const std::uint32_t offset = Append(text);
+        slots_[i] = {tag, offset};
+        if (++filed_ * 2 > slots_.size()) Grow();
+        return offset;
+      }
+      if (slot.tag == tag && At(slot.offset) == text) return slot.offset;
+    }
+    return Append(text);
+  }
+
+  std::uint32_t Append(std::string_view text) {
     if (text.size() > 0x7fffffffu || bytes_.size() > 0xffffffffu - 8 - text.size())
       throw std::length_error("a compiled document exceeds 4 GiB");
     const auto offset = static_cast<std::uint32_t>(bytes_.size());
@@ -41,14 +87,36 @@ class StringArea {
     bytes_.append(reinterpret_cast<const char*>(&length), sizeof length);
     bytes_.append(text);
     bytes_.append((4 - bytes_.size() % 4) % 4, '\0');
-    offsets_.emplace(text, offset);
     return offset;
   }
-  const std::string& Bytes() const { return bytes_; }
+  std::string_view At(std::uint32_t offset) const {
+    std::uint32_t length;
+    std::memcpy(&length, bytes_.data() + offset, sizeof length);
+    return std::string_view(bytes_).substr(offset + sizeof length, length);
+  }
+  // Four times the slots (fewer rounds of filing every string again), each
+  // string filed again where its tag leads.
+  void Grow() {
+    std::vector<Slot> old(slots_.size() * 4, Slot{0, kEmpty});
+    old.swap(slots_);
+    const std::size_t mask = slots_.size() - 1;
+    filed_ = 0;
+    for (const Slot& slot : old) {
+      if (slot.offset == kEmpty) continue;
+      for (std::size_t i = slot.tag & mask, probe = 0; probe < kProbes; ++probe, i = (i + 1) & mask)
+        if (slots_[i].offset == kEmpty) {
+          slots_[i] = slot;
+          ++filed_;
+          break;
+        }
+    }
+  }
 
- private:
   std::string bytes_;
-  std::unordered_map<std::string, std::uint32_t, hashing::StringHash, std::equal_to<>> offsets_;
+  std::vector<Slot> slots_;
+  std::vector<std::uint32_t> tags_;  // of the texts AddAll files
+  std::size_t filed_ = 0;
+  const std::uint64_t seed_ = hashing::ProcessKey().k0;
 };
 
 template <typename T>
@@ -56,13 +124,11 @@ void AppendRaw(std::string& out, const T& value) {
   out.append(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-// The hash of a block: the process-independent key, so that the hashes a
-// file stores hold in every process that reads it.
-std::uint64_t BlockHash(std::string_view block) {
-  hashing::Hasher hasher(hashing::Key{0x5049504544455821ull, 0x424c4f434b533031ull});
-  hasher.Add(block);
-  return hasher.Finish();
-}
+// The hash of a block: a fixed seed, so that the hashes a file stores hold in
+// every process that reads it. A fast hash is enough: it is to notice damage
+// to a file the user owns, and whoever can write the file could write hashes
+// that fit the bytes just as well.
+std::uint64_t BlockHash(std::string_view block) { return hashing::FastHash(block, 0x5049504544455821ull); }
 
 }  // namespace
 
@@ -102,20 +168,32 @@ const char* Document::Read(std::size_t offset, std::size_t size) const {
   return ReadConfirmed(bytes_, blocks_, offset, size).data();
 }
 
-std::string Compile(pugi::xml_node top, const std::function<void(pugi::xml_node, NodeId)>& numbered) {
-  std::vector<Document::Record> nodes;
+void CompileInto(std::string& out, pugi::xml_node top, const std::function<void(pugi::xml_node, NodeId)>& numbered) {
+  // The header, then the records of the nodes written straight into out, the
+  // attributes' records and the strings gathered aside and appended after them.
+  const std::size_t start = out.size(), nodesAt = start + sizeof(Header);
+  out.resize(nodesAt);
   std::vector<AttributeRecord> attributes;
   StringArea strings;
+  std::vector<std::string_view> texts;  // of the node being compiled
+  std::vector<std::uint32_t> offsets;   // where they are in the strings
+  std::uint32_t nodeCount = 0;
   // Document order: each node's record is written on the way down; its next
   // sibling is filled in when the sibling is reached.
-  std::vector<std::uint32_t> lastChildAt;  // per depth, the record of the last child seen, or kNoNode
   auto add = [&](pugi::xml_node node, std::uint32_t parent) {
-    const auto id = static_cast<std::uint32_t>(nodes.size());
-    if (numbered) numbered(node, id);
-    nodes.push_back({static_cast<std::uint32_t>(node.type()), strings.Add(node.name()), strings.Add(node.value()),
-                     parent, kNoNode, static_cast<std::uint32_t>(attributes.size())});
+    const std::uint32_t id = nodeCount;
+    if (id == kMaxNodes) throw std::length_error("a compiled document exceeds its node count");
+    ++nodeCount;
+    const pugi::xml_node_type type = node.type();
+    if (numbered && type == pugi::node_element) numbered(node, id);
+    // Its name and value, then each attribute's name and value.
+    texts.assign({node.name(), node.value()});
     for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute())
-      attributes.push_back({strings.Add(a.name()), strings.Add(a.value())});
+      texts.insert(texts.end(), {a.name(), a.value()});
+    strings.AddAll(texts, offsets);
+    AppendRaw(out, Document::Record{static_cast<std::uint32_t>(type), offsets[0], offsets[1], parent, kNoNode,
+                                    static_cast<std::uint32_t>(attributes.size())});
+    for (std::size_t i = 2; i < offsets.size(); i += 2) attributes.push_back({offsets[i], offsets[i + 1]});
     return id;
   };
   add(top, kNoNode);
@@ -132,27 +210,24 @@ std::string Compile(pugi::xml_node top, const std::function<void(pugi::xml_node,
     }
     const pugi::xml_node node = frame.node;
     const std::uint32_t id = add(node, frame.id);
-    if (frame.previousChild != kNoNode) nodes[frame.previousChild].nextSibling = id;
+    if (frame.previousChild != kNoNode)
+      std::memcpy(out.data() + nodesAt + std::size_t{frame.previousChild} * sizeof(Document::Record) +
+                      offsetof(Document::Record, nextSibling),
+                  &id, sizeof id);
     frame.previousChild = id;
     frame.node = node.next_sibling();
     if (node.first_child()) stack.push_back({node.first_child(), id, kNoNode});
   }
-  if (nodes.size() > kMaxNodes || attributes.size() >= kNoNode)
-    throw std::length_error("a compiled document exceeds its node or attribute count");
+  if (attributes.size() >= kNoNode) throw std::length_error("a compiled document exceeds 4 GiB");
 
-  std::string out;
   const Header header{{kMagic[0], kMagic[1], kMagic[2], kMagic[3]},
                       kVersion,
-                      static_cast<std::uint32_t>(nodes.size()),
+                      nodeCount,
                       static_cast<std::uint32_t>(attributes.size()),
                       static_cast<std::uint32_t>(strings.Bytes().size())};
-  out.reserve(sizeof header + nodes.size() * sizeof(Document::Record) + attributes.size() * sizeof(AttributeRecord) +
-              strings.Bytes().size());
-  AppendRaw(out, header);
-  for (const auto& record : nodes) AppendRaw(out, record);
-  for (const auto& record : attributes) AppendRaw(out, record);
+  std::memcpy(out.data() + start, &header, sizeof header);
+  out.append(reinterpret_cast<const char*>(attributes.data()), attributes.size() * sizeof(AttributeRecord));
   out += strings.Bytes();
-  return out;
 }
 
 Document::Document(std::string_view bytes, const Blocks* blocks) : bytes_(bytes), blocks_(blocks) {

@@ -32,9 +32,17 @@ inline constexpr NodeId kNoNode = 0xffffffffu;
 inline constexpr NodeId kMaxNodes = NodeId{1} << 27;
 
 // The compiled form of a document (the node and its descendants when it is
-// not a document node), as one block of bytes to be stored as it is;
-// numbered(node, id), when given, is told the number of each node.
-std::string Compile(pugi::xml_node top, const std::function<void(pugi::xml_node, NodeId)>& numbered = {});
+// not a document node), appended to out as one block of bytes to be stored
+// as it is; numbered(node, id), when given, is told the number of each
+// element (the nodes a caller names; the others go by unasked).
+// The block starts at out's end, which is to be a multiple of 4 bytes from
+// out's start (where it will be read from an address aligned as well).
+void CompileInto(std::string& out, pugi::xml_node top, const std::function<void(pugi::xml_node, NodeId)>& numbered = {});
+inline std::string Compile(pugi::xml_node top, const std::function<void(pugi::xml_node, NodeId)>& numbered = {}) {
+  std::string out;
+  CompileInto(out, top, numbered);
+  return out;
+}
 
 // The hashes of the blocks of a compiled document, as a file stores them
 // beside it: a block is hashed on its first read and compared with its hash,
@@ -108,7 +116,7 @@ class alignas(4096) Document {
   std::string_view Attribute(NodeId id, std::string_view name, bool& found) const;
 
  private:
-  friend std::string Compile(pugi::xml_node top, const std::function<void(pugi::xml_node, NodeId)>& numbered);
+  friend void CompileInto(std::string& out, pugi::xml_node top, const std::function<void(pugi::xml_node, NodeId)>& numbered);
   struct Record;
   const Record& At(NodeId id) const;
   std::string_view String(std::uint32_t offset) const;

@@ -1,6 +1,5 @@
 #include "base/flat_table.h"
 
-#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -11,11 +10,7 @@ namespace {
 
 // The hash a key is filed under: the same key in every process, since the
 // file outlives the process that wrote it.
-std::uint64_t KeyHash(std::string_view key) {
-  hashing::Hasher hasher(hashing::Key{0x5049504544455821ull, 0x5441424c45533031ull});
-  hasher.Add(key);
-  return hasher.Finish();
-}
+std::uint64_t KeyHash(std::string_view key) { return hashing::FastHash(key, 0x5441424c45533031ull); }
 
 void Put(std::string& out, std::uint32_t n) { out.append(reinterpret_cast<const char*>(&n), sizeof n); }
 
@@ -23,38 +18,44 @@ void Put(std::string& out, std::uint32_t n) { out.append(reinterpret_cast<const 
 
 // The layout: the number of entries, then where each entry starts and where
 // the last one ends (from the start of the entries), then the entries (a
-// 32-bit key length, the key, the value) in key order, then at the next
+// 32-bit key length, the key, the value) in the order filed, then at the next
 // multiple of 4 the number of buckets (a power of two, at least twice the
 // entries) and the buckets: each 0, or 1 + the number of an entry filed
 // there or, when taken, in the next free bucket after it.
 std::string CompileTable(std::vector<std::pair<std::string, std::string>> entries) {
-  std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  entries.erase(std::unique(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
-                entries.end());
   if (entries.size() > 0x3fffffffu) throw std::length_error("a compiled table exceeds its entry count");
+  // Each key is filed in the buckets once, by its first entry; a later entry
+  // of the same key is left out.
+  const std::uint32_t bucketCount = std::bit_ceil(static_cast<std::uint32_t>(2 * entries.size()) | 1u);
+  const std::uint32_t mask = bucketCount - 1;
+  std::vector<std::uint32_t> buckets(bucketCount, 0), kept;
+  kept.reserve(entries.size());
+  std::size_t dataSize = 0;
+  for (std::uint32_t i = 0; i < entries.size(); ++i) {
+    const std::string& key = entries[i].first;
+    std::uint32_t b = static_cast<std::uint32_t>(KeyHash(key)) & mask;
+    while (buckets[b] != 0 && entries[kept[buckets[b] - 1]].first != key) b = (b + 1) & mask;
+    if (buckets[b] != 0) continue;
+    kept.push_back(i);
+    buckets[b] = static_cast<std::uint32_t>(kept.size());
+    dataSize += 4 + key.size() + entries[i].second.size();
+    if (dataSize > 0xffffffffu) throw std::length_error("a compiled table exceeds 4 GiB");
+  }
   std::string out;
-  Put(out, static_cast<std::uint32_t>(entries.size()));
+  out.reserve(12 + 4 * kept.size() + dataSize + 4 * bucketCount);
+  Put(out, static_cast<std::uint32_t>(kept.size()));
   std::uint32_t at = 0;
-  for (const auto& [key, value] : entries) {
-    if (std::uint64_t{at} + 4 + key.size() + value.size() > 0xffffffffu)
-      throw std::length_error("a compiled table exceeds 4 GiB");
+  for (const std::uint32_t i : kept) {
     Put(out, at);
-    at += static_cast<std::uint32_t>(4 + key.size() + value.size());
+    at += static_cast<std::uint32_t>(4 + entries[i].first.size() + entries[i].second.size());
   }
   Put(out, at);
-  for (const auto& [key, value] : entries) {
-    Put(out, static_cast<std::uint32_t>(key.size()));
-    out += key;
-    out += value;
+  for (const std::uint32_t i : kept) {
+    Put(out, static_cast<std::uint32_t>(entries[i].first.size()));
+    out += entries[i].first;
+    out += entries[i].second;
   }
   out.append((4 - out.size() % 4) % 4, '\0');
-  const std::uint32_t bucketCount = std::bit_ceil(static_cast<std::uint32_t>(2 * entries.size()) | 1u);
-  std::vector<std::uint32_t> buckets(bucketCount, 0);
-  for (std::uint32_t i = 0; i < entries.size(); ++i) {
-    std::uint32_t b = static_cast<std::uint32_t>(KeyHash(entries[i].first)) & (bucketCount - 1);
-    while (buckets[b] != 0) b = (b + 1) & (bucketCount - 1);
-    buckets[b] = i + 1;
-  }
   Put(out, bucketCount);
   out.append(reinterpret_cast<const char*>(buckets.data()), buckets.size() * sizeof(std::uint32_t));
   return out;

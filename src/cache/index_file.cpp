@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <vector>
 
 #include "base/errors.h"
 #include "base/files.h"
@@ -19,7 +20,7 @@ namespace pipedex::cache {
 namespace {
 
 constexpr char kMagic[8] = {'P', 'I', 'P', 'E', 'D', 'E', 'X', 'I'};
-constexpr std::uint32_t kFormat = 1;
+constexpr std::uint32_t kFormat = 2;  // 2: the fast hash of blocks, stamp and content
 constexpr std::size_t kPage = 4096;
 
 // The fixed start of the file; the stamp follows it, then the block hashes,
@@ -31,11 +32,43 @@ struct Header {
 };
 static_assert(sizeof(Header) == 64);
 
-// A hash that holds in every process (the block hashes' kind, another key).
-std::uint64_t StableHash(std::string_view bytes) {
-  hashing::Hasher hasher(hashing::Key{0x5049504544455853ull, 0x5354414d50303031ull});
-  hasher.Add(bytes);
-  return hasher.Finish();
+// A hash that holds in every process (of the stamp and of the files' content).
+std::uint64_t StableHash(std::string_view bytes, std::uint64_t seed = 0x5049504544455853ull) {
+  return hashing::FastHash(bytes, seed);
+}
+
+// The hash of a file's content, read a piece at a time (a large catalogue is
+// never held whole a second time): each full piece is hashed with the hash of
+// those before it as its seed. Zero when the file cannot be read, or holds
+// more than maxSize bytes.
+std::uint64_t ContentHash(const std::string& path, std::uint64_t maxSize) {
+  const int fd = sys::Open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return 0;
+  struct stat st {};
+  std::uint64_t hash = 0;
+  if (sys::Fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= maxSize) {
+    std::vector<char> piece(std::size_t{1} << 16);
+    std::uint64_t seed = StableHash("content"), total = 0;
+    bool read = true;
+    for (std::size_t filled = piece.size(); read && filled == piece.size();) {
+      filled = 0;
+      while (filled < piece.size()) {
+        const ssize_t n = sys::Read(fd, piece.data() + filled, piece.size() - filled);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+          read = n == 0;
+          break;
+        }
+        filled += static_cast<std::size_t>(n);
+      }
+      total += filled;
+      read = read && total <= maxSize;  // it grew while being read
+      seed = StableHash(std::string_view(piece.data(), filled), seed);
+    }
+    if (read) hash = seed;
+  }
+  sys::Close(fd);
+  return hash;
 }
 
 // The stamp as text, one field a line, each input's path last on its line.
@@ -178,10 +211,7 @@ InputFile Describe(const std::string& path, bool hashContent) {
   f.inode = st.st_ino;
   f.modifiedNs = std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec;
   f.changedNs = std::int64_t{st.st_ctim.tv_sec} * 1'000'000'000 + st.st_ctim.tv_nsec;
-  if (hashContent) {
-    std::string content;
-    if (files::ReadWholeFile(path, f.size + 1, content) == files::ReadStatus::Ok) f.contentHash = StableHash(content);
-  }
+  if (hashContent) f.contentHash = ContentHash(path, f.size + 1);
   return f;
 }
 

@@ -5,7 +5,10 @@
 // from then on is an instance loaded as always.
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+#include <functional>
+#include <vector>
 
 #include "base/flat_table.h"
 #include "base/format.h"
@@ -56,6 +59,62 @@ std::string CompileElbows(const std::vector<model::DefaultElbow>& elbows) {
   }
   return out;
 }
+
+// The node numbers of the elements the compiled lists and sections name, by
+// the address of their node: open addressing in a table at most half full,
+// under a multiplicative hash of the address (which no file chooses). The
+// compile asks for every element of the document, and few of them are here: a
+// filter of 16 bits a node, small enough to stay in the cache while the
+// compile streams through the document, turns most of them away before the
+// table is read.
+class NodeNumbers {
+ public:
+  explicit NodeNumbers(std::size_t wanted) {
+    std::size_t size = 64;
+    while (size < wanted * 2) size *= 2;
+    slots_.assign(size, Slot{nullptr, flat::kNoNode});
+    filter_.assign(size / 8, 0);  // 16 bits a node: some 6 % of the others pass
+    shift_ = 64 - std::countr_zero(size);
+  }
+  // Files a node, its number not known yet.
+  void Want(const void* node) {
+    At(node).node = node;
+    const std::size_t bit = Bit(node);
+    filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+  }
+  // Gives a node filed its number; nothing for another node.
+  void Number(const void* node, flat::NodeId id) {
+    const std::size_t bit = Bit(node);
+    if (!(filter_[bit / 64] >> (bit % 64) & 1)) return;
+    if (Slot& slot = At(node); slot.node) slot.id = id;
+  }
+  // The number of a node filed, else kNoNode.
+  flat::NodeId Of(const void* node) { return node ? At(node).id : flat::kNoNode; }
+  // Whether every node filed was given its number.
+  bool AllNumbered() const {
+    return std::none_of(slots_.begin(), slots_.end(), [](const Slot& s) { return s.node && s.id == flat::kNoNode; });
+  }
+
+ private:
+  struct Slot {
+    const void* node;
+    flat::NodeId id;
+  };
+  // A node's bit in the filter (of 8 x size bits: three bits more of the hash than the table's).
+  std::size_t Bit(const void* node) const {
+    return (reinterpret_cast<std::uintptr_t>(node) * 0xC2B2AE3D27D4EB4Full) >> (shift_ - 3);
+  }
+  // Where a node is filed, else the free slot where it would be.
+  Slot& At(const void* node) {
+    std::size_t i = (reinterpret_cast<std::uintptr_t>(node) * 0x9E3779B97F4A7C15ull) >> shift_;
+    while (slots_[i].node && slots_[i].node != node) i = (i + 1) & (slots_.size() - 1);
+    return slots_[i];
+  }
+
+  std::vector<Slot> slots_;
+  std::vector<std::uint64_t> filter_;
+  int shift_ = 0;
+};
 
 }  // namespace
 
@@ -169,38 +228,43 @@ void Pipedex::Impl::WriteIndex() try {
   // A file that changed while the load read it may have been read half old,
   // half new: no index records that.
   if (!cache::SameFiles(stamp, FilesBeforeLoad)) return;
-  // The node numbers of the elements the compiled lists and sections name.
-  std::unordered_map<const void*, flat::NodeId> numbers;
+  const std::initializer_list<const model::TagList*> lists = {&SKEYTags, &CptTypeTags, &DefaultEndPrepTags};
+  std::size_t wanted = 5;  // the four sections and the data root
+  for (const model::TagList* list : lists) wanted += static_cast<std::size_t>(list->Count());
+  NodeNumbers numbers(wanted);
   auto want = [&](const model::Element& e) {
-    if (e.Xml()) numbers.emplace(e.Xml().internal_object(), flat::kNoNode);
+    if (e.Xml()) numbers.Want(e.Xml().internal_object());
   };
   for (const model::Element& e : {CptSection, SKEYSection, PCFIDFSection, PlotraAttSection, model::Element(DataRoot)})
     want(e);
-  for (const model::TagList* list : {&SKEYTags, &CptTypeTags, &DefaultEndPrepTags})
+  for (const model::TagList* list : lists)
     for (std::int64_t i = 1; i <= list->Count(); ++i) want(list->Item(i).Node);
   std::string payload(sizeof(Directory), '\0');
+  // Room for about as much as the system file holds: its compiled form is
+  // written into the payload where it is compiled, and none of it moves on the
+  // way while it fits (the pages reserved and never written cost nothing).
+  payload.reserve(stamp.inputs.front().size + stamp.inputs.front().size / 4 + (std::size_t{1} << 16));
   Directory directory{};
   std::memcpy(directory.magic, kPayloadMagic, sizeof kPayloadMagic);
-  auto add = [&](Section s, const std::string& bytes) {
+  // Each section starts at a multiple of 8 and is compiled, or copied, to the payload's end.
+  auto add = [&](Section s, const std::function<void()>& append) {
     payload.resize((payload.size() + 7) / 8 * 8, '\0');
     directory.offset[s] = static_cast<std::uint32_t>(payload.size());
-    directory.size[s] = static_cast<std::uint32_t>(bytes.size());
-    payload += bytes;
+    append();
+    directory.size[s] = static_cast<std::uint32_t>(payload.size() - directory.offset[s]);
   };
-  add(kDocument, flat::Compile(*SystemDoc, [&](pugi::xml_node node, flat::NodeId id) {
-    if (auto it = numbers.find(node.internal_object()); it != numbers.end()) it->second = id;
-  }));
-  auto number = [&](pugi::xml_node node) {
-    const auto it = numbers.find(node.internal_object());
-    return it == numbers.end() ? flat::kNoNode : it->second;
-  };
-  add(kSKEYTags, SKEYTags.Compile(number));
-  add(kCptTypeTags, CptTypeTags.Compile(number));
-  add(kDefaultEndPrepTags, DefaultEndPrepTags.Compile(number));
+  add(kDocument, [&] {
+    flat::CompileInto(payload, *SystemDoc,
+                      [&](pugi::xml_node node, flat::NodeId id) { numbers.Number(node.internal_object(), id); });
+  });
+  auto number = [&](pugi::xml_node node) { return numbers.Of(node.internal_object()); };
+  add(kSKEYTags, [&] { payload += SKEYTags.Compile(number); });
+  add(kCptTypeTags, [&] { payload += CptTypeTags.Compile(number); });
+  add(kDefaultEndPrepTags, [&] { payload += DefaultEndPrepTags.Compile(number); });
   const std::string pieces = model::TokenIndex::CompilePieces(PlotraEndPreps);
   if (pieces.empty()) return;  // Plotra end preparations too long to be indexed: answered from the files
-  add(kPlotraPieces, pieces);
-  add(kDefaultElbows, CompileElbows(DefaultElbows));
+  add(kPlotraPieces, [&] { payload += pieces; });
+  add(kDefaultElbows, [&] { payload += CompileElbows(DefaultElbows); });
   directory.cptSection = number(CptSection.Xml());
   directory.skeySection = number(SKEYSection.Xml());
   directory.pcfidfSection = number(PCFIDFSection.Xml());
@@ -209,9 +273,7 @@ void Pipedex::Impl::WriteIndex() try {
   // An element the lists name that is not in the document (none should be)
   // could not be answered from the index; nor can offsets of 32 bits reach
   // past 4 GiB. Such a catalogue is answered from its files.
-  for (const auto& [node, id] : numbers)
-    if (id == flat::kNoNode) return;
-  if (payload.size() > 0xffffffffu) return;
+  if (!numbers.AllNumbered() || payload.size() > 0xffffffffu) return;
   std::memcpy(payload.data(), &directory, sizeof directory);
   cache::WriteIndex(path, stamp, payload);
 } catch (...) {

@@ -75,5 +75,22 @@ TEST(IndexFile, AChangedByteNeverYieldsAnotherPayload) {
   }
 }
 
+// A file's content hash covers all of it, however long (it is read a piece
+// at a time): a byte changed at its end, or one more byte, changes the hash;
+// the same bytes in another file do not.
+TEST(IndexFile, ContentHashCoversTheWholeFile) {
+  const TempDir d;
+  for (const std::size_t size : {std::size_t{1}, std::size_t{1} << 16, (std::size_t{1} << 18) + 5}) {
+    std::string content(size, 'x');
+    const std::uint64_t hash = Describe(d.Write("a.xml", content), true).contentHash;
+    EXPECT_EQ(Describe(d.Write("b.xml", content), true).contentHash, hash) << size;
+    std::string longer = content;
+    longer += 'x';
+    EXPECT_NE(Describe(d.Write("b.xml", longer), true).contentHash, hash) << size;
+    content.back() = 'y';
+    EXPECT_NE(Describe(d.Write("b.xml", content), true).contentHash, hash) << size;
+  }
+}
+
 }  // namespace
 }  // namespace pipedex::cache
