@@ -72,6 +72,21 @@ std::string Raised(F&& operation) {
   return e.number() == 0 ? "none" : std::to_string(e.number()) + " " + e.source() + ": " + e.description();
 }
 
+// Runs read on every damaged form of good bytes: cut short at each length,
+// and with each byte changed to 0xff, each in an allocation of its own (so
+// that the sanitizer build catches a read past it).
+template <typename F>
+void ForEachDamaged(const std::string& good, F&& read) {
+  for (std::size_t i = 0; i <= good.size(); ++i) {
+    std::string changed = good;
+    if (i < good.size()) changed[i] = '\xff';
+    for (const std::string& bad : {good.substr(0, i), changed}) {
+      const std::string copy = bad;
+      read(copy);
+    }
+  }
+}
+
 // A document parsed from the text, expecting no parse error.
 pugi::xml_document Load(const std::string& text);
 
