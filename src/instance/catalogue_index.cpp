@@ -73,7 +73,7 @@ class NodeNumbers {
     std::size_t size = 64;
     while (size < wanted * 2) size *= 2;
     slots_.assign(size, Slot{nullptr, flat::kNoNode});
-    filter_.assign(size / 8, 0);  // 16 bits a node: some 6 % of the others pass
+    filter_.assign(size / 8, 0);  // sixteen bits for each node wanted: about one other node in sixteen passes
     shift_ = 64 - std::countr_zero(size);
   }
   // Files a node, its number not known yet.
@@ -229,14 +229,15 @@ void Pipedex::Impl::WriteIndex() try {
   // half new: no index records that.
   if (!cache::SameFiles(stamp, FilesBeforeLoad)) return;
   const std::initializer_list<const model::TagList*> lists = {&SKEYTags, &CptTypeTags, &DefaultEndPrepTags};
-  std::size_t wanted = 5;  // the four sections and the data root
+  const std::initializer_list<model::Element> sections = {CptSection, SKEYSection, PCFIDFSection, PlotraAttSection,
+                                                          model::Element(DataRoot)};
+  std::size_t wanted = sections.size();
   for (const model::TagList* list : lists) wanted += static_cast<std::size_t>(list->Count());
   NodeNumbers numbers(wanted);
   auto want = [&](const model::Element& e) {
     if (e.Xml()) numbers.Want(e.Xml().internal_object());
   };
-  for (const model::Element& e : {CptSection, SKEYSection, PCFIDFSection, PlotraAttSection, model::Element(DataRoot)})
-    want(e);
+  for (const model::Element& e : sections) want(e);
   for (const model::TagList* list : lists)
     for (std::int64_t i = 1; i <= list->Count(); ++i) want(list->Item(i).Node);
   std::string payload(sizeof(Directory), '\0');
