@@ -2,9 +2,9 @@
 # Checks what a distribution package would contain: installs a build that was
 # configured for its final prefix (e.g. -DCMAKE_INSTALL_PREFIX=/usr) into a
 # staging root with DESTDIR, then checks the staged files. The staged tool
-# runs with the staged library and no environment; it finds the staged
-# registry file from the library's own folder, and that file names the
-# catalogue at its final place. Usage: tools/check-package.sh BUILD_DIR
+# runs with no environment; it finds the staged registry file from the
+# library's folder of its prefix, and that file names the catalogue at its
+# final place. Usage: tools/check-package.sh BUILD_DIR
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:?usage: $0 BUILD_DIR}"
@@ -21,12 +21,18 @@ root="$stage$final_prefix"
 check "exports only the public API" tools/check-exports.sh "$root/$libdir/libpipedex.so"
 dynamic="$(readelf -d "$root/bin/pipedex")"
 if [[ "$libdir" = /* ]]; then full_libdir="$libdir"; else full_libdir="$final_prefix/$libdir"; fi
-case "$full_libdir" in
-  /usr/lib|/usr/lib/*-linux-gnu|/lib|/lib/*-linux-gnu|/usr/lib64|/lib64)
-    check "no RUNPATH into the system library folder $full_libdir" lacks "$dynamic" "R(UN)?PATH" ;;
-  *)
-    check "RUNPATH relative to the tool" contains "$dynamic" '$ORIGIN' ;;
-esac
+if ! grep -q 'libpipedex' <<<"$dynamic"; then
+  # The tool has the library and the C++ runtime built in.
+  check "the self-contained tool needs no C++ runtime" lacks "$dynamic" "libstdc\+\+"
+  check "and no RUNPATH" lacks "$dynamic" "R(UN)?PATH"
+else
+  case "$full_libdir" in
+    /usr/lib|/usr/lib/*-linux-gnu|/lib|/lib/*-linux-gnu|/usr/lib64|/lib64)
+      check "no RUNPATH into the system library folder $full_libdir" lacks "$dynamic" "R(UN)?PATH" ;;
+    *)
+      check "RUNPATH relative to the tool" contains "$dynamic" '$ORIGIN' ;;
+  esac
+fi
 if command -v help2man >/dev/null; then
   check "man page" grep -q '^\.TH PIPEDEX' "$root/share/man/man1/pipedex.1"
 fi

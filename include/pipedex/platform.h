@@ -78,7 +78,7 @@ class PIPEDEX_API Platform {
 
 // Settings of the Linux system platform.
 struct SystemPlatformOptions {
-  std::string componentFolder;  // "" = the folder of the library file
+  std::string componentFolder;  // "" = libraryFolder
   std::string registryFile;     // "" = see SystemRegistryFiles
   std::string locale;           // "" = LC_ALL, else LC_MESSAGES, else LANG
   // Where compiled catalogue indexes are kept: "" = $XDG_CACHE_HOME/pipedex,
@@ -86,6 +86,11 @@ struct SystemPlatformOptions {
   // "off" = none are read or written; any other folder is used whatever
   // $PIPEDEX_CACHE says (the program chose it).
   std::string indexFolder = "";
+  // The folder the library counts as its own, where it looks for its
+  // catalogue and for the registry file installed with it: "" = the folder of
+  // the library file it was loaded from. A program with the library built in
+  // names the folder the shared library would lie in.
+  std::string libraryFolder = "";
 };
 
 // The registry files the system platform would read, in the order it tries

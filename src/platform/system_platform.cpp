@@ -40,7 +40,14 @@ LocaleNames ParseLocale(const std::string& value) {
   return {base.substr(0, sep), base.substr(sep + 1)};
 }
 
-std::string LibraryFolder() {
+// A folder's path without the slashes it ends with; the root stays "/".
+std::string WithoutTrailingSlashes(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
+std::string LibraryFolder(const SystemPlatformOptions& options) {
+  if (!options.libraryFolder.empty()) return WithoutTrailingSlashes(options.libraryFolder);
   Dl_info info{};
   if (dladdr(reinterpret_cast<void*>(&ParseLocale), &info) == 0 || !info.dli_fname) return ".";
   std::string path = info.dli_fname;
@@ -61,8 +68,8 @@ bool IsRegularFile(const std::string& path) {
          S_ISREG(st.st_mode);
 }
 
-std::string InstalledRegistryFile() {
-  auto path = std::filesystem::path(LibraryFolder() + "/") / PIPEDEX_LIB_TO_DATA / "registry.reg";
+std::string InstalledRegistryFile(const SystemPlatformOptions& options) {
+  auto path = std::filesystem::path(LibraryFolder(options) + "/") / PIPEDEX_LIB_TO_DATA / "registry.reg";
   return path.lexically_normal().string();
 }
 
@@ -96,18 +103,12 @@ class SystemPlatform final : public Platform {
   std::string ParentFolder(const std::string& path) override {
     auto slash = path.find_last_of('/');
     if (slash == std::string::npos) return "";
-    std::string parent = path.substr(0, slash);
-    while (parent.size() > 1 && parent.back() == '/') parent.pop_back();
-    return parent;
+    return WithoutTrailingSlashes(path.substr(0, slash));
   }
 
   std::string ComponentFolder() override {
-    if (!options_.componentFolder.empty()) {
-      std::string folder = options_.componentFolder;
-      while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-      return folder;
-    }
-    return LibraryFolder();
+    if (!options_.componentFolder.empty()) return WithoutTrailingSlashes(options_.componentFolder);
+    return LibraryFolder(options_);
   }
 
   std::string IndexFolder() override {
@@ -182,7 +183,7 @@ std::vector<std::string> SystemRegistryFiles(const SystemPlatformOptions& option
   if (!options.registryFile.empty()) return {options.registryFile};
   const char* env = std::getenv("PIPEDEX_REGISTRY");
   if (env && *env) return {env};
-  return {kSystemRegistryFile, InstalledRegistryFile()};
+  return {kSystemRegistryFile, InstalledRegistryFile(options)};
 } catch (const std::bad_alloc&) {
   errors::RaiseOutOfMemory();
 }

@@ -202,6 +202,14 @@ TEST(SystemPlatform, LocaleFoldersAndTheRegistryFileFromOptionsOrEnvironment) {
   EXPECT_EQ(SystemRegistryFiles(), std::vector<std::string>{reg});
   ScopedEnv unset("PIPEDEX_REGISTRY", "");
   EXPECT_EQ(SystemRegistryFiles(), (std::vector<std::string>{"/etc/pipedex/registry.reg", installed}));
+
+  // A program with the library built in names the library's folder: the
+  // component's folder and the installed registry file follow it.
+  SystemPlatformOptions builtIn;
+  builtIn.libraryFolder = "/opt/p/lib//";
+  EXPECT_EQ(MakeSystemPlatform(builtIn)->ComponentFolder(), "/opt/p/lib");
+  EXPECT_EQ(SystemRegistryFiles(builtIn).back(),
+            (std::filesystem::path("/opt/p/lib/") / PIPEDEX_LIB_TO_DATA / "registry.reg").lexically_normal().string());
 }
 
 }  // namespace

@@ -24,8 +24,12 @@ inline constexpr int kExitError = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitOutOfMemory = 3;
 
+// The platform settings this tool starts from: none but the folder it counts
+// as its library's when the library is built into it (see library_folder.cpp).
+SystemPlatformOptions ToolPlatformOptions();
+
 struct Session {
-  SystemPlatformOptions options;
+  SystemPlatformOptions options = ToolPlatformOptions();
   std::string catalogueFile;  // --catalogue, $PIPEDEX_CATALOGUE: the system file
   std::string projectFile;  // --project: loaded right after construction
   std::string userFile;     // --user: loaded after the project file
