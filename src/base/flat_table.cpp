@@ -78,19 +78,17 @@ Table::Table(std::string_view bytes, const Blocks* blocks) : bytes_(bytes), bloc
   buckets_ = buckets + 4;
 }
 
-std::string_view Table::Read(std::size_t offset, std::size_t size) const {
-  return ReadConfirmed(bytes_, blocks_, offset, size);
-}
-
 std::pair<std::string_view, std::string_view> Table::Entry(std::uint32_t i) const {
   std::uint32_t span[2];
   std::memcpy(span, Read(4 + std::size_t{i} * 4, 8).data(), 8);
   const std::size_t data = 8 + std::size_t{count_} * 4;
   if (span[1] < span[0] || span[1] - span[0] < 4) throw Corrupt("an entry of a compiled table out of order");
+  // The entry confirmed at once, then read in place.
+  const std::string_view entry = Read(data + span[0], span[1] - span[0]);
   std::uint32_t keyLength;
-  std::memcpy(&keyLength, Read(data + span[0], 4).data(), 4);
-  if (keyLength > span[1] - span[0] - 4) throw Corrupt("a key beyond its entry");
-  return {Read(data + span[0] + 4, keyLength), Read(data + span[0] + 4 + keyLength, span[1] - span[0] - 4 - keyLength)};
+  std::memcpy(&keyLength, entry.data(), 4);
+  if (keyLength > entry.size() - 4) throw Corrupt("a key beyond its entry");
+  return {entry.substr(4, keyLength), entry.substr(4 + keyLength)};
 }
 
 std::optional<std::string_view> Table::Find(std::string_view key) const {

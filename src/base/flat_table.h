@@ -30,7 +30,9 @@ class Table {
   std::optional<std::string_view> Find(std::string_view key) const;
 
  private:
-  std::string_view Read(std::size_t offset, std::size_t size) const;
+  std::string_view Read(std::size_t offset, std::size_t size) const {
+    return ReadConfirmed(bytes_, blocks_, offset, size);
+  }
   // The key and value of entry i.
   std::pair<std::string_view, std::string_view> Entry(std::uint32_t i) const;
 

@@ -56,9 +56,8 @@ Element Element::FlatParent() const { return Element(FlatDocument(), FlatDocumen
 
 Element Element::FlatChild(std::string_view name) const {
   const flat::Document& d = FlatDocument();
-  for (flat::NodeId c = d.FirstChild(FlatId()); c != flat::kNoNode; c = d.NextSibling(c))
-    if (d.Kind(c) == pugi::node_element && d.Name(c) == name) return Element(d, c);
-  return Element();
+  const flat::NodeId child = d.ChildElement(FlatId(), name);
+  return child == flat::kNoNode ? Element() : Element(d, child);
 }
 
 Element Element::FlatChildNoCase(std::string_view step, std::string_view value) const {
@@ -74,6 +73,7 @@ Element Element::FlatChildNoCase(std::string_view step, std::string_view value) 
 std::vector<Element> Element::FlatChildren() const {
   const flat::Document& d = FlatDocument();
   std::vector<Element> out;
+  out.reserve(8);  // most elements that are asked for theirs have a few
   for (flat::NodeId c = d.FirstChild(FlatId()); c != flat::kNoNode; c = d.NextSibling(c))
     if (d.Kind(c) == pugi::node_element) out.emplace_back(d, c);
   return out;
