@@ -267,7 +267,7 @@ std::string_view Document::Attribute(NodeId id, std::string_view name, bool& fou
   for (std::uint32_t a = 0; a < end - first; ++a) {
     AttributeRecord record;
     std::memcpy(&record, records + std::size_t{a} * sizeof record, sizeof record);
-    if (String(record.name) == name) {
+    if (StringIs(record.name, name)) {
       found = true;
       return String(record.value);
     }

@@ -116,6 +116,8 @@ class alignas(4096) Document {
   }
   std::string_view Name(NodeId id) const { return String(At(id).name); }
   std::string_view Value(NodeId id) const { return String(At(id).value); }
+  // Whether its name is exactly `name`.
+  bool NameIs(NodeId id, std::string_view name) const { return StringIs(At(id).name, name); }
   // The node that holds it, its first child and its next sibling, or kNoNode.
   NodeId Parent(NodeId id) const {
     const NodeId parent = At(id).parent;
@@ -139,7 +141,7 @@ class alignas(4096) Document {
   // The first child element of a node named exactly `name`, or kNoNode.
   NodeId ChildElement(NodeId id, std::string_view name) const {
     for (NodeId c = FirstChild(id); c != kNoNode; c = NextSibling(c))
-      if (Kind(c) == pugi::node_element && Name(c) == name) return c;
+      if (Kind(c) == pugi::node_element && NameIs(c, name)) return c;
     return kNoNode;
   }
   // The value of the attribute named exactly `name`; found is false when the
@@ -179,6 +181,22 @@ class alignas(4096) Document {
     return StringChecked(offset);
   }
   std::string_view StringChecked(std::uint32_t offset) const;
+  // Whether the text at offset is s: its bytes are read only when its length is s's.
+  bool StringIs(std::uint32_t offset, std::string_view s) const {
+    const std::size_t area = bytes_.size() - strings_;
+    if (offset <= area && area - offset >= 4) {
+      const char* at = bytes_.data() + strings_ + offset;
+      if (!blocks_ || blocks_->Confirmed(at, 4)) {
+        std::uint32_t length;
+        std::memcpy(&length, at, 4);
+        if (length <= area - offset - 4) {
+          if (length != s.size()) return false;
+          if (!blocks_ || blocks_->Confirmed(at + 4, length)) return length == 0 || std::memcmp(at + 4, s.data(), length) == 0;
+        }
+      }
+    }
+    return StringChecked(offset) == s;
+  }
   // The bytes [offset, offset + size), confirmed.
   const char* Read(std::size_t offset, std::size_t size) const;
 

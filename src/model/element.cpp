@@ -13,13 +13,7 @@ bool IsText(pugi::xml_node_type kind) { return kind == pugi::node_pcdata || kind
 
 }  // namespace
 
-Element::Element(const flat::Document& document, flat::NodeId id) {
-  if (id == flat::kNoNode) return;
-  const auto address = reinterpret_cast<std::uintptr_t>(&document);
-  if (address >> (kPageBits + 64 - kPageShift) != 0 || id >= flat::kMaxNodes)
-    throw flat::Corrupt("a compiled node beyond what an element holds");
-  bits_ = (address >> kPageBits) << kPageShift | std::uintptr_t{id} << kIdShift | 1u;
-}
+void Element::RaiseBeyondHandle() { throw flat::Corrupt("a compiled node beyond what an element holds"); }
 
 pugi::xml_node_type Element::FlatKind() const { return FlatDocument().Kind(FlatId()); }
 
@@ -64,7 +58,7 @@ Element Element::FlatChildNoCase(std::string_view step, std::string_view value) 
   const xml::NoCaseValue wanted(value);  // an invalid value fails before the missing node, as when written out
   const flat::Document& d = FlatDocument();
   for (flat::NodeId c = d.FirstChild(FlatId()); c != flat::kNoNode; c = d.NextSibling(c)) {
-    if (d.Kind(c) != pugi::node_element || d.Name(c) != step) continue;
+    if (d.Kind(c) != pugi::node_element || !d.NameIs(c, step)) continue;
     if (const Element child(d, c); wanted.Matches(child.FlatText())) return child;
   }
   return Element();
@@ -73,7 +67,7 @@ Element Element::FlatChildNoCase(std::string_view step, std::string_view value) 
 std::vector<Element> Element::FlatChildren() const {
   const flat::Document& d = FlatDocument();
   std::vector<Element> out;
-  out.reserve(8);  // most elements that are asked for theirs have a few
+  out.reserve(16);  // most elements that are asked for theirs have a few
   for (flat::NodeId c = d.FirstChild(FlatId()); c != flat::kNoNode; c = d.NextSibling(c))
     if (d.Kind(c) == pugi::node_element) out.emplace_back(d, c);
   return out;
@@ -87,7 +81,7 @@ std::vector<Element> Element::FlatSelect(std::initializer_list<std::string_view>
     const bool any = step == "*";
     for (const Element& e : current)
       for (flat::NodeId c = d.FirstChild(e.FlatId()); c != flat::kNoNode; c = d.NextSibling(c))
-        if (d.Kind(c) == pugi::node_element && (any || d.Name(c) == step)) next.emplace_back(d, c);
+        if (d.Kind(c) == pugi::node_element && (any || d.NameIs(c, step))) next.emplace_back(d, c);
     current.swap(next);
   }
   return current;
