@@ -225,6 +225,7 @@ void CompileInto(std::string& out, pugi::xml_node top, const std::function<void(
 }
 
 Document::Document(std::string_view bytes, const Blocks* blocks) : bytes_(bytes), blocks_(blocks) {
+  if (blocks) base_ = blocks->OffsetOf(bytes);  // which the inline reads rely on
   if (bytes.size() < sizeof(Header)) throw Corrupt("a compiled document is cut short");
   if (reinterpret_cast<std::uintptr_t>(bytes.data()) % alignof(Record) != 0)
     throw Corrupt("a compiled document at an address its records cannot be read from");
@@ -263,7 +264,9 @@ std::string_view Document::Attribute(NodeId id, std::string_view name, bool& fou
   const std::uint32_t end = id + 1 < nodeCount_ ? At(id + 1).firstAttribute : attributeCount_;
   if (first > end || end > attributeCount_) throw Corrupt("attributes beyond the compiled document");
   // The node's attribute records confirmed at once, then read in place.
-  const char* records = Read(attributes_ + std::size_t{first} * sizeof(AttributeRecord), std::size_t{end - first} * sizeof(AttributeRecord));
+  const std::size_t offset = attributes_ + std::size_t{first} * sizeof(AttributeRecord);
+  const std::size_t size = std::size_t{end - first} * sizeof(AttributeRecord);
+  const char* records = Ready(bytes_.data() + offset, size) ? bytes_.data() + offset : Read(offset, size);
   for (std::uint32_t a = 0; a < end - first; ++a) {
     AttributeRecord record;
     std::memcpy(&record, records + std::size_t{a} * sizeof record, sizeof record);

@@ -75,6 +75,21 @@ class Blocks {
     const std::size_t block = offset / kSize;
     return block == (offset + size - 1) / kSize && (confirmed_[block / 64] >> (block % 64) & 1u);
   }
+  // The same for bytes known to lie among the bytes, by their offset: the test
+  // of the reads of a compiled document, which checks that its bytes do.
+  bool ConfirmedAt(std::size_t offset, std::size_t size) const {
+    if (size == 0 || hashes_.empty()) return true;
+    const std::size_t block = offset / kSize;
+    return block == (offset + size - 1) / kSize && (confirmed_[block / 64] >> (block % 64) & 1u);
+  }
+  // Where part (a compiled form read through these blocks) starts among the
+  // bytes; raises Corrupt when it does not lie among them.
+  std::size_t OffsetOf(std::string_view part) const {
+    const auto start = reinterpret_cast<std::uintptr_t>(bytes_.data()), at = reinterpret_cast<std::uintptr_t>(part.data());
+    if (at < start || at - start > bytes_.size() || part.size() > bytes_.size() - (at - start))
+      throw Corrupt("a compiled form beyond its hashed bytes");
+    return at - start;
+  }
 
  private:
   void ConfirmEach(const char* at, std::size_t size) const;
@@ -130,19 +145,27 @@ class alignas(4096) Document {
     const NodeId next = id + 1;
     return next < nodeCount_ && At(next).parent == id ? next : kNoNode;
   }
-  NodeId NextSibling(NodeId id) const {
-    const Record& record = At(id);
-    const NodeId next = record.nextSibling;
-    // Siblings follow each other, which keeps every walk along them finite.
-    if (next != kNoNode && (next <= id || next >= nodeCount_ || At(next).parent != record.parent))
-      throw Corrupt("a sibling out of document order");
-    return next;
-  }
+  NodeId NextSibling(NodeId id) const { return NextAfter(id, At(id)); }
   // The first child element of a node named exactly `name`, or kNoNode.
   NodeId ChildElement(NodeId id, std::string_view name) const {
-    for (NodeId c = FirstChild(id); c != kNoNode; c = NextSibling(c))
-      if (Kind(c) == pugi::node_element && NameIs(c, name)) return c;
+    for (NodeId c = FirstChild(id); c != kNoNode;) {
+      const Record& record = At(c);
+      if (record.kind > pugi::node_doctype) throw Corrupt("a node of no known kind");
+      if (record.kind == pugi::node_element && StringIs(record.name, name)) return c;
+      c = NextAfter(c, record);
+    }
     return kNoNode;
+  }
+  // Calls f(child, isElement) for each child of a node in document order
+  // while f answers true: each child's record is read once on the way.
+  template <typename F>
+  void ForEachChild(NodeId id, F&& f) const {
+    for (NodeId c = FirstChild(id); c != kNoNode;) {
+      const Record& record = At(c);
+      if (record.kind > pugi::node_doctype) throw Corrupt("a node of no known kind");
+      if (!f(c, record.kind == pugi::node_element)) return;
+      c = NextAfter(c, record);
+    }
   }
   // The value of the attribute named exactly `name`; found is false when the
   // node has no such attribute.
@@ -162,20 +185,28 @@ class alignas(4096) Document {
       // The areas start at multiples of 4 and the bytes come from a mapping or a
       // std::string, both aligned at least as well as the 32-bit words.
       const char* at = bytes_.data() + nodes_ + std::size_t{id} * sizeof(Record);
-      if (!blocks_ || blocks_->Confirmed(at, sizeof(Record))) return *reinterpret_cast<const Record*>(at);
+      if (Ready(at, sizeof(Record))) return *reinterpret_cast<const Record*>(at);
     }
     return AtChecked(id);
   }
   const Record& AtChecked(NodeId id) const;
+  // The next sibling of node id, whose record is given.
+  NodeId NextAfter(NodeId id, const Record& record) const {
+    const NodeId next = record.nextSibling;
+    // Siblings follow each other, which keeps every walk along them finite.
+    if (next != kNoNode && (next <= id || next >= nodeCount_ || At(next).parent != record.parent))
+      throw Corrupt("a sibling out of document order");
+    return next;
+  }
   // The text at offset in the string area: its length, then its bytes.
   std::string_view String(std::uint32_t offset) const {
     const std::size_t area = bytes_.size() - strings_;
     if (offset <= area && area - offset >= 4) {
       const char* at = bytes_.data() + strings_ + offset;
-      if (!blocks_ || blocks_->Confirmed(at, 4)) {
+      if (Ready(at, 4)) {
         std::uint32_t length;
         std::memcpy(&length, at, 4);
-        if (length <= area - offset - 4 && (!blocks_ || blocks_->Confirmed(at + 4, length))) return {at + 4, length};
+        if (length <= area - offset - 4 && Ready(at + 4, length)) return {at + 4, length};
       }
     }
     return StringChecked(offset);
@@ -186,12 +217,12 @@ class alignas(4096) Document {
     const std::size_t area = bytes_.size() - strings_;
     if (offset <= area && area - offset >= 4) {
       const char* at = bytes_.data() + strings_ + offset;
-      if (!blocks_ || blocks_->Confirmed(at, 4)) {
+      if (Ready(at, 4)) {
         std::uint32_t length;
         std::memcpy(&length, at, 4);
         if (length <= area - offset - 4) {
           if (length != s.size()) return false;
-          if (!blocks_ || blocks_->Confirmed(at + 4, length)) return length == 0 || std::memcmp(at + 4, s.data(), length) == 0;
+          if (Ready(at + 4, length)) return length == 0 || std::memcmp(at + 4, s.data(), length) == 0;
         }
       }
     }
@@ -199,9 +230,15 @@ class alignas(4096) Document {
   }
   // The bytes [offset, offset + size), confirmed.
   const char* Read(std::size_t offset, std::size_t size) const;
+  // Whether the size bytes at `at`, known to be among the document's, can be
+  // read as they are: no blocks, or all in one block confirmed before.
+  bool Ready(const char* at, std::size_t size) const {
+    return !blocks_ || blocks_->ConfirmedAt(base_ + static_cast<std::size_t>(at - bytes_.data()), size);
+  }
 
   std::string_view bytes_;
   const Blocks* blocks_ = nullptr;
+  std::size_t base_ = 0;  // where the bytes start among the blocks' bytes
   std::uint32_t nodeCount_ = 0, attributeCount_ = 0;
   std::uint32_t nodes_ = 0, attributes_ = 0, strings_ = 0;  // where each area starts
 };

@@ -68,8 +68,10 @@ std::vector<Element> Element::FlatChildren() const {
   const flat::Document& d = FlatDocument();
   std::vector<Element> out;
   out.reserve(16);  // most elements that are asked for theirs have a few
-  for (flat::NodeId c = d.FirstChild(FlatId()); c != flat::kNoNode; c = d.NextSibling(c))
-    if (d.Kind(c) == pugi::node_element) out.emplace_back(d, c);
+  d.ForEachChild(FlatId(), [&](flat::NodeId c, bool element) {
+    if (element) out.emplace_back(d, c);
+    return true;
+  });
   return out;
 }
 
@@ -80,8 +82,10 @@ std::vector<Element> Element::FlatSelect(std::initializer_list<std::string_view>
     next.clear();
     const bool any = step == "*";
     for (const Element& e : current)
-      for (flat::NodeId c = d.FirstChild(e.FlatId()); c != flat::kNoNode; c = d.NextSibling(c))
-        if (d.Kind(c) == pugi::node_element && (any || d.NameIs(c, step))) next.emplace_back(d, c);
+      d.ForEachChild(e.FlatId(), [&](flat::NodeId c, bool element) {
+        if (element && (any || d.NameIs(c, step))) next.emplace_back(d, c);
+        return true;
+      });
     current.swap(next);
   }
   return current;
