@@ -260,7 +260,21 @@ std::string_view Document::StringChecked(std::uint32_t offset) const {
 }
 
 std::string_view Document::Attribute(NodeId id, std::string_view name, bool& found) const {
-  const std::uint32_t first = At(id).firstAttribute;
+  return AttributeOf(id, At(id), name, found);
+}
+
+std::string_view Document::ElementAttribute(NodeId id, std::string_view name, bool& found) const {
+  const Record& record = At(id);
+  if (record.kind > pugi::node_doctype) throw Corrupt("a node of no known kind");
+  if (record.kind != pugi::node_element) {
+    found = false;
+    return {};
+  }
+  return AttributeOf(id, record, name, found);
+}
+
+std::string_view Document::AttributeOf(NodeId id, const Record& node, std::string_view name, bool& found) const {
+  const std::uint32_t first = node.firstAttribute;
   const std::uint32_t end = id + 1 < nodeCount_ ? At(id + 1).firstAttribute : attributeCount_;
   if (first > end || end > attributeCount_) throw Corrupt("attributes beyond the compiled document");
   // The node's attribute records confirmed at once, then read in place.

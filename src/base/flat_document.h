@@ -170,6 +170,8 @@ class alignas(4096) Document {
   // The value of the attribute named exactly `name`; found is false when the
   // node has no such attribute.
   std::string_view Attribute(NodeId id, std::string_view name, bool& found) const;
+  // The same for an element; found is false for a node of another kind.
+  std::string_view ElementAttribute(NodeId id, std::string_view name, bool& found) const;
 
  private:
   friend void CompileInto(std::string& out, pugi::xml_node top, const std::function<void(pugi::xml_node, NodeId)>& numbered);
@@ -190,6 +192,8 @@ class alignas(4096) Document {
     return AtChecked(id);
   }
   const Record& AtChecked(NodeId id) const;
+  // Attribute() of node id, whose record is given.
+  std::string_view AttributeOf(NodeId id, const Record& node, std::string_view name, bool& found) const;
   // The next sibling of node id, whose record is given.
   NodeId NextAfter(NodeId id, const Record& record) const {
     const NodeId next = record.nextSibling;

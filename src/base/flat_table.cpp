@@ -87,11 +87,12 @@ std::pair<std::string_view, std::string_view> Table::Entry(std::uint32_t i) cons
   const std::size_t data = 8 + std::size_t{count_} * 4;
   if (span[1] < span[0] || span[1] - span[0] < 4) throw Corrupt("an entry of a compiled table out of order");
   if (span[1] > bytes_.size() - data) throw Corrupt("an entry beyond a compiled table");
-  const std::string_view entry(Within(data + span[0], span[1] - span[0]), span[1] - span[0]);
+  const std::uint32_t size = span[1] - span[0];
+  const char* entry = Within(data + span[0], size);
   std::uint32_t keyLength;
-  std::memcpy(&keyLength, entry.data(), 4);
-  if (keyLength > entry.size() - 4) throw Corrupt("a key beyond its entry");
-  return {entry.substr(4, keyLength), entry.substr(4 + keyLength)};
+  std::memcpy(&keyLength, entry, 4);
+  if (keyLength > size - 4) throw Corrupt("a key beyond its entry");
+  return {std::string_view(entry + 4, keyLength), std::string_view(entry + 4 + keyLength, size - 4 - keyLength)};
 }
 
 std::optional<std::string_view> Table::Find(std::string_view key) const {

@@ -40,9 +40,8 @@ std::string Element::FlatText() const {
 }
 
 std::string Element::FlatAttribute(std::string_view name, std::string_view fallback) const {
-  if (FlatKind() != pugi::node_element) return std::string(fallback);
   bool found = false;
-  const std::string_view value = FlatDocument().Attribute(FlatId(), name, found);
+  const std::string_view value = FlatDocument().ElementAttribute(FlatId(), name, found);
   return std::string(found ? value : fallback);
 }
 
