@@ -8,12 +8,6 @@
 
 namespace pipedex::flat {
 
-// Little-endian 32-bit words throughout (the hosts the library builds for),
-// every area aligned to 4 bytes.
-struct Document::Record {
-  std::uint32_t kind, name, value, parent, nextSibling, firstAttribute;
-};
-
 namespace {
 
 constexpr char kMagic[4] = {'P', 'X', 'F', 'D'};
@@ -231,6 +225,7 @@ void CompileInto(std::string& out, pugi::xml_node top, const std::function<void(
 }
 
 Document::Document(std::string_view bytes, const Blocks* blocks) : bytes_(bytes), blocks_(blocks) {
+  if (blocks) base_ = blocks->OffsetOf(bytes);  // which the inline reads rely on
   if (bytes.size() < sizeof(Header)) throw Corrupt("a compiled document is cut short");
   if (reinterpret_cast<std::uintptr_t>(bytes.data()) % alignof(Record) != 0)
     throw Corrupt("a compiled document at an address its records cannot be read from");
@@ -250,14 +245,12 @@ Document::Document(std::string_view bytes, const Blocks* blocks) : bytes_(bytes)
   strings_ = static_cast<std::uint32_t>(strings);
 }
 
-const Document::Record& Document::At(NodeId id) const {
+const Document::Record& Document::AtChecked(NodeId id) const {
   if (id >= nodeCount_) throw Corrupt("a node number beyond the compiled document");
-  // The areas start at multiples of 4 and the bytes come from a mapping or a
-  // std::string, both aligned at least as well as the 32-bit words.
   return *reinterpret_cast<const Record*>(Read(nodes_ + std::size_t{id} * sizeof(Record), sizeof(Record)));
 }
 
-std::string_view Document::String(std::uint32_t offset) const {
+std::string_view Document::StringChecked(std::uint32_t offset) const {
   const std::size_t area = bytes_.size() - strings_;
   if (offset > area || area - offset < 4) throw Corrupt("a text beyond the compiled document");
   std::uint32_t length;
@@ -266,44 +259,32 @@ std::string_view Document::String(std::uint32_t offset) const {
   return {Read(strings_ + std::size_t{offset} + 4, length), length};
 }
 
-pugi::xml_node_type Document::Kind(NodeId id) const {
-  const std::uint32_t kind = At(id).kind;
-  if (kind > pugi::node_doctype) throw Corrupt("a node of no known kind");
-  return static_cast<pugi::xml_node_type>(kind);
-}
-
-std::string_view Document::Name(NodeId id) const { return String(At(id).name); }
-std::string_view Document::Value(NodeId id) const { return String(At(id).value); }
-
-NodeId Document::Parent(NodeId id) const {
-  const NodeId parent = At(id).parent;
-  // Parents come before their children, which keeps every walk up finite.
-  if (parent != kNoNode && parent >= id) throw Corrupt("a node whose parent follows it");
-  return parent;
-}
-
-NodeId Document::FirstChild(NodeId id) const {
-  At(id);
-  const NodeId next = id + 1;
-  return next < nodeCount_ && At(next).parent == id ? next : kNoNode;
-}
-
-NodeId Document::NextSibling(NodeId id) const {
-  const NodeId next = At(id).nextSibling;
-  // Siblings follow each other, which keeps every walk along them finite.
-  if (next != kNoNode && (next <= id || next >= nodeCount_ || At(next).parent != At(id).parent))
-    throw Corrupt("a sibling out of document order");
-  return next;
-}
-
 std::string_view Document::Attribute(NodeId id, std::string_view name, bool& found) const {
-  const std::uint32_t first = At(id).firstAttribute;
+  return AttributeOf(id, At(id), name, found);
+}
+
+std::string_view Document::ElementAttribute(NodeId id, std::string_view name, bool& found) const {
+  const Record& record = At(id);
+  if (record.kind > pugi::node_doctype) throw Corrupt("a node of no known kind");
+  if (record.kind != pugi::node_element) {
+    found = false;
+    return {};
+  }
+  return AttributeOf(id, record, name, found);
+}
+
+std::string_view Document::AttributeOf(NodeId id, const Record& node, std::string_view name, bool& found) const {
+  const std::uint32_t first = node.firstAttribute;
   const std::uint32_t end = id + 1 < nodeCount_ ? At(id + 1).firstAttribute : attributeCount_;
   if (first > end || end > attributeCount_) throw Corrupt("attributes beyond the compiled document");
-  for (std::uint32_t a = first; a < end; ++a) {
+  // The node's attribute records confirmed at once, then read in place.
+  const std::size_t offset = attributes_ + std::size_t{first} * sizeof(AttributeRecord);
+  const std::size_t size = std::size_t{end - first} * sizeof(AttributeRecord);
+  const char* records = Ready(bytes_.data() + offset, size) ? bytes_.data() + offset : Read(offset, size);
+  for (std::uint32_t a = 0; a < end - first; ++a) {
     AttributeRecord record;
-    std::memcpy(&record, Read(attributes_ + std::size_t{a} * sizeof record, sizeof record), sizeof record);
-    if (String(record.name) == name) {
+    std::memcpy(&record, records + std::size_t{a} * sizeof record, sizeof record);
+    if (StringIs(record.name, name)) {
       found = true;
       return String(record.value);
     }

@@ -9,6 +9,7 @@
 // made up) raise flat::Corrupt, never read outside the bytes.
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -62,13 +63,32 @@ class Blocks {
   // Raises Corrupt when a block that the size bytes at `at` reach differs
   // from its hash, or when they are not all among the hashed bytes.
   void Confirm(const char* at, std::size_t size) const {
-    // Most reads fall within one block confirmed before: a bit test.
+    if (!Confirmed(at, size)) ConfirmEach(at, size);
+  }
+  // Whether the size bytes at `at` are among the bytes and need no hash
+  // compared: all within one block confirmed before (most reads), or none.
+  // A read it answers true for is one Confirm lets through without a change.
+  bool Confirmed(const char* at, std::size_t size) const {
     const std::size_t offset = reinterpret_cast<std::uintptr_t>(at) - reinterpret_cast<std::uintptr_t>(bytes_.data());
+    if (offset > bytes_.size() || size > bytes_.size() - offset) return false;
+    if (size == 0 || hashes_.empty()) return true;
     const std::size_t block = offset / kSize;
-    if (size != 0 && offset < bytes_.size() && size <= bytes_.size() - offset && block == (offset + size - 1) / kSize &&
-        block / 64 < confirmed_.size() && (confirmed_[block / 64] >> (block % 64) & 1u))
-      return;
-    ConfirmEach(at, size);
+    return block == (offset + size - 1) / kSize && (confirmed_[block / 64] >> (block % 64) & 1u);
+  }
+  // The same for bytes known to lie among the bytes, by their offset: the test
+  // of the reads of a compiled document, which checks that its bytes do.
+  bool ConfirmedAt(std::size_t offset, std::size_t size) const {
+    if (size == 0 || hashes_.empty()) return true;
+    const std::size_t block = offset / kSize;
+    return block == (offset + size - 1) / kSize && (confirmed_[block / 64] >> (block % 64) & 1u);
+  }
+  // Where part (a compiled form read through these blocks) starts among the
+  // bytes; raises Corrupt when it does not lie among them.
+  std::size_t OffsetOf(std::string_view part) const {
+    const auto start = reinterpret_cast<std::uintptr_t>(bytes_.data()), at = reinterpret_cast<std::uintptr_t>(part.data());
+    if (at < start || at - start > bytes_.size() || part.size() > bytes_.size() - (at - start))
+      throw Corrupt("a compiled form beyond its hashed bytes");
+    return at - start;
   }
 
  private:
@@ -104,27 +124,125 @@ class alignas(4096) Document {
 
   // A node's kind (pugi::xml_node_type), name (for an element, namespace
   // prefix included) and value (for text, CDATA and the like).
-  pugi::xml_node_type Kind(NodeId id) const;
-  std::string_view Name(NodeId id) const;
-  std::string_view Value(NodeId id) const;
+  pugi::xml_node_type Kind(NodeId id) const {
+    const std::uint32_t kind = At(id).kind;
+    if (kind > pugi::node_doctype) throw Corrupt("a node of no known kind");
+    return static_cast<pugi::xml_node_type>(kind);
+  }
+  std::string_view Name(NodeId id) const { return String(At(id).name); }
+  std::string_view Value(NodeId id) const { return String(At(id).value); }
+  // Whether its name is exactly `name`.
+  bool NameIs(NodeId id, std::string_view name) const { return StringIs(At(id).name, name); }
   // The node that holds it, its first child and its next sibling, or kNoNode.
-  NodeId Parent(NodeId id) const;
-  NodeId FirstChild(NodeId id) const;
-  NodeId NextSibling(NodeId id) const;
+  NodeId Parent(NodeId id) const {
+    const NodeId parent = At(id).parent;
+    // Parents come before their children, which keeps every walk up finite.
+    if (parent != kNoNode && parent >= id) throw Corrupt("a node whose parent follows it");
+    return parent;
+  }
+  NodeId FirstChild(NodeId id) const {
+    At(id);
+    const NodeId next = id + 1;
+    return next < nodeCount_ && At(next).parent == id ? next : kNoNode;
+  }
+  NodeId NextSibling(NodeId id) const { return NextAfter(id, At(id)); }
+  // The first child element of a node named exactly `name`, or kNoNode.
+  NodeId ChildElement(NodeId id, std::string_view name) const {
+    for (NodeId c = FirstChild(id); c != kNoNode;) {
+      const Record& record = At(c);
+      if (record.kind > pugi::node_doctype) throw Corrupt("a node of no known kind");
+      if (record.kind == pugi::node_element && StringIs(record.name, name)) return c;
+      c = NextAfter(c, record);
+    }
+    return kNoNode;
+  }
+  // Calls f(child, isElement) for each child of a node in document order
+  // while f answers true: each child's record is read once on the way.
+  template <typename F>
+  void ForEachChild(NodeId id, F&& f) const {
+    for (NodeId c = FirstChild(id); c != kNoNode;) {
+      const Record& record = At(c);
+      if (record.kind > pugi::node_doctype) throw Corrupt("a node of no known kind");
+      if (!f(c, record.kind == pugi::node_element)) return;
+      c = NextAfter(c, record);
+    }
+  }
   // The value of the attribute named exactly `name`; found is false when the
   // node has no such attribute.
   std::string_view Attribute(NodeId id, std::string_view name, bool& found) const;
+  // The same for an element; found is false for a node of another kind.
+  std::string_view ElementAttribute(NodeId id, std::string_view name, bool& found) const;
 
  private:
   friend void CompileInto(std::string& out, pugi::xml_node top, const std::function<void(pugi::xml_node, NodeId)>& numbered);
-  struct Record;
-  const Record& At(NodeId id) const;
-  std::string_view String(std::uint32_t offset) const;
+  // Little-endian 32-bit words throughout (the hosts the library builds for),
+  // every area aligned to 4 bytes.
+  struct Record {
+    std::uint32_t kind, name, value, parent, nextSibling, firstAttribute;
+  };
+  // The record of a node, its bytes confirmed. The usual read (a node whose
+  // block was confirmed before) is inline; any other goes through AtChecked.
+  const Record& At(NodeId id) const {
+    if (id < nodeCount_) {
+      // The areas start at multiples of 4 and the bytes come from a mapping or a
+      // std::string, both aligned at least as well as the 32-bit words.
+      const char* at = bytes_.data() + nodes_ + std::size_t{id} * sizeof(Record);
+      if (Ready(at, sizeof(Record))) return *reinterpret_cast<const Record*>(at);
+    }
+    return AtChecked(id);
+  }
+  const Record& AtChecked(NodeId id) const;
+  // Attribute() of node id, whose record is given.
+  std::string_view AttributeOf(NodeId id, const Record& node, std::string_view name, bool& found) const;
+  // The next sibling of node id, whose record is given.
+  NodeId NextAfter(NodeId id, const Record& record) const {
+    const NodeId next = record.nextSibling;
+    // Siblings follow each other, which keeps every walk along them finite.
+    if (next != kNoNode && (next <= id || next >= nodeCount_ || At(next).parent != record.parent))
+      throw Corrupt("a sibling out of document order");
+    return next;
+  }
+  // The text at offset in the string area: its length, then its bytes.
+  std::string_view String(std::uint32_t offset) const {
+    const std::size_t area = bytes_.size() - strings_;
+    if (offset <= area && area - offset >= 4) {
+      const char* at = bytes_.data() + strings_ + offset;
+      if (Ready(at, 4)) {
+        std::uint32_t length;
+        std::memcpy(&length, at, 4);
+        if (length <= area - offset - 4 && Ready(at + 4, length)) return {at + 4, length};
+      }
+    }
+    return StringChecked(offset);
+  }
+  std::string_view StringChecked(std::uint32_t offset) const;
+  // Whether the text at offset is s: its bytes are read only when its length is s's.
+  bool StringIs(std::uint32_t offset, std::string_view s) const {
+    const std::size_t area = bytes_.size() - strings_;
+    if (offset <= area && area - offset >= 4) {
+      const char* at = bytes_.data() + strings_ + offset;
+      if (Ready(at, 4)) {
+        std::uint32_t length;
+        std::memcpy(&length, at, 4);
+        if (length <= area - offset - 4) {
+          if (length != s.size()) return false;
+          if (Ready(at + 4, length)) return length == 0 || std::memcmp(at + 4, s.data(), length) == 0;
+        }
+      }
+    }
+    return StringChecked(offset) == s;
+  }
   // The bytes [offset, offset + size), confirmed.
   const char* Read(std::size_t offset, std::size_t size) const;
+  // Whether the size bytes at `at`, known to be among the document's, can be
+  // read as they are: no blocks, or all in one block confirmed before.
+  bool Ready(const char* at, std::size_t size) const {
+    return !blocks_ || blocks_->ConfirmedAt(base_ + static_cast<std::size_t>(at - bytes_.data()), size);
+  }
 
   std::string_view bytes_;
   const Blocks* blocks_ = nullptr;
+  std::size_t base_ = 0;  // where the bytes start among the blocks' bytes
   std::uint32_t nodeCount_ = 0, attributeCount_ = 0;
   std::uint32_t nodes_ = 0, attributes_ = 0, strings_ = 0;  // where each area starts
 };

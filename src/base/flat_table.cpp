@@ -62,6 +62,7 @@ std::string CompileTable(std::vector<std::pair<std::string, std::string>> entrie
 }
 
 Table::Table(std::string_view bytes, const Blocks* blocks) : bytes_(bytes), blocks_(blocks) {
+  if (blocks) base_ = blocks->OffsetOf(bytes);  // which the inline reads rely on
   std::uint32_t count;
   std::memcpy(&count, Read(0, 4).data(), 4);
   if (bytes.size() < 8 || count > (bytes.size() - 8) / 4) throw Corrupt("a compiled table with more entries than bytes");
@@ -78,19 +79,20 @@ Table::Table(std::string_view bytes, const Blocks* blocks) : bytes_(bytes), bloc
   buckets_ = buckets + 4;
 }
 
-std::string_view Table::Read(std::size_t offset, std::size_t size) const {
-  return ReadConfirmed(bytes_, blocks_, offset, size);
-}
-
 std::pair<std::string_view, std::string_view> Table::Entry(std::uint32_t i) const {
+  // Where it starts and ends lie within the bytes (i is below the count,
+  // which the bytes hold): the entry is confirmed at once, then read in place.
   std::uint32_t span[2];
-  std::memcpy(span, Read(4 + std::size_t{i} * 4, 8).data(), 8);
+  std::memcpy(span, Within(4 + std::size_t{i} * 4, 8), 8);
   const std::size_t data = 8 + std::size_t{count_} * 4;
   if (span[1] < span[0] || span[1] - span[0] < 4) throw Corrupt("an entry of a compiled table out of order");
+  if (span[1] > bytes_.size() - data) throw Corrupt("an entry beyond a compiled table");
+  const std::uint32_t size = span[1] - span[0];
+  const char* entry = Within(data + span[0], size);
   std::uint32_t keyLength;
-  std::memcpy(&keyLength, Read(data + span[0], 4).data(), 4);
-  if (keyLength > span[1] - span[0] - 4) throw Corrupt("a key beyond its entry");
-  return {Read(data + span[0] + 4, keyLength), Read(data + span[0] + 4 + keyLength, span[1] - span[0] - 4 - keyLength)};
+  std::memcpy(&keyLength, entry, 4);
+  if (keyLength > size - 4) throw Corrupt("a key beyond its entry");
+  return {std::string_view(entry + 4, keyLength), std::string_view(entry + 4 + keyLength, size - 4 - keyLength)};
 }
 
 std::optional<std::string_view> Table::Find(std::string_view key) const {
@@ -100,7 +102,7 @@ std::optional<std::string_view> Table::Find(std::string_view key) const {
   // At most every bucket once: a table whose buckets are all taken still ends.
   for (std::uint32_t probes = 0; probes < bucketCount_; ++probes, b = (b + 1) & mask) {
     std::uint32_t slot;
-    std::memcpy(&slot, Read(buckets_ + std::size_t{b} * 4, 4).data(), 4);
+    std::memcpy(&slot, Within(buckets_ + std::size_t{b} * 4, 4), 4);  // the buckets fill the bytes' end
     if (slot == 0) break;
     if (slot > count_) throw Corrupt("a bucket of a compiled table beyond its entries");
     const auto [k, v] = Entry(slot - 1);

@@ -30,12 +30,21 @@ class Table {
   std::optional<std::string_view> Find(std::string_view key) const;
 
  private:
-  std::string_view Read(std::size_t offset, std::size_t size) const;
+  std::string_view Read(std::size_t offset, std::size_t size) const {
+    return ReadConfirmed(bytes_, blocks_, offset, size);
+  }
+  // The size bytes at offset, known to lie within the bytes, confirmed; a
+  // bit test when they are within one block confirmed before.
+  const char* Within(std::size_t offset, std::size_t size) const {
+    if (blocks_ && !blocks_->ConfirmedAt(base_ + offset, size)) blocks_->Confirm(bytes_.data() + offset, size);
+    return bytes_.data() + offset;
+  }
   // The key and value of entry i.
   std::pair<std::string_view, std::string_view> Entry(std::uint32_t i) const;
 
   std::string_view bytes_;
   const Blocks* blocks_ = nullptr;
+  std::size_t base_ = 0;  // where the bytes start among the blocks' bytes
   std::uint32_t count_ = 0, bucketCount_ = 1;
   std::size_t buckets_ = 0;  // where the buckets start; with no bytes, Find stops at the first read
 };

@@ -15,6 +15,36 @@ namespace pipedex::text {
 // Upper-cases every character by its simple Unicode mapping.
 std::string Upper(std::string_view s);
 
+// Upper(s) for a text that is looked up, not kept: a short ASCII text (most
+// keys) is upper-cased into the object itself, any other through Upper().
+class UpperKey {
+ public:
+  explicit UpperKey(std::string_view s) {
+    if (s.size() <= sizeof ascii_) {
+      unsigned char high = 0;
+      for (std::size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        high |= static_cast<unsigned char>(c);
+        ascii_[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+      }
+      if (high < 0x80) {
+        view_ = std::string_view(ascii_, s.size());
+        return;
+      }
+    }
+    other_ = Upper(s);
+    view_ = other_;
+  }
+  UpperKey(const UpperKey&) = delete;
+  UpperKey& operator=(const UpperKey&) = delete;
+  std::string_view View() const { return view_; }
+
+ private:
+  char ascii_[64];
+  std::string other_;
+  std::string_view view_;
+};
+
 // ASCII letter case only, for texts that are ASCII by definition (encoding
 // names, element names of the format) and for fast paths that fold byte by byte.
 constexpr char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }

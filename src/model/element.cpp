@@ -13,13 +13,7 @@ bool IsText(pugi::xml_node_type kind) { return kind == pugi::node_pcdata || kind
 
 }  // namespace
 
-Element::Element(const flat::Document& document, flat::NodeId id) {
-  if (id == flat::kNoNode) return;
-  const auto address = reinterpret_cast<std::uintptr_t>(&document);
-  if (address >> (kPageBits + 64 - kPageShift) != 0 || id >= flat::kMaxNodes)
-    throw flat::Corrupt("a compiled node beyond what an element holds");
-  bits_ = (address >> kPageBits) << kPageShift | std::uintptr_t{id} << kIdShift | 1u;
-}
+void Element::RaiseBeyondHandle() { throw flat::Corrupt("a compiled node beyond what an element holds"); }
 
 pugi::xml_node_type Element::FlatKind() const { return FlatDocument().Kind(FlatId()); }
 
@@ -46,9 +40,8 @@ std::string Element::FlatText() const {
 }
 
 std::string Element::FlatAttribute(std::string_view name, std::string_view fallback) const {
-  if (FlatKind() != pugi::node_element) return std::string(fallback);
   bool found = false;
-  const std::string_view value = FlatDocument().Attribute(FlatId(), name, found);
+  const std::string_view value = FlatDocument().ElementAttribute(FlatId(), name, found);
   return std::string(found ? value : fallback);
 }
 
@@ -56,16 +49,15 @@ Element Element::FlatParent() const { return Element(FlatDocument(), FlatDocumen
 
 Element Element::FlatChild(std::string_view name) const {
   const flat::Document& d = FlatDocument();
-  for (flat::NodeId c = d.FirstChild(FlatId()); c != flat::kNoNode; c = d.NextSibling(c))
-    if (d.Kind(c) == pugi::node_element && d.Name(c) == name) return Element(d, c);
-  return Element();
+  const flat::NodeId child = d.ChildElement(FlatId(), name);
+  return child == flat::kNoNode ? Element() : Element(d, child);
 }
 
 Element Element::FlatChildNoCase(std::string_view step, std::string_view value) const {
   const xml::NoCaseValue wanted(value);  // an invalid value fails before the missing node, as when written out
   const flat::Document& d = FlatDocument();
   for (flat::NodeId c = d.FirstChild(FlatId()); c != flat::kNoNode; c = d.NextSibling(c)) {
-    if (d.Kind(c) != pugi::node_element || d.Name(c) != step) continue;
+    if (d.Kind(c) != pugi::node_element || !d.NameIs(c, step)) continue;
     if (const Element child(d, c); wanted.Matches(child.FlatText())) return child;
   }
   return Element();
@@ -74,8 +66,11 @@ Element Element::FlatChildNoCase(std::string_view step, std::string_view value) 
 std::vector<Element> Element::FlatChildren() const {
   const flat::Document& d = FlatDocument();
   std::vector<Element> out;
-  for (flat::NodeId c = d.FirstChild(FlatId()); c != flat::kNoNode; c = d.NextSibling(c))
-    if (d.Kind(c) == pugi::node_element) out.emplace_back(d, c);
+  out.reserve(16);  // most elements that are asked for theirs have a few
+  d.ForEachChild(FlatId(), [&](flat::NodeId c, bool element) {
+    if (element) out.emplace_back(d, c);
+    return true;
+  });
   return out;
 }
 
@@ -86,8 +81,10 @@ std::vector<Element> Element::FlatSelect(std::initializer_list<std::string_view>
     next.clear();
     const bool any = step == "*";
     for (const Element& e : current)
-      for (flat::NodeId c = d.FirstChild(e.FlatId()); c != flat::kNoNode; c = d.NextSibling(c))
-        if (d.Kind(c) == pugi::node_element && (any || d.Name(c) == step)) next.emplace_back(d, c);
+      d.ForEachChild(e.FlatId(), [&](flat::NodeId c, bool element) {
+        if (element && (any || d.NameIs(c, step))) next.emplace_back(d, c);
+        return true;
+      });
     current.swap(next);
   }
   return current;

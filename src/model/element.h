@@ -29,7 +29,12 @@ class Element {
   explicit Element(pugi::xml_node node) : bits_(reinterpret_cast<std::uintptr_t>(node.internal_object())) {}
   // The node `id` of a compiled document, which must outlive the element (kNoNode: no element).
   // Raises flat::Corrupt when the document lies beyond the addresses a handle can hold.
-  Element(const flat::Document& document, flat::NodeId id);
+  Element(const flat::Document& document, flat::NodeId id) {
+    if (id == flat::kNoNode) return;
+    const auto address = reinterpret_cast<std::uintptr_t>(&document);
+    if (address >> (kPageBits + 64 - kPageShift) != 0 || id >= flat::kMaxNodes) RaiseBeyondHandle();
+    bits_ = (address >> kPageBits) << kPageShift | std::uintptr_t{id} << kIdShift | 1u;
+  }
 
   // Whether there is a node at all (a list of a section may hold non-element nodes).
   explicit operator bool() const { return bits_ != 0; }
@@ -91,6 +96,7 @@ class Element {
   }
   flat::NodeId FlatId() const { return static_cast<flat::NodeId>((bits_ >> kIdShift) & (flat::kMaxNodes - 1)); }
 
+  [[noreturn]] static void RaiseBeyondHandle();
   // The members on a compiled document (element.cpp); each raises
   // flat::Corrupt when the compiled bytes do not hold together.
   pugi::xml_node_type FlatKind() const;

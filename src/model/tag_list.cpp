@@ -42,7 +42,7 @@ TagXREF TagList::At(std::size_t index) const {
 
 TagXREF TagList::Item(std::string_view key) const {
   if (document_) {
-    const std::optional<std::string_view> value = compiled_.Find(text::Upper(key));
+    const std::optional<std::string_view> value = compiled_.Find(text::UpperKey(key).View());
     if (!value) return {};
     if (value->size() < 4) throw flat::Corrupt("an entry of a compiled list cut short");
     flat::NodeId id;

@@ -10,6 +10,9 @@ namespace {
 TEST(Text, CharactersNotBytes) {
   const std::pair<std::string, std::string> rows[] = {
       {Upper("ärger élan ω"), "ÄRGER ÉLAN Ω"}, {Upper("a\xff" "b"), "A\xff" "B"},  // invalid bytes stay
+      // A key upper-cased in place (short ASCII) or by Upper: the same either way.
+      {std::string(UpperKey("ElBw-9").View()), "ELBW-9"}, {std::string(UpperKey("élan\xff").View()), "ÉLAN\xff"},
+      {std::string(UpperKey(std::string(65, 'a')).View()), std::string(65, 'A')},
       {Trim("  a b  "), "a b"}, {Trim("\ta\t"), "\ta\t"}, {Trim("   "), ""},   // only blanks are trimmed
       {OneLine("a\r\nb\rc\n\nd\r\n"), "a b c d"},  // each run of line breaks is one space
       {std::to_string(Length("Ärge")), "4"}, {Left("ÄÖÜß", 2), "ÄÖ"}, {Right("ÄÖÜß", 2), "Üß"},
