@@ -204,33 +204,31 @@ class alignas(4096) Document {
   }
   // The text at offset in the string area: its length, then its bytes.
   std::string_view String(std::uint32_t offset) const {
-    const std::size_t area = bytes_.size() - strings_;
-    if (offset <= area && area - offset >= 4) {
-      const char* at = bytes_.data() + strings_ + offset;
-      if (Ready(at, 4)) {
-        std::uint32_t length;
-        std::memcpy(&length, at, 4);
-        if (length <= area - offset - 4 && Ready(at + 4, length)) return {at + 4, length};
-      }
-    }
+    std::uint32_t length;
+    const char* text = TextAt(offset, length);
+    if (text && Ready(text, length)) return {text, length};
     return StringChecked(offset);
   }
   std::string_view StringChecked(std::uint32_t offset) const;
   // Whether the text at offset is s: its bytes are read only when its length is s's.
   bool StringIs(std::uint32_t offset, std::string_view s) const {
-    const std::size_t area = bytes_.size() - strings_;
-    if (offset <= area && area - offset >= 4) {
-      const char* at = bytes_.data() + strings_ + offset;
-      if (Ready(at, 4)) {
-        std::uint32_t length;
-        std::memcpy(&length, at, 4);
-        if (length <= area - offset - 4) {
-          if (length != s.size()) return false;
-          if (Ready(at + 4, length)) return length == 0 || std::memcmp(at + 4, s.data(), length) == 0;
-        }
-      }
+    std::uint32_t length;
+    if (const char* text = TextAt(offset, length)) {
+      if (length != s.size()) return false;
+      if (Ready(text, length)) return length == 0 || std::memcmp(text, s.data(), length) == 0;
     }
     return StringChecked(offset) == s;
+  }
+  // The bytes of the text at offset, with its length, when its length lies
+  // in a confirmed block and the text within the string area; else null (the
+  // caller then takes the checked path).
+  const char* TextAt(std::uint32_t offset, std::uint32_t& length) const {
+    const std::size_t area = bytes_.size() - strings_;
+    if (offset > area || area - offset < 4) return nullptr;
+    const char* at = bytes_.data() + strings_ + offset;
+    if (!Ready(at, 4)) return nullptr;
+    std::memcpy(&length, at, 4);
+    return length <= area - offset - 4 ? at + 4 : nullptr;
   }
   // The bytes [offset, offset + size), confirmed.
   const char* Read(std::size_t offset, std::size_t size) const;
