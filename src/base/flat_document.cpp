@@ -168,7 +168,7 @@ const char* Document::Read(std::size_t offset, std::size_t size) const {
   return ReadConfirmed(bytes_, blocks_, offset, size).data();
 }
 
-void CompileInto(std::string& out, pugi::xml_node top, const std::function<void(pugi::xml_node, NodeId)>& numbered) {
+void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering) {
   // The header, then the records of the nodes written straight into out, the
   // attributes' records and the strings gathered aside and appended after them.
   const std::size_t start = out.size(), nodesAt = start + sizeof(Header);
@@ -185,7 +185,7 @@ void CompileInto(std::string& out, pugi::xml_node top, const std::function<void(
     if (id == kMaxNodes) throw std::length_error("a compiled document exceeds its node count");
     ++nodeCount;
     const pugi::xml_node_type type = node.type();
-    if (numbered && type == pugi::node_element) numbered(node, id);
+    if (numbering && type == pugi::node_element) numbering->Number(node, id);
     // Its name and value, then each attribute's name and value.
     texts.assign({node.name(), node.value()});
     for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute())
@@ -216,7 +216,12 @@ void CompileInto(std::string& out, pugi::xml_node top, const std::function<void(
                   &id, sizeof id);
     frame.previousChild = id;
     frame.node = node.next_sibling();
-    if (node.first_child()) stack.push_back({node.first_child(), id, kNoNode});
+    const pugi::xml_node child = node.first_child();
+    if (numbering) {
+      numbering->Ahead(child);
+      numbering->Ahead(frame.node);
+    }
+    if (child) stack.push_back({child, id, kNoNode});
   }
   if (attributes.size() >= kNoNode) throw std::length_error("a compiled document exceeds 4 GiB");
 
