@@ -217,10 +217,6 @@ void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering) {
     frame.previousChild = id;
     frame.node = node.next_sibling();
     const pugi::xml_node child = node.first_child();
-    if (numbering) {
-      numbering->Ahead(child);
-      numbering->Ahead(frame.node);
-    }
     if (child) stack.push_back({child, id, kNoNode});
   }
   if (attributes.size() >= kNoNode) throw std::length_error("a compiled document exceeds 4 GiB");

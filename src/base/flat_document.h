@@ -34,8 +34,6 @@ inline constexpr NodeId kMaxNodes = NodeId{1} << 27;
 // Told the number of each element a compile gives (see CompileInto).
 class Numbering {
  public:
-  // A node the compile reaches soon: a chance to fetch what Number will read for it.
-  virtual void Ahead(pugi::xml_node node) = 0;
   // The number of an element, as it is compiled.
   virtual void Number(pugi::xml_node node, NodeId id) = 0;
 

@@ -63,10 +63,11 @@ std::string CompileElbows(const std::vector<model::DefaultElbow>& elbows) {
 // The node numbers of the elements the compiled lists and sections name, by
 // the address of their node: open addressing in a table at most half full,
 // under a multiplicative hash of the address (which no file chooses). The
-// compile asks for every element of the document, and few of them are here: a
-// filter of 16 bits a node, small enough to stay in the cache while the
-// compile streams through the document, turns most of them away before the
-// table is read.
+// compile tells the number of every element of the document, and few of them
+// are here: a filter of 16 bits a node turns most of them away before the
+// table is read. Both are far larger than the cache for a large catalogue, so
+// each element is looked up some elements after it was told, its filter word
+// and slot fetched in the meantime.
 class NodeNumbers final : public flat::Numbering {
  public:
   explicit NodeNumbers(std::size_t wanted) {
@@ -82,21 +83,23 @@ class NodeNumbers final : public flat::Numbering {
     const std::size_t bit = Bit(node);
     filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
   }
-  // The filter's word for a node, fetched while the compile is still on the nodes before it.
-  void Ahead(pugi::xml_node node) override {
-    if (node) __builtin_prefetch(&filter_[Bit(node.internal_object()) / 64]);
-  }
-  // Gives a node filed its number; nothing for another node.
+  // Gives a node filed its number, once its turn comes; nothing for another node.
   void Number(pugi::xml_node element, flat::NodeId id) override {
     const void* node = element.internal_object();
-    const std::size_t bit = Bit(node);
-    if (!(filter_[bit / 64] >> (bit % 64) & 1)) return;
-    if (Slot& slot = At(node); slot.node) slot.id = id;
+    __builtin_prefetch(&filter_[Bit(node) / 64]);
+    __builtin_prefetch(&slots_[Home(node)]);
+    Told& slot = told_[toldCount_++ % kDelay];
+    if (toldCount_ > kDelay) Settle(slot);
+    slot = {node, id};
   }
   // The number of a node filed, else kNoNode.
-  flat::NodeId Of(const void* node) { return node ? At(node).id : flat::kNoNode; }
+  flat::NodeId Of(const void* node) {
+    SettleAll();
+    return node ? At(node).id : flat::kNoNode;
+  }
   // Whether every node filed was given its number.
-  bool AllNumbered() const {
+  bool AllNumbered() {
+    SettleAll();
     return std::none_of(slots_.begin(), slots_.end(), [](const Slot& s) { return s.node && s.id == flat::kNoNode; });
   }
 
@@ -105,13 +108,31 @@ class NodeNumbers final : public flat::Numbering {
     const void* node;
     flat::NodeId id;
   };
+  struct Told {
+    const void* node;
+    flat::NodeId id;
+  };
+  static constexpr std::size_t kDelay = 32;  // elements told and not yet looked up
+
+  void Settle(const Told& told) {
+    const std::size_t bit = Bit(told.node);
+    if (!(filter_[bit / 64] >> (bit % 64) & 1)) return;
+    if (Slot& slot = At(told.node); slot.node) slot.id = told.id;
+  }
+  void SettleAll() {
+    for (std::size_t i = toldCount_ > kDelay ? toldCount_ - kDelay : 0; i < toldCount_; ++i) Settle(told_[i % kDelay]);
+    toldCount_ = 0;
+  }
   // A node's bit in the filter (of 8 x size bits: three bits more of the hash than the table's).
   std::size_t Bit(const void* node) const {
     return (reinterpret_cast<std::uintptr_t>(node) * 0xC2B2AE3D27D4EB4Full) >> (shift_ - 3);
   }
+  std::size_t Home(const void* node) const {
+    return (reinterpret_cast<std::uintptr_t>(node) * 0x9E3779B97F4A7C15ull) >> shift_;
+  }
   // Where a node is filed, else the free slot where it would be.
   Slot& At(const void* node) {
-    std::size_t i = (reinterpret_cast<std::uintptr_t>(node) * 0x9E3779B97F4A7C15ull) >> shift_;
+    std::size_t i = Home(node);
     while (slots_[i].node && slots_[i].node != node) i = (i + 1) & (slots_.size() - 1);
     return slots_[i];
   }
@@ -119,6 +140,8 @@ class NodeNumbers final : public flat::Numbering {
   std::vector<Slot> slots_;
   std::vector<std::uint64_t> filter_;
   int shift_ = 0;
+  Told told_[kDelay] = {};
+  std::size_t toldCount_ = 0;
 };
 
 }  // namespace
