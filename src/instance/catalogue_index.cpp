@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <functional>
 #include <vector>
 
 #include "base/flat_table.h"
@@ -268,19 +267,24 @@ void Pipedex::Impl::WriteIndex() try {
   for (const model::Element& e : sections) want(e);
   for (const model::TagList* list : lists)
     for (std::int64_t i = 1; i <= list->Count(); ++i) want(list->Item(i).Node);
-  std::string payload(sizeof(Directory), '\0');
   // Room for about as much as the system file holds: its compiled form is
   // written into the payload where it is compiled, and none of it moves on the
   // way while it fits (the pages reserved and never written cost nothing).
-  payload.reserve(stamp.inputs.front().size + stamp.inputs.front().size / 4 + (std::size_t{1} << 16));
+  // The payload starts at a page boundary of memory, where the index file
+  // can take it from without a copy (that is all it is aligned for).
+  constexpr std::size_t kPage = 4096;
+  std::string payload;
+  payload.reserve(kPage + stamp.inputs.front().size + stamp.inputs.front().size / 4 + (std::size_t{1} << 16));
+  const std::size_t base = (kPage - reinterpret_cast<std::uintptr_t>(payload.data()) % kPage) % kPage;
+  payload.assign(base + sizeof(Directory), '\0');
   Directory directory{};
   std::memcpy(directory.magic, kPayloadMagic, sizeof kPayloadMagic);
   // Each section starts at a multiple of 8 and is compiled, or copied, to the payload's end.
-  auto add = [&](Section s, const std::function<void()>& append) {
-    payload.resize((payload.size() + 7) / 8 * 8, '\0');
-    directory.offset[s] = static_cast<std::uint32_t>(payload.size());
+  auto add = [&](Section s, auto&& append) {
+    payload.resize(base + (payload.size() - base + 7) / 8 * 8, '\0');
+    directory.offset[s] = static_cast<std::uint32_t>(payload.size() - base);
     append();
-    directory.size[s] = static_cast<std::uint32_t>(payload.size() - directory.offset[s]);
+    directory.size[s] = static_cast<std::uint32_t>(payload.size() - base - directory.offset[s]);
   };
   add(kDocument, [&] {
     flat::CompileInto(payload, *SystemDoc, &numbers);
@@ -301,9 +305,9 @@ void Pipedex::Impl::WriteIndex() try {
   // An element the lists name that is not in the document (none should be)
   // could not be answered from the index; nor can offsets of 32 bits reach
   // past 4 GiB. Such a catalogue is answered from its files.
-  if (!numbers.AllNumbered() || payload.size() > 0xffffffffu) return;
-  std::memcpy(payload.data(), &directory, sizeof directory);
-  cache::WriteIndex(path, stamp, payload);
+  if (!numbers.AllNumbered() || payload.size() - base > 0xffffffffu) return;
+  std::memcpy(payload.data() + base, &directory, sizeof directory);
+  cache::WriteIndex(path, stamp, std::string_view(payload).substr(base));
 } catch (...) {
   // Not even running out of memory fails the load that succeeded: the index is only an aid.
 }
