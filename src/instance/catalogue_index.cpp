@@ -96,6 +96,17 @@ class NodeNumbers final : public flat::Numbering {
     SettleAll();
     return node ? At(node).id : flat::kNoNode;
   }
+  // The number of each node filed, else kNoNode, their slots fetched some nodes ahead.
+  std::vector<flat::NodeId> OfEach(const std::vector<const void*>& nodes) {
+    SettleAll();
+    constexpr std::size_t kAhead = 16;
+    std::vector<flat::NodeId> ids(nodes.size(), flat::kNoNode);
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+      if (i + kAhead < nodes.size()) __builtin_prefetch(&slots_[Home(nodes[i + kAhead])]);
+      if (nodes[i]) ids[i] = At(nodes[i]).id;
+    }
+    return ids;
+  }
   // Whether every node filed was given its number.
   bool AllNumbered() {
     SettleAll();
@@ -265,8 +276,15 @@ void Pipedex::Impl::WriteIndex() try {
     if (e.Xml()) numbers.Want(e.Xml().internal_object());
   };
   for (const model::Element& e : sections) want(e);
-  for (const model::TagList* list : lists)
-    for (std::int64_t i = 1; i <= list->Count(); ++i) want(list->Item(i).Node);
+  std::vector<std::vector<const void*>> listNodes;  // each list's elements, in order
+  for (const model::TagList* list : lists) {
+    std::vector<const void*>& nodes = listNodes.emplace_back();
+    for (std::int64_t i = 1; i <= list->Count(); ++i) {
+      const model::Element e = list->Item(i).Node;
+      want(e);
+      nodes.push_back(e.Xml() ? e.Xml().internal_object() : nullptr);
+    }
+  }
   // Room for about as much as the system file holds: its compiled form is
   // written into the payload where it is compiled, and none of it moves on the
   // way while it fits (the pages reserved and never written cost nothing).
@@ -290,9 +308,9 @@ void Pipedex::Impl::WriteIndex() try {
     flat::CompileInto(payload, *SystemDoc, &numbers);
   });
   auto number = [&](pugi::xml_node node) { return numbers.Of(node.internal_object()); };
-  add(kSKEYTags, [&] { payload += SKEYTags.Compile(number); });
-  add(kCptTypeTags, [&] { payload += CptTypeTags.Compile(number); });
-  add(kDefaultEndPrepTags, [&] { payload += DefaultEndPrepTags.Compile(number); });
+  add(kSKEYTags, [&] { payload += SKEYTags.Compile(numbers.OfEach(listNodes[0])); });
+  add(kCptTypeTags, [&] { payload += CptTypeTags.Compile(numbers.OfEach(listNodes[1])); });
+  add(kDefaultEndPrepTags, [&] { payload += DefaultEndPrepTags.Compile(numbers.OfEach(listNodes[2])); });
   const std::string pieces = model::TokenIndex::CompilePieces(PlotraEndPreps);
   if (pieces.empty()) return;  // Plotra end preparations too long to be indexed: answered from the files
   add(kPlotraPieces, [&] { payload += pieces; });
