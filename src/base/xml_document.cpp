@@ -19,6 +19,7 @@
 #include "base/encoding.h"
 #include "base/errors.h"
 #include "base/files.h"
+#include "base/seeded_hash.h"
 #include "base/sys_calls.h"
 #include "base/text.h"
 #include "base/well_formed.h"
@@ -394,8 +395,9 @@ bool ParseInPlace(pugi::xml_document& doc, const std::string& path, char* buffer
 
 }  // namespace
 
-bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& error) {
+bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& error, std::uint64_t* contentHash) {
   doc.reset();
+  if (contentHash) *contentHash = 0;
   struct stat st {};
   const bool named = path.find('\0') == std::string::npos;
   const bool found = named && sys::Stat(path.c_str(), &st) == 0;
@@ -424,6 +426,8 @@ bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& erro
     FreeParserBuffer(read.buffer);
     return LoadPlain(doc, path, error);
   }
+  // Hashed as read, before the parse changes the buffer: an index records it, and need not read the file again.
+  if (contentHash) *contentHash = hashing::ContentHash(std::string_view(read.buffer, read.size));
   return ParseInPlace(doc, path, read.buffer, read.size, error);
 }
 

@@ -47,8 +47,8 @@ std::uint64_t ContentHash(const std::string& path, std::uint64_t maxSize) {
   struct stat st {};
   std::uint64_t hash = 0;
   if (sys::Fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= maxSize) {
-    std::vector<char> piece(std::size_t{1} << 16);
-    std::uint64_t seed = StableHash("content"), total = 0;
+    std::vector<char> piece(hashing::kContentPiece);
+    std::uint64_t seed = hashing::ContentHashStart(), total = 0;
     bool read = true;
     for (std::size_t filled = piece.size(); read && filled == piece.size();) {
       filled = 0;
@@ -63,7 +63,7 @@ std::uint64_t ContentHash(const std::string& path, std::uint64_t maxSize) {
       }
       total += filled;
       read = read && total <= maxSize;  // it grew while being read
-      seed = StableHash(std::string_view(piece.data(), filled), seed);
+      seed = hashing::FastHash(std::string_view(piece.data(), filled), seed);
     }
     if (read) hash = seed;
   }

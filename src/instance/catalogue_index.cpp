@@ -171,7 +171,7 @@ std::vector<model::DefaultElbow> Pipedex::Impl::ReadCompiledElbows() const {
   return elbows;
 }
 
-cache::Stamp Pipedex::Impl::IndexStamp(bool hashContent) const {
+cache::Stamp Pipedex::Impl::IndexStamp(bool hashContent, std::uint64_t systemHash) const {
   cache::Stamp stamp;
   stamp.libraryVersion = kIndexVersion;
   const LocaleNames locale = platform->ThreadLocale();
@@ -179,7 +179,12 @@ cache::Stamp Pipedex::Impl::IndexStamp(bool hashContent) const {
   std::vector<std::string> paths{SystemPath, ProjectBesideSystemFile()};
   for (const std::string& variant : LanguageVariantPaths(SystemPath, locale))
     if (std::find(paths.begin(), paths.end(), variant) == paths.end()) paths.push_back(variant);
-  for (const std::string& path : paths) stamp.inputs.push_back(cache::Describe(path, hashContent));
+  for (const std::string& path : paths) {
+    // The system file's hash, when given, is that of the bytes its load read.
+    const bool known = systemHash != 0 && path == SystemPath;
+    cache::InputFile& input = stamp.inputs.emplace_back(cache::Describe(path, hashContent && !known));
+    if (hashContent && known && input.exists) input.contentHash = systemHash;
+  }
   return stamp;
 }
 
@@ -262,7 +267,7 @@ void Pipedex::Impl::WriteIndex() try {
   if (path.empty() || !SystemDoc) return;
   cache::Refusal refusal;
   if (cache::MappedIndex::Open(path, FilesBeforeLoad, false, refusal)) return;  // a valid one is there already
-  const cache::Stamp stamp = IndexStamp(true);
+  const cache::Stamp stamp = IndexStamp(true, SystemContentHash);
   // A file that changed while the load read it may have been read half old,
   // half new: no index records that.
   if (!cache::SameFiles(stamp, FilesBeforeLoad)) return;
