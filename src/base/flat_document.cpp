@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/huge_pages.h"
 #include "base/seeded_hash.h"
 
 namespace pipedex::flat {
@@ -63,6 +64,10 @@ class StringArea {
     words_ = words;
   }
   const std::string& Bytes() const { return bytes_; }
+  void Reserve(std::size_t size) {
+    bytes_.reserve(size);
+    memory::PreferHugePages(bytes_.data(), bytes_.capacity());
+  }
 
  private:
   struct Slot {
@@ -209,6 +214,13 @@ void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering) {
   out.resize(nodesAt);
   std::vector<std::uint32_t> attributes;  // each attribute's name and value
   StringArea strings;
+  // Room that out was given ahead: the attributes and strings of a large
+  // document get some too, so that they are seldom moved as they grow.
+  if (const std::size_t room = out.capacity() - out.size(); room >= (std::size_t{8} << 20)) {
+    attributes.reserve(room / 4 / sizeof(std::uint32_t));
+    memory::PreferHugePages(attributes.data(), attributes.capacity() * sizeof(std::uint32_t));
+    strings.Reserve(room / 4);
+  }
   strings.Into(&out, &attributes);
   std::uint32_t nodeCount = 0;
   // Document order: each node's record is written on the way down; its next

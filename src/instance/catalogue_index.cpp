@@ -11,6 +11,7 @@
 
 #include "base/flat_table.h"
 #include "base/format.h"
+#include "base/huge_pages.h"
 #include "base/seeded_hash.h"
 #include "cache/index_file.h"
 #include "cache/settings.h"
@@ -298,6 +299,7 @@ void Pipedex::Impl::WriteIndex() try {
   constexpr std::size_t kPage = 4096;
   std::string payload;
   payload.reserve(kPage + stamp.inputs.front().size + stamp.inputs.front().size / 4 + (std::size_t{1} << 16));
+  memory::PreferHugePages(payload.data(), payload.capacity());
   const std::size_t base = (kPage - reinterpret_cast<std::uintptr_t>(payload.data()) % kPage) % kPage;
   payload.assign(base + sizeof(Directory), '\0');
   Directory directory{};
