@@ -91,7 +91,7 @@ class StringArea {
         if (++filed_ * 2 > slots_.size()) Grow();
         return offset;
       }
-      if (slot.tag == tag && At(slot.offset) == text) return slot.offset;
+      if (slot.tag == tag && Holds(slot.offset, text)) return slot.offset;
     }
     return Append(text);
   }
@@ -106,10 +106,17 @@ class StringArea {
     bytes_.append((4 - bytes_.size() % 4) % 4, '\0');
     return offset;
   }
-  std::string_view At(std::uint32_t offset) const {
+  // Whether the string at offset is text: most are a few bytes long, compared
+  // here rather than in a call.
+  bool Holds(std::uint32_t offset, std::string_view text) const {
     std::uint32_t length;
     std::memcpy(&length, bytes_.data() + offset, sizeof length);
-    return std::string_view(bytes_).substr(offset + sizeof length, length);
+    if (length != text.size()) return false;
+    const char* stored = bytes_.data() + offset + sizeof length;
+    if (length > 16) return std::memcmp(stored, text.data(), length) == 0;
+    for (std::size_t i = 0; i < length; ++i)
+      if (stored[i] != text[i]) return false;
+    return true;
   }
   // Four times the slots (fewer rounds of filing every string again), each
   // string filed again where its tag leads.
