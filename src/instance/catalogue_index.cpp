@@ -79,7 +79,9 @@ class NodeNumbers final : public flat::Numbering {
   }
   // Files a node, its number not known yet.
   void Want(const void* node) {
-    At(node).node = node;
+    Slot& slot = At(node);
+    if (!slot.node) ++filed_;
+    slot.node = node;
     const std::size_t bit = Bit(node);
     filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
   }
@@ -111,7 +113,7 @@ class NodeNumbers final : public flat::Numbering {
   // Whether every node filed was given its number.
   bool AllNumbered() {
     SettleAll();
-    return std::none_of(slots_.begin(), slots_.end(), [](const Slot& s) { return s.node && s.id == flat::kNoNode; });
+    return numbered_ == filed_;
   }
 
  private:
@@ -128,7 +130,10 @@ class NodeNumbers final : public flat::Numbering {
   void Settle(const Told& told) {
     const std::size_t bit = Bit(told.node);
     if (!(filter_[bit / 64] >> (bit % 64) & 1)) return;
-    if (Slot& slot = At(told.node); slot.node) slot.id = told.id;
+    if (Slot& slot = At(told.node); slot.node) {
+      if (slot.id == flat::kNoNode) ++numbered_;
+      slot.id = told.id;
+    }
   }
   void SettleAll() {
     for (std::size_t i = toldCount_ > kDelay ? toldCount_ - kDelay : 0; i < toldCount_; ++i) Settle(told_[i % kDelay]);
@@ -151,6 +156,7 @@ class NodeNumbers final : public flat::Numbering {
   std::vector<Slot> slots_;
   std::vector<std::uint64_t> filter_;
   int shift_ = 0;
+  std::size_t filed_ = 0, numbered_ = 0;  // nodes filed, and how many of them have their number
   Told told_[kDelay] = {};
   std::size_t toldCount_ = 0;
 };
