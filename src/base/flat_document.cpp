@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/huge_pages.h"
 #include "base/seeded_hash.h"
 
 namespace pipedex::flat {
@@ -32,19 +33,35 @@ struct AttributeRecord {
 class StringArea {
  public:
   StringArea() : slots_(kFirstSlots, Slot{0, kEmpty}) { Append(""); }
-  // Files each of texts, offsets[i] receiving where texts[i] is. The slots
-  // they lead to are all asked for first, so that the table's reads (most of
-  // them from memory, for a large document) overlap instead of waiting in turn.
-  void AddAll(const std::vector<std::string_view>& texts, std::vector<std::uint32_t>& offsets) {
-    tags_.resize(texts.size());
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-      tags_[i] = Tag(texts[i]);
-      __builtin_prefetch(&slots_[tags_[i] & (slots_.size() - 1)]);
-    }
-    offsets.resize(texts.size());
-    for (std::size_t i = 0; i < texts.size(); ++i) offsets[i] = Add(texts[i], tags_[i]);
+  // Files a text, *where (a 32-bit word, in out when inOut, else in words)
+  // receiving where it is, some texts later: the table's slot for it, then
+  // the bytes of the string that slot names, are fetched in the meantime, so
+  // that the table's reads (most of them from memory, for a large document)
+  // overlap with the compile instead of waiting in turn.
+  void AddLater(std::string_view text, bool inOut, std::size_t where) {
+    if (text.empty()) return;  // the first string (the value of every element), which *where holds already
+    Pending& pending = pending_[added_++ % kDelay];
+    if (added_ > kDelay) Settle(pending);
+    const std::uint32_t tag = Tag(text);
+    __builtin_prefetch(&slots_[tag & (slots_.size() - 1)]);
+    pending = {text, tag, inOut, where};
+    if (added_ > kDelay / 2) FetchBytes(pending_[(added_ - kDelay / 2 - 1) % kDelay]);
+  }
+  // Files every text AddLater was given.
+  void Finish() {
+    for (std::size_t i = added_ > kDelay ? added_ - kDelay : 0; i < added_; ++i) Settle(pending_[i % kDelay]);
+    added_ = 0;
+  }
+  // Where the offsets of AddLater go: the compiled bytes, and the attributes' words.
+  void Into(std::string* out, std::vector<std::uint32_t>* words) {
+    out_ = out;
+    words_ = words;
   }
   const std::string& Bytes() const { return bytes_; }
+  void Reserve(std::size_t size) {
+    bytes_.reserve(size);
+    memory::PreferHugePages(bytes_.data(), bytes_.capacity());
+  }
 
  private:
   struct Slot {
@@ -68,7 +85,7 @@ class StringArea {
         if (++filed_ * 2 > slots_.size()) Grow();
         return offset;
       }
-      if (slot.tag == tag && At(slot.offset) == text) return slot.offset;
+      if (slot.tag == tag && Holds(slot.offset, text)) return slot.offset;
     }
     return Append(text);
   }
@@ -83,10 +100,17 @@ class StringArea {
     bytes_.append((4 - bytes_.size() % 4) % 4, '\0');
     return offset;
   }
-  std::string_view At(std::uint32_t offset) const {
+  // Whether the string at offset is text: most are a few bytes long, compared
+  // here rather than in a call.
+  bool Holds(std::uint32_t offset, std::string_view text) const {
     std::uint32_t length;
     std::memcpy(&length, bytes_.data() + offset, sizeof length);
-    return std::string_view(bytes_).substr(offset + sizeof length, length);
+    if (length != text.size()) return false;
+    const char* stored = bytes_.data() + offset + sizeof length;
+    if (length > 16) return std::memcmp(stored, text.data(), length) == 0;
+    for (std::size_t i = 0; i < length; ++i)
+      if (stored[i] != text[i]) return false;
+    return true;
   }
   // Four times the slots (fewer rounds of filing every string again), each
   // string filed again where its tag leads.
@@ -108,7 +132,29 @@ class StringArea {
 
   std::string bytes_;
   std::vector<Slot> slots_;
-  std::vector<std::uint32_t> tags_;  // of the texts AddAll files
+  struct Pending {
+    std::string_view text;
+    std::uint32_t tag;
+    bool inOut;
+    std::size_t where;
+  };
+  static constexpr std::size_t kDelay = 32;  // texts met and not yet filed
+  void Settle(const Pending& p) {
+    const std::uint32_t offset = Add(p.text, p.tag);
+    if (p.inOut)
+      std::memcpy(out_->data() + p.where, &offset, sizeof offset);
+    else
+      (*words_)[p.where] = offset;
+  }
+  // The bytes of the string the first slot of a pending text names, when its tag is the text's.
+  void FetchBytes(const Pending& p) const {
+    const Slot slot = slots_[p.tag & (slots_.size() - 1)];
+    if (slot.offset != kEmpty && slot.tag == p.tag) __builtin_prefetch(bytes_.data() + slot.offset);
+  }
+  Pending pending_[kDelay] = {};
+  std::size_t added_ = 0;
+  std::string* out_ = nullptr;
+  std::vector<std::uint32_t>* words_ = nullptr;
   std::size_t filed_ = 0;
   const std::uint64_t seed_ = hashing::ProcessKey().k0;
 };
@@ -162,32 +208,41 @@ const char* Document::Read(std::size_t offset, std::size_t size) const {
   return ReadConfirmed(bytes_, blocks_, offset, size).data();
 }
 
-void CompileInto(std::string& out, pugi::xml_node top, const std::function<void(pugi::xml_node, NodeId)>& numbered) {
+void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering) {
   // The header, then the records of the nodes written straight into out, the
   // attributes' records and the strings gathered aside and appended after them.
   const std::size_t start = out.size(), nodesAt = start + sizeof(Header);
   out.resize(nodesAt);
-  std::vector<AttributeRecord> attributes;
+  std::vector<std::uint32_t> attributes;  // each attribute's name and value
   StringArea strings;
-  std::vector<std::string_view> texts;  // of the node being compiled
-  std::vector<std::uint32_t> offsets;   // where they are in the strings
+  // Room that out was given ahead: the attributes and strings of a large
+  // document get some too, so that they are seldom moved as they grow.
+  if (const std::size_t room = out.capacity() - out.size(); room >= (std::size_t{8} << 20)) {
+    attributes.reserve(room / 4 / sizeof(std::uint32_t));
+    memory::PreferHugePages(attributes.data(), attributes.capacity() * sizeof(std::uint32_t));
+    strings.Reserve(room / 4);
+  }
+  strings.Into(&out, &attributes);
   std::uint32_t nodeCount = 0;
   // Document order: each node's record is written on the way down; its next
-  // sibling is filled in when the sibling is reached.
+  // sibling is filled in when the sibling is reached. Its strings are filed a
+  // little later, each offset written into its record when it is known.
   auto add = [&](pugi::xml_node node, std::uint32_t parent) {
     const std::uint32_t id = nodeCount;
     if (id == kMaxNodes) throw std::length_error("a compiled document exceeds its node count");
     ++nodeCount;
     const pugi::xml_node_type type = node.type();
-    if (numbered && type == pugi::node_element) numbered(node, id);
-    // Its name and value, then each attribute's name and value.
-    texts.assign({node.name(), node.value()});
-    for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute())
-      texts.insert(texts.end(), {a.name(), a.value()});
-    strings.AddAll(texts, offsets);
-    AppendRaw(out, Document::Record{static_cast<std::uint32_t>(type), offsets[0], offsets[1], parent, kNoNode,
-                                    static_cast<std::uint32_t>(attributes.size())});
-    for (std::size_t i = 2; i < offsets.size(); i += 2) attributes.push_back({offsets[i], offsets[i + 1]});
+    if (numbering && type == pugi::node_element) numbering->Number(node, id);
+    const std::size_t at = out.size();
+    AppendRaw(out, Document::Record{static_cast<std::uint32_t>(type), 0, 0, parent, kNoNode,
+                                    static_cast<std::uint32_t>(attributes.size() / 2)});
+    strings.AddLater(node.name(), true, at + offsetof(Document::Record, name));
+    strings.AddLater(node.value(), true, at + offsetof(Document::Record, value));
+    for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+      attributes.insert(attributes.end(), {0, 0});
+      strings.AddLater(a.name(), false, attributes.size() - 2);
+      strings.AddLater(a.value(), false, attributes.size() - 1);
+    }
     return id;
   };
   add(top, kNoNode);
@@ -210,17 +265,19 @@ void CompileInto(std::string& out, pugi::xml_node top, const std::function<void(
                   &id, sizeof id);
     frame.previousChild = id;
     frame.node = node.next_sibling();
-    if (node.first_child()) stack.push_back({node.first_child(), id, kNoNode});
+    const pugi::xml_node child = node.first_child();
+    if (child) stack.push_back({child, id, kNoNode});
   }
-  if (attributes.size() >= kNoNode) throw std::length_error("a compiled document exceeds 4 GiB");
+  strings.Finish();
+  if (attributes.size() / 2 >= kNoNode) throw std::length_error("a compiled document exceeds 4 GiB");
 
   const Header header{{kMagic[0], kMagic[1], kMagic[2], kMagic[3]},
                       kVersion,
                       nodeCount,
-                      static_cast<std::uint32_t>(attributes.size()),
+                      static_cast<std::uint32_t>(attributes.size() / 2),
                       static_cast<std::uint32_t>(strings.Bytes().size())};
   std::memcpy(out.data() + start, &header, sizeof header);
-  out.append(reinterpret_cast<const char*>(attributes.data()), attributes.size() * sizeof(AttributeRecord));
+  out.append(reinterpret_cast<const char*>(attributes.data()), attributes.size() * sizeof(std::uint32_t));
   out += strings.Bytes();
 }
 

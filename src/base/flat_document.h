@@ -32,16 +32,26 @@ inline constexpr NodeId kNoNode = 0xffffffffu;
 // so that a handle packs it beside its document's address in one word.
 inline constexpr NodeId kMaxNodes = NodeId{1} << 27;
 
+// Told the number of each element a compile gives (see CompileInto).
+class Numbering {
+ public:
+  // The number of an element, as it is compiled.
+  virtual void Number(pugi::xml_node node, NodeId id) = 0;
+
+ protected:
+  ~Numbering() = default;
+};
+
 // The compiled form of a document (the node and its descendants when it is
 // not a document node), appended to out as one block of bytes to be stored
-// as it is; numbered(node, id), when given, is told the number of each
-// element (the nodes a caller names; the others go by unasked).
+// as it is; numbering, when given, is told the number of each element (the
+// nodes a caller names; the others go by unasked).
 // The block starts at out's end, which is to be a multiple of 4 bytes from
 // out's start (where it will be read from an address aligned as well).
-void CompileInto(std::string& out, pugi::xml_node top, const std::function<void(pugi::xml_node, NodeId)>& numbered = {});
-inline std::string Compile(pugi::xml_node top, const std::function<void(pugi::xml_node, NodeId)>& numbered = {}) {
+void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering = nullptr);
+inline std::string Compile(pugi::xml_node top) {
   std::string out;
-  CompileInto(out, top, numbered);
+  CompileInto(out, top);
   return out;
 }
 
@@ -174,7 +184,7 @@ class alignas(4096) Document {
   std::string_view ElementAttribute(NodeId id, std::string_view name, bool& found) const;
 
  private:
-  friend void CompileInto(std::string& out, pugi::xml_node top, const std::function<void(pugi::xml_node, NodeId)>& numbered);
+  friend void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering);
   // Little-endian 32-bit words throughout (the hosts the library builds for),
   // every area aligned to 4 bytes.
   struct Record {

@@ -152,6 +152,21 @@ inline std::uint64_t FastHash(std::string_view bytes, std::uint64_t seed) {
   return hash ^ (hash >> 32);
 }
 
+// The hash of a file's content that an index records: each piece of
+// kContentPiece bytes hashed with the hash of those before it as its seed, so
+// that a file can be hashed a piece at a time as it is read (a last piece
+// shorter than kContentPiece, empty when the size is a multiple of it, ends it).
+inline constexpr std::size_t kContentPiece = std::size_t{1} << 16;
+inline std::uint64_t ContentHashStart() { return FastHash("content", 0x5049504544455853ull); }
+inline std::uint64_t ContentHash(std::string_view bytes) {
+  std::uint64_t hash = ContentHashStart();
+  for (std::size_t at = 0;; at += kContentPiece) {
+    const std::string_view piece = bytes.substr(at, kContentPiece);
+    hash = FastHash(piece, hash);
+    if (piece.size() < kContentPiece) return hash;
+  }
+}
+
 // For std::unordered_map and std::unordered_set of strings.
 struct StringHash {
   using is_transparent = void;

@@ -19,6 +19,8 @@
 #include "base/encoding.h"
 #include "base/errors.h"
 #include "base/files.h"
+#include "base/huge_pages.h"
+#include "base/seeded_hash.h"
 #include "base/sys_calls.h"
 #include "base/text.h"
 #include "base/well_formed.h"
@@ -316,22 +318,6 @@ void FreeParserBuffer(char* buffer) {
   if (buffer) pugi::get_memory_deallocation_function()(buffer);
 }
 
-// Asks the system to back the whole 2 MiB pages inside a large buffer with
-// huge pages: a large catalogue is then read with a few hundred times fewer
-// page faults. Only a hint; the buffer works the same without.
-void PreferHugePages(char* buffer, std::size_t size) {
-#ifdef MADV_HUGEPAGE
-  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
-  const auto start = reinterpret_cast<std::uintptr_t>(buffer);
-  const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
-  const std::uintptr_t last = (start + size) & ~(kHugePage - 1);
-  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-#else
-  (void)buffer;
-  (void)size;
-#endif
-}
-
 // Reads an open file into a buffer of the parser's allocator with room for
 // `capacity` bytes; readOk false when a read failed (or nothing was allocated).
 struct ReadResult {
@@ -343,7 +329,7 @@ ReadResult ReadIntoParserBuffer(int fd, std::size_t capacity) {
   ReadResult r;
   r.buffer = static_cast<char*>(pugi::get_memory_allocation_function()(capacity));
   r.readOk = r.buffer != nullptr;
-  if (r.readOk) PreferHugePages(r.buffer, capacity);
+  if (r.readOk) memory::PreferHugePages(r.buffer, capacity);
   while (r.readOk && r.size < capacity) {
     ssize_t n = sys::Read(fd, r.buffer + r.size, capacity - r.size);
     if (n < 0 && errno == EINTR) continue;
@@ -394,8 +380,9 @@ bool ParseInPlace(pugi::xml_document& doc, const std::string& path, char* buffer
 
 }  // namespace
 
-bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& error) {
+bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& error, std::uint64_t* contentHash) {
   doc.reset();
+  if (contentHash) *contentHash = 0;
   struct stat st {};
   const bool named = path.find('\0') == std::string::npos;
   const bool found = named && sys::Stat(path.c_str(), &st) == 0;
@@ -424,6 +411,8 @@ bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& erro
     FreeParserBuffer(read.buffer);
     return LoadPlain(doc, path, error);
   }
+  // Hashed as read, before the parse changes the buffer: an index records it, and need not read the file again.
+  if (contentHash) *contentHash = hashing::ContentHash(std::string_view(read.buffer, read.size));
   return ParseInPlace(doc, path, read.buffer, read.size, error);
 }
 

@@ -33,8 +33,10 @@ constexpr std::size_t kMaxFileSize = std::size_t{2} << 30;
 // accepted: character references must name XML characters, and the faults
 // the parser itself would let through (a second root element, a repeated
 // attribute, an undeclared entity, a misplaced declaration...) are refused
-// with their location. Returns false and fills error on failure.
-bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& error);
+// with their location. Returns false and fills error on failure. contentHash,
+// when given, receives hashing::ContentHash of the bytes read (0 when the file
+// was read some other way, or not at all).
+bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& error, std::uint64_t* contentHash = nullptr);
 // Loads a document from text in memory, with the same rules as LoadFile.
 // With parsed set, it receives the UTF-8 text the parser read, to which the
 // nodes' offset_debug() refers.

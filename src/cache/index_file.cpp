@@ -47,8 +47,8 @@ std::uint64_t ContentHash(const std::string& path, std::uint64_t maxSize) {
   struct stat st {};
   std::uint64_t hash = 0;
   if (sys::Fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= maxSize) {
-    std::vector<char> piece(std::size_t{1} << 16);
-    std::uint64_t seed = StableHash("content"), total = 0;
+    std::vector<char> piece(hashing::kContentPiece);
+    std::uint64_t seed = hashing::ContentHashStart(), total = 0;
     bool read = true;
     for (std::size_t filled = piece.size(); read && filled == piece.size();) {
       filled = 0;
@@ -63,7 +63,7 @@ std::uint64_t ContentHash(const std::string& path, std::uint64_t maxSize) {
       }
       total += filled;
       read = read && total <= maxSize;  // it grew while being read
-      seed = StableHash(std::string_view(piece.data(), filled), seed);
+      seed = hashing::FastHash(std::string_view(piece.data(), filled), seed);
     }
     if (read) hash = seed;
   }
@@ -198,6 +198,32 @@ bool ReadHead(std::string_view bytes, Header& header, Stamp& stamp) {
   return StableHash(text) == header.stampHash && ParseStamp(text, stamp);
 }
 
+// Writes the payload after the head (which ends at a page boundary). A
+// payload that starts at a page boundary in memory has its whole pages
+// written straight from there to the disk, not copied into the page cache
+// first (the file is handed back from the cache once written anyway); the
+// rest, and all of it where the file system refuses, is written the usual way.
+int WritePayload(int fd, std::string_view payload) {
+  const std::size_t direct = payload.size() / kPage * kPage;
+  if (direct == 0 || reinterpret_cast<std::uintptr_t>(payload.data()) % kPage != 0) return files::WriteAll(fd, payload);
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_DIRECT) != 0) return files::WriteAll(fd, payload);
+  std::size_t written = 0;
+  while (written < direct) {
+    const ssize_t n = sys::Write(fd, payload.data() + written, direct - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0 || n % static_cast<ssize_t>(kPage) != 0) {
+      // Refused (or cut to a length no longer aligned): the usual way from
+      // where the file has got to.
+      if (n > 0) written += static_cast<std::size_t>(n);
+      break;
+    }
+    written += static_cast<std::size_t>(n);
+  }
+  if (::fcntl(fd, F_SETFL, flags) != 0) return errno;
+  return files::WriteAll(fd, payload.substr(written));
+}
+
 }  // namespace
 
 InputFile Describe(const std::string& path, bool hashContent) {
@@ -264,7 +290,7 @@ bool WriteIndex(const std::string& path, const Stamp& stamp, std::string_view pa
   try {
     files::ReplaceFile(path, [&](int fd) {
       if (const int err = files::WriteAll(fd, head)) return err;
-      return files::WriteAll(fd, payload);
+      return WritePayload(fd, payload);
     });
   } catch (const Error& e) {
     if (errors::IsOutOfMemory(e)) throw;

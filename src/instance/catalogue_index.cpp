@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <functional>
 #include <vector>
 
 #include "base/flat_table.h"
 #include "base/format.h"
+#include "base/huge_pages.h"
 #include "base/seeded_hash.h"
 #include "cache/index_file.h"
 #include "cache/settings.h"
@@ -63,11 +63,12 @@ std::string CompileElbows(const std::vector<model::DefaultElbow>& elbows) {
 // The node numbers of the elements the compiled lists and sections name, by
 // the address of their node: open addressing in a table at most half full,
 // under a multiplicative hash of the address (which no file chooses). The
-// compile asks for every element of the document, and few of them are here: a
-// filter of 16 bits a node, small enough to stay in the cache while the
-// compile streams through the document, turns most of them away before the
-// table is read.
-class NodeNumbers {
+// compile tells the number of every element of the document, and few of them
+// are here: a filter of 16 bits a node turns most of them away before the
+// table is read. Both are far larger than the cache for a large catalogue, so
+// each element is looked up some elements after it was told, its filter word
+// and slot fetched in the meantime.
+class NodeNumbers final : public flat::Numbering {
  public:
   explicit NodeNumbers(std::size_t wanted) {
     std::size_t size = 64;
@@ -78,21 +79,41 @@ class NodeNumbers {
   }
   // Files a node, its number not known yet.
   void Want(const void* node) {
-    At(node).node = node;
+    Slot& slot = At(node);
+    if (!slot.node) ++filed_;
+    slot.node = node;
     const std::size_t bit = Bit(node);
     filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
   }
-  // Gives a node filed its number; nothing for another node.
-  void Number(const void* node, flat::NodeId id) {
-    const std::size_t bit = Bit(node);
-    if (!(filter_[bit / 64] >> (bit % 64) & 1)) return;
-    if (Slot& slot = At(node); slot.node) slot.id = id;
+  // Gives a node filed its number, once its turn comes; nothing for another node.
+  void Number(pugi::xml_node element, flat::NodeId id) override {
+    const void* node = element.internal_object();
+    __builtin_prefetch(&filter_[Bit(node) / 64]);
+    __builtin_prefetch(&slots_[Home(node)]);
+    Told& slot = told_[toldCount_++ % kDelay];
+    if (toldCount_ > kDelay) Settle(slot);
+    slot = {node, id};
   }
   // The number of a node filed, else kNoNode.
-  flat::NodeId Of(const void* node) { return node ? At(node).id : flat::kNoNode; }
+  flat::NodeId Of(const void* node) {
+    SettleAll();
+    return node ? At(node).id : flat::kNoNode;
+  }
+  // The number of each node filed, else kNoNode, their slots fetched some nodes ahead.
+  std::vector<flat::NodeId> OfEach(const std::vector<const void*>& nodes) {
+    SettleAll();
+    constexpr std::size_t kAhead = 16;
+    std::vector<flat::NodeId> ids(nodes.size(), flat::kNoNode);
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+      if (i + kAhead < nodes.size()) __builtin_prefetch(&slots_[Home(nodes[i + kAhead])]);
+      if (nodes[i]) ids[i] = At(nodes[i]).id;
+    }
+    return ids;
+  }
   // Whether every node filed was given its number.
-  bool AllNumbered() const {
-    return std::none_of(slots_.begin(), slots_.end(), [](const Slot& s) { return s.node && s.id == flat::kNoNode; });
+  bool AllNumbered() {
+    SettleAll();
+    return numbered_ == filed_;
   }
 
  private:
@@ -100,13 +121,34 @@ class NodeNumbers {
     const void* node;
     flat::NodeId id;
   };
+  struct Told {
+    const void* node;
+    flat::NodeId id;
+  };
+  static constexpr std::size_t kDelay = 32;  // elements told and not yet looked up
+
+  void Settle(const Told& told) {
+    const std::size_t bit = Bit(told.node);
+    if (!(filter_[bit / 64] >> (bit % 64) & 1)) return;
+    if (Slot& slot = At(told.node); slot.node) {
+      if (slot.id == flat::kNoNode) ++numbered_;
+      slot.id = told.id;
+    }
+  }
+  void SettleAll() {
+    for (std::size_t i = toldCount_ > kDelay ? toldCount_ - kDelay : 0; i < toldCount_; ++i) Settle(told_[i % kDelay]);
+    toldCount_ = 0;
+  }
   // A node's bit in the filter (of 8 x size bits: three bits more of the hash than the table's).
   std::size_t Bit(const void* node) const {
     return (reinterpret_cast<std::uintptr_t>(node) * 0xC2B2AE3D27D4EB4Full) >> (shift_ - 3);
   }
+  std::size_t Home(const void* node) const {
+    return (reinterpret_cast<std::uintptr_t>(node) * 0x9E3779B97F4A7C15ull) >> shift_;
+  }
   // Where a node is filed, else the free slot where it would be.
   Slot& At(const void* node) {
-    std::size_t i = (reinterpret_cast<std::uintptr_t>(node) * 0x9E3779B97F4A7C15ull) >> shift_;
+    std::size_t i = Home(node);
     while (slots_[i].node && slots_[i].node != node) i = (i + 1) & (slots_.size() - 1);
     return slots_[i];
   }
@@ -114,6 +156,9 @@ class NodeNumbers {
   std::vector<Slot> slots_;
   std::vector<std::uint64_t> filter_;
   int shift_ = 0;
+  std::size_t filed_ = 0, numbered_ = 0;  // nodes filed, and how many of them have their number
+  Told told_[kDelay] = {};
+  std::size_t toldCount_ = 0;
 };
 
 }  // namespace
@@ -133,7 +178,7 @@ std::vector<model::DefaultElbow> Pipedex::Impl::ReadCompiledElbows() const {
   return elbows;
 }
 
-cache::Stamp Pipedex::Impl::IndexStamp(bool hashContent) const {
+cache::Stamp Pipedex::Impl::IndexStamp(bool hashContent, std::uint64_t systemHash) const {
   cache::Stamp stamp;
   stamp.libraryVersion = kIndexVersion;
   const LocaleNames locale = platform->ThreadLocale();
@@ -141,7 +186,12 @@ cache::Stamp Pipedex::Impl::IndexStamp(bool hashContent) const {
   std::vector<std::string> paths{SystemPath, ProjectBesideSystemFile()};
   for (const std::string& variant : LanguageVariantPaths(SystemPath, locale))
     if (std::find(paths.begin(), paths.end(), variant) == paths.end()) paths.push_back(variant);
-  for (const std::string& path : paths) stamp.inputs.push_back(cache::Describe(path, hashContent));
+  for (const std::string& path : paths) {
+    // The system file's hash, when given, is that of the bytes its load read.
+    const bool known = systemHash != 0 && path == SystemPath;
+    cache::InputFile& input = stamp.inputs.emplace_back(cache::Describe(path, hashContent && !known));
+    if (hashContent && known && input.exists) input.contentHash = systemHash;
+  }
   return stamp;
 }
 
@@ -224,7 +274,7 @@ void Pipedex::Impl::WriteIndex() try {
   if (path.empty() || !SystemDoc) return;
   cache::Refusal refusal;
   if (cache::MappedIndex::Open(path, FilesBeforeLoad, false, refusal)) return;  // a valid one is there already
-  const cache::Stamp stamp = IndexStamp(true);
+  const cache::Stamp stamp = IndexStamp(true, SystemContentHash);
   // A file that changed while the load read it may have been read half old,
   // half new: no index records that.
   if (!cache::SameFiles(stamp, FilesBeforeLoad)) return;
@@ -238,30 +288,42 @@ void Pipedex::Impl::WriteIndex() try {
     if (e.Xml()) numbers.Want(e.Xml().internal_object());
   };
   for (const model::Element& e : sections) want(e);
-  for (const model::TagList* list : lists)
-    for (std::int64_t i = 1; i <= list->Count(); ++i) want(list->Item(i).Node);
-  std::string payload(sizeof(Directory), '\0');
+  std::vector<std::vector<const void*>> listNodes;  // each list's elements, in order
+  for (const model::TagList* list : lists) {
+    std::vector<const void*>& nodes = listNodes.emplace_back();
+    for (std::int64_t i = 1; i <= list->Count(); ++i) {
+      const model::Element e = list->Item(i).Node;
+      want(e);
+      nodes.push_back(e.Xml() ? e.Xml().internal_object() : nullptr);
+    }
+  }
   // Room for about as much as the system file holds: its compiled form is
   // written into the payload where it is compiled, and none of it moves on the
   // way while it fits (the pages reserved and never written cost nothing).
-  payload.reserve(stamp.inputs.front().size + stamp.inputs.front().size / 4 + (std::size_t{1} << 16));
+  // The payload starts at a page boundary of memory, where the index file
+  // can take it from without a copy (that is all it is aligned for).
+  constexpr std::size_t kPage = 4096;
+  std::string payload;
+  payload.reserve(kPage + stamp.inputs.front().size + stamp.inputs.front().size / 4 + (std::size_t{1} << 16));
+  memory::PreferHugePages(payload.data(), payload.capacity());
+  const std::size_t base = (kPage - reinterpret_cast<std::uintptr_t>(payload.data()) % kPage) % kPage;
+  payload.assign(base + sizeof(Directory), '\0');
   Directory directory{};
   std::memcpy(directory.magic, kPayloadMagic, sizeof kPayloadMagic);
   // Each section starts at a multiple of 8 and is compiled, or copied, to the payload's end.
-  auto add = [&](Section s, const std::function<void()>& append) {
-    payload.resize((payload.size() + 7) / 8 * 8, '\0');
-    directory.offset[s] = static_cast<std::uint32_t>(payload.size());
+  auto add = [&](Section s, auto&& append) {
+    payload.resize(base + (payload.size() - base + 7) / 8 * 8, '\0');
+    directory.offset[s] = static_cast<std::uint32_t>(payload.size() - base);
     append();
-    directory.size[s] = static_cast<std::uint32_t>(payload.size() - directory.offset[s]);
+    directory.size[s] = static_cast<std::uint32_t>(payload.size() - base - directory.offset[s]);
   };
   add(kDocument, [&] {
-    flat::CompileInto(payload, *SystemDoc,
-                      [&](pugi::xml_node node, flat::NodeId id) { numbers.Number(node.internal_object(), id); });
+    flat::CompileInto(payload, *SystemDoc, &numbers);
   });
   auto number = [&](pugi::xml_node node) { return numbers.Of(node.internal_object()); };
-  add(kSKEYTags, [&] { payload += SKEYTags.Compile(number); });
-  add(kCptTypeTags, [&] { payload += CptTypeTags.Compile(number); });
-  add(kDefaultEndPrepTags, [&] { payload += DefaultEndPrepTags.Compile(number); });
+  add(kSKEYTags, [&] { payload += SKEYTags.Compile(numbers.OfEach(listNodes[0])); });
+  add(kCptTypeTags, [&] { payload += CptTypeTags.Compile(numbers.OfEach(listNodes[1])); });
+  add(kDefaultEndPrepTags, [&] { payload += DefaultEndPrepTags.Compile(numbers.OfEach(listNodes[2])); });
   const std::string pieces = model::TokenIndex::CompilePieces(PlotraEndPreps);
   if (pieces.empty()) return;  // Plotra end preparations too long to be indexed: answered from the files
   add(kPlotraPieces, [&] { payload += pieces; });
@@ -274,9 +336,9 @@ void Pipedex::Impl::WriteIndex() try {
   // An element the lists name that is not in the document (none should be)
   // could not be answered from the index; nor can offsets of 32 bits reach
   // past 4 GiB. Such a catalogue is answered from its files.
-  if (!numbers.AllNumbered() || payload.size() > 0xffffffffu) return;
-  std::memcpy(payload.data(), &directory, sizeof directory);
-  cache::WriteIndex(path, stamp, payload);
+  if (!numbers.AllNumbered() || payload.size() - base > 0xffffffffu) return;
+  std::memcpy(payload.data() + base, &directory, sizeof directory);
+  cache::WriteIndex(path, stamp, std::string_view(payload).substr(base));
 } catch (...) {
   // Not even running out of memory fails the load that succeeded: the index is only an aid.
 }

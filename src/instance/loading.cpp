@@ -83,7 +83,7 @@ void Pipedex::Impl::FindSystemFile() {
 void Pipedex::Impl::LoadSystemDocument() {
   SystemDoc = std::make_unique<pugi::xml_document>();
   xml::ParseError parseError;
-  if (!xml::LoadFile(*SystemDoc, SystemPath, parseError)) {
+  if (!xml::LoadFile(*SystemDoc, SystemPath, parseError, &SystemContentHash)) {
     throw DirectInitError{
         Error(errors::kParseError, errors::kSource, xml::ParseErrorFrame(errors::kSystemParseHeading, parseError))};
   }

@@ -146,10 +146,13 @@ struct [[gnu::visibility("hidden")]] Pipedex::Impl : detail::Documents, model::C
   // The files as they were before the load read them: an index is written
   // only when they are still the same after it.
   cache::Stamp FilesBeforeLoad;
+  // The hash of the system file's content as its load read it (0 when not
+  // taken): the index records it without reading the file again.
+  std::uint64_t SystemContentHash = 0;
   // Where the index of this system file and locale lives ("" when the platform keeps none).
   std::string IndexPath() const;
   // What an index of the current system file records of its files (their content hashed when hashContent).
-  cache::Stamp IndexStamp(bool hashContent) const;
+  cache::Stamp IndexStamp(bool hashContent, std::uint64_t systemHash = 0) const;
   // Answers from a valid index when there is one (true), else leaves the instance unloaded.
   bool OpenIndex();
   // Drops the index and the catalogue answered from it, leaving the instance unloaded.

@@ -58,11 +58,11 @@ TagXREF TagList::Item(std::int64_t position) const {
   return At(static_cast<std::size_t>(position - 1));
 }
 
-std::string TagList::Compile(const std::function<flat::NodeId(pugi::xml_node)>& number) const {
+std::string TagList::Compile(const std::vector<flat::NodeId>& numbers) const {
   std::vector<std::pair<std::string, std::string>> entries;
   entries.reserve(static_cast<std::size_t>(Count()));
   for (std::size_t i = 0; i < static_cast<std::size_t>(Count()); ++i) {
-    const flat::NodeId id = number(items_.EntryAt(i));
+    const flat::NodeId id = i < numbers.size() ? numbers[i] : flat::kNoNode;
     std::string value(reinterpret_cast<const char*>(&id), sizeof id);
     value += At(i).Tag;
     entries.emplace_back(text::Upper(items_.KeyAt(i)), std::move(value));

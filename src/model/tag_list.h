@@ -38,9 +38,9 @@ class TagList : public KeyedCollection<pugi::xml_node> {
   // The entry at a position from 1, or an empty entry.
   TagXREF Item(std::int64_t position) const;
 
-  // The list compiled: each key upper-cased, with the number that number()
-  // gives its element and its tag.
-  std::string Compile(const std::function<flat::NodeId(pugi::xml_node)>& number) const;
+  // The list compiled: each key upper-cased, with its element's number (the
+  // item's at the same position in numbers) and its tag.
+  std::string Compile(const std::vector<flat::NodeId>& numbers) const;
   // Answers Item(key) from a compiled list whose elements are in document
   // (both must outlive the list). Only Item(key) answers then; a list that
   // is compiled is never filed or walked.
