@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "base/seeded_hash.h"
 #include "cache/index_file.h"
 #include "temp_dir.h"
 
@@ -77,13 +78,14 @@ TEST(IndexFile, AChangedByteNeverYieldsAnotherPayload) {
 
 // A file's content hash covers all of it, however long (it is read a piece
 // at a time): a byte changed at its end, or one more byte, changes the hash;
-// the same bytes in another file do not.
+// the same bytes in another file, or in memory, do not.
 TEST(IndexFile, ContentHashCoversTheWholeFile) {
   const TempDir d;
   for (const std::size_t size : {std::size_t{1}, std::size_t{1} << 16, (std::size_t{1} << 18) + 5}) {
     std::string content(size, 'x');
     const std::uint64_t hash = Describe(d.Write("a.xml", content), true).contentHash;
     EXPECT_EQ(Describe(d.Write("b.xml", content), true).contentHash, hash) << size;
+    EXPECT_EQ(hashing::ContentHash(content), hash) << size;  // what the load hashes as it reads
     std::string longer = content;
     longer += 'x';
     EXPECT_NE(Describe(d.Write("b.xml", longer), true).contentHash, hash) << size;
