@@ -15,6 +15,11 @@ namespace pipedex::text {
 // Upper-cases every character by its simple Unicode mapping.
 std::string Upper(std::string_view s);
 
+// ASCII letter case only, for texts that are ASCII by definition (encoding
+// names, element names of the format) and for fast paths that fold byte by byte.
+constexpr char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 // Upper(s) for a text that is looked up, not kept: a short ASCII text (most
 // keys) is upper-cased into the object itself, any other through Upper().
 class UpperKey {
@@ -25,7 +30,7 @@ class UpperKey {
       for (std::size_t i = 0; i < s.size(); ++i) {
         const char c = s[i];
         high |= static_cast<unsigned char>(c);
-        ascii_[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        ascii_[i] = AsciiUpper(c);
       }
       if (high < 0x80) {
         view_ = std::string_view(ascii_, s.size());
@@ -45,10 +50,6 @@ class UpperKey {
   std::string_view view_;
 };
 
-// ASCII letter case only, for texts that are ASCII by definition (encoding
-// names, element names of the format) and for fast paths that fold byte by byte.
-constexpr char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 // Removes leading and trailing blanks (space characters only).
 std::string Trim(std::string_view s);
 // Upper(Trim(s)): the usual normal form of names the caller passes.
