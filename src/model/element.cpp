@@ -56,11 +56,14 @@ Element Element::FlatChild(std::string_view name) const {
 Element Element::FlatChildNoCase(std::string_view step, std::string_view value) const {
   const xml::NoCaseValue wanted(value);  // an invalid value fails before the missing node, as when written out
   const flat::Document& d = FlatDocument();
-  for (flat::NodeId c = d.FirstChild(FlatId()); c != flat::kNoNode; c = d.NextSibling(c)) {
-    if (d.Kind(c) != pugi::node_element || !d.NameIs(c, step)) continue;
-    if (const Element child(d, c); wanted.Matches(child.FlatText())) return child;
-  }
-  return Element();
+  Element found;
+  d.ForEachChild(FlatId(), [&](flat::NodeId c, bool element) {
+    if (!element || !d.NameIs(c, step)) return true;
+    const Element child(d, c);
+    if (wanted.Matches(child.FlatText())) found = child;
+    return !found;
+  });
+  return found;
 }
 
 std::vector<Element> Element::FlatChildren() const {
