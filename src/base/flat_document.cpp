@@ -12,7 +12,7 @@ namespace pipedex::flat {
 namespace {
 
 constexpr char kMagic[4] = {'P', 'X', 'F', 'D'};
-constexpr std::uint32_t kVersion = 1;
+constexpr std::uint32_t kVersion = 2;
 
 struct Header {
   char magic[4];
@@ -46,6 +46,17 @@ class StringArea {
     __builtin_prefetch(&slots_[tag & (slots_.size() - 1)]);
     pending = {text, tag, inOut, where};
     if (added_ > kDelay / 2) FetchBytes(pending_[(added_ - kDelay / 2 - 1) % kDelay]);
+  }
+  // Files the name of an element or attribute now and answers where it is.
+  // Names are few, and the same in the same places one element after another
+  // (the element's own, its first attribute's, its second's...): each place
+  // remembers its last name, which most names then only need comparing with.
+  std::uint32_t AddName(const char* name, std::size_t place) {
+    std::uint32_t& last = lastNames_[place < kNamePlaces ? place : kNamePlaces - 1];
+    if (IsName(last, name)) return last;
+    const std::string_view text(name);
+    last = Add(text, Tag(text));
+    return last;
   }
   // Files every text AddLater was given.
   void Finish() {
@@ -112,6 +123,15 @@ class StringArea {
       if (stored[i] != text[i]) return false;
     return true;
   }
+  // Whether the string at offset is the name (a text ended by a zero byte).
+  bool IsName(std::uint32_t offset, const char* name) const {
+    std::uint32_t length;
+    std::memcpy(&length, bytes_.data() + offset, sizeof length);
+    const char* stored = bytes_.data() + offset + sizeof length;
+    for (std::size_t i = 0; i < length; ++i)
+      if (stored[i] != name[i]) return false;  // a shorter name differs at its zero byte
+    return name[length] == '\0';
+  }
   // Four times the slots (fewer rounds of filing every string again), each
   // string filed again where its tag leads.
   void Grow() {
@@ -151,6 +171,8 @@ class StringArea {
     const Slot slot = slots_[p.tag & (slots_.size() - 1)];
     if (slot.offset != kEmpty && slot.tag == p.tag) __builtin_prefetch(bytes_.data() + slot.offset);
   }
+  static constexpr std::size_t kNamePlaces = 16;  // the element's name, then its attributes' (the last shared)
+  std::uint32_t lastNames_[kNamePlaces] = {};  // each the empty string at first
   Pending pending_[kDelay] = {};
   std::size_t added_ = 0;
   std::string* out_ = nullptr;
@@ -226,31 +248,38 @@ void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering) {
   std::uint32_t nodeCount = 0;
   // Document order: each node's record is written on the way down; its next
   // sibling is filled in when the sibling is reached. Its strings are filed a
-  // little later, each offset written into its record when it is known.
+  // little later, each offset written into its record when it is known. An
+  // element whose one child is a text (most: <Operation>Branch</Operation>)
+  // holds that text as its value, and the text is no node of its own.
+  // Answers the node's first child that is compiled as a node.
   auto add = [&](pugi::xml_node node, std::uint32_t parent) {
     const std::uint32_t id = nodeCount;
     if (id == kMaxNodes) throw std::length_error("a compiled document exceeds its node count");
     ++nodeCount;
     const pugi::xml_node_type type = node.type();
+    pugi::xml_node child = node.first_child();
+    const char* value = node.value();
+    if (type == pugi::node_element && child && IsText(child.type()) && !child.next_sibling()) {
+      value = child.value();
+      child = pugi::xml_node();
+    }
     if (numbering && type == pugi::node_element) numbering->Number(node, id);
     const std::size_t at = out.size();
-    AppendRaw(out, Document::Record{static_cast<std::uint32_t>(type), 0, 0, parent, kNoNode,
-                                    static_cast<std::uint32_t>(attributes.size() / 2)});
-    strings.AddLater(node.name(), true, at + offsetof(Document::Record, name));
-    strings.AddLater(node.value(), true, at + offsetof(Document::Record, value));
+    AppendRaw(out, Document::Record{static_cast<std::uint32_t>(type), strings.AddName(node.name(), 0), 0, parent,
+                                    kNoNode, static_cast<std::uint32_t>(attributes.size() / 2)});
+    strings.AddLater(value, true, at + offsetof(Document::Record, value));
+    std::size_t place = 1;
     for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-      attributes.insert(attributes.end(), {0, 0});
-      strings.AddLater(a.name(), false, attributes.size() - 2);
+      attributes.insert(attributes.end(), {strings.AddName(a.name(), place++), 0});
       strings.AddLater(a.value(), false, attributes.size() - 1);
     }
-    return id;
+    return child;
   };
-  add(top, kNoNode);
   struct Frame {
     pugi::xml_node node;
     std::uint32_t id, previousChild;
   };
-  std::vector<Frame> stack{{top.first_child(), 0, kNoNode}};
+  std::vector<Frame> stack{{add(top, kNoNode), 0, kNoNode}};
   while (!stack.empty()) {
     Frame& frame = stack.back();
     if (!frame.node) {
@@ -258,14 +287,14 @@ void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering) {
       continue;
     }
     const pugi::xml_node node = frame.node;
-    const std::uint32_t id = add(node, frame.id);
+    const std::uint32_t id = nodeCount;
+    const pugi::xml_node child = add(node, frame.id);
     if (frame.previousChild != kNoNode)
       std::memcpy(out.data() + nodesAt + std::size_t{frame.previousChild} * sizeof(Document::Record) +
                       offsetof(Document::Record, nextSibling),
                   &id, sizeof id);
     frame.previousChild = id;
     frame.node = node.next_sibling();
-    const pugi::xml_node child = node.first_child();
     if (child) stack.push_back({child, id, kNoNode});
   }
   strings.Finish();

@@ -32,6 +32,9 @@ inline constexpr NodeId kNoNode = 0xffffffffu;
 // so that a handle packs it beside its document's address in one word.
 inline constexpr NodeId kMaxNodes = NodeId{1} << 27;
 
+// Whether a node of this kind is text (plain or CDATA).
+inline bool IsText(pugi::xml_node_type kind) { return kind == pugi::node_pcdata || kind == pugi::node_cdata; }
+
 // Told the number of each element a compile gives (see CompileInto).
 class Numbering {
  public:
@@ -45,7 +48,8 @@ class Numbering {
 // The compiled form of a document (the node and its descendants when it is
 // not a document node), appended to out as one block of bytes to be stored
 // as it is; numbering, when given, is told the number of each element (the
-// nodes a caller names; the others go by unasked).
+// nodes a caller names; the others go by unasked). An element whose one
+// child is a text holds that text as its value, and the text is no node.
 // The block starts at out's end, which is to be a multiple of 4 bytes from
 // out's start (where it will be read from an address aligned as well).
 void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering = nullptr);
@@ -133,7 +137,9 @@ class alignas(4096) Document {
   std::uint32_t NodeCount() const { return nodeCount_; }
 
   // A node's kind (pugi::xml_node_type), name (for an element, namespace
-  // prefix included) and value (for text, CDATA and the like).
+  // prefix included) and value (for text, CDATA and the like; for an
+  // element, the text of its one child when that is a text, which is then
+  // not a node of its own, else empty).
   pugi::xml_node_type Kind(NodeId id) const {
     const std::uint32_t kind = At(id).kind;
     if (kind > pugi::node_doctype) throw Corrupt("a node of no known kind");

@@ -22,7 +22,7 @@ namespace {
 
 // The version of the library and of the payload's layout: an index written
 // by another build of either is never read.
-constexpr const char* kIndexVersion = PIPEDEX_VERSION "/catalogue-4";
+constexpr const char* kIndexVersion = PIPEDEX_VERSION "/catalogue-5";
 
 // The payload: a directory of sections (where each starts and how long it
 // is, from the start of the payload), then the sections, each at a multiple of 8.
@@ -85,11 +85,21 @@ class NodeNumbers final : public flat::Numbering {
     const std::size_t bit = Bit(node);
     filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
   }
+  // Files each of these nodes (null ones aside), their slots fetched some nodes ahead.
+  void WantEach(const std::vector<const void*>& nodes) {
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+      if (i + kAhead < nodes.size()) {
+        Fetch(nodes[i + kAhead]);
+        __builtin_prefetch(&filter_[Bit(nodes[i + kAhead]) / 64]);
+      }
+      if (nodes[i]) Want(nodes[i]);
+    }
+  }
   // Gives a node filed its number, once its turn comes; nothing for another node.
   void Number(pugi::xml_node element, flat::NodeId id) override {
     const void* node = element.internal_object();
     __builtin_prefetch(&filter_[Bit(node) / 64]);
-    __builtin_prefetch(&slots_[Home(node)]);
+    Fetch(node);
     Told& slot = told_[toldCount_++ % kDelay];
     if (toldCount_ > kDelay) Settle(slot);
     slot = {node, id};
@@ -102,10 +112,9 @@ class NodeNumbers final : public flat::Numbering {
   // The number of each node filed, else kNoNode, their slots fetched some nodes ahead.
   std::vector<flat::NodeId> OfEach(const std::vector<const void*>& nodes) {
     SettleAll();
-    constexpr std::size_t kAhead = 16;
     std::vector<flat::NodeId> ids(nodes.size(), flat::kNoNode);
     for (std::size_t i = 0; i < nodes.size(); ++i) {
-      if (i + kAhead < nodes.size()) __builtin_prefetch(&slots_[Home(nodes[i + kAhead])]);
+      if (i + kAhead < nodes.size()) Fetch(nodes[i + kAhead]);
       if (nodes[i]) ids[i] = At(nodes[i]).id;
     }
     return ids;
@@ -126,6 +135,9 @@ class NodeNumbers final : public flat::Numbering {
     flat::NodeId id;
   };
   static constexpr std::size_t kDelay = 32;  // elements told and not yet looked up
+  static constexpr std::size_t kAhead = 16;  // how far ahead a run of nodes has its slots fetched
+
+  void Fetch(const void* node) const { __builtin_prefetch(&slots_[Home(node)]); }
 
   void Settle(const Told& told) {
     const std::size_t bit = Bit(told.node);
@@ -291,11 +303,12 @@ void Pipedex::Impl::WriteIndex() try {
   std::vector<std::vector<const void*>> listNodes;  // each list's elements, in order
   for (const model::TagList* list : lists) {
     std::vector<const void*>& nodes = listNodes.emplace_back();
+    nodes.reserve(static_cast<std::size_t>(list->Count()));
     for (std::int64_t i = 1; i <= list->Count(); ++i) {
       const model::Element e = list->Item(i).Node;
-      want(e);
       nodes.push_back(e.Xml() ? e.Xml().internal_object() : nullptr);
     }
+    numbers.WantEach(nodes);
   }
   // Room for about as much as the system file holds: its compiled form is
   // written into the payload where it is compiled, and none of it moves on the

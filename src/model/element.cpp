@@ -9,7 +9,8 @@
 namespace pipedex::model {
 namespace {
 
-bool IsText(pugi::xml_node_type kind) { return kind == pugi::node_pcdata || kind == pugi::node_cdata; }
+// The kinds whose value is text content: texts, and elements holding their one text.
+bool IsTextOrElement(pugi::xml_node_type kind) { return flat::IsText(kind) || kind == pugi::node_element; }
 
 }  // namespace
 
@@ -22,17 +23,17 @@ std::string_view Element::FlatName() const { return FlatDocument().Name(FlatId()
 std::string Element::FlatText() const {
   const flat::Document& d = FlatDocument();
   const flat::NodeId id = FlatId();
-  if (IsText(d.Kind(id))) return std::string(d.Value(id));
+  // A text, or an element of one text (which it holds as its value), or none.
   const flat::NodeId first = d.FirstChild(id);
-  if (first == flat::kNoNode) return "";
-  if (d.NextSibling(first) == flat::kNoNode && IsText(d.Kind(first))) return std::string(d.Value(first));
+  if (first == flat::kNoNode) return IsTextOrElement(d.Kind(id)) ? std::string(d.Value(id)) : "";
+  if (d.NextSibling(first) == flat::kNoNode && flat::IsText(d.Kind(first))) return std::string(d.Value(first));
   // Mixed content: the texts of every descendant in document order.
   std::string out;
   std::vector<flat::NodeId> pending{first};
   while (!pending.empty()) {
     const flat::NodeId n = pending.back();
     pending.pop_back();
-    if (IsText(d.Kind(n))) out += d.Value(n);
+    if (IsTextOrElement(d.Kind(n))) out += d.Value(n);
     if (const flat::NodeId next = d.NextSibling(n); next != flat::kNoNode) pending.push_back(next);
     if (const flat::NodeId child = d.FirstChild(n); child != flat::kNoNode) pending.push_back(child);
   }
