@@ -135,7 +135,8 @@ class StringArea {
   // Four times the slots (fewer rounds of filing every string again), each
   // string filed again where its tag leads.
   void Grow() {
-    std::vector<Slot> old(slots_.size() * 4, Slot{0, kEmpty});
+    std::vector<Slot> old;
+    memory::AssignPreferringHugePages(old, slots_.size() * 4, Slot{0, kEmpty});
     old.swap(slots_);
     const std::size_t mask = slots_.size() - 1;
     filed_ = 0;
@@ -252,7 +253,7 @@ void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering) {
   // element whose one child is a text (most: <Operation>Branch</Operation>)
   // holds that text as its value, and the text is no node of its own.
   // Answers the node's first child that is compiled as a node.
-  auto add = [&](pugi::xml_node node, std::uint32_t parent) {
+  auto add = [&](pugi::xml_node node, std::uint32_t parent, bool numbered) {
     const std::uint32_t id = nodeCount;
     if (id == kMaxNodes) throw std::length_error("a compiled document exceeds its node count");
     ++nodeCount;
@@ -263,7 +264,7 @@ void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering) {
       value = child.value();
       child = pugi::xml_node();
     }
-    if (numbering && type == pugi::node_element) numbering->Number(node, id);
+    if (numbered && type == pugi::node_element) numbering->Number(node, id);
     const std::size_t at = out.size();
     AppendRaw(out, Document::Record{static_cast<std::uint32_t>(type), strings.AddName(node.name(), 0), 0, parent,
                                     kNoNode, static_cast<std::uint32_t>(attributes.size() / 2)});
@@ -275,11 +276,15 @@ void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering) {
     }
     return child;
   };
+  // Each frame: the next child of a node to compile, the node's number, its
+  // previous child's, and whether its children are numbered.
   struct Frame {
     pugi::xml_node node;
     std::uint32_t id, previousChild;
+    bool numbered;
   };
-  std::vector<Frame> stack{{add(top, kNoNode), 0, kNoNode}};
+  auto numbersChildren = [numbering](pugi::xml_node node) { return numbering && numbering->NumbersChildrenOf(node); };
+  std::vector<Frame> stack{{add(top, kNoNode, numbering != nullptr), 0, kNoNode, numbersChildren(top)}};
   while (!stack.empty()) {
     Frame& frame = stack.back();
     if (!frame.node) {
@@ -288,14 +293,14 @@ void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering) {
     }
     const pugi::xml_node node = frame.node;
     const std::uint32_t id = nodeCount;
-    const pugi::xml_node child = add(node, frame.id);
+    const pugi::xml_node child = add(node, frame.id, frame.numbered);
     if (frame.previousChild != kNoNode)
       std::memcpy(out.data() + nodesAt + std::size_t{frame.previousChild} * sizeof(Document::Record) +
                       offsetof(Document::Record, nextSibling),
                   &id, sizeof id);
     frame.previousChild = id;
     frame.node = node.next_sibling();
-    if (child) stack.push_back({child, id, kNoNode});
+    if (child) stack.push_back({child, id, kNoNode, numbersChildren(node)});
   }
   strings.Finish();
   if (attributes.size() / 2 >= kNoNode) throw std::length_error("a compiled document exceeds 4 GiB");

@@ -35,9 +35,11 @@ inline constexpr NodeId kMaxNodes = NodeId{1} << 27;
 // Whether a node of this kind is text (plain or CDATA).
 inline bool IsText(pugi::xml_node_type kind) { return kind == pugi::node_pcdata || kind == pugi::node_cdata; }
 
-// Told the number of each element a compile gives (see CompileInto).
+// Told the number of the elements a compile gives that it asks for (see CompileInto).
 class Numbering {
  public:
+  // Whether the children of this node are to be told their numbers.
+  virtual bool NumbersChildrenOf(pugi::xml_node node) = 0;
   // The number of an element, as it is compiled.
   virtual void Number(pugi::xml_node node, NodeId id) = 0;
 
@@ -47,8 +49,8 @@ class Numbering {
 
 // The compiled form of a document (the node and its descendants when it is
 // not a document node), appended to out as one block of bytes to be stored
-// as it is; numbering, when given, is told the number of each element (the
-// nodes a caller names; the others go by unasked). An element whose one
+// as it is; numbering, when given, is told the number of the top node when
+// an element, and of each element whose parent it numbers the children of. An element whose one
 // child is a text holds that text as its value, and the text is no node.
 // The block starts at out's end, which is to be a multiple of 4 bytes from
 // out's start (where it will be read from an address aligned as well).

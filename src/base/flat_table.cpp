@@ -28,13 +28,22 @@ std::string CompileTable(std::vector<std::pair<std::string, std::string>> entrie
   // of the same key is left out.
   const std::uint32_t bucketCount = std::bit_ceil(static_cast<std::uint32_t>(2 * entries.size()) | 1u);
   const std::uint32_t mask = bucketCount - 1;
+  // Every key's hash first, so that its bucket is fetched some keys ahead, and
+  // an entry's key is read only when its hash is the one sought.
+  std::vector<std::uint64_t> hashes(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) hashes[i] = KeyHash(entries[i].first);
+  constexpr std::size_t kAhead = 16;
   std::vector<std::uint32_t> buckets(bucketCount, 0), kept;
   kept.reserve(entries.size());
   std::size_t dataSize = 0;
   for (std::uint32_t i = 0; i < entries.size(); ++i) {
+    if (i + kAhead < entries.size()) __builtin_prefetch(&buckets[hashes[i + kAhead] & mask]);
     const std::string& key = entries[i].first;
-    std::uint32_t b = static_cast<std::uint32_t>(KeyHash(key)) & mask;
-    while (buckets[b] != 0 && entries[kept[buckets[b] - 1]].first != key) b = (b + 1) & mask;
+    std::uint32_t b = static_cast<std::uint32_t>(hashes[i]) & mask;
+    for (; buckets[b] != 0; b = (b + 1) & mask) {
+      const std::uint32_t other = kept[buckets[b] - 1];
+      if (hashes[other] == hashes[i] && entries[other].first == key) break;
+    }
     if (buckets[b] != 0) continue;
     kept.push_back(i);
     buckets[b] = static_cast<std::uint32_t>(kept.size());

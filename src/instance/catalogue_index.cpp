@@ -63,63 +63,74 @@ std::string CompileElbows(const std::vector<model::DefaultElbow>& elbows) {
 // The node numbers of the elements the compiled lists and sections name, by
 // the address of their node: open addressing in a table at most half full,
 // under a multiplicative hash of the address (which no file chooses). The
-// compile tells the number of every element of the document, and few of them
-// are here: a filter of 16 bits a node turns most of them away before the
-// table is read. Both are far larger than the cache for a large catalogue, so
-// each element is looked up some elements after it was told, its filter word
-// and slot fetched in the meantime.
+// compile tells the numbers of the children of these elements' parents alone
+// (a few parents: sections, groups), and most of those children are wanted.
+// The table is far larger than the cache for a large catalogue, so each
+// element is looked up some elements after it was told, its slot fetched in
+// the meantime.
 class NodeNumbers final : public flat::Numbering {
  public:
   explicit NodeNumbers(std::size_t wanted) {
     std::size_t size = 64;
     while (size < wanted * 2) size *= 2;
-    slots_.assign(size, Slot{nullptr, flat::kNoNode});
-    filter_.assign(size / 8, 0);  // sixteen bits for each node wanted: about one other node in sixteen passes
+    memory::AssignPreferringHugePages(slots_, size, Slot{nullptr, flat::kNoNode});
     shift_ = 64 - std::countr_zero(size);
   }
-  // Files a node, its number not known yet.
-  void Want(const void* node) {
-    Slot& slot = At(node);
-    if (!slot.node) ++filed_;
-    slot.node = node;
-    const std::size_t bit = Bit(node);
-    filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
-  }
-  // Files each of these nodes (null ones aside), their slots fetched some nodes ahead.
-  void WantEach(const std::vector<const void*>& nodes) {
+  // Files each of these elements (empty ones aside), their number not known
+  // yet; their slots, and their nodes (for their parents), are fetched some
+  // elements ahead.
+  void WantEach(const std::vector<pugi::xml_node>& nodes) {
     for (std::size_t i = 0; i < nodes.size(); ++i) {
       if (i + kAhead < nodes.size()) {
-        Fetch(nodes[i + kAhead]);
-        __builtin_prefetch(&filter_[Bit(nodes[i + kAhead]) / 64]);
+        Fetch(nodes[i + kAhead].internal_object());
+        __builtin_prefetch(nodes[i + kAhead].internal_object());
       }
       if (nodes[i]) Want(nodes[i]);
     }
   }
-  // Gives a node filed its number, once its turn comes; nothing for another node.
+  void Want(pugi::xml_node node) {
+    Slot& slot = At(node.internal_object());
+    if (!slot.node) ++filed_;
+    slot.node = node.internal_object();
+    if (const void* parent = node.parent().internal_object(); parent != lastParent_) {
+      parents_.push_back(parent);
+      lastParent_ = parent;
+    }
+  }
+  bool NumbersChildrenOf(pugi::xml_node node) override {
+    if (parentSlots_.empty()) FileParents();
+    const void* wanted = node.internal_object();
+    const std::size_t bit = ParentHome(wanted, parentShift_ - 3);
+    if (!(parentFilter_[bit / 64] >> (bit % 64) & 1)) return false;  // most nodes, without reading the table
+    for (std::size_t i = ParentHome(wanted, parentShift_);; i = (i + 1) & (parentSlots_.size() - 1)) {
+      if (parentSlots_[i] == wanted) return true;
+      if (!parentSlots_[i]) return false;
+    }
+  }
+  // Gives an element filed its number, once its turn comes; nothing for another element.
   void Number(pugi::xml_node element, flat::NodeId id) override {
     const void* node = element.internal_object();
-    __builtin_prefetch(&filter_[Bit(node) / 64]);
     Fetch(node);
-    Told& slot = told_[toldCount_++ % kDelay];
-    if (toldCount_ > kDelay) Settle(slot);
-    slot = {node, id};
+    Told& told = told_[toldCount_++ % kDelay];
+    if (toldCount_ > kDelay) Settle(told);
+    told = {node, id};
   }
-  // The number of a node filed, else kNoNode.
-  flat::NodeId Of(const void* node) {
+  // The number of an element filed, else kNoNode.
+  flat::NodeId Of(pugi::xml_node node) {
     SettleAll();
-    return node ? At(node).id : flat::kNoNode;
+    return node ? At(node.internal_object()).id : flat::kNoNode;
   }
-  // The number of each node filed, else kNoNode, their slots fetched some nodes ahead.
-  std::vector<flat::NodeId> OfEach(const std::vector<const void*>& nodes) {
+  // The number of each element filed, else kNoNode, their slots fetched some elements ahead.
+  std::vector<flat::NodeId> OfEach(const std::vector<pugi::xml_node>& nodes) {
     SettleAll();
     std::vector<flat::NodeId> ids(nodes.size(), flat::kNoNode);
     for (std::size_t i = 0; i < nodes.size(); ++i) {
-      if (i + kAhead < nodes.size()) Fetch(nodes[i + kAhead]);
-      if (nodes[i]) ids[i] = At(nodes[i]).id;
+      if (i + kAhead < nodes.size()) Fetch(nodes[i + kAhead].internal_object());
+      if (nodes[i]) ids[i] = At(nodes[i].internal_object()).id;
     }
     return ids;
   }
-  // Whether every node filed was given its number.
+  // Whether every element filed was given its number.
   bool AllNumbered() {
     SettleAll();
     return numbered_ == filed_;
@@ -134,14 +145,11 @@ class NodeNumbers final : public flat::Numbering {
     const void* node;
     flat::NodeId id;
   };
-  static constexpr std::size_t kDelay = 32;  // elements told and not yet looked up
-  static constexpr std::size_t kAhead = 16;  // how far ahead a run of nodes has its slots fetched
+  static constexpr std::size_t kDelay = 16;  // elements told and not yet looked up
+  static constexpr std::size_t kAhead = 16;  // how far ahead a run of elements has its slots fetched
 
   void Fetch(const void* node) const { __builtin_prefetch(&slots_[Home(node)]); }
-
   void Settle(const Told& told) {
-    const std::size_t bit = Bit(told.node);
-    if (!(filter_[bit / 64] >> (bit % 64) & 1)) return;
     if (Slot& slot = At(told.node); slot.node) {
       if (slot.id == flat::kNoNode) ++numbered_;
       slot.id = told.id;
@@ -151,9 +159,26 @@ class NodeNumbers final : public flat::Numbering {
     for (std::size_t i = toldCount_ > kDelay ? toldCount_ - kDelay : 0; i < toldCount_; ++i) Settle(told_[i % kDelay]);
     toldCount_ = 0;
   }
-  // A node's bit in the filter (of 8 x size bits: three bits more of the hash than the table's).
-  std::size_t Bit(const void* node) const {
-    return (reinterpret_cast<std::uintptr_t>(node) * 0xC2B2AE3D27D4EB4Full) >> (shift_ - 3);
+  // The parents of the elements filed, in a table of their own at most half
+  // full, and in front of it a filter of 8 bits a slot (an eighth of its
+  // size, read for every node with children; one other node in 16 passes).
+  void FileParents() {
+    std::size_t size = 64;
+    while (size < parents_.size() * 2) size *= 2;
+    parentSlots_.assign(size, nullptr);
+    parentFilter_.assign(size * 8 / 64, 0);
+    parentShift_ = 64 - std::countr_zero(size);
+    for (const void* parent : parents_) {
+      std::size_t i = ParentHome(parent, parentShift_);
+      while (parentSlots_[i] && parentSlots_[i] != parent) i = (i + 1) & (size - 1);
+      parentSlots_[i] = parent;
+      const std::size_t bit = ParentHome(parent, parentShift_ - 3);
+      parentFilter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    }
+  }
+  // Where a node lies among 2^(64 - shift) places.
+  static std::size_t ParentHome(const void* node, int shift) {
+    return (reinterpret_cast<std::uintptr_t>(node) * 0x9E3779B97F4A7C15ull) >> shift;
   }
   std::size_t Home(const void* node) const {
     return (reinterpret_cast<std::uintptr_t>(node) * 0x9E3779B97F4A7C15ull) >> shift_;
@@ -166,9 +191,13 @@ class NodeNumbers final : public flat::Numbering {
   }
 
   std::vector<Slot> slots_;
-  std::vector<std::uint64_t> filter_;
   int shift_ = 0;
-  std::size_t filed_ = 0, numbered_ = 0;  // nodes filed, and how many of them have their number
+  std::size_t filed_ = 0, numbered_ = 0;  // elements filed, and how many of them have their number
+  std::vector<const void*> parents_;      // their parents (the same one seldom twice)
+  const void* lastParent_ = nullptr;
+  std::vector<const void*> parentSlots_;
+  std::vector<std::uint64_t> parentFilter_;
+  int parentShift_ = 0;
   Told told_[kDelay] = {};
   std::size_t toldCount_ = 0;
 };
@@ -296,18 +325,13 @@ void Pipedex::Impl::WriteIndex() try {
   std::size_t wanted = sections.size();
   for (const model::TagList* list : lists) wanted += static_cast<std::size_t>(list->Count());
   NodeNumbers numbers(wanted);
-  auto want = [&](const model::Element& e) {
-    if (e.Xml()) numbers.Want(e.Xml().internal_object());
-  };
-  for (const model::Element& e : sections) want(e);
-  std::vector<std::vector<const void*>> listNodes;  // each list's elements, in order
+  for (const model::Element& e : sections)
+    if (e.Xml()) numbers.Want(e.Xml());
+  std::vector<std::vector<pugi::xml_node>> listNodes;  // each list's elements, in order
   for (const model::TagList* list : lists) {
-    std::vector<const void*>& nodes = listNodes.emplace_back();
+    std::vector<pugi::xml_node>& nodes = listNodes.emplace_back();
     nodes.reserve(static_cast<std::size_t>(list->Count()));
-    for (std::int64_t i = 1; i <= list->Count(); ++i) {
-      const model::Element e = list->Item(i).Node;
-      nodes.push_back(e.Xml() ? e.Xml().internal_object() : nullptr);
-    }
+    for (std::int64_t i = 1; i <= list->Count(); ++i) nodes.push_back(list->Item(i).Node.Xml());
     numbers.WantEach(nodes);
   }
   // Room for about as much as the system file holds: its compiled form is
@@ -333,7 +357,7 @@ void Pipedex::Impl::WriteIndex() try {
   add(kDocument, [&] {
     flat::CompileInto(payload, *SystemDoc, &numbers);
   });
-  auto number = [&](pugi::xml_node node) { return numbers.Of(node.internal_object()); };
+  auto number = [&](pugi::xml_node node) { return numbers.Of(node); };
   add(kSKEYTags, [&] { payload += SKEYTags.Compile(numbers.OfEach(listNodes[0])); });
   add(kCptTypeTags, [&] { payload += CptTypeTags.Compile(numbers.OfEach(listNodes[1])); });
   add(kDefaultEndPrepTags, [&] { payload += DefaultEndPrepTags.Compile(numbers.OfEach(listNodes[2])); });
