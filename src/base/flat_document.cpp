@@ -23,6 +23,22 @@ struct AttributeRecord {
   std::uint32_t name, value;
 };
 
+// Whether n bytes at a and b are the same: up to 16 by two loads each that may overlap.
+bool SameBytes(const char* a, const char* b, std::size_t n) {
+  auto same = [&](auto word, std::size_t at) {
+    decltype(word) x, y;
+    std::memcpy(&x, a + at, sizeof x);
+    std::memcpy(&y, b + at, sizeof y);
+    return x == y;
+  };
+  if (n > 16) return std::memcmp(a, b, n) == 0;
+  if (n >= 8) return same(std::uint64_t{}, 0) && same(std::uint64_t{}, n - 8);
+  if (n >= 4) return same(std::uint32_t{}, 0) && same(std::uint32_t{}, n - 4);
+  for (std::size_t i = 0; i < n; ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
 // The strings of a document, each once: a 32-bit length, then its bytes,
 // padded to 4. A string is filed by where it lies in the area, in a table of
 // open addressing under a fast hash with the process's key, so that filing
@@ -82,7 +98,7 @@ class StringArea {
   static constexpr std::size_t kFirstSlots = 1024, kProbes = 128;
 
   std::uint32_t Tag(std::string_view text) const {
-    const std::uint64_t hash = hashing::FastHash(text, seed_);
+    const std::uint64_t hash = hashing::ShortHash(text, seed_);
     return static_cast<std::uint32_t>(hash ^ (hash >> 32));
   }
   std::uint32_t Add(std::string_view text, std::uint32_t tag) {
@@ -118,10 +134,7 @@ class StringArea {
     std::memcpy(&length, bytes_.data() + offset, sizeof length);
     if (length != text.size()) return false;
     const char* stored = bytes_.data() + offset + sizeof length;
-    if (length > 16) return std::memcmp(stored, text.data(), length) == 0;
-    for (std::size_t i = 0; i < length; ++i)
-      if (stored[i] != text[i]) return false;
-    return true;
+    return SameBytes(stored, text.data(), length);
   }
   // Whether the string at offset is the name (a text ended by a zero byte).
   bool IsName(std::uint32_t offset, const char* name) const {
@@ -266,12 +279,15 @@ void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering) {
     }
     if (numbered && type == pugi::node_element) numbering->Number(node, id);
     const std::size_t at = out.size();
-    AppendRaw(out, Document::Record{static_cast<std::uint32_t>(type), strings.AddName(node.name(), 0), 0, parent,
-                                    kNoNode, static_cast<std::uint32_t>(attributes.size() / 2)});
+    const std::size_t firstAttribute = attributes.size() / 2;
+    if (firstAttribute >= Document::kMaxAttributes) throw std::length_error("a compiled document exceeds its attribute count");
+    AppendRaw(out, Document::Record{strings.AddName(node.name(), 0), 0, parent, kNoNode,
+                                    static_cast<std::uint32_t>(type) << 28 | static_cast<std::uint32_t>(firstAttribute)});
     strings.AddLater(value, true, at + offsetof(Document::Record, value));
     std::size_t place = 1;
     for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
-      attributes.insert(attributes.end(), {strings.AddName(a.name(), place++), 0});
+      attributes.push_back(strings.AddName(a.name(), place++));
+      attributes.push_back(0);
       strings.AddLater(a.value(), false, attributes.size() - 1);
     }
     return child;
@@ -303,7 +319,8 @@ void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering) {
     if (child) stack.push_back({child, id, kNoNode, numbersChildren(node)});
   }
   strings.Finish();
-  if (attributes.size() / 2 >= kNoNode) throw std::length_error("a compiled document exceeds 4 GiB");
+  if (attributes.size() / 2 >= Document::kMaxAttributes)
+    throw std::length_error("a compiled document exceeds its attribute count");
 
   const Header header{{kMagic[0], kMagic[1], kMagic[2], kMagic[3]},
                       kVersion,
@@ -356,8 +373,8 @@ std::string_view Document::Attribute(NodeId id, std::string_view name, bool& fou
 
 std::string_view Document::ElementAttribute(NodeId id, std::string_view name, bool& found) const {
   const Record& record = At(id);
-  if (record.kind > pugi::node_doctype) throw Corrupt("a node of no known kind");
-  if (record.kind != pugi::node_element) {
+  if (record.Kind() > pugi::node_doctype) throw Corrupt("a node of no known kind");
+  if (record.Kind() != pugi::node_element) {
     found = false;
     return {};
   }
@@ -365,8 +382,8 @@ std::string_view Document::ElementAttribute(NodeId id, std::string_view name, bo
 }
 
 std::string_view Document::AttributeOf(NodeId id, const Record& node, std::string_view name, bool& found) const {
-  const std::uint32_t first = node.firstAttribute;
-  const std::uint32_t end = id + 1 < nodeCount_ ? At(id + 1).firstAttribute : attributeCount_;
+  const std::uint32_t first = node.FirstAttribute();
+  const std::uint32_t end = id + 1 < nodeCount_ ? At(id + 1).FirstAttribute() : attributeCount_;
   if (first > end || end > attributeCount_) throw Corrupt("attributes beyond the compiled document");
   // The node's attribute records confirmed at once, then read in place.
   const std::size_t offset = attributes_ + std::size_t{first} * sizeof(AttributeRecord);

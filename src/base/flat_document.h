@@ -143,7 +143,7 @@ class alignas(4096) Document {
   // element, the text of its one child when that is a text, which is then
   // not a node of its own, else empty).
   pugi::xml_node_type Kind(NodeId id) const {
-    const std::uint32_t kind = At(id).kind;
+    const std::uint32_t kind = At(id).Kind();
     if (kind > pugi::node_doctype) throw Corrupt("a node of no known kind");
     return static_cast<pugi::xml_node_type>(kind);
   }
@@ -168,8 +168,8 @@ class alignas(4096) Document {
   NodeId ChildElement(NodeId id, std::string_view name) const {
     for (NodeId c = FirstChild(id); c != kNoNode;) {
       const Record& record = At(c);
-      if (record.kind > pugi::node_doctype) throw Corrupt("a node of no known kind");
-      if (record.kind == pugi::node_element && StringIs(record.name, name)) return c;
+      if (record.Kind() > pugi::node_doctype) throw Corrupt("a node of no known kind");
+      if (record.Kind() == pugi::node_element && StringIs(record.name, name)) return c;
       c = NextAfter(c, record);
     }
     return kNoNode;
@@ -180,8 +180,8 @@ class alignas(4096) Document {
   void ForEachChild(NodeId id, F&& f) const {
     for (NodeId c = FirstChild(id); c != kNoNode;) {
       const Record& record = At(c);
-      if (record.kind > pugi::node_doctype) throw Corrupt("a node of no known kind");
-      if (!f(c, record.kind == pugi::node_element)) return;
+      if (record.Kind() > pugi::node_doctype) throw Corrupt("a node of no known kind");
+      if (!f(c, record.Kind() == pugi::node_element)) return;
       c = NextAfter(c, record);
     }
   }
@@ -196,8 +196,12 @@ class alignas(4096) Document {
   // Little-endian 32-bit words throughout (the hosts the library builds for),
   // every area aligned to 4 bytes.
   struct Record {
-    std::uint32_t kind, name, value, parent, nextSibling, firstAttribute;
+    std::uint32_t name, value, parent, nextSibling;
+    std::uint32_t kindAndFirstAttribute;  // the kind in the top 4 bits, the number of its first attribute below
+    std::uint32_t Kind() const { return kindAndFirstAttribute >> 28; }
+    std::uint32_t FirstAttribute() const { return kindAndFirstAttribute & (kMaxAttributes - 1); }
   };
+  static constexpr std::uint32_t kMaxAttributes = std::uint32_t{1} << 28;
   // The record of a node, its bytes confirmed. The usual read (a node whose
   // block was confirmed before) is inline; any other goes through AtChecked.
   const Record& At(NodeId id) const {

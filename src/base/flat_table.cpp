@@ -22,7 +22,11 @@ void Put(std::string& out, std::uint32_t n) { out.append(reinterpret_cast<const 
 // multiple of 4 the number of buckets (a power of two, at least twice the
 // entries) and the buckets: each 0, or 1 + the number of an entry filed
 // there or, when taken, in the next free bucket after it.
-std::string CompileTable(std::vector<std::pair<std::string, std::string>> entries) {
+std::string CompileTable(const std::vector<std::pair<std::string, std::string>>& entries) {
+  return CompileTable(std::vector<std::pair<std::string_view, std::string_view>>(entries.begin(), entries.end()));
+}
+
+std::string CompileTable(const std::vector<std::pair<std::string_view, std::string_view>>& entries) {
   if (entries.size() > 0x3fffffffu) throw std::length_error("a compiled table exceeds its entry count");
   // Each key is filed in the buckets once, by its first entry; a later entry
   // of the same key is left out.
@@ -38,7 +42,7 @@ std::string CompileTable(std::vector<std::pair<std::string, std::string>> entrie
   std::size_t dataSize = 0;
   for (std::uint32_t i = 0; i < entries.size(); ++i) {
     if (i + kAhead < entries.size()) __builtin_prefetch(&buckets[hashes[i + kAhead] & mask]);
-    const std::string& key = entries[i].first;
+    const std::string_view key = entries[i].first;
     std::uint32_t b = static_cast<std::uint32_t>(hashes[i]) & mask;
     for (; buckets[b] != 0; b = (b + 1) & mask) {
       const std::uint32_t other = kept[buckets[b] - 1];

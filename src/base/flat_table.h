@@ -16,7 +16,9 @@
 namespace pipedex::flat {
 
 // The compiled form of the entries (key, value); a key filed twice keeps its first value.
-std::string CompileTable(std::vector<std::pair<std::string, std::string>> entries);
+std::string CompileTable(const std::vector<std::pair<std::string_view, std::string_view>>& entries);
+// The same for entries that hold their own texts.
+std::string CompileTable(const std::vector<std::pair<std::string, std::string>>& entries);
 
 class Table {
  public:

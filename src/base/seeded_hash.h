@@ -152,20 +152,56 @@ inline std::uint64_t FastHash(std::string_view bytes, std::uint64_t seed) {
   return hash ^ (hash >> 32);
 }
 
+// A hash for a table of one process's own (never stored) that bounds its
+// probing: texts of up to 16 bytes, most keys, by two loads that may overlap
+// and one multiply under the seed, longer ones by FastHash.
+inline std::uint64_t ShortHash(std::string_view bytes, std::uint64_t seed) {
+  using namespace fast;
+  const char* at = bytes.data();
+  const std::size_t n = bytes.size();
+  std::uint64_t a, b;
+  if (n > 16) return FastHash(bytes, seed);
+  if (n >= 8) {
+    a = Load<std::uint64_t>(at);
+    b = Load<std::uint64_t>(at + n - 8);
+  } else if (n >= 4) {
+    a = Load<std::uint32_t>(at);
+    b = Load<std::uint32_t>(at + n - 4);
+  } else {
+    a = n == 0 ? 0 : std::uint64_t{static_cast<unsigned char>(at[0])} << 16 |
+                         std::uint64_t{static_cast<unsigned char>(at[n / 2])} << 8 | static_cast<unsigned char>(at[n - 1]);
+    b = 0;
+  }
+  const unsigned __int128 product = static_cast<unsigned __int128>(a ^ seed ^ kP1) * (b ^ Rotl(seed, 32) ^ kP2 ^ n);
+  return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
+}
+
 // The hash of a file's content that an index records: each piece of
 // kContentPiece bytes hashed with the hash of those before it as its seed, so
 // that a file can be hashed a piece at a time as it is read (a last piece
 // shorter than kContentPiece, empty when the size is a multiple of it, ends it).
 inline constexpr std::size_t kContentPiece = std::size_t{1} << 16;
 inline std::uint64_t ContentHashStart() { return FastHash("content", 0x5049504544455853ull); }
-inline std::uint64_t ContentHash(std::string_view bytes) {
-  std::uint64_t hash = ContentHashStart();
-  for (std::size_t at = 0;; at += kContentPiece) {
-    const std::string_view piece = bytes.substr(at, kContentPiece);
-    hash = FastHash(piece, hash);
-    if (piece.size() < kContentPiece) return hash;
+// The same hash taken as the bytes arrive, each whole piece while it is still in the cache.
+class ContentHasher {
+ public:
+  // Hashes the whole pieces among the size bytes at `bytes` not hashed before
+  // (the bytes hashed before must be the same ones, where they were).
+  void Through(const char* bytes, std::size_t size) {
+    for (; size - done_ >= kContentPiece; done_ += kContentPiece)
+      hash_ = FastHash(std::string_view(bytes + done_, kContentPiece), hash_);
   }
-}
+  // The hash of all size bytes: the last piece ends it.
+  std::uint64_t Finish(const char* bytes, std::size_t size) {
+    Through(bytes, size);
+    return FastHash(std::string_view(bytes + done_, size - done_), hash_);
+  }
+
+ private:
+  std::uint64_t hash_ = ContentHashStart();
+  std::size_t done_ = 0;
+};
+inline std::uint64_t ContentHash(std::string_view bytes) { return ContentHasher().Finish(bytes.data(), bytes.size()); }
 
 // For std::unordered_map and std::unordered_set of strings.
 struct StringHash {

@@ -92,12 +92,17 @@ double ToDouble(std::string_view number) {
 
 std::string Upper(std::string_view s) {
   std::string out;
-  out.reserve(s.size());
+  AppendUpper(out, s);
+  return out;
+}
+
+void AppendUpper(std::string& out, std::string_view s) {
+  if (out.capacity() - out.size() < s.size()) out.reserve(out.size() + s.size());  // else no call at all
   std::size_t pos = 0;
   while (pos < s.size()) {
     const char ascii = s[pos];
     if (static_cast<unsigned char>(ascii) < 0x80) {  // the common case, without decoding
-      out.push_back(ascii >= 'a' && ascii <= 'z' ? static_cast<char>(ascii - 'a' + 'A') : ascii);
+      out.push_back(AsciiUpper(ascii));
       ++pos;
       continue;
     }
@@ -115,7 +120,6 @@ std::string Upper(std::string_view s) {
     out.append(reinterpret_cast<const char*>(buf), static_cast<std::size_t>(len));
     pos += static_cast<std::size_t>(n);
   }
-  return out;
 }
 
 std::string Trim(std::string_view s) {

@@ -14,6 +14,8 @@ namespace pipedex::text {
 
 // Upper-cases every character by its simple Unicode mapping.
 std::string Upper(std::string_view s);
+// Appends Upper(s) to out.
+void AppendUpper(std::string& out, std::string_view s);
 
 // ASCII letter case only, for texts that are ASCII by definition (encoding
 // names, element names of the format) and for fast paths that fold byte by byte.

@@ -320,23 +320,30 @@ void FreeParserBuffer(char* buffer) {
 
 // Reads an open file into a buffer of the parser's allocator with room for
 // `capacity` bytes; readOk false when a read failed (or nothing was allocated).
+// When hashed, the content hash of the bytes read is taken on the way, a
+// megabyte read at a time and hashed while it is in the cache.
 struct ReadResult {
   char* buffer = nullptr;
   std::size_t size = 0;
   bool readOk = false;
+  std::uint64_t contentHash = 0;
 };
-ReadResult ReadIntoParserBuffer(int fd, std::size_t capacity) {
+ReadResult ReadIntoParserBuffer(int fd, std::size_t capacity, bool hashed) {
   ReadResult r;
   r.buffer = static_cast<char*>(pugi::get_memory_allocation_function()(capacity));
   r.readOk = r.buffer != nullptr;
   if (r.readOk) memory::PreferHugePages(r.buffer, capacity);
+  hashing::ContentHasher hasher;
+  const std::size_t chunk = hashed ? 16 * hashing::kContentPiece : capacity;
   while (r.readOk && r.size < capacity) {
-    ssize_t n = sys::Read(fd, r.buffer + r.size, capacity - r.size);
+    ssize_t n = sys::Read(fd, r.buffer + r.size, std::min(chunk, capacity - r.size));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) r.readOk = false;
     if (n <= 0) break;
     r.size += static_cast<std::size_t>(n);
+    if (hashed) hasher.Through(r.buffer, r.size);
   }
+  if (hashed && r.readOk) r.contentHash = hasher.Finish(r.buffer, r.size);
   return r;
 }
 
@@ -404,7 +411,7 @@ bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& erro
     return false;
   }
   const std::size_t capacity = static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)) + 1;
-  const ReadResult read = ReadIntoParserBuffer(fd, capacity);
+  const ReadResult read = ReadIntoParserBuffer(fd, capacity, contentHash != nullptr);
   sys::Close(fd);
   if (!read.readOk || read.size == capacity) {
     // Unreadable, or larger than it said: read it the plain way.
@@ -412,7 +419,7 @@ bool LoadFile(pugi::xml_document& doc, const std::string& path, ParseError& erro
     return LoadPlain(doc, path, error);
   }
   // Hashed as read, before the parse changes the buffer: an index records it, and need not read the file again.
-  if (contentHash) *contentHash = hashing::ContentHash(std::string_view(read.buffer, read.size));
+  if (contentHash) *contentHash = read.contentHash;
   return ParseInPlace(doc, path, read.buffer, read.size, error);
 }
 

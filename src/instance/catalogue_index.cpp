@@ -331,7 +331,7 @@ void Pipedex::Impl::WriteIndex() try {
   for (const model::TagList* list : lists) {
     std::vector<pugi::xml_node>& nodes = listNodes.emplace_back();
     nodes.reserve(static_cast<std::size_t>(list->Count()));
-    for (std::int64_t i = 1; i <= list->Count(); ++i) nodes.push_back(list->Item(i).Node.Xml());
+    list->ForEach([&nodes](pugi::xml_node node) { nodes.push_back(node); });
     numbers.WantEach(nodes);
   }
   // Room for about as much as the system file holds: its compiled form is

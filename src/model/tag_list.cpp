@@ -31,14 +31,15 @@ void TagList::Add(std::string_view Tag, pugi::xml_node Node, std::string_view SK
   }
 }
 
-TagXREF TagList::At(std::size_t index) const {
-  const std::string_view key = items_.KeyAt(index);
+std::string_view TagList::TagOf(std::string_view key) const {
   if (!otherTags_.empty()) {
     auto other = otherTags_.find(key.data());
-    if (other != otherTags_.end()) return {other->second, Element(items_.EntryAt(index))};
+    if (other != otherTags_.end()) return other->second;
   }
-  return {key, Element(items_.EntryAt(index))};
+  return key;
 }
+
+TagXREF TagList::At(std::size_t index) const { return {TagOf(items_.KeyAt(index)), Element(items_.EntryAt(index))}; }
 
 TagXREF TagList::Item(std::string_view key) const {
   if (document_) {
@@ -59,15 +60,27 @@ TagXREF TagList::Item(std::int64_t position) const {
 }
 
 std::string TagList::Compile(const std::vector<flat::NodeId>& numbers) const {
-  std::vector<std::pair<std::string, std::string>> entries;
-  entries.reserve(static_cast<std::size_t>(Count()));
-  for (std::size_t i = 0; i < static_cast<std::size_t>(Count()); ++i) {
+  // Every key upper-cased and every value (the number, then the tag) in one
+  // text, where each entry is then read from: no text of its own per entry.
+  const auto count = static_cast<std::size_t>(Count());
+  std::string texts;
+  std::vector<std::size_t> ends;  // where each entry's key and value end in texts
+  ends.reserve(2 * count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string_view key = items_.KeyAt(i);
+    text::AppendUpper(texts, key);
+    ends.push_back(texts.size());
     const flat::NodeId id = i < numbers.size() ? numbers[i] : flat::kNoNode;
-    std::string value(reinterpret_cast<const char*>(&id), sizeof id);
-    value += At(i).Tag;
-    entries.emplace_back(text::Upper(items_.KeyAt(i)), std::move(value));
+    texts.append(reinterpret_cast<const char*>(&id), sizeof id);
+    texts += TagOf(key);
+    ends.push_back(texts.size());
   }
-  return flat::CompileTable(std::move(entries));
+  std::vector<std::pair<std::string_view, std::string_view>> entries;
+  entries.reserve(count);
+  const std::string_view all(texts);
+  for (std::size_t i = 0, at = 0; i < count; at = ends[2 * i + 1], ++i)
+    entries.emplace_back(all.substr(at, ends[2 * i] - at), all.substr(ends[2 * i], ends[2 * i + 1] - ends[2 * i]));
+  return flat::CompileTable(entries);
 }
 
 void TagList::UseCompiled(flat::Table table, const flat::Document& document) {

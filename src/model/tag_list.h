@@ -48,6 +48,8 @@ class TagList : public KeyedCollection<pugi::xml_node> {
 
  private:
   TagXREF At(std::size_t index) const;
+  // The tag of the entry filed under this key (the key's text as the list keeps it).
+  std::string_view TagOf(std::string_view key) const;
   // The tags that differ from their key, kept by the list, by the address of
   // the key's text (which stays while the list lives, even when the entry is
   // removed).

@@ -62,13 +62,14 @@ bool TokenIndex::Contains(const std::string& text, const std::string& token) con
 std::string TokenIndex::CompilePieces(const std::string& text) {
   if (text.size() > kFarthest) return "";
   // The text itself under "", which no piece is; every piece under itself.
-  std::vector<std::pair<std::string, std::string>> entries{{"", text}};
+  const std::string_view all(text);
+  std::vector<std::pair<std::string_view, std::string_view>> entries{{"", all}};
   for (std::size_t end = 0; end < text.size(); ++end) {
     if (text[end] != '~') continue;
     for (std::size_t begin = end + 1 > kLongest ? end + 1 - kLongest : 0; begin <= end; ++begin)
-      if (text[begin] == '~') entries.emplace_back(text.substr(begin, end - begin + 1), "");
+      if (text[begin] == '~') entries.emplace_back(all.substr(begin, end - begin + 1), "");
   }
-  return flat::CompileTable(std::move(entries));
+  return flat::CompileTable(entries);
 }
 
 bool TokenIndex::CompiledContains(const flat::Table& table, const std::string& token) {

@@ -50,7 +50,7 @@ TEST(FlatTable, FindsEveryKeyWithItsFirstValue) {
 // Tables cut short or changed anywhere raise Corrupt or answer; no lookup
 // reads outside the bytes (the sanitizer build checks that) or runs forever.
 TEST(FlatTable, DamagedBytesRaiseCorruptAndNeverReadOutside) {
-  const std::string good = CompileTable({{"ELBW", "1"}, {"TEE", "22"}, {"FLWN", "333"}});
+  const std::string good = CompileTable(std::vector<std::pair<std::string, std::string>>{{"ELBW", "1"}, {"TEE", "22"}, {"FLWN", "333"}});
   testing::ForEachDamaged(good, [](const std::string& bytes) {
     try {
       const Table table(bytes, nullptr);

@@ -67,6 +67,8 @@ TEST(FlatElement, AnswersAsTheDocumentForEveryNode) {
       "<a x='1' y=''><b>t</b><b><![CDATA[c]]></b><c>one<d>two</d>three</c><!--note--><?pi data?><f><![CDATA[]]></f></a>",
       "<p:root xmlns:p='u'><p:Gizmo Name='x'> a  B </p:Gizmo><e/></p:root>",
       "<a><A_SKEY SKEY='ELBW'/><A_SKEY SKEY='TEE'><q>Ä ö</q></A_SKEY></a>",
+      // Names in the same place one after another, each the start of the next or of the one before.
+      "<a><ab p='1'/><abc pq='2'/><ab p='3'/></a>",
       testing::ReadFile(testing::SampleDataDir() + "/SystemPipedex.xml"),
   };
   for (const std::string& text : documents) {
