@@ -280,7 +280,8 @@ void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering) {
     if (numbered && type == pugi::node_element) numbering->Number(node, id);
     const std::size_t at = out.size();
     const std::size_t firstAttribute = attributes.size() / 2;
-    if (firstAttribute >= Document::kMaxAttributes) throw std::length_error("a compiled document exceeds its attribute count");
+    if (firstAttribute >= Document::kMaxAttributes)
+      throw std::length_error("a compiled document exceeds its attribute count");
     AppendRaw(out, Document::Record{strings.AddName(node.name(), 0), 0, parent, kNoNode,
                                     static_cast<std::uint32_t>(type) << 28 | static_cast<std::uint32_t>(firstAttribute)});
     strings.AddLater(value, true, at + offsetof(Document::Record, value));

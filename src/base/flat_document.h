@@ -50,8 +50,9 @@ class Numbering {
 // The compiled form of a document (the node and its descendants when it is
 // not a document node), appended to out as one block of bytes to be stored
 // as it is; numbering, when given, is told the number of the top node when
-// an element, and of each element whose parent it numbers the children of. An element whose one
-// child is a text holds that text as its value, and the text is no node.
+// an element, and of each element whose parent it numbers the children of.
+// An element whose one child is a text holds that text as its value, and the
+// text is no node.
 // The block starts at out's end, which is to be a multiple of 4 bytes from
 // out's start (where it will be read from an address aligned as well).
 void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering = nullptr);

@@ -64,7 +64,8 @@ std::string CompileElbows(const std::vector<model::DefaultElbow>& elbows) {
 // the address of their node: open addressing in a table at most half full,
 // under a multiplicative hash of the address (which no file chooses). The
 // compile tells the numbers of the children of these elements' parents alone
-// (a few parents: sections, groups), and most of those children are wanted.
+// (sections and groups, far fewer than the elements), and most of those
+// children are wanted.
 // The table is far larger than the cache for a large catalogue, so each
 // element is looked up some elements after it was told, its slot fetched in
 // the meantime.
@@ -88,6 +89,8 @@ class NodeNumbers final : public flat::Numbering {
       if (nodes[i]) Want(nodes[i]);
     }
   }
+  // Files an element, its number not known yet, and its parent (the
+  // children of which the compile then numbers).
   void Want(pugi::xml_node node) {
     Slot& slot = At(node.internal_object());
     if (!slot.node) ++filed_;
@@ -97,6 +100,7 @@ class NodeNumbers final : public flat::Numbering {
       lastParent_ = parent;
     }
   }
+  // Whether a node is the parent of an element filed.
   bool NumbersChildrenOf(pugi::xml_node node) override {
     if (parentSlots_.empty()) FileParents();
     const void* wanted = node.internal_object();
