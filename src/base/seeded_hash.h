@@ -185,16 +185,21 @@ inline std::uint64_t ContentHashStart() { return FastHash("content", 0x504950454
 // The same hash taken as the bytes arrive, each whole piece while it is still in the cache.
 class ContentHasher {
  public:
+  // Hashes the next piece: kContentPiece bytes, or fewer for the last (which
+  // ends the hash; it is empty when the size is a multiple of kContentPiece).
+  void Piece(std::string_view piece) { hash_ = FastHash(piece, hash_); }
+  // The hash of the pieces so far.
+  std::uint64_t Value() const { return hash_; }
   // Hashes the whole pieces among the size bytes at `bytes` not hashed before
   // (the bytes hashed before must be the same ones, where they were).
   void Through(const char* bytes, std::size_t size) {
-    for (; size - done_ >= kContentPiece; done_ += kContentPiece)
-      hash_ = FastHash(std::string_view(bytes + done_, kContentPiece), hash_);
+    for (; size - done_ >= kContentPiece; done_ += kContentPiece) Piece(std::string_view(bytes + done_, kContentPiece));
   }
   // The hash of all size bytes: the last piece ends it.
   std::uint64_t Finish(const char* bytes, std::size_t size) {
     Through(bytes, size);
-    return FastHash(std::string_view(bytes + done_, size - done_), hash_);
+    Piece(std::string_view(bytes + done_, size - done_));
+    return hash_;
   }
 
  private:

@@ -37,10 +37,9 @@ std::uint64_t StableHash(std::string_view bytes, std::uint64_t seed = 0x50495045
   return hashing::FastHash(bytes, seed);
 }
 
-// The hash of a file's content, read a piece at a time (a large catalogue is
-// never held whole a second time): each full piece is hashed with the hash of
-// those before it as its seed. Zero when the file cannot be read, or holds
-// more than maxSize bytes.
+// The hash of a file's content (hashing::ContentHasher), read a piece at a
+// time: a large catalogue is never held whole a second time. Zero when the
+// file cannot be read, or holds more than maxSize bytes.
 std::uint64_t ContentHash(const std::string& path, std::uint64_t maxSize) {
   const int fd = sys::Open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return 0;
@@ -48,7 +47,8 @@ std::uint64_t ContentHash(const std::string& path, std::uint64_t maxSize) {
   std::uint64_t hash = 0;
   if (sys::Fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= maxSize) {
     std::vector<char> piece(hashing::kContentPiece);
-    std::uint64_t seed = hashing::ContentHashStart(), total = 0;
+    hashing::ContentHasher hasher;
+    std::uint64_t total = 0;
     bool read = true;
     for (std::size_t filled = piece.size(); read && filled == piece.size();) {
       filled = 0;
@@ -63,9 +63,9 @@ std::uint64_t ContentHash(const std::string& path, std::uint64_t maxSize) {
       }
       total += filled;
       read = read && total <= maxSize;  // it grew while being read
-      seed = hashing::FastHash(std::string_view(piece.data(), filled), seed);
+      hasher.Piece(std::string_view(piece.data(), filled));
     }
-    if (read) hash = seed;
+    if (read) hash = hasher.Value();
   }
   sys::Close(fd);
   return hash;

@@ -83,8 +83,9 @@ class NodeNumbers final : public flat::Numbering {
   void WantEach(const std::vector<pugi::xml_node>& nodes) {
     for (std::size_t i = 0; i < nodes.size(); ++i) {
       if (i + kAhead < nodes.size()) {
-        Fetch(nodes[i + kAhead].internal_object());
-        __builtin_prefetch(nodes[i + kAhead].internal_object());
+        const void* ahead = nodes[i + kAhead].internal_object();
+        Fetch(ahead);
+        __builtin_prefetch(ahead);
       }
       if (nodes[i]) Want(nodes[i]);
     }
@@ -92,9 +93,10 @@ class NodeNumbers final : public flat::Numbering {
   // Files an element, its number not known yet, and its parent (the
   // children of which the compile then numbers).
   void Want(pugi::xml_node node) {
-    Slot& slot = At(node.internal_object());
+    const void* element = node.internal_object();
+    Slot& slot = At(element);
     if (!slot.node) ++filed_;
-    slot.node = node.internal_object();
+    slot.node = element;
     if (const void* parent = node.parent().internal_object(); parent != lastParent_) {
       parents_.push_back(parent);
       lastParent_ = parent;
@@ -104,9 +106,9 @@ class NodeNumbers final : public flat::Numbering {
   bool NumbersChildrenOf(pugi::xml_node node) override {
     if (parentSlots_.empty()) FileParents();
     const void* wanted = node.internal_object();
-    const std::size_t bit = ParentHome(wanted, parentShift_ - 3);
+    const std::size_t bit = HomeOf(wanted, parentShift_ - 3);
     if (!(parentFilter_[bit / 64] >> (bit % 64) & 1)) return false;  // most nodes, without reading the table
-    for (std::size_t i = ParentHome(wanted, parentShift_);; i = (i + 1) & (parentSlots_.size() - 1)) {
+    for (std::size_t i = HomeOf(wanted, parentShift_);; i = (i + 1) & (parentSlots_.size() - 1)) {
       if (parentSlots_[i] == wanted) return true;
       if (!parentSlots_[i]) return false;
     }
@@ -173,20 +175,18 @@ class NodeNumbers final : public flat::Numbering {
     parentFilter_.assign(size * 8 / 64, 0);
     parentShift_ = 64 - std::countr_zero(size);
     for (const void* parent : parents_) {
-      std::size_t i = ParentHome(parent, parentShift_);
+      std::size_t i = HomeOf(parent, parentShift_);
       while (parentSlots_[i] && parentSlots_[i] != parent) i = (i + 1) & (size - 1);
       parentSlots_[i] = parent;
-      const std::size_t bit = ParentHome(parent, parentShift_ - 3);
+      const std::size_t bit = HomeOf(parent, parentShift_ - 3);
       parentFilter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
     }
   }
-  // Where a node lies among 2^(64 - shift) places.
-  static std::size_t ParentHome(const void* node, int shift) {
+  // Where a node lies among 2^(64 - shift) places (a multiplicative hash of its address).
+  static std::size_t HomeOf(const void* node, int shift) {
     return (reinterpret_cast<std::uintptr_t>(node) * 0x9E3779B97F4A7C15ull) >> shift;
   }
-  std::size_t Home(const void* node) const {
-    return (reinterpret_cast<std::uintptr_t>(node) * 0x9E3779B97F4A7C15ull) >> shift_;
-  }
+  std::size_t Home(const void* node) const { return HomeOf(node, shift_); }
   // Where a node is filed, else the free slot where it would be.
   Slot& At(const void* node) {
     std::size_t i = Home(node);

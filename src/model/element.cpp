@@ -26,7 +26,6 @@ std::string Element::FlatText() const {
   // A text, or an element of one text (which it holds as its value), or none.
   const flat::NodeId first = d.FirstChild(id);
   if (first == flat::kNoNode) return IsTextOrElement(d.Kind(id)) ? std::string(d.Value(id)) : "";
-  if (d.NextSibling(first) == flat::kNoNode && flat::IsText(d.Kind(first))) return std::string(d.Value(first));
   // Mixed content: the texts of every descendant in document order.
   std::string out;
   std::vector<flat::NodeId> pending{first};
