@@ -16,7 +16,6 @@ std::string_view Variable(const char* name) {
 Settings FromEnvironment() {
   Settings settings;
   const std::string_view mode = Variable("PIPEDEX_CACHE");
-  settings.always = mode == "always";
   settings.verifyContent = Variable("PIPEDEX_CACHE_VERIFY") == "content";
   if (mode == "off") return settings;
   // A relative cache home is to be ignored, as for every program that follows the base directory rules.

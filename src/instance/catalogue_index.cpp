@@ -314,15 +314,15 @@ void Pipedex::Impl::LeaveIndex() {
   Initialised = false;
 }
 
-void Pipedex::Impl::WriteIndex() try {
+bool Pipedex::Impl::WriteIndex() try {
   const std::string path = IndexPath();
-  if (path.empty() || !SystemDoc) return;
+  if (path.empty() || !SystemDoc) return false;
   cache::Refusal refusal;
-  if (cache::MappedIndex::Open(path, FilesBeforeLoad, false, refusal)) return;  // a valid one is there already
+  if (cache::MappedIndex::Open(path, FilesBeforeLoad, false, refusal)) return true;  // a valid one is there already
   const cache::Stamp stamp = IndexStamp(true, SystemContentHash);
   // A file that changed while the load read it may have been read half old,
   // half new: no index records that.
-  if (!cache::SameFiles(stamp, FilesBeforeLoad)) return;
+  if (!cache::SameFiles(stamp, FilesBeforeLoad)) return false;
   const std::initializer_list<const model::TagList*> lists = {&SKEYTags, &CptTypeTags, &DefaultEndPrepTags};
   const std::initializer_list<model::Element> sections = {CptSection, SKEYSection, PCFIDFSection, PlotraAttSection,
                                                           model::Element(DataRoot)};
@@ -366,7 +366,7 @@ void Pipedex::Impl::WriteIndex() try {
   add(kCptTypeTags, [&] { payload += CptTypeTags.Compile(numbers.OfEach(listNodes[1])); });
   add(kDefaultEndPrepTags, [&] { payload += DefaultEndPrepTags.Compile(numbers.OfEach(listNodes[2])); });
   const std::string pieces = model::TokenIndex::CompilePieces(PlotraEndPreps);
-  if (pieces.empty()) return;  // Plotra end preparations too long to be indexed: answered from the files
+  if (pieces.empty()) return false;  // Plotra end preparations too long to be indexed: answered from the files
   add(kPlotraPieces, [&] { payload += pieces; });
   add(kDefaultElbows, [&] { payload += CompileElbows(DefaultElbows); });
   directory.cptSection = number(CptSection.Xml());
@@ -377,11 +377,12 @@ void Pipedex::Impl::WriteIndex() try {
   // An element the lists name that is not in the document (none should be)
   // could not be answered from the index; nor can offsets of 32 bits reach
   // past 4 GiB. Such a catalogue is answered from its files.
-  if (!numbers.AllNumbered() || payload.size() - base > 0xffffffffu) return;
+  if (!numbers.AllNumbered() || payload.size() - base > 0xffffffffu) return false;
   std::memcpy(payload.data() + base, &directory, sizeof directory);
-  cache::WriteIndex(path, stamp, std::string_view(payload).substr(base));
+  return cache::WriteIndex(path, stamp, std::string_view(payload).substr(base));
 } catch (...) {
   // Not even running out of memory fails the load that succeeded: the index is only an aid.
+  return false;
 }
 
 }  // namespace pipedex

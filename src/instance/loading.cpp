@@ -12,7 +12,6 @@
 #include "base/path_index.h"
 #include "base/xml_document.h"
 #include "base/xml_utils.h"
-#include "cache/settings.h"
 #include "instance/pipedex_impl.h"
 #include "platform/registry.h"
 
@@ -106,8 +105,8 @@ void Pipedex::Impl::LoadProjectBesideSystemFile() {
     throw DirectInitError{Error(errors::kUserXmlError, errors::kSource, "Error parsing User XML")};
 }
 
-void Pipedex::Impl::BuildOrFail() {
-  if (auto failure = BuildInternalLists())
+void Pipedex::Impl::BuildOrFail(model::BuildScope scope) {
+  if (auto failure = BuildInternalLists(scope))
     throw Error(errors::kBuildLists, errors::kSource, "Unexpected error building internal lists : " + *failure);
 }
 
@@ -123,14 +122,17 @@ void Pipedex::Impl::EnsureInitialised(bool fromIndex) {
     LoadSystemDocument();
     LoadProjectBesideSystemFile();
     LanguageDoc = LoadLanguageDocument(SystemPath, platform->ThreadLocale());
-    BuildOrFail();
+    BuildOrFail(keepsIndex ? model::BuildScope::IndexedLists : model::BuildScope::Whole);
     if (keepsIndex) {
-      WriteIndex();
-      // The check that the index answers as the files do: answer from it at once.
-      if (fromIndex && cache::FromEnvironment().always) {
+      // A question the index answers is answered from the index just
+      // written, as every later instance answers it: the rest of the
+      // catalogue, which only the files answer from, is then never built.
+      if (WriteIndex() && fromIndex) {
         ForgetLoad();
         if (!OpenIndex()) EnsureInitialised();
+        return;
       }
+      model::CompleteCatalogue(DataRoot, *this, *this);
     }
   } catch (const DirectInitError& e) {
     throw e.error;
@@ -149,8 +151,8 @@ void Pipedex::Impl::EnsureInitialised(bool fromIndex) {
   }
 }
 
-std::optional<std::string> Pipedex::Impl::BuildInternalLists() {
-  if (auto failure = model::BuildCatalogue(DataRoot, *this, *this)) return failure;
+std::optional<std::string> Pipedex::Impl::BuildInternalLists(model::BuildScope scope) {
+  if (auto failure = model::BuildCatalogue(DataRoot, *this, *this, scope)) return failure;
   if (!LanguageDoc || !SystemDoc) return std::nullopt;
   // Language texts last: the indexes keep the catalogue's own names.
   xml::PathIndex systemElements(*SystemDoc);

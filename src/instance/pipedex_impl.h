@@ -70,7 +70,7 @@ struct [[gnu::visibility("hidden")]] Pipedex::Impl : detail::Documents, model::C
   void FindSystemFile();
   void LoadSystemDocument();
   void LoadProjectBesideSystemFile();
-  void BuildOrFail();
+  void BuildOrFail(model::BuildScope scope);
   // Drops a load that ran out of memory part way, so the next call loads afresh.
   void ForgetLoad();
   // Loads the catalogue on first use, and its files when it answers from the index.
@@ -85,9 +85,10 @@ struct [[gnu::visibility("hidden")]] Pipedex::Impl : detail::Documents, model::C
   std::string ProjectBesideSystemFile() const;
   // The language variants of the system file for a locale, in the order they are tried.
   static std::array<std::string, 3> LanguageVariantPaths(const std::string& dataPath, const LocaleNames& locale);
-  // Rebuilds the catalogue and the search results from DataRoot, then applies
-  // the language texts; returns the failure when the sections could not be read.
-  std::optional<std::string> BuildInternalLists();
+  // Rebuilds the catalogue (of this scope) and the search results from
+  // DataRoot, then applies the language texts; returns the failure when the
+  // sections could not be read.
+  std::optional<std::string> BuildInternalLists(model::BuildScope scope = model::BuildScope::Whole);
   // The language variant of the system file for the locale, or null.
   std::unique_ptr<pugi::xml_document> LoadLanguageDocument(const std::string& dataPath,
                                                            const LocaleNames& locale);
@@ -157,8 +158,10 @@ struct [[gnu::visibility("hidden")]] Pipedex::Impl : detail::Documents, model::C
   bool OpenIndex();
   // Drops the index and the catalogue answered from it, leaving the instance unloaded.
   void LeaveIndex();
-  // Writes the index of the catalogue just loaded, unless a valid one exists (an index is only an aid: never fails).
-  void WriteIndex();
+  // Writes the index of the catalogue just loaded (its indexed lists built at
+  // least), unless a valid one exists; whether a valid index is there now. An
+  // index is only an aid: this never fails.
+  bool WriteIndex();
 
   // --- Project and user files (instance/project_merge.cpp) -------------------------
   // Loads a project or user file, merges it and rebuilds the lists (LoadProjectXML

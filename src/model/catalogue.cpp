@@ -128,32 +128,46 @@ void ClearIndexes(Catalogue& c) {
   c.DefaultElbows.clear();
 }
 
-// Component types: SKEY index, name index, PCF type index, default elbows.
-void IndexComponentTypes(const SearchResults& r, Catalogue& c) {
-  c.CptTypeTags.Reserve(r.CptTypeNodes->size());
-  // The SKEY index is made at the size its keys can reach, so that filing
-  // them never grows it: a table that grows hashes every key again.
+// The SKEY index is made at the size its keys can reach, so that filing
+// them never grows it: a table that grows hashes every key again.
+void ReserveSKEYIndex(const SearchResults& r, Catalogue& c) {
   std::size_t skeys = 0;
   for (const Element& element : *r.CptTypeNodes)
     for (pugi::xml_node child = element.Xml().first_child(); child; child = child.next_sibling())
       skeys += child.type() == pugi::node_element && std::string_view(child.name()) == format::kSKEY ? 1 : 0;
   c.SKEYIndex.Reserve(skeys);
+}
+
+// A component type's SKEYs in the SKEY index, and the type in the PCF type index.
+void FileComponentTypeKeys(pugi::xml_node cpt, const std::string& name, std::string_view pcfType, Catalogue& c) {
+  for (pugi::xml_node child = cpt.first_child(); child; child = child.next_sibling()) {
+    if (child.type() == pugi::node_element && std::string_view(child.name()) == format::kSKEY)
+      Skippable([&] { c.SKEYIndex.Add(name, pcfType, xml::Text(child)); });
+  }
+  Skippable([&] { c.PCFTYPEIndex.Add(name, "", pcfType); });
+}
+
+// Component types: the name index and the default elbows; and the SKEY and
+// PCF type indexes when whole, else each type's PCF type is kept for them.
+void IndexComponentTypes(const SearchResults& r, Catalogue& c, bool whole) {
+  c.CptTypeTags.Reserve(r.CptTypeNodes->size());
+  if (whole)
+    ReserveSKEYIndex(r, c);
+  else
+    c.Pending.cptPCFTYPEs.reserve(r.CptTypeNodes->size());
   for (const Element& element : *r.CptTypeNodes) {
     const pugi::xml_node cpt = element.Xml();
     if (cpt.type() != pugi::node_element) continue;
     const std::string name(xml::LocalName(cpt));
-    const std::string pcfType = GetAttributeText(cpt, format::kAttrPCFTYPE, "");
-    for (pugi::xml_node child = cpt.first_child(); child; child = child.next_sibling()) {
-      if (child.type() == pugi::node_element && std::string_view(child.name()) == format::kSKEY)
-        Skippable([&] { c.SKEYIndex.Add(name, pcfType, xml::Text(child)); });
-    }
+    std::string pcfType = GetAttributeText(cpt, format::kAttrPCFTYPE, "");
+    if (whole) FileComponentTypeKeys(cpt, name, pcfType, c);
     Skippable([&] { c.CptTypeTags.Add(name, cpt, name); });
-    Skippable([&] { c.PCFTYPEIndex.Add(name, "", pcfType); });
     if (pcfType == format::kPCFTYPEElbow && IsDefaultElbow(cpt)) {
       DefaultElbow elbow;
       Skippable([&] { elbow.Initialize(cpt); });
       c.DefaultElbows.push_back(std::move(elbow));  // kept even when its geometry failed
     }
+    if (!whole) c.Pending.cptPCFTYPEs.push_back(std::move(pcfType));
   }
   c.DefaultElbows.shrink_to_fit();
 }
@@ -242,12 +256,31 @@ CTypeIndex IndexIDFRecords(const Element& root) {
   return idf;
 }
 
-std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& c, SearchResults& r) {
+namespace {
+
+// The PCF type list and the IDF records; then the indexes of component
+// types shrink to fit their keys (fewer than the SKEYs named, or grown as
+// the keys came), before the SKEY lists are filed.
+void IndexPCFTypesAndSettle(Catalogue& c, SearchResults& r) {
+  IndexPCFTypes(c.Pending.pcfTypes, c, r);
+  c.Pending = {};  // its room serves the lists filed next
+  for (CTypeIndex* index : {&c.SKEYIndex, &c.PCFTYPEIndex, &c.IDFIndex}) index->Compact();
+  c.Names->Settle();  // every name is filed
+}
+
+void MapAttributesAndTables(pugi::xml_node root, Catalogue& c) {
+  MapAttributes(c);
+  Skippable([&] { c.Tables.Build(root); });
+}
+
+}  // namespace
+
+std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& c, SearchResults& r, BuildScope scope) {
   c.Tables.Clear();
+  c.Pending = {};
   // Reading the sections is the part that fails the build.
-  std::vector<pugi::xml_node> pcfTypes;
   try {
-    SelectSections(root, c, r, pcfTypes);
+    SelectSections(root, c, r, c.Pending.pcfTypes);
     CollectPlotraTokens(c);
     ClearIndexes(c);
     c.ListsBuilt = true;
@@ -257,19 +290,27 @@ std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& c, Sea
                            &r.OperationNodes})
       list->reset();
     c.PCFIDFRead = false;
+    c.Pending = {};
     return std::string(e.what());
   }
-  IndexComponentTypes(r, c);
-  IndexPCFTypes(pcfTypes, c, r);
-  // The indexes' tables shrink to fit their keys (fewer than the SKEYs
-  // named, or grown as the keys came) before the SKEY lists are filed.
-  for (CTypeIndex* index : {&c.SKEYIndex, &c.PCFTYPEIndex, &c.IDFIndex}) index->Compact();
-  pcfTypes = std::vector<pugi::xml_node>();  // its room serves the lists filed next
-  c.Names->Settle();  // every name is filed
+  const bool whole = scope == BuildScope::Whole;
+  IndexComponentTypes(r, c, whole);
+  if (whole) IndexPCFTypesAndSettle(c, r);
   FileSKEYs(root, r, c);
-  MapAttributes(c);
-  Skippable([&] { c.Tables.Build(root); });
+  if (whole) MapAttributesAndTables(root, c);
   return std::nullopt;
+}
+
+void CompleteCatalogue(pugi::xml_node root, Catalogue& c, SearchResults& r) {
+  ReserveSKEYIndex(r, c);
+  std::size_t next = 0;
+  for (const Element& element : *r.CptTypeNodes) {
+    const pugi::xml_node cpt = element.Xml();
+    if (cpt.type() == pugi::node_element)
+      FileComponentTypeKeys(cpt, std::string(xml::LocalName(cpt)), c.Pending.cptPCFTYPEs.at(next++), c);
+  }
+  IndexPCFTypesAndSettle(c, r);
+  MapAttributesAndTables(root, c);
 }
 
 Element Catalogue::SKEYElement(const std::string& SKEY, Prefer prefer) const {

@@ -87,6 +87,13 @@ struct Catalogue {
   AttList AttMap;
   std::vector<DefaultElbow> DefaultElbows;
   LookupTables Tables;  // bore rows, weld exclusions, default connections
+  // What BuildCatalogue leaves for the indexes built after the lists: the PCF
+  // type elements, and (for CompleteCatalogue) each component type's PCF type.
+  struct PendingIndexes {
+    std::vector<pugi::xml_node> pcfTypes;
+    std::vector<std::string> cptPCFTYPEs;
+  };
+  PendingIndexes Pending;
 
   // Whether a node of the merged document has been handed to the client since
   // it was loaded. Such a handle can change the document at any time, so the
@@ -132,11 +139,23 @@ inline constexpr const char* kFilterByGroup = "Group";
 void FilterCptTypesByGroup(const Catalogue& catalogue, SearchResults& results, std::string_view Kind,
                            std::string_view Group);
 
+// How much of the catalogue a build makes: all of it, or the lists a
+// compiled index holds (the sections and their lists, the Plotra tokens, and
+// the keyed lists of component types, SKEYs and default end preparations,
+// with the default elbows), which CompleteCatalogue completes.
+enum class BuildScope { Whole, IndexedLists };
+
 // Builds the catalogue and resets the search results from the root element of
 // the merged document. Returns the failure when the sections could not be
 // read (the node lists are then absent); from the indexes on, an entry that
 // cannot be made is left out and the build goes on.
-std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& catalogue, SearchResults& results);
+std::optional<std::string> BuildCatalogue(pugi::xml_node root, Catalogue& catalogue, SearchResults& results,
+                                          BuildScope scope = BuildScope::Whole);
+// Completes a build of the indexed lists that succeeded: the SKEY, PCF type
+// and IDF record indexes, the PCF type list, the attribute map and the lookup
+// tables, each component type under the PCF type the build read (the
+// language texts applied since may have changed it).
+void CompleteCatalogue(pugi::xml_node root, Catalogue& catalogue, SearchResults& results);
 
 // Fills the attribute map afresh from the Plotra attribute section: attribute
 // mappings, then the suppressed attributes (a name mapped first keeps its
