@@ -244,7 +244,7 @@ const char* Document::Read(std::size_t offset, std::size_t size) const {
   return ReadConfirmed(bytes_, blocks_, offset, size).data();
 }
 
-void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering) {
+void CompileInto(std::string& out, pugi::xml_node top) {
   // The header, then the records of the nodes written straight into out, the
   // attributes' records and the strings gathered aside and appended after them.
   const std::size_t start = out.size(), nodesAt = start + sizeof(Header);
@@ -266,7 +266,7 @@ void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering) {
   // element whose one child is a text (most: <Operation>Branch</Operation>)
   // holds that text as its value, and the text is no node of its own.
   // Answers the node's first child that is compiled as a node.
-  auto add = [&](pugi::xml_node node, std::uint32_t parent, bool numbered) {
+  auto add = [&](pugi::xml_node node, std::uint32_t parent) {
     const std::uint32_t id = nodeCount;
     if (id == kMaxNodes) throw std::length_error("a compiled document exceeds its node count");
     ++nodeCount;
@@ -277,7 +277,6 @@ void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering) {
       value = child.value();
       child = pugi::xml_node();
     }
-    if (numbered && type == pugi::node_element) numbering->Number(node, id);
     const std::size_t at = out.size();
     const std::size_t firstAttribute = attributes.size() / 2;
     if (firstAttribute >= Document::kMaxAttributes)
@@ -293,15 +292,12 @@ void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering) {
     }
     return child;
   };
-  // Each frame: the next child of a node to compile, the node's number, its
-  // previous child's, and whether its children are numbered.
+  // Each frame: the next child of a node to compile, the node's number and its previous child's.
   struct Frame {
     pugi::xml_node node;
     std::uint32_t id, previousChild;
-    bool numbered;
   };
-  auto numbersChildren = [numbering](pugi::xml_node node) { return numbering && numbering->NumbersChildrenOf(node); };
-  std::vector<Frame> stack{{add(top, kNoNode, numbering != nullptr), 0, kNoNode, numbersChildren(top)}};
+  std::vector<Frame> stack{{add(top, kNoNode), 0, kNoNode}};
   while (!stack.empty()) {
     Frame& frame = stack.back();
     if (!frame.node) {
@@ -310,14 +306,14 @@ void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering) {
     }
     const pugi::xml_node node = frame.node;
     const std::uint32_t id = nodeCount;
-    const pugi::xml_node child = add(node, frame.id, frame.numbered);
+    const pugi::xml_node child = add(node, frame.id);
     if (frame.previousChild != kNoNode)
       std::memcpy(out.data() + nodesAt + std::size_t{frame.previousChild} * sizeof(Document::Record) +
                       offsetof(Document::Record, nextSibling),
                   &id, sizeof id);
     frame.previousChild = id;
     frame.node = node.next_sibling();
-    if (child) stack.push_back({child, id, kNoNode, numbersChildren(node)});
+    if (child) stack.push_back({child, id, kNoNode});
   }
   strings.Finish();
   if (attributes.size() / 2 >= Document::kMaxAttributes)

@@ -10,7 +10,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -35,27 +34,14 @@ inline constexpr NodeId kMaxNodes = NodeId{1} << 27;
 // Whether a node of this kind is text (plain or CDATA).
 inline bool IsText(pugi::xml_node_type kind) { return kind == pugi::node_pcdata || kind == pugi::node_cdata; }
 
-// Told the number of the elements a compile gives that it asks for (see CompileInto).
-class Numbering {
- public:
-  // Whether the children of this node are to be told their numbers.
-  virtual bool NumbersChildrenOf(pugi::xml_node node) = 0;
-  // The number of an element, as it is compiled.
-  virtual void Number(pugi::xml_node node, NodeId id) = 0;
-
- protected:
-  ~Numbering() = default;
-};
-
 // The compiled form of a document (the node and its descendants when it is
 // not a document node), appended to out as one block of bytes to be stored
-// as it is; numbering, when given, is told the number of the top node when
-// an element, and of each element whose parent it numbers the children of.
-// An element whose one child is a text holds that text as its value, and the
-// text is no node.
+// as it is. Its nodes are numbered in document order, as the document's
+// children are walked, from 0 for the top node. An element whose one child
+// is a text holds that text as its value, and the text is no node.
 // The block starts at out's end, which is to be a multiple of 4 bytes from
 // out's start (where it will be read from an address aligned as well).
-void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering = nullptr);
+void CompileInto(std::string& out, pugi::xml_node top);
 inline std::string Compile(pugi::xml_node top) {
   std::string out;
   CompileInto(out, top);
@@ -193,7 +179,7 @@ class alignas(4096) Document {
   std::string_view ElementAttribute(NodeId id, std::string_view name, bool& found) const;
 
  private:
-  friend void CompileInto(std::string& out, pugi::xml_node top, Numbering* numbering);
+  friend void CompileInto(std::string& out, pugi::xml_node top);
   // Little-endian 32-bit words throughout (the hosts the library builds for),
   // every area aligned to 4 bytes.
   struct Record {

@@ -5,8 +5,8 @@
 // from then on is an instance loaded as always.
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 #include "base/flat_table.h"
@@ -60,150 +60,75 @@ std::string CompileElbows(const std::vector<model::DefaultElbow>& elbows) {
   return out;
 }
 
-// The node numbers of the elements the compiled lists and sections name, by
-// the address of their node: open addressing in a table at most half full,
-// under a multiplicative hash of the address (which no file chooses). The
-// compile tells the numbers of the children of these elements' parents alone
-// (sections and groups, far fewer than the elements), and most of those
-// children are wanted.
-// The table is far larger than the cache for a large catalogue, so each
-// element is looked up some elements after it was told, its slot fetched in
-// the meantime.
-class NodeNumbers final : public flat::Numbering {
+// The numbers the compile gave the elements the lists and sections name. An
+// element's number is found among its parent's children, walked in the
+// document and in its compiled form side by side: the two hold the same
+// children in the same order (only an element whose one child is a text
+// holds it as its own, and such an element has no element children). The
+// lists name their elements in document order, so each walk goes on from
+// where the last one among the same parent's children stopped; the children
+// of a parent whose elements come out of order are filed by node once, so
+// that no order makes the walks longer than the children.
+class NodeNumbers {
  public:
-  explicit NodeNumbers(std::size_t wanted) {
-    std::size_t size = 64;
-    while (size < wanted * 2) size *= 2;
-    memory::AssignPreferringHugePages(slots_, size, Slot{nullptr, flat::kNoNode});
-    shift_ = 64 - std::countr_zero(size);
-  }
-  // Files each of these elements (empty ones aside), their number not known
-  // yet; their slots, and their nodes (for their parents), are fetched some
-  // elements ahead.
-  void WantEach(const std::vector<pugi::xml_node>& nodes) {
-    for (std::size_t i = 0; i < nodes.size(); ++i) {
-      if (i + kAhead < nodes.size()) {
-        const void* ahead = nodes[i + kAhead].internal_object();
-        Fetch(ahead);
-        __builtin_prefetch(ahead);
-      }
-      if (nodes[i]) Want(nodes[i]);
-    }
-  }
-  // Files an element, its number not known yet, and its parent (the
-  // children of which the compile then numbers).
-  void Want(pugi::xml_node node) {
-    const void* element = node.internal_object();
-    Slot& slot = At(element);
-    if (!slot.node) ++filed_;
-    slot.node = element;
-    if (const void* parent = node.parent().internal_object(); parent != lastParent_) {
-      parents_.push_back(parent);
-      lastParent_ = parent;
-    }
-  }
-  // Whether a node is the parent of an element filed.
-  bool NumbersChildrenOf(pugi::xml_node node) override {
-    if (parentSlots_.empty()) FileParents();
-    const void* wanted = node.internal_object();
-    const std::size_t bit = HomeOf(wanted, parentShift_ - 3);
-    if (!(parentFilter_[bit / 64] >> (bit % 64) & 1)) return false;  // most nodes, without reading the table
-    for (std::size_t i = HomeOf(wanted, parentShift_);; i = (i + 1) & (parentSlots_.size() - 1)) {
-      if (parentSlots_[i] == wanted) return true;
-      if (!parentSlots_[i]) return false;
-    }
-  }
-  // Gives an element filed its number, once its turn comes; nothing for another element.
-  void Number(pugi::xml_node element, flat::NodeId id) override {
-    const void* node = element.internal_object();
-    Fetch(node);
-    Told& told = told_[toldCount_++ % kDelay];
-    if (toldCount_ > kDelay) Settle(told);
-    told = {node, id};
-  }
-  // The number of an element filed, else kNoNode.
+  NodeNumbers(pugi::xml_node top, const flat::Document& compiled) : top_(top), compiled_(compiled) {}
+  // The number of an element of the compiled document, else kNoNode.
   flat::NodeId Of(pugi::xml_node node) {
-    SettleAll();
-    return node ? At(node.internal_object()).id : flat::kNoNode;
-  }
-  // The number of each element filed, else kNoNode, their slots fetched some elements ahead.
-  std::vector<flat::NodeId> OfEach(const std::vector<pugi::xml_node>& nodes) {
-    SettleAll();
-    std::vector<flat::NodeId> ids(nodes.size(), flat::kNoNode);
-    for (std::size_t i = 0; i < nodes.size(); ++i) {
-      if (i + kAhead < nodes.size()) Fetch(nodes[i + kAhead].internal_object());
-      if (nodes[i]) ids[i] = At(nodes[i].internal_object()).id;
+    if (!node) return flat::kNoNode;
+    if (node == top_) return 0;
+    const pugi::xml_node parent = node.parent();
+    if (!parent) return flat::kNoNode;  // not in the compiled document
+    Walk& walk = WalkAmong(parent);
+    if (walk.first == flat::kNoNode) return flat::kNoNode;
+    if (!walk.filed) {
+      for (pugi::xml_node child = walk.child; child && walk.id != flat::kNoNode; child = child.next_sibling()) {
+        const flat::NodeId id = walk.id;
+        walk.id = compiled_.NextSibling(id);
+        if (child == node) {
+          walk.child = child.next_sibling();
+          return id;
+        }
+      }
+      flat::NodeId id = walk.first;
+      for (pugi::xml_node child = parent.first_child(); child && id != flat::kNoNode; child = child.next_sibling()) {
+        filed_.emplace(child.internal_object(), id);
+        id = compiled_.NextSibling(id);
+      }
+      walk.filed = true;
     }
-    return ids;
-  }
-  // Whether every element filed was given its number.
-  bool AllNumbered() {
-    SettleAll();
-    return numbered_ == filed_;
+    const auto found = filed_.find(node.internal_object());
+    return found == filed_.end() ? flat::kNoNode : found->second;
   }
 
  private:
-  struct Slot {
-    const void* node;
+  // A walk among a parent's children: its first child's number (kNoNode when
+  // the parent is not compiled), the next child to look at with its number,
+  // and whether its children are filed instead.
+  struct Walk {
+    flat::NodeId first;
+    pugi::xml_node child;
     flat::NodeId id;
+    bool filed = false;
   };
-  struct Told {
-    const void* node;
-    flat::NodeId id;
-  };
-  static constexpr std::size_t kDelay = 16;  // elements told and not yet looked up
-  static constexpr std::size_t kAhead = 16;  // how far ahead a run of elements has its slots fetched
-
-  void Fetch(const void* node) const { __builtin_prefetch(&slots_[Home(node)]); }
-  void Settle(const Told& told) {
-    if (Slot& slot = At(told.node); slot.node) {
-      if (slot.id == flat::kNoNode) ++numbered_;
-      slot.id = told.id;
+  Walk& WalkAmong(pugi::xml_node parent) {
+    if (parent == lastParent_) return *lastWalk_;
+    auto found = walks_.find(parent.internal_object());
+    if (found == walks_.end()) {
+      const flat::NodeId id = Of(parent);  // up to a parent walked before, or the top
+      const flat::NodeId first = id == flat::kNoNode ? flat::kNoNode : compiled_.FirstChild(id);
+      found = walks_.emplace(parent.internal_object(), Walk{first, parent.first_child(), first}).first;
     }
-  }
-  void SettleAll() {
-    for (std::size_t i = toldCount_ > kDelay ? toldCount_ - kDelay : 0; i < toldCount_; ++i) Settle(told_[i % kDelay]);
-    toldCount_ = 0;
-  }
-  // The parents of the elements filed, in a table of their own at most half
-  // full, and in front of it a filter of 8 bits a slot (an eighth of its
-  // size, read for every node with children; one other node in 16 passes).
-  void FileParents() {
-    std::size_t size = 64;
-    while (size < parents_.size() * 2) size *= 2;
-    parentSlots_.assign(size, nullptr);
-    parentFilter_.assign(size * 8 / 64, 0);
-    parentShift_ = 64 - std::countr_zero(size);
-    for (const void* parent : parents_) {
-      std::size_t i = HomeOf(parent, parentShift_);
-      while (parentSlots_[i] && parentSlots_[i] != parent) i = (i + 1) & (size - 1);
-      parentSlots_[i] = parent;
-      const std::size_t bit = HomeOf(parent, parentShift_ - 3);
-      parentFilter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
-    }
-  }
-  // Where a node lies among 2^(64 - shift) places (a multiplicative hash of its address).
-  static std::size_t HomeOf(const void* node, int shift) {
-    return (reinterpret_cast<std::uintptr_t>(node) * 0x9E3779B97F4A7C15ull) >> shift;
-  }
-  std::size_t Home(const void* node) const { return HomeOf(node, shift_); }
-  // Where a node is filed, else the free slot where it would be.
-  Slot& At(const void* node) {
-    std::size_t i = Home(node);
-    while (slots_[i].node && slots_[i].node != node) i = (i + 1) & (slots_.size() - 1);
-    return slots_[i];
+    lastParent_ = parent;
+    lastWalk_ = &found->second;
+    return found->second;
   }
 
-  std::vector<Slot> slots_;
-  int shift_ = 0;
-  std::size_t filed_ = 0, numbered_ = 0;  // elements filed, and how many of them have their number
-  std::vector<const void*> parents_;      // their parents (the same one seldom twice)
-  const void* lastParent_ = nullptr;
-  std::vector<const void*> parentSlots_;
-  std::vector<std::uint64_t> parentFilter_;
-  int parentShift_ = 0;
-  Told told_[kDelay] = {};
-  std::size_t toldCount_ = 0;
+  pugi::xml_node top_;
+  const flat::Document& compiled_;
+  std::unordered_map<const void*, Walk> walks_;  // by parent: sections and groups, far fewer than the elements
+  std::unordered_map<const void*, flat::NodeId> filed_;
+  pugi::xml_node lastParent_;
+  Walk* lastWalk_ = nullptr;
 };
 
 }  // namespace
@@ -323,21 +248,6 @@ bool Pipedex::Impl::WriteIndex() try {
   // A file that changed while the load read it may have been read half old,
   // half new: no index records that.
   if (!cache::SameFiles(stamp, FilesBeforeLoad)) return false;
-  const std::initializer_list<const model::TagList*> lists = {&SKEYTags, &CptTypeTags, &DefaultEndPrepTags};
-  const std::initializer_list<model::Element> sections = {CptSection, SKEYSection, PCFIDFSection, PlotraAttSection,
-                                                          model::Element(DataRoot)};
-  std::size_t wanted = sections.size();
-  for (const model::TagList* list : lists) wanted += static_cast<std::size_t>(list->Count());
-  NodeNumbers numbers(wanted);
-  for (const model::Element& e : sections)
-    if (e.Xml()) numbers.Want(e.Xml());
-  std::vector<std::vector<pugi::xml_node>> listNodes;  // each list's elements, in order
-  for (const model::TagList* list : lists) {
-    std::vector<pugi::xml_node>& nodes = listNodes.emplace_back();
-    nodes.reserve(static_cast<std::size_t>(list->Count()));
-    list->ForEach([&nodes](pugi::xml_node node) { nodes.push_back(node); });
-    numbers.WantEach(nodes);
-  }
   // Room for about as much as the system file holds: its compiled form is
   // written into the payload where it is compiled, and none of it moves on the
   // way while it fits (the pages reserved and never written cost nothing).
@@ -358,26 +268,48 @@ bool Pipedex::Impl::WriteIndex() try {
     append();
     directory.size[s] = static_cast<std::uint32_t>(payload.size() - base - directory.offset[s]);
   };
-  add(kDocument, [&] {
-    flat::CompileInto(payload, *SystemDoc, &numbers);
-  });
-  auto number = [&](pugi::xml_node node) { return numbers.Of(node); };
-  add(kSKEYTags, [&] { payload += SKEYTags.Compile(numbers.OfEach(listNodes[0])); });
-  add(kCptTypeTags, [&] { payload += CptTypeTags.Compile(numbers.OfEach(listNodes[1])); });
-  add(kDefaultEndPrepTags, [&] { payload += DefaultEndPrepTags.Compile(numbers.OfEach(listNodes[2])); });
+  add(kDocument, [&] { flat::CompileInto(payload, *SystemDoc); });
+  // The numbers of the elements the lists and sections name, all found
+  // before the payload grows again (and may move).
+  std::vector<flat::NodeId> skeyIds, cptTypeIds, defaultEndPrepIds;
+  {
+    const flat::Document compiled(
+        std::string_view(payload).substr(base + directory.offset[kDocument], directory.size[kDocument]));
+    NodeNumbers numbers(*SystemDoc, compiled);
+    bool allNumbered = true;
+    auto number = [&](pugi::xml_node node) {
+      const flat::NodeId id = numbers.Of(node);
+      allNumbered = allNumbered && (!node || id != flat::kNoNode);
+      return id;
+    };
+    // Each list's elements in order, by number.
+    auto numberEach = [&](const model::TagList& list) {
+      std::vector<flat::NodeId> ids;
+      ids.reserve(static_cast<std::size_t>(list.Count()));
+      list.ForEach([&](pugi::xml_node node) { ids.push_back(number(node)); });
+      return ids;
+    };
+    skeyIds = numberEach(SKEYTags);
+    cptTypeIds = numberEach(CptTypeTags);
+    defaultEndPrepIds = numberEach(DefaultEndPrepTags);
+    directory.cptSection = number(CptSection.Xml());
+    directory.skeySection = number(SKEYSection.Xml());
+    directory.pcfidfSection = number(PCFIDFSection.Xml());
+    directory.plotraAttSection = number(PlotraAttSection.Xml());
+    directory.dataRoot = number(DataRoot);
+    // An element the lists name that is not in the document (none should be)
+    // could not be answered from the index: such a catalogue is answered from its files.
+    if (!allNumbered) return false;
+  }
+  add(kSKEYTags, [&] { payload += SKEYTags.Compile(skeyIds); });
+  add(kCptTypeTags, [&] { payload += CptTypeTags.Compile(cptTypeIds); });
+  add(kDefaultEndPrepTags, [&] { payload += DefaultEndPrepTags.Compile(defaultEndPrepIds); });
   const std::string pieces = model::TokenIndex::CompilePieces(PlotraEndPreps);
   if (pieces.empty()) return false;  // Plotra end preparations too long to be indexed: answered from the files
   add(kPlotraPieces, [&] { payload += pieces; });
   add(kDefaultElbows, [&] { payload += CompileElbows(DefaultElbows); });
-  directory.cptSection = number(CptSection.Xml());
-  directory.skeySection = number(SKEYSection.Xml());
-  directory.pcfidfSection = number(PCFIDFSection.Xml());
-  directory.plotraAttSection = number(PlotraAttSection.Xml());
-  directory.dataRoot = number(DataRoot);
-  // An element the lists name that is not in the document (none should be)
-  // could not be answered from the index; nor can offsets of 32 bits reach
-  // past 4 GiB. Such a catalogue is answered from its files.
-  if (!numbers.AllNumbered() || payload.size() - base > 0xffffffffu) return false;
+  // Offsets of 32 bits reach no further than 4 GiB: a larger catalogue is answered from its files.
+  if (payload.size() - base > 0xffffffffu) return false;
   std::memcpy(payload.data() + base, &directory, sizeof directory);
   return cache::WriteIndex(path, stamp, std::string_view(payload).substr(base));
 } catch (...) {

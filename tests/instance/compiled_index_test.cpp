@@ -77,5 +77,39 @@ TEST(CompiledIndex, EveryOperationAnswersAsTheFilesDo) {
   }
 }
 
+// A later definition of an SKEY or component type takes the place of the
+// first in its list, so a list can name its elements out of document order:
+// reversed here, with elements no list names between them. The run that
+// writes the index answers from it, and so does the next.
+TEST(CompiledIndex, ListsOutOfDocumentOrderAnswerAsTheFilesDo) {
+  std::string skeys, types;
+  for (int round = 0; round < 2; ++round)
+    for (int i = 0; i < 30; ++i) {
+      const std::string n = std::to_string(round == 0 ? i : 29 - i);
+      skeys += "<SKEY Description=\"" + std::to_string(round) + "\">S" + n + "</SKEY><NOTSKEY/>";
+      types += "<T" + n + " Round=\"" + std::to_string(round) + "\"><SKEY>S" + n + "</SKEY></T" + n + "><!-- c -->";
+    }
+  TempDir files, cache;
+  files.Write("SystemPipedex.xml", Catalogue("<A_CPT><G>" + types + "</G></A_CPT><A_SKEY>" + skeys + "</A_SKEY>"));
+  auto instance = [&](const std::string& indexFolder) {
+    return std::make_unique<Pipedex>(
+        MakeSystemPlatform({files.path(), files.File("no-registry.reg"), "en_US", indexFolder}));
+  };
+  auto fromFiles = instance("off"), written = instance(cache.path()), opened = instance(cache.path());
+  auto answers = [](Pipedex& p, int i) {
+    std::string d, c1, c2, c3, c4;
+    const std::string n = std::to_string(i);
+    return std::to_string(p.GetSKEYData("S" + n, d, c1, c2, c3, c4)) + d + "|" +
+           p.GetComponentTypeAttribute("T" + n, "Round");
+  };
+  for (int i = 0; i < 30; ++i) {
+    const std::string expected = answers(*fromFiles, i);
+    ASSERT_EQ(expected, "11|1") << i;
+    ASSERT_EQ(answers(*written, i), expected) << i;
+  }
+  ASSERT_EQ(std::distance(std::filesystem::directory_iterator(cache.path()), {}), 1);
+  for (int i = 29; i >= 0; --i) ASSERT_EQ(answers(*opened, i), answers(*fromFiles, i)) << i;
+}
+
 }  // namespace
 }  // namespace pipedex::testing
