@@ -282,11 +282,18 @@ bool Pipedex::Impl::WriteIndex() try {
       allNumbered = allNumbered && (!node || id != flat::kNoNode);
       return id;
     };
-    // Each list's elements in order, by number.
+    // Each list's elements in order, by number. Their nodes, read from memory
+    // for a large catalogue, are fetched some elements ahead.
     auto numberEach = [&](const model::TagList& list) {
-      std::vector<flat::NodeId> ids;
-      ids.reserve(static_cast<std::size_t>(list.Count()));
-      list.ForEach([&](pugi::xml_node node) { ids.push_back(number(node)); });
+      std::vector<pugi::xml_node> nodes;
+      nodes.reserve(static_cast<std::size_t>(list.Count()));
+      list.ForEach([&nodes](pugi::xml_node node) { nodes.push_back(node); });
+      constexpr std::size_t kAhead = 16;
+      std::vector<flat::NodeId> ids(nodes.size());
+      for (std::size_t i = 0; i < nodes.size(); ++i) {
+        if (i + kAhead < nodes.size()) __builtin_prefetch(nodes[i + kAhead].internal_object());
+        ids[i] = number(nodes[i]);
+      }
       return ids;
     };
     skeyIds = numberEach(SKEYTags);
