@@ -85,9 +85,15 @@ class StringArea {
     words_ = words;
   }
   const std::string& Bytes() const { return bytes_; }
+  // Room for strings of about size bytes in all, and slots for as many as
+  // such a document holds (about one in 16 bytes), so that the table seldom
+  // grows, each time filing every string again. Called before any is filed.
   void Reserve(std::size_t size) {
     bytes_.reserve(size);
     memory::PreferHugePages(bytes_.data(), bytes_.capacity());
+    std::size_t slots = kFirstSlots;
+    while (slots < size / 16) slots *= 2;
+    if (slots > slots_.size()) memory::AssignPreferringHugePages(slots_, slots, Slot{0, kEmpty});
   }
 
  private:
