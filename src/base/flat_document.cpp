@@ -6,6 +6,7 @@
 
 #include "base/huge_pages.h"
 #include "base/seeded_hash.h"
+#include "base/xml_document.h"
 
 namespace pipedex::flat {
 
@@ -279,7 +280,7 @@ void CompileInto(std::string& out, pugi::xml_node top) {
     const pugi::xml_node_type type = node.type();
     pugi::xml_node child = node.first_child();
     const char* value = node.value();
-    if (type == pugi::node_element && child && IsText(child.type()) && !child.next_sibling()) {
+    if (type == pugi::node_element && child && xml::IsText(child.type()) && !child.next_sibling()) {
       value = child.value();
       child = pugi::xml_node();
     }

@@ -31,9 +31,6 @@ inline constexpr NodeId kNoNode = 0xffffffffu;
 // so that a handle packs it beside its document's address in one word.
 inline constexpr NodeId kMaxNodes = NodeId{1} << 27;
 
-// Whether a node of this kind is text (plain or CDATA).
-inline bool IsText(pugi::xml_node_type kind) { return kind == pugi::node_pcdata || kind == pugi::node_cdata; }
-
 // The compiled form of a document (the node and its descendants when it is
 // not a document node), appended to out as one block of bytes to be stored
 // as it is. Its nodes are numbered in document order, as the document's

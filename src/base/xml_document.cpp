@@ -430,15 +430,14 @@ std::string ParseErrorFrame(std::string_view leading, const ParseError& error) {
 
 std::string Text(pugi::xml_node node) {
   if (!node) return "";
-  if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) return node.value();
+  if (IsText(node.type())) return node.value();
   // The usual element: no content, or one piece of text.
   const pugi::xml_node first = node.first_child();
   if (!first) return "";
-  if (!first.next_sibling() && (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata))
-    return first.value();
+  if (!first.next_sibling() && IsText(first.type())) return first.value();
   std::string out;
   WalkDescendants(node, [&](pugi::xml_node n, int) {
-    if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) out += n.value();
+    if (IsText(n.type())) out += n.value();
     return true;
   });
   return out;

@@ -48,6 +48,8 @@ std::string ParseErrorFrame(std::string_view leading, const ParseError& error);
 
 // The character data of a node and all its descendants, concatenated.
 std::string Text(pugi::xml_node node);
+// Whether a node of this kind is text (plain or CDATA).
+inline bool IsText(pugi::xml_node_type kind) { return kind == pugi::node_pcdata || kind == pugi::node_cdata; }
 // Why a caller's text cannot stand in a document ("" when it can): it is
 // not valid UTF-8, or holds a character XML does not allow (a zero byte,
 // another control character than tab, line feed and carriage return, U+FFFE, U+FFFF).

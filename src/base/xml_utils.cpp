@@ -81,8 +81,7 @@ pugi::xml_node FirstChildNoCase(pugi::xml_node parent, std::string_view step, st
     if (c.type() != pugi::node_element || step != c.name()) continue;
     // Most elements hold one text node: its value is the text, without concatenating.
     pugi::xml_node only = c.first_child();
-    const bool single = only && !only.next_sibling() &&
-                        (only.type() == pugi::node_pcdata || only.type() == pugi::node_cdata);
+    const bool single = only && !only.next_sibling() && IsText(only.type());
     if (single ? wanted.Matches(only.value()) : wanted.Matches(Text(c))) return c;
   }
   return {};

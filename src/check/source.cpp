@@ -103,9 +103,7 @@ Position LocateName(const Source& source, pugi::xml_node element) {
 
 Position LocateText(const Source& source, pugi::xml_node element) {
   // The text child_value reads: the first text or CDATA child (a name has one).
-  const pugi::xml_node text = element.find_child([](pugi::xml_node child) {
-    return child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata;
-  });
+  const pugi::xml_node text = element.find_child([](pugi::xml_node child) { return xml::IsText(child.type()); });
   auto at = static_cast<std::size_t>(std::max<std::ptrdiff_t>(text.offset_debug(), 0));
   while (at < source.text.size() && source.text[at] == ' ') ++at;
   return At(source, at);

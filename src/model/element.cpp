@@ -10,7 +10,7 @@ namespace pipedex::model {
 namespace {
 
 // The kinds whose value is text content: texts, and elements holding their one text.
-bool IsTextOrElement(pugi::xml_node_type kind) { return flat::IsText(kind) || kind == pugi::node_element; }
+bool IsTextOrElement(pugi::xml_node_type kind) { return xml::IsText(kind) || kind == pugi::node_element; }
 
 }  // namespace
 

@@ -17,7 +17,7 @@ std::vector<pugi::xml_node> InOrder(pugi::xml_node top) {
     // The children of node i go right after it, before what followed it.
     std::vector<pugi::xml_node> children;
     const pugi::xml_node first = out[i].first_child();
-    if (out[i].type() == pugi::node_element && first && !first.next_sibling() && flat::IsText(first.type())) continue;
+    if (out[i].type() == pugi::node_element && first && !first.next_sibling() && xml::IsText(first.type())) continue;
     for (pugi::xml_node c = first; c; c = c.next_sibling()) children.push_back(c);
     out.insert(out.begin() + static_cast<std::ptrdiff_t>(i) + 1, children.begin(), children.end());
   }
