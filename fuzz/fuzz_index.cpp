@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     // The payload starts at the first page boundary after the hashes; the header says where.
     std::uint64_t payloadOffset;
     std::memcpy(&payloadOffset, genuine.index.data() + 48, sizeof payloadOffset);
-    pipedex::cache::WriteIndex(genuine.path, *genuine.stamp, std::string_view(damaged).substr(payloadOffset));
+    pipedex::cache::WriteIndex(genuine.path, *genuine.stamp, {std::string_view(damaged).substr(payloadOffset)});
   } else {
     std::ofstream(genuine.path, std::ios::binary | std::ios::trunc) << damaged;
   }

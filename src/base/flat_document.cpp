@@ -4,7 +4,6 @@
 #include <cstring>
 #include <vector>
 
-#include "base/huge_pages.h"
 #include "base/seeded_hash.h"
 #include "base/xml_document.h"
 
@@ -86,15 +85,15 @@ class StringArea {
     words_ = words;
   }
   const std::string& Bytes() const { return bytes_; }
+  std::string TakeBytes() { return std::move(bytes_); }
   // Room for strings of about size bytes in all, and slots for as many as
   // such a document holds (about one in 16 bytes), so that the table seldom
   // grows, each time filing every string again. Called before any is filed.
   void Reserve(std::size_t size) {
     bytes_.reserve(size);
-    memory::PreferHugePages(bytes_.data(), bytes_.capacity());
     std::size_t slots = kFirstSlots;
     while (slots < size / 16) slots *= 2;
-    if (slots > slots_.size()) memory::AssignPreferringHugePages(slots_, slots, Slot{0, kEmpty});
+    if (slots > slots_.size()) slots_.assign(slots, Slot{0, kEmpty});
   }
 
  private:
@@ -155,8 +154,7 @@ class StringArea {
   // Four times the slots (fewer rounds of filing every string again), each
   // string filed again where its tag leads.
   void Grow() {
-    std::vector<Slot> old;
-    memory::AssignPreferringHugePages(old, slots_.size() * 4, Slot{0, kEmpty});
+    std::vector<Slot> old(slots_.size() * 4, Slot{0, kEmpty});
     old.swap(slots_);
     const std::size_t mask = slots_.size() - 1;
     filed_ = 0;
@@ -207,18 +205,18 @@ void AppendRaw(std::string& out, const T& value) {
   out.append(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
+}  // namespace
+
 // The hash of a block: a fixed seed, so that the hashes a file stores hold in
 // every process that reads it. A fast hash is enough: it is to notice damage
 // to a file the user owns, and whoever can write the file could write hashes
 // that fit the bytes just as well.
-std::uint64_t BlockHash(std::string_view block) { return hashing::FastHash(block, 0x5049504544455821ull); }
-
-}  // namespace
+std::uint64_t Blocks::HashOf(std::string_view block) { return hashing::FastHash(block, 0x5049504544455821ull); }
 
 std::string Blocks::HashesOf(std::string_view bytes) {
   std::string out;
   for (std::size_t at = 0; at < bytes.size(); at += kSize) {
-    const std::uint64_t hash = BlockHash(bytes.substr(at, kSize));
+    const std::uint64_t hash = HashOf(bytes.substr(at, kSize));
     out.append(reinterpret_cast<const char*>(&hash), sizeof hash);
   }
   return out;
@@ -242,7 +240,7 @@ void Blocks::ConfirmEach(const char* at, std::size_t size) const {
     if (word & bit) continue;
     std::uint64_t stored;
     std::memcpy(&stored, hashes_.data() + block * sizeof stored, sizeof stored);
-    if (BlockHash(bytes_.substr(block * kSize, kSize)) != stored) throw Corrupt("a block that differs from its hash");
+    if (HashOf(bytes_.substr(block * kSize, kSize)) != stored) throw Corrupt("a block that differs from its hash");
     word |= bit;
   }
 }
@@ -251,19 +249,19 @@ const char* Document::Read(std::size_t offset, std::size_t size) const {
   return ReadConfirmed(bytes_, blocks_, offset, size).data();
 }
 
-void CompileInto(std::string& out, pugi::xml_node top) {
+Areas CompileInto(std::string& out, pugi::xml_node top, std::size_t sourceSize) {
   // The header, then the records of the nodes written straight into out, the
-  // attributes' records and the strings gathered aside and appended after them.
+  // attributes' records and the strings gathered apart.
   const std::size_t start = out.size(), nodesAt = start + sizeof(Header);
   out.resize(nodesAt);
-  std::vector<std::uint32_t> attributes;  // each attribute's name and value
+  Areas areas;
+  std::vector<std::uint32_t>& attributes = areas.attributes;
   StringArea strings;
-  // Room that out was given ahead: the attributes and strings of a large
-  // document get some too, so that they are seldom moved as they grow.
-  if (const std::size_t room = out.capacity() - out.size(); room >= (std::size_t{8} << 20)) {
-    attributes.reserve(room / 4 / sizeof(std::uint32_t));
-    memory::PreferHugePages(attributes.data(), attributes.capacity() * sizeof(std::uint32_t));
-    strings.Reserve(room / 4);
+  // A large document's attributes and strings get room ahead (about what
+  // its text's size leads to), so that they are seldom moved as they grow.
+  if (sourceSize >= (std::size_t{4} << 20)) {
+    attributes.reserve(sourceSize / 4 / sizeof(std::uint32_t));
+    strings.Reserve(sourceSize / 16 * 5);
   }
   strings.Into(&out, &attributes);
   std::uint32_t nodeCount = 0;
@@ -332,8 +330,35 @@ void CompileInto(std::string& out, pugi::xml_node top) {
                       static_cast<std::uint32_t>(attributes.size() / 2),
                       static_cast<std::uint32_t>(strings.Bytes().size())};
   std::memcpy(out.data() + start, &header, sizeof header);
-  out.append(reinterpret_cast<const char*>(attributes.data()), attributes.size() * sizeof(std::uint32_t));
-  out += strings.Bytes();
+  areas.strings = strings.TakeBytes();
+  return areas;
+}
+
+CompiledTree::CompiledTree(std::string_view compiled) {
+  Header header;
+  if (compiled.size() < sizeof header) throw Corrupt("a compiled document is cut short");
+  std::memcpy(&header, compiled.data(), sizeof header);
+  records_ = compiled.substr(sizeof header);
+  if (records_.size() / sizeof(Document::Record) < header.nodeCount)
+    throw Corrupt("a compiled document whose records are cut short");
+  nodeCount_ = header.nodeCount;
+}
+
+NodeId CompiledTree::FirstChild(NodeId id) const {
+  const NodeId next = id + 1;
+  if (id >= nodeCount_ || next >= nodeCount_) return kNoNode;
+  std::uint32_t parent;
+  std::memcpy(&parent, records_.data() + std::size_t{next} * sizeof(Document::Record) + offsetof(Document::Record, parent),
+              sizeof parent);
+  return parent == id ? next : kNoNode;
+}
+
+NodeId CompiledTree::NextSibling(NodeId id) const {
+  if (id >= nodeCount_) return kNoNode;
+  std::uint32_t next;
+  std::memcpy(&next, records_.data() + std::size_t{id} * sizeof(Document::Record) + offsetof(Document::Record, nextSibling),
+              sizeof next);
+  return next < nodeCount_ ? next : kNoNode;
 }
 
 Document::Document(std::string_view bytes, const Blocks* blocks) : bytes_(bytes), blocks_(blocks) {

@@ -32,18 +32,45 @@ inline constexpr NodeId kNoNode = 0xffffffffu;
 inline constexpr NodeId kMaxNodes = NodeId{1} << 27;
 
 // The compiled form of a document (the node and its descendants when it is
-// not a document node), appended to out as one block of bytes to be stored
-// as it is. Its nodes are numbered in document order, as the document's
+// not a document node): its header and its nodes' records, then its
+// attributes' records, then its strings, to be stored one after another as
+// they are. Its nodes are numbered in document order, as the document's
 // children are walked, from 0 for the top node. An element whose one child
 // is a text holds that text as its value, and the text is no node.
-// The block starts at out's end, which is to be a multiple of 4 bytes from
-// out's start (where it will be read from an address aligned as well).
-void CompileInto(std::string& out, pugi::xml_node top);
+// CompileInto appends the header and records to out, from out's end, which is
+// to be a multiple of 4 bytes from out's start (where it will be read from
+// an address aligned as well), and gives back the two areas that follow them,
+// gathered apart so that a large document's are never copied into out.
+// sourceSize, the bytes of the document's text when known, sizes their room.
+struct Areas {
+  std::vector<std::uint32_t> attributes;  // each attribute's name and value
+  std::string strings;
+  std::string_view AttributeBytes() const {
+    return {reinterpret_cast<const char*>(attributes.data()), attributes.size() * sizeof(std::uint32_t)};
+  }
+};
+[[nodiscard]] Areas CompileInto(std::string& out, pugi::xml_node top, std::size_t sourceSize = 0);
 inline std::string Compile(pugi::xml_node top) {
   std::string out;
-  CompileInto(out, top);
+  const Areas areas = CompileInto(out, top);
+  out += areas.AttributeBytes();
+  out += areas.strings;
   return out;
 }
+
+// The tree of a compiled document read from its header and records alone:
+// what a compile's caller walks while the attributes and strings are still
+// apart. The bytes are trusted (a compile's own); reads beyond them raise Corrupt.
+class CompiledTree {
+ public:
+  explicit CompiledTree(std::string_view compiled);
+  NodeId FirstChild(NodeId id) const;
+  NodeId NextSibling(NodeId id) const;
+
+ private:
+  std::string_view records_;
+  NodeId nodeCount_ = 0;
+};
 
 // The hashes of the blocks of a compiled document, as a file stores them
 // beside it: a block is hashed on its first read and compared with its hash,
@@ -52,6 +79,8 @@ inline std::string Compile(pugi::xml_node top) {
 class Blocks {
  public:
   static constexpr std::size_t kSize = 16384;
+  // The hash of one block (the last of some bytes may be shorter).
+  static std::uint64_t HashOf(std::string_view block);
   // One 64-bit hash per block of bytes (the last block may be shorter).
   static std::string HashesOf(std::string_view bytes);
 
@@ -176,7 +205,8 @@ class alignas(4096) Document {
   std::string_view ElementAttribute(NodeId id, std::string_view name, bool& found) const;
 
  private:
-  friend void CompileInto(std::string& out, pugi::xml_node top);
+  friend Areas CompileInto(std::string& out, pugi::xml_node top, std::size_t sourceSize);
+  friend class CompiledTree;
   // Little-endian 32-bit words throughout (the hosts the library builds for),
   // every area aligned to 4 bytes.
   struct Record {

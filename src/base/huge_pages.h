@@ -7,7 +7,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 namespace pipedex::memory {
 
@@ -25,16 +24,6 @@ inline void PreferHugePages(const void* buffer, std::size_t size) {
   (void)buffer;
   (void)size;
 #endif
-}
-
-// Makes table n copies of value, in memory given the same hint before it is
-// filled: a large table read at random then misses the address cache seldom.
-template <typename T>
-void AssignPreferringHugePages(std::vector<T>& table, std::size_t n, const T& value) {
-  std::vector<T>().swap(table);
-  table.reserve(n);
-  PreferHugePages(table.data(), n * sizeof(T));
-  table.assign(n, value);  // within the capacity: the memory stays where it was hinted
 }
 
 }  // namespace pipedex::memory

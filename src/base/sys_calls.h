@@ -33,6 +33,7 @@ inline bool Fails() { return false; }
 inline int Open(const char* path, int flags, mode_t mode = 0) { return Fails() ? -1 : ::open(path, flags, mode); }
 inline ssize_t Read(int fd, void* buffer, size_t size) { return Fails() ? -1 : ::read(fd, buffer, size); }
 inline ssize_t Write(int fd, const void* data, size_t size) { return Fails() ? -1 : ::write(fd, data, size); }
+inline off_t Seek(int fd, off_t offset, int whence) { return Fails() ? -1 : ::lseek(fd, offset, whence); }
 inline int Fsync(int fd) { return Fails() ? -1 : ::fsync(fd); }
 inline int Close(int fd) {
   const int done = ::close(fd);

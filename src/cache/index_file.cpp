@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "base/errors.h"
@@ -198,30 +200,58 @@ bool ReadHead(std::string_view bytes, Header& header, Stamp& stamp) {
   return StableHash(text) == header.stampHash && ParseStamp(text, stamp);
 }
 
-// Writes the payload after the head (which ends at a page boundary). A
-// payload that starts at a page boundary in memory has its whole pages
-// written straight from there to the disk, not copied into the page cache
-// first (the file is handed back from the cache once written anyway); the
-// rest, and all of it where the file system refuses, is written the usual way.
-int WritePayload(int fd, std::string_view payload) {
-  const std::size_t direct = payload.size() / kPage * kPage;
-  if (direct == 0 || reinterpret_cast<std::uintptr_t>(payload.data()) % kPage != 0) return files::WriteAll(fd, payload);
+// Writes the payload, its pieces one after another, from where the file has
+// got to (a page boundary), and appends its blocks' hashes to hashes. The
+// pieces pass through one buffer aligned to a page, a megabyte at a time:
+// each block is hashed there while it is in the cache, and each full buffer
+// is written straight to the disk, not copied into the page cache first (the
+// file is handed back from the cache once written anyway). The bytes after
+// the last whole page, and all of them where the file system refuses, are
+// written the usual way.
+int WritePayload(int fd, const std::vector<std::string_view>& pieces, std::string& hashes) {
+  constexpr std::size_t kChunk = 64 * flat::Blocks::kSize;
+  struct AlignedDelete {
+    void operator()(char* p) const { ::operator delete[](p, std::align_val_t{kPage}); }
+  };
+  const std::unique_ptr<char[], AlignedDelete> buffer(new (std::align_val_t{kPage}) char[kChunk]);
   const int flags = ::fcntl(fd, F_GETFL);
-  if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_DIRECT) != 0) return files::WriteAll(fd, payload);
-  std::size_t written = 0;
-  while (written < direct) {
-    const ssize_t n = sys::Write(fd, payload.data() + written, direct - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0 || n % static_cast<ssize_t>(kPage) != 0) {
-      // Refused (or cut to a length no longer aligned): the usual way from
-      // where the file has got to.
-      if (n > 0) written += static_cast<std::size_t>(n);
-      break;
+  bool direct = flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_DIRECT) == 0;
+  auto flush = [&](std::size_t size) {
+    for (std::size_t at = 0; at < size; at += flat::Blocks::kSize) {
+      const std::uint64_t hash =
+          flat::Blocks::HashOf(std::string_view(buffer.get() + at, std::min(flat::Blocks::kSize, size - at)));
+      hashes.append(reinterpret_cast<const char*>(&hash), sizeof hash);
     }
-    written += static_cast<std::size_t>(n);
+    std::size_t written = 0;
+    for (const std::size_t pages = size / kPage * kPage; direct && written < pages;) {
+      const ssize_t n = sys::Write(fd, buffer.get() + written, pages - written);
+      if (n < 0 && errno == EINTR) continue;
+      if (n > 0) written += static_cast<std::size_t>(n);
+      if (n <= 0 || n % static_cast<ssize_t>(kPage) != 0) break;  // refused, or cut short of a page
+    }
+    if (written == size) return 0;
+    if (direct) {
+      if (::fcntl(fd, F_SETFL, flags) != 0) return errno;
+      direct = false;
+    }
+    return files::WriteAll(fd, std::string_view(buffer.get() + written, size - written));
+  };
+  std::size_t filled = 0;
+  for (std::string_view piece : pieces) {
+    while (!piece.empty()) {
+      const std::size_t n = std::min(piece.size(), kChunk - filled);
+      std::memcpy(buffer.get() + filled, piece.data(), n);
+      filled += n;
+      piece.remove_prefix(n);
+      if (filled == kChunk) {
+        if (const int err = flush(filled)) return err;
+        filled = 0;
+      }
+    }
   }
-  if (::fcntl(fd, F_SETFL, flags) != 0) return errno;
-  return files::WriteAll(fd, payload.substr(written));
+  if (filled > 0)
+    if (const int err = flush(filled)) return err;
+  return direct && ::fcntl(fd, F_SETFL, flags) != 0 ? errno : 0;
 }
 
 }  // namespace
@@ -260,11 +290,12 @@ const char* RefusalText(Refusal refusal) {
   return "";
 }
 
-bool WriteIndex(const std::string& path, const Stamp& stamp, std::string_view payload) {
+bool WriteIndex(const std::string& path, const Stamp& stamp, const std::vector<std::string_view>& payload) {
   for (const InputFile& f : stamp.inputs)
     if (f.path.find_first_of(std::string_view("\n\0", 2)) != std::string::npos) return false;  // a stamp line each
   const std::string text = StampText(stamp);
-  const std::string hashes = flat::Blocks::HashesOf(payload);
+  std::uint64_t payloadSize = 0;
+  for (const std::string_view piece : payload) payloadSize += piece.size();
   Header header{};
   std::memcpy(header.magic, kMagic, sizeof kMagic);
   header.format = kFormat;
@@ -272,14 +303,12 @@ bool WriteIndex(const std::string& path, const Stamp& stamp, std::string_view pa
   header.stampSize = text.size();
   header.stampHash = StableHash(text);
   header.hashesOffset = (sizeof header + text.size() + 7) / 8 * 8;
-  header.hashesSize = hashes.size();
-  header.payloadOffset = (header.hashesOffset + hashes.size() + kPage - 1) / kPage * kPage;
-  header.payloadSize = payload.size();
+  header.hashesSize = (payloadSize + flat::Blocks::kSize - 1) / flat::Blocks::kSize * sizeof(std::uint64_t);
+  header.payloadOffset = (header.hashesOffset + header.hashesSize + kPage - 1) / kPage * kPage;
+  header.payloadSize = payloadSize;
   std::string head(reinterpret_cast<const char*>(&header), sizeof header);
   head += text;
-  head.resize(header.hashesOffset, '\0');
-  head += hashes;
-  head.resize(header.payloadOffset, '\0');
+  head.resize(header.payloadOffset, '\0');  // the hashes are filled in as the payload is written
 
   const std::size_t slash = path.rfind('/');
   if (slash != std::string::npos && slash > 0) {
@@ -289,8 +318,15 @@ bool WriteIndex(const std::string& path, const Stamp& stamp, std::string_view pa
   }
   try {
     files::ReplaceFile(path, [&](int fd) {
-      if (const int err = files::WriteAll(fd, head)) return err;
-      return WritePayload(fd, payload);
+      // The payload first, from its place after the head, then the head with its hashes.
+      if (sys::Seek(fd, static_cast<off_t>(header.payloadOffset), SEEK_SET) < 0) return errno;
+      std::string hashes;
+      hashes.reserve(header.hashesSize);
+      if (const int err = WritePayload(fd, payload, hashes)) return err;
+      if (hashes.size() != header.hashesSize) return EIO;
+      head.replace(header.hashesOffset, hashes.size(), hashes);
+      if (sys::Seek(fd, 0, SEEK_SET) < 0) return errno;
+      return files::WriteAll(fd, head);
     });
   } catch (const Error& e) {
     if (errors::IsOutOfMemory(e)) throw;

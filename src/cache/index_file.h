@@ -44,10 +44,10 @@ struct Stamp {
 // and device (content hashes are not compared).
 bool SameFiles(const Stamp& a, const Stamp& b);
 
-// Writes an index file at path atomically, making its folder (mode 0700)
-// when missing. False when any step fails (nothing is left behind then); an
+// Writes an index file at path atomically, its payload the pieces given one
+// after another, making its folder (mode 0700) when missing. False when any step fails (nothing is left behind then); an
 // index is only ever an aid, so failing to write one is no error.
-bool WriteIndex(const std::string& path, const Stamp& stamp, std::string_view payload);
+bool WriteIndex(const std::string& path, const Stamp& stamp, const std::vector<std::string_view>& payload);
 
 // Why an index file is not used, for `pipedex cache show` and verify.
 enum class Refusal { None, Missing, NotAnIndex, OtherVersion, OtherInputs, InputChanged };

@@ -11,7 +11,6 @@
 
 #include "base/flat_table.h"
 #include "base/format.h"
-#include "base/huge_pages.h"
 #include "base/seeded_hash.h"
 #include "cache/index_file.h"
 #include "cache/settings.h"
@@ -71,7 +70,7 @@ std::string CompileElbows(const std::vector<model::DefaultElbow>& elbows) {
 // that no order makes the walks longer than the children.
 class NodeNumbers {
  public:
-  NodeNumbers(pugi::xml_node top, const flat::Document& compiled) : top_(top), compiled_(compiled) {}
+  NodeNumbers(pugi::xml_node top, flat::CompiledTree compiled) : top_(top), compiled_(compiled) {}
   // The number of an element of the compiled document, else kNoNode.
   flat::NodeId Of(pugi::xml_node node) {
     if (!node) return flat::kNoNode;
@@ -124,7 +123,7 @@ class NodeNumbers {
   }
 
   pugi::xml_node top_;
-  const flat::Document& compiled_;
+  const flat::CompiledTree compiled_;
   std::unordered_map<const void*, Walk> walks_;  // by parent: sections and groups, far fewer than the elements
   std::unordered_map<const void*, flat::NodeId> filed_;
   pugi::xml_node lastParent_;
@@ -248,34 +247,42 @@ bool Pipedex::Impl::WriteIndex() try {
   // A file that changed while the load read it may have been read half old,
   // half new: no index records that.
   if (!cache::SameFiles(stamp, FilesBeforeLoad)) return false;
-  // Room for about as much as the system file holds: its compiled form is
-  // written into the payload where it is compiled, and none of it moves on the
-  // way while it fits (the pages reserved and never written cost nothing).
-  // The payload starts at a page boundary of memory, where the index file
-  // can take it from without a copy (that is all it is aligned for).
-  constexpr std::size_t kPage = 4096;
-  std::string payload;
-  payload.reserve(kPage + stamp.inputs.front().size + stamp.inputs.front().size / 4 + (std::size_t{1} << 16));
-  memory::PreferHugePages(payload.data(), payload.capacity());
-  const std::size_t base = (kPage - reinterpret_cast<std::uintptr_t>(payload.data()) % kPage) % kPage;
-  payload.assign(base + sizeof(Directory), '\0');
+  // The payload is written from pieces, each where it was compiled: the
+  // directory with the compiled document's header and records (given room
+  // for about half the system file), the document's attributes and strings,
+  // and the tables of the lists. None of them is copied into another to be
+  // written. Their memory is not hinted to huge pages: on a shared machine
+  // a fresh huge page can take many times longer to clear than its 512
+  // small pages, which makes the first run's time swing.
+  const std::size_t sourceSize = stamp.inputs.front().size;
+  std::string head;
+  head.reserve(sourceSize / 2 + (std::size_t{1} << 16));
+  head.assign((sizeof(Directory) + 7) / 8 * 8, '\0');
+  std::vector<std::string_view> pieces;
+  std::uint64_t size = 0;  // the payload's bytes so far
   Directory directory{};
   std::memcpy(directory.magic, kPayloadMagic, sizeof kPayloadMagic);
-  // Each section starts at a multiple of 8 and is compiled, or copied, to the payload's end.
-  auto add = [&](Section s, auto&& append) {
-    payload.resize(base + (payload.size() - base + 7) / 8 * 8, '\0');
-    directory.offset[s] = static_cast<std::uint32_t>(payload.size() - base);
-    append();
-    directory.size[s] = static_cast<std::uint32_t>(payload.size() - base - directory.offset[s]);
+  // Each section starts at a multiple of 8 from the payload's start.
+  auto add = [&](Section s, std::initializer_list<std::string_view> parts) {
+    static constexpr char kZeros[8] = {};
+    if (size % 8 != 0) {
+      pieces.emplace_back(kZeros, 8 - size % 8);
+      size += 8 - size % 8;
+    }
+    directory.offset[s] = static_cast<std::uint32_t>(size);
+    for (const std::string_view part : parts) {
+      pieces.push_back(part);
+      size += part.size();
+    }
+    directory.size[s] = static_cast<std::uint32_t>(size - directory.offset[s]);
   };
-  add(kDocument, [&] { flat::CompileInto(payload, *SystemDoc); });
-  // The numbers of the elements the lists and sections name, all found
-  // before the payload grows again (and may move).
+  const std::size_t documentAt = head.size();
+  const flat::Areas areas = flat::CompileInto(head, *SystemDoc, sourceSize);
+  // The numbers of the elements the lists and sections name, from the
+  // compiled document's records.
   std::vector<flat::NodeId> skeyIds, cptTypeIds, defaultEndPrepIds;
   {
-    const flat::Document compiled(
-        std::string_view(payload).substr(base + directory.offset[kDocument], directory.size[kDocument]));
-    NodeNumbers numbers(*SystemDoc, compiled);
+    NodeNumbers numbers(*SystemDoc, flat::CompiledTree(std::string_view(head).substr(documentAt)));
     bool allNumbered = true;
     auto number = [&](pugi::xml_node node) {
       const flat::NodeId id = numbers.Of(node);
@@ -308,17 +315,24 @@ bool Pipedex::Impl::WriteIndex() try {
     // could not be answered from the index: such a catalogue is answered from its files.
     if (!allNumbered) return false;
   }
-  add(kSKEYTags, [&] { payload += SKEYTags.Compile(skeyIds); });
-  add(kCptTypeTags, [&] { payload += CptTypeTags.Compile(cptTypeIds); });
-  add(kDefaultEndPrepTags, [&] { payload += DefaultEndPrepTags.Compile(defaultEndPrepIds); });
-  const std::string pieces = model::TokenIndex::CompilePieces(PlotraEndPreps);
-  if (pieces.empty()) return false;  // Plotra end preparations too long to be indexed: answered from the files
-  add(kPlotraPieces, [&] { payload += pieces; });
-  add(kDefaultElbows, [&] { payload += CompileElbows(DefaultElbows); });
+  pieces.emplace_back(std::string_view(head).substr(0, documentAt));  // the directory, filled in last
+  size = documentAt;
+  add(kDocument, {std::string_view(head).substr(documentAt), areas.AttributeBytes(), areas.strings});
+  const std::string skeyTable = SKEYTags.Compile(skeyIds);
+  add(kSKEYTags, {skeyTable});
+  const std::string cptTypeTable = CptTypeTags.Compile(cptTypeIds);
+  add(kCptTypeTags, {cptTypeTable});
+  const std::string endPrepTable = DefaultEndPrepTags.Compile(defaultEndPrepIds);
+  add(kDefaultEndPrepTags, {endPrepTable});
+  const std::string plotraPieces = model::TokenIndex::CompilePieces(PlotraEndPreps);
+  if (plotraPieces.empty()) return false;  // Plotra end preparations too long to be indexed: answered from the files
+  add(kPlotraPieces, {plotraPieces});
+  const std::string elbows = CompileElbows(DefaultElbows);
+  add(kDefaultElbows, {elbows});
   // Offsets of 32 bits reach no further than 4 GiB: a larger catalogue is answered from its files.
-  if (payload.size() - base > 0xffffffffu) return false;
-  std::memcpy(payload.data() + base, &directory, sizeof directory);
-  return cache::WriteIndex(path, stamp, std::string_view(payload).substr(base));
+  if (size > 0xffffffffu) return false;
+  std::memcpy(head.data(), &directory, sizeof directory);
+  return cache::WriteIndex(path, stamp, pieces);
 } catch (...) {
   // Not even running out of memory fails the load that succeeded: the index is only an aid.
   return false;

@@ -39,7 +39,7 @@ TEST(IndexFile, OpensOnlyWhileItsFilesAreAsTheyWere) {
     const TempDir d;
     const std::string a = d.Write("a.xml", "<a/>");
     Stamp stamp{"1", "de_DE", {Describe(a, true), Describe(d.File("b.xml"), true)}};
-    ASSERT_TRUE(WriteIndex(d.File("cache/deep/x.pxi"), stamp, payload)) << "the folders are made as needed";
+    ASSERT_TRUE(WriteIndex(d.File("cache/deep/x.pxi"), stamp, {payload})) << "the folders are made as needed";
     row.apply(d, stamp);
     Refusal refusal = Refusal::None;
     const auto index = MappedIndex::Open(d.File("cache/deep/x.pxi"), stamp, true, refusal);
@@ -52,6 +52,37 @@ TEST(IndexFile, OpensOnlyWhileItsFilesAreAsTheyWere) {
   }
 }
 
+// A payload given in pieces is written as the one text they make, with the
+// hashes of its blocks, wherever the pieces end: inside a block, on a page,
+// past the megabyte the writer passes them through at a time.
+TEST(IndexFile, APayloadInPiecesIsWrittenAsOneText) {
+  const std::vector<std::vector<std::size_t>> rows = {
+      {0},
+      {1, 16383, 16385, 3},
+      {5000, 0, 4096 * 3 + 1},
+      {(std::size_t{1} << 20) - 5, 10, 70000},
+      {std::size_t{2} << 20},
+  };
+  const TempDir d;
+  const Stamp stamp{"1", "", {Describe(d.Write("a.xml", "<a/>"), true)}};
+  for (const std::vector<std::size_t>& sizes : rows) {
+    std::vector<std::string> texts;
+    std::string whole;
+    for (const std::size_t size : sizes) {
+      std::string& text = texts.emplace_back();
+      for (std::size_t i = 0; i < size; ++i) text += static_cast<char>((whole.size() + i) * 131 % 251);
+      whole += text;
+    }
+    const std::vector<std::string_view> pieces(texts.begin(), texts.end());
+    ASSERT_TRUE(WriteIndex(d.File("x.pxi"), stamp, pieces)) << whole.size();
+    Refusal refusal;
+    const auto index = MappedIndex::Open(d.File("x.pxi"), stamp, false, refusal);
+    ASSERT_NE(index, nullptr) << whole.size() << ": " << RefusalText(refusal);
+    EXPECT_EQ(index->Payload(), whole) << whole.size();
+    EXPECT_NO_THROW(index->Blocks().Confirm(index->Payload().data(), whole.size())) << whole.size();
+  }
+}
+
 // A byte changed anywhere in an index file refuses it, or fails the block
 // it lies in, or lies where nothing is read; it never yields another payload.
 TEST(IndexFile, AChangedByteNeverYieldsAnotherPayload) {
@@ -60,7 +91,7 @@ TEST(IndexFile, AChangedByteNeverYieldsAnotherPayload) {
   const Stamp stamp{"1", "", {Describe(a, false)}};
   std::string payload;
   for (int i = 0; payload.size() < 50000; ++i) payload += std::to_string(i);
-  ASSERT_TRUE(WriteIndex(d.File("x.pxi"), stamp, payload));
+  ASSERT_TRUE(WriteIndex(d.File("x.pxi"), stamp, {payload}));
   const std::string good = d.Read("x.pxi");
   for (std::size_t at = 0; at < good.size(); at += at < 8192 ? 1 : 331) {
     std::string bad = good;
