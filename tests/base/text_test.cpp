@@ -10,6 +10,8 @@ namespace {
 TEST(Text, CharactersNotBytes) {
   const std::pair<std::string, std::string> rows[] = {
       {Upper("ärger élan ω"), "ÄRGER ÉLAN Ω"}, {Upper("a\xff" "b"), "A\xff" "B"},  // invalid bytes stay
+      // Eight ASCII bytes at a time, every byte around 'a' and 'z', then a character that is not.
+      {Upper("`az{@AZ[abcdefghijklmnopqrstuvwxyz0189-_~\x7f" "ärger"), "`AZ{@AZ[ABCDEFGHIJKLMNOPQRSTUVWXYZ0189-_~\x7f" "ÄRGER"},
       // A key upper-cased in place (short ASCII) or by Upper: the same either way.
       {std::string(UpperKey("ElBw-9").View()), "ELBW-9"}, {std::string(UpperKey("élan\xff").View()), "ÉLAN\xff"},
       {std::string(UpperKey(std::string(65, 'a')).View()), std::string(65, 'A')},
