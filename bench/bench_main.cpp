@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <set>
@@ -63,38 +64,48 @@ std::vector<std::string> Split(const std::string& s) {
   return out;
 }
 
-// Runs measure() a few times (fewer on the largest catalogues) and files the
-// medians of its CPU time under timeName and of its peak memory under peakName.
-template <typename Measure>
-void FileMedians(const CatalogueFile& c, const std::string& timeName, const std::string& peakName, Measure measure,
-                 BenchResults& results) {
-  std::vector<double> seconds, peaks;
-  for (int i = 0; i < (c.bytes > 20e6 ? 3 : 5); ++i) {
-    const LoadMeasure m = measure();
-    if (m.seconds < 0) continue;
-    seconds.push_back(m.seconds);
-    peaks.push_back(m.peakBytes);
+// One kind of run measured in fresh processes, and where the medians of its
+// CPU time and peak memory are filed.
+struct Measured {
+  std::string timeName, peakName;
+  std::function<LoadMeasure()> measure;
+};
+
+// Runs each kind `rounds` times, in turns, so that a noisy stretch of the
+// machine weighs on every kind alike and the ratios between them hold; files
+// the medians of each.
+void FileMedians(const std::vector<Measured>& kinds, BenchResults& results, int rounds) {
+  std::vector<std::vector<double>> seconds(kinds.size()), peaks(kinds.size());
+  for (int i = 0; i < rounds; ++i)
+    for (std::size_t k = 0; k < kinds.size(); ++k) {
+      const LoadMeasure m = kinds[k].measure();
+      if (m.seconds < 0) continue;
+      seconds[k].push_back(m.seconds);
+      peaks[k].push_back(m.peakBytes);
+    }
+  for (std::size_t k = 0; k < kinds.size(); ++k) {
+    if (seconds[k].empty()) continue;
+    std::sort(seconds[k].begin(), seconds[k].end());
+    std::sort(peaks[k].begin(), peaks[k].end());
+    const double time = seconds[k][seconds[k].size() / 2], peak = peaks[k][peaks[k].size() / 2];
+    results.nanoseconds[kinds[k].timeName] = time * 1e9;
+    results.peakBytes[kinds[k].peakName] = peak;
+    std::cerr << "  " << kinds[k].timeName << ": " << time * 1e3 << " ms, " << peak / 1e6 << " MB\n";
   }
-  if (seconds.empty()) return;
-  std::sort(seconds.begin(), seconds.end());
-  std::sort(peaks.begin(), peaks.end());
-  results.nanoseconds[timeName] = seconds[seconds.size() / 2] * 1e9;
-  results.peakBytes[peakName] = peaks[peaks.size() / 2];
-  std::cerr << "  " << timeName << ": " << seconds[seconds.size() / 2] * 1e3 << " ms, "
-            << peaks[peaks.size() / 2] / 1e6 << " MB\n";
 }
 
 // Parse and initialisation, each in fresh processes.
 void MeasureLoads(const CatalogueFile& c, BenchResults& results) {
+  std::vector<Measured> kinds;
   for (const std::string mode : {"parse", "init"})
-    FileMedians(c, (mode == "parse" ? "init/parse/" : "init/pipedex/") + c.label, mode + "/" + c.label,
-                [&] { return MeasureLoad(mode, c); }, results);
+    kinds.push_back({(mode == "parse" ? "init/parse/" : "init/pipedex/") + c.label, mode + "/" + c.label,
+                     [mode, &c] { return MeasureLoad(mode, c); }});
+  FileMedians(kinds, results, c.bytes > 20e6 ? 3 : 5);
 }
 
 // A whole process, from its start to its exit, filed under name + the catalogue's label.
-void MeasureRuns(const std::string& name, const std::vector<std::string>& argv, const CatalogueFile& c,
-                 BenchResults& results) {
-  FileMedians(c, name + c.label, name + c.label, [&] { return MeasureProcess(argv); }, results);
+Measured Run(const std::string& name, const std::vector<std::string>& argv, const CatalogueFile& c) {
+  return {name + c.label, name + c.label, [argv] { return MeasureProcess(argv); }};
 }
 
 // A one-shot CLI call against a process that only parses the same file
@@ -103,26 +114,33 @@ void MeasureRuns(const std::string& name, const std::vector<std::string>& argv, 
 // file and against `pipedex --version`.
 void MeasureOneShot(const CatalogueFile& c, const std::string& indexHome, BenchResults& results) {
   const std::string folder = ProgramFolder(), cli = folder + "/pipedex";
-  const std::vector<std::string> call = {"call", "GetSKEYData", "ELBW"};
-  auto with = [](std::vector<std::string> a, const std::vector<std::string>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-  };
-  if (c.bytes > 5e6) {
-    MeasureRuns("oneshot/parse/", {folder + "/pipedex-bench", "--measure-load", "parse", c.folder}, c, results);
-    MeasureRuns("oneshot/call/", with({cli, "--no-index", "--component-dir", c.folder}, call), c, results);
-  }
-  // The index of this catalogue alone lives in its own folder, removed before each first run.
+  const std::vector<std::string> call = {cli, "--component-dir", c.folder, "call", "GetSKEYData", "ELBW"};
+  std::vector<std::string> withoutIndex = call;
+  withoutIndex.insert(withoutIndex.begin() + 1, "--no-index");
+  // The index of this catalogue alone lives in its own folder, which the
+  // bench removes before each first run (not the measured process).
   const std::string home = indexHome + "/" + c.label;
-  std::string quoted = "'" + cli + "' --component-dir '" + c.folder + "'";
-  for (const std::string& word : call) quoted += " " + word;
-  MeasureRuns("oneshot/firstrun/",
-              {"/bin/sh", "-c", "rm -rf '" + home + "' && XDG_CACHE_HOME='" + home + "' exec " + quoted}, c, results);
   ::setenv("XDG_CACHE_HOME", home.c_str(), 1);
-  MeasureRuns("oneshot/indexed/", with({cli, "--component-dir", c.folder}, call), c, results);
-  MeasureRuns("oneshot/version/", {cli, "--version"}, c, results);
+  Measured first = Run("oneshot/firstrun/", call, c);
+  first.measure = [home, measure = first.measure] {
+    std::filesystem::remove_all(home);
+    return measure();
+  };
+  // The call without the index and the first run in turns: the one is the other's yardstick.
+  std::vector<Measured> kinds;
+  if (c.bytes > 5e6) {
+    kinds.push_back(Run("oneshot/parse/", {folder + "/pipedex-bench", "--measure-load", "parse", c.folder}, c));
+    kinds.push_back(Run("oneshot/call/", withoutIndex, c));
+  }
+  kinds.push_back(first);
+  // Seven rounds each (a process is short): the median of a few is too much at the mercy of one slow run.
+  constexpr int kRounds = 7;
+  FileMedians(kinds, results, kRounds);
+  // The call with the index the last first run wrote, in turns with its yardsticks.
+  kinds = {Run("oneshot/indexed/", call, c), Run("oneshot/version/", {cli, "--version"}, c)};
   for (const auto& entry : std::filesystem::directory_iterator(home + "/pipedex"))
-    MeasureRuns("oneshot/floor/", {folder + "/pipedex-bench-floor", entry.path().string()}, c, results);
+    kinds.push_back(Run("oneshot/floor/", {folder + "/pipedex-bench-floor", entry.path().string()}, c));
+  FileMedians(kinds, results, kRounds);
   ::setenv("XDG_CACHE_HOME", indexHome.c_str(), 1);
 }
 
