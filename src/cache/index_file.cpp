@@ -200,20 +200,23 @@ bool ReadHead(std::string_view bytes, Header& header, Stamp& stamp) {
   return StableHash(text) == header.stampHash && ParseStamp(text, stamp);
 }
 
+// The buffer the payload passes through on its way to the file: a megabyte,
+// aligned to a page.
+constexpr std::size_t kChunk = 64 * flat::Blocks::kSize;
+struct AlignedDelete {
+  void operator()(char* p) const { ::operator delete[](p, std::align_val_t{kPage}); }
+};
+using ChunkBuffer = std::unique_ptr<char[], AlignedDelete>;
+
 // Writes the payload, its pieces one after another, from where the file has
-// got to (a page boundary), and appends its blocks' hashes to hashes. The
-// pieces pass through one buffer aligned to a page, a megabyte at a time:
-// each block is hashed there while it is in the cache, and each full buffer
-// is written straight to the disk, not copied into the page cache first (the
-// file is handed back from the cache once written anyway). The bytes after
-// the last whole page, and all of them where the file system refuses, are
-// written the usual way.
-int WritePayload(int fd, const std::vector<std::string_view>& pieces, std::string& hashes) {
-  constexpr std::size_t kChunk = 64 * flat::Blocks::kSize;
-  struct AlignedDelete {
-    void operator()(char* p) const { ::operator delete[](p, std::align_val_t{kPage}); }
-  };
-  const std::unique_ptr<char[], AlignedDelete> buffer(new (std::align_val_t{kPage}) char[kChunk]);
+// got to (a page boundary), and appends its blocks' hashes to hashes (which
+// has room for them: nothing is allocated on the way). The pieces pass
+// through the buffer a megabyte at a time: each block is hashed there while
+// it is in the cache, and each full buffer is written straight to the disk,
+// not copied into the page cache first (the file is handed back from the
+// cache once written anyway). The bytes after the last whole page, and all
+// of them where the file system refuses, are written the usual way.
+int WritePayload(int fd, const std::vector<std::string_view>& pieces, const ChunkBuffer& buffer, std::string& hashes) {
   const int flags = ::fcntl(fd, F_GETFL);
   bool direct = flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_DIRECT) == 0;
   auto flush = [&](std::size_t size) {
@@ -316,13 +319,14 @@ bool WriteIndex(const std::string& path, const Stamp& stamp, const std::vector<s
     for (std::size_t at = path.find('/', 1); at != std::string::npos && at <= slash; at = path.find('/', at + 1))
       if (::mkdir(path.substr(0, at).c_str(), 0700) != 0 && errno != EEXIST) return false;
   }
+  const ChunkBuffer buffer(new (std::align_val_t{kPage}) char[kChunk]);
+  std::string hashes;
+  hashes.reserve(header.hashesSize);
   try {
     files::ReplaceFile(path, [&](int fd) {
       // The payload first, from its place after the head, then the head with its hashes.
       if (sys::Seek(fd, static_cast<off_t>(header.payloadOffset), SEEK_SET) < 0) return errno;
-      std::string hashes;
-      hashes.reserve(header.hashesSize);
-      if (const int err = WritePayload(fd, payload, hashes)) return err;
+      if (const int err = WritePayload(fd, payload, buffer, hashes)) return err;
       if (hashes.size() != header.hashesSize) return EIO;
       head.replace(header.hashesOffset, hashes.size(), hashes);
       if (sys::Seek(fd, 0, SEEK_SET) < 0) return errno;
