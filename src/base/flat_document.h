@@ -60,7 +60,8 @@ inline std::string Compile(pugi::xml_node top) {
 
 // The tree of a compiled document read from its header and records alone:
 // what a compile's caller walks while the attributes and strings are still
-// apart. The bytes are trusted (a compile's own); reads beyond them raise Corrupt.
+// apart. The bytes are a compile's own; records cut short raise Corrupt, and
+// a number beyond the nodes has no first child and no next sibling.
 class CompiledTree {
  public:
   explicit CompiledTree(std::string_view compiled);

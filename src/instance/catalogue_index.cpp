@@ -247,10 +247,10 @@ bool Pipedex::Impl::WriteIndex() try {
   // A file that changed while the load read it may have been read half old,
   // half new: no index records that.
   if (!cache::SameFiles(stamp, FilesBeforeLoad)) return false;
-  // The payload is written from pieces, each where it was compiled: the
-  // directory with the compiled document's header and records (given room
-  // for about half the system file), the document's attributes and strings,
-  // and the tables of the lists. None of them is copied into another to be
+  // The payload is written from pieces, each where it was compiled: head
+  // (the directory, then the compiled document's header and records, given
+  // room for about half the system file), the document's attributes and
+  // strings, and the tables of the lists. None of them is copied into another to be
   // written. Their memory is not hinted to huge pages: on a shared machine
   // a fresh huge page can take many times longer to clear than its 512
   // small pages, which makes the first run's time swing.
