@@ -37,6 +37,21 @@ IndexInfo InspectIndex(std::shared_ptr<Platform> platform, bool verifyContent) {
     const auto index = cache::MappedIndex::Open(info.path, impl.IndexStamp(false), verify, refusal);
     info.valid = index != nullptr;
     info.state = cache::RefusalText(refusal);
+    // A file that holds for these files is used only when its payload opens
+    // as an instance opens it; a verify reads every block of it against its
+    // hash too.
+    if (index) {
+      bool sound = impl.OpenIndex();
+      try {
+        if (sound && verify) index->Blocks().Confirm(index->Payload().data(), index->Payload().size());
+      } catch (const flat::Corrupt&) {
+        sound = false;
+      }
+      if (!sound) {
+        info.valid = false;
+        info.state = "its payload is damaged";
+      }
+    }
     struct stat st {};
     if (::stat(info.path.c_str(), &st) == 0) info.size = static_cast<std::uint64_t>(st.st_size);
     // An index that is not used may still be one, built from other files or before a change.

@@ -129,6 +129,8 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
       {"$X cache prebuild --json", 0, R"(.pxi","valid":true,"state":"valid","size":)"},
       {"$X --no-index cache show --json", 0, R"({"path":"","valid":false,"state":"the platform keeps no index")"},
       {"$X cache verify", 0, "state  valid\n"},
+      {"f=$(ls $D/xc/pipedex/*.pxi) && printf Z | dd of=$f bs=1 seek=$(($(stat -c %s $f) - 3)) conv=notrunc 2>/dev/null"
+       " && $X cache verify", 1, "state  its payload is damaged\n"},
       {"touch $D/cat/ProjectPipedex.xml && $X cache verify", 1, "state  a file it was built from has changed\n"},
       {"$X cache clear && $X cache verify", 1, "removed 1 index file\npath   $D/xc/pipedex/"},
   };
