@@ -121,11 +121,10 @@ void MeasureOneShot(const CatalogueFile& c, const std::string& indexHome, BenchR
   // bench removes before each first run (not the measured process).
   const std::string home = indexHome + "/" + c.label;
   ::setenv("XDG_CACHE_HOME", home.c_str(), 1);
-  Measured first = Run("oneshot/firstrun/", call, c);
-  first.measure = [home, measure = first.measure] {
-    std::filesystem::remove_all(home);
-    return measure();
-  };
+  const Measured first{"oneshot/firstrun/" + c.label, "oneshot/firstrun/" + c.label, [home, call] {
+                         std::filesystem::remove_all(home);
+                         return MeasureProcess(call);
+                       }};
   // The call without the index and the first run in turns: the one is the other's yardstick.
   std::vector<Measured> kinds;
   if (c.bytes > 5e6) {

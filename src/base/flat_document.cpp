@@ -205,21 +205,25 @@ void AppendRaw(std::string& out, const T& value) {
   out.append(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-}  // namespace
-
 // The hash of a block: a fixed seed, so that the hashes a file stores hold in
 // every process that reads it. A fast hash is enough: it is to notice damage
 // to a file the user owns, and whoever can write the file could write hashes
 // that fit the bytes just as well.
-std::uint64_t Blocks::HashOf(std::string_view block) { return hashing::FastHash(block, 0x5049504544455821ull); }
+std::uint64_t BlockHash(std::string_view block) { return hashing::FastHash(block, 0x5049504544455821ull); }
+
+}  // namespace
 
 std::string Blocks::HashesOf(std::string_view bytes) {
   std::string out;
+  AppendHashesOf(bytes, out);
+  return out;
+}
+
+void Blocks::AppendHashesOf(std::string_view bytes, std::string& out) {
   for (std::size_t at = 0; at < bytes.size(); at += kSize) {
-    const std::uint64_t hash = HashOf(bytes.substr(at, kSize));
+    const std::uint64_t hash = BlockHash(bytes.substr(at, kSize));
     out.append(reinterpret_cast<const char*>(&hash), sizeof hash);
   }
-  return out;
 }
 
 Blocks::Blocks(std::string_view bytes, std::string_view hashes) : bytes_(bytes), hashes_(hashes) {
@@ -240,7 +244,7 @@ void Blocks::ConfirmEach(const char* at, std::size_t size) const {
     if (word & bit) continue;
     std::uint64_t stored;
     std::memcpy(&stored, hashes_.data() + block * sizeof stored, sizeof stored);
-    if (HashOf(bytes_.substr(block * kSize, kSize)) != stored) throw Corrupt("a block that differs from its hash");
+    if (BlockHash(bytes_.substr(block * kSize, kSize)) != stored) throw Corrupt("a block that differs from its hash");
     word |= bit;
   }
 }

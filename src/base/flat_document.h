@@ -80,10 +80,10 @@ class CompiledTree {
 class Blocks {
  public:
   static constexpr std::size_t kSize = 16384;
-  // The hash of one block (the last of some bytes may be shorter).
-  static std::uint64_t HashOf(std::string_view block);
   // One 64-bit hash per block of bytes (the last block may be shorter).
   static std::string HashesOf(std::string_view bytes);
+  // The same appended to out (which allocates nothing when out has room).
+  static void AppendHashesOf(std::string_view bytes, std::string& out);
 
   // No hashes: every byte counts as confirmed.
   Blocks() = default;

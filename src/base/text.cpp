@@ -90,7 +90,7 @@ double ToDouble(std::string_view number) {
   return negative ? -value : value;
 }
 
-// Appends Upper(s) to out, which has room for s. Written into both callers:
+// Appends Upper(s) to out. Written into both callers:
 // Upper runs for most keys a load files, where a call of its own would show.
 // ASCII, the common case, is upper-cased without decoding, eight bytes at a
 // time while no byte has its top bit set: a byte from 'a' to 'z' is one to
@@ -140,15 +140,11 @@ double ToDouble(std::string_view number) {
 
 std::string Upper(std::string_view s) {
   std::string out;
-  out.reserve(s.size());
   UpperInto(out, s);
   return out;
 }
 
-void AppendUpper(std::string& out, std::string_view s) {
-  if (out.capacity() - out.size() < s.size()) out.reserve(out.size() + s.size());  // else no call at all
-  UpperInto(out, s);
-}
+void AppendUpper(std::string& out, std::string_view s) { UpperInto(out, s); }
 
 std::string Trim(std::string_view s) {
   std::size_t b = 0, e = s.size();

@@ -220,11 +220,7 @@ int WritePayload(int fd, const std::vector<std::string_view>& pieces, const Chun
   const int flags = ::fcntl(fd, F_GETFL);
   bool direct = flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_DIRECT) == 0;
   auto flush = [&](std::size_t size) {
-    for (std::size_t at = 0; at < size; at += flat::Blocks::kSize) {
-      const std::uint64_t hash =
-          flat::Blocks::HashOf(std::string_view(buffer.get() + at, std::min(flat::Blocks::kSize, size - at)));
-      hashes.append(reinterpret_cast<const char*>(&hash), sizeof hash);
-    }
+    flat::Blocks::AppendHashesOf(std::string_view(buffer.get(), size), hashes);  // each chunk whole blocks
     std::size_t written = 0;
     for (const std::size_t pages = size / kPage * kPage; direct && written < pages;) {
       const ssize_t n = sys::Write(fd, buffer.get() + written, pages - written);

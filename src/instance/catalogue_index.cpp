@@ -181,7 +181,10 @@ bool Pipedex::Impl::OpenIndex() {
   cache::Refusal refusal;
   std::unique_ptr<cache::MappedIndex> index =
       cache::MappedIndex::Open(path, IndexStamp(false), cache::FromEnvironment().verifyContent, refusal);
-  if (!index) return false;
+  return index && UseIndex(index);
+}
+
+bool Pipedex::Impl::UseIndex(std::unique_ptr<cache::MappedIndex>& index) {
   LeaveIndex();  // nothing of an earlier load stays beside what the index answers
   try {
     const std::string_view payload = index->Payload();

@@ -34,14 +34,16 @@ IndexInfo InspectIndex(std::shared_ptr<Platform> platform, bool verifyContent) {
     }
     cache::Refusal refusal;
     const bool verify = verifyContent || cache::FromEnvironment().verifyContent;
-    const auto index = cache::MappedIndex::Open(info.path, impl.IndexStamp(false), verify, refusal);
+    std::unique_ptr<cache::MappedIndex> opened =
+        cache::MappedIndex::Open(info.path, impl.IndexStamp(false), verify, refusal);
+    const cache::MappedIndex* index = opened.get();  // the instance's once it takes it over
     info.valid = index != nullptr;
     info.state = cache::RefusalText(refusal);
     // A file that holds for these files is used only when its payload opens
     // as an instance opens it; a verify reads every block of it against its
     // hash too.
     if (index) {
-      bool sound = impl.OpenIndex();
+      bool sound = impl.UseIndex(opened);
       try {
         if (sound && verify) index->Blocks().Confirm(index->Payload().data(), index->Payload().size());
       } catch (const flat::Corrupt&) {

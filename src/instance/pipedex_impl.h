@@ -156,6 +156,9 @@ struct [[gnu::visibility("hidden")]] Pipedex::Impl : detail::Documents, model::C
   cache::Stamp IndexStamp(bool hashContent, std::uint64_t systemHash = 0) const;
   // Answers from a valid index when there is one (true), else leaves the instance unloaded.
   bool OpenIndex();
+  // Answers from an index already opened for these files (true: the instance
+  // takes it over), else leaves the instance unloaded and the index with the caller.
+  bool UseIndex(std::unique_ptr<cache::MappedIndex>& index);
   // Drops the index and the catalogue answered from it, leaving the instance unloaded.
   void LeaveIndex();
   // Writes the index of the catalogue just loaded (its indexed lists built at
