@@ -8,9 +8,21 @@
 namespace pipedex::flat {
 namespace {
 
-// The hash a key is filed under: the same key in every process, since the
-// file outlives the process that wrote it.
-std::uint64_t KeyHash(std::string_view key) { return hashing::FastHash(key, 0x5441424c45533031ull); }
+// The hash a key is filed under in a table of this seed: its low bits pick
+// the bucket, its high 32 bits are the tag kept in the bucket.
+std::uint64_t KeyHash(std::string_view key, std::uint64_t seed) { return hashing::ShortHash(key, seed); }
+
+// The seed a table's keys are filed under, drawn from the keys themselves: the
+// same entries compile to the same bytes in every process (a prebuilt index is
+// reproducible), and keys chosen to share buckets under one seed change the
+// seed they are filed under, so no catalogue can make a table a list.
+std::uint64_t SeedOf(const std::vector<std::pair<std::string_view, std::string_view>>& entries) {
+  std::uint64_t seed = 0x5441424c45533032ull ^ entries.size();
+  for (const auto& entry : entries) seed = hashing::FastHash(entry.first, seed);
+  return seed;
+}
+
+constexpr std::uint32_t kBucketSize = 8;
 
 void Put(std::string& out, std::uint32_t n) { out.append(reinterpret_cast<const char*>(&n), sizeof n); }
 
@@ -20,8 +32,9 @@ void Put(std::string& out, std::uint32_t n) { out.append(reinterpret_cast<const 
 // the last one ends (from the start of the entries), then the entries (a
 // 32-bit key length, the key, the value) in the order filed, then at the next
 // multiple of 4 the number of buckets (a power of two, at least twice the
-// entries) and the buckets: each 0, or 1 + the number of an entry filed
-// there or, when taken, in the next free bucket after it.
+// entries), the 64-bit seed the keys are hashed under, and the buckets: each
+// 0, or 1 + the number of an entry filed there or, when taken, in the next
+// free bucket after it, followed by the high half of that entry's key hash.
 std::string CompileTable(const std::vector<std::pair<std::string, std::string>>& entries) {
   return CompileTable(std::vector<std::pair<std::string_view, std::string_view>>(entries.begin(), entries.end()));
 }
@@ -34,28 +47,31 @@ std::string CompileTable(const std::vector<std::pair<std::string_view, std::stri
   const std::uint32_t mask = bucketCount - 1;
   // Every key's hash first, so that its bucket is fetched some keys ahead, and
   // an entry's key is read only when its hash is the one sought.
+  const std::uint64_t seed = SeedOf(entries);
   std::vector<std::uint64_t> hashes(entries.size());
-  for (std::size_t i = 0; i < entries.size(); ++i) hashes[i] = KeyHash(entries[i].first);
+  for (std::size_t i = 0; i < entries.size(); ++i) hashes[i] = KeyHash(entries[i].first, seed);
   constexpr std::size_t kAhead = 16;
-  std::vector<std::uint32_t> buckets(bucketCount, 0), kept;
+  // Each bucket as it is written: the entry's number + 1, then its key's tag.
+  std::vector<std::uint32_t> buckets(2 * std::size_t{bucketCount}, 0), kept;
   kept.reserve(entries.size());
   std::size_t dataSize = 0;
   for (std::uint32_t i = 0; i < entries.size(); ++i) {
-    if (i + kAhead < entries.size()) __builtin_prefetch(&buckets[hashes[i + kAhead] & mask]);
+    if (i + kAhead < entries.size()) __builtin_prefetch(&buckets[2 * (hashes[i + kAhead] & mask)]);
     const std::string_view key = entries[i].first;
     std::uint32_t b = static_cast<std::uint32_t>(hashes[i]) & mask;
-    for (; buckets[b] != 0; b = (b + 1) & mask) {
-      const std::uint32_t other = kept[buckets[b] - 1];
+    for (; buckets[2 * b] != 0; b = (b + 1) & mask) {
+      const std::uint32_t other = kept[buckets[2 * b] - 1];
       if (hashes[other] == hashes[i] && entries[other].first == key) break;
     }
-    if (buckets[b] != 0) continue;
+    if (buckets[2 * b] != 0) continue;
     kept.push_back(i);
-    buckets[b] = static_cast<std::uint32_t>(kept.size());
+    buckets[2 * b] = static_cast<std::uint32_t>(kept.size());
+    buckets[2 * b + 1] = static_cast<std::uint32_t>(hashes[i] >> 32);
     dataSize += 4 + key.size() + entries[i].second.size();
     if (dataSize > 0xffffffffu) throw std::length_error("a compiled table exceeds 4 GiB");
   }
   std::string out;
-  out.reserve(12 + 4 * kept.size() + dataSize + 4 * bucketCount);
+  out.reserve(20 + 4 * kept.size() + dataSize + std::size_t{kBucketSize} * bucketCount);
   Put(out, static_cast<std::uint32_t>(kept.size()));
   std::uint32_t at = 0;
   for (const std::uint32_t i : kept) {
@@ -70,6 +86,7 @@ std::string CompileTable(const std::vector<std::pair<std::string_view, std::stri
   }
   out.append((4 - out.size() % 4) % 4, '\0');
   Put(out, bucketCount);
+  out.append(reinterpret_cast<const char*>(&seed), sizeof seed);
   out.append(reinterpret_cast<const char*>(buckets.data()), buckets.size() * sizeof(std::uint32_t));
   return out;
 }
@@ -86,10 +103,12 @@ Table::Table(std::string_view bytes, const Blocks* blocks) : bytes_(bytes), bloc
   buckets += (4 - buckets % 4) % 4;
   std::uint32_t bucketCount;
   std::memcpy(&bucketCount, Read(buckets, 4).data(), 4);
-  if (!std::has_single_bit(bucketCount) || bucketCount / 2 < count || buckets + 4 + std::size_t{bucketCount} * 4 != bytes.size())
+  if (!std::has_single_bit(bucketCount) || bucketCount / 2 < count ||
+      buckets + 12 + std::size_t{bucketCount} * kBucketSize != bytes.size())
     throw Corrupt("a compiled table whose buckets do not fill its bytes");
+  std::memcpy(&seed_, Read(buckets + 4, 8).data(), 8);
   bucketCount_ = bucketCount;
-  buckets_ = buckets + 4;
+  buckets_ = buckets + 12;
 }
 
 std::pair<std::string_view, std::string_view> Table::Entry(std::uint32_t i) const {
@@ -111,14 +130,17 @@ std::pair<std::string_view, std::string_view> Table::Entry(std::uint32_t i) cons
 std::optional<std::string_view> Table::Find(std::string_view key) const {
   if (count_ == 0) return std::nullopt;
   const std::uint32_t mask = bucketCount_ - 1;
-  std::uint32_t b = static_cast<std::uint32_t>(KeyHash(key)) & mask;
+  const std::uint64_t hash = KeyHash(key, seed_);
+  const auto tag = static_cast<std::uint32_t>(hash >> 32);
+  std::uint32_t b = static_cast<std::uint32_t>(hash) & mask;
   // At most every bucket once: a table whose buckets are all taken still ends.
   for (std::uint32_t probes = 0; probes < bucketCount_; ++probes, b = (b + 1) & mask) {
-    std::uint32_t slot;
-    std::memcpy(&slot, Within(buckets_ + std::size_t{b} * 4, 4), 4);  // the buckets fill the bytes' end
-    if (slot == 0) break;
-    if (slot > count_) throw Corrupt("a bucket of a compiled table beyond its entries");
-    const auto [k, v] = Entry(slot - 1);
+    std::uint32_t bucket[2];  // the entry's number + 1, and its key's tag
+    std::memcpy(bucket, Within(buckets_ + std::size_t{b} * kBucketSize, kBucketSize), kBucketSize);  // the buckets fill the bytes' end
+    if (bucket[0] == 0) break;
+    if (bucket[0] > count_) throw Corrupt("a bucket of a compiled table beyond its entries");
+    if (bucket[1] != tag) continue;  // another key: its entry is not read
+    const auto [k, v] = Entry(bucket[0] - 1);
     if (k == key) return v;
   }
   return std::nullopt;

@@ -48,6 +48,7 @@ class Table {
   const Blocks* blocks_ = nullptr;
   std::size_t base_ = 0;  // where the bytes start among the blocks' bytes
   std::uint32_t count_ = 0, bucketCount_ = 1;
+  std::uint64_t seed_ = 0;  // the seed the keys were hashed under
   std::size_t buckets_ = 0;  // where the buckets start; with no bytes, Find stops at the first read
 };
 

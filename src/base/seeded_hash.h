@@ -152,9 +152,10 @@ inline std::uint64_t FastHash(std::string_view bytes, std::uint64_t seed) {
   return hash ^ (hash >> 32);
 }
 
-// A hash for a table of one process's own (never stored) that bounds its
-// probing: texts of up to 16 bytes, most keys, by two loads that may overlap
-// and one multiply under the seed, longer ones by FastHash.
+// A hash for tables under a seed no file can choose (the process's key, or
+// one drawn from all of a compiled table's keys): texts of up to 16 bytes,
+// most keys, by two loads that may overlap and one multiply under the seed,
+// longer ones by FastHash.
 inline std::uint64_t ShortHash(std::string_view bytes, std::uint64_t seed) {
   using namespace fast;
   const char* at = bytes.data();

@@ -21,7 +21,7 @@ namespace {
 
 // The version of the library and of the payload's layout: an index written
 // by another build of either is never read.
-constexpr const char* kIndexVersion = PIPEDEX_VERSION "/catalogue-5";
+constexpr const char* kIndexVersion = PIPEDEX_VERSION "/catalogue-6";
 
 // The payload: a directory of sections (where each starts and how long it
 // is, from the start of the payload), then the sections, each at a multiple of 8.

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <map>
 
 #include "base/flat_table.h"
+#include "base/seeded_hash.h"
 #include "test_support.h"
 
 namespace pipedex::flat {
@@ -58,6 +61,56 @@ TEST(FlatTable, DamagedBytesRaiseCorruptAndNeverReadOutside) {
     } catch (const Corrupt&) {
     }
   });
+}
+
+// The seed a compiled table's keys are hashed under, and its buckets' entry numbers, read from its bytes.
+struct Buckets {
+  std::uint64_t seed = 0;
+  std::vector<std::uint32_t> entries;
+};
+Buckets BucketsOf(const std::string& bytes) {
+  auto u32 = [&](std::size_t at) {
+    std::uint32_t n;
+    std::memcpy(&n, bytes.data() + at, 4);
+    return n;
+  };
+  const std::uint32_t count = u32(0);
+  std::size_t at = 8 + std::size_t{count} * 4 + u32(4 + std::size_t{count} * 4);
+  at += (4 - at % 4) % 4;
+  Buckets out;
+  std::memcpy(&out.seed, bytes.data() + at + 4, 8);
+  for (std::uint32_t b = 0; b < u32(at); ++b) out.entries.push_back(u32(at + 12 + std::size_t{b} * 8));
+  return out;
+}
+
+// Keys chosen to share one bucket under the seed of a table without them do
+// not fill one run of buckets in the table that holds them too: the seed is
+// drawn from all the keys, so no catalogue can make a lookup walk a list.
+TEST(FlatTable, KeysChosenToShareABucketDoNotFillOneRun) {
+  std::vector<std::pair<std::string, std::string>> entries;
+  for (int i = 0; i < 100; ++i) {
+    std::string key = "SK";
+    key += std::to_string(i);
+    entries.emplace_back(key, "v");
+  }
+  const std::uint64_t seed = BucketsOf(CompileTable(entries)).seed;
+  // 164 keys make 512 buckets: 64 more keys, each hashed to bucket 0 under that seed.
+  for (int n = 0, chosen = 0; chosen < 64; ++n) {
+    std::string key = "X";
+    key += std::to_string(n);
+    if ((hashing::ShortHash(key, seed) & 511) != 0) continue;
+    entries.emplace_back(key, "v");
+    ++chosen;
+  }
+  const std::string bytes = CompileTable(entries);
+  const Buckets buckets = BucketsOf(bytes);
+  ASSERT_EQ(buckets.entries.size(), 512u);
+  EXPECT_NE(buckets.seed, seed);
+  std::size_t run = 0, longest = 0;
+  for (const std::uint32_t entry : buckets.entries) longest = std::max(longest, run = entry != 0 ? run + 1 : 0);
+  EXPECT_LT(longest, 24u);
+  const Table table(bytes, nullptr);
+  for (const auto& [key, value] : entries) EXPECT_EQ(table.Find(key), value) << key;
 }
 
 }  // namespace
