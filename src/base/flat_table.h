@@ -41,15 +41,15 @@ class Table {
     if (blocks_ && !blocks_->ConfirmedAt(base_ + offset, size)) blocks_->Confirm(bytes_.data() + offset, size);
     return bytes_.data() + offset;
   }
-  // The key and value of entry i.
-  std::pair<std::string_view, std::string_view> Entry(std::uint32_t i) const;
+  // The key and value of the entry that starts there among the entries.
+  std::pair<std::string_view, std::string_view> Entry(std::uint32_t start) const;
 
   std::string_view bytes_;
   const Blocks* blocks_ = nullptr;
   std::size_t base_ = 0;  // where the bytes start among the blocks' bytes
-  std::uint32_t count_ = 0, bucketCount_ = 1;
-  std::uint64_t seed_ = 0;  // the seed the keys were hashed under
-  std::size_t buckets_ = 0;  // where the buckets start; with no bytes, Find stops at the first read
+  std::uint32_t count_ = 0, bucketCount_ = 1;  // with no entries, Find reads nothing
+  std::uint64_t seed_ = 0;   // the seed the keys were hashed under
+  std::size_t entries_ = 0;  // where the entries start
 };
 
 }  // namespace pipedex::flat

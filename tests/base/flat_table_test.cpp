@@ -69,17 +69,14 @@ struct Buckets {
   std::vector<std::uint32_t> entries;
 };
 Buckets BucketsOf(const std::string& bytes) {
-  auto u32 = [&](std::size_t at) {
-    std::uint32_t n;
-    std::memcpy(&n, bytes.data() + at, 4);
-    return n;
-  };
-  const std::uint32_t count = u32(0);
-  std::size_t at = 8 + std::size_t{count} * 4 + u32(4 + std::size_t{count} * 4);
-  at += (4 - at % 4) % 4;
   Buckets out;
-  std::memcpy(&out.seed, bytes.data() + at + 4, 8);
-  for (std::uint32_t b = 0; b < u32(at); ++b) out.entries.push_back(u32(at + 12 + std::size_t{b} * 8));
+  std::uint32_t bucketCount, bucket;
+  std::memcpy(&bucketCount, bytes.data() + 4, 4);
+  std::memcpy(&out.seed, bytes.data() + 8, 8);
+  for (std::size_t b = 0; b < bucketCount; ++b) {
+    std::memcpy(&bucket, bytes.data() + 20 + b * 8, 4);
+    out.entries.push_back(bucket);
+  }
   return out;
 }
 
