@@ -58,25 +58,30 @@ std::string CompileTable(const std::vector<std::pair<std::string_view, std::stri
   std::vector<std::uint64_t> hashes(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) hashes[i] = KeyHash(entries[i].first, seed);
   constexpr std::size_t kAhead = 16;
-  // Each bucket as it is written (1 + where its entry starts, then its key's
-  // tag), and which of the entries given it holds.
-  std::vector<std::uint32_t> buckets(2 * std::size_t{bucketCount}, 0), holds(bucketCount), kept;
+  // Each bucket as it is written: 1 + the number of the entry kept there
+  // (where the entry starts, once all are kept), then its key's tag.
+  std::vector<std::uint32_t> buckets(2 * std::size_t{bucketCount}, 0), kept, starts;
   kept.reserve(entries.size());
+  starts.reserve(entries.size());
   std::size_t dataSize = 0;
   for (std::uint32_t i = 0; i < entries.size(); ++i) {
     if (i + kAhead < entries.size()) __builtin_prefetch(&buckets[2 * (hashes[i + kAhead] & mask)]);
     const std::string_view key = entries[i].first;
     std::uint32_t b = static_cast<std::uint32_t>(hashes[i]) & mask;
-    for (; buckets[2 * b] != 0; b = (b + 1) & mask)
-      if (hashes[holds[b]] == hashes[i] && entries[holds[b]].first == key) break;
+    for (; buckets[2 * b] != 0; b = (b + 1) & mask) {
+      const std::uint32_t other = kept[buckets[2 * b] - 1];
+      if (hashes[other] == hashes[i] && entries[other].first == key) break;
+    }
     if (buckets[2 * b] != 0) continue;
     kept.push_back(i);
-    holds[b] = i;
-    buckets[2 * b] = static_cast<std::uint32_t>(dataSize + 1);
+    starts.push_back(static_cast<std::uint32_t>(dataSize));
+    buckets[2 * b] = static_cast<std::uint32_t>(kept.size());
     buckets[2 * b + 1] = static_cast<std::uint32_t>(hashes[i] >> 32);
     dataSize += 8 + key.size() + entries[i].second.size();
     if (dataSize >= 0xffffffffu) throw std::length_error("a compiled table exceeds 4 GiB");
   }
+  for (std::size_t b = 0; b < bucketCount; ++b)
+    if (buckets[2 * b] != 0) buckets[2 * b] = starts[buckets[2 * b] - 1] + 1;
   std::string out;
   out.reserve(kHeadSize + kBucketSize * bucketCount + dataSize);
   Put(out, static_cast<std::uint32_t>(kept.size()));
