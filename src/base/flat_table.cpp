@@ -13,8 +13,7 @@ namespace {
 std::uint64_t KeyHash(std::string_view key, std::uint64_t seed) { return hashing::ShortHash(key, seed); }
 
 // The seed a table's keys are filed under, drawn from the keys themselves: the
-// same entries compile to the same bytes in every process (a prebuilt index is
-// reproducible), and keys chosen to share buckets under one seed change the
+// same entries compile to the same bytes in every process, and keys chosen to share buckets under one seed change the
 // seed they are filed under, so no catalogue can make a table a list. It is
 // the keyed hash under a fixed key rather than the fast one, whose steps can
 // each be undone: a last key could then steer the seed to one chosen ahead.
