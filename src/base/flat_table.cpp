@@ -13,10 +13,11 @@ namespace {
 std::uint64_t KeyHash(std::string_view key, std::uint64_t seed) { return hashing::ShortHash(key, seed); }
 
 // The seed a table's keys are filed under, drawn from the keys themselves: the
-// same entries compile to the same bytes in every process, and keys chosen to share buckets under one seed change the
-// seed they are filed under, so no catalogue can make a table a list. It is
-// the keyed hash under a fixed key rather than the fast one, whose steps can
-// each be undone: a last key could then steer the seed to one chosen ahead.
+// same entries compile to the same bytes in every process, and keys chosen to
+// share buckets under one seed change the seed they are filed under, so no
+// catalogue can make a table a list. It is the keyed hash under a fixed key
+// rather than the fast one, whose steps can each be undone: a last key could
+// then steer the seed to one chosen ahead.
 std::uint64_t SeedOf(const std::vector<std::pair<std::string_view, std::string_view>>& entries) {
   hashing::Hasher hasher(hashing::Key{0x5441424c45533032ull, 0x5345454430303031ull});
   for (const auto& entry : entries) {
@@ -36,9 +37,10 @@ void Put(std::string& out, std::uint32_t n) { out.append(reinterpret_cast<const 
 // The layout, so that a lookup reads the head, one bucket or a few side by
 // side and the entry: the number of entries, the number of buckets (a power
 // of two, at least twice the entries), the 64-bit seed the keys are hashed
-// under and the entries' size in bytes; then the buckets, each 0 or 1 + where
-// the entry filed there (or, when taken, in the next free bucket after it)
-// starts among the entries, followed by the high half of its key's hash; then
+// under and the entries' size in bytes; then the buckets, each empty (0) or
+// naming the entry filed there (or, when taken, in the next free bucket after
+// it) by where it starts among the entries plus one, followed by the high half
+// of its key's hash; then
 // the entries in the order filed, each a 32-bit key length and value length,
 // the key and the value.
 std::string CompileTable(const std::vector<std::pair<std::string, std::string>>& entries) {
@@ -57,8 +59,9 @@ std::string CompileTable(const std::vector<std::pair<std::string_view, std::stri
   std::vector<std::uint64_t> hashes(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) hashes[i] = KeyHash(entries[i].first, seed);
   constexpr std::size_t kAhead = 16;
-  // Each bucket as it is written: 1 + the number of the entry kept there
-  // (where the entry starts, once all are kept), then its key's tag.
+  // Each bucket as it is written: the entry kept there, by its number among
+  // those kept plus one (by where it starts plus one, once all are kept), then
+  // its key's tag.
   std::vector<std::uint32_t> buckets(2 * std::size_t{bucketCount}, 0), kept, starts;
   kept.reserve(entries.size());
   starts.reserve(entries.size());
@@ -135,7 +138,7 @@ std::optional<std::string_view> Table::Find(std::string_view key) const {
   std::uint32_t b = static_cast<std::uint32_t>(hash) & mask;
   // At most every bucket once: a table whose buckets are all taken still ends.
   for (std::uint32_t probes = 0; probes < bucketCount_; ++probes, b = (b + 1) & mask) {
-    std::uint32_t bucket[2];  // 1 + where the entry starts, and its key's tag
+    std::uint32_t bucket[2];  // where the entry starts plus one (0: none), and its key's tag
     std::memcpy(bucket, Within(kHeadSize + std::size_t{b} * kBucketSize, kBucketSize), kBucketSize);
     if (bucket[0] == 0) break;
     if (bucket[1] != tag) continue;  // another key: its entry is not read
