@@ -12,25 +12,18 @@ namespace {
 // the bucket, its high 32 bits are the tag kept in the bucket.
 std::uint64_t KeyHash(std::string_view key, std::uint64_t seed) { return hashing::ShortHash(key, seed); }
 
-// The seed a table's keys are filed under, drawn from the keys themselves: the
-// same entries compile to the same bytes in every process, and keys chosen to
-// share buckets under one seed change the seed they are filed under, so no
-// catalogue can make a table a list. It is the keyed hash under a fixed key
-// rather than the fast one, whose steps can each be undone: a last key could
-// then steer the seed to one chosen ahead.
-std::uint64_t SeedOf(const std::vector<std::pair<std::string_view, std::string_view>>& entries) {
-  hashing::Hasher hasher(hashing::Key{0x5441424c45533032ull, 0x5345454430303031ull});
-  for (const auto& entry : entries) {
-    const auto length = static_cast<std::uint32_t>(entry.first.size());
-    hasher.Add(std::string_view(reinterpret_cast<const char*>(&length), sizeof length));
-    hasher.Add(entry.first);
-  }
-  return hasher.Finish();
-}
-
 constexpr std::size_t kHeadSize = 20, kBucketSize = 8;
 
-void Put(std::string& out, std::uint32_t n) { out.append(reinterpret_cast<const char*>(&n), sizeof n); }
+template <typename T>
+void Put(std::string& out, T n) {
+  out.append(reinterpret_cast<const char*>(&n), sizeof n);
+}
+template <typename T>
+T Get(const std::string& bytes, std::size_t at) {
+  T n;
+  std::memcpy(&n, bytes.data() + at, sizeof n);
+  return n;
+}
 
 }  // namespace
 
@@ -40,64 +33,139 @@ void Put(std::string& out, std::uint32_t n) { out.append(reinterpret_cast<const 
 // under and the entries' size in bytes; then the buckets, each empty (0) or
 // naming the entry filed there (or, when taken, in the next free bucket after
 // it) by where it starts among the entries plus one, followed by the high half
-// of its key's hash; then
-// the entries in the order filed, each a 32-bit key length and value length,
-// the key and the value.
+// of its key's hash; then the entries in the order filed, each a 32-bit key
+// length and value length, the key and the value.
+//
+// The seed is drawn from the keys themselves: the same entries compile to the
+// same bytes in every process, and keys chosen to share buckets under one seed
+// change the seed they are filed under, so no catalogue can make a table a
+// list. It is the keyed hash under a fixed key rather than the fast one, whose
+// steps can each be undone: a last key could then steer the seed to one chosen ahead.
+TableCompiler::TableCompiler(std::size_t count, std::size_t entryBytes)
+    : seedHasher_(hashing::Key{0x5441424c45533032ull, 0x5345454430303031ull}) {
+  if (count > 0x3fffffffu) throw std::length_error("a compiled table exceeds its entry count");
+  count_ = count;
+  bucketCount_ = std::bit_ceil(static_cast<std::uint32_t>(2 * count) | 1u);
+  entriesAt_ = kHeadSize + kBucketSize * std::size_t{bucketCount_};
+  out_.reserve(entriesAt_ + entryBytes);
+  out_.resize(entriesAt_);  // the head and the buckets, all empty
+}
+
+void TableCompiler::Add(std::string_view key, std::string_view value) {
+  if (added_ == count_) throw std::logic_error("more entries than a compiled table was given room for");
+  ++added_;
+  if (out_.size() - entriesAt_ + 8 + key.size() + value.size() >= 0xffffffffu)
+    throw std::length_error("a compiled table exceeds 4 GiB");
+  const auto keyLength = static_cast<std::uint32_t>(key.size());
+  seedHasher_.Add(std::string_view(reinterpret_cast<const char*>(&keyLength), sizeof keyLength));
+  seedHasher_.Add(key);
+  Put(out_, keyLength);
+  Put(out_, static_cast<std::uint32_t>(value.size()));
+  out_ += key;
+  out_ += value;
+}
+
+std::string TableCompiler::Finish() && {
+  if (added_ != count_) throw std::logic_error("fewer entries than a compiled table was given room for");
+  const std::uint64_t seed = seedHasher_.Finish();
+  const std::uint32_t mask = bucketCount_ - 1;
+  auto keyAt = [this](std::size_t start) {
+    return std::string_view(out_).substr(entriesAt_ + start + 8, Get<std::uint32_t>(out_, entriesAt_ + start));
+  };
+  auto sizeAt = [this](std::size_t start) {
+    return 8 + std::size_t{Get<std::uint32_t>(out_, entriesAt_ + start)} + Get<std::uint32_t>(out_, entriesAt_ + start + 4);
+  };
+  auto bucketAt = [this](std::uint32_t b) { return kHeadSize + std::size_t{b} * kBucketSize; };
+  // The bucket a key is filed in: its own (naming start plus one), or the
+  // first free one in its run when it is not filed; taken says which.
+  auto find = [&](std::string_view key, std::uint64_t hash, bool& taken) {
+    const auto tag = static_cast<std::uint32_t>(hash >> 32);
+    std::uint32_t b = static_cast<std::uint32_t>(hash) & mask;
+    for (;; b = (b + 1) & mask) {
+      const std::uint32_t filed = Get<std::uint32_t>(out_, bucketAt(b));
+      if (filed == 0) break;
+      if (Get<std::uint32_t>(out_, bucketAt(b) + 4) == tag && keyAt(filed - 1) == key) break;
+    }
+    taken = Get<std::uint32_t>(out_, bucketAt(b)) != 0;
+    return b;
+  };
+  // Each key is filed in the buckets once, by its first entry; each entry's
+  // bucket is fetched some entries ahead, while the entries are walked in order.
+  constexpr std::size_t kAhead = 16;
+  struct Ahead {
+    std::size_t start;
+    std::uint64_t hash;
+  } ahead[kAhead];
+  const std::size_t dataEnd = out_.size() - entriesAt_;
+  std::size_t next = 0, queued = 0, kept = 0;
+  auto fetch = [&]() {
+    const std::uint64_t hash = KeyHash(keyAt(next), seed);
+    __builtin_prefetch(out_.data() + bucketAt(static_cast<std::uint32_t>(hash) & mask));
+    ahead[queued++ % kAhead] = {next, hash};
+    next += sizeAt(next);
+  };
+  while (next < dataEnd && queued < kAhead) fetch();
+  for (std::size_t i = 0; i < queued; ++i) {
+    const Ahead entry = ahead[i % kAhead];
+    bool taken;
+    const std::uint32_t b = find(keyAt(entry.start), entry.hash, taken);
+    if (!taken) {
+      const std::uint32_t bucket[2] = {static_cast<std::uint32_t>(entry.start + 1),
+                                       static_cast<std::uint32_t>(entry.hash >> 32)};
+      std::memcpy(out_.data() + bucketAt(b), bucket, sizeof bucket);
+      ++kept;
+    }
+    if (next < dataEnd) fetch();
+  }
+  // A key given twice leaves its later entries among the entries, unnamed:
+  // they are taken out, each entry kept moving down to close the gaps, and
+  // its bucket following it.
+  std::size_t dataSize = dataEnd;
+  if (kept < count_) {
+    dataSize = 0;
+    for (std::size_t start = 0; start < dataEnd;) {
+      const std::string_view key = keyAt(start);
+      const std::size_t size = sizeAt(start);
+      bool taken;
+      const std::uint32_t b = find(key, KeyHash(key, seed), taken);
+      if (Get<std::uint32_t>(out_, bucketAt(b)) == start + 1) {
+        const auto moved = static_cast<std::uint32_t>(dataSize + 1);
+        std::memmove(out_.data() + entriesAt_ + dataSize, out_.data() + entriesAt_ + start, size);
+        std::memcpy(out_.data() + bucketAt(b), &moved, sizeof moved);
+        dataSize += size;
+      }
+      start += size;
+    }
+    out_.resize(entriesAt_ + dataSize);
+  }
+  std::string head;
+  Put(head, static_cast<std::uint32_t>(kept));
+  Put(head, bucketCount_);
+  Put(head, seed);
+  Put(head, static_cast<std::uint32_t>(dataSize));
+  std::memcpy(out_.data(), head.data(), kHeadSize);
+  return std::move(out_);
+}
+
+namespace {
+
+template <typename Entries>
+std::string CompileEntries(const Entries& entries) {
+  std::size_t bytes = 0;
+  for (const auto& [key, value] : entries) bytes += 8 + key.size() + value.size();
+  TableCompiler compiler(entries.size(), bytes);
+  for (const auto& [key, value] : entries) compiler.Add(key, value);
+  return std::move(compiler).Finish();
+}
+
+}  // namespace
+
 std::string CompileTable(const std::vector<std::pair<std::string, std::string>>& entries) {
-  return CompileTable(std::vector<std::pair<std::string_view, std::string_view>>(entries.begin(), entries.end()));
+  return CompileEntries(entries);
 }
 
 std::string CompileTable(const std::vector<std::pair<std::string_view, std::string_view>>& entries) {
-  if (entries.size() > 0x3fffffffu) throw std::length_error("a compiled table exceeds its entry count");
-  // Each key is filed in the buckets once, by its first entry; a later entry
-  // of the same key is left out.
-  const std::uint32_t bucketCount = std::bit_ceil(static_cast<std::uint32_t>(2 * entries.size()) | 1u);
-  const std::uint32_t mask = bucketCount - 1;
-  // Every key's hash first, so that its bucket is fetched some keys ahead, and
-  // an entry's key is read only when its hash is the one sought.
-  const std::uint64_t seed = SeedOf(entries);
-  std::vector<std::uint64_t> hashes(entries.size());
-  for (std::size_t i = 0; i < entries.size(); ++i) hashes[i] = KeyHash(entries[i].first, seed);
-  constexpr std::size_t kAhead = 16;
-  // Each bucket as it is written: the entry kept there, by its number among
-  // those kept plus one (by where it starts plus one, once all are kept), then
-  // its key's tag.
-  std::vector<std::uint32_t> buckets(2 * std::size_t{bucketCount}, 0), kept, starts;
-  kept.reserve(entries.size());
-  starts.reserve(entries.size());
-  std::size_t dataSize = 0;
-  for (std::uint32_t i = 0; i < entries.size(); ++i) {
-    if (i + kAhead < entries.size()) __builtin_prefetch(&buckets[2 * (hashes[i + kAhead] & mask)]);
-    const std::string_view key = entries[i].first;
-    std::uint32_t b = static_cast<std::uint32_t>(hashes[i]) & mask;
-    for (; buckets[2 * b] != 0; b = (b + 1) & mask) {
-      const std::uint32_t other = kept[buckets[2 * b] - 1];
-      if (hashes[other] == hashes[i] && entries[other].first == key) break;
-    }
-    if (buckets[2 * b] != 0) continue;
-    kept.push_back(i);
-    starts.push_back(static_cast<std::uint32_t>(dataSize));
-    buckets[2 * b] = static_cast<std::uint32_t>(kept.size());
-    buckets[2 * b + 1] = static_cast<std::uint32_t>(hashes[i] >> 32);
-    dataSize += 8 + key.size() + entries[i].second.size();
-    if (dataSize >= 0xffffffffu) throw std::length_error("a compiled table exceeds 4 GiB");
-  }
-  for (std::size_t b = 0; b < bucketCount; ++b)
-    if (buckets[2 * b] != 0) buckets[2 * b] = starts[buckets[2 * b] - 1] + 1;
-  std::string out;
-  out.reserve(kHeadSize + kBucketSize * bucketCount + dataSize);
-  Put(out, static_cast<std::uint32_t>(kept.size()));
-  Put(out, bucketCount);
-  out.append(reinterpret_cast<const char*>(&seed), sizeof seed);
-  Put(out, static_cast<std::uint32_t>(dataSize));
-  out.append(reinterpret_cast<const char*>(buckets.data()), buckets.size() * sizeof(std::uint32_t));
-  for (const std::uint32_t i : kept) {
-    Put(out, static_cast<std::uint32_t>(entries[i].first.size()));
-    Put(out, static_cast<std::uint32_t>(entries[i].second.size()));
-    out += entries[i].first;
-    out += entries[i].second;
-  }
-  return out;
+  return CompileEntries(entries);
 }
 
 Table::Table(std::string_view bytes, const Blocks* blocks) : bytes_(bytes), blocks_(blocks) {

@@ -12,8 +12,30 @@
 #include <vector>
 
 #include "base/flat_document.h"
+#include "base/seeded_hash.h"
 
 namespace pipedex::flat {
+
+// Compiles a table from its entries given one by one, in the one string it
+// is handed out as: the head and the buckets, then each entry appended as it
+// is given, filed in the buckets once all are in. Nothing beside the string
+// is allocated, so a large table takes the memory of its compiled form alone.
+class TableCompiler {
+ public:
+  // A table of count entries (exactly), their keys and values about entryBytes
+  // bytes in all, 8 more each (the room reserved ahead).
+  TableCompiler(std::size_t count, std::size_t entryBytes);
+  // Appends the next entry; a key given twice keeps its first value.
+  void Add(std::string_view key, std::string_view value);
+  // The compiled table.
+  std::string Finish() &&;
+
+ private:
+  std::string out_;
+  hashing::Hasher seedHasher_;  // the seed, drawn from every key in order
+  std::size_t count_ = 0, added_ = 0, entriesAt_ = 0;
+  std::uint32_t bucketCount_ = 1;
+};
 
 // The compiled form of the entries (key, value); a key filed twice keeps its first value.
 std::string CompileTable(const std::vector<std::pair<std::string_view, std::string_view>>& entries);

@@ -60,27 +60,26 @@ TagXREF TagList::Item(std::int64_t position) const {
 }
 
 std::string TagList::Compile(const std::vector<flat::NodeId>& numbers) const {
-  // Every key upper-cased and every value (the number, then the tag) in one
-  // text, where each entry is then read from: no text of its own per entry.
+  // Each key upper-cased, with its value (the number, then the tag), written
+  // straight into the table as it compiles.
   const auto count = static_cast<std::size_t>(Count());
-  std::string texts;
-  std::vector<std::size_t> ends;  // where each entry's key and value end in texts
-  ends.reserve(2 * count);
+  std::size_t bytes = 0;
   for (std::size_t i = 0; i < count; ++i) {
     const std::string_view key = items_.KeyAt(i);
-    text::AppendUpper(texts, key);
-    ends.push_back(texts.size());
-    const flat::NodeId id = i < numbers.size() ? numbers[i] : flat::kNoNode;
-    texts.append(reinterpret_cast<const char*>(&id), sizeof id);
-    texts += TagOf(key);
-    ends.push_back(texts.size());
+    bytes += key.size() + sizeof(flat::NodeId) + TagOf(key).size();
   }
-  std::vector<std::pair<std::string_view, std::string_view>> entries;
-  entries.reserve(count);
-  const std::string_view all(texts);
-  for (std::size_t i = 0, at = 0; i < count; at = ends[2 * i + 1], ++i)
-    entries.emplace_back(all.substr(at, ends[2 * i] - at), all.substr(ends[2 * i], ends[2 * i + 1] - ends[2 * i]));
-  return flat::CompileTable(entries);
+  flat::TableCompiler table(count, bytes);
+  std::string key, value;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string_view original = items_.KeyAt(i);
+    key.clear();
+    text::AppendUpper(key, original);
+    const flat::NodeId id = i < numbers.size() ? numbers[i] : flat::kNoNode;
+    value.assign(reinterpret_cast<const char*>(&id), sizeof id);
+    value += TagOf(original);
+    table.Add(key, value);
+  }
+  return std::move(table).Finish();
 }
 
 void TagList::UseCompiled(flat::Table table, const flat::Document& document) {
