@@ -47,7 +47,7 @@ TableCompiler::TableCompiler(std::size_t count, std::size_t entryBytes)
   count_ = count;
   bucketCount_ = std::bit_ceil(static_cast<std::uint32_t>(2 * count) | 1u);
   entriesAt_ = kHeadSize + kBucketSize * std::size_t{bucketCount_};
-  out_.reserve(entriesAt_ + entryBytes);
+  out_.reserve(entriesAt_ + 8 * count + entryBytes);
   out_.resize(entriesAt_);  // the head and the buckets, all empty
 }
 
@@ -152,7 +152,7 @@ namespace {
 template <typename Entries>
 std::string CompileEntries(const Entries& entries) {
   std::size_t bytes = 0;
-  for (const auto& [key, value] : entries) bytes += 8 + key.size() + value.size();
+  for (const auto& [key, value] : entries) bytes += key.size() + value.size();
   TableCompiler compiler(entries.size(), bytes);
   for (const auto& [key, value] : entries) compiler.Add(key, value);
   return std::move(compiler).Finish();
