@@ -1,5 +1,7 @@
 // pipedex: the command-line tool of the Pipedex catalogue component.
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <iostream>
 #include <string>
@@ -166,9 +168,20 @@ int Run(int argc, char** argv) {
   return session.exitCode;
 }
 
+// Memory the process frees is kept for what it allocates next instead of
+// being handed back to the system at once and mapped afresh: every page the
+// system maps anew costs a fault, and a load that builds the compiled index
+// frees and allocates tens of megabytes in turn. Up to 64 MB stays held once
+// freed; blocks of up to 32 MB come from the heap, where they can be reused.
+void KeepFreedMemoryForReuse() {
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  KeepFreedMemoryForReuse();
   try {
     return Run(argc, argv);
   } catch (...) {
