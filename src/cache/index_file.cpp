@@ -200,9 +200,10 @@ bool ReadHead(std::string_view bytes, Header& header, Stamp& stamp) {
   return StableHash(text) == header.stampHash && ParseStamp(text, stamp);
 }
 
-// The buffer the payload passes through on its way to the file: a megabyte,
+// The buffer the payload passes through on its way to the file: 256 KB (each
+// page of it is one more fresh page for the process that writes the index),
 // aligned to a page.
-constexpr std::size_t kChunk = 64 * flat::Blocks::kSize;
+constexpr std::size_t kChunk = 16 * flat::Blocks::kSize;
 struct AlignedDelete {
   void operator()(char* p) const { ::operator delete[](p, std::align_val_t{kPage}); }
 };
@@ -211,7 +212,7 @@ using ChunkBuffer = std::unique_ptr<char[], AlignedDelete>;
 // Writes the payload, its pieces one after another, from where the file has
 // got to (a page boundary), and appends its blocks' hashes to hashes (which
 // has room for them: nothing is allocated on the way). The pieces pass
-// through the buffer a megabyte at a time: each block is hashed there while
+// through the buffer 256 KB at a time: each block is hashed there while
 // it is in the cache, and each full buffer is written straight to the disk,
 // not copied into the page cache first (the file is handed back from the
 // cache once written anyway). The bytes after the last whole page, and all
