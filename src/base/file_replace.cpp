@@ -1,6 +1,7 @@
 // Replacing a file the way a careful editor does: the text is written to a
-// new file beside the one it replaces, flushed, and put in place with one
-// rename, so that every failure leaves the old file as it was.
+// new file beside the one it replaces, flushed (unless the caller says not),
+// and put in place with one rename, so that every failure leaves the old
+// file as it was.
 
 #include <fcntl.h>
 #include <limits.h>
@@ -161,7 +162,7 @@ std::string NameUnnamedFile(int fd, const std::string& folder) {
 
 // Closes the complete temporary file and puts it in the target's place.
 void Commit(int fd, const std::string& tmpName, const SaveTarget& target, const std::string& folder,
-            const std::string& path) {
+            const std::string& path, Flush flush) {
   auto failed = [&] {
     int err = errno;
     ::unlink(tmpName.c_str());
@@ -169,6 +170,7 @@ void Commit(int fd, const std::string& tmpName, const SaveTarget& target, const 
   };
   if (sys::Close(fd) != 0) failed();
   if (sys::Rename(tmpName.c_str(), target.path.c_str()) != 0) failed();
+  if (flush == Flush::No) return;
   // Flush the folder too, so that the rename itself survives a power failure.
   int dir = sys::Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
@@ -180,7 +182,7 @@ void Commit(int fd, const std::string& tmpName, const SaveTarget& target, const 
 
 }  // namespace
 
-void ReplaceFile(const std::string& path, const std::function<int(int fd)>& write) {
+void ReplaceFile(const std::string& path, const std::function<int(int fd)>& write, Flush flush) {
   const SaveTarget target = CheckTarget(path);
   // A new file gets the usual mode less the umask (applied when it is
   // created); a replaced file keeps its owner, group and mode.
@@ -214,7 +216,7 @@ void ReplaceFile(const std::string& path, const std::function<int(int fd)>& writ
       }
       if (sys::Fchmod(fd, mode) != 0) abandon(errno);
     }
-    if (sys::Fsync(fd) != 0) abandon(errno);
+    if (flush == Flush::Yes && sys::Fsync(fd) != 0) abandon(errno);
   };
   fill();
   if (unnamed) {
@@ -228,7 +230,7 @@ void ReplaceFile(const std::string& path, const std::function<int(int fd)>& writ
       fill();
     }
   }
-  Commit(fd, tmpName, target, folder, path);
+  Commit(fd, tmpName, target, folder, path, flush);
 }
 
 

@@ -21,12 +21,17 @@ ReadStatus ReadWholeFile(const std::string& path, std::size_t maxSize, std::stri
 // Answers zero when every byte was written, else the errno of the write that failed.
 int WriteAll(int fd, std::string_view bytes);
 
+// Whether a new file is flushed to the disk before it is put in place, and
+// its folder after: a saved document is; a file its readers check in full
+// before they trust it (and can do without) need not wait for the disk.
+enum class Flush : bool { No, Yes };
+
 // Puts a new file in path's place (the file its symbolic links name): write(fd)
 // fills a new file beside it and answers 0 or an errno; the file is flushed
-// and renamed into place, so every failure leaves the old file as it was and
-// no new file behind. A replaced file keeps its owner, mode and extended
-// attributes; only a regular, writable file with one name is replaced.
+// (unless flush says not) and renamed into place, so every failure leaves the
+// old file as it was and no new file behind. A replaced file keeps its owner,
+// mode and extended attributes; only a regular, writable file with one name is replaced.
 // Raises pipedex::Error (kXmlService) "Could not save the document to PATH : why".
-void ReplaceFile(const std::string& path, const std::function<int(int fd)>& write);
+void ReplaceFile(const std::string& path, const std::function<int(int fd)>& write, Flush flush = Flush::Yes);
 
 }  // namespace pipedex::files

@@ -320,15 +320,22 @@ bool WriteIndex(const std::string& path, const Stamp& stamp, const std::vector<s
   std::string hashes;
   hashes.reserve(header.hashesSize);
   try {
-    files::ReplaceFile(path, [&](int fd) {
-      // The payload first, from its place after the head, then the head with its hashes.
-      if (sys::Seek(fd, static_cast<off_t>(header.payloadOffset), SEEK_SET) < 0) return errno;
-      if (const int err = WritePayload(fd, payload, buffer, hashes)) return err;
-      if (hashes.size() != header.hashesSize) return EIO;
-      head.replace(header.hashesOffset, hashes.size(), hashes);
-      if (sys::Seek(fd, 0, SEEK_SET) < 0) return errno;
-      return files::WriteAll(fd, head);
-    });
+    // Not flushed to the disk first: a file a crash leaves cut short or with
+    // blocks of zeros fails its head's checks or its blocks' hashes, so it is
+    // refused and written again by the next load. Waiting for the disk would
+    // be the longest single step of the first run.
+    files::ReplaceFile(
+        path,
+        [&](int fd) {
+          // The payload first, from its place after the head, then the head with its hashes.
+          if (sys::Seek(fd, static_cast<off_t>(header.payloadOffset), SEEK_SET) < 0) return errno;
+          if (const int err = WritePayload(fd, payload, buffer, hashes)) return err;
+          if (hashes.size() != header.hashesSize) return EIO;
+          head.replace(header.hashesOffset, hashes.size(), hashes);
+          if (sys::Seek(fd, 0, SEEK_SET) < 0) return errno;
+          return files::WriteAll(fd, head);
+        },
+        files::Flush::No);
   } catch (const Error& e) {
     if (errors::IsOutOfMemory(e)) throw;
     return false;
