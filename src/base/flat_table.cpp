@@ -75,7 +75,7 @@ std::string TableCompiler::Finish() && {
   auto sizeAt = [this](std::size_t start) {
     return 8 + std::size_t{Get<std::uint32_t>(out_, entriesAt_ + start)} + Get<std::uint32_t>(out_, entriesAt_ + start + 4);
   };
-  auto bucketAt = [this](std::uint32_t b) { return kHeadSize + std::size_t{b} * kBucketSize; };
+  auto bucketAt = [](std::uint32_t b) { return kHeadSize + std::size_t{b} * kBucketSize; };
   // The bucket a key is filed in: its own (naming start plus one), or the
   // first free one in its run when it is not filed; taken says which.
   auto find = [&](std::string_view key, std::uint64_t hash, bool& taken) {
