@@ -30,7 +30,8 @@ enum class Flush : bool { No, Yes };
 // fills a new file beside it and answers 0 or an errno; the file is flushed
 // (unless flush says not) and renamed into place, so every failure leaves the
 // old file as it was and no new file behind. A replaced file keeps its owner,
-// mode and extended attributes; only a regular, writable file with one name is replaced.
+// mode and extended attributes; only a regular, writable file with one name
+// is replaced.
 // Raises pipedex::Error (kXmlService) "Could not save the document to PATH : why".
 void ReplaceFile(const std::string& path, const std::function<int(int fd)>& write, Flush flush = Flush::Yes);
 

@@ -14,10 +14,7 @@ std::uint64_t KeyHash(std::string_view key, std::uint64_t seed) { return hashing
 
 constexpr std::size_t kHeadSize = 20, kBucketSize = 8;
 
-template <typename T>
-void Put(std::string& out, T n) {
-  out.append(reinterpret_cast<const char*>(&n), sizeof n);
-}
+void Put(std::string& out, std::uint32_t n) { out.append(reinterpret_cast<const char*>(&n), sizeof n); }
 template <typename T>
 T Get(const std::string& bytes, std::size_t at) {
   T n;
@@ -76,17 +73,14 @@ std::string TableCompiler::Finish() && {
     return 8 + std::size_t{Get<std::uint32_t>(out_, entriesAt_ + start)} + Get<std::uint32_t>(out_, entriesAt_ + start + 4);
   };
   auto bucketAt = [](std::uint32_t b) { return kHeadSize + std::size_t{b} * kBucketSize; };
-  // The bucket a key is filed in: its own (naming start plus one), or the
-  // first free one in its run when it is not filed; taken says which.
-  auto find = [&](std::string_view key, std::uint64_t hash, bool& taken) {
+  // Where the entry a bucket names starts plus one, or 0 when it is empty.
+  auto filedAt = [&](std::uint32_t b) { return Get<std::uint32_t>(out_, bucketAt(b)); };
+  // The bucket a key is filed in, or the first empty one in its run when it is not filed.
+  auto find = [&](std::string_view key, std::uint64_t hash) {
     const auto tag = static_cast<std::uint32_t>(hash >> 32);
     std::uint32_t b = static_cast<std::uint32_t>(hash) & mask;
-    for (;; b = (b + 1) & mask) {
-      const std::uint32_t filed = Get<std::uint32_t>(out_, bucketAt(b));
-      if (filed == 0) break;
-      if (Get<std::uint32_t>(out_, bucketAt(b) + 4) == tag && keyAt(filed - 1) == key) break;
-    }
-    taken = Get<std::uint32_t>(out_, bucketAt(b)) != 0;
+    for (; filedAt(b) != 0; b = (b + 1) & mask)
+      if (Get<std::uint32_t>(out_, bucketAt(b) + 4) == tag && keyAt(filedAt(b) - 1) == key) break;
     return b;
   };
   // Each key is filed in the buckets once, by its first entry; each entry's
@@ -107,9 +101,8 @@ std::string TableCompiler::Finish() && {
   while (next < dataEnd && queued < kAhead) fetch();
   for (std::size_t i = 0; i < queued; ++i) {
     const Ahead entry = ahead[i % kAhead];
-    bool taken;
-    const std::uint32_t b = find(keyAt(entry.start), entry.hash, taken);
-    if (!taken) {
+    const std::uint32_t b = find(keyAt(entry.start), entry.hash);
+    if (filedAt(b) == 0) {
       const std::uint32_t bucket[2] = {static_cast<std::uint32_t>(entry.start + 1),
                                        static_cast<std::uint32_t>(entry.hash >> 32)};
       std::memcpy(out_.data() + bucketAt(b), bucket, sizeof bucket);
@@ -126,9 +119,8 @@ std::string TableCompiler::Finish() && {
     for (std::size_t start = 0; start < dataEnd;) {
       const std::string_view key = keyAt(start);
       const std::size_t size = sizeAt(start);
-      bool taken;
-      const std::uint32_t b = find(key, KeyHash(key, seed), taken);
-      if (Get<std::uint32_t>(out_, bucketAt(b)) == start + 1) {
+      const std::uint32_t b = find(key, KeyHash(key, seed));
+      if (filedAt(b) == start + 1) {
         const auto moved = static_cast<std::uint32_t>(dataSize + 1);
         std::memmove(out_.data() + entriesAt_ + dataSize, out_.data() + entriesAt_ + start, size);
         std::memcpy(out_.data() + bucketAt(b), &moved, sizeof moved);
@@ -138,12 +130,11 @@ std::string TableCompiler::Finish() && {
     }
     out_.resize(entriesAt_ + dataSize);
   }
-  std::string head;
-  Put(head, static_cast<std::uint32_t>(kept));
-  Put(head, bucketCount_);
-  Put(head, seed);
-  Put(head, static_cast<std::uint32_t>(dataSize));
-  std::memcpy(out_.data(), head.data(), kHeadSize);
+  const std::uint32_t counts[2] = {static_cast<std::uint32_t>(kept), bucketCount_};
+  const auto entriesSize = static_cast<std::uint32_t>(dataSize);
+  std::memcpy(out_.data(), counts, sizeof counts);
+  std::memcpy(out_.data() + 8, &seed, sizeof seed);
+  std::memcpy(out_.data() + 16, &entriesSize, sizeof entriesSize);
   return std::move(out_);
 }
 
