@@ -97,10 +97,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     damaged[at] = static_cast<char>(data.ConsumeIntegral<std::uint8_t>());
   }
   if (rehash) {
-    // The payload starts at the first page boundary after the hashes; the header says where.
-    std::uint64_t payloadOffset;
+    // The payload starts at the first page boundary after the stamp; the header says where, and how long it is.
+    std::uint64_t payloadOffset, payloadSize;
     std::memcpy(&payloadOffset, genuine.index.data() + 48, sizeof payloadOffset);
-    pipedex::cache::WriteIndex(genuine.path, *genuine.stamp, {std::string_view(damaged).substr(payloadOffset)});
+    std::memcpy(&payloadSize, genuine.index.data() + 56, sizeof payloadSize);
+    pipedex::cache::WriteIndex(genuine.path, *genuine.stamp,
+                               {std::string_view(damaged).substr(payloadOffset, payloadSize)});
   } else {
     std::ofstream(genuine.path, std::ios::binary | std::ios::trunc) << damaged;
   }

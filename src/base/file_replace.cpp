@@ -60,7 +60,7 @@ std::string RandomSuffix() {
 int OpenNamedTemporary(const std::string& folder, mode_t mode, std::string& name) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     name = folder + "/.pipedex-save-" + RandomSuffix();
-    int fd = sys::Open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    int fd = sys::Open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   errno = EEXIST;
@@ -190,7 +190,7 @@ void ReplaceFile(const std::string& path, const std::function<int(int fd)>& writ
   const mode_t createMode = target.exists ? 0600 : 0666;
   std::string tmpName;
   // An unnamed file first: a process killed while writing leaves nothing behind.
-  int fd = sys::Open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode);
+  int fd = sys::Open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, createMode);
   const bool unnamed = fd >= 0;
   if (!unnamed) fd = OpenNamedTemporary(folder, createMode, tmpName);
   if (fd < 0) SaveFailedErrno(path, errno);

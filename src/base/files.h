@@ -27,7 +27,7 @@ int WriteAll(int fd, std::string_view bytes);
 enum class Flush : bool { No, Yes };
 
 // Puts a new file in path's place (the file its symbolic links name): write(fd)
-// fills a new file beside it and answers 0 or an errno; the file is flushed
+// fills a new file beside it (open for reading too) and answers 0 or an errno; the file is flushed
 // (unless flush says not) and renamed into place, so every failure leaves the
 // old file as it was and no new file behind. A replaced file keeps its owner,
 // mode and extended attributes; only a regular, writable file with one name

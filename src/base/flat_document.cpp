@@ -49,18 +49,18 @@ bool SameBytes(const char* a, const char* b, std::size_t n) {
 class StringArea {
  public:
   StringArea() : slots_(kFirstSlots, Slot{0, kEmpty}) { Append(""); }
-  // Files a text, *where (a 32-bit word, in out when inOut, else in words)
-  // receiving where it is, some texts later: the table's slot for it, then
+  // Files a text, word `where` (of the records when inRecords, else of the
+  // attributes) receiving where it is, some texts later: the table's slot for it, then
   // the bytes of the string that slot names, are fetched in the meantime, so
   // that the table's reads (most of them from memory, for a large document)
   // overlap with the compile instead of waiting in turn.
-  void AddLater(std::string_view text, bool inOut, std::size_t where) {
+  void AddLater(std::string_view text, bool inRecords, std::size_t where) {
     if (text.empty()) return;  // the first string (the value of every element), which *where holds already
     Pending& pending = pending_[added_++ % kDelay];
     if (added_ > kDelay) Settle(pending);
     const std::uint32_t tag = Tag(text);
-    __builtin_prefetch(&slots_[tag & (slots_.size() - 1)]);
-    pending = {text, tag, inOut, where};
+    __builtin_prefetch(&slots_[Home(tag)]);
+    pending = {text, tag, inRecords, where};
     if (added_ > kDelay / 2) FetchBytes(pending_[(added_ - kDelay / 2 - 1) % kDelay]);
   }
   // Files the name of an element or attribute now and answers where it is.
@@ -74,26 +74,26 @@ class StringArea {
     last = Add(text, Tag(text));
     return last;
   }
-  // Files every text AddLater was given.
+  // Files every text AddLater was given, so far.
   void Finish() {
     for (std::size_t i = added_ > kDelay ? added_ - kDelay : 0; i < added_; ++i) Settle(pending_[i % kDelay]);
     added_ = 0;
   }
-  // Where the offsets of AddLater go: the compiled bytes, and the attributes' words.
-  void Into(std::string* out, std::vector<std::uint32_t>* words) {
-    out_ = out;
-    words_ = words;
+  // Where the offsets of AddLater go: the words of the records not yet
+  // written, and the attributes' words.
+  void Into(std::vector<std::uint32_t>* records, std::vector<std::uint32_t>* attributes) {
+    records_ = records;
+    attributes_ = attributes;
   }
   const std::string& Bytes() const { return bytes_; }
-  std::string TakeBytes() { return std::move(bytes_); }
-  // Room for strings of about size bytes in all, and slots for as many as
-  // such a document holds (about one in 16 bytes), so that the table seldom
-  // grows, each time filing every string again. Called before any is filed.
-  void Reserve(std::size_t size) {
-    bytes_.reserve(size);
-    std::size_t slots = kFirstSlots;
-    while (slots < size / 16) slots *= 2;
-    if (slots > slots_.size()) slots_.assign(slots, Slot{0, kEmpty});
+  // Room for the strings of a document of sourceSize bytes: for their bytes
+  // (about a third of its text at most), and slots for twice as many as such
+  // a document holds (a catalogue has about one distinct text in 140 bytes),
+  // so that the table seldom grows, each time filing every string again.
+  // Called before any is filed.
+  void Reserve(std::size_t sourceSize) {
+    bytes_.reserve(sourceSize / 16 * 5);
+    if (sourceSize / 64 > slots_.size()) slots_.assign(sourceSize / 64, Slot{0, kEmpty});
   }
 
  private:
@@ -107,10 +107,13 @@ class StringArea {
     const std::uint64_t hash = hashing::ShortHash(text, seed_);
     return static_cast<std::uint32_t>(hash ^ (hash >> 32));
   }
+  // The slot a tag's search starts at (the table has any number of slots),
+  // and the slot after one, round to the first.
+  std::size_t Home(std::uint32_t tag) const { return static_cast<std::size_t>((std::uint64_t{tag} * slots_.size()) >> 32); }
+  std::size_t Next(std::size_t slot) const { return slot + 1 == slots_.size() ? 0 : slot + 1; }
   std::uint32_t Add(std::string_view text, std::uint32_t tag) {
     if (text.empty()) return 0;  // the first string (the value of every element)
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = tag & mask, probe = 0; probe < kProbes; ++probe, i = (i + 1) & mask) {
+    for (std::size_t i = Home(tag), probe = 0; probe < kProbes; ++probe, i = Next(i)) {
       const Slot slot = slots_[i];
       if (slot.offset == kEmpty) {
         const std::uint32_t offset = Append(text);
@@ -156,11 +159,10 @@ class StringArea {
   void Grow() {
     std::vector<Slot> old(slots_.size() * 4, Slot{0, kEmpty});
     old.swap(slots_);
-    const std::size_t mask = slots_.size() - 1;
     filed_ = 0;
     for (const Slot& slot : old) {
       if (slot.offset == kEmpty) continue;
-      for (std::size_t i = slot.tag & mask, probe = 0; probe < kProbes; ++probe, i = (i + 1) & mask)
+      for (std::size_t i = Home(slot.tag), probe = 0; probe < kProbes; ++probe, i = Next(i))
         if (slots_[i].offset == kEmpty) {
           slots_[i] = slot;
           ++filed_;
@@ -174,28 +176,25 @@ class StringArea {
   struct Pending {
     std::string_view text;
     std::uint32_t tag;
-    bool inOut;
+    bool inRecords;
     std::size_t where;
   };
   static constexpr std::size_t kDelay = 32;  // texts met and not yet filed
   void Settle(const Pending& p) {
     const std::uint32_t offset = Add(p.text, p.tag);
-    if (p.inOut)
-      std::memcpy(out_->data() + p.where, &offset, sizeof offset);
-    else
-      (*words_)[p.where] = offset;
+    (p.inRecords ? *records_ : *attributes_)[p.where] = offset;
   }
   // The bytes of the string the first slot of a pending text names, when its tag is the text's.
   void FetchBytes(const Pending& p) const {
-    const Slot slot = slots_[p.tag & (slots_.size() - 1)];
+    const Slot slot = slots_[Home(p.tag)];
     if (slot.offset != kEmpty && slot.tag == p.tag) __builtin_prefetch(bytes_.data() + slot.offset);
   }
   static constexpr std::size_t kNamePlaces = 16;  // the element's name, then its attributes' (the last shared)
   std::uint32_t lastNames_[kNamePlaces] = {};  // each the empty string at first
   Pending pending_[kDelay] = {};
   std::size_t added_ = 0;
-  std::string* out_ = nullptr;
-  std::vector<std::uint32_t>* words_ = nullptr;
+  std::vector<std::uint32_t>* records_ = nullptr;
+  std::vector<std::uint32_t>* attributes_ = nullptr;
   std::size_t filed_ = 0;
   const std::uint64_t seed_ = hashing::ProcessKey().k0;
 };
@@ -253,24 +252,42 @@ const char* Document::Read(std::size_t offset, std::size_t size) const {
   return ReadConfirmed(bytes_, blocks_, offset, size).data();
 }
 
-Areas CompileInto(std::string& out, pugi::xml_node top, std::size_t sourceSize) {
-  // The header, then the records of the nodes written straight into out, the
-  // attributes' records and the strings gathered apart.
-  const std::size_t start = out.size(), nodesAt = start + sizeof(Header);
-  out.resize(nodesAt);
-  Areas areas;
-  std::vector<std::uint32_t>& attributes = areas.attributes;
+CompiledTree CompileInto(Output& out, pugi::xml_node top, std::size_t sourceSize) {
+  // The header (written over once the counts are known), then the records
+  // of the nodes, gathered a window at a time and appended to out as each
+  // window fills, then the attributes' records and the strings, gathered
+  // apart. A large document's records are never held whole.
+  static constexpr char kNoHeader[sizeof(Header)] = {};
+  const std::uint64_t start = out.Size(), recordsAt = start + sizeof(Header);
+  out.Append(std::string_view(kNoHeader, sizeof kNoHeader));
+  constexpr std::size_t kWords = sizeof(Document::Record) / sizeof(std::uint32_t);
+  constexpr std::size_t kValue = offsetof(Document::Record, value) / sizeof(std::uint32_t);
+  constexpr std::size_t kNextSibling = offsetof(Document::Record, nextSibling) / sizeof(std::uint32_t);
+  constexpr std::size_t kWindow = 4096 * kWords;  // 80 KB of records
+  std::vector<std::uint32_t> window, attributes;
+  window.reserve(kWindow);
+  std::uint32_t windowFirst = 0;  // the number of the window's first record
+  CompiledTree tree;
+  std::vector<std::uint32_t>& links = tree.links_;
   StringArea strings;
-  // A large document's attributes and strings get room ahead (about what
-  // its text's size leads to), so that they are seldom moved as they grow.
+  // A large document's attributes, strings and links get room ahead (about
+  // what its text's size leads to), so that they are seldom moved as they grow.
   if (sourceSize >= (std::size_t{4} << 20)) {
     attributes.reserve(sourceSize / 4 / sizeof(std::uint32_t));
-    strings.Reserve(sourceSize / 16 * 5);
+    strings.Reserve(sourceSize);
+    links.reserve(sourceSize / 48);
   }
-  strings.Into(&out, &attributes);
+  strings.Into(&window, &attributes);
   std::uint32_t nodeCount = 0;
-  // Document order: each node's record is written on the way down; its next
-  // sibling is filled in when the sibling is reached. Its strings are filed a
+  auto writeWindow = [&] {
+    strings.Finish();  // every offset the window's records wait for
+    out.Append({reinterpret_cast<const char*>(window.data()), window.size() * sizeof(std::uint32_t)});
+    windowFirst += static_cast<std::uint32_t>(window.size() / kWords);
+    window.clear();
+  };
+  // Document order: each node's record is made on the way down; its next
+  // sibling is filled in when the sibling is reached, in the window or, for
+  // a record written before, over its bytes in out. Its strings are filed a
   // little later, each offset written into its record when it is known. An
   // element whose one child is a text (most: <Operation>Branch</Operation>)
   // holds that text as its value, and the text is no node of its own.
@@ -286,13 +303,16 @@ Areas CompileInto(std::string& out, pugi::xml_node top, std::size_t sourceSize) 
       value = child.value();
       child = pugi::xml_node();
     }
-    const std::size_t at = out.size();
+    if (window.size() == kWindow) writeWindow();
+    const std::size_t at = window.size();
     const std::size_t firstAttribute = attributes.size() / 2;
     if (firstAttribute >= Document::kMaxAttributes)
       throw std::length_error("a compiled document exceeds its attribute count");
-    AppendRaw(out, Document::Record{strings.AddName(node.name(), 0), 0, parent, kNoNode,
-                                    static_cast<std::uint32_t>(type) << 28 | static_cast<std::uint32_t>(firstAttribute)});
-    strings.AddLater(value, true, at + offsetof(Document::Record, value));
+    window.insert(window.end(), {strings.AddName(node.name(), 0), 0, parent, kNoNode,
+                                 static_cast<std::uint32_t>(type) << 28 | static_cast<std::uint32_t>(firstAttribute)});
+    strings.AddLater(value, true, at + kValue);
+    links.push_back(CompiledTree::kNoSibling);
+    if (parent != kNoNode) links[parent] |= CompiledTree::kHasChild;
     std::size_t place = 1;
     for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
       attributes.push_back(strings.AddName(a.name(), place++));
@@ -300,6 +320,15 @@ Areas CompileInto(std::string& out, pugi::xml_node top, std::size_t sourceSize) 
       strings.AddLater(a.value(), false, attributes.size() - 1);
     }
     return child;
+  };
+  auto linkSibling = [&](std::uint32_t previous, std::uint32_t next) {
+    links[previous] = (links[previous] & CompiledTree::kHasChild) | next;
+    if (previous >= windowFirst) {
+      window[(previous - windowFirst) * kWords + kNextSibling] = next;
+    } else {
+      out.Overwrite(recordsAt + std::uint64_t{previous} * sizeof(Document::Record) + offsetof(Document::Record, nextSibling),
+                    {reinterpret_cast<const char*>(&next), sizeof next});
+    }
   };
   // Each frame: the next child of a node to compile, the node's number and its previous child's.
   struct Frame {
@@ -316,53 +345,30 @@ Areas CompileInto(std::string& out, pugi::xml_node top, std::size_t sourceSize) 
     const pugi::xml_node node = frame.node;
     const std::uint32_t id = nodeCount;
     const pugi::xml_node child = add(node, frame.id);
-    if (frame.previousChild != kNoNode)
-      std::memcpy(out.data() + nodesAt + std::size_t{frame.previousChild} * sizeof(Document::Record) +
-                      offsetof(Document::Record, nextSibling),
-                  &id, sizeof id);
+    if (frame.previousChild != kNoNode) linkSibling(frame.previousChild, id);
     frame.previousChild = id;
     frame.node = node.next_sibling();
     if (child) stack.push_back({child, id, kNoNode});
   }
-  strings.Finish();
+  writeWindow();
   if (attributes.size() / 2 >= Document::kMaxAttributes)
     throw std::length_error("a compiled document exceeds its attribute count");
-
   const Header header{{kMagic[0], kMagic[1], kMagic[2], kMagic[3]},
                       kVersion,
                       nodeCount,
                       static_cast<std::uint32_t>(attributes.size() / 2),
                       static_cast<std::uint32_t>(strings.Bytes().size())};
-  std::memcpy(out.data() + start, &header, sizeof header);
-  areas.strings = strings.TakeBytes();
-  return areas;
+  out.Append({reinterpret_cast<const char*>(attributes.data()), attributes.size() * sizeof(std::uint32_t)});
+  out.Append(strings.Bytes());
+  out.Overwrite(start, {reinterpret_cast<const char*>(&header), sizeof header});
+  return tree;
 }
 
-CompiledTree::CompiledTree(std::string_view compiled) {
-  Header header;
-  if (compiled.size() < sizeof header) throw Corrupt("a compiled document is cut short");
-  std::memcpy(&header, compiled.data(), sizeof header);
-  records_ = compiled.substr(sizeof header);
-  if (records_.size() / sizeof(Document::Record) < header.nodeCount)
-    throw Corrupt("a compiled document whose records are cut short");
-  nodeCount_ = header.nodeCount;
-}
-
-NodeId CompiledTree::FirstChild(NodeId id) const {
-  const NodeId next = id + 1;
-  if (id >= nodeCount_ || next >= nodeCount_) return kNoNode;
-  std::uint32_t parent;
-  std::memcpy(&parent, records_.data() + std::size_t{next} * sizeof(Document::Record) + offsetof(Document::Record, parent),
-              sizeof parent);
-  return parent == id ? next : kNoNode;
-}
-
-NodeId CompiledTree::NextSibling(NodeId id) const {
-  if (id >= nodeCount_) return kNoNode;
-  std::uint32_t next;
-  std::memcpy(&next, records_.data() + std::size_t{id} * sizeof(Document::Record) + offsetof(Document::Record, nextSibling),
-              sizeof next);
-  return next < nodeCount_ ? next : kNoNode;
+std::string Compile(pugi::xml_node top) {
+  std::string bytes;
+  StringOutput out(bytes);
+  CompileInto(out, top);
+  return bytes;
 }
 
 Document::Document(std::string_view bytes, const Blocks* blocks) : bytes_(bytes), blocks_(blocks) {

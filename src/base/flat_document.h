@@ -17,6 +17,8 @@
 
 #include <pugixml.hpp>
 
+#include "base/flat_output.h"
+
 namespace pipedex::flat {
 
 // The bytes are not a compiled document, or not the one their header describes.
@@ -31,47 +33,38 @@ inline constexpr NodeId kNoNode = 0xffffffffu;
 // so that a handle packs it beside its document's address in one word.
 inline constexpr NodeId kMaxNodes = NodeId{1} << 27;
 
-// The compiled form of a document (the node and its descendants when it is
-// not a document node): its header and its nodes' records, then its
-// attributes' records, then its strings, to be stored one after another as
-// they are. Its nodes are numbered in document order, as the document's
-// children are walked, from 0 for the top node. An element whose one child
-// is a text holds that text as its value, and the text is no node.
-// CompileInto appends the header and records to out, from out's end, which is
-// to be a multiple of 4 bytes from out's start (where it will be read from
-// an address aligned as well), and gives back the two areas that follow them,
-// gathered apart so that a large document's are never copied into out.
-// sourceSize, the bytes of the document's text when known, sizes their room.
-struct Areas {
-  std::vector<std::uint32_t> attributes;  // each attribute's name and value
-  std::string strings;
-  std::string_view AttributeBytes() const {
-    return {reinterpret_cast<const char*>(attributes.data()), attributes.size() * sizeof(std::uint32_t)};
-  }
-};
-[[nodiscard]] Areas CompileInto(std::string& out, pugi::xml_node top, std::size_t sourceSize = 0);
-inline std::string Compile(pugi::xml_node top) {
-  std::string out;
-  const Areas areas = CompileInto(out, top);
-  out += areas.AttributeBytes();
-  out += areas.strings;
-  return out;
-}
-
-// The tree of a compiled document read from its header and records alone:
-// what a compile's caller walks while the attributes and strings are still
-// apart. The bytes are a compile's own; records cut short raise Corrupt, and
-// a number beyond the nodes has no first child and no next sibling.
+// The tree of a compiled document: each node's next sibling and whether it
+// has a first child (the node after it), kept by the compile beside the
+// records it writes, for its caller to walk while the records are on their
+// way to a file. A number beyond the nodes has no first child and no next
+// sibling.
 class CompiledTree {
  public:
-  explicit CompiledTree(std::string_view compiled);
-  NodeId FirstChild(NodeId id) const;
-  NodeId NextSibling(NodeId id) const;
+  NodeId FirstChild(NodeId id) const {
+    return id < links_.size() && (links_[id] & kHasChild) ? id + 1 : kNoNode;
+  }
+  NodeId NextSibling(NodeId id) const {
+    return id < links_.size() && (links_[id] & kNoSibling) != kNoSibling ? links_[id] & kNoSibling : kNoNode;
+  }
 
  private:
-  std::string_view records_;
-  NodeId nodeCount_ = 0;
+  friend CompiledTree CompileInto(Output& out, pugi::xml_node top, std::size_t sourceSize);
+  static constexpr std::uint32_t kHasChild = 0x80000000u, kNoSibling = 0x7fffffffu;
+  std::vector<std::uint32_t> links_;  // each node's next sibling (or kNoSibling), with kHasChild
 };
+
+// The compiled form of a document (the node and its descendants when it is
+// not a document node): its header and its nodes' records, then its
+// attributes' records, then its strings, appended to out from its end,
+// which is to be a multiple of 4 bytes from where the bytes will be read (an
+// address aligned as well). Its nodes are numbered in document order, as the
+// document's children are walked, from 0 for the top node. An element whose
+// one child is a text holds that text as its value, and the text is no node.
+// sourceSize, the bytes of the document's text when known, sizes the room
+// of what the compile gathers. Answers the tree of the nodes.
+CompiledTree CompileInto(Output& out, pugi::xml_node top, std::size_t sourceSize = 0);
+// The compiled form of a document as one string.
+std::string Compile(pugi::xml_node top);
 
 // The hashes of the blocks of a compiled document, as a file stores them
 // beside it: a block is hashed on its first read and compared with its hash,
@@ -206,8 +199,7 @@ class alignas(4096) Document {
   std::string_view ElementAttribute(NodeId id, std::string_view name, bool& found) const;
 
  private:
-  friend Areas CompileInto(std::string& out, pugi::xml_node top, std::size_t sourceSize);
-  friend class CompiledTree;
+  friend CompiledTree CompileInto(Output& out, pugi::xml_node top, std::size_t sourceSize);
   // Little-endian 32-bit words throughout (the hosts the library builds for),
   // every area aligned to 4 bytes.
   struct Record {

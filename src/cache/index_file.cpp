@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <new>
 #include <vector>
@@ -22,11 +23,12 @@ namespace pipedex::cache {
 namespace {
 
 constexpr char kMagic[8] = {'P', 'I', 'P', 'E', 'D', 'E', 'X', 'I'};
-constexpr std::uint32_t kFormat = 2;  // 2: the fast hash of blocks, stamp and content
+constexpr std::uint32_t kFormat = 3;  // 3: the hashes after the payload
 constexpr std::size_t kPage = 4096;
 
-// The fixed start of the file; the stamp follows it, then the block hashes,
-// then the payload at a page boundary (so that it maps aligned).
+// The fixed start of the file; the stamp follows it, then the payload at a
+// page boundary (so that it maps aligned), then the block hashes (at a
+// multiple of 8: the payload's size is known only once it is written).
 struct Header {
   char magic[8];
   std::uint32_t format, blockSize;
@@ -194,7 +196,7 @@ bool ReadHead(std::string_view bytes, Header& header, Stamp& stamp) {
   const std::uint64_t size = bytes.size();
   auto fits = [&](std::uint64_t offset, std::uint64_t length) { return offset <= size && length <= size - offset; };
   if (!fits(sizeof header, header.stampSize) || !fits(header.hashesOffset, header.hashesSize) ||
-      header.payloadOffset % kPage != 0 || header.payloadOffset > size || header.payloadSize != size - header.payloadOffset)
+      header.payloadOffset % kPage != 0 || !fits(header.payloadOffset, header.payloadSize))
     return false;
   const std::string_view text = bytes.substr(sizeof header, header.stampSize);
   return StableHash(text) == header.stampHash && ParseStamp(text, stamp);
@@ -207,52 +209,121 @@ constexpr std::size_t kChunk = 16 * flat::Blocks::kSize;
 struct AlignedDelete {
   void operator()(char* p) const { ::operator delete[](p, std::align_val_t{kPage}); }
 };
-using ChunkBuffer = std::unique_ptr<char[], AlignedDelete>;
+using AlignedBuffer = std::unique_ptr<char[], AlignedDelete>;
+AlignedBuffer NewAligned(std::size_t size) { return AlignedBuffer(new (std::align_val_t{kPage}) char[size]); }
 
-// Writes the payload, its pieces one after another, from where the file has
-// got to (a page boundary), and appends its blocks' hashes to hashes (which
-// has room for them: nothing is allocated on the way). The pieces pass
-// through the buffer 256 KB at a time: each block is hashed there while
-// it is in the cache, and each full buffer is written straight to the disk,
-// not copied into the page cache first (the file is handed back from the
-// cache once written anyway). The bytes after the last whole page, and all
-// of them where the file system refuses, are written the usual way.
-int WritePayload(int fd, const std::vector<std::string_view>& pieces, const ChunkBuffer& buffer, std::string& hashes) {
-  const int flags = ::fcntl(fd, F_GETFL);
-  bool direct = flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_DIRECT) == 0;
-  auto flush = [&](std::size_t size) {
-    flat::Blocks::AppendHashesOf(std::string_view(buffer.get(), size), hashes);  // each chunk whole blocks
-    std::size_t written = 0;
-    for (const std::size_t pages = size / kPage * kPage; direct && written < pages;) {
-      const ssize_t n = sys::Write(fd, buffer.get() + written, pages - written);
-      if (n < 0 && errno == EINTR) continue;
-      if (n > 0) written += static_cast<std::size_t>(n);
-      if (n <= 0 || n % static_cast<ssize_t>(kPage) != 0) break;  // refused, or cut short of a page
-    }
-    if (written == size) return 0;
-    if (direct) {
-      if (::fcntl(fd, F_SETFL, flags) != 0) return errno;
-      direct = false;
-    }
-    return files::WriteAll(fd, std::string_view(buffer.get() + written, size - written));
-  };
-  std::size_t filled = 0;
-  for (std::string_view piece : pieces) {
-    while (!piece.empty()) {
-      const std::size_t n = std::min(piece.size(), kChunk - filled);
-      std::memcpy(buffer.get() + filled, piece.data(), n);
-      filled += n;
-      piece.remove_prefix(n);
-      if (filled == kChunk) {
-        if (const int err = flush(filled)) return err;
-        filled = 0;
-      }
+// A write of the payload failed: the errno.
+struct WriteFailed {
+  int err;
+};
+
+// The payload on its way to the file, from a page boundary. It passes
+// through the buffer 256 KB at a time: each block is hashed there while it is
+// in the cache, and each full buffer is written straight to the disk, not
+// copied into the page cache first (the file is handed back from the cache
+// once written anyway). The bytes after the last whole page, and all of them
+// where the file system refuses, are written the usual way. Bytes written
+// over once they have left the buffer (a record whose next sibling comes a
+// whole buffer later: a few in a catalogue) are read back with their block,
+// which is hashed and written again. Failures raise WriteFailed.
+class PayloadWriter final : public flat::Output {
+ public:
+  // The payload's hashes are appended to hashes as its blocks are written.
+  PayloadWriter(int fd, std::uint64_t start, std::string& hashes)
+      : fd_(fd), start_(start), hashes_(hashes), buffer_(NewAligned(kChunk)) {
+    if (sys::Seek(fd, static_cast<off_t>(start), SEEK_SET) < 0) throw WriteFailed{errno};
+    flags_ = ::fcntl(fd, F_GETFL);
+    direct_ = flags_ >= 0 && ::fcntl(fd, F_SETFL, flags_ | O_DIRECT) == 0;
+  }
+
+  void Append(std::string_view bytes) override {
+    while (!bytes.empty()) {
+      const std::size_t n = std::min(bytes.size(), kChunk - filled_);
+      std::memcpy(buffer_.get() + filled_, bytes.data(), n);
+      filled_ += n;
+      bytes.remove_prefix(n);
+      if (filled_ == kChunk) WriteBuffer();
     }
   }
-  if (filled > 0)
-    if (const int err = flush(filled)) return err;
-  return direct && ::fcntl(fd, F_SETFL, flags) != 0 ? errno : 0;
-}
+
+  void Overwrite(std::uint64_t at, std::string_view bytes) override {
+    while (!bytes.empty()) {
+      if (at >= written_) {
+        std::memcpy(buffer_.get() + (at - written_), bytes.data(), bytes.size());
+        return;
+      }
+      const std::uint64_t block = at / flat::Blocks::kSize, offset = at % flat::Blocks::kSize;
+      const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), flat::Blocks::kSize - offset));
+      Rewrite(block, static_cast<std::size_t>(offset), bytes.substr(0, n));
+      at += n;
+      bytes.remove_prefix(n);
+    }
+  }
+
+  std::uint64_t Size() const override { return written_ + filled_; }
+
+  // Writes what the buffer holds, and gives the file its usual flags back.
+  void Finish() {
+    if (filled_ > 0) WriteBuffer();
+    if (direct_ && ::fcntl(fd_, F_SETFL, flags_) != 0) throw WriteFailed{errno};
+    direct_ = false;
+  }
+
+ private:
+  // The buffer's bytes, hashed and written (whole blocks, but for the payload's last).
+  void WriteBuffer() {
+    flat::Blocks::AppendHashesOf(std::string_view(buffer_.get(), filled_), hashes_);
+    WriteOut(buffer_.get(), filled_);
+    written_ += filled_;
+    filled_ = 0;
+  }
+  // Writes size bytes at the file's position: whole pages straight to the
+  // disk while it takes them, the rest the usual way.
+  void WriteOut(const char* data, std::size_t size) {
+    std::size_t done = 0;
+    for (const std::size_t pages = size / kPage * kPage; direct_ && done < pages;) {
+      const ssize_t n = sys::Write(fd_, data + done, pages - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n > 0) done += static_cast<std::size_t>(n);
+      if (n <= 0 || n % static_cast<ssize_t>(kPage) != 0) break;  // refused, or cut short of a page
+    }
+    if (done == size) return;
+    if (direct_) {
+      if (::fcntl(fd_, F_SETFL, flags_) != 0) throw WriteFailed{errno};
+      direct_ = false;
+    }
+    if (const int err = files::WriteAll(fd_, std::string_view(data + done, size - done))) throw WriteFailed{err};
+  }
+  // A written block (a whole one: only full buffers are written before the
+  // end) read back, changed at offset, hashed again and written again.
+  void Rewrite(std::uint64_t block, std::size_t offset, std::string_view bytes) {
+    constexpr std::size_t kBlock = flat::Blocks::kSize;
+    if (!block_) block_ = NewAligned(kBlock);
+    const auto at = static_cast<off_t>(start_ + block * kBlock);
+    if (sys::Seek(fd_, at, SEEK_SET) < 0) throw WriteFailed{errno};
+    for (std::size_t got = 0; got < kBlock;) {
+      const ssize_t n = sys::Read(fd_, block_.get() + got, kBlock - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) throw WriteFailed{n == 0 ? EIO : errno};
+      got += static_cast<std::size_t>(n);
+    }
+    std::memcpy(block_.get() + offset, bytes.data(), bytes.size());
+    hashes_.replace(block * sizeof(std::uint64_t), sizeof(std::uint64_t),
+                    flat::Blocks::HashesOf(std::string_view(block_.get(), kBlock)));
+    if (sys::Seek(fd_, at, SEEK_SET) < 0) throw WriteFailed{errno};
+    WriteOut(block_.get(), kBlock);
+    if (sys::Seek(fd_, static_cast<off_t>(start_ + written_), SEEK_SET) < 0) throw WriteFailed{errno};
+  }
+
+  const int fd_;
+  const std::uint64_t start_;
+  std::string& hashes_;
+  int flags_ = -1;
+  bool direct_ = false;
+  AlignedBuffer buffer_, block_;  // block_: a block read back, made on first need
+  std::size_t filled_ = 0;
+  std::uint64_t written_ = 0;  // the bytes that have left the buffer
+};
 
 }  // namespace
 
@@ -290,25 +361,17 @@ const char* RefusalText(Refusal refusal) {
   return "";
 }
 
-bool WriteIndex(const std::string& path, const Stamp& stamp, const std::vector<std::string_view>& payload) {
+bool WriteIndex(const std::string& path, const Stamp& stamp, const std::function<bool(flat::Output&)>& produce) {
   for (const InputFile& f : stamp.inputs)
     if (f.path.find_first_of(std::string_view("\n\0", 2)) != std::string::npos) return false;  // a stamp line each
   const std::string text = StampText(stamp);
-  std::uint64_t payloadSize = 0;
-  for (const std::string_view piece : payload) payloadSize += piece.size();
   Header header{};
   std::memcpy(header.magic, kMagic, sizeof kMagic);
   header.format = kFormat;
   header.blockSize = flat::Blocks::kSize;
   header.stampSize = text.size();
   header.stampHash = StableHash(text);
-  header.hashesOffset = (sizeof header + text.size() + 7) / 8 * 8;
-  header.hashesSize = (payloadSize + flat::Blocks::kSize - 1) / flat::Blocks::kSize * sizeof(std::uint64_t);
-  header.payloadOffset = (header.hashesOffset + header.hashesSize + kPage - 1) / kPage * kPage;
-  header.payloadSize = payloadSize;
-  std::string head(reinterpret_cast<const char*>(&header), sizeof header);
-  head += text;
-  head.resize(header.payloadOffset, '\0');  // the hashes are filled in as the payload is written
+  header.payloadOffset = (sizeof header + text.size() + kPage - 1) / kPage * kPage;
 
   const std::size_t slash = path.rfind('/');
   if (slash != std::string::npos && slash > 0) {
@@ -316,9 +379,7 @@ bool WriteIndex(const std::string& path, const Stamp& stamp, const std::vector<s
     for (std::size_t at = path.find('/', 1); at != std::string::npos && at <= slash; at = path.find('/', at + 1))
       if (::mkdir(path.substr(0, at).c_str(), 0700) != 0 && errno != EEXIST) return false;
   }
-  const ChunkBuffer buffer(new (std::align_val_t{kPage}) char[kChunk]);
-  std::string hashes;
-  hashes.reserve(header.hashesSize);
+  std::exception_ptr raised;  // what produce raised, raised again once the file is abandoned
   try {
     // Not flushed to the disk first: a file a crash leaves cut short or with
     // blocks of zeros fails its head's checks or its blocks' hashes, so it is
@@ -327,16 +388,34 @@ bool WriteIndex(const std::string& path, const Stamp& stamp, const std::vector<s
     files::ReplaceFile(
         path,
         [&](int fd) {
-          // The payload first, from its place after the head, then the head with its hashes.
-          if (sys::Seek(fd, static_cast<off_t>(header.payloadOffset), SEEK_SET) < 0) return errno;
-          if (const int err = WritePayload(fd, payload, buffer, hashes)) return err;
-          if (hashes.size() != header.hashesSize) return EIO;
-          head.replace(header.hashesOffset, hashes.size(), hashes);
+          // The payload first, from its place after the head, then its
+          // hashes after it, then the head.
+          std::string hashes;
+          try {
+            PayloadWriter payload(fd, header.payloadOffset, hashes);
+            if (!produce(payload)) return ECANCELED;
+            payload.Finish();
+            header.payloadSize = payload.Size();
+          } catch (const WriteFailed& failed) {
+            return failed.err;
+          } catch (...) {
+            raised = std::current_exception();
+            return ECANCELED;
+          }
+          header.hashesOffset = (header.payloadOffset + header.payloadSize + 7) / 8 * 8;
+          header.hashesSize = hashes.size();
+          hashes.insert(0, header.hashesOffset - (header.payloadOffset + header.payloadSize), '\0');
+          if (const int err = files::WriteAll(fd, hashes)) return err;
+          // An empty payload without hashes still has its place in the file.
+          if (::ftruncate(fd, static_cast<off_t>(header.hashesOffset + header.hashesSize)) != 0) return errno;
+          std::string head(reinterpret_cast<const char*>(&header), sizeof header);
+          head += text;
           if (sys::Seek(fd, 0, SEEK_SET) < 0) return errno;
           return files::WriteAll(fd, head);
         },
         files::Flush::No);
   } catch (const Error& e) {
+    if (raised) std::rethrow_exception(raised);
     if (errors::IsOutOfMemory(e)) throw;
     return false;
   }
@@ -348,6 +427,13 @@ bool WriteIndex(const std::string& path, const Stamp& stamp, const std::vector<s
     sys::Close(fd);
   }
   return true;
+}
+
+bool WriteIndex(const std::string& path, const Stamp& stamp, const std::vector<std::string_view>& payload) {
+  return WriteIndex(path, stamp, [&payload](flat::Output& out) {
+    for (const std::string_view piece : payload) out.Append(piece);
+    return true;
+  });
 }
 
 MappedIndex::~MappedIndex() {
@@ -391,7 +477,7 @@ std::unique_ptr<MappedIndex> MappedIndex::Open(const std::string& path, const St
       return nullptr;
     }
   }
-  index->payload_ = bytes.substr(header.payloadOffset);
+  index->payload_ = bytes.substr(header.payloadOffset, header.payloadSize);
   try {
     index->blocks_ = flat::Blocks(index->payload_, bytes.substr(header.hashesOffset, header.hashesSize));
   } catch (const flat::Corrupt&) {

@@ -2,7 +2,7 @@
 
 // The compiled catalogue's file: what it was built from (each input file's
 // size, times, inode and content hash, the library's version and the
-// locale's choices), its payload, and the hashes of the payload's blocks.
+// locale's choices), its payload, then the hashes of the payload's blocks.
 // It is written to a new file and renamed into place, so a reader sees an old
 // file or a new one, never half of one; it is read by mapping it, and used
 // only while every file it was built from is as it was. Nothing in it is
@@ -10,12 +10,14 @@
 // not used, and a payload block is compared with its hash before it is read.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/flat_document.h"
+#include "base/flat_output.h"
 
 namespace pipedex::cache {
 
@@ -44,9 +46,14 @@ struct Stamp {
 // and device (content hashes are not compared).
 bool SameFiles(const Stamp& a, const Stamp& b);
 
-// Writes an index file at path atomically, its payload the pieces given one
-// after another, making its folder (mode 0700) when missing. False when any step fails (nothing is left behind then); an
-// index is only ever an aid, so failing to write one is no error.
+// Writes an index file at path atomically, making its folder (mode 0700)
+// when missing: produce gives the payload to the output it is handed, which
+// passes it on to the file as it comes, and answers whether to keep it.
+// False when produce answers false or any step fails (nothing is left behind
+// then); an index is only ever an aid, so failing to write one is no error.
+// What produce raises is raised again, once the file is abandoned.
+bool WriteIndex(const std::string& path, const Stamp& stamp, const std::function<bool(flat::Output&)>& produce);
+// The same for a payload given whole, its pieces one after another.
 bool WriteIndex(const std::string& path, const Stamp& stamp, const std::vector<std::string_view>& payload);
 
 // Why an index file is not used, for `pipedex cache show` and verify.

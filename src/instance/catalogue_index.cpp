@@ -70,7 +70,7 @@ std::string CompileElbows(const std::vector<model::DefaultElbow>& elbows) {
 // that no order makes the walks longer than the children.
 class NodeNumbers {
  public:
-  NodeNumbers(pugi::xml_node top, flat::CompiledTree compiled) : top_(top), compiled_(compiled) {}
+  NodeNumbers(pugi::xml_node top, flat::CompiledTree compiled) : top_(top), compiled_(std::move(compiled)) {}
   // The number of an element of the compiled document, else kNoNode.
   flat::NodeId Of(pugi::xml_node node) {
     if (!node) return flat::kNoNode;
@@ -250,42 +250,35 @@ bool Pipedex::Impl::WriteIndex() try {
   // A file that changed while the load read it may have been read half old,
   // half new: no index records that.
   if (!cache::SameFiles(stamp, FilesBeforeLoad)) return false;
-  // The payload is written from pieces, each where it was compiled: head
-  // (the directory, then the compiled document's header and records, given
-  // room for about half the system file), the document's attributes and
-  // strings, and the tables of the lists. None of them is copied into another to be
-  // written. Their memory is not hinted to huge pages: on a shared machine
-  // a fresh huge page can take many times longer to clear than its 512
-  // small pages, which makes the first run's time swing.
+  // The payload streams to the file as it is compiled: the directory
+  // (written over last), the document, then the tables of the lists. Nothing
+  // is held whole but the document's attributes and strings until they are
+  // written, and the tables one at a time. Their memory is not hinted to
+  // huge pages: on a shared machine a fresh huge page can take many times
+  // longer to clear than its 512 small pages, which makes the first run's
+  // time swing.
   const std::size_t sourceSize = stamp.inputs.front().size;
-  std::string head;
-  head.reserve(sourceSize / 2 + (std::size_t{1} << 16));
-  head.assign((sizeof(Directory) + 7) / 8 * 8, '\0');
-  std::vector<std::string_view> pieces;
-  std::uint64_t size = 0;  // the payload's bytes so far
-  Directory directory{};
-  std::memcpy(directory.magic, kPayloadMagic, sizeof kPayloadMagic);
-  // Each section starts at a multiple of 8 from the payload's start.
-  auto add = [&](Section s, std::initializer_list<std::string_view> parts) {
-    static constexpr char kZeros[8] = {};
-    if (size % 8 != 0) {
-      pieces.emplace_back(kZeros, 8 - size % 8);
-      size += 8 - size % 8;
-    }
-    directory.offset[s] = static_cast<std::uint32_t>(size);
-    for (const std::string_view part : parts) {
-      pieces.push_back(part);
-      size += part.size();
-    }
-    directory.size[s] = static_cast<std::uint32_t>(size - directory.offset[s]);
-  };
-  const std::size_t documentAt = head.size();
-  const flat::Areas areas = flat::CompileInto(head, *SystemDoc, sourceSize);
-  // The numbers of the elements the lists and sections name, from the
-  // compiled document's records.
-  std::vector<flat::NodeId> skeyIds, cptTypeIds, defaultEndPrepIds;
-  {
-    NodeNumbers numbers(*SystemDoc, flat::CompiledTree(std::string_view(head).substr(documentAt)));
+  return cache::WriteIndex(path, stamp, [&](flat::Output& out) {
+    Directory directory{};
+    std::memcpy(directory.magic, kPayloadMagic, sizeof kPayloadMagic);
+    // Each section starts at a multiple of 8 from the payload's start.
+    auto begin = [&](Section s) {
+      static constexpr char kZeros[8] = {};
+      if (out.Size() % 8 != 0) out.Append(std::string_view(kZeros, 8 - out.Size() % 8));
+      directory.offset[s] = static_cast<std::uint32_t>(out.Size());
+    };
+    auto end = [&](Section s) { directory.size[s] = static_cast<std::uint32_t>(out.Size() - directory.offset[s]); };
+    auto add = [&](Section s, std::string_view bytes) {
+      begin(s);
+      out.Append(bytes);
+      end(s);
+    };
+    out.Append(std::string((sizeof(Directory) + 7) / 8 * 8, '\0'));
+    begin(kDocument);
+    // The numbers of the elements the lists and sections name, from the
+    // compiled document's tree.
+    NodeNumbers numbers(*SystemDoc, flat::CompileInto(out, *SystemDoc, sourceSize));
+    end(kDocument);
     bool allNumbered = true;
     auto number = [&](pugi::xml_node node) {
       const flat::NodeId id = numbers.Of(node);
@@ -306,9 +299,8 @@ bool Pipedex::Impl::WriteIndex() try {
       }
       return ids;
     };
-    skeyIds = numberEach(SKEYTags);
-    cptTypeIds = numberEach(CptTypeTags);
-    defaultEndPrepIds = numberEach(DefaultEndPrepTags);
+    const std::vector<flat::NodeId> skeyIds = numberEach(SKEYTags), cptTypeIds = numberEach(CptTypeTags),
+                                    defaultEndPrepIds = numberEach(DefaultEndPrepTags);
     directory.cptSection = number(CptSection.Xml());
     directory.skeySection = number(SKEYSection.Xml());
     directory.pcfidfSection = number(PCFIDFSection.Xml());
@@ -317,25 +309,18 @@ bool Pipedex::Impl::WriteIndex() try {
     // An element the lists name that is not in the document (none should be)
     // could not be answered from the index: such a catalogue is answered from its files.
     if (!allNumbered) return false;
-  }
-  pieces.emplace_back(std::string_view(head).substr(0, documentAt));  // the directory, filled in last
-  size = documentAt;
-  add(kDocument, {std::string_view(head).substr(documentAt), areas.AttributeBytes(), areas.strings});
-  const std::string skeyTable = SKEYTags.Compile(skeyIds);
-  add(kSKEYTags, {skeyTable});
-  const std::string cptTypeTable = CptTypeTags.Compile(cptTypeIds);
-  add(kCptTypeTags, {cptTypeTable});
-  const std::string endPrepTable = DefaultEndPrepTags.Compile(defaultEndPrepIds);
-  add(kDefaultEndPrepTags, {endPrepTable});
-  const std::string plotraPieces = model::TokenIndex::CompilePieces(PlotraEndPreps);
-  if (plotraPieces.empty()) return false;  // Plotra end preparations too long to be indexed: answered from the files
-  add(kPlotraPieces, {plotraPieces});
-  const std::string elbows = CompileElbows(DefaultElbows);
-  add(kDefaultElbows, {elbows});
-  // Offsets of 32 bits reach no further than 4 GiB: a larger catalogue is answered from its files.
-  if (size > 0xffffffffu) return false;
-  std::memcpy(head.data(), &directory, sizeof directory);
-  return cache::WriteIndex(path, stamp, pieces);
+    add(kSKEYTags, SKEYTags.Compile(skeyIds));
+    add(kCptTypeTags, CptTypeTags.Compile(cptTypeIds));
+    add(kDefaultEndPrepTags, DefaultEndPrepTags.Compile(defaultEndPrepIds));
+    const std::string plotraPieces = model::TokenIndex::CompilePieces(PlotraEndPreps);
+    if (plotraPieces.empty()) return false;  // Plotra end preparations too long to be indexed: answered from the files
+    add(kPlotraPieces, plotraPieces);
+    add(kDefaultElbows, CompileElbows(DefaultElbows));
+    // Offsets of 32 bits reach no further than 4 GiB: a larger catalogue is answered from its files.
+    if (out.Size() > 0xffffffffu) return false;
+    out.Overwrite(0, std::string_view(reinterpret_cast<const char*>(&directory), sizeof directory));
+    return true;
+  });
 } catch (...) {
   // Not even running out of memory fails the load that succeeded: the index is only an aid.
   return false;

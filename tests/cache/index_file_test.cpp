@@ -54,7 +54,7 @@ TEST(IndexFile, OpensOnlyWhileItsFilesAreAsTheyWere) {
 
 // A payload given in pieces is written as the one text they make, with the
 // hashes of its blocks, wherever the pieces end: inside a block, on a page,
-// past the megabyte the writer passes them through at a time.
+// past the 256 KB the writer passes them through at a time.
 TEST(IndexFile, APayloadInPiecesIsWrittenAsOneText) {
   const std::vector<std::vector<std::size_t>> rows = {
       {0},
@@ -80,6 +80,37 @@ TEST(IndexFile, APayloadInPiecesIsWrittenAsOneText) {
     ASSERT_NE(index, nullptr) << whole.size() << ": " << RefusalText(refusal);
     EXPECT_EQ(index->Payload(), whole) << whole.size();
     EXPECT_NO_THROW(index->Blocks().Confirm(index->Payload().data(), whole.size())) << whole.size();
+  }
+}
+
+// Bytes written over after they were given land where they were given, with
+// the hashes of their blocks: still in the writer's buffer, written out
+// before (read back with their block), across a block's end, or across the
+// end of what was written out.
+TEST(IndexFile, BytesWrittenOverLandWhereTheyWereGiven) {
+  struct Row {
+    std::size_t size, at, length;
+  };
+  const std::vector<Row> rows = {
+      {40000, 10, 20}, {600000, 0, 80}, {600000, 16380, 8}, {600000, 524284, 8}, {600000, 599990, 10},
+  };
+  const TempDir d;
+  const Stamp stamp{"1", "", {Describe(d.Write("a.xml", "<a/>"), true)}};
+  for (const Row& row : rows) {
+    std::string whole;
+    for (std::size_t i = 0; i < row.size; ++i) whole += static_cast<char>(i * 131 % 251);
+    const std::string over(row.length, '#');
+    ASSERT_TRUE(WriteIndex(d.File("x.pxi"), stamp, [&](flat::Output& out) {
+      out.Append(whole);
+      out.Overwrite(row.at, over);
+      return true;
+    }));
+    whole.replace(row.at, row.length, over);
+    Refusal refusal;
+    const auto index = MappedIndex::Open(d.File("x.pxi"), stamp, false, refusal);
+    ASSERT_NE(index, nullptr) << row.at << ": " << RefusalText(refusal);
+    EXPECT_EQ(index->Payload(), whole) << row.at;
+    EXPECT_NO_THROW(index->Blocks().Confirm(index->Payload().data(), whole.size())) << row.at;
   }
 }
 
