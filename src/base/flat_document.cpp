@@ -50,12 +50,12 @@ class StringArea {
  public:
   StringArea() : slots_(kFirstSlots, Slot{0, kEmpty}) { Append(""); }
   // Files a text, word `where` (of the records when inRecords, else of the
-  // attributes) receiving where it is, some texts later: the table's slot for it, then
-  // the bytes of the string that slot names, are fetched in the meantime, so
-  // that the table's reads (most of them from memory, for a large document)
-  // overlap with the compile instead of waiting in turn.
+  // attributes) receiving where it is, some texts later: the table's slot for
+  // it, then the bytes of the string that slot names, are fetched in the
+  // meantime, so that the table's reads (most of them from memory, for a
+  // large document) overlap with the compile instead of waiting in turn.
   void AddLater(std::string_view text, bool inRecords, std::size_t where) {
-    if (text.empty()) return;  // the first string (the value of every element), which *where holds already
+    if (text.empty()) return;  // the first string (the value of every element), which its word holds already
     Pending& pending = pending_[added_++ % kDelay];
     if (added_ > kDelay) Settle(pending);
     const std::uint32_t tag = Tag(text);
@@ -109,7 +109,9 @@ class StringArea {
   }
   // The slot a tag's search starts at (the table has any number of slots),
   // and the slot after one, round to the first.
-  std::size_t Home(std::uint32_t tag) const { return static_cast<std::size_t>((std::uint64_t{tag} * slots_.size()) >> 32); }
+  std::size_t Home(std::uint32_t tag) const {
+    return static_cast<std::size_t>((std::uint64_t{tag} * slots_.size()) >> 32);
+  }
   std::size_t Next(std::size_t slot) const { return slot + 1 == slots_.size() ? 0 : slot + 1; }
   std::uint32_t Add(std::string_view text, std::uint32_t tag) {
     if (text.empty()) return 0;  // the first string (the value of every element)
@@ -326,8 +328,8 @@ CompiledTree CompileInto(Output& out, pugi::xml_node top, std::size_t sourceSize
     if (previous >= windowFirst) {
       window[(previous - windowFirst) * kWords + kNextSibling] = next;
     } else {
-      out.Overwrite(recordsAt + std::uint64_t{previous} * sizeof(Document::Record) + offsetof(Document::Record, nextSibling),
-                    {reinterpret_cast<const char*>(&next), sizeof next});
+      const std::uint64_t at = recordsAt + std::uint64_t{previous} * sizeof(Document::Record);
+      out.Overwrite(at + offsetof(Document::Record, nextSibling), {reinterpret_cast<const char*>(&next), sizeof next});
     }
   };
   // Each frame: the next child of a node to compile, the node's number and its previous child's.
@@ -404,10 +406,6 @@ std::string_view Document::StringChecked(std::uint32_t offset) const {
   std::memcpy(&length, Read(strings_ + std::size_t{offset}, 4), 4);
   if (length > area - offset - 4) throw Corrupt("a text beyond the compiled document");
   return {Read(strings_ + std::size_t{offset} + 4, length), length};
-}
-
-std::string_view Document::Attribute(NodeId id, std::string_view name, bool& found) const {
-  return AttributeOf(id, At(id), name, found);
 }
 
 std::string_view Document::ElementAttribute(NodeId id, std::string_view name, bool& found) const {

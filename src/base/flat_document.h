@@ -192,10 +192,8 @@ class alignas(4096) Document {
       c = NextAfter(c, record);
     }
   }
-  // The value of the attribute named exactly `name`; found is false when the
-  // node has no such attribute.
-  std::string_view Attribute(NodeId id, std::string_view name, bool& found) const;
-  // The same for an element; found is false for a node of another kind.
+  // The value of an element's attribute named exactly `name`; found is false
+  // when it has no such attribute, or is a node of another kind.
   std::string_view ElementAttribute(NodeId id, std::string_view name, bool& found) const;
 
  private:
@@ -221,7 +219,7 @@ class alignas(4096) Document {
     return AtChecked(id);
   }
   const Record& AtChecked(NodeId id) const;
-  // Attribute() of node id, whose record is given.
+  // The attribute named `name` of node id, whose record is given.
   std::string_view AttributeOf(NodeId id, const Record& node, std::string_view name, bool& found) const;
   // The next sibling of node id, whose record is given.
   NodeId NextAfter(NodeId id, const Record& record) const {

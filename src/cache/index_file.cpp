@@ -253,7 +253,7 @@ class PayloadWriter final : public flat::Output {
         return;
       }
       const std::uint64_t block = at / flat::Blocks::kSize, offset = at % flat::Blocks::kSize;
-      const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), flat::Blocks::kSize - offset));
+      const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), flat::Blocks::kSize - offset));
       Rewrite(block, static_cast<std::size_t>(offset), bytes.substr(0, n));
       at += n;
       bytes.remove_prefix(n);
