@@ -33,6 +33,13 @@ TEST(IndexFile, OpensOnlyWhileItsFilesAreAsTheyWere) {
       {"the index removed", [](const TempDir& d, Stamp&) { d.Remove("cache/deep/x.pxi"); }, Refusal::Missing},
       {"the index cut short", [](const TempDir& d, Stamp&) { d.Write("cache/deep/x.pxi", "PIPEDEXI"); },
        Refusal::NotAnIndex},
+      {"its payload said to run past its end",
+       [](const TempDir& d, Stamp&) {
+         std::string bytes = d.Read("cache/deep/x.pxi");
+         bytes[63] = 1;  // the top byte of the payload's size
+         d.Write("cache/deep/x.pxi", bytes);
+       },
+       Refusal::NotAnIndex},
   };
   const std::string payload(40000, 'p');
   for (const Row& row : rows) {
