@@ -30,6 +30,19 @@ ReadStatus ReadWholeFile(const std::string& path, std::size_t maxSize, std::stri
   return status;
 }
 
+int ReadFull(int fd, char* data, std::size_t size, std::size_t& got) {
+  for (got = 0; got < size;) {
+    const ssize_t n = sys::Read(fd, data + got, size - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
 int WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t n = sys::Write(fd, bytes.data(), bytes.size());

@@ -265,7 +265,9 @@ CompiledTree CompileInto(Output& out, pugi::xml_node top, std::size_t sourceSize
   constexpr std::size_t kWords = sizeof(Document::Record) / sizeof(std::uint32_t);
   constexpr std::size_t kValue = offsetof(Document::Record, value) / sizeof(std::uint32_t);
   constexpr std::size_t kNextSibling = offsetof(Document::Record, nextSibling) / sizeof(std::uint32_t);
-  constexpr std::size_t kWindow = 4096 * kWords;  // 80 KB of records
+  // The records gathered before they go to out together: enough that out
+  // is called seldom, few enough that their pages are reused, not fresh.
+  constexpr std::size_t kWindow = 4096 * kWords;
   std::vector<std::uint32_t> window, attributes;
   window.reserve(kWindow);
   std::uint32_t windowFirst = 0;  // the number of the window's first record

@@ -55,16 +55,7 @@ std::uint64_t ContentHash(const std::string& path, std::uint64_t maxSize) {
     std::uint64_t total = 0;
     bool read = true;
     for (std::size_t filled = piece.size(); read && filled == piece.size();) {
-      filled = 0;
-      while (filled < piece.size()) {
-        const ssize_t n = sys::Read(fd, piece.data() + filled, piece.size() - filled);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-          read = n == 0;
-          break;
-        }
-        filled += static_cast<std::size_t>(n);
-      }
+      read = files::ReadFull(fd, piece.data(), piece.size(), filled) == 0;
       total += filled;
       read = read && total <= maxSize;  // it grew while being read
       hasher.Piece(std::string_view(piece.data(), filled));
@@ -301,12 +292,9 @@ class PayloadWriter final : public flat::Output {
     if (!block_) block_ = NewAligned(kBlock);
     const auto at = static_cast<off_t>(start_ + block * kBlock);
     if (sys::Seek(fd_, at, SEEK_SET) < 0) throw WriteFailed{errno};
-    for (std::size_t got = 0; got < kBlock;) {
-      const ssize_t n = sys::Read(fd_, block_.get() + got, kBlock - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) throw WriteFailed{n == 0 ? EIO : errno};
-      got += static_cast<std::size_t>(n);
-    }
+    std::size_t got;
+    if (const int err = files::ReadFull(fd_, block_.get(), kBlock, got)) throw WriteFailed{err};
+    if (got != kBlock) throw WriteFailed{EIO};
     std::memcpy(block_.get() + offset, bytes.data(), bytes.size());
     hashes_.replace(block * sizeof(std::uint64_t), sizeof(std::uint64_t),
                     flat::Blocks::HashesOf(std::string_view(block_.get(), kBlock)));
