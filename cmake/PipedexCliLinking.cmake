@@ -6,6 +6,9 @@
 # in (the build's lib/, or the installed prefix's) as the library's own, where
 # it looks for the catalogue and the installed registry file.
 #
+# It leaves out the functions nothing calls (about a fifth of its code), so a
+# start maps fewer pages of it.
+#
 # It links the shared library instead when the static archives are missing or
 # a sanitizer is on (the sanitizers' runtimes replace the C++ allocation
 # functions, which a static C++ runtime would hide from them).
@@ -26,7 +29,7 @@ if(PIPEDEX_CLI_STATIC)
   target_include_directories(pipedex_cli PRIVATE ${PROJECT_SOURCE_DIR}/include)
   target_link_libraries(pipedex_cli PRIVATE pipedex_protocol CLI11::CLI11
     ${PIPEDEX_PUGIXML_ARCHIVE} ${PIPEDEX_UTF8PROC_ARCHIVE} ${CMAKE_DL_LIBS})
-  target_link_options(pipedex_cli PRIVATE -static-libstdc++ -static-libgcc)
+  target_link_options(pipedex_cli PRIVATE -static-libstdc++ -static-libgcc -Wl,--gc-sections)
   target_compile_definitions(pipedex_cli PRIVATE
     PIPEDEX_CLI_BIN_TO_LIB="${PIPEDEX_BIN_TO_LIB}"
     PIPEDEX_CLI_BUILD_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}"

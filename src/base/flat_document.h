@@ -72,7 +72,9 @@ std::string Compile(pugi::xml_node top);
 // trusted unread.
 class Blocks {
  public:
-  static constexpr std::size_t kSize = 16384;
+  // A page: a question that reads a few bytes of a block reads, and hashes,
+  // no page it would not have read anyway.
+  static constexpr std::size_t kSize = 4096;
   // One 64-bit hash per block of bytes (the last block may be shorter).
   static std::string HashesOf(std::string_view bytes);
   // The same appended to out (which allocates nothing when out has room).

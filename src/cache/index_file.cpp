@@ -23,7 +23,7 @@ namespace pipedex::cache {
 namespace {
 
 constexpr char kMagic[8] = {'P', 'I', 'P', 'E', 'D', 'E', 'X', 'I'};
-constexpr std::uint32_t kFormat = 3;  // 3: the hashes after the payload
+constexpr std::uint32_t kFormat = 4;  // 3: the hashes after the payload; 4: blocks of a page
 constexpr std::size_t kPage = 4096;
 
 // The fixed start of the file; the stamp follows it, then the payload at a
@@ -196,7 +196,8 @@ bool ReadHead(std::string_view bytes, Header& header, Stamp& stamp) {
 // The buffer the payload passes through on its way to the file: 256 KB (each
 // page of it is one more fresh page for the process that writes the index),
 // aligned to a page.
-constexpr std::size_t kChunk = 16 * flat::Blocks::kSize;
+constexpr std::size_t kChunk = std::size_t{256} << 10;
+static_assert(kChunk % flat::Blocks::kSize == 0, "the buffer holds whole blocks");
 struct AlignedDelete {
   void operator()(char* p) const { ::operator delete[](p, std::align_val_t{kPage}); }
 };
