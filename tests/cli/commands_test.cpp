@@ -112,6 +112,10 @@ TEST(CliCommands, PrintTypedAnswersAndTellNothingFoundByStatus) {
        "Pipedex component\npipedex looked for SystemPipedex.xml in $D and $D/Data, then in the registry file "
        "$D/elsewhere.reg (DataPath \"/no/x.xml\")" + kAdvice},
       {"echo \"stdout [$(pipedex --component-dir $D info 2>/dev/null)]\"", 0, "stdout []\n"},
+      // An answer that could not be written is a failure, whatever the command.
+      {"$S call GroupCount 2>&1 >/dev/full", 1, "pipedex: writing the output failed"},
+      {"pipedex --version 2>&1 >/dev/full", 1, "pipedex: writing the output failed"},
+      {"$S call NoSuchOperation 2>&1 >/dev/full", 2, "pipedex: writing the output failed"},
       // Paths with any byte but zero; plain output keeps FILE:LINE:COLUMN on one line.
       {"--catalogue \"$D/odd\nline/plant.xml\" groups", 0, "Straight runs"},
       {"--catalogue '$D/odd\"quote\\slash/plant.xml' groups", 0, "Straight runs"},

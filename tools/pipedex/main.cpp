@@ -3,6 +3,10 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -127,6 +131,22 @@ int UsageFailure(const CLI::App& app, const CLI::ParseError& e, int argc, char**
   return code == 0 ? 0 : 2;
 }
 
+// Ends the process with code once all it wrote to standard output is out.
+// Output that could not be written (a full disk, say) is an error: the status
+// is then 1, unless the command had failed already. The instance and the
+// command line are left as they are: the system takes back their memory and
+// mappings at once, where taking them apart would cost a process that asks
+// one question of a compiled index a good part of its time.
+[[noreturn]] void Finish(int code) {
+  errno = 0;
+  std::cout.flush();
+  if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fprintf(stderr, "pipedex: writing the output failed%s%s\n", errno ? ": " : "", errno ? std::strerror(errno) : "");
+    if (code == 0) code = kExitError;
+  }
+  std::exit(code);
+}
+
 // The tool itself; main() adds the last resort for failures no command answered.
 int Run(int argc, char** argv) {
   // The version alone is answered as the parser answers it, without one.
@@ -149,7 +169,7 @@ int Run(int argc, char** argv) {
     app.parse_complete_callback([&parsed] { parsed = true; });
     try {
       app.parse(argc, argv);
-      return session.exitCode;
+      Finish(session.exitCode);
     } catch (const CLI::CallForVersion& e) {
       return UsageFailure(app, e, argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -165,7 +185,7 @@ int Run(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     return UsageFailure(app, e, argc, argv);
   }
-  return session.exitCode;
+  Finish(session.exitCode);
 }
 
 // Memory the process frees is kept for what it allocates next instead of
@@ -182,9 +202,11 @@ void KeepFreedMemoryForReuse() {
 
 int main(int argc, char** argv) {
   KeepFreedMemoryForReuse();
+  int code;
   try {
-    return Run(argc, argv);
+    code = Run(argc, argv);
   } catch (...) {
-    return ReportEscapedFailure();
+    code = ReportEscapedFailure();
   }
+  Finish(code);
 }

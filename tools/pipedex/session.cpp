@@ -6,16 +6,12 @@
 #include <new>
 
 namespace pipedex::cli {
-namespace {
 
-// Width of a cell in characters (UTF-8 continuation bytes do not count).
 std::size_t Width(const std::string& s) {
   std::size_t n = 0;
   for (unsigned char c : s) n += (c & 0xC0) != 0x80;
   return n;
 }
-
-}  // namespace
 
 std::string SystemFileCandidate(Session& session) {
   if (!session.catalogueFile.empty()) return session.catalogueFile;

@@ -93,6 +93,8 @@ std::string OnOneLine(const std::string& text);
 // whatever bytes the file name holds.
 std::string FindingLine(const Finding& finding);
 
+// Width of a cell in characters, as a terminal counts them (UTF-8 continuation bytes do not count).
+std::size_t Width(const std::string& s);
 // Prints rows under headers as an aligned table, or as a JSON array of
 // objects keyed by the headers (the API's names).
 void PrintTable(const std::vector<std::string>& headers, const std::vector<std::vector<Json>>& rows, bool json);

@@ -22,12 +22,6 @@ struct GroupBranch {
   std::vector<ComponentTypeRow> componentTypes;
 };
 
-// Characters as a terminal counts them: UTF-8 code points, not bytes.
-std::size_t Width(const std::string& s) {
-  return static_cast<std::size_t>(
-      std::count_if(s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
 std::string Pad(const std::string& s, std::size_t width) {
   std::size_t w = Width(s);
   return w >= width ? s : s + std::string(width - w, ' ');
