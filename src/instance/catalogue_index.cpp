@@ -5,6 +5,7 @@
 // from then on is an instance loaded as always.
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <unordered_map>
 #include <vector>
@@ -170,9 +171,11 @@ std::string Pipedex::Impl::IndexPath() const {
   const std::string key = SystemPath + '\n' + LocaleChoice(platform->ThreadLocale());
   hashing::Hasher hasher(hashing::Key{0x5049504544455850ull, 0x4154485330303031ull});
   hasher.Add(key);
-  char name[24];
-  std::snprintf(name, sizeof name, "%016llx.pxi", static_cast<unsigned long long>(hasher.Finish()));
-  return folder + "/" + name;
+  // Sixteen hexadecimal digits, by std::to_chars: printf's machinery would be
+  // one more stretch of code for a one-question process to map.
+  char digits[16];
+  const std::size_t n = static_cast<std::size_t>(std::to_chars(digits, digits + 16, hasher.Finish(), 16).ptr - digits);
+  return folder + "/" + std::string(16 - n, '0') + std::string(digits, n) + ".pxi";
 }
 
 bool Pipedex::Impl::OpenIndex() {

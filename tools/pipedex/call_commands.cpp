@@ -45,7 +45,7 @@ std::string Lower(std::string s) {
   return s;
 }
 
-void AddCallCommand(CLI::App& app, Session& session, const std::shared_ptr<const OperationTable>& table) {
+void AddCallCommand(CLI::App& app, Session& session) {
   auto* call = app.add_subcommand("call", "Call one operation on a new instance and print its answer as JSON");
   auto operation = std::make_shared<std::string>();
   auto args = std::make_shared<std::vector<std::string>>();
@@ -58,9 +58,10 @@ void AddCallCommand(CLI::App& app, Session& session, const std::shared_ptr<const
                "Prints {\"result\": R} (with \"out\" for in-out parameters) or {\"error\": {...}}.\n"
                "`pipedex describe OPERATION` shows its parameters.\n"
                "Exit status: 0 result, 1 error from the component, 2 usage error, 3 out of memory.");
-  call->callback([&session, table, operation, args, list] {
+  call->callback([&session, operation, args, list] {
     if (*list) {
-      for (const auto& entry : table->operations()) std::cout << entry.first << "\n";
+      const OperationTable all = BuildOperationTable();
+      for (const auto& entry : all.operations()) std::cout << entry.first << "\n";
       return;
     }
     if (operation->empty()) {
@@ -68,7 +69,8 @@ void AddCallCommand(CLI::App& app, Session& session, const std::shared_ptr<const
       session.exitCode = 2;
       return;
     }
-    const Operation* op = table->Find(*operation);
+    const OperationTable table = BuildOperationTable(*operation);
+    const Operation* op = table.Find(*operation);
     if (!op) {
       std::cout << Dump(CliError("unknown operation: " + *operation)) << std::endl;
       session.exitCode = 2;
@@ -95,18 +97,19 @@ void AddCallCommand(CLI::App& app, Session& session, const std::shared_ptr<const
   });
 }
 
-void AddDescribeCommand(CLI::App& app, Session& session, const std::shared_ptr<const OperationTable>& table) {
+void AddDescribeCommand(CLI::App& app, Session& session) {
   auto* describe = app.add_subcommand("describe", "Show an operation's parameters (name, direction, type) and result type");
   auto described = std::make_shared<std::string>();
   auto describeJson = std::make_shared<bool>(false);
   describe->add_option("OPERATION", *described, "Operation name, e.g. GetSKEYData")->required();
   describe->add_flag("--json", *describeJson, "Print the same data as JSON (the batch request {\"describe\": OP} answers it)");
   describe->footer("Example: pipedex describe GetSKEYData\n         pipedex describe FindPCFTYPEs --json");
-  describe->callback([&session, table, described, describeJson] {
-    const Operation* op = table->Find(*described);
+  describe->callback([&session, described, describeJson] {
+    const OperationTable table = BuildOperationTable();
+    const Operation* op = table.Find(*described);
     if (!op) {
       std::string nearest;
-      for (const auto& entry : table->operations())
+      for (const auto& entry : table.operations())
         if (Lower(entry.first) == Lower(*described)) nearest = entry.first;
       NothingFound(session, "unknown operation " + *described + (nearest.empty() ? "" : "; did you mean " + nearest + "?"));
       return;
@@ -123,7 +126,7 @@ void AddDescribeCommand(CLI::App& app, Session& session, const std::shared_ptr<c
   });
 }
 
-void AddBatchCommand(CLI::App& app, Session& session, const std::shared_ptr<const OperationTable>& table) {
+void AddBatchCommand(CLI::App& app, Session& session) {
   auto* batch = app.add_subcommand("batch", "Answer JSON requests from standard input, one per line, on one instance");
   batch->footer("Example:   printf '%s\\n' '{\"call\": \"GroupCount\"}' '{\"call\": \"GetGroup\", \"args\": [1]}' | pipedex batch\n"
                 "Requests:  {\"call\": \"GetSKEYData\", \"args\": [\"ELBW\"]}\n"
@@ -131,7 +134,8 @@ void AddBatchCommand(CLI::App& app, Session& session, const std::shared_ptr<cons
                 "           {\"describe\": \"GetSKEYData\", \"id\": 7}   (an \"id\" is echoed in the answer)\n"
                 "Each request is answered by exactly one JSON line. Exit status 0, or 3 when a request\n"
                 "ran out of memory (its answer is the error 0x8007000E, Out of memory).");
-  batch->callback([&session, table] {
+  batch->callback([&session] {
+    const OperationTable table = BuildOperationTable();
     Pipedex* instance = nullptr;
     try {
       instance = &session.Instance();
@@ -149,7 +153,7 @@ void AddBatchCommand(CLI::App& app, Session& session, const std::shared_ptr<cons
         continue;
       }
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      const Json answer = AnswerRequest(*instance, *table, line);
+      const Json answer = AnswerRequest(*instance, table, line);
       // A request that ran out of memory is answered as such, the next one may
       // well succeed; the exit status says that one did not.
       if (IsOutOfMemoryAnswer(answer)) session.exitCode = kExitOutOfMemory;
@@ -164,13 +168,11 @@ void AddBatchCommand(CLI::App& app, Session& session, const std::shared_ptr<cons
 
 }  // namespace
 
+// Each command binds the operations when it runs: `call` only the one it calls.
 void AddCallCommands(CLI::App& app, Session& session, const CommandChoice& choice) {
-  const bool call = choice.Wants("call"), describe = choice.Wants("describe"), batch = choice.Wants("batch");
-  if (!call && !describe && !batch) return;
-  const auto table = std::make_shared<const OperationTable>(BuildOperationTable());
-  if (call) AddCallCommand(app, session, table);
-  if (describe) AddDescribeCommand(app, session, table);
-  if (batch) AddBatchCommand(app, session, table);
+  if (choice.Wants("call")) AddCallCommand(app, session);
+  if (choice.Wants("describe")) AddDescribeCommand(app, session);
+  if (choice.Wants("batch")) AddBatchCommand(app, session);
 }
 
 }  // namespace pipedex::cli

@@ -17,102 +17,105 @@ std::string GetDefaultAllowedConnectionEcho(Pipedex& p, std::string& EndPrep) {
 
 }  // namespace
 
-#define OP PIPEDEX_OPERATION
+// Binds and adds the member of that name, when the table wants it.
+#define OP(member, ...) \
+  if (t.Wants(#member)) t.Add(PIPEDEX_OPERATION(member __VA_OPT__(, ) __VA_ARGS__))
 
-OperationTable BuildOperationTable() {
-  OperationTable t;
+OperationTable BuildOperationTable(const std::string& only) {
+  OperationTable t(only);
   // Files and the merged document
-  t.Add(OP(SystemXMLPath));
-  t.Add(OP(ProjectXMLPath));
-  t.Add(OP(UserXMLPath));
-  t.Add(OP(DumpXML, {"FileName"}, Effect::WritesFile));
-  t.Add(OP(LoadProjectXML, {"ProjectXML"}, Effect::ReadsFile));
-  t.Add(OP(LoadUserXML, {"UserXML"}, Effect::ReadsFile));
-  t.Add(OP(AddSKEY, {"newSKEY", "Description", "RefSKEY"}, Effect::ChangesCatalogue));
+  OP(SystemXMLPath);
+  OP(ProjectXMLPath);
+  OP(UserXMLPath);
+  OP(DumpXML, {"FileName"}, Effect::WritesFile);
+  OP(LoadProjectXML, {"ProjectXML"}, Effect::ReadsFile);
+  OP(LoadUserXML, {"UserXML"}, Effect::ReadsFile);
+  OP(AddSKEY, {"newSKEY", "Description", "RefSKEY"}, Effect::ChangesCatalogue);
 
   // Counts and indexed access
-  t.Add(OP(GroupCount));
-  t.Add(OP(ComponentTypeCount));
-  t.Add(OP(SKEYCount));
-  t.Add(OP(ConfigurationCount));
-  t.Add(OP(EndPrepCount));
-  t.Add(OP(OperationCount));
-  t.Add(OP(PCFTYPECount));
-  t.Add(OP(GetGroup, {"index"}));
-  t.Add(OP(GetComponentType, {"index"}));
-  t.Add(OP(GetSKEY, {"index"}));
-  t.Add(OP(GetConfiguration, {"index"}));
-  t.Add(OP(GetEndPrep, {"index"}));
-  t.Add(OP(GetOperation, {"index"}));
+  OP(GroupCount);
+  OP(ComponentTypeCount);
+  OP(SKEYCount);
+  OP(ConfigurationCount);
+  OP(EndPrepCount);
+  OP(OperationCount);
+  OP(PCFTYPECount);
+  OP(GetGroup, {"index"});
+  OP(GetComponentType, {"index"});
+  OP(GetSKEY, {"index"});
+  OP(GetConfiguration, {"index"});
+  OP(GetEndPrep, {"index"});
+  OP(GetOperation, {"index"});
 
   // PCF / IDF attribute map
-  t.Add(OP(PCFAttributeCheck, {"strAttribute"}));
-  t.Add(OP(GetPCFAttribute, {"IDFAttribute"}));
-  t.Add(OP(GetIDFAttribute, {"PCFAttribute"}));
+  OP(PCFAttributeCheck, {"strAttribute"});
+  OP(GetPCFAttribute, {"IDFAttribute"});
+  OP(GetIDFAttribute, {"PCFAttribute"});
 
   // Component types and groups
-  t.Add(OP(FindComponentTypes, {"Group", "SearchBy", "SearchText"}));
-  t.Add(OP(GetComponentTypeData, {"ComponentType", "Group", "PCFTYPE", "Configuration", "Description"}));
-  t.Add(OP(GetComponentTypeAttribute, {"ComponentType", "AttReq"}));
-  t.Add(OP(GetComponentTypeDefaultConfiguration, {"ComponentType"}));
-  t.Add(OP(GetComponentTypeDefaultDataEntry, {"ComponentType"}));
-  t.Add(OP(GetGroupAttribute, {"Group", "AttReq"}));
+  OP(FindComponentTypes, {"Group", "SearchBy", "SearchText"});
+  OP(GetComponentTypeData, {"ComponentType", "Group", "PCFTYPE", "Configuration", "Description"});
+  OP(GetComponentTypeAttribute, {"ComponentType", "AttReq"});
+  OP(GetComponentTypeDefaultConfiguration, {"ComponentType"});
+  OP(GetComponentTypeDefaultDataEntry, {"ComponentType"});
+  OP(GetGroupAttribute, {"Group", "AttReq"});
 
   // SKEYs
-  t.Add(OP(FindSKEYs, {"ComponentType"}));
-  t.Add(OP(GetSKEYData, {"SKEY", "Description", "CP_1_Prep", "CP_2_Prep", "CP_3_Prep", "CP_4_Prep"}));
-  t.Add(OP(GetSKEYAttribute, {"SKEY", "AttReqd"}));
-  t.Add(OP(GetDefaultCategory, {"SKEY"}));
-  t.Add(OP(GetIsoPriority, {"SKEY"}));
-  t.Add(OP(GetExpectedWeldNumberCount, {"SKEY"}));
-  t.Add(OP(IsTrimmableComponentType, {"ComponentType"}));
-  t.Add(OP(IsTrimmableEndByComponentType, {"ComponentType", "EndPrep"}));
-  t.Add(OP(IsTrimmableSKEY, {"SKEY"}));
+  OP(FindSKEYs, {"ComponentType"});
+  OP(GetSKEYData, {"SKEY", "Description", "CP_1_Prep", "CP_2_Prep", "CP_3_Prep", "CP_4_Prep"});
+  OP(GetSKEYAttribute, {"SKEY", "AttReqd"});
+  OP(GetDefaultCategory, {"SKEY"});
+  OP(GetIsoPriority, {"SKEY"});
+  OP(GetExpectedWeldNumberCount, {"SKEY"});
+  OP(IsTrimmableComponentType, {"ComponentType"});
+  OP(IsTrimmableEndByComponentType, {"ComponentType", "EndPrep"});
+  OP(IsTrimmableSKEY, {"SKEY"});
 
   // Operations and flags
-  t.Add(OP(OperationEnumToString, {"op"}));
-  t.Add(OP(OperationStringToEnum, {"strOp"}));
-  t.Add(OP(FlagEnumToString, {"flag"}));
-  t.Add(OP(FlagStringToEnum, {"strFlag"}));
-  t.Add(OP(FindOperations, {"ComponentType"}));
-  t.Add(OP(GetOperationEnum, {"index"}));
-  t.Add(OP(IsOperationSupported, {"ComponentType", "op"}));
-  t.Add(OP(HasFlag, {"ComponentType", "flag"}));
+  OP(OperationEnumToString, {"op"});
+  OP(OperationStringToEnum, {"strOp"});
+  OP(FlagEnumToString, {"flag"});
+  OP(FlagStringToEnum, {"strFlag"});
+  OP(FindOperations, {"ComponentType"});
+  OP(GetOperationEnum, {"index"});
+  OP(IsOperationSupported, {"ComponentType", "op"});
+  OP(HasFlag, {"ComponentType", "flag"});
 
   // End preparations
-  t.Add(OP(GetEndPrepDescription, {"EndPrep"}));
-  t.Add(OP(GetEndPrepAttribute, {"EndPrep", "AttReq"}));
-  t.Add(OP(IsPlotraEndPrep, {"EndPrep"}));
-  t.Add(Bind("IsEndPrepConsistent", &IsEndPrepConsistentEcho, {"ep", "SKEY"}));
-  t.Add(Bind("GetDefaultAllowedConnection", &GetDefaultAllowedConnectionEcho, {"EndPrep"}));
+  OP(GetEndPrepDescription, {"EndPrep"});
+  OP(GetEndPrepAttribute, {"EndPrep", "AttReq"});
+  OP(IsPlotraEndPrep, {"EndPrep"});
+  if (t.Wants("IsEndPrepConsistent")) t.Add(Bind("IsEndPrepConsistent", &IsEndPrepConsistentEcho, {"ep", "SKEY"}));
+  if (t.Wants("GetDefaultAllowedConnection"))
+    t.Add(Bind("GetDefaultAllowedConnection", &GetDefaultAllowedConnectionEcho, {"EndPrep"}));
 
   // Elbows and angles
-  t.Add(OP(AngleTolerance));
-  t.AddSetter(BindSetter("AngleTolerance", &Pipedex::AngleTolerance));
-  t.Add(OP(GetConfigurationForAngle, {"Angle"}));
-  t.Add(OP(GetComponentTypeByAngle, {"SKEY", "Angle", "Trimmed"}));
-  t.Add(OP(GetAngleComponentData, {"ComponentType", "Angle", "Trimmed", "StandardAngle"}));
-  t.Add(OP(GetAngleComponentData2, {"ComponentType", "EndPrep_1", "EndPrep_2", "Angle", "Trimmed", "StandardAngle",
-                                    "StandardComponentType"}));
-  t.Add(OP(DefaultElbows));
+  OP(AngleTolerance);
+  if (t.Wants("AngleTolerance")) t.AddSetter(BindSetter("AngleTolerance", &Pipedex::AngleTolerance));
+  OP(GetConfigurationForAngle, {"Angle"});
+  OP(GetComponentTypeByAngle, {"SKEY", "Angle", "Trimmed"});
+  OP(GetAngleComponentData, {"ComponentType", "Angle", "Trimmed", "StandardAngle"});
+  OP(GetAngleComponentData2,
+     {"ComponentType", "EndPrep_1", "EndPrep_2", "Angle", "Trimmed", "StandardAngle", "StandardComponentType"});
+  OP(DefaultElbows);
 
   // PCF types
-  t.Add(OP(FindPCFTYPEs, {"SKEY", "IDFRecNo"}));
-  t.Add(OP(GetPCFTYPE, {"index"}));
-  t.Add(OP(GetDefaultPCFTYPE, {"IDFRec"}));
-  t.Add(OP(WeldAttributesAllowed, {"IDFRecord", "SKEY"}));
+  OP(FindPCFTYPEs, {"SKEY", "IDFRecNo"});
+  OP(GetPCFTYPE, {"index"});
+  OP(GetDefaultPCFTYPE, {"IDFRec"});
+  OP(WeldAttributesAllowed, {"IDFRecord", "SKEY"});
 
   // Validation and placement
-  t.Add(OP(GetValidData, {"TestPCFTYPE", "TestSKEY", "Master", "ValidData", "ValidComponentType"}));
-  t.Add(OP(IsSKEYDefault, {"strCompType"}));
-  t.Add(OP(IsPCFTypeDefault, {"strCompType"}));
-  t.Add(OP(IsValidPlacement, {"strCompTypeToPlace", "strCompTypePlaceOn", "strSKEYPlaceOn"}));
+  OP(GetValidData, {"TestPCFTYPE", "TestSKEY", "Master", "ValidData", "ValidComponentType"});
+  OP(IsSKEYDefault, {"strCompType"});
+  OP(IsPCFTypeDefault, {"strCompType"});
+  OP(IsValidPlacement, {"strCompTypeToPlace", "strCompTypePlaceOn", "strSKEYPlaceOn"});
 
   // Bores and symbols
-  t.Add(OP(GetConvertedBore, {"RequiredUnits", "CurrentUnits", "Bore"}));
-  t.Add(OP(GetBoreConversionTable));
-  t.Add(OP(GetSystemSymbols));
-  t.Add(OP(GetProjectSymbols));
+  OP(GetConvertedBore, {"RequiredUnits", "CurrentUnits", "Bore"});
+  OP(GetBoreConversionTable);
+  OP(GetSystemSymbols);
+  OP(GetProjectSymbols);
   return t;
 }
 

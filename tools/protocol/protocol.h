@@ -11,6 +11,8 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -80,6 +82,10 @@ class UsageError : public std::runtime_error {
 
 class OperationTable {
  public:
+  // A table of every operation added, or, given a name, of that one alone.
+  explicit OperationTable(std::string only = "") : only_(std::move(only)) {}
+  // Whether an operation of that name belongs in the table (the caller then binds and adds it).
+  bool Wants(std::string_view name) const { return only_.empty() || name == only_; }
   // Adds an operation (see Bind in bind.h); one of the same name is replaced.
   void Add(Operation op);
   void AddSetter(Property property);
@@ -90,12 +96,15 @@ class OperationTable {
   const std::map<std::string, Property>& setters() const { return setters_; }
 
  private:
+  std::string only_;
   std::map<std::string, Operation> operations_;
   std::map<std::string, Property> setters_;
 };
 
-// Every public operation of Pipedex (operations.cpp).
-OperationTable BuildOperationTable();
+// Every public operation of Pipedex (operations.cpp); given a name, only the
+// operation of that name (none when there is no such operation), which spares
+// a process that calls one operation the binding of all the others.
+OperationTable BuildOperationTable(const std::string& only = "");
 
 // Argument values from a JSON array or from command-line texts. Trailing in-out
 // arguments may be left out ("", false or 0). Throws UsageError.
