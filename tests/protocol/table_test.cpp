@@ -102,5 +102,17 @@ print(json.dumps(ops))
 #endif
 }
 
+// A table built for one name holds that operation alone, bound as in the
+// whole table; one built for a name no operation has holds none.
+TEST(ProtocolTable, ATableForOneNameHoldsThatOperationAlone) {
+  const cli::OperationTable all = cli::BuildOperationTable();
+  for (const auto& [name, op] : all.operations()) {
+    const cli::OperationTable one = cli::BuildOperationTable(name);
+    ASSERT_EQ(one.operations().size(), 1u) << name;
+    EXPECT_EQ(cli::Describe(*one.Find(name)), cli::Describe(op)) << name;
+  }
+  EXPECT_TRUE(cli::BuildOperationTable("NoSuchOperation").operations().empty());
+}
+
 }  // namespace
 }  // namespace pipedex::testing

@@ -6,6 +6,7 @@
 #include <string_view>
 
 namespace pipedex::cli {
+#ifdef PIPEDEX_CLI_BIN_TO_LIB
 namespace {
 
 // An absolute path with its "." and ".." steps taken and its doubled slashes
@@ -32,6 +33,7 @@ bool SameFolder(const char* a, const char* b) {
 }
 
 }  // namespace
+#endif
 
 // A tool built with the library inside it has no library file to find its
 // catalogue beside. It counts the folder its shared library lies in, in the
