@@ -135,8 +135,8 @@ int UsageFailure(const CLI::App& app, const CLI::ParseError& e, int argc, char**
 // Output that could not be written (a full disk, say) is an error: the status
 // is then 1, unless the command had failed already. The instance and the
 // command line are left as they are: the system takes back their memory and
-// mappings at once, where taking them apart would cost a process that asks
-// one question of a compiled index a good part of its time.
+// mappings at once, and taking them apart first would only lengthen a
+// process that asks one question of a compiled index.
 [[noreturn]] void Finish(int code) {
   errno = 0;
   std::cout.flush();
