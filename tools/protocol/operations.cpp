@@ -17,9 +17,12 @@ std::string GetDefaultAllowedConnectionEcho(Pipedex& p, std::string& EndPrep) {
 
 }  // namespace
 
-// Binds and adds the member of that name, when the table wants it.
-#define OP(member, ...) \
-  if (t.Wants(#member)) t.Add(PIPEDEX_OPERATION(member __VA_OPT__(, ) __VA_ARGS__))
+// Binds and adds the member of that name, when the table wants it (one
+// statement, so that no else nor semicolon around it can change its meaning).
+#define OP(member, ...)                                                                \
+  do {                                                                                 \
+    if (t.Wants(#member)) t.Add(PIPEDEX_OPERATION(member __VA_OPT__(, ) __VA_ARGS__)); \
+  } while (false)
 
 OperationTable BuildOperationTable(const std::string& only) {
   OperationTable t(only);
